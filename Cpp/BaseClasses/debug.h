@@ -1,0 +1,40 @@
+// The process-wide diagnostic gate and the one way to fail an internal check.
+//
+// Diagnostic lines ("** ...") print only when GlobalDebugLevel exceeds their threshold;
+// nothing raises the level, so they are silent in every run, but their texts stay greppable here.
+// A failed internal check prints "!! Assertion failed in file <name>, line <n>" on standard error
+// and aborts. The file name and line are passed explicitly: they are observable output and must not
+// move when the code is reformatted or built from another path.
+#ifndef KAVRIN_DEBUG_H
+#define KAVRIN_DEBUG_H
+
+#include <iostream>
+
+extern int GlobalDebugLevel;
+
+// Prints the assertion line (and, for a standard assertion, the expression on the next line),
+// then aborts. Never returns.
+[[noreturn]] void KavrinAssertFailed(const char* file, int line, const char* expression = nullptr);
+
+// KAVRIN_CHECK(cond, "Heap", 171): an internal check with a pinned file name and line.
+#define KAVRIN_CHECK(cond, file, line)                  \
+  do {                                                  \
+    if (!(cond)) KavrinAssertFailed((file), (line));    \
+  } while (0)
+
+// KAVRIN_ASSERT(cond, "FastSet", 32): a standard assertion, which also names the expression.
+#define KAVRIN_ASSERT(cond, file, line)                      \
+  do {                                                       \
+    if (!(cond)) KavrinAssertFailed((file), (line), #cond);  \
+  } while (0)
+
+// KAVRIN_DEBUG(level, stream_expr): writes "** " + stream_expr + "\n" to standard output,
+// flushed, only when GlobalDebugLevel > level.
+#define KAVRIN_DEBUG(level, stream_expr)                          \
+  do {                                                            \
+    if (GlobalDebugLevel > (level)) {                             \
+      std::cout << "** " << stream_expr << std::endl;             \
+    }                                                             \
+  } while (0)
+
+#endif

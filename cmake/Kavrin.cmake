@@ -1,0 +1,53 @@
+# kavrin_add_simulator(NAME objlib...): a simulator executable is the entry point,
+# the generated model's object libraries and the framework library.
+function(kavrin_add_simulator name)
+  add_executable(${name} ${CMAKE_SOURCE_DIR}/Cpp/Simulator/Main.cpp)
+  foreach(lib ${ARGN})
+    target_sources(${name} PRIVATE $<TARGET_OBJECTS:${lib}>)
+  endforeach()
+  target_link_libraries(${name} PRIVATE kavrin_framework)
+endfunction()
+
+# kavrin_add_model_library(NAME sources...): an object library of generated model code.
+# Object libraries keep the generated half (which defines GenerateStudy) in every link,
+# so the framework library can call into it.
+function(kavrin_add_model_library name)
+  add_library(${name} OBJECT ${ARGN})
+  target_link_libraries(${name} PUBLIC kavrin_framework)
+endfunction()
+
+# kavrin_add_gtest(NAME SOURCES ... [OBJECTS objlib...] [LABELS ...]): one GoogleTest executable.
+function(kavrin_add_gtest name)
+  cmake_parse_arguments(T "" "" "SOURCES;OBJECTS;LABELS;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  foreach(lib ${T_OBJECTS})
+    target_sources(${name} PRIVATE $<TARGET_OBJECTS:${lib}>)
+  endforeach()
+  target_link_libraries(${name} PRIVATE kavrin_framework kavrin_test_support ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  if(T_LABELS)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${T_LABELS}"
+                         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  endif()
+endfunction()
+
+# kavrin_model_folder(NAME): the folder's *.cpp files as an object library NAME (if there are any).
+function(kavrin_model_folder name)
+  file(GLOB _srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(_srcs)
+    kavrin_add_model_library(${name} ${_srcs})
+  endif()
+endfunction()
+
+# kavrin_existing_targets(OUT names...): the subset of names that are targets.
+function(kavrin_existing_targets out)
+  set(_r)
+  foreach(t ${ARGN})
+    if(TARGET ${t})
+      list(APPEND _r ${t})
+    endif()
+  endforeach()
+  set(${out} ${_r} PARENT_SCOPE)
+endfunction()
