@@ -1,0 +1,202 @@
+// The simulator: one object that holds a whole run, from the command line to the last report.
+//
+// Owns the study (and through it the reward and atomic models), the trace container, the event
+// list, the connectivity lists, the packet queues and packets, the manager sockets, the result
+// file streams and the group and action containers. The group and action arrays it reads from
+// those containers, and the performance-variable array, are borrowed from the model.
+// Its operations are spread over several sources (command line, run drivers, packets and files,
+// manager link, connectivity lists, simulation steps); everything is public so tests can drive
+// each operation on its own.
+#ifndef SIMULATOR_CLASS_H
+#define SIMULATOR_CLASS_H
+
+#include <cstdint>
+#include <iosfwd>
+#include <list>
+#include <string>
+
+#include "BaseClasses/KavrinEnums.h"
+
+template <class T> class Heap;
+template <class C> class List;
+template <class T> class KavrinQueue;
+class Event;
+class EventList;
+class PAddress;
+class ActionAffectsElement;
+class BaseActionClass;
+class BaseGroupClass;
+class PVModel;
+class PerformanceVariableNode;
+class BaseStudyClass;
+class DataPacket;
+class KavrinSocket;
+class CPUTime;
+class TraceFileContainer;
+class TraceFileKavrin;
+class TraceFileXML;
+
+// "Lagged Fibonacci", "Tausworthe", "Mersenne Twister", anything else "Unknown".
+std::string to_string(RandomNumberGeneratorType type);
+
+class SimulatorClass {
+ public:
+  // Tag for the bare constructor: containers and defaults only (no parsing, no model, no files),
+  // so tests and tools can assemble a simulator by hand.
+  struct BareTag {};
+
+  // Start-up: containers, defaults, command line, then the assembly of the run. Ends the process
+  // itself on every start-up failure.
+  SimulatorClass(int argc, char** argv);
+  explicit SimulatorClass(BareTag);
+  // Not a usable way to build a simulator: ends the process with exit code 1.
+  SimulatorClass();
+  ~SimulatorClass();
+
+  SimulatorClass(const SimulatorClass&) = delete;
+  SimulatorClass& operator=(const SimulatorClass&) = delete;
+
+  // ---- Start-up and command line
+  // The first steps of start-up: containers and defaults; shared by both constructors.
+  void InitializeContainersAndDefaults();
+  // 0 on success, 1 on any error (after printing it).
+  short ParseCommandLineOptions(int argc, char** argv);
+  void PrintUsage();
+  void Run();
+
+  // Run control only ever rises: GO -> STOPSOFT -> STOPHARD, and STOPHARD is final.
+  void RaiseSimControl(int level);
+
+  // ---- Run drivers
+  void TerminatingSimulation();
+  void SteadyStateSimulation();
+  void CheckCompletedBatches(PerformanceVariableNode** ThePVList, int* ResultCounters,
+                             int* ResultSqrCounters);
+  void SendSSResults(int* ResultCounters, int* ResultSqrCounters);
+  // Fatal: reports the action and the sampler's text and ends the process.
+  void HandleInvalidDistParams(BaseActionClass* action, std::string message);
+
+  // ---- Observation packets and result files
+  DataPacket* CreateDataPacket(int numPV);
+  bool CheckReportSize(double seconds);
+  uint32_t OutputThreadFunc();
+  void ResetDataPacketBuffer();
+  void OutputDataBinary(KavrinSocket* s, std::ostream* o, DataPacket* dp, DataPacket* dpsqr);
+  void OutputDataCSV(std::ostream& o, DataPacket* dp, DataPacket* dpsqr);
+  void OutputCPUTime(KavrinSocket* s, double cpuSeconds);
+  int Output(KavrinSocket* s, std::ostream* o, double* array, int count);
+  int OutputInt(KavrinSocket* s, std::ostream* o, int value);
+  int OutputShort(KavrinSocket* s, std::ostream* o, short value);
+  int OutputByte(KavrinSocket* s, std::ostream* o, char value);
+  double EndianConvertDouble(double d);
+  void RemoveTrailingZeros(char* buffer, double d);
+  std::ofstream* CreateAsciiFile(char* name);
+  void CloseAsciiFile(std::ofstream& file);
+  std::ofstream* CreateBinFile(char* name);
+  std::string CreateBinFileHeader(int fileVersion);
+  void UpdateBinFileHeader(std::ofstream& file);
+  void CloseBinFile(std::ofstream& file);
+
+  // ---- Simulation-manager link
+  KavrinSocket* WaitForSimMgrConnection(int timeout_ms);
+  void ListenToSimMgr(KavrinSocket* s);
+  void ListenToSimMgrLoop(KavrinSocket* s);
+  // Bodies for a threaded arrangement; the simulator itself starts no thread.
+  static uint32_t StaticSocketThreadFunc(void* simulator);
+  uint32_t SocketThreadFunc();
+  static uint32_t StaticOutputThreadFunc(void* simulator);
+
+  // ---- Connectivity lists (builders return 0 on success)
+  short GenerateConnectivityList();
+  short GenerateConnectivityListOld();
+  short AddActionAffects(BaseActionClass* pointee, BaseActionClass* TheAction);
+  short AddActionAffectsOld(BaseActionClass* pointee, BaseActionClass* TheAction);
+  void ClearActionAffectsList(BaseActionClass* action);
+  void DestructConnectivityList();
+  void PrintConnectivityList(std::ostream* out);
+
+  // ---- Simulation step
+  short GenerateInitialEnabledList();
+  short GenerateCompleteEventList();
+  bool SimStep();
+  void CheckReactivationList();
+  void RemoveAffectedActions();
+  void InsertAffectedActions();
+  short GenerateCompleteEventListSS();
+  bool SimStepSS();
+
+  // ---- Fields, in declaration order
+  char* OverrideString;
+  char* db_entity;
+  Heap<double>* StopTimes;
+  Heap<int>* CompletedBatches;
+  CPUTime* _cpuTimer;
+  PerformanceVariableNode** PVList;
+  BaseActionClass** ActionList;
+  List<BaseGroupClass>* TheGroupContainer;
+  List<BaseActionClass>* TheActionContainer;
+  Event* CurrEvent;
+  Event* TempEvent;
+  Event** NextEvent;
+  Event* NullEvent;
+  BaseActionClass* CurrAction;
+  BaseActionClass* TempAction;
+  BaseActionClass* OtherAction;
+  BaseActionClass* NullAction;
+  ActionAffectsElement* AffectsAction;
+  EventList* TheEventList;
+  PAddress* EventPointerArray;
+  BaseGroupClass** GroupList;
+  BaseActionClass** InitiallyEnabled;
+  BaseActionClass** ResamplingList;
+  int32_t NumberResampling;
+  std::list<BaseActionClass*> TheReactivationList;
+  BaseActionClass** CheckAlwaysList;
+  int32_t NumberCheckAlways;
+  int** TempPVAffects;
+  int NumInitiallyEnabled;
+  double AccumulateStartTime;
+  double AccumulateStopTime;
+  int SimControl;
+  double CurrentTime;
+  PVModel* TheModel;
+  BaseStudyClass* TheStudy;
+  KavrinQueue<DataPacket*>* UnusedPackets;
+  KavrinQueue<DataPacket*>* OutputPackets;
+  DataPacket* CurPacket;
+  DataPacket* CurSqrPacket;
+  int MaxDataPackets;
+  int32_t NumberReports;
+  KavrinSocket* SimMgrSocket;
+  KavrinSocket* InSocket;
+  KavrinSocket* ConnectionSocket;
+  int AcceptSelectDelay;
+  int ReadSelectDelay;
+  int32_t ReportSize;
+  short SocketPort;
+  int MyClientID;
+  uint32_t TheExperimentNumber;
+  int NumPVs;
+  double CPUSeconds;
+  int isTerminatingSimulation;
+  char* TraceFilename;
+  int TraceLevel;
+  bool EnableKavrinTrace;
+  bool EnableXMLTrace;
+  TraceFileContainer* trace;
+  TraceFileKavrin* traceKavrin;
+  TraceFileXML* traceXML;
+  uint32_t RandomNumberSeed;
+  short EventListType;
+  int MaxNumOfBatches;
+  char* ASCIIFilename;
+  char* BinFilename;
+  bool WaitForSocket;
+  int64_t _fireActionCount;
+  RandomNumberGeneratorType RandomNumberGenerator;
+  std::ofstream* FileCSV;
+  std::ofstream* FileBin;
+  int64_t BatchRuns;
+};
+
+#endif
