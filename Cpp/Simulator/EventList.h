@@ -1,0 +1,70 @@
+// The future event list: a binary min-heap of events, at most one per group, keyed on completion
+// time, then on the group's rank (higher first); exact ties are broken by a weighted draw from the
+// process-wide generator. Each group's PAddress (borrowed through its EventPointer) points back at
+// the heap slot holding its event, so any group's event can be removed or re-keyed in log time.
+// The list owns every Event object. All of them are made in the constructor and recycled through
+// the free list, so scheduling and cancelling never allocate.
+#ifndef KAVRIN_EVENTLIST_H
+#define KAVRIN_EVENTLIST_H
+
+#include <ostream>
+#include <vector>
+
+#include "Simulator/Event.h"
+
+class EventEarlier {
+ public:
+  bool operator()(const Event* e1, const Event* e2) const;
+};
+
+class EventEqual {
+ public:
+  bool operator()(const Event* e1, const Event* e2) const;
+};
+
+class EventList {
+ public:
+  explicit EventList(int capacity);
+  ~EventList();
+  EventList(const EventList&) = delete;
+  EventList& operator=(const EventList&) = delete;
+
+  // Copies *ev into a recycled event; the caller keeps its own record.
+  void Insert(Event* ev);
+  void Remove(Event** slot);
+  // `where` holds a slot address, as the front of a group's PAddress does.
+  void Remove(void* where);
+  // To be called after the caller has changed the exec_time of the event in `slot`.
+  void ModifyKey(Event** slot);
+  // The slot of the next event to fire, or null when the list is empty.
+  Event** Earliest();
+  void ClearEventList();
+  void PrintList(std::ostream& out) const;
+  int IsValid() const;
+
+  int getSize() const { return size; }
+  int getCapacity() const { return capacity; }
+  int getNumFree() const { return static_cast<int>(FreeList.size()); }
+
+ private:
+  void BubbleUp(int i);
+  void BubbleDown(int i);
+  void FindEquals(int i);
+  void Swap(int i, int j);
+  // Restores the heap at i after its event changed or was replaced.
+  void Restore(int i);
+  bool IsOnFreeList(const Event* ev) const;
+
+  EventEarlier EvEarlier;
+  EventEqual EvEqual;
+  // Pre-allocated events not in the heap; the back of the vector is the front of the list.
+  // Reserved to `capacity`, so pushing never allocates.
+  std::vector<Event*> FreeList;
+  int capacity;
+  Event** A;
+  int size;
+  int* Equalities;
+  int EqSize;
+};
+
+#endif
