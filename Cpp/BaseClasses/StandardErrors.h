@@ -1,0 +1,27 @@
+// The framework's standard error reports: each writes its fixed text to standard error.
+// MemoryAllocationError and InvalidStructType end the process with exit code 1; the others
+// return and leave the decision to the caller.
+#ifndef STANDARD_ERRORS_H
+#define STANDARD_ERRORS_H
+
+[[noreturn]] void MemoryAllocationError();
+void MemoryError();
+void ErrorEmptyParameter(const char* txt);
+
+// Groups the two reports about synchronising actions; holds no data.
+class SyncError {
+ public:
+  static void WrongDistributionType();
+  static void NoAction();
+};
+
+void InconsistantState();
+void UserError();
+void ArrayTypeMismatchError(const char* Name1, const char* Name2);
+void StructTypeMismatchError(const char* Name1, const char* Name2);
+void InvalidArrayType();
+[[noreturn]] void InvalidStructType();
+void InvalidUnorderedType();
+void ArrayOutOfBoundsError(const char* TheLocation);
+
+#endif
