@@ -1,0 +1,59 @@
+// A thin wrapper over one blocking IPv4 TCP socket: server side (bind, listen, accept), a client
+// connect, a readiness poll with a time-out, and raw and blocking reads and writes.
+//
+// Owns its descriptor and closes it on destruction. Failures never end the process: they are
+// printed on standard error and the last one's text is kept in the object.
+#ifndef KAVRIN_SOCKET_H
+#define KAVRIN_SOCKET_H
+
+class KavrinSocket {
+ public:
+  // openFD false: the object holds no descriptor until Accept gives it one.
+  explicit KavrinSocket(bool openFD);
+  ~KavrinSocket();
+  KavrinSocket(const KavrinSocket&) = delete;
+  KavrinSocket& operator=(const KavrinSocket&) = delete;
+
+  // Nothing to start on this platform; the process-wide flag is kept all the same.
+  static bool InitializeSocketLibrary();
+  static bool SocketLibraryInitialized();
+  // A peer (or a reader of standard output) that goes away must not kill the process: writes to
+  // it fail with an error instead. Call once at the top of main.
+  static void IgnoreBrokenPipeSignal();
+
+  // Binds to the port on every local address. The socket may rebind a port that a closed
+  // connection still holds. When the port is taken, fails quietly: see LastBindWasAddressInUse.
+  bool Bind(int port);
+  bool LastBindWasAddressInUse() const { return _bindAddressInUse; }
+  // The port actually bound (useful after Bind(0)), or -1.
+  int GetBoundPort() const;
+  bool Listen(int queueSize);
+  // The failure, if any, is recorded on this (listening) socket, never on the connection.
+  bool Accept(KavrinSocket& connection);
+  bool Connect(const char* hostname, int port);
+  // Waits up to the time-out (milliseconds; 0 only looks, negative waits without limit) for the
+  // socket to become readable.
+  bool Select(int millisec_timeout);
+  int Recv(char* buffer, int buf_len);
+  // Reads until desired_len bytes have arrived, the stream ends or an error occurs.
+  int RecvBlock(char* buffer, int desired_len);
+  // Reads until the text ends with endstr or buflen bytes have arrived (the stream's end or an
+  // error also stop it); buffer must hold buflen + 1 bytes, the text is zero-terminated.
+  int RecvBlock(char* buffer, int buflen, const char* endstr);
+  // Sends all the bytes (retrying short writes and interruptions): strlen on success, -1 when
+  // any part could not be sent.
+  int Send(const char* str, int strlen);
+  void Close();
+  char* GetErrorString();
+  bool HoldsDescriptor() const { return _socket >= 0; }
+
+  int _socket;
+  char* ErrorString;
+
+ private:
+  void SetError(const char* text);
+  bool _bindAddressInUse;
+  static bool _libraryInitialized;
+};
+
+#endif
