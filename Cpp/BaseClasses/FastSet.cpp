@@ -1,0 +1,77 @@
+#include "BaseClasses/FastSet.h"
+
+#include "BaseClasses/debug.h"
+
+int FastSet::number1 = 0;
+int FastSet::number2 = 0;
+
+FastSet::FastSet() : is_vec_rep(false) {
+  rep.building = new std::set<int>();
+  ++number1;
+}
+
+FastSet::~FastSet() {
+  if (is_vec_rep)
+    delete[] rep.frozen.values;
+  else
+    delete rep.building;
+}
+
+bool FastSet::insert(const int& value) {
+  KAVRIN_ASSERT(!is_vec_rep, "FastSet", __LINE__);
+  return rep.building->insert(value).second;
+}
+
+bool FastSet::find(const int& value) const {
+  KAVRIN_ASSERT(!is_vec_rep, "FastSet", __LINE__);
+  return rep.building->count(value) != 0;
+}
+
+bool FastSet::empty() const {
+  KAVRIN_ASSERT(!is_vec_rep, "FastSet", __LINE__);
+  return rep.building->empty();
+}
+
+void FastSet::NoMoreModifications() {
+  KAVRIN_ASSERT(!is_vec_rep, "FastSet", __LINE__);
+  std::set<int>* building = rep.building;
+  const int count = static_cast<int>(building->size());
+  int* values = nullptr;
+  if (count > 0) {
+    values = new int[count];
+    int i = 0;
+    for (int v : *building) values[i++] = v;
+  }
+  delete building;
+  rep.frozen.values = values;
+  rep.frozen.count = count;
+  is_vec_rep = true;
+  ++number2;
+}
+
+int FastSet::size() const {
+  KAVRIN_ASSERT(is_vec_rep, "FastSet", __LINE__);
+  return rep.frozen.count;
+}
+
+int& FastSet::operator[](int i) {
+  KAVRIN_ASSERT(is_vec_rep, "FastSet", __LINE__);
+  KAVRIN_CHECK(i >= 0 && i < rep.frozen.count, "FastSet", __LINE__);
+  return rep.frozen.values[i];
+}
+
+const int& FastSet::operator[](int i) const {
+  KAVRIN_ASSERT(is_vec_rep, "FastSet", __LINE__);
+  KAVRIN_CHECK(i >= 0 && i < rep.frozen.count, "FastSet", __LINE__);
+  return rep.frozen.values[i];
+}
+
+void FastSet::clear() {
+  if (is_vec_rep) {
+    delete[] rep.frozen.values;
+    rep.frozen.values = nullptr;
+    rep.frozen.count = 0;
+  } else {
+    rep.building->clear();
+  }
+}
