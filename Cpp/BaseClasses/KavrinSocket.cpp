@@ -41,6 +41,8 @@ bool KavrinSocket::SocketLibraryInitialized() { return _libraryInitialized; }
 
 void KavrinSocket::IgnoreBrokenPipeSignal() { ::signal(SIGPIPE, SIG_IGN); }
 
+int KavrinSocket::ProcessId() { return static_cast<int>(::getpid()); }
+
 void KavrinSocket::SetError(const char* text) {
   delete[] ErrorString;
   ErrorString = new char[std::strlen(text) + 1];

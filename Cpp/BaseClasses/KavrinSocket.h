@@ -20,6 +20,8 @@ class KavrinSocket {
   // A peer (or a reader of standard output) that goes away must not kill the process: writes to
   // it fail with an error instead. Call once at the top of main.
   static void IgnoreBrokenPipeSignal();
+  // This process's id, which the manager link puts into its reply records.
+  static int ProcessId();
 
   // Binds to the port on every local address. The socket may rebind a port that a closed
   // connection still holds. When the port is taken, fails quietly: see LastBindWasAddressInUse.
