@@ -1,0 +1,114 @@
+// BaseActionClass: the common base of everything that can fire (SAN activities and groups).
+// It carries the action's identity, its timing description, the leaf state variables it reads
+// and changes, and the per-action reward structures that the reward model fills in. The
+// simulation engine calls its virtual slots; generated activities override them.
+// Owns its name, its two variable lists (not the variables) and the reward-structure arrays;
+// what the impulse-worker pointers designate belongs to the reward model.
+#ifndef KAVRIN_BASEACTIONCLASS_H
+#define KAVRIN_BASEACTIONCLASS_H
+
+#include <iostream>
+
+#include "BaseClasses/FastSet.h"
+#include "BaseClasses/KavrinEnums.h"
+#include "BaseClasses/List.h"
+
+class ActionAffectsElement;
+class BaseStateVariableClass;
+class PAddress;
+
+class BaseActionClass {
+ public:
+  int GroupID;
+  ExecutionPolicyType ExecutionPolicy;
+  bool Disabled;
+  bool Reactivation;
+  char* ActionName;
+  ActionAffectsElement* Affects;
+  bool Fired;
+  Distribution DistributionType;
+  PAddress* EventPointer;
+  double FractionComplete;
+  void* TheModel;
+  FastSet AffectedNodesByImpulseReward;
+  FastSet* AffectedImpulseRewards;
+  int*** AffectedImpulseWorkers;
+  int** NumAffectedImpulseWorkers;
+  FastSet* AffectedRateWorkers;
+  int TotalNumCollected;
+  FastSet AffectedNodes;
+  FastSet AffectedNodesByRateReward;
+  short phase;
+  int ID;
+  List<BaseStateVariableClass> AffectedStateVariables;
+  List<BaseStateVariableClass> EnablingStateVariables;
+
+  // Number of actions created so far in this process; the next action's ID.
+  static int MaxID;
+
+  BaseActionClass();
+  BaseActionClass(const char* name, int groupId, Distribution dist, ExecutionPolicyType policy,
+                  int numAffected, int numEnabling, bool reactivation);
+
+  BaseActionClass(const BaseActionClass&) = delete;
+  BaseActionClass& operator=(const BaseActionClass&) = delete;
+
+  virtual ~BaseActionClass();
+  virtual bool isSync();
+  virtual bool Enabled();
+  virtual double Weight();
+  virtual double Rate();
+  virtual bool ReactivationPredicate();
+  virtual bool ReactivationFunction();
+  virtual double SampleDistribution();
+  virtual double* ReturnDistributionParameters();
+  virtual void SetFired(int fired);
+  virtual BaseActionClass* Fire();
+  virtual int Rank();
+  virtual bool EnablingChange();
+  virtual bool IsAMember(BaseActionClass* a);
+  virtual double Probability(BaseActionClass* a);
+  virtual void printAffectedState(std::ostream* s);
+  virtual void printEnablingState(std::ostream* s);
+  virtual BaseActionClass* getPrintedAction();
+  virtual double ErlangParamM();
+
+  void BaseActionClassInitialize(const char* name, int groupId, Distribution dist,
+                                 ExecutionPolicyType policy, int numAffected, int numEnabling,
+                                 bool reactivation);
+  void defineName(const char* name);
+  const char* getName() const { return ActionName; }
+
+  int getID() const { return ID; }
+  static int getMaxID() { return MaxID; }
+  int getGroupId() const { return GroupID; }
+  void setGroupId(int id) { GroupID = id; }
+  void setGroupID(int id) { GroupID = id; }
+
+  void addEnablingSV(BaseStateVariableClass* sv);
+  void removeEnablingSV(BaseStateVariableClass* sv);
+  void replaceEnablingSV(BaseStateVariableClass* oldSV, BaseStateVariableClass* newSV);
+  int getNumEnablingSVs() const { return EnablingStateVariables.getNumItems(); }
+  BaseStateVariableClass* getEnablingSV(int i) { return EnablingStateVariables.getItem(i); }
+
+  void addAffectedSV(BaseStateVariableClass* sv);
+  void removeAffectedSV(BaseStateVariableClass* sv);
+  void replaceAffectedSV(BaseStateVariableClass* oldSV, BaseStateVariableClass* newSV);
+  int getNumAffectedSVs() const { return AffectedStateVariables.getNumItems(); }
+  BaseStateVariableClass* getAffectedSV(int i) { return AffectedStateVariables.getItem(i); }
+
+  void AllocatePVRateDS(int n);
+  void AllocatePVImpulseDS(int n);
+  bool IsPVRateDSAllocated() const { return AffectedRateWorkers != nullptr; }
+  bool IsPVImpulseDSAllocated() const { return AffectedImpulseRewards != nullptr; }
+  void DeallocatePVRateDS();
+  void DeallocatePVImpulseDS();
+
+  void ResetPhase() { phase = 1; }
+  void Age() { phase++; }
+  bool ReadyToFire() { return static_cast<double>(phase) == ErlangParamM(); }
+
+  void PrintInfo();
+};
+
+#endif

@@ -1,0 +1,78 @@
+// BaseGroupClass: an action made of member actions. When it fires, exactly one enabled member
+// of the highest rank fires, chosen at random in proportion to the members' weights.
+// Owns its member array and its weight table; the members belong to the model.
+#ifndef KAVRIN_BASEGROUPCLASS_H
+#define KAVRIN_BASEGROUPCLASS_H
+
+#include <iostream>
+
+#include "BaseClasses/BaseActionClass.h"
+
+class BaseGroupClass;
+
+// One entry of the cumulative weight table.
+struct GroupWeight {
+  double Weight;  // cumulative weight up to and including this entry
+  BaseGroupClass* AssociatedAction;
+};
+
+class BaseGroupClass : public BaseActionClass {
+ public:
+  BaseGroupClass** GroupArray;
+  BaseActionClass* SelectedAction;
+  GroupWeight* ActionWeights;
+  int HighestRank;
+  int NumActions;
+  int NumSelectableActions;
+  int ArraySize;
+
+  BaseGroupClass();
+  BaseGroupClass(const char* name, int groupId, Distribution dist, ExecutionPolicyType policy,
+                 int numAffected, int numEnabling, bool reactivation);
+  BaseGroupClass(const char* name, int groupId, Distribution dist, ExecutionPolicyType policy,
+                 int numAffected, int numEnabling, bool reactivation, int numMembers);
+  ~BaseGroupClass() override;
+
+  void BaseGroupClassInitialize(const char* name, int groupId, Distribution dist,
+                                ExecutionPolicyType policy, int numAffected, int numEnabling,
+                                bool reactivation);
+
+  bool Enabled() override;
+  double Weight() override;
+  double Rate() override;
+  bool ReactivationPredicate() override;
+  bool ReactivationFunction() override;
+  double SampleDistribution() override;
+  BaseActionClass* Fire() override;
+  int Rank() override;
+  bool EnablingChange() override;
+  bool IsAMember(BaseActionClass* a) override;
+  double Probability(BaseActionClass* a) override;
+  void printEnablingState(std::ostream* s) override;
+  BaseActionClass* getPrintedAction() override;
+  virtual bool SelectAction();
+  virtual void setGroupId(int id);
+
+  void initialize(int n, const char* name);
+  void appendGroup(BaseGroupClass* member);
+  void appendMembers(BaseGroupClass* other);
+  void setMember(BaseGroupClass* member, int index);
+  void replaceMember(BaseActionClass* oldMember, BaseActionClass* newMember);
+  void enlargeArrays(int n);
+  int getNumMembers() const { return NumActions; }
+  BaseGroupClass* getMember(int i);
+  BaseActionClass* getSelectedAction() const { return SelectedAction; }
+  void Check();
+
+  // Fills the weight table from the enabled members of the highest rank and returns their
+  // total weight, or -1.0 when no member is enabled.
+  double CalculateWeightDistribution();
+
+  void PrintInfo();
+  void printGroup();
+
+ protected:
+  void printMembers(const char* prefix, int level);
+};
+
+#endif

@@ -1,0 +1,202 @@
+// SharableSV<C>: a scalar state variable whose value cell can be joined with other variables
+// ("equivalence sharing"). Each variable keeps a chain of SharedPointer records naming every
+// pointer that must follow its value cell; when variables are joined, the leader keeps its cell
+// and re-points every pointer of the absorbed chains at it.
+// Owns its value cell and its chain records while it is the leader (Stored); an absorbed
+// variable borrows the leader's cell and action lists.
+#ifndef KAVRIN_SHARABLESV_H
+#define KAVRIN_SHARABLESV_H
+
+#include <cstdio>
+#include <iostream>
+
+#include "BaseClasses/BaseActionClass.h"
+#include "BaseClasses/BaseStateVariableClass.h"
+#include "BaseClasses/debug.h"
+#include "BaseClasses/state/SharedPointer.h"
+
+template <class C>
+class SharableSV : public BaseStateVariableClass {
+ protected:
+  C* TheState;
+  SharedPointer<C>* Head;
+  SharableSV<C>* Leader;
+
+ public:
+  using BaseStateVariableClass::printState;
+
+  SharableSV() : BaseStateVariableClass(), TheState(nullptr), Head(nullptr), Leader(this) {
+    TheState = KavrinNewArray<C>(1);
+    *TheState = 0;
+    registerMyself();
+  }
+
+  ~SharableSV() override {
+    if (Stored) delete[] TheState;
+    SharedPointer<C>* p = Head;
+    while (p != nullptr) {
+      SharedPointer<C>* next = p->getNeighbor();
+      delete p;
+      p = next;
+    }
+    Head = nullptr;
+  }
+
+  int StateSize() override { return static_cast<int>(sizeof(C)); }
+  void SetState(void* buffer) override { readMemory2<C>(buffer, TheState); }
+  void CurrentState(void* buffer) override { writeMemory<C>(*TheState, buffer); }
+
+  void printState(std::ostream* s) override {
+    *s << getName() << " = " << *TheState << std::endl;
+  }
+  void printStateVal(std::ostream* s) override { *s << *TheState; }
+
+  void share(BaseStateVariableClass* other) override {
+    SharableSV<C>* same = dynamic_cast<SharableSV<C>*>(other);
+    KAVRIN_CHECK(same != nullptr, "SharableSV", __LINE__);
+    ShareWith(same);
+  }
+
+  // Every owner of the chain shares one affecting list, so one append serves them all; an
+  // absorbed variable leaves the list to its leader.
+  void appendAffectingAction(BaseActionClass* a) override {
+    if (Leader != this) return;
+    for (SharedPointer<C>* p = Head; p != nullptr; p = p->getNeighbor()) {
+      BaseStateVariableClass* owner = p->getOwner();
+      if (owner == nullptr) continue;
+      owner->BaseStateVariableClass::appendAffectingAction(a);
+      KAVRIN_DEBUG(2, "Appended affecting action to" << " = " << owner->getName());
+    }
+  }
+
+  C getState() const { return *TheState; }
+  void setState(C value) { *TheState = value; }
+  C& State() { return *TheState; }
+  C* getPointer() const { return TheState; }
+
+  void setPointer(C* cell) {
+    TheState = cell;
+    for (SharedPointer<C>* p = Head; p != nullptr; p = p->getNeighbor()) p->changePointer(cell);
+  }
+
+  SharableSV<C>* getLeader() const { return Leader; }
+  void setLeader(SharableSV<C>* l) { Leader = l; }
+  SharedPointer<C>* getHead() const { return Head; }
+  void setHeadToNull() { Head = nullptr; }
+
+  void registerMyself() {
+    SharingCount++;
+    pushRecord(&TheState, this);
+  }
+
+  // Makes *p follow this variable's value cell from now on.
+  void Register(C** p) {
+    // An absorbed variable's chain is no longer walked: its leader must hold the record.
+    if (!Stored && Leader != this) {
+      findLeader()->Register(p);
+      return;
+    }
+    KAVRIN_CHECK(TheState != nullptr, "SharableSV", __LINE__);
+    *p = TheState;
+    SharingCount++;
+    pushRecord(p, nullptr);
+  }
+
+  // Absorbs other (a leader) into this variable, which becomes or stays the leader.
+  void Register(SharableSV<C>* other) {
+    if (other == this) return;
+    if (other->Stored) delete[] other->TheState;
+    other->TheState = nullptr;
+    other->Leader = this;
+    other->setPointer(TheState);
+    other->Shared = true;
+    other->Stored = false;
+
+    if (other->SVAffectingActions != SVAffectingActions) {
+      SVAffectingActions->append(other->SVAffectingActions);
+      delete other->SVAffectingActions;
+      other->SVAffectingActions = SVAffectingActions;
+    }
+    if (other->SVEnabledActions != SVEnabledActions) {
+      SVEnabledActions->append(other->SVEnabledActions);
+      delete other->SVEnabledActions;
+      other->SVEnabledActions = SVEnabledActions;
+    }
+
+    SharedPointer<C>* last = nullptr;
+    for (SharedPointer<C>* p = other->Head; p != nullptr; p = p->getNeighbor()) {
+      BaseStateVariableClass* owner = p->getOwner();
+      if (owner != nullptr) {
+        owner->setAffectingActions(SVAffectingActions);
+        owner->setEnabledActions(SVEnabledActions);
+        // Variables that other had absorbed earlier must name the new leader too.
+        static_cast<SharableSV<C>*>(owner)->Leader = this;
+      }
+      last = p;
+    }
+    if (last != nullptr) {
+      last->setNeighbor(Head);
+      Head = other->Head;
+      SharingCount += other->SharingCount;
+    }
+    other->Head = nullptr;
+
+    if (GlobalDebugLevel > 3) {
+      std::cout << "Now " << getName() << " has a head pointer = " << static_cast<void*>(Head)
+                << std::endl;
+      std::cout << getName() << "  has " << SharingCount << " elements." << std::endl;
+      int counted = 0;
+      for (SharedPointer<C>* p = Head; p != nullptr; p = p->getNeighbor()) counted++;
+      std::cout << getName() << " really has " << counted << std::endl;
+      std::printf("%s Linked List Contains :\n", getName());
+      for (SharedPointer<C>* p = Head; p != nullptr; p = p->getNeighbor())
+        std::printf("%p\n", static_cast<void*>(p->getPointer()));
+      std::printf("\n");
+      std::fflush(stdout);
+    }
+  }
+
+  void ShareWith(SharableSV<C>* other) {
+    // Variables already joined through a common leader need nothing more; registering a
+    // leader with itself would free its own cell.
+    if (findLeader() == other->findLeader()) return;
+    if (other->Stored && Stored) {
+      Shared = true;
+      setState(other->getState());
+      Register(other);
+    } else if (other->Stored) {
+      findLeader()->Register(other);
+    } else if (Stored) {
+      other->findLeader()->Register(this);
+    } else if (SharingCount > other->findLeader()->SharingCount) {
+      findLeader()->Register(other->findLeader());
+    } else {
+      other->findLeader()->Register(findLeader());
+    }
+    SharableSV<C>* leader = Leader;
+    List<BaseActionClass>* affecting = other->getAffectingActions();
+    for (int i = 0; i < affecting->getNumItems(); i++)
+      (*affecting)[i]->replaceAffectedSV(other, leader);
+    List<BaseActionClass>* enabled = other->getEnabledActions();
+    for (int i = 0; i < enabled->getNumItems(); i++)
+      (*enabled)[i]->replaceEnablingSV(other, leader);
+  }
+
+  SharableSV<C>* findLeader() {
+    SharableSV<C>* l = this;
+    while (l->Leader != l && l->Leader != nullptr) l = l->Leader;
+    return l;
+  }
+
+ private:
+  void pushRecord(C** p, BaseStateVariableClass* owner) {
+    SharedPointer<C>* r = new (std::nothrow) SharedPointer<C>();
+    if (r == nullptr) KavrinOutOfMemory();
+    r->setPointer(p);
+    r->setOwner(owner);
+    r->setNeighbor(Head);
+    Head = r;
+  }
+};
+
+#endif
