@@ -1,0 +1,22 @@
+// Timing knobs of the simulation-manager link that tests need to shorten. The simulator's own
+// behaviour uses the defaults below; only the connection wait can be changed from outside, through
+// the environment variable named by ConnectionWaitVariable, so a test never sits through a minute.
+#ifndef KAVRIN_SIMMGRLINK_H
+#define KAVRIN_SIMMGRLINK_H
+
+namespace SimMgrLink {
+
+// How long the rest of a detach command may take to arrive (milliseconds, default 10000).
+extern int CommandTextTimeoutMs;
+
+// Longest detach text accepted before its closing ";;".
+constexpr int kCommandTextCapacity = 512;
+
+constexpr const char* ConnectionWaitVariable = "KAVRIN_TEST_SIMMGR_WAIT_MS";
+
+// standardMs, or the value of ConnectionWaitVariable when that holds a number.
+int ConnectionWaitMs(int standardMs);
+
+}  // namespace SimMgrLink
+
+#endif
