@@ -1,0 +1,38 @@
+#include "Performance_Variables/ImpulseNodeClass.h"
+
+#include <cstdlib>
+#include <cstring>
+
+ImpulseNodeClass::ImpulseNodeClass()
+    : TheModelPtr(nullptr),
+      ContainingModel(nullptr),
+      Name(nullptr),
+      Trace(0),
+      WorkerNumber(-1),
+      ImpulseNumber(-1),
+      NumberOfModelDependencies(0),
+      id(-1),
+      Impulse(0.0),
+      ImpulseSqr(0.0),
+      ImpulseFraction(0.0),
+      Start(0.0),
+      Stop(0.0) {}
+
+ImpulseNodeClass::~ImpulseNodeClass() { std::free(Name); }
+
+void ImpulseNodeClass::Reset() {
+  Impulse = 0.0;
+  ImpulseSqr = 0.0;
+}
+
+void ImpulseNodeClass::SetModelPointer(int k, BaseModelClass* model) {
+  if (TheModelPtr != nullptr && k >= 0 && k < NumberOfModelDependencies && TheModelPtr[k] != nullptr)
+    *TheModelPtr[k] = model;
+}
+
+void ImpulseNodeClass::DefineName(const char* name, int impulseNumber, int workerNumber) {
+  std::free(Name);
+  Name = name != nullptr ? strdup(name) : nullptr;
+  ImpulseNumber = impulseNumber;
+  WorkerNumber = workerNumber;
+}
