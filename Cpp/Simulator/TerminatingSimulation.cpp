@@ -1,0 +1,115 @@
+// The terminating run driver: independent replications from the saved initial state, one
+// observation per performance variable each, reported in groups of ReportSize.
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "BaseClasses/BaseActionClass.h"
+#include "BaseClasses/CPUTime.h"
+#include "BaseClasses/TraceFileContainer.h"
+#include "BaseClasses/debug.h"
+#include "Performance_Variables/PVModel.h"
+#include "Performance_Variables/PerformanceVariableNode.h"
+#include "Simulator/DataPacket.h"
+#include "Simulator/Event.h"
+#include "Simulator/EventList.h"
+#include "Simulator/SimulatorClass.h"
+
+void SimulatorClass::TerminatingSimulation() {
+  PerformanceVariableNode** ThePVList = TheModel->PerformanceVariableList;
+  int r = 0;
+  TempEvent = new Event();
+  CurrEvent = new Event();
+  NullAction = new BaseActionClass();
+
+  const int stateSize = TheModel->StateSize();
+  KAVRIN_DEBUG(2, "Size of original state = " << stateSize);
+  std::vector<char> OriginalState(static_cast<size_t>(stateSize > 0 ? stateSize : 0) + 1);
+  TheModel->CurrentState(OriginalState.data());
+  if (GlobalDebugLevel > 3) {
+    for (int i = 0; i < stateSize; ++i)
+      std::printf("OriginalState[%d] = %d\n", i, static_cast<int>(OriginalState[i]));
+  }
+
+  const int NextReport = ReportSize;
+  GenerateInitialEnabledList();
+  delete _cpuTimer;
+  _cpuTimer = new CPUTime();
+  _cpuTimer->Start();
+  CurPacket = CreateDataPacket(NumPVs);
+  CurSqrPacket = CreateDataPacket(NumPVs);
+  trace->newBatch();
+
+  while (SimControl == GO) {
+    CurrentTime = 0;
+    TheEventList->ClearEventList();
+    for (BaseActionClass* action : TheReactivationList) action->Reactivation = false;
+    TheReactivationList.clear();
+
+    if (GenerateCompleteEventList() != 0) {
+      std::cerr << "ERROR: unable to generate event list\n" << std::flush;
+      std::exit(1);
+    }
+    TempAction = NullAction;
+    const double stop = TheModel->Simulation_Stop_Time;
+    if (trace->getTraceLevel() > 0) trace->printInitialState();
+
+    NextEvent = TheEventList->Earliest();
+    if (NextEvent) {
+      CurrentTime = (*NextEvent)->exec_time;
+      CurrAction = (*NextEvent)->action_ptr;
+      while (CurrentTime <= stop) {
+        if (!SimStep()) break;
+        if (trace->getTraceLevel() > 2) trace->printState();
+      }
+    }
+
+    KAVRIN_DEBUG(1, "Done with batch  = " << r);
+    trace->newBatch();
+    TheModel->EndAccumulate(stop);
+    for (int i = 0; i < NumPVs; ++i) {
+      CurPacket->SetObs(i, r, ThePVList[i]->TotalReward);
+      CurSqrPacket->SetObs(i, r, ThePVList[i]->TotalRewardSqr);
+    }
+    ++r;
+    ++BatchRuns;
+    KAVRIN_DEBUG(2, "Batch = " << r);
+    KAVRIN_DEBUG(2, "NextReport = " << NextReport);
+
+    const bool limitReached = MaxNumOfBatches > 0 && BatchRuns >= MaxNumOfBatches;
+    if (limitReached) RaiseSimControl(STOPSOFT);
+    if (r == NextReport || limitReached) {
+      for (int i = 0; i < NumPVs; ++i) {
+        CurPacket->SetNumObs(i, r);
+        CurSqrPacket->SetNumObs(i, r);
+      }
+      CPUSeconds = _cpuTimer->GetTime();
+      CheckReportSize(CPUSeconds);
+      r = 0;
+    }
+
+    KAVRIN_DEBUG(2, "Resetting State of the Model.  State Size: = " << stateSize);
+    TheModel->SetState(OriginalState.data());
+    TheModel->PVReset();
+  }
+
+  delete CurrEvent;
+  CurrEvent = nullptr;
+  delete TempEvent;
+  TempEvent = nullptr;
+  delete NullAction;
+  NullAction = nullptr;
+  TempAction = nullptr;
+}
+
+void SimulatorClass::HandleInvalidDistParams(BaseActionClass* action, std::string message) {
+  const std::string marker = "INVALID_DIST_PARAMS:";
+  const size_t at = message.find(marker);
+  if (at != std::string::npos) message.erase(at, marker.size());
+  std::cerr << "FATAL ERROR: In action " << (action && action->ActionName ? action->ActionName : "")
+            << "," << message << std::endl;
+  std::exit(1);
+}
