@@ -172,8 +172,11 @@ double Distributions::Gamma(double alpha, double beta) {
 double Distributions::Beta(double alpha1, double beta1) {
   // Both shapes are tested before the first gamma variate is drawn.
   if (!(alpha1 > 0) || !(beta1 > 0)) Invalid("Alpha is non-positive");
-  V1 = Gamma(alpha1, 1.0);
-  V2 = Gamma(beta1, 1.0);
+  // The second gamma variate overwrites the scratch V1 (shape above 1): keep the first apart.
+  const double first = Gamma(alpha1, 1.0);
+  const double second = Gamma(beta1, 1.0);
+  V1 = first;
+  V2 = second;
   return V1 / (V2 + V1);
 }
 

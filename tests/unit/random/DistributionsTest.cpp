@@ -1,0 +1,271 @@
+// Parameter checks, known answers and the exact number of uniforms each sampler consumes,
+// with scripted uniforms.
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ScriptedGenerator.h"
+#include "Simulator/Distributions.h"
+
+namespace {
+
+// A sampler whose generator is a script; the script is borrowed, never deleted by the sampler.
+class Scripted : public ::testing::Test {
+ protected:
+  Scripted() {
+    delete d.RNG;
+    d.RNG = &gen;
+  }
+  ~Scripted() override { d.RNG = nullptr; }
+
+  // Runs f expecting the exact invalid-parameter text; returns the draws it made.
+  std::size_t ExpectInvalid(const std::function<void()>& f, const std::string& message) {
+    std::size_t before = gen.draws();
+    try {
+      f();
+      ADD_FAILURE() << "no error, expected: " << message;
+    } catch (const std::string& thrown) {
+      EXPECT_EQ(thrown, "INVALID_DIST_PARAMS: " + message);
+    }
+    return gen.draws() - before;
+  }
+
+  ScriptedGenerator gen;
+  Distributions d;
+};
+
+}  // namespace
+
+TEST_F(Scripted, ParameterErrorsInOrderWithoutDrawing) {
+  struct Case {
+    std::function<void()> f;
+    const char* message;
+  };
+  const double nan = std::nan("");
+  std::vector<Case> cases = {
+      {[&] { d.Exponential(0); }, "rate is non-positive"},
+      {[&] { d.Exponential(nan); }, "rate is non-positive"},
+      {[&] { d.Deterministic(0); }, "value is non-positive"},
+      {[&] { d.Geometric(0); }, "p is not in the range (0,1)"},
+      {[&] { d.Geometric(1); }, "p is not in the range (0,1)"},
+      {[&] { d.Weibull(0, 0); }, "Beta is non-positive"},
+      {[&] { d.Weibull(0, 1); }, "Alpha is zero"},
+      {[&] { d.ConditionalWeibull(0, -1, 1); }, "Beta is non-positive"},
+      {[&] { d.ConditionalWeibull(0, 1, 1); }, "Alpha is zero"},
+      {[&] { d.Normal(1, -1); }, "variance is negative"},
+      {[&] { d.Normal(-1, 0); }, "mean is too far below zero for a non-negative sample"},
+      {[&] { d.Normal(-12.5, 1); }, "mean is too far below zero for a non-negative sample"},
+      {[&] { d.Lognormal(0, -0.5); }, "Alpha_Squared is negative"},
+      {[&] { d.Erlang(0, -1); }, "m is non-positive"},
+      {[&] { d.Erlang(2.5, -1); }, "m is non-integer"},
+      {[&] { d.Erlang(3e9, 1); }, "m is non-integer"},
+      {[&] { d.Erlang(3, 0); }, "Beta is non-positive"},
+      {[&] { d.Triangular(2, 1, 5); }, "A is larger than B"},
+      {[&] { d.Triangular(1, 2, 0.5); }, "C is not in the range [A,B]"},
+      {[&] { d.Triangular(3, 3, 5); }, "C is not in the range [A,B]"},
+      {[&] { d.Gamma(0, 0); }, "Beta is non-positive"},
+      {[&] { d.Gamma(0, 1); }, "Alpha is non-positive"},
+      {[&] { d.Beta(-1, 2); }, "Alpha is non-positive"},
+      {[&] { d.Beta(2, 0); }, "Alpha is non-positive"},
+      {[&] { d.Uniform(-1, -2); }, "LowerBound is negative"},
+      {[&] { d.Uniform(2, 1); }, "LowerBound is larger than UpperBound"},
+      {[&] { d.Binomial(2.5, 1.5); }, "p is not in the range [0,l]"},
+      {[&] { d.Binomial(2.5, 0.5); }, "t is non-integer"},
+      {[&] { d.NegativeBinomial(2.5, 1); }, "p is not in the range [0,l)"},
+      {[&] { d.NegativeBinomial(2, 0); }, "p is not in the range [0,l)"},
+      {[&] { d.NegativeBinomial(2.5, 0.5); }, "s is non-integer"},
+      {[&] { d.HyperExponential(0, nullptr); }, "Phases is less than 1"},
+      {[&] {
+         double r[] = {1, 2, -1};
+         d.HypoExponential(3, r);
+       },
+       "rate is non-positive"},
+      {[&] { d.Pareto(0, 0); }, "LowerBound is non-positive"},
+      {[&] { d.Pareto(1, 0); }, "Shape is non-positive"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    EXPECT_EQ(ExpectInvalid(c.f, c.message), 0u);
+  }
+}
+
+TEST_F(Scripted, HyperExponentialDrawsItsChoiceBeforeTestingProbabilities) {
+  gen.push({0.5, 0.5});
+  double zeroProb[] = {1, 1, 1, 0};  // (rate, p) pairs: p1 = 0
+  EXPECT_EQ(ExpectInvalid([&] { d.HyperExponential(2, zeroProb); }, "p1 is non-positive"), 1u);
+  // 0.5 >= 0.25 / 1: phase 1, whose rate is 0.
+  double zeroRate[] = {1, 0.25, 0, 0.75};
+  EXPECT_EQ(ExpectInvalid([&] { d.HyperExponential(2, zeroRate); }, "Rate1 is non-positive"), 1u);
+}
+
+TEST_F(Scripted, OneDrawSamplersByHand) {
+  gen.push({0.5, 0.25, 0.5, 0.5, 0.5, 0.5, 0.25, 0.5});
+  EXPECT_DOUBLE_EQ(d.Exponential(2), std::log(2.0) / 2);
+  EXPECT_EQ(d.Geometric(0.5), 2.0);  // floor(ln 0.25 / ln 0.5)
+  EXPECT_DOUBLE_EQ(d.Weibull(2, 3), 3 * std::sqrt(std::log(2.0)));
+  EXPECT_DOUBLE_EQ(d.Weibull(-1, 1), 1 / std::log(2.0));  // a negative shape is accepted
+  EXPECT_DOUBLE_EQ(d.ConditionalWeibull(1, 2, 5), 2 * std::log(2.0));  // memoryless
+  EXPECT_DOUBLE_EQ(d.Uniform(1, 3), 2.0);
+  EXPECT_DOUBLE_EQ(d.Pareto(2, 1), 8.0);  // 2 * 0.25^-1
+  EXPECT_DOUBLE_EQ(d.Pareto(1, 1), 2.0);
+  EXPECT_EQ(gen.draws(), 8u);
+}
+
+TEST_F(Scripted, SamplersThatDoNotDraw) {
+  EXPECT_EQ(d.Deterministic(2.5), 2.5);
+  EXPECT_EQ(d.Triangular(3, 3, 3), 3.0);
+  double none[1] = {0};
+  EXPECT_EQ(d.HypoExponential(0, none), 0.0);
+  EXPECT_EQ(d.Binomial(0, 0.5), 0.0);
+  EXPECT_EQ(gen.draws(), 0u);
+}
+
+TEST_F(Scripted, UniformOfEqualBoundsStillDraws) {
+  gen.push(0.7);
+  EXPECT_EQ(d.Uniform(2, 2), 2.0);
+  EXPECT_EQ(gen.draws(), 1u);
+}
+
+TEST_F(Scripted, TriangularBothBranches) {
+  gen.push({0.5, 0.875});
+  // r = 0.5 >= 0.5: X = sqrt(0.25) = 0.5, sample 1.
+  EXPECT_DOUBLE_EQ(d.Triangular(0, 2, 1), 1.0);
+  // r = 0.5 < 0.875: X = 1 - sqrt(0.5 * 0.125) = 0.75, sample 1.5.
+  EXPECT_DOUBLE_EQ(d.Triangular(0, 2, 1), 1.5);
+}
+
+TEST_F(Scripted, NormalRejectsOutsideDiscZeroRadiusAndNegativeValues) {
+  // (0.9, 0.9): W = 1.28 > 1; (0.5, 0.5): W = 0; (0.25, 0.5): V1 = -0.5, a negative value;
+  // (0.75, 0.5): V1 = 0.5, W = 0.25, accepted.
+  gen.push({0.9, 0.9, 0.5, 0.5, 0.25, 0.5, 0.75, 0.5});
+  const double y = std::sqrt(-2 * std::log(0.25) / 0.25);
+  EXPECT_DOUBLE_EQ(d.Normal(-1, 1), -1 + 0.5 * y);
+  EXPECT_EQ(gen.draws(), 8u);
+  EXPECT_EQ(d.V1, 0.5);
+}
+
+TEST_F(Scripted, NormalFarBelowZeroStillSamplesWhenReachable) {
+  // V1 about 1e-14 with V2 = 0 gives a standard deviate of sqrt(-4 ln V1), about 11.35.
+  gen.push({0.500000000000005, 0.5});
+  double v = d.Normal(-11, 1);
+  EXPECT_GE(v, 0.0);
+  EXPECT_LT(v, 1.0);
+  EXPECT_EQ(gen.draws(), 2u);
+}
+
+TEST_F(Scripted, LognormalUsesOnePolarStepWithoutTruncation) {
+  gen.push({0.5, 0.5, 0.25, 0.5});  // W = 0 repeats; then V1 = -0.5, W = 0.25
+  const double y = std::sqrt(-2 * std::log(0.25) / 0.25);
+  EXPECT_DOUBLE_EQ(d.Lognormal(1, 4), std::exp(1 + 2 * -0.5 * y));
+  EXPECT_EQ(gen.draws(), 4u);
+}
+
+TEST_F(Scripted, ErlangMultipliesMUniforms) {
+  gen.push({0.5, 0.25, 0.125});
+  EXPECT_EQ(d.Erlang(3, 6), -(6.0 / 3) * std::log(0.5 * 0.25 * 0.125));
+  EXPECT_EQ(gen.draws(), 3u);
+}
+
+TEST_F(Scripted, ErlangWithManyPhasesStaysFinite) {
+  // 0.3^1000 is far below the smallest double; the sample is -(beta/m) * sum of ln u = -beta ln 0.3.
+  for (int i = 0; i < 1000; i++) gen.push(0.3);
+  double v = d.Erlang(1000, 2);
+  EXPECT_TRUE(std::isfinite(v));
+  EXPECT_NEAR(v, -2 * std::log(0.3), 1e-12);
+  EXPECT_EQ(gen.draws(), 1000u);
+}
+
+TEST_F(Scripted, ConditionalWeibullLongSurvivalStaysFinite) {
+  gen.push({0.5, 0.5});
+  // (30/1)^2 = 900: exp(-900) underflows. Remaining life sqrt(900 - ln 0.5) - 30.
+  EXPECT_NEAR(d.ConditionalWeibull(2, 1, 30), std::sqrt(900 - std::log(0.5)) - 30, 1e-12);
+  // Small ages keep the direct form bit for bit.
+  const double z = std::exp(-std::pow(1.0 / 2, 2));
+  EXPECT_EQ(d.ConditionalWeibull(2, 2, 1), 2 * std::pow(-std::log(0.5 * z), 0.5) - 1);
+}
+
+TEST_F(Scripted, GammaShapeOneIsExponential) {
+  gen.push(0.25);
+  EXPECT_DOUBLE_EQ(d.Gamma(1, 3), -3 * std::log(0.25));
+  EXPECT_EQ(gen.draws(), 1u);
+}
+
+TEST_F(Scripted, GammaAboveOneRejectsThenAccepts) {
+  // alpha 2: U1 = 0.999 gives Y about 108 and W about -92, rejected by both tests;
+  // U1 = 0.5 gives V1 = 0, Y = 2, Z = 0.125, d1 + W - 4.5 Z = 0.555 >= 0: accepted.
+  gen.push({0.999, 0.9, 0.5, 0.5});
+  EXPECT_EQ(d.Gamma(2, 1.5), 3.0);
+  EXPECT_EQ(gen.draws(), 4u);
+}
+
+TEST_F(Scripted, GammaBelowOneBothBranches) {
+  const double b = (2.718281828459045 + 0.5) / 2.718281828459045;
+  // P = b/2 <= 1: Y = P^2 about 0.350; U2 = 0.9 > exp(-Y) about 0.704 rejects, 0.5 accepts.
+  gen.push({0.5, 0.9, 0.5, 0.5});
+  EXPECT_DOUBLE_EQ(d.Gamma(0.5, 2), std::pow(b * 0.5, 2) * 2);
+  EXPECT_EQ(gen.draws(), 4u);
+  // P = 0.95 b > 1: Y = -ln((b - P)/0.5) about 2.13; Y^-0.5 about 0.68 >= 0.5 accepts.
+  gen.push({0.95, 0.5});
+  EXPECT_DOUBLE_EQ(d.Gamma(0.5, 1), -std::log((b - b * 0.95) / 0.5));
+  EXPECT_EQ(gen.draws(), 6u);
+}
+
+TEST_F(Scripted, BetaIsARatioOfTwoGammas) {
+  gen.push({0.25, 0.5});
+  // Gamma(1, 1) twice: -ln 0.25 and -ln 0.5, ratio 2/3.
+  EXPECT_DOUBLE_EQ(d.Beta(1, 1), 2.0 / 3);
+  EXPECT_EQ(gen.draws(), 2u);
+}
+
+TEST_F(Scripted, BinomialCountsDrawsAtOrBelowP) {
+  gen.push({0.5, 0.6, 0.1, 0.9});
+  EXPECT_EQ(d.Binomial(4, 0.5), 2.0);
+  EXPECT_EQ(gen.draws(), 4u);
+  EXPECT_EQ(d.Binomial(-3, 0.5), 0.0);  // a negative count draws nothing
+}
+
+TEST_F(Scripted, NegativeBinomialSumsGeometricFailures) {
+  gen.push({0.25, 0.5});
+  EXPECT_EQ(d.NegativeBinomial(2, 0.5), 3.0);  // 2 + 1
+  EXPECT_EQ(gen.draws(), 2u);
+}
+
+TEST_F(Scripted, HyperExponentialPhaseChoice) {
+  double params[] = {1, 0.25, 4, 0.75};
+  gen.push({0.2, 0.5, 0.25, 0.5});
+  EXPECT_DOUBLE_EQ(d.HyperExponential(2, params), std::log(2.0));      // 0.2 < 0.25: phase 0
+  EXPECT_DOUBLE_EQ(d.HyperExponential(2, params), std::log(2.0) / 4);  // 0.25 >= 0.25: phase 1
+  EXPECT_EQ(gen.draws(), 4u);
+}
+
+TEST_F(Scripted, HyperExponentialStopsAtTheLastPhase) {
+  // A draw of exactly 1.0 (possible with Tausworthe) reaches the total; the entries after the
+  // two phases would be phase 2 with a bad rate if the walk went past the end.
+  double params[] = {1, 0.25, 4, 0.75, -1, 1};
+  gen.push({1.0, 0.5});
+  EXPECT_DOUBLE_EQ(d.HyperExponential(2, params), std::log(2.0) / 4);
+}
+
+TEST_F(Scripted, HypoExponentialOneDrawPerPhase) {
+  double rates[] = {1, 2, 4};
+  gen.push({0.5, 0.5, 0.5});
+  EXPECT_DOUBLE_EQ(d.HypoExponential(3, rates), std::log(2.0) * (1 + 0.5 + 0.25));
+  EXPECT_EQ(gen.draws(), 3u);
+}
+
+TEST(ScriptedGeneratorHelper, InstallsAndRestoresTheGlobalGenerator) {
+  RandomNumberGenerator* before = TheDistribution->RNG;
+  ScriptedGenerator gen({0.5});
+  {
+    ScopedGenerator install(&gen);
+    EXPECT_EQ(TheDistribution->RNG, &gen);
+    EXPECT_DOUBLE_EQ(TheDistribution->Exponential(1), std::log(2.0));
+  }
+  EXPECT_EQ(TheDistribution->RNG, before);
+  EXPECT_EQ(gen.draws(), 1u);
+  EXPECT_EQ(gen.remaining(), 0u);
+}
