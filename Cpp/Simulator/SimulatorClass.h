@@ -107,6 +107,8 @@ class SimulatorClass {
   static uint32_t StaticOutputThreadFunc(void* simulator);
 
   // ---- Connectivity lists (builders return 0 on success)
+  // The start-up's step: picks the builder from "SIMTEST", prints its name, returns its result.
+  short BuildConnectivityLists();
   short GenerateConnectivityList();
   short GenerateConnectivityListOld();
   short AddActionAffects(BaseActionClass* pointee, BaseActionClass* TheAction);

@@ -1,0 +1,191 @@
+// Connectivity lists: for every action, the groups whose enabling its firing can change.
+#include <cstdlib>
+#include <iostream>
+#include <new>
+
+#include "BaseClasses/BaseActionClass.h"
+#include "BaseClasses/BaseGroupClass.h"
+#include "BaseClasses/BaseModelClass.h"
+#include "BaseClasses/BaseStateVariableClass.h"
+#include "BaseClasses/debug.h"
+#include "Performance_Variables/PVModel.h"
+#include "Simulator/ActionAffectsElement.h"
+#include "Simulator/SimulatorClass.h"
+
+namespace {
+
+// "SIMTEST" as the old builder reads it: unset counts as 1.
+int OldBuilderVariant() {
+  const char* value = std::getenv("SIMTEST");
+  return value == nullptr ? 1 : std::atoi(value);
+}
+
+void TraceAdd(BaseActionClass* TheAction) {
+  if (GlobalDebugLevel > 3) std::cout << "AddActionAffects on " << TheAction->ActionName << std::endl;
+}
+
+void Describe(std::ostream* out, BaseActionClass* action) {
+  BaseModelClass* model = static_cast<BaseModelClass*>(action->TheModel);
+  if (model == nullptr) {
+    *out << "Unknown Model";
+  } else {
+    *out << model->getName() << "(" << model->getId() << ")";
+  }
+  *out << "->" << action->ActionName << " (" << action->getID() << ")";
+}
+
+}  // namespace
+
+// The start-up's choice of builder: "SIMTEST" unset or 2 the default builder, 0 or 1 the old one.
+// Any other value builds nothing; the run then misses every reschedule, so say so.
+short SimulatorClass::BuildConnectivityLists() {
+  const char* value = std::getenv("SIMTEST");
+  int simtest = value == nullptr ? 2 : std::atoi(value);
+  if (simtest == 2) {
+    std::cout << "GenerateConnectivityList()" << std::endl;
+    return GenerateConnectivityList();
+  }
+  if (simtest == 0 || simtest == 1) {
+    std::cout << "GenerateConnectivityListOld()" << std::endl;
+    return GenerateConnectivityListOld();
+  }
+  std::cerr << "Warning: SIMTEST=" << value
+            << " builds no connectivity lists; no action will be rescheduled after a firing and the "
+               "results will be wrong"
+            << std::endl;
+  return 0;
+}
+
+short SimulatorClass::AddActionAffects(BaseActionClass* pointee, BaseActionClass* TheAction) {
+  TraceAdd(TheAction);
+  ActionAffectsElement* cell = new (std::nothrow) ActionAffectsElement(pointee, TheAction->Affects);
+  if (cell == nullptr) return 1;
+  TheAction->Affects = cell;
+  return 0;
+}
+
+short SimulatorClass::AddActionAffectsOld(BaseActionClass* pointee, BaseActionClass* TheAction) {
+  TraceAdd(TheAction);
+  ActionAffectsElement** tail = &TheAction->Affects;
+  while (*tail != nullptr) {
+    if ((*tail)->Action == pointee) return 0;
+    tail = &(*tail)->next;
+  }
+  ActionAffectsElement* cell = new (std::nothrow) ActionAffectsElement(pointee, nullptr);
+  if (cell == nullptr) return 1;
+  *tail = cell;
+  return 0;
+}
+
+// Pushes from the firing action: its own group, then the groups of every action enabled by a
+// variable it changes. ActionFound[group ID] holds the last action a group was listed for, so
+// duplicates are caught in O(1) without clearing the array between actions.
+short SimulatorClass::GenerateConnectivityList() {
+  BaseModelClass* model = TheModel;
+  int MaxActionID = BaseActionClass::getMaxID();
+  int* ActionFound = new (std::nothrow) int[MaxActionID + 1];
+  if (ActionFound == nullptr) return 1;
+  for (int i = 0; i <= MaxActionID; i++) ActionFound[i] = -1;
+
+  short failed = 0;
+  BaseActionClass** actions = model->getActionList();
+  for (int i = 0; i < model->getNumActions(); i++) {
+    BaseActionClass* a = actions[i];
+    int CurID = a->getID();
+    BaseActionClass* g = GroupList[a->GroupID];
+    if (ActionFound[g->getID()] != CurID) {
+      failed |= AddActionAffects(g, a);
+      ActionFound[g->getID()] = CurID;
+    }
+    for (int j = 0; j < a->getNumAffectedSVs(); j++) {
+      BaseStateVariableClass* sv = a->getAffectedSV(j);
+      for (int k = 0; k < sv->getNumEnabledActions(); k++) {
+        g = GroupList[sv->getEnabledAction(k)->GroupID];
+        if (ActionFound[g->getID()] != CurID) {
+          ActionFound[g->getID()] = CurID;
+          failed |= AddActionAffects(g, a);
+        }
+      }
+    }
+  }
+  delete[] ActionFound;
+  return failed ? 1 : 0;
+}
+
+// Pulls into the affecting actions: each action's group is added to its own list and to the list
+// of every action that changes a variable enabling it. With SIMTEST 1 a byte matrix of
+// (action, group) marks stops duplicates; otherwise a linear search on each append does.
+short SimulatorClass::GenerateConnectivityListOld() {
+  BaseModelClass* model = TheModel;
+  int MaxActionID = BaseActionClass::getMaxID() + 1;
+  bool useMatrix = OldBuilderVariant() == 1;
+  char* Found = nullptr;
+  if (useMatrix) {
+    Found = new (std::nothrow) char[static_cast<size_t>(MaxActionID) * MaxActionID]();
+    if (Found == nullptr) return 1;
+  }
+
+  short failed = 0;
+  auto add = [&](BaseActionClass* group, BaseActionClass* to) {
+    if (!useMatrix) {
+      failed |= AddActionAffectsOld(group, to);
+      return;
+    }
+    size_t mark = static_cast<size_t>(group->getID()) + static_cast<size_t>(MaxActionID) * to->getID();
+    if (!Found[mark]) {
+      failed |= AddActionAffects(group, to);
+      Found[mark] = 1;
+    }
+  };
+
+  BaseActionClass** actions = model->getActionList();
+  for (int i = 0; i < model->getNumActions(); i++) {
+    BaseActionClass* p = actions[i];
+    BaseActionClass* g = GroupList[p->GroupID];
+    add(g, p);
+    for (int j = 0; j < p->getNumEnablingSVs(); j++) {
+      BaseStateVariableClass* sv = p->getEnablingSV(j);
+      for (int k = 0; k < sv->getNumAffectingActions(); k++) add(g, sv->getAffectingAction(k));
+    }
+  }
+  delete[] Found;
+  return failed ? 1 : 0;
+}
+
+void SimulatorClass::ClearActionAffectsList(BaseActionClass* action) {
+  ActionAffectsElement* cell = action->Affects;
+  while (cell != nullptr) {
+    ActionAffectsElement* next = cell->next;
+    delete cell;
+    cell = next;
+  }
+  action->Affects = nullptr;
+}
+
+void SimulatorClass::DestructConnectivityList() {
+  if (TheModel == nullptr) return;
+  BaseModelClass* model = TheModel;
+  BaseActionClass** actions = model->getActionList();
+  if (actions == nullptr) return;
+  for (int i = 0; i < model->getNumActions(); i++) ClearActionAffectsList(actions[i]);
+}
+
+void SimulatorClass::PrintConnectivityList(std::ostream* out) {
+  BaseModelClass* model = TheModel;
+  BaseActionClass** actions = model->getActionList();
+  for (int i = 0; i < model->getNumActions(); i++) {
+    BaseActionClass* action = actions[i];
+    KAVRIN_CHECK(action != nullptr, "AddActionAffects", __LINE__);
+    *out << "Action: ";
+    Describe(out, action);
+    *out << std::endl << "Checking my Affects" << std::endl;
+    KAVRIN_CHECK(action->Affects != nullptr, "AddActionAffects", __LINE__);
+    for (ActionAffectsElement* cell = action->Affects; cell != nullptr; cell = cell->next) {
+      KAVRIN_CHECK(cell->Action != nullptr && cell->Action->ActionName != nullptr, "AddActionAffects",
+                   __LINE__);
+      *out << "    ";
+      Describe(out, cell->Action);
+      *out << std::endl;
+    }
+  }
+}
