@@ -1,0 +1,71 @@
+// Scheduling at the start of a run and of each replication, and one firing of a terminating run.
+#include <cmath>
+
+#include "BaseClasses/BaseActionClass.h"
+#include "BaseClasses/BaseGroupClass.h"
+#include "BaseClasses/TraceFileContainer.h"
+#include "BaseClasses/debug.h"
+#include "Performance_Variables/PVModel.h"
+#include "Simulator/Event.h"
+#include "Simulator/EventList.h"
+#include "Simulator/SimStepCommon.h"
+#include "Simulator/SimulatorClass.h"
+
+short SimulatorClass::GenerateInitialEnabledList() {
+  int numGroups = TheModel->getNumGroups();
+  NumInitiallyEnabled = 0;
+  delete[] InitiallyEnabled;
+  InitiallyEnabled = new BaseActionClass*[numGroups];
+  for (int i = 0; i < numGroups; i++) {
+    BaseActionClass* group = GroupList[i];
+    if (group->Enabled()) {
+      KAVRIN_DEBUG(3, "Current Action Enabled");
+      InitiallyEnabled[NumInitiallyEnabled++] = group;
+      KAVRIN_DEBUG(3, "End if");
+    }
+  }
+  if (NumInitiallyEnabled < numGroups / 2) {
+    // A sparse start keeps only what it needs (an empty array is still a valid one).
+    BaseActionClass** shrunk = new BaseActionClass*[NumInitiallyEnabled];
+    for (int i = 0; i < NumInitiallyEnabled; i++) shrunk[i] = InitiallyEnabled[i];
+    delete[] InitiallyEnabled;
+    InitiallyEnabled = shrunk;
+  }
+  return 0;
+}
+
+short SimulatorClass::GenerateCompleteEventList() {
+  for (int i = 0; i < NumInitiallyEnabled; i++) {
+    CurrAction = InitiallyEnabled[i];
+    KAVRIN_CHECK(CurrAction->Enabled(), "SimStep", 134);
+    // The second call leaves the group's old and new enabling status both true.
+    CurrAction->Enabled();
+    KAVRIN_CHECK(CurrEvent != nullptr, "SimStep", 135);
+    ScheduleGroup(*this, CurrAction);
+  }
+  return 0;
+}
+
+bool SimulatorClass::SimStep() {
+  // Nothing scheduled (a start in an absorbing state): nothing fires.
+  if (NextEvent == nullptr) return false;
+  TheEventList->Remove(NextEvent);
+  TheModel->Accumulate(CurrentTime);
+  trace->printPreFireAction(CurrAction);
+  trace->printFireAction(CurrAction, CurrentTime);
+  TempAction = TheModel->FireAction(CurrAction, CurrentTime);
+  // A group always reports the member that fired; nothing else has a connectivity list to walk.
+  KAVRIN_CHECK(TempAction != nullptr, "SimStep", __LINE__);
+  _fireActionCount++;
+  trace->printPostFireAction(CurrAction, TempAction);
+  KAVRIN_DEBUG(0, "Starting to look at the other actions that are affected by the firing");
+  AffectsAction = TempAction->Affects;
+  CheckReactivationList();
+  RemoveAffectedActions();
+  InsertAffectedActions();
+  NextEvent = TheEventList->Earliest();
+  if (NextEvent == nullptr) return false;
+  CurrentTime = (*NextEvent)->exec_time;
+  CurrAction = (*NextEvent)->action_ptr;
+  return true;
+}

@@ -1,0 +1,101 @@
+// The three phases that follow a firing, shared by the terminating and the steady-state step,
+// and the scheduling of one group. A phase touches only the fired action's connectivity list and
+// the reactivation list, never the whole model.
+#include "Simulator/SimStepCommon.h"
+
+#include <string>
+
+#include "BaseClasses/BaseActionClass.h"
+#include "Simulator/ActionAffectsElement.h"
+#include "Simulator/Event.h"
+#include "Simulator/EventList.h"
+#include "Simulator/PAddress.h"
+#include "Simulator/SimulatorClass.h"
+
+namespace {
+
+PAddress* addressOf(BaseActionClass* group) { return static_cast<PAddress*>(group->EventPointer); }
+
+void watchForReactivation(SimulatorClass& sim, BaseActionClass* group, PAddress* address) {
+  group->Reactivation = true;
+  sim.TheReactivationList.push_front(group);
+  address->setReact(sim.TheReactivationList.begin());
+}
+
+}  // namespace
+
+double SampleDelay(SimulatorClass& sim, BaseActionClass* group) {
+  try {
+    return group->SampleDistribution();
+  } catch (const std::string& message) {
+    sim.HandleInvalidDistParams(group, message);
+  } catch (const char* message) {
+    sim.HandleInvalidDistParams(group, message);
+  }
+  return 0.0;  // not reached: the handler ends the run
+}
+
+void ScheduleGroup(SimulatorClass& sim, BaseActionClass* group) {
+  Event* record = sim.CurrEvent;
+  record->exec_time = sim.CurrentTime + SampleDelay(sim, group);
+  record->start_time = sim.CurrentTime;
+  record->action_ptr = group;
+  if (group->ReactivationPredicate()) watchForReactivation(sim, group, addressOf(group));
+  sim.TheEventList->Insert(record);
+}
+
+void SimulatorClass::CheckReactivationList() {
+  std::list<BaseActionClass*>::iterator entry = TheReactivationList.begin();
+  while (entry != TheReactivationList.end()) {
+    // Step past the entry first: it may be erased, and groups pushed back on the front of the
+    // list are not visited again in this walk.
+    std::list<BaseActionClass*>::iterator current = entry++;
+    BaseActionClass* group = *current;
+    PAddress* address = addressOf(group);
+    if (address->event == nullptr) {
+      address->setReactNull();
+      group->Reactivation = false;
+      TheReactivationList.erase(current);
+    } else if (!group->Enabled()) {
+      TheEventList->Remove(address->event);
+      address->setReactNull();
+      group->Reactivation = false;
+      TheReactivationList.erase(current);
+    } else if (group->ReactivationFunction()) {
+      Event* event = *address->event;
+      event->exec_time = CurrentTime + SampleDelay(*this, group);
+      event->start_time = CurrentTime;
+      TheEventList->ModifyKey(address->event);
+      group->Reactivation = false;
+      address->setReactNull();
+      TheReactivationList.erase(current);
+      if (group->ReactivationPredicate()) watchForReactivation(*this, group, address);
+    }
+  }
+}
+
+void SimulatorClass::RemoveAffectedActions() {
+  for (AffectsAction = TempAction->Affects; AffectsAction != nullptr;
+       AffectsAction = AffectsAction->next) {
+    BaseActionClass* group = AffectsAction->Action;
+    PAddress* address = addressOf(group);
+    if (address->event == nullptr) continue;
+    if (group->EnablingChange() || (group->Reactivation && group->ReactivationFunction())) {
+      group->Reactivation = false;
+      TheEventList->Remove(address->event);
+      if (!address->isReactNull()) {
+        TheReactivationList.erase(address->getReact());
+        address->setReactNull();
+      }
+    }
+  }
+}
+
+void SimulatorClass::InsertAffectedActions() {
+  for (AffectsAction = TempAction->Affects; AffectsAction != nullptr;
+       AffectsAction = AffectsAction->next) {
+    BaseActionClass* group = AffectsAction->Action;
+    // Enabled() is asked of every group on the list: an activity keeps its last two answers.
+    if (group->Enabled() && addressOf(group)->event == nullptr) ScheduleGroup(*this, group);
+  }
+}
