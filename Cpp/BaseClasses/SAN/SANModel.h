@@ -83,6 +83,9 @@ class SANModel : public BaseModelClass {
   void DestructLocalState(State* s) override;
 
   void PrintSANModelInfo();
+
+ protected:
+  int numLocalVariables() const;
 };
 
 #endif

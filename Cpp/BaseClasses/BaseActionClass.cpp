@@ -1,0 +1,176 @@
+#include "BaseClasses/BaseActionClass.h"
+
+#include <cstdlib>
+#include <iostream>
+#include <new>
+
+#include "BaseClasses/BaseStateVariableClass.h"
+
+int BaseActionClass::MaxID = 0;
+
+BaseActionClass::BaseActionClass()
+    : GroupID(0),
+      ExecutionPolicy(RaceEnabled),
+      Disabled(true),
+      Reactivation(false),
+      ActionName(KavrinCopyName("default")),
+      Affects(nullptr),
+      Fired(false),
+      DistributionType(Exponential),
+      EventPointer(nullptr),
+      FractionComplete(0.0),
+      TheModel(nullptr),
+      AffectedImpulseRewards(nullptr),
+      AffectedImpulseWorkers(nullptr),
+      NumAffectedImpulseWorkers(nullptr),
+      AffectedRateWorkers(nullptr),
+      TotalNumCollected(0),
+      phase(1),
+      ID(MaxID++) {}
+
+BaseActionClass::BaseActionClass(const char* name, int groupId, Distribution dist,
+                                 ExecutionPolicyType policy, int numAffected, int numEnabling,
+                                 bool reactivation)
+    : BaseActionClass() {
+  BaseActionClassInitialize(name, groupId, dist, policy, numAffected, numEnabling, reactivation);
+}
+
+// The reward structures are released by the reward model, which knows their inner shapes.
+BaseActionClass::~BaseActionClass() { delete[] ActionName; }
+
+bool BaseActionClass::isSync() { return false; }
+bool BaseActionClass::Enabled() { return false; }
+double BaseActionClass::Weight() { return 0.0; }
+double BaseActionClass::Rate() { return 0.0; }
+bool BaseActionClass::ReactivationPredicate() { return false; }
+bool BaseActionClass::ReactivationFunction() { return false; }
+double BaseActionClass::SampleDistribution() { return 0.0; }
+double* BaseActionClass::ReturnDistributionParameters() { return nullptr; }
+void BaseActionClass::SetFired(int fired) { Fired = fired != 0; }
+BaseActionClass* BaseActionClass::Fire() { return nullptr; }
+int BaseActionClass::Rank() { return 0; }
+bool BaseActionClass::EnablingChange() { return false; }
+bool BaseActionClass::IsAMember(BaseActionClass* a) { return a == this; }
+double BaseActionClass::Probability(BaseActionClass*) { return 1.0; }
+
+void BaseActionClass::printAffectedState(std::ostream* s) {
+  for (int i = 0; i < AffectedStateVariables.getNumItems(); i++)
+    AffectedStateVariables[i]->printState(s);
+}
+
+void BaseActionClass::printEnablingState(std::ostream* s) {
+  for (int i = 0; i < EnablingStateVariables.getNumItems(); i++)
+    EnablingStateVariables[i]->printState(s);
+}
+
+BaseActionClass* BaseActionClass::getPrintedAction() { return this; }
+double BaseActionClass::ErlangParamM() { return 1.0; }
+
+void BaseActionClass::BaseActionClassInitialize(const char* name, int groupId, Distribution dist,
+                                                ExecutionPolicyType policy, int, int,
+                                                bool reactivation) {
+  defineName(name);
+  Reactivation = reactivation;
+  GroupID = groupId;
+  DistributionType = dist;
+  ExecutionPolicy = policy;
+}
+
+void BaseActionClass::defineName(const char* name) {
+  char* copy = KavrinCopyName(name);
+  delete[] ActionName;
+  ActionName = copy;
+}
+
+void BaseActionClass::addEnablingSV(BaseStateVariableClass* sv) {
+  if (sv->isLeafNode())
+    EnablingStateVariables.append(sv);
+  else
+    sv->addSelfAsEnablingSVToAction(this);
+}
+
+void BaseActionClass::removeEnablingSV(BaseStateVariableClass* sv) {
+  if (sv->isLeafNode())
+    EnablingStateVariables.remove(sv);
+  else
+    sv->removeSelfFromEnablingSVOfAction(this);
+}
+
+void BaseActionClass::replaceEnablingSV(BaseStateVariableClass* oldSV,
+                                        BaseStateVariableClass* newSV) {
+  EnablingStateVariables.replaceItem(oldSV, newSV);
+}
+
+void BaseActionClass::addAffectedSV(BaseStateVariableClass* sv) {
+  if (sv->isLeafNode())
+    AffectedStateVariables.append(sv);
+  else
+    sv->addSelfAsAffectedSVToAction(this);
+}
+
+void BaseActionClass::removeAffectedSV(BaseStateVariableClass* sv) {
+  if (sv->isLeafNode())
+    AffectedStateVariables.remove(sv);
+  else
+    sv->removeSelfFromAffectedSVOfAction(this);
+}
+
+void BaseActionClass::replaceAffectedSV(BaseStateVariableClass* oldSV,
+                                        BaseStateVariableClass* newSV) {
+  AffectedStateVariables.replaceItem(oldSV, newSV);
+}
+
+void BaseActionClass::AllocatePVRateDS(int n) {
+  AffectedRateWorkers = new (std::nothrow) FastSet[n > 0 ? n : 1];
+  if (AffectedRateWorkers == nullptr) {
+    std::cerr << "!! Memory allocation error in BaseActionClass::AllocatePVRateDS()" << std::endl;
+    std::exit(1);
+  }
+}
+
+void BaseActionClass::AllocatePVImpulseDS(int n) {
+  int slots = n > 0 ? n : 1;
+  AffectedImpulseRewards = new (std::nothrow) FastSet[slots];
+  AffectedImpulseWorkers = new (std::nothrow) int**[slots];
+  NumAffectedImpulseWorkers = new (std::nothrow) int*[slots];
+  if (AffectedImpulseRewards == nullptr || AffectedImpulseWorkers == nullptr ||
+      NumAffectedImpulseWorkers == nullptr) {
+    std::cerr << "!! Memory allocation error in BaseActionClass::AllocatePVImpulseDS()"
+              << std::endl;
+    std::exit(1);
+  }
+  for (int i = 0; i < slots; i++) {
+    AffectedImpulseWorkers[i] = nullptr;
+    NumAffectedImpulseWorkers[i] = nullptr;
+  }
+}
+
+void BaseActionClass::DeallocatePVRateDS() {
+  delete[] AffectedRateWorkers;
+  AffectedRateWorkers = nullptr;
+}
+
+void BaseActionClass::DeallocatePVImpulseDS() {
+  delete[] AffectedImpulseRewards;
+  AffectedImpulseRewards = nullptr;
+  delete[] AffectedImpulseWorkers;
+  AffectedImpulseWorkers = nullptr;
+  delete[] NumAffectedImpulseWorkers;
+  NumAffectedImpulseWorkers = nullptr;
+}
+
+void BaseActionClass::PrintInfo() {
+  std::cout << "********* " << ActionName << "**********" << std::endl;
+  std::cout << std::endl;
+  std::cout << "Enabled by:" << std::endl;
+  for (int i = 0; i < EnablingStateVariables.getNumItems(); i++)
+    std::cout << "           " << EnablingStateVariables[i]->getName() << std::endl;
+  std::cout << "Affects:" << std::endl;
+  for (int i = 0; i < AffectedStateVariables.getNumItems(); i++)
+    std::cout << "           " << AffectedStateVariables[i]->getName() << std::endl;
+  std::cout << "Group ID = " << GroupID << std::endl;
+  std::cout << "Execution Policy = " << static_cast<int>(ExecutionPolicy) << std::endl;
+  std::cout << "Disabled = " << (Disabled ? 1 : 0) << std::endl;
+  std::cout << "Reactivation = " << (Reactivation ? 1 : 0) << std::endl;
+  std::cout << "DistributionType = " << static_cast<int>(DistributionType) << std::endl;
+}

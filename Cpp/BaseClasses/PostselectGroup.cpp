@@ -1,0 +1,25 @@
+#include "BaseClasses/PostselectGroup.h"
+
+#include "BaseClasses/debug.h"
+
+PostselectGroup::PostselectGroup() : BaseGroupClass() {}
+
+double PostselectGroup::Weight() { return 1.0; }
+
+int PostselectGroup::Rank() { return 1; }
+
+bool PostselectGroup::ReactivationPredicate() { return getMember(0)->ReactivationPredicate(); }
+
+bool PostselectGroup::ReactivationFunction() { return getMember(0)->ReactivationFunction(); }
+
+double PostselectGroup::SampleDistribution() { return getMember(0)->SampleDistribution(); }
+
+BaseActionClass* PostselectGroup::Fire() {
+  // Firing a group with nothing enabled would fire a stale or missing member.
+  bool found = BaseGroupClass::SelectAction();
+  KAVRIN_CHECK(found && SelectedAction != nullptr, "PostselectGroup", __LINE__);
+  KAVRIN_DEBUG(1, "Postselect group has selected" << " = " << SelectedAction->getName());
+  BaseActionClass* member = SelectedAction;
+  SelectedAction = nullptr;
+  return member->Fire();
+}
