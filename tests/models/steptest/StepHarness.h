@@ -1,0 +1,99 @@
+// Assembles a bare simulator around a reward model the way start-up does (group list, one event
+// slot per group, connectivity lists, event list, trace container, the driver's working records),
+// and runs replications the way the terminating driver does. Owns the simulator and everything
+// it creates for it; the reward model is borrowed and must outlive the harness.
+#ifndef KAVRIN_TEST_STEP_HARNESS_H
+#define KAVRIN_TEST_STEP_HARNESS_H
+
+#include <vector>
+
+#include "BaseClasses/BaseActionClass.h"
+#include "BaseClasses/BaseGroupClass.h"
+#include "BaseClasses/List.h"
+#include "BaseClasses/TraceFileContainer.h"
+#include "Performance_Variables/PVModel.h"
+#include "Simulator/Event.h"
+#include "Simulator/EventList.h"
+#include "Simulator/PAddress.h"
+#include "Simulator/SimulatorClass.h"
+
+class StepHarness {
+ public:
+  explicit StepHarness(PVModel* model) : sim(SimulatorClass::BareTag{}) {
+    sim.TheModel = model;
+    model->listGroups(sim.TheGroupContainer);
+    sim.GroupList = sim.TheGroupContainer->getList();
+    int groups = model->getNumGroups();
+    sim.EventPointerArray = new PAddress[groups];
+    for (int i = 0; i < groups; i++) sim.GroupList[i]->EventPointer = &sim.EventPointerArray[i];
+    sim.GenerateConnectivityList();
+    sim.TheEventList = new EventList(groups + 1);
+    sim.trace = new TraceFileContainer();
+    sim.CurrEvent = new Event();
+    sim.TempEvent = new Event();
+    sim.NullAction = new BaseActionClass();
+    sim.TempAction = sim.NullAction;
+  }
+
+  ~StepHarness() {
+    sim.DestructConnectivityList();
+    delete sim.TheEventList;
+    sim.TheEventList = nullptr;
+    delete[] sim.EventPointerArray;
+    sim.EventPointerArray = nullptr;
+    delete sim.trace;
+    sim.trace = nullptr;
+    delete sim.CurrEvent;
+    sim.CurrEvent = nullptr;
+    delete sim.TempEvent;
+    sim.TempEvent = nullptr;
+    delete sim.NullAction;
+    sim.NullAction = nullptr;
+    delete[] sim.InitiallyEnabled;
+    sim.InitiallyEnabled = nullptr;
+  }
+
+  StepHarness(const StepHarness&) = delete;
+  StepHarness& operator=(const StepHarness&) = delete;
+
+  // What the terminating driver does before the first step of a replication. True when there
+  // is an event to fire.
+  bool startReplication() {
+    sim.CurrentTime = 0.0;
+    sim.TheEventList->ClearEventList();
+    for (BaseActionClass* group : sim.TheReactivationList) group->Reactivation = false;
+    sim.TheReactivationList.clear();
+    sim.GenerateCompleteEventList();
+    return takeEarliest();
+  }
+
+  // The steady-state driver's start.
+  bool startSteadyState() {
+    sim.CurrentTime = 0.0;
+    sim.GenerateCompleteEventListSS();
+    return takeEarliest();
+  }
+
+  bool takeEarliest() {
+    sim.NextEvent = sim.TheEventList->Earliest();
+    if (sim.NextEvent == nullptr) return false;
+    sim.CurrentTime = (*sim.NextEvent)->exec_time;
+    sim.CurrAction = (*sim.NextEvent)->action_ptr;
+    return true;
+  }
+
+  // The completion time of the group's event, or a negative value when it has none.
+  double scheduledTime(BaseActionClass* group) const {
+    PAddress* address = group->EventPointer;
+    return address->event == nullptr ? -1.0 : (*address->event)->exec_time;
+  }
+  bool onReactivationList(BaseActionClass* group) const {
+    for (BaseActionClass* g : sim.TheReactivationList)
+      if (g == group) return true;
+    return false;
+  }
+
+  SimulatorClass sim;
+};
+
+#endif
