@@ -1,0 +1,205 @@
+#include "Simulator/SimMgrLink.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "OutputTestSupport.h"
+
+namespace {
+
+using outtest::BareSimulator;
+using outtest::LoopbackPair;
+using outtest::ReadFile;
+using outtest::Reply;
+using outtest::ScratchFile;
+
+class SimMgrLinkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sim = BareSimulator(1, 1);
+    sim->SimMgrSocket = link.simulatorSide;
+    link.simulatorSide = nullptr;  // the simulator owns it now
+  }
+  void TearDown() override {
+    delete sim->SimMgrSocket;
+    sim->SimMgrSocket = nullptr;
+    if (sim->FileBin) {
+      sim->CloseBinFile(*sim->FileBin);
+      delete sim->FileBin;
+      sim->FileBin = nullptr;
+    }
+    delete[] sim->BinFilename;
+    sim->BinFilename = nullptr;
+    SimMgrLink::CommandTextTimeoutMs = 10000;
+  }
+  void Poll() { sim->ListenToSimMgr(sim->SimMgrSocket); }
+
+  LoopbackPair link;
+  std::unique_ptr<SimulatorClass> sim;
+};
+
+TEST_F(SimMgrLinkTest, NoCommandPendingChangesNothing) {
+  Poll();
+  EXPECT_EQ(sim->SimControl, GO);
+  EXPECT_TRUE(link.NothingPending());
+}
+
+TEST_F(SimMgrLinkTest, AreYouThereIsAnsweredWithTheProcessId) {
+  link.SendToSimulator("\x01");
+  Poll();
+  EXPECT_EQ(link.Receive(10), Reply(0xFF, 1));
+  EXPECT_EQ(sim->SimControl, GO);
+}
+
+TEST_F(SimMgrLinkTest, QuitIsAnsweredAndStopsHard) {
+  link.SendToSimulator("\x02");
+  testing::internal::CaptureStdout();
+  Poll();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "SOCKET::Quit\n");
+  EXPECT_EQ(link.Receive(10), Reply(0xFE, 2));
+  EXPECT_EQ(sim->SimControl, STOPHARD);
+}
+
+TEST_F(SimMgrLinkTest, DetachOpensTheNamedFileSetsTheLimitAndDropsTheLink) {
+  ScratchFile bin(".bin");
+  sim->BatchRuns = 7;
+  link.SendToSimulator("\x03" + bin.name() + ";50;;");
+  Poll();
+  EXPECT_EQ(link.Receive(10), Reply(0xFF, 3));
+  EXPECT_EQ(sim->SimMgrSocket, nullptr);
+  EXPECT_EQ(sim->MaxNumOfBatches, 50);
+  ASSERT_NE(sim->BinFilename, nullptr);
+  EXPECT_EQ(std::string(sim->BinFilename), bin.name());
+  ASSERT_NE(sim->FileBin, nullptr);
+  const std::string header = ReadFile(bin.name());
+  EXPECT_EQ(header.size(), 256u);
+  EXPECT_NE(header.find(",BATCHES=7,,"), std::string::npos);
+  EXPECT_EQ(link.Receive(1).size(), 0u);  // the simulator closed its end
+  EXPECT_EQ(sim->SimControl, GO);
+}
+
+TEST_F(SimMgrLinkTest, DetachKeepsAFileAlreadyNamedOnTheCommandLine) {
+  const char given[] = "given.bin";
+  sim->BinFilename = new char[sizeof given];
+  std::copy(given, given + sizeof given, sim->BinFilename);
+  sim->MaxNumOfBatches = 9;
+  link.SendToSimulator(std::string("\x03") + "other.bin;50;;");
+  Poll();
+  EXPECT_EQ(link.Receive(10), Reply(0xFF, 3));
+  EXPECT_EQ(std::string(sim->BinFilename), "given.bin");
+  EXPECT_EQ(sim->MaxNumOfBatches, 9);
+  EXPECT_EQ(sim->FileBin, nullptr);
+  EXPECT_EQ(sim->SimMgrSocket, nullptr);
+}
+
+TEST_F(SimMgrLinkTest, DetachWithoutANameWarnsAndStillDetaches) {
+  link.SendToSimulator("\x03;50;;");
+  testing::internal::CaptureStderr();
+  Poll();
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("without a file name"), std::string::npos);
+  EXPECT_EQ(link.Receive(10), Reply(0xFF, 3));
+  EXPECT_EQ(sim->BinFilename, nullptr);
+  EXPECT_EQ(sim->MaxNumOfBatches, 0);
+  EXPECT_EQ(sim->SimMgrSocket, nullptr);
+}
+
+TEST_F(SimMgrLinkTest, DetachIntoAnUnopenableFileIsAnsweredAndTheRunGoesOn) {
+  link.SendToSimulator("\x03no_such_directory_for_results/x.bin;5;;");
+  testing::internal::CaptureStderr();
+  Poll();
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("no_such_directory_for_results/x.bin"),
+            std::string::npos);
+  EXPECT_EQ(link.Receive(10), Reply(0xFF, 3));
+  EXPECT_EQ(sim->FileBin, nullptr);
+  EXPECT_EQ(sim->SimMgrSocket, nullptr);
+  EXPECT_EQ(sim->SimControl, GO);
+}
+
+TEST_F(SimMgrLinkTest, DetachTextThatNeverEndsIsIgnored) {
+  SimMgrLink::CommandTextTimeoutMs = 200;
+  link.SendToSimulator("\x03out.bin;50;");  // one ';' short
+  testing::internal::CaptureStderr();
+  Poll();
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("Detach command ignored"),
+            std::string::npos);
+  EXPECT_TRUE(link.NothingPending());
+  EXPECT_NE(sim->SimMgrSocket, nullptr);
+  EXPECT_EQ(sim->BinFilename, nullptr);
+
+  // 512 bytes without ";;" are refused without waiting; the link keeps working.
+  link.SendToSimulator("\x03" + std::string(512, 'a'));
+  testing::internal::CaptureStderr();
+  Poll();
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("Detach command ignored"),
+            std::string::npos);
+  link.SendToSimulator("\x01");
+  Poll();
+  EXPECT_EQ(link.Receive(10), Reply(0xFF, 1));
+}
+
+TEST_F(SimMgrLinkTest, UnknownBytesAreReportedAndIgnored) {
+  link.SendToSimulator("\x07");
+  testing::internal::CaptureStderr();
+  Poll();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "!! Invalid Response Received by Client \n!! Simulation\n");
+  EXPECT_EQ(sim->SimControl, GO);
+  EXPECT_TRUE(link.NothingPending());
+}
+
+TEST_F(SimMgrLinkTest, AManagerThatHangsUpStopsTheRun) {
+  link.manager.Close();
+  testing::internal::CaptureStdout();
+  Poll();
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(sim->SimControl, STOPHARD);
+}
+
+TEST(SimMgrLinkWait, ConnectionWaitCanBeShortenedFromTheEnvironment) {
+  unsetenv(SimMgrLink::ConnectionWaitVariable);
+  EXPECT_EQ(SimMgrLink::ConnectionWaitMs(60000), 60000);
+  setenv(SimMgrLink::ConnectionWaitVariable, "300", 1);
+  EXPECT_EQ(SimMgrLink::ConnectionWaitMs(60000), 300);
+  setenv(SimMgrLink::ConnectionWaitVariable, "soon", 1);
+  EXPECT_EQ(SimMgrLink::ConnectionWaitMs(60000), 60000);
+  unsetenv(SimMgrLink::ConnectionWaitVariable);
+}
+
+TEST(SimMgrLinkWait, NobodyConnectingEndsTheWaitWithoutAConnection) {
+  auto sim = BareSimulator(1, 1);
+  sim->SocketPort = 0;
+  sim->AcceptSelectDelay = 50;
+  testing::internal::CaptureStdout();
+  KavrinSocket* connection = sim->WaitForSimMgrConnection(120);
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(connection, nullptr);
+  ASSERT_NE(sim->ConnectionSocket, nullptr);
+  const int port = sim->ConnectionSocket->GetBoundPort();
+  EXPECT_GT(port, 0);
+  EXPECT_EQ(out, "REGISTER:  Port: [" + std::to_string(port) + "]\n");
+  EXPECT_EQ(static_cast<uint16_t>(sim->SocketPort), port);
+  delete sim->ConnectionSocket;
+  sim->ConnectionSocket = nullptr;
+}
+
+TEST(SimMgrLinkWait, ATakenPortIsSteppedOver) {
+  KavrinSocket taken(true);
+  ASSERT_TRUE(taken.Bind(0));
+  ASSERT_TRUE(taken.Listen(1));
+  const int first = taken.GetBoundPort();
+  if (first >= 65535) GTEST_SKIP() << "no port above the taken one";
+  auto sim = BareSimulator(1, 1);
+  sim->SocketPort = static_cast<short>(first);
+  sim->AcceptSelectDelay = 10;
+  testing::internal::CaptureStdout();
+  sim->WaitForSimMgrConnection(10);
+  const std::string out = testing::internal::GetCapturedStdout();
+  const int bound = sim->ConnectionSocket->GetBoundPort();
+  EXPECT_GT(bound, first);  // the next free one, usually first + 1
+  EXPECT_EQ(out, "REGISTER:  Port: [" + std::to_string(bound) + "]\n");
+  delete sim->ConnectionSocket;
+  sim->ConnectionSocket = nullptr;
+}
+
+}  // namespace
