@@ -1,5 +1,6 @@
 // Test helpers for anything that draws uniforms.
 //
+// Include as "support/ScriptedGenerator.h".
 // ScriptedGenerator replays a given list of uniforms and counts the draws; a draw past the end of
 // the script fails the current test and throws ScriptExhausted, so a rejection loop cannot spin.
 // ScopedGenerator installs a generator (borrowed, not owned) as TheDistribution->RNG for one scope

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ScriptedGenerator.h"
+#include "support/ScriptedGenerator.h"
 #include "Simulator/Distributions.h"
 
 namespace {
