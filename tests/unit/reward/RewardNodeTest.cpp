@@ -1,0 +1,303 @@
+// Reward accumulation on small hand-written models: windows, rate rewards on a hand-fired
+// trajectory, impulse workers, worker enumeration over instances, and the affected lists.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "ToyModels.h"
+
+namespace {
+
+// One simulation step as the engine does it: accumulate up to the event, then fire.
+void Step(PVModel& pv, BaseActionClass* action, double t) {
+  pv.Accumulate(t);
+  pv.FireAction(action, t);
+}
+
+NodeSpec RateSpec(RewardType type, double start, double stop) {
+  NodeSpec spec;
+  spec.Reward = type;
+  spec.Starts = {start};
+  spec.Stops = {stop};
+  spec.Variables = {{"Tokens", "Toy"}};
+  return spec;
+}
+
+NodeSpec ImpulseSpec(double start, double stop, const char* action = "add") {
+  NodeSpec spec;
+  spec.Starts = {start};
+  spec.Stops = {stop};
+  spec.Impulses = {{action, "Toy"}};
+  return spec;
+}
+
+}  // namespace
+
+// Tokens: 2 until 0.5, 3 until 2, 4 until 3, then 3; window [1, 5].
+// Integral over the window: 3*(2-1) + 4*(3-2) + 3*(5-3) = 3 + 4 + 6 = 13; averaged over 4: 3.25.
+// The event at 6 is the first after Stop: it closes the last step at Stop and completes the node.
+TEST(RateReward, IntervalAndTimeAveragedMatchHandIntegral) {
+  auto* toy = new ToyModel("Toy", 2);
+  ToyPVModel pv(toy, {RateSpec(INTERVAL_OF_TIME, 1.0, 5.0), RateSpec(TIMEAVE_INTERVAL_OF_TIME, 1.0, 5.0)});
+  pv.ConsiderOnly(nullptr, 0);
+  Step(pv, toy->action("add"), 0.5);
+  Step(pv, toy->action("add"), 2.0);
+  Step(pv, toy->action("remove"), 3.0);
+  EXPECT_EQ(pv.getPV(0)->Accumulating, 1);
+  Step(pv, toy->action("idle"), 6.0);
+  EXPECT_EQ(pv.getPV(0)->Accumulating, 2);
+  EXPECT_DOUBLE_EQ(pv.getPV(0)->TotalReward, 13.0);
+  EXPECT_DOUBLE_EQ(pv.getPV(1)->TotalReward, 3.25);
+  // A completed node ignores the end of the replication.
+  pv.EndAccumulate(10.0);
+  EXPECT_DOUBLE_EQ(pv.getPV(0)->TotalReward, 13.0);
+}
+
+TEST(RateReward, EndAccumulateClosesTheLastInterval) {
+  auto* toy = new ToyModel("Toy", 1);
+  ToyPVModel pv(toy, {RateSpec(INTERVAL_OF_TIME, 0.0, 4.0)});
+  pv.ConsiderOnly(nullptr, 0);
+  Step(pv, toy->action("add"), 1.0);  // 1 token for 1, then 2 tokens for 3
+  pv.EndAccumulate(4.0);
+  EXPECT_DOUBLE_EQ(pv.getPV(0)->TotalReward, 7.0);
+  EXPECT_EQ(pv.getPV(0)->Accumulating, 2);
+}
+
+// Firings exactly at Start and at Stop count; a firing is credited at the next accumulation.
+TEST(ImpulseWindow, EdgesAreIncludedAndTheFirstEventAfterStopCompletes) {
+  auto* toy = new ToyModel("Toy", 0);
+  ToyPVModel pv(toy, {ImpulseSpec(1.0, 5.0)});
+  pv.ConsiderOnly(nullptr, 0);
+  PerformanceVariableNode* node = pv.getPV(0);
+  Step(pv, toy->action("add"), 0.5);  // before the window
+  Step(pv, toy->action("add"), 1.0);  // exactly at Start
+  Step(pv, toy->action("add"), 5.0);  // exactly at Stop
+  EXPECT_EQ(node->Accumulating, 1);
+  Step(pv, toy->action("add"), std::nextafter(5.0, 6.0));  // completes the node before it fires
+  EXPECT_EQ(node->Accumulating, 2);
+  EXPECT_DOUBLE_EQ(node->TotalReward, 2.0);
+  pv.EndAccumulate(7.0);
+  EXPECT_DOUBLE_EQ(node->TotalReward, 2.0);
+}
+
+TEST(ImpulseWindow, WorkerCountsOnlyInsideItsWindow) {
+  CountImpulse worker(false);
+  worker.Start = 1.0;
+  worker.Stop = 5.0;
+  worker.Accumulate(9.0, 1.0);
+  worker.Accumulate(9.0, 5.0);
+  worker.Accumulate(9.0, std::nextafter(5.0, 6.0));
+  worker.Accumulate(9.0, std::nextafter(1.0, 0.0));
+  EXPECT_DOUBLE_EQ(worker.Impulse, 2.0);
+  worker.CurrentImpulse();  // replaces, does not add
+  EXPECT_DOUBLE_EQ(worker.Impulse, 1.0);
+  worker.Reset();
+  EXPECT_DOUBLE_EQ(worker.Impulse, 0.0);
+  EXPECT_EQ(worker.Accumulating, acc_later);
+}
+
+TEST(ImpulseWindow, TimeAveragedDividesByTheObservedPartOfTheWindow) {
+  for (double done : {8.0, 12.0}) {
+    CountImpulse worker(true);
+    worker.Start = 0.0;
+    worker.Stop = 10.0;
+    for (int k = 0; k < 5; k++) worker.Accumulate(0.0, 1.0);
+    worker.completeAccumulation(done);
+    EXPECT_DOUBLE_EQ(worker.Impulse, done == 8.0 ? 5.0 / 8.0 : 5.0 / 10.0);
+  }
+}
+
+// Each replication starts clean: totals zero, the node not started, no last action.
+TEST(ImpulseWindow, PVResetRestoresACleanReplication) {
+  auto* toy = new ToyModel("Toy", 0);
+  ToyPVModel pv(toy, {ImpulseSpec(0.0, 1.0)});
+  pv.ConsiderOnly(nullptr, 0);
+  for (int rep = 0; rep < 2; rep++) {
+    Step(pv, toy->action("add"), 0.25);
+    Step(pv, toy->action("add"), 0.5);
+    pv.EndAccumulate(1.0);
+    EXPECT_DOUBLE_EQ(pv.getPV(0)->TotalReward, 2.0);
+    pv.PVReset();
+    EXPECT_DOUBLE_EQ(pv.getPV(0)->TotalReward, 0.0);
+    EXPECT_EQ(pv.getPV(0)->Accumulating, 0);
+    EXPECT_EQ(pv.LastAction, &pv.ZeroImpulseAction);
+    EXPECT_EQ(BaseModelClass::LastActionTime, 0.0);
+  }
+}
+
+// A steady-state node's window moves by one batch at each Reset, and its workers follow it.
+TEST(SteadyStateWindow, ResetMovesTheNodeAndItsWorkers) {
+  NodeSpec ss = RateSpec(INTERVAL_OF_TIME, 10.0, 20.0);
+  ss.Type = steady_state;
+  ss.Impulses = {{"add", "Toy"}};
+  NodeSpec term = ImpulseSpec(10.0, 20.0);
+  auto* toy = new ToyModel("Toy", 0);
+  ToyPVModel pv(toy, {ss, term});
+  PerformanceVariableNode* moving = pv.getPV(0);
+  moving->Reset();
+  EXPECT_EQ(moving->Start, 20.0);
+  EXPECT_EQ(moving->Stop, 30.0);
+  EXPECT_EQ(moving->WorkerList[0]->Start, 20.0);
+  EXPECT_EQ(moving->WorkerList[0]->Stop, 30.0);
+  EXPECT_EQ(moving->ImpulseWorkersList[0][0]->Start, 20.0);
+  EXPECT_EQ(moving->ImpulseWorkersList[0][0]->Stop, 30.0);
+  pv.getPV(1)->Reset();
+  EXPECT_EQ(pv.getPV(1)->Start, 10.0);
+  EXPECT_EQ(pv.getPV(1)->Stop, 20.0);
+}
+
+// Batches of firings at 15, 25, 35 (one per batch): each batch is credited exactly once.
+TEST(SteadyStateWindow, EveryBatchCountsItsOwnFirings) {
+  NodeSpec ss = ImpulseSpec(10.0, 20.0);
+  ss.Type = steady_state;
+  auto* toy = new ToyModel("Toy", 0);
+  ToyPVModel pv(toy, {ss});
+  pv.ConsiderOnly(nullptr, 0);
+  PerformanceVariableNode* node = pv.getPV(0);
+  for (double t : {15.0, 25.0, 35.0}) {
+    Step(pv, toy->action("add"), t);
+    node->Accumulate(node->Stop + 1.0, BaseModelClass::LastActionTime, pv.LastAction);  // batch close
+    EXPECT_DOUBLE_EQ(node->TotalReward, 1.0) << "batch ending at " << node->Stop;
+    node->Reset();
+  }
+}
+
+// Two model names with 2 and 3 instances: 6 workers, worker w reads A[w / 3] and B[w % 3].
+TEST(WorkerEnumeration, EveryCombinationFirstNameSlowest) {
+  auto* top = new ToyComposite({new ToyModel("A", 0), new ToyModel("A", 0), new ToyModel("B", 0),
+                                new ToyModel("B", 0), new ToyModel("B", 0)});
+  NodeSpec spec;
+  spec.Variables = {{"Tokens", "A"}};
+  spec.Models = {"B"};
+  ToyPVModel pv(top, {spec});
+  PerformanceVariableNode* node = pv.getPV(0);
+  ASSERT_EQ(node->NumberOfWorkers, 6);
+  for (int w = 0; w < 6; w++) {
+    EXPECT_EQ(node->ModelList[w].ModelList[0], top->Children[w / 3]) << w;
+    EXPECT_EQ(node->ModelList[w].ModelList[1], top->Children[2 + w % 3]) << w;
+    auto* worker = static_cast<TokenWorker*>(node->WorkerList[w]);
+    EXPECT_EQ(worker->Models[0], top->Children[w / 3]);
+    EXPECT_EQ(worker->Number, w);
+    EXPECT_STREQ(worker->Name, "toy");
+  }
+  // "add" of the second A changes its Tokens: it reaches exactly the workers reading that instance.
+  FastSet& reached = top->Children[1]->action("add")->AffectedRateWorkers[0];
+  ASSERT_EQ(reached.size(), 3);
+  EXPECT_EQ(reached[0], 3);
+  EXPECT_EQ(reached[2], 5);
+  // B's actions change nothing the variable reads.
+  EXPECT_EQ(top->Children[2]->action("add")->AffectedRateWorkers[0].size(), 0);
+  EXPECT_EQ(node->NumberOfActionDependencies, 4);  // add and remove of both A instances
+}
+
+// Several impulse workers: the squared total is the sum of the workers' squares.
+TEST(ImpulseWorkers, OneWorkerPerInstanceAndSumOfSquares) {
+  auto* top = new ToyComposite({new ToyModel("A", 0), new ToyModel("A", 0)});
+  NodeSpec spec = ImpulseSpec(0.0, 10.0);
+  spec.Impulses = {{"add", "A"}};
+  ToyPVModel pv(top, {spec});
+  pv.ConsiderOnly(nullptr, 0);
+  PerformanceVariableNode* node = pv.getPV(0);
+  ASSERT_EQ(node->NumberOfImpulseWorkers[0], 2);
+  EXPECT_EQ(node->ImpulseWorkersList[0][0]->ContainingModel, top->Children[0]);
+  EXPECT_EQ(node->ImpulseWorkersList[0][1]->ContainingModel, top->Children[1]);
+  Step(pv, top->Children[0]->action("add"), 1.0);
+  Step(pv, top->Children[0]->action("add"), 2.0);
+  Step(pv, top->Children[1]->action("add"), 3.0);
+  pv.EndAccumulate(10.0);
+  EXPECT_DOUBLE_EQ(node->TotalReward, 3.0);
+  EXPECT_DOUBLE_EQ(node->TotalRewardSqr, 5.0);  // 2*2 + 1*1
+}
+
+TEST(AffectedLists, ActionReachedByRateAndImpulseIsListedOnce) {
+  auto* toy = new ToyModel("Toy", 0);
+  NodeSpec spec = RateSpec(INTERVAL_OF_TIME, 0.0, 1.0);
+  spec.Impulses = {{"add", "Toy"}};
+  ToyPVModel pv(toy, {spec});
+  EXPECT_EQ(pv.TotalNumAffectingActions, 2);  // add and remove
+  EXPECT_EQ(pv.AffectingActions[0], toy->action("add"));
+  EXPECT_EQ(toy->action("add")->AffectedNodes.size(), 1);
+  EXPECT_EQ(pv.getPV(0)->NumberOfActionDependencies, 2);
+  EXPECT_EQ(toy->action("idle")->AffectedNodes.size(), 0);
+}
+
+TEST(AffectedLists, NoDependenciesMeansNoAffectingActions) {
+  NodeSpec spec;
+  ToyPVModel pv(new ToyModel("Toy", 0), {spec});
+  EXPECT_EQ(pv.TotalNumAffectingActions, 0);
+  EXPECT_EQ(pv.AffectingActions, nullptr);
+}
+
+TEST(AffectedLists, MissingImpulseActionIsWarnedAndNeverFires) {
+  auto* toy = new ToyModel("Toy", 0);
+  NodeSpec spec = ImpulseSpec(0.0, 1.0, "vanish");
+  testing::internal::CaptureStderr();
+  ToyPVModel pv(toy, {spec});
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("\"toy\""), std::string::npos) << err;
+  EXPECT_NE(err.find("\"vanish\""), std::string::npos) << err;
+  EXPECT_NE(err.find("\"Toy\""), std::string::npos) << err;
+  pv.ConsiderOnly(nullptr, 0);
+  Step(pv, toy->action("add"), 0.5);
+  pv.EndAccumulate(1.0);
+  EXPECT_DOUBLE_EQ(pv.getPV(0)->TotalReward, 0.0);
+}
+
+TEST(ModelDefinitionErrors, UnknownModelNameEndsWithStatus1) {
+  NodeSpec spec;
+  spec.Variables = {{"Tokens", "Nowhere"}};
+  EXPECT_EXIT(ToyPVModel(new ToyModel("Toy", 0), {spec}), testing::ExitedWithCode(1),
+              "Number of Nowhere's was 0\\.  Model cannot be created\\.\nModel Name was: Toy\n\\.");
+}
+
+TEST(PVList, TimeArraysExpandIntoConsecutiveNodes) {
+  NodeSpec spec = ImpulseSpec(0.0, 1.0);
+  spec.Starts = {0.0, 2.0, 4.0};
+  spec.Stops = {1.0, 3.0, 7.5};
+  ToyPVModel expanded(new ToyModel("Toy", 0), {spec}, true);
+  ASSERT_EQ(expanded.getNumPVs(), 3);
+  EXPECT_EQ(expanded.getPV(2)->Start, 4.0);
+  EXPECT_EQ(expanded.getPV(2)->id, 2);
+  EXPECT_EQ(expanded.getSimulationStopTime(), 7.5);
+  ToyPVModel single(new ToyModel("Toy", 0), {spec}, false);
+  EXPECT_EQ(single.getNumPVs(), 1);
+  EXPECT_EQ(single.getSimulationStopTime(), 1.0);
+}
+
+TEST(PVList, ConsiderOnlyAnEmptySelectionAccumulatesNothing) {
+  auto* toy = new ToyModel("Toy", 0);
+  ToyPVModel pv(toy, {ImpulseSpec(0.0, 1.0)});
+  int none[1] = {0};
+  pv.ConsiderOnly(none, 0);
+  Step(pv, toy->action("add"), 0.5);
+  pv.EndAccumulate(1.0);
+  EXPECT_EQ(pv.getPV(0)->Accumulating, 0);
+  EXPECT_DOUBLE_EQ(pv.getPV(0)->TotalReward, 0.0);
+}
+
+TEST(AdditionalState, BytesForCountsSignificantBytes) {
+  EXPECT_EQ(PVModel::BytesFor(0), 0);
+  EXPECT_EQ(PVModel::BytesFor(15), 1);
+  EXPECT_EQ(PVModel::BytesFor(255), 1);
+  EXPECT_EQ(PVModel::BytesFor(256), 2);
+  EXPECT_EQ(PVModel::BytesFor(65536), 3);
+  EXPECT_EQ(PVModel::BytesFor(-1), 4);
+}
+
+TEST(AdditionalState, LastActionIndexFollowsTheModelImage) {
+  auto* toy = new ToyModel("Toy", 7);
+  ToyPVModel pv(toy, {ImpulseSpec(0.0, 1.0)});
+  ASSERT_EQ(pv.StateSize(), toy->StateSize() + 1);
+  std::vector<char> image(pv.StateSize());
+  pv.CurrentState(image.data());
+  EXPECT_EQ(image.back(), 0);
+  pv.FireAction(toy->action("remove"), 0.1);
+  std::vector<char> after(pv.StateSize());
+  pv.CurrentState(after.data());
+  EXPECT_EQ(after.back(), 2);  // 1 + position of "remove"
+  EXPECT_EQ(pv.StateIndexLookup(after.data() + toy->StateSize()), 2);
+  EXPECT_FALSE(pv.CompareState(image.data(), after.data()));
+  pv.SetState(image.data());
+  EXPECT_EQ(toy->Tokens->getMark(), 7);
+}
