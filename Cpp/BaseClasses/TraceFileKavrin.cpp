@@ -117,9 +117,10 @@ void TraceFileKavrin::printPreFireAction(BaseActionClass* action) {
 void TraceFileKavrin::printPostFireAction(BaseActionClass* first, BaseActionClass* fired) {
   if (tracefileout == nullptr || first == nullptr || fired == nullptr || TraceLevel < 1) return;
   std::ostream& out = *tracefileout;
-  out << "#### After: ";
-  writeModelTag(out, modelOf(first));
-  out << first->ActionName << "->" << fired->ActionName << std::endl;
+  BaseModelClass* model = modelOf(first);
+  out << "#### After: (";
+  if (model != nullptr) out << model->getId();
+  out << ")" << first->ActionName << "->" << fired->ActionName << std::endl;
   if (TraceLevel < 2) return;
   out << "Affected state after firing: " << std::endl;
   for (int i = 0; i < fired->getNumAffectedSVs(); i++) writeVariable(out, fired->getAffectedSV(i));
