@@ -51,3 +51,24 @@ function(kavrin_existing_targets out)
   endforeach()
   set(${out} ${_r} PARENT_SCOPE)
 endfunction()
+
+# kavrin_add_pv_description(SIMNAME objlib...): whenever simulator SIMNAME is built, writes its
+# reward-model description SIMNAME.pv and the variable kinds SIMNAME.pvkind beside it, for the
+# simulation manager. The objects are the same generated-model libraries the simulator links.
+function(kavrin_add_pv_description simname)
+  set(_tool ${simname}_pvdescribe)
+  add_executable(${_tool} ${CMAKE_SOURCE_DIR}/tools/pvdescribe/PVDescribe.cpp)
+  foreach(lib ${ARGN})
+    target_sources(${_tool} PRIVATE $<TARGET_OBJECTS:${lib}>)
+  endforeach()
+  target_link_libraries(${_tool} PRIVATE kavrin_framework)
+  set_target_properties(${_tool} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
+  add_dependencies(${simname} ${_tool})
+  # The tool's warnings about the model go to a log so that they do not clutter the build.
+  add_custom_command(TARGET ${simname} POST_BUILD
+    COMMAND $<TARGET_FILE:${_tool}> $<TARGET_FILE_DIR:${simname}>/${simname}.pv
+            $<TARGET_FILE_DIR:${simname}>/${simname}.pvkind
+            2> $<TARGET_FILE_DIR:${simname}>/${simname}.pvdescribe.log
+    COMMENT "Writing the reward-model description of ${simname}"
+    VERBATIM)
+endfunction()
