@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <string>
+
+#include "BaseClasses/CPUTime.h"
+#include "BaseClasses/KavrinQueue.h"
+#include "BaseClasses/KavrinThread.h"
+
+namespace {
+
+int slots[64];
+
+TEST(KavrinQueue, FullQueueDropsPushesUntilAPopMakesRoom) {
+  KavrinQueue<int*> q(50);
+  for (int i = 0; i < 51; i++) q.Push(&slots[i]);
+  EXPECT_EQ(q.GetCount(), 50);
+  EXPECT_EQ(q.Pop(), &slots[0]);
+  q.Push(&slots[60]);
+  q.Push(&slots[61]);  // full again: dropped
+  EXPECT_EQ(q.GetCount(), 50);
+  for (int i = 1; i < 50; i++) EXPECT_EQ(q.Pop(), &slots[i]);
+  EXPECT_EQ(q.Pop(), &slots[60]);
+  EXPECT_EQ(q.Pop(), nullptr);
+}
+
+TEST(KavrinQueue, EmptyPopYieldsNullAndIndicesReturnToStartAfterFullCycle) {
+  KavrinQueue<int*> q(3);
+  EXPECT_EQ(q.Pop(), nullptr);
+  EXPECT_EQ(q.GetCount(), 0);
+  EXPECT_EQ(q._queueFront, 0);
+  EXPECT_EQ(q._queueEnd, 0);
+  for (int i = 0; i < 3; i++) {
+    q.Push(&slots[i]);
+    EXPECT_EQ(q.Pop(), &slots[i]);
+  }
+  EXPECT_EQ(q._queueFront, 0);
+  EXPECT_EQ(q._queueEnd, 0);
+  EXPECT_FALSE(q._endWrap);
+  EXPECT_EQ(q.GetCount(), 0);
+}
+
+TEST(KavrinQueue, CountAcrossTheWrap) {
+  KavrinQueue<int*> q(4);
+  for (int i = 0; i < 3; i++) q.Push(&slots[i]);
+  q.Pop();
+  q.Pop();
+  q.Push(&slots[3]);
+  q.Push(&slots[4]);  // end wraps to 1, front at 2
+  EXPECT_EQ(q.GetCount(), 3);
+  EXPECT_TRUE(q._endWrap);
+  EXPECT_EQ(q.Pop(), &slots[2]);
+  EXPECT_EQ(q.Pop(), &slots[3]);
+  EXPECT_EQ(q.Pop(), &slots[4]);
+  EXPECT_EQ(q.GetCount(), 0);
+}
+
+TEST(KavrinQueue, ZeroCapacityStoresNothing) {
+  KavrinQueue<int*> q(0);
+  q.Push(&slots[0]);
+  EXPECT_EQ(q.GetCount(), 0);
+  EXPECT_EQ(q.Pop(), nullptr);
+}
+
+TEST(KavrinMutex, NamesFollowCreationOrder) {
+  KavrinMutex a;
+  KavrinMutex b;
+  int na = 0, nb = 0;
+  ASSERT_EQ(std::sscanf(a.GetName(), "mutex%d", &na), 1);
+  ASSERT_EQ(std::sscanf(b.GetName(), "mutex%d", &nb), 1);
+  EXPECT_GE(na, 1);
+  EXPECT_EQ(nb, na + 1);
+  EXPECT_EQ(std::string(b.GetName()), "mutex" + std::to_string(nb));
+}
+
+struct Handoff {
+  KavrinMutex mutex;
+  KavrinCond cond;
+  bool ready = false;
+  std::atomic<int> seen{0};
+};
+
+DWORD WaitForReady(void* data) {
+  Handoff* h = static_cast<Handoff*>(data);
+  h->mutex.Get();
+  while (!h->ready) h->cond.Wait(h->mutex);
+  h->seen = 1;
+  h->mutex.Release();
+  return 0;
+}
+
+TEST(KavrinThread, ConditionWakesAWaitingThread) {
+  Handoff h;
+  KavrinThread thread(WaitForReady, &h);
+  thread.Start();
+  h.mutex.Get();
+  h.ready = true;
+  h.cond.Signal();
+  h.mutex.Release();
+  thread.WaitUntilDone();
+  EXPECT_EQ(h.seen.load(), 1);
+  thread.WaitUntilDone();  // a second wait returns at once
+}
+
+TEST(KavrinCond, SignalWithoutWaitersIsNotKept) {
+  KavrinCond cond;
+  EXPECT_EQ(cond.Signal(), 0);
+  EXPECT_EQ(cond._sema, 0);
+}
+
+TEST(CPUTime, StartsNearZeroAndGrowsWithWork) {
+  CPUTime timer;
+  timer.Start();
+  double first = timer.GetTime();
+  EXPECT_GE(first, 0.0);
+  EXPECT_LT(first, 0.1);
+  volatile double sink = 0.0;
+  while (timer.GetTime() <= first) {
+    for (int i = 0; i < 100000; i++) sink = sink + i * 0.5;
+  }
+  EXPECT_GT(timer.GetTime(), first);
+}
+
+}  // namespace

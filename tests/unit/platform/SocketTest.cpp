@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "BaseClasses/KavrinSocket.h"
+
+namespace {
+
+using testing::internal::CaptureStderr;
+using testing::internal::GetCapturedStderr;
+
+// A listener on a port the system chose, a client connected to it and the accepted connection.
+struct Loopback {
+  KavrinSocket listener{true};
+  KavrinSocket client{true};
+  KavrinSocket server{false};
+
+  Loopback() {
+    EXPECT_TRUE(listener.Bind(0));
+    EXPECT_TRUE(listener.Listen(5));
+    const int port = listener.GetBoundPort();
+    EXPECT_GT(port, 0);
+    EXPECT_TRUE(client.Connect("127.0.0.1", port));
+    EXPECT_TRUE(listener.Select(5000));
+    EXPECT_TRUE(listener.Accept(server));
+  }
+};
+
+TEST(KavrinSocket, LibraryStartsOnceAndEmptyObjectsCloseQuietly) {
+  CaptureStderr();
+  {
+    KavrinSocket a(false);
+    KavrinSocket b(false);
+    EXPECT_TRUE(KavrinSocket::SocketLibraryInitialized());
+    EXPECT_FALSE(a.HoldsDescriptor());
+    a.Close();
+    a.Close();
+  }
+  EXPECT_EQ(GetCapturedStderr(), "");
+}
+
+TEST(KavrinSocket, SendAndBothBlockingReads) {
+  Loopback link;
+  EXPECT_FALSE(link.server.Select(0));  // nothing pending: only looks
+  EXPECT_EQ(link.server.GetErrorString(), nullptr);
+
+  ASSERT_EQ(link.client.Send("\x01\x02\x03\x04", 4), 4);
+  char buffer[513];
+  EXPECT_TRUE(link.server.Select(5000));
+  EXPECT_EQ(link.server.RecvBlock(buffer, 4), 4);
+  EXPECT_EQ(std::memcmp(buffer, "\x01\x02\x03\x04", 4), 0);
+
+  // The terminator arrives in a second piece; the read stops right after it.
+  ASSERT_EQ(link.client.Send("a;7", 3), 3);
+  ASSERT_EQ(link.client.Send(";;", 2), 2);
+  EXPECT_EQ(link.server.RecvBlock(buffer, 512, ";;"), 5);
+  EXPECT_STREQ(buffer, "a;7;;");
+}
+
+TEST(KavrinSocket, TerminatedReadStopsAtBufferLength) {
+  Loopback link;
+  ASSERT_EQ(link.client.Send("abcdefgh", 8), 8);
+  char buffer[5];
+  EXPECT_EQ(link.server.RecvBlock(buffer, 4, ";;"), 4);
+  EXPECT_STREQ(buffer, "abcd");
+}
+
+TEST(KavrinSocket, ReadsAfterThePeerClosedReturnWhatArrived) {
+  Loopback link;
+  ASSERT_EQ(link.client.Send("xy", 2), 2);
+  link.client.Close();
+  char buffer[16];
+  EXPECT_TRUE(link.server.Select(5000));
+  EXPECT_EQ(link.server.RecvBlock(buffer, 10), 2);
+  EXPECT_EQ(link.server.RecvBlock(buffer, 1), 0);
+  EXPECT_EQ(link.server.RecvBlock(buffer, 8, ";;"), 0);
+  EXPECT_TRUE(link.server.Select(0));  // end of stream counts as readable
+}
+
+TEST(KavrinSocket, SendToAClosedPeerFailsWithoutKillingTheProcess) {
+  Loopback link;
+  link.client.Close();
+  std::string block(65536, 'x');
+  int result = 0;
+  // The first write after a close may still be accepted by the kernel; a later one fails.
+  for (int i = 0; i < 100 && result >= 0; i++) result = link.server.Send(block.data(), static_cast<int>(block.size()));
+  EXPECT_EQ(result, -1);
+  KavrinSocket never(false);
+  EXPECT_EQ(never.Send("a", 1), -1);
+}
+
+TEST(KavrinSocket, BindToAPortInUseFailsQuietly) {
+  KavrinSocket first(true);
+  ASSERT_TRUE(first.Bind(0));
+  ASSERT_TRUE(first.Listen(5));
+  const int port = first.GetBoundPort();
+  KavrinSocket second(true);
+  CaptureStderr();
+  EXPECT_FALSE(second.Bind(port));
+  EXPECT_EQ(GetCapturedStderr(), "");
+  EXPECT_TRUE(second.LastBindWasAddressInUse());
+  EXPECT_EQ(second.GetErrorString(), nullptr);
+}
+
+TEST(KavrinSocket, OtherBindFailuresAreReportedWithErrnoAndPort) {
+  KavrinSocket empty(false);
+  CaptureStderr();
+  EXPECT_FALSE(empty.Bind(12345));
+  EXPECT_EQ(GetCapturedStderr(), "error in bind.  errno=9 (Port=12345)\n");  // EBADF
+  EXPECT_FALSE(empty.LastBindWasAddressInUse());
+  EXPECT_STREQ(empty.GetErrorString(), "error in bind.  errno=");
+}
+
+TEST(KavrinSocket, FailuresAreRecordedOnTheSocketThatFailed) {
+  KavrinSocket listener(true);
+  KavrinSocket connection(false);
+  CaptureStderr();
+  EXPECT_FALSE(listener.Accept(connection));  // not listening
+  EXPECT_FALSE(connection.Select(0));         // holds no descriptor
+  std::string err = GetCapturedStderr();
+  EXPECT_EQ(err.rfind("error in accept: \n", 0), 0u) << err;
+  EXPECT_NE(err.find("error in select9\n"), std::string::npos) << err;
+  EXPECT_STREQ(listener.GetErrorString(), "error in accept: ");
+  EXPECT_STREQ(connection.GetErrorString(), "error in select");
+}
+
+TEST(KavrinSocket, ConnectToAnUnknownHostOrClosedPortFails) {
+  KavrinSocket probe(true);
+  ASSERT_TRUE(probe.Bind(0));
+  const int port = probe.GetBoundPort();
+  probe.Close();  // nobody listens there now
+  KavrinSocket client(true);
+  CaptureStderr();
+  EXPECT_FALSE(client.Connect("127.0.0.1", port));
+  KavrinSocket other(true);
+  EXPECT_FALSE(other.Connect("no-such-host.invalid", port));
+  std::string err = GetCapturedStderr();
+  EXPECT_NE(err.find("error in connect: errno=111\n"), std::string::npos) << err;  // ECONNREFUSED
+  EXPECT_NE(err.find("error in connect: unknown host no-such-host.invalid\n"), std::string::npos) << err;
+}
+
+}  // namespace
