@@ -11,7 +11,7 @@
 #include "Simulator/Event.h"
 #include "Simulator/EventList.h"
 #include "Simulator/PAddress.h"
-#include "ScriptedGenerator.h"
+#include "support/ScriptedGenerator.h"
 
 // Counts every allocation of the process, so a test can show that a stretch of code allocates nothing.
 // The replacement pair is malloc/free underneath, which the compiler cannot see across the pair.

@@ -7,7 +7,7 @@
 #include "Atomic/GPU_MODEL_ATOMIC_COMPOSITION/GPU_MODEL_ATOMIC_COMPOSITIONSAN.h"
 #include "BaseClasses/BaseGroupClass.h"
 #include "BaseClasses/BaseStateVariableClass.h"
-#include "ScriptedGenerator.h"
+#include "support/ScriptedGenerator.h"
 
 namespace {
 
