@@ -1,0 +1,283 @@
+// A stand-in simulator for the manager's tests: it speaks the simulator's side of the
+// link (port announcement, greeting, CPU-time and data records, replies to commands 1, 2
+// and 3) and sends observations the test knows, with switches for misbehaving.
+//
+//   fake_simulator -w -p 0 -c ID -e EXP -s SEED -n REPORT [-V SPEC] [-F FLAGS] [-D DIR]
+//   -V  per variable, comma-separated: a number (constant) or normal:MEAN:SD
+//   -F  comma-separated: split, batch, badlen, cut, crash, noregister, wrongpid,
+//       slow=MS, reports=N (end on its own after N reports); "name@C" limits a
+//       switch to client C
+//   -D  every observation sent is appended to DIR/obs.<exp>.<client> ("index value")
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct VarSpec {
+  bool normal = false;
+  double a = 0.0, b = 0.0;
+};
+
+int gSock = -1;
+bool gSplit = false;
+
+void Put32(std::vector<uint8_t>& o, uint32_t v) {
+  for (int s = 24; s >= 0; s -= 8) o.push_back(static_cast<uint8_t>(v >> s));
+}
+void Put16(std::vector<uint8_t>& o, uint16_t v) {
+  o.push_back(static_cast<uint8_t>(v >> 8));
+  o.push_back(static_cast<uint8_t>(v));
+}
+void PutD(std::vector<uint8_t>& o, double d) {
+  uint64_t bits;
+  std::memcpy(&bits, &d, 8);
+  for (int s = 56; s >= 0; s -= 8) o.push_back(static_cast<uint8_t>(bits >> s));
+}
+
+bool SendAll(const std::vector<uint8_t>& bytes) {
+  if (gSplit) {
+    for (uint8_t b : bytes) {
+      if (send(gSock, &b, 1, MSG_NOSIGNAL) != 1) return false;
+      usleep(200);
+    }
+    return true;
+  }
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t r = send(gSock, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+    if (r <= 0) return false;
+    done += static_cast<size_t>(r);
+  }
+  return true;
+}
+
+std::vector<uint8_t> Reply(uint8_t marker, uint8_t code, uint32_t pid) {
+  std::vector<uint8_t> o;
+  Put32(o, 10);
+  o.push_back(marker);
+  o.push_back(code);
+  Put32(o, pid);
+  return o;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int client = 0, experiment = 0, report = 1000;
+  unsigned long seed = 31415;
+  bool wait = false;
+  std::string specText = "4", flags, dir;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a.size() < 2 || a[0] != '-') continue;
+    const char letter = a[1];
+    std::string value;
+    if (a.size() > 2)
+      value = a.substr(2);
+    else if (i + 1 < argc && argv[i + 1][0] != '-')
+      value = argv[++i];
+    switch (letter) {
+      case 'w': wait = true; std::cout << "Wait For Socket Enabled\n"; break;
+      case 'p': std::cout << "Port: " << value << "\n"; break;
+      case 'c': client = std::atoi(value.c_str()); std::cout << "ClientID: " << value << "\n"; break;
+      case 'e': experiment = std::atoi(value.c_str()); std::cout << "Experiment: " << value << "\n"; break;
+      case 's': seed = std::strtoul(value.c_str(), nullptr, 10); std::cout << "Random Number Seed: " << value << "\n"; break;
+      case 'n': report = std::atoi(value.c_str()); std::cout << "ReportSize: " << value << "\n"; break;
+      case 'V': specText = value; break;
+      case 'F': flags = value; break;
+      case 'D': dir = value; break;
+      default: break;  // other simulator options are accepted and ignored
+    }
+  }
+  std::cout.flush();
+  if (!wait || report < 1) {
+    std::cerr << "fake simulator needs -w and -n >= 1\n";
+    return 1;
+  }
+
+  std::vector<VarSpec> specs;
+  {
+    std::stringstream ss(specText);
+    std::string item;
+    while (std::getline(ss, item, ',')) {
+      VarSpec v;
+      if (item.rfind("normal:", 0) == 0) {
+        v.normal = true;
+        std::sscanf(item.c_str() + 7, "%lf:%lf", &v.a, &v.b);
+      } else {
+        v.a = std::atof(item.c_str());
+      }
+      specs.push_back(v);
+    }
+  }
+  // "name" applies to every client, "name@C" only to client C.
+  auto has = [&](const std::string& f) {
+    const std::string all = "," + flags + ",";
+    return all.find("," + f + ",") != std::string::npos ||
+           all.find("," + f + "@" + std::to_string(client) + ",") != std::string::npos;
+  };
+  auto num = [&](const std::string& key, long dflt) {
+    const size_t at = ("," + flags).find("," + key + "=");
+    return at == std::string::npos ? dflt : std::atol(flags.c_str() + at + key.size() + 1);
+  };
+  const long slowMs = num("slow", 0), maxReports = num("reports", 0);
+
+  if (has("noregister")) {
+    sleep(60);
+    return 0;
+  }
+
+  const int ls = socket(AF_INET, SOCK_STREAM, 0);
+  const int one = 1;
+  setsockopt(ls, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_ANY);
+  addr.sin_port = 0;
+  if (bind(ls, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(ls, 100) != 0) {
+    std::perror("bind/listen");
+    return 1;
+  }
+  socklen_t len = sizeof addr;
+  getsockname(ls, reinterpret_cast<sockaddr*>(&addr), &len);
+  std::cout << "REGISTER:  Port: [" << ntohs(addr.sin_port) << "]" << std::endl;
+
+  pollfd pl{ls, POLLIN, 0};
+  if (poll(&pl, 1, 60000) <= 0) return 0;
+  gSock = accept(ls, nullptr, nullptr);
+  setsockopt(gSock, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  gSplit = has("split");
+  const uint32_t pid = static_cast<uint32_t>(getpid()) + (has("wrongpid") ? 1 : 0);
+
+  std::mt19937_64 rng(seed * 1000003ULL + static_cast<unsigned>(client));
+  FILE* log = nullptr;
+  if (!dir.empty()) {
+    const std::string path = dir + "/obs." + std::to_string(experiment) + "." + std::to_string(client);
+    log = std::fopen(path.c_str(), "w");
+  }
+
+  auto makeReport = [&](long index, std::vector<std::vector<double>>& values) {
+    std::vector<uint8_t> o;
+    Put32(o, 12);
+    o.push_back(0xFE);
+    o.push_back(static_cast<uint8_t>(client));
+    Put16(o, static_cast<uint16_t>(experiment));
+    PutD(o, 0.01 * static_cast<double>(index));
+    values.assign(specs.size(), {});
+    const uint32_t L = static_cast<uint32_t>(9 + 7 * specs.size() + 8 * specs.size() * report);
+    Put32(o, L);
+    o.push_back(static_cast<uint8_t>(client));
+    Put16(o, static_cast<uint16_t>(experiment));
+    Put16(o, static_cast<uint16_t>(specs.size()));
+    for (size_t v = 0; v < specs.size(); ++v) {
+      Put16(o, static_cast<uint16_t>(v));
+      o.push_back(1);
+      Put32(o, static_cast<uint32_t>(report));
+      std::normal_distribution<double> nd(specs[v].a, specs[v].b > 0 ? specs[v].b : 1.0);
+      for (int r = 0; r < report; ++r) {
+        const double x = specs[v].normal ? nd(rng) : specs[v].a;
+        values[v].push_back(x);
+        PutD(o, x);
+      }
+    }
+    return o;
+  };
+  auto logValues = [&](const std::vector<std::vector<double>>& values) {
+    if (!log) return;
+    for (size_t v = 0; v < values.size(); ++v)
+      for (double x : values[v]) std::fprintf(log, "%zu %.17g\n", v, x);
+    std::fflush(log);
+  };
+
+  std::vector<uint8_t> first = Reply(0xFF, 1, pid);
+  std::vector<std::vector<double>> values;
+  if (has("batch")) {
+    // Greeting and three reports in one write.
+    std::vector<std::vector<double>> all(specs.size());
+    for (long k = 1; k <= 3; ++k) {
+      std::vector<uint8_t> r = makeReport(k, values);
+      first.insert(first.end(), r.begin(), r.end());
+      for (size_t v = 0; v < values.size(); ++v) all[v].insert(all[v].end(), values[v].begin(), values[v].end());
+    }
+    if (!SendAll(first)) return 0;
+    logValues(all);
+  } else if (!SendAll(first)) {
+    return 0;
+  }
+
+  bool quit = false;
+  for (long k = 1;; ++k) {
+    // Poll for a command between reports, as the simulator does.
+    pollfd pc{gSock, POLLIN, 0};
+    if (!quit && poll(&pc, 1, 0) > 0) {
+      uint8_t cmd = 0;
+      const ssize_t r = recv(gSock, &cmd, 1, 0);
+      if (r == 1 && cmd == 1) {
+        SendAll(Reply(0xFF, 1, pid));
+      } else if (r == 1 && cmd == 2) {
+        std::cout << "SOCKET::Quit" << std::endl;
+        SendAll(Reply(0xFE, 2, pid));
+        quit = true;  // one more report may follow the reply
+      } else if (r == 1 && cmd == 3) {
+        std::string text;
+        char c;
+        while (text.size() < 512 && (text.size() < 2 || text.compare(text.size() - 2, 2, ";;") != 0) &&
+               recv(gSock, &c, 1, 0) == 1)
+          text += c;
+        SendAll(Reply(0xFF, 3, pid));
+        close(gSock);
+        const std::string name = text.substr(0, text.find(';'));
+        FILE* f = std::fopen(name.c_str(), "w");
+        if (f) {
+          std::fprintf(f, "detached %s\n", text.c_str());
+          std::fclose(f);
+        }
+        std::cout << "SIMULATOR::MAIN()-GOOD EXIT" << std::endl;
+        return 0;
+      }
+    }
+    if (has("badlen") && k == 3) {
+      std::vector<uint8_t> bad;
+      Put32(bad, 11);
+      for (int i = 0; i < 7; ++i) bad.push_back(0);
+      SendAll(bad);
+      sleep(1);
+      return 0;
+    }
+    if (has("cut") && k == 3) {
+      std::vector<uint8_t> r = makeReport(k, values);
+      r.resize(r.size() / 2);
+      SendAll(r);
+      close(gSock);
+      return 0;
+    }
+    if (has("crash") && k == 3) {
+      std::cerr << "fatal: the fake simulator crashed on purpose" << std::endl;
+      _exit(3);
+    }
+    if (!has("batch") || k > 3) {
+      if (!SendAll(makeReport(k, values))) break;
+      logValues(values);
+    }
+    if (quit || (maxReports > 0 && k >= maxReports)) break;
+    if (slowMs > 0) usleep(static_cast<useconds_t>(slowMs) * 1000);
+  }
+  if (log) std::fclose(log);
+  close(gSock);
+  std::cout << "SIMULATOR::MAIN()-GOOD EXIT" << std::endl;
+  return 0;
+}

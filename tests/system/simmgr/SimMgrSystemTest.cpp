@@ -1,0 +1,361 @@
+// Runs the real simmgr executable against the fake simulator (and the carried study's
+// simulator when it is built) and checks what it prints and writes.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <boost/math/distributions/students_t.hpp>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <sstream>
+#include <thread>
+
+using nlohmann::json;
+
+namespace {
+
+struct RunOutput {
+  int exitCode = -1;
+  std::string out, err;
+  json doc;
+};
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::ostringstream ss;
+  ss << f.rdbuf();
+  return ss.str();
+}
+
+class SimMgr : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/simmgr-test-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir = tmpl;
+  }
+  void TearDown() override {
+    if (!HasFailure()) std::system(("rm -rf '" + dir + "'").c_str());
+  }
+
+  pid_t Start(const std::vector<std::string>& managerArgs, const std::vector<std::string>& simArgs,
+              const std::string& simulator = FAKE_SIMULATOR) {
+    std::vector<std::string> words{SIMMGR_EXE, "--json", dir + "/result.json"};
+    words.insert(words.end(), managerArgs.begin(), managerArgs.end());
+    words.push_back("--");
+    words.push_back(simulator);
+    words.insert(words.end(), simArgs.begin(), simArgs.end());
+    const pid_t pid = fork();
+    if (pid == 0) {
+      if (!freopen((dir + "/out.txt").c_str(), "w", stdout) || !freopen((dir + "/err.txt").c_str(), "w", stderr))
+        _exit(126);
+      std::vector<char*> argv;
+      for (std::string& w : words) argv.push_back(w.data());
+      argv.push_back(nullptr);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+    return pid;
+  }
+
+  RunOutput Wait(pid_t pid) {
+    RunOutput r;
+    int status = 0;
+    for (int i = 0; i < 600; ++i) {  // at most 60 s
+      if (waitpid(pid, &status, WNOHANG) == pid) {
+        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    if (r.exitCode == -1) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      ADD_FAILURE() << "simmgr did not finish";
+    }
+    r.out = ReadAll(dir + "/out.txt");
+    r.err = ReadAll(dir + "/err.txt");
+    const std::string text = ReadAll(dir + "/result.json");
+    if (!text.empty()) r.doc = json::parse(text);
+    return r;
+  }
+
+  RunOutput Run(const std::vector<std::string>& managerArgs, const std::vector<std::string>& simArgs,
+                const std::string& simulator = FAKE_SIMULATOR) {
+    return Wait(Start(managerArgs, simArgs, simulator));
+  }
+
+  std::string dir;
+};
+
+const json& OnlyVariable(const RunOutput& r, size_t experiment = 0) {
+  static const json empty;
+  if (!r.doc.contains("experiments") || r.doc["experiments"].size() <= experiment ||
+      r.doc["experiments"][experiment]["variables"].size() != 1) {
+    ADD_FAILURE() << "no single variable in\n" << r.out << r.err;
+    return empty;
+  }
+  return r.doc["experiments"][experiment]["variables"][0];
+}
+
+}  // namespace
+
+TEST_F(SimMgr, ConstantObservationsGiveAZeroWidthInterval) {
+  const RunOutput r = Run({"--jobs", "2", "--min-obs", "1000", "--quiet"}, {"-V", "4"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const json& v = OnlyVariable(r);
+  EXPECT_EQ(v["name"], "pv0");
+  EXPECT_EQ(v["mean"], 4.0);
+  EXPECT_EQ(v["variance"], 0.0);
+  EXPECT_EQ(v["half_width"], 0.0);
+  EXPECT_GE(v["observations"].get<uint64_t>(), 1000u);
+  EXPECT_TRUE(v["reached"].get<bool>());
+  EXPECT_EQ(r.doc["experiments"][0]["stop_reason"], "precision reached");
+  EXPECT_NE(r.out.find("precision reached"), std::string::npos);
+  EXPECT_NE(r.out.find("seed:        31415 with 2 jobs"), std::string::npos);
+  EXPECT_NE(r.out.find("-n 100 -V 4"), std::string::npos) << r.out;
+}
+
+TEST_F(SimMgr, PooledEstimateEqualsAnOfflineComputationOfTheSameObservations) {
+  const RunOutput r = Run({"--jobs", "3", "--min-obs", "600", "--precision", "0.005", "--report-size", "50",
+                           "--confidence", "0.9", "--quiet"},
+                          {"-V", "normal:10:2", "-D", dir});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  // Every value the fakes sent is in their logs; the manager must have pooled exactly those.
+  std::vector<double> xs;
+  for (int c = 0; c < 3; ++c) {
+    std::ifstream f(dir + "/obs.0." + std::to_string(c));
+    int index;
+    double x;
+    while (f >> index >> x) xs.push_back(x);
+  }
+  ASSERT_GT(xs.size(), 600u);
+  double sum = 0;
+  for (double x : xs) sum += x;
+  const double n = static_cast<double>(xs.size()), mean = sum / n;
+  double ss = 0;
+  for (double x : xs) ss += (x - mean) * (x - mean);
+  const double var = ss / (n - 1);
+  const double t = boost::math::quantile(boost::math::students_t(n - 1), 0.95);
+  const double hw = t * std::sqrt(var / n);
+
+  const json& v = OnlyVariable(r);
+  EXPECT_EQ(v["observations"].get<size_t>(), xs.size());
+  EXPECT_NEAR(v["mean"].get<double>(), mean, 1e-9 * std::fabs(mean));
+  EXPECT_NEAR(v["variance"].get<double>(), var, 1e-9 * var);
+  EXPECT_NEAR(v["half_width"].get<double>(), hw, 1e-9 * hw);
+  EXPECT_NEAR(v["relative_half_width"].get<double>(), hw / std::fabs(mean), 1e-9);
+  EXPECT_EQ(v["reached"].get<bool>(), hw / std::fabs(mean) <= 0.005);
+}
+
+TEST_F(SimMgr, IntervalsOfManyIndependentRunsCoverTheKnownMean) {
+  // 60 experiments, each its own simulator and seed, 20 to 40 normal observations each.
+  // At 90% confidence about 54 intervals cover 10 (binomial sd 2.3); 45 or fewer is a fault.
+  const RunOutput r = Run({"--jobs", "1", "--experiments", "0-59", "--max-obs", "20", "--report-size", "20",
+                           "--precision", "0", "--confidence", "0.9", "--quiet"},
+                          {"-V", "normal:10:3"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  ASSERT_EQ(r.doc["experiments"].size(), 60u);
+  int covered = 0;
+  std::set<uint32_t> seeds;
+  for (const json& e : r.doc["experiments"]) {
+    const json& v = e["variables"][0];
+    if (v["low"].get<double>() <= 10.0 && 10.0 <= v["high"].get<double>()) ++covered;
+    seeds.insert(e["processes"][0]["seed"].get<uint32_t>());
+    EXPECT_EQ(e["stop_reason"], "max-obs reached");
+  }
+  EXPECT_EQ(seeds.size(), 60u);
+  EXPECT_GT(covered, 45);
+  EXPECT_LE(covered, 60);
+}
+
+TEST_F(SimMgr, TwoExperimentsWithFourJobsEach) {
+  const RunOutput r = Run({"--jobs", "4", "--experiments", "0,1", "--min-obs", "2000", "--precision", "0.01",
+                           "--quiet", "--csv", dir + "/result.csv"},
+                          {"-V", "normal:5:1"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  ASSERT_EQ(r.doc["experiments"].size(), 2u);
+  std::set<uint32_t> seeds;
+  for (int e = 0; e < 2; ++e) {
+    const json& exp = r.doc["experiments"][e];
+    EXPECT_EQ(exp["experiment"], e);
+    ASSERT_EQ(exp["processes"].size(), 4u);
+    for (int c = 0; c < 4; ++c) {
+      const json& p = exp["processes"][c];
+      EXPECT_EQ(p["client"], c);
+      EXPECT_FALSE(p["fault"].get<bool>()) << p.dump();
+      seeds.insert(p["seed"].get<uint32_t>());
+      EXPECT_NE(p["command"].get<std::string>().find("-e " + std::to_string(e) + " -s "), std::string::npos);
+    }
+    EXPECT_NEAR(OnlyVariable(r, e)["mean"].get<double>(), 5.0, 0.1);
+  }
+  EXPECT_EQ(seeds.size(), 8u);
+  const std::string csv = ReadAll(dir + "/result.csv");
+  EXPECT_EQ(csv.rfind("experiment,index,variable,observations,mean,", 0), 0u);
+  EXPECT_NE(csv.find("\n0,0,pv0,"), std::string::npos);
+  EXPECT_NE(csv.find("\n1,0,pv0,"), std::string::npos);
+
+  // The same seed and job count give the same process seeds again.
+  const RunOutput again = Run({"--jobs", "4", "--experiments", "0,1", "--min-obs", "100", "--quiet"}, {"-V", "1"});
+  for (int e = 0; e < 2; ++e)
+    for (int c = 0; c < 4; ++c)
+      EXPECT_EQ(again.doc["experiments"][e]["processes"][c]["seed"], r.doc["experiments"][e]["processes"][c]["seed"]);
+}
+
+TEST_F(SimMgr, LauncherTemplateSpreadsJobsOverLoopbackHosts) {
+  const RunOutput r = Run({"--jobs", "3", "--min-obs", "500", "--quiet", "--launch", "env SIMMGR_ON={host} {cmd}",
+                           "--hosts", "127.0.0.1,127.0.0.2"},
+                          {"-V", "4"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const json& procs = r.doc["experiments"][0]["processes"];
+  ASSERT_EQ(procs.size(), 3u);
+  EXPECT_EQ(procs[0]["host"], "127.0.0.1");
+  EXPECT_EQ(procs[1]["host"], "127.0.0.2");
+  EXPECT_EQ(procs[2]["host"], "127.0.0.1");
+  EXPECT_EQ(procs[1]["command"].get<std::string>().rfind("env SIMMGR_ON=127.0.0.2 " FAKE_SIMULATOR " -w -p 0 -c 1", 0), 0u);
+  EXPECT_EQ(OnlyVariable(r)["mean"], 4.0);
+}
+
+TEST_F(SimMgr, RecordsSplitIntoSingleBytesOrSentTogetherReadTheSame) {
+  for (const char* how : {"split,slow=1", "batch"}) {
+    const RunOutput r = Run({"--jobs", "1", "--min-obs", "250", "--quiet", "--report-size", "20"},
+                            {"-V", "4,2", "-F", how, "-D", dir});
+    ASSERT_EQ(r.exitCode, 0) << how << r.err;
+    const json& vars = r.doc["experiments"][0]["variables"];
+    ASSERT_EQ(vars.size(), 2u) << how;
+    EXPECT_EQ(vars[0]["mean"], 4.0);
+    EXPECT_EQ(vars[1]["mean"], 2.0);
+    std::ifstream log(dir + "/obs.0.0");
+    size_t lines = 0;
+    std::string line;
+    while (std::getline(log, line)) ++lines;
+    EXPECT_EQ(vars[0]["observations"].get<size_t>() + vars[1]["observations"].get<size_t>(), lines) << how;
+    EXPECT_TRUE(r.err.empty()) << r.err;
+  }
+}
+
+TEST_F(SimMgr, BrokenLinksAreReportedAndTheOthersGoOn) {
+  // Client 1 sends a record of length 11, client 2 closes in the middle of a record,
+  // client 3 wrongly names its process, client 0 is well behaved throughout.
+  const RunOutput r = Run({"--jobs", "4", "--min-obs", "3000", "--quiet", "--report-size", "20"},
+                          {"-V", "4", "-F", "badlen@1,cut@2,wrongpid@3,slow=2"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("client 1 (pid"), std::string::npos);
+  EXPECT_NE(r.err.find("malformed record: unknown record length 11; connection closed"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("connection closed in the middle of a record"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("greeting from process"), std::string::npos) << r.err;
+  const json& procs = r.doc["experiments"][0]["processes"];
+  EXPECT_FALSE(procs[0]["fault"].get<bool>());
+  for (int c = 1; c < 4; ++c) EXPECT_TRUE(procs[c]["fault"].get<bool>()) << c;
+  EXPECT_EQ(procs[3]["observations"], 0);
+  EXPECT_GE(OnlyVariable(r)["observations"].get<uint64_t>(), 3000u);
+}
+
+TEST_F(SimMgr, CrashedSimulatorIsReportedWithItsStandardError) {
+  const RunOutput r = Run({"--jobs", "2", "--min-obs", "400", "--quiet", "--report-size", "20"},
+                          {"-V", "4", "-F", "crash@1,slow=5"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("client 1 (pid"), std::string::npos);
+  EXPECT_NE(r.err.find("exited with code 3 before it was asked to stop"), std::string::npos) << r.err;
+  EXPECT_NE(r.out.find("| fatal: the fake simulator crashed on purpose"), std::string::npos) << r.out;
+  EXPECT_TRUE(r.doc["experiments"][0]["processes"][1]["fault"].get<bool>());
+  EXPECT_GE(OnlyVariable(r)["observations"].get<uint64_t>(), 400u);
+}
+
+TEST_F(SimMgr, NoPortAnnouncementIsAnErrorAndNoObservationFailsTheRun) {
+  const RunOutput r = Run({"--jobs", "1", "--register-timeout", "0.5", "--quiet"}, {"-F", "noregister"});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("no port announcement within 0.5 s"), std::string::npos) << r.err;
+  EXPECT_NE(r.out.find("no observations"), std::string::npos) << r.out;
+
+  const RunOutput missing = Run({"--jobs", "1", "--quiet"}, {}, "/nonexistent/simulator");
+  EXPECT_EQ(missing.exitCode, 2);
+  EXPECT_NE(missing.out.find("cannot start /nonexistent/simulator"), std::string::npos) << missing.out;
+}
+
+TEST_F(SimMgr, StopsAtTheTimeLimitOrAtMaxObs) {
+  const RunOutput timed = Run({"--jobs", "1", "--time-limit", "0.5", "--precision", "0", "--quiet",
+                               "--report-size", "10"},
+                              {"-V", "normal:1:1", "-F", "slow=20"});
+  ASSERT_EQ(timed.exitCode, 0) << timed.err;
+  EXPECT_EQ(timed.doc["experiments"][0]["stop_reason"], "time limit");
+  EXPECT_NE(timed.doc["experiments"][0]["processes"][0]["outcome"].get<std::string>().find("quit"), std::string::npos);
+
+  const RunOutput capped = Run({"--jobs", "1", "--max-obs", "300", "--precision", "0", "--quiet"},
+                               {"-V", "normal:1:1"});
+  ASSERT_EQ(capped.exitCode, 0) << capped.err;
+  EXPECT_EQ(capped.doc["experiments"][0]["stop_reason"], "max-obs reached");
+  EXPECT_GE(OnlyVariable(capped)["observations"].get<uint64_t>(), 300u);
+}
+
+TEST_F(SimMgr, NamesComeFromTheDescriptionAndOnlyConsideredVariablesCount) {
+  std::ofstream(dir + "/model.pv") << "Version:1\nNumPV:2\nName:token_game\nType:1\nNumTimes:1\nStart:0\n"
+                                      "Stop:100\nName:throughput\nType:3\nNumTimes:1\nStart:0\nStop:10\n";
+  std::ofstream(dir + "/model.pvkind") << "0 token_game terminating\n1 throughput steady_state\n";
+  // A terminating run also sends 0.0 for its steady-state variable; it must not be reported.
+  const RunOutput r = Run({"--jobs", "1", "--min-obs", "200", "--quiet", "--pv-file", dir + "/model.pv"},
+                          {"-V", "4,0"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(OnlyVariable(r)["name"], "token_game");
+  EXPECT_GT(r.doc["experiments"][0]["ignored_observations"].get<uint64_t>(), 0u);
+  EXPECT_NE(r.out.find("token_game"), std::string::npos);
+
+  // A record naming a variable the description lacks is refused.
+  const RunOutput extra = Run({"--jobs", "1", "--min-obs", "200", "--quiet", "--pv-file", dir + "/model.pv"},
+                              {"-V", "4,0,1"});
+  EXPECT_EQ(extra.exitCode, 2);
+  EXPECT_NE(extra.err.find("names variable 2 but the model has 2"), std::string::npos) << extra.err;
+}
+
+TEST_F(SimMgr, DetachHandsEachSimulatorItsOwnFile) {
+  const RunOutput r = Run({"--jobs", "2", "--min-obs", "100", "--quiet", "--detach", dir + "/run.bin",
+                           "--detach-batches", "7"},
+                          {"-V", "4"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  for (int c = 0; c < 2; ++c) {
+    const json& p = r.doc["experiments"][0]["processes"][c];
+    if (p["simulator_pid"] == 0) continue;  // stopped before it linked
+    const std::string name = dir + "/run.e0.c" + std::to_string(c) + ".bin";
+    EXPECT_EQ(p["outcome"], "detached into " + name);
+    for (int i = 0; i < 50 && ReadAll(name).empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(ReadAll(name), "detached " + name + ";7;;\n");
+  }
+}
+
+TEST_F(SimMgr, InterruptQuitsTheSimulatorsAndStillReports) {
+  const pid_t pid = Start({"--jobs", "2", "--precision", "0", "--report-size", "10", "--progress-interval", "0.1"},
+                          {"-V", "normal:3:1", "-F", "slow=10"});
+  for (int i = 0; i < 100 && ReadAll(dir + "/err.txt").find("n=") == std::string::npos; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  kill(pid, SIGINT);
+  const RunOutput r = Wait(pid);
+  EXPECT_EQ(r.exitCode, 130);
+  EXPECT_TRUE(r.doc["interrupted"].get<bool>());
+  EXPECT_EQ(r.doc["experiments"][0]["stop_reason"], "interrupted");
+  EXPECT_GT(OnlyVariable(r)["observations"].get<uint64_t>(), 0u);
+  for (const json& p : r.doc["experiments"][0]["processes"])
+    EXPECT_EQ(p["outcome"].get<std::string>().rfind("quit, exited with code 0", 0), 0u) << p.dump();
+  // Progress lines went to standard error while it ran.
+  EXPECT_NE(r.err.find("experiment 0:  pv0 n="), std::string::npos) << r.err;
+}
+
+TEST_F(SimMgr, CarriedStudyEstimatesTokenGameAsFour) {
+  const std::string sim = REAL_SIMULATOR;
+  if (sim.empty() || access(sim.c_str(), X_OK) != 0) GTEST_SKIP() << "the study's simulator is not built";
+  const RunOutput r = Run({"--jobs", "2", "--min-obs", "1000", "--quiet"}, {}, sim);
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  const json& v = OnlyVariable(r);
+  EXPECT_EQ(v["mean"], 4.0);
+  EXPECT_EQ(v["variance"], 0.0);
+  EXPECT_EQ(v["half_width"], 0.0);
+  EXPECT_EQ(r.doc["experiments"][0]["stop_reason"], "precision reached");
+  EXPECT_GE(v["observations"].get<uint64_t>(), 1000u);
+  for (const json& p : r.doc["experiments"][0]["processes"]) EXPECT_FALSE(p["fault"].get<bool>()) << p.dump();
+}

@@ -1,0 +1,50 @@
+// How a simulator process is started: its seed, its command line, the optional launcher
+// template, and how its port announcement is read.
+#ifndef SIMMGR_LAUNCH_H
+#define SIMMGR_LAUNCH_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Options.h"
+
+namespace simmgr {
+
+// Seeds of the first `count` processes of a run, in launch order. Process k gets
+// 1 + (splitmix64(base * 2^32 + k) mod 2147483645), moved on to the next free value if
+// taken: distinct, never 0 (which the simulator reads as its default) and inside the
+// range every generator accepts unchanged.
+std::vector<uint32_t> ProcessSeeds(uint32_t base, size_t count);
+
+struct JobSpec {
+  int experiment = 0;
+  int clientId = 0;
+  uint32_t seed = 0;
+  std::string host;  // where the manager connects
+};
+
+// The simulator's own command line for one job.
+std::vector<std::string> SimulatorCommand(const Options& o, const JobSpec& job);
+
+// Quotes a word for /bin/sh.
+std::string ShellQuote(const std::string& word);
+std::string ShellJoin(const std::vector<std::string>& words);
+
+// The launcher command line: {cmd} becomes the quoted simulator command line, {host} the
+// quoted host; a template without {cmd} gets it appended.
+std::string ExpandLaunchTemplate(const std::string& tmpl, const std::vector<std::string>& cmd,
+                                 const std::string& host);
+
+// The port of a "REGISTER:  Port: [p]" line; false for any other line.
+bool ParseRegisterLine(const std::string& line, int& port);
+
+// The binary file a detached simulator finishes into: {exp} and {client} in the pattern are
+// replaced; without them ".e<exp>.c<client>" goes before the extension (or at the end).
+std::string DetachFileName(const std::string& pattern, int experiment, int clientId);
+
+std::string GeneratorName(int choice);
+
+}  // namespace simmgr
+
+#endif

@@ -1,0 +1,78 @@
+// Runs the experiments: starts each experiment's simulators, follows their links in one
+// poll loop, pools their observations, decides when to stop, and quits or detaches them.
+// Owns the child processes and connections of the experiment in progress; borrows the
+// options, the variable description and the stream for messages and progress.
+#ifndef SIMMGR_MANAGER_H
+#define SIMMGR_MANAGER_H
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "Options.h"
+#include "PVDescription.h"
+#include "Statistics.h"
+
+namespace simmgr {
+
+struct VariableResult {
+  int index = 0;
+  std::string name;
+  RunningStats stats;
+};
+
+struct ProcessResult {
+  int clientId = 0;
+  uint32_t seed = 0;
+  std::string host;
+  std::string commandLine;
+  int childPid = -1;       // the process the manager started (simulator or launcher)
+  uint32_t simulatorPid = 0;  // from the greeting
+  uint64_t observations = 0;
+  double cpuSeconds = 0.0;  // last CPU time the simulator reported
+  std::string outcome;      // how it ended, in words
+  bool fault = false;
+  std::string stderrTail;
+};
+
+struct ExperimentResult {
+  int experiment = 0;
+  bool ran = false;
+  std::string stopReason;
+  double seconds = 0.0;
+  uint64_t ignoredObservations = 0;  // variables the kind of run does not consider
+  std::vector<VariableResult> variables;  // by index
+  std::vector<ProcessResult> processes;
+  std::vector<std::string> detachedFiles;
+
+  uint64_t Observations() const;
+};
+
+struct RunResult {
+  std::vector<ExperimentResult> experiments;
+  bool interrupted = false;
+  int jobs = 0;
+};
+
+class Manager {
+ public:
+  Manager(const Options& options, const PVDescription& description, std::ostream& messages);
+  RunResult Run();
+
+ private:
+  struct Proc;
+  ExperimentResult RunExperiment(int experiment, const std::vector<uint32_t>& seeds);
+
+  const Options& _opt;
+  const PVDescription& _pv;
+  std::ostream& _msg;
+  int _jobs;
+};
+
+// The words of the "reached" column: whether this variable reached the wanted precision.
+bool PrecisionReached(const RunningStats& s, const Options& o);
+
+}  // namespace simmgr
+
+#endif

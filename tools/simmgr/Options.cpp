@@ -1,0 +1,247 @@
+#include "Options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <sstream>
+
+namespace simmgr {
+
+namespace {
+
+bool ToInt64(const std::string& s, int64_t lo, int64_t hi, int64_t& out) {
+  if (s.empty()) return false;
+  errno = 0;
+  char* end = nullptr;
+  const long long v = std::strtoll(s.c_str(), &end, 10);
+  if (errno != 0 || *end != '\0' || v < lo || v > hi) return false;
+  out = v;
+  return true;
+}
+
+bool ToDouble(const std::string& s, double lo, double hi, double& out) {
+  if (s.empty()) return false;
+  errno = 0;
+  char* end = nullptr;
+  const double v = std::strtod(s.c_str(), &end);
+  if (errno != 0 || *end != '\0' || !(v >= lo && v <= hi)) return false;
+  out = v;
+  return true;
+}
+
+std::vector<std::string> SplitComma(const std::string& s) {
+  std::vector<std::string> parts;
+  std::string item;
+  std::istringstream in(s);
+  while (std::getline(in, item, ',')) parts.push_back(item);
+  return parts;
+}
+
+}  // namespace
+
+bool ParseExperimentList(const std::string& text, std::vector<int>& out) {
+  out.clear();
+  for (const std::string& item : SplitComma(text)) {
+    const size_t dash = item.find('-');
+    int64_t a = 0, b = 0;
+    if (dash == std::string::npos) {
+      if (!ToInt64(item, 0, 65535, a)) return false;
+      b = a;
+    } else if (!ToInt64(item.substr(0, dash), 0, 65535, a) ||
+               !ToInt64(item.substr(dash + 1), 0, 65535, b) || b < a) {
+      return false;
+    }
+    for (int64_t e = a; e <= b; ++e) {
+      for (int seen : out)
+        if (seen == e) return false;
+      out.push_back(static_cast<int>(e));
+    }
+  }
+  return !out.empty();
+}
+
+bool FindSimulatorOption(const std::vector<std::string>& args, char letter, std::string& value) {
+  bool found = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a.size() < 2 || a[0] != '-' || a[1] != letter) continue;
+    found = true;  // the last occurrence wins, as in the simulator
+    if (a.size() > 2)
+      value = a.substr(2);
+    else if (i + 1 < args.size() && (args[i + 1].empty() || args[i + 1][0] != '-'))
+      value = args[++i];
+    else
+      value.clear();
+  }
+  return found;
+}
+
+bool Options::TerminatingRun() const {
+  std::string v;
+  if (!FindSimulatorOption(simulatorArgs, 't', v)) return true;
+  return std::atoi(v.c_str()) != 0;
+}
+
+int Options::GeneratorChoice() const {
+  std::string v;
+  if (!FindSimulatorOption(simulatorArgs, 'r', v)) return 0;
+  return std::atoi(v.c_str());
+}
+
+std::string UsageText() {
+  return "Usage: simmgr [options] -- SIMULATOR [simulator options]\n"
+         "Starts simulators, collects their observations and prints the estimates.\n"
+         "  --jobs N              simulators at once per experiment (default: number of cores)\n"
+         "  --seed S              base seed; each simulator gets its own seed from it (default 31415)\n"
+         "  --experiments LIST    experiments to run, e.g. 0,2,4-6 (default 0)\n"
+         "  --report-size N       observations per report, the simulator's -n (default 100)\n"
+         "  --confidence C        confidence level of the intervals (default 0.95)\n"
+         "  --precision P         wanted relative half-width (default 0.1)\n"
+         "  --min-obs N           observations needed before precision counts (default 30)\n"
+         "  --max-obs N           stop once every variable has N observations (default: no limit)\n"
+         "  --time-limit S        stop an experiment after S seconds (default: no limit)\n"
+         "  --pv-file FILE        reward-model description (default: SIMULATOR.pv if present)\n"
+         "  --csv FILE            write the results as CSV\n"
+         "  --json FILE           write the results and the run context as JSON\n"
+         "  --detach FILE         at the end, detach the simulators into binary files named after FILE\n"
+         "  --detach-batches N    batch limit handed over with --detach (default 1000)\n"
+         "  --launch TEMPLATE     run each simulator through a launcher; {cmd} is the simulator's\n"
+         "                        command line, {host} its host (e.g. 'ssh {host} {cmd}')\n"
+         "  --hosts LIST          comma-separated hosts the jobs are spread over (default 127.0.0.1)\n"
+         "  --register-timeout S  time a simulator has to announce its port (default 30)\n"
+         "  --quit-timeout S      time a simulator has to exit after quit (default 30)\n"
+         "  --progress-interval S seconds between progress lines when not on a terminal (default 5)\n"
+         "  --quiet               no progress line\n"
+         "  --help                this text\n"
+         "The manager passes -w, -p 0, -c, -e, -s and -n to every simulator; do not give them.\n";
+}
+
+bool ParseOptions(int argc, const char* const* argv, Options& out, std::string& error) {
+  int i = 1;
+  for (; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--") {
+      ++i;
+      break;
+    }
+    if (arg.rfind("--", 0) != 0) break;  // first plain word starts the simulator
+    std::string name = arg, value;
+    bool hasValue = false;
+    const size_t eq = arg.find('=');
+    if (eq != std::string::npos) {
+      name = arg.substr(0, eq);
+      value = arg.substr(eq + 1);
+      hasValue = true;
+    }
+    auto takeValue = [&]() -> bool {
+      if (hasValue) return true;
+      if (i + 1 >= argc) {
+        error = "option " + name + " needs a value";
+        return false;
+      }
+      value = argv[++i];
+      return true;
+    };
+    auto bad = [&]() {
+      error = "bad value '" + value + "' for " + name;
+      return false;
+    };
+    int64_t n = 0;
+    if (name == "--help") {
+      out.help = true;
+      return true;
+    } else if (name == "--quiet") {
+      out.quiet = true;
+    } else if (name == "--jobs") {
+      if (!takeValue()) return false;
+      if (!ToInt64(value, 1, 256, n)) return bad();
+      out.jobs = static_cast<int>(n);
+    } else if (name == "--seed") {
+      if (!takeValue()) return false;
+      if (!ToInt64(value, 0, 4294967295LL, n)) return bad();
+      out.seed = static_cast<uint32_t>(n);
+    } else if (name == "--experiments") {
+      if (!takeValue()) return false;
+      if (!ParseExperimentList(value, out.experiments)) return bad();
+    } else if (name == "--report-size") {
+      if (!takeValue()) return false;
+      if (!ToInt64(value, 1, 1000000, n)) return bad();
+      out.reportSize = static_cast<int>(n);
+    } else if (name == "--confidence") {
+      if (!takeValue()) return false;
+      if (!ToDouble(value, 0.0, 1.0, out.confidence) || out.confidence <= 0.0 || out.confidence >= 1.0)
+        return bad();
+    } else if (name == "--precision") {
+      if (!takeValue()) return false;
+      if (!ToDouble(value, 0.0, 1e300, out.precision)) return bad();
+    } else if (name == "--min-obs") {
+      if (!takeValue()) return false;
+      if (!ToInt64(value, 1, INT64_MAX, n)) return bad();
+      out.minObs = static_cast<uint64_t>(n);
+    } else if (name == "--max-obs") {
+      if (!takeValue()) return false;
+      if (!ToInt64(value, 0, INT64_MAX, n)) return bad();
+      out.maxObs = static_cast<uint64_t>(n);
+    } else if (name == "--time-limit") {
+      if (!takeValue()) return false;
+      if (!ToDouble(value, 0.0, 1e9, out.timeLimit)) return bad();
+    } else if (name == "--pv-file") {
+      if (!takeValue()) return false;
+      out.pvFile = value;
+    } else if (name == "--csv") {
+      if (!takeValue()) return false;
+      out.csvFile = value;
+    } else if (name == "--json") {
+      if (!takeValue()) return false;
+      out.jsonFile = value;
+    } else if (name == "--detach") {
+      if (!takeValue()) return false;
+      if (value.empty() || value.find(';') != std::string::npos || value.size() > 400) return bad();
+      out.detachFile = value;
+    } else if (name == "--detach-batches") {
+      if (!takeValue()) return false;
+      if (!ToInt64(value, 1, 2147483647, n)) return bad();
+      out.detachBatches = n;
+    } else if (name == "--launch") {
+      if (!takeValue()) return false;
+      if (value.empty()) return bad();
+      out.launchTemplate = value;
+    } else if (name == "--hosts") {
+      if (!takeValue()) return false;
+      out.hosts = SplitComma(value);
+      if (out.hosts.empty()) return bad();
+      for (const std::string& h : out.hosts)
+        if (h.empty()) return bad();
+    } else if (name == "--register-timeout") {
+      if (!takeValue()) return false;
+      if (!ToDouble(value, 0.001, 1e6, out.registerTimeout)) return bad();
+    } else if (name == "--quit-timeout") {
+      if (!takeValue()) return false;
+      if (!ToDouble(value, 0.001, 1e6, out.quitTimeout)) return bad();
+    } else if (name == "--progress-interval") {
+      if (!takeValue()) return false;
+      if (!ToDouble(value, 0.01, 1e6, out.progressInterval)) return bad();
+    } else {
+      error = "unknown option " + name;
+      return false;
+    }
+  }
+  if (i >= argc) {
+    error = "no simulator given";
+    return false;
+  }
+  out.simulator = argv[i++];
+  for (; i < argc; ++i) out.simulatorArgs.push_back(argv[i]);
+
+  // These belong to the manager: each simulator gets its own.
+  for (char letter : {'w', 'p', 'c', 'e', 's', 'n'}) {
+    std::string v;
+    if (FindSimulatorOption(out.simulatorArgs, letter, v)) {
+      error = std::string("simulator option -") + letter + " is set by the manager";
+      return false;
+    }
+  }
+  if (out.maxObs != 0 && out.maxObs < out.minObs) out.minObs = out.maxObs;
+  return true;
+}
+
+}  // namespace simmgr

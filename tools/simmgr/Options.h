@@ -1,0 +1,55 @@
+// The manager's command line: `simmgr [options] -- SIMULATOR [simulator options]`.
+#ifndef SIMMGR_OPTIONS_H
+#define SIMMGR_OPTIONS_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace simmgr {
+
+struct Options {
+  int jobs = 0;  // 0: the number of cores
+  uint32_t seed = 31415;
+  std::vector<int> experiments{0};
+  int reportSize = 100;
+  double confidence = 0.95;
+  double precision = 0.1;
+  uint64_t minObs = 30;
+  uint64_t maxObs = 0;     // 0: no limit
+  double timeLimit = 0.0;  // seconds per experiment, 0: no limit
+  std::string pvFile;      // empty: "<simulator>.pv" when it exists
+  std::string csvFile;
+  std::string jsonFile;
+  std::string detachFile;  // non-empty: detach (command 3) instead of quit
+  int64_t detachBatches = 1000;
+  std::string launchTemplate;
+  std::vector<std::string> hosts;
+  double registerTimeout = 30.0;
+  double quitTimeout = 30.0;
+  double progressInterval = 5.0;  // seconds between progress lines when stderr is not a terminal
+  bool quiet = false;
+  bool help = false;
+
+  std::string simulator;
+  std::vector<std::string> simulatorArgs;  // passed through unchanged
+
+  // Derived from simulatorArgs the way the simulator reads them.
+  bool TerminatingRun() const;
+  int GeneratorChoice() const;  // -r, 0 by default
+};
+
+// Parses argv; false with a message in error. `--help` sets help and succeeds.
+bool ParseOptions(int argc, const char* const* argv, Options& out, std::string& error);
+std::string UsageText();
+
+// "0,2,4-6" -> {0, 2, 4, 5, 6}.
+bool ParseExperimentList(const std::string& text, std::vector<int>& out);
+
+// The parameter of a single-letter simulator option as the simulator's parser finds it
+// ("-t0" or "-t 0"); false when the option is absent.
+bool FindSimulatorOption(const std::vector<std::string>& args, char letter, std::string& value);
+
+}  // namespace simmgr
+
+#endif

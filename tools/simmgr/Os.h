@@ -1,0 +1,64 @@
+// The manager's only contact with the operating system: child processes, TCP client
+// sockets, polling, signals and clocks. Everything else in the manager is portable.
+#ifndef SIMMGR_OS_H
+#define SIMMGR_OS_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace simmgr {
+namespace os {
+
+struct Child {
+  int pid = -1;
+  int outFd = -1;  // the child's standard output, non-blocking
+  int errFd = -1;  // the child's standard error, non-blocking
+};
+
+// Starts argv[0] with its arguments in a process group of its own (so a Ctrl-C at the
+// terminal reaches only the manager, which then quits the simulators in order), with
+// standard input from /dev/null and both output streams on pipes.
+bool Spawn(const std::vector<std::string>& argv, Child& child, std::string& error);
+
+// Non-blocking: true once the child has ended. exitCode is -1 when a signal ended it.
+bool Reap(int pid, int& exitCode, int& signalNumber);
+enum class Stop { Terminate, Kill };
+void SignalGroup(int pid, Stop how);
+std::string SignalName(int signalNumber);
+
+// Starts a non-blocking TCP connection to an IPv4 address of host; -1 with a message on failure.
+int ConnectStart(const std::string& host, int port, std::string& error);
+// 0 once the connection stands, EINPROGRESS-like "pending" as 1, or -1 with a message.
+int ConnectResult(int fd, std::string& error);
+
+// > 0 bytes, 0 end of stream, -1 nothing now, -2 error (message set).
+long ReadSome(int fd, uint8_t* buf, size_t n, std::string& error);
+long WriteSome(int fd, const uint8_t* buf, size_t n, std::string& error);
+void Close(int fd);
+
+struct PollItem {
+  int fd = -1;
+  bool wantRead = false;
+  bool wantWrite = false;
+  bool readable = false;  // also set on hang-up and error, so the read reports it
+  bool writable = false;
+};
+void Poll(std::vector<PollItem>& items, int timeoutMs);
+
+void InstallInterruptHandler();
+bool Interrupted();
+int InterruptCount();  // Ctrl-C presses so far: a second one cuts the orderly stop short
+void IgnoreBrokenPipe();
+
+bool StderrIsTerminal();
+int CpuCount();
+double Now();  // monotonic seconds
+bool FileExists(const std::string& path);
+std::string ErrorText(int err);
+
+}  // namespace os
+}  // namespace simmgr
+
+#endif

@@ -1,0 +1,180 @@
+#include "Report.h"
+
+#include <cmath>
+#include <iomanip>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <sstream>
+
+#include "Launch.h"
+
+namespace simmgr {
+
+namespace {
+
+std::string Num(double v, int digits = 8) {
+  if (std::isnan(v)) return "nan";
+  if (std::isinf(v)) return v > 0 ? "inf" : "-inf";
+  std::ostringstream s;
+  s << std::setprecision(digits) << v;
+  return s.str();
+}
+
+std::string Exact(double v) { return Num(v, 17); }
+
+nlohmann::json JsonNumber(double v) {
+  if (std::isfinite(v)) return v;
+  return nullptr;
+}
+
+std::string CommandTemplate(const Options& o) {
+  std::string s = ShellQuote(o.simulator) + " -w -p 0 -c <client> -e <experiment> -s <seed> -n " +
+                  std::to_string(o.reportSize);
+  if (!o.simulatorArgs.empty()) s += " " + ShellJoin(o.simulatorArgs);
+  return s;
+}
+
+std::string Limit(uint64_t v) { return v ? std::to_string(v) : "none"; }
+
+}  // namespace
+
+int ExitStatus(const RunResult& run) {
+  if (run.interrupted) return 130;
+  for (const ExperimentResult& e : run.experiments)
+    if (e.Observations() == 0) return 2;
+  return 0;
+}
+
+void WriteTable(std::ostream& out, const Options& o, const RunResult& run,
+                const std::vector<std::string>& managerArgs) {
+  out << "Simulation results\n";
+  out << "  command:     " << ShellJoin(managerArgs) << "\n";
+  out << "  simulator:   " << CommandTemplate(o) << "\n";
+  if (!o.launchTemplate.empty()) out << "  launcher:    " << o.launchTemplate << "\n";
+  out << "  run kind:    " << (o.TerminatingRun() ? "terminating" : "steady state") << "\n";
+  out << "  generator:   " << GeneratorName(o.GeneratorChoice()) << "\n";
+  out << "  seed:        " << o.seed << " with " << run.jobs << " jobs per experiment\n";
+  out << "  confidence:  " << o.confidence << ", precision " << o.precision << ", min-obs " << o.minObs
+      << ", max-obs " << Limit(o.maxObs) << ", time limit "
+      << (o.timeLimit > 0 ? Num(o.timeLimit) + " s" : std::string("none")) << "\n";
+  if (run.interrupted) out << "  interrupted: the figures hold what was collected\n";
+
+  for (const ExperimentResult& e : run.experiments) {
+    out << "\nExperiment " << e.experiment << ": " << e.stopReason;
+    if (e.ran) out << " after " << std::fixed << std::setprecision(1) << e.seconds << " s" << std::defaultfloat;
+    out << "\n";
+    if (!e.ran) continue;
+    if (e.variables.empty()) {
+      out << "  no observations\n";
+    } else {
+      out << "  " << std::left << std::setw(20) << "variable" << std::right << std::setw(10) << "obs"
+          << std::setw(16) << "mean" << std::setw(14) << "variance" << std::setw(14) << "half-width"
+          << "  " << std::left << std::setw(30) << "interval" << std::right << std::setw(10) << "rel.hw"
+          << "  reached\n";
+      for (const VariableResult& v : e.variables) {
+        const Interval iv = ConfidenceInterval(v.stats, o.confidence);
+        const std::string interval = "[" + Num(iv.low) + ", " + Num(iv.high) + "]";
+        out << "  " << std::left << std::setw(20) << v.name << std::right << std::setw(10) << v.stats.Count()
+            << std::setw(16) << Num(iv.mean) << std::setw(14) << Num(v.stats.Variance(), 6)
+            << std::setw(14) << Num(iv.halfWidth, 6) << "  " << std::left << std::setw(30) << interval
+            << std::right << std::setw(10) << Num(iv.relative, 4) << "  "
+            << (PrecisionReached(v.stats, o) ? "yes" : "no") << "\n";
+      }
+    }
+    if (e.ignoredObservations)
+      out << "  (" << e.ignoredObservations << " observations of variables this kind of run does not consider were ignored)\n";
+    out << "  processes:\n";
+    for (const ProcessResult& p : e.processes) {
+      out << "    client " << p.clientId << "  seed " << p.seed << "  host " << p.host;
+      if (p.simulatorPid) out << "  pid " << p.simulatorPid;
+      out << "  " << p.observations << " obs  cpu " << Num(p.cpuSeconds, 4) << " s  " << p.outcome << "\n";
+      if (p.fault && !p.stderrTail.empty()) {
+        std::istringstream lines(p.stderrTail);
+        std::string line;
+        while (std::getline(lines, line)) out << "      | " << line << "\n";
+      }
+    }
+  }
+  out.flush();
+}
+
+void WriteCsv(std::ostream& out, const Options& o, const RunResult& run) {
+  out << "experiment,index,variable,observations,mean,variance,half_width,low,high,"
+         "relative_half_width,confidence,reached,stop_reason\n";
+  for (const ExperimentResult& e : run.experiments)
+    for (const VariableResult& v : e.variables) {
+      const Interval iv = ConfidenceInterval(v.stats, o.confidence);
+      out << e.experiment << "," << v.index << "," << v.name << "," << v.stats.Count() << ","
+          << Exact(iv.mean) << "," << Exact(v.stats.Variance()) << "," << Exact(iv.halfWidth) << ","
+          << Exact(iv.low) << "," << Exact(iv.high) << "," << Exact(iv.relative) << "," << o.confidence
+          << "," << (PrecisionReached(v.stats, o) ? "yes" : "no") << "," << e.stopReason << "\n";
+    }
+  out.flush();
+}
+
+void WriteJson(std::ostream& out, const Options& o, const RunResult& run,
+               const std::vector<std::string>& managerArgs) {
+  using nlohmann::json;
+  json doc;
+  doc["context"] = {{"command", managerArgs},
+                    {"simulator", o.simulator},
+                    {"simulator_args", o.simulatorArgs},
+                    {"simulator_command", CommandTemplate(o)},
+                    {"launcher", o.launchTemplate},
+                    {"hosts", o.hosts},
+                    {"run_kind", o.TerminatingRun() ? "terminating" : "steady_state"},
+                    {"generator", GeneratorName(o.GeneratorChoice())},
+                    {"seed", o.seed},
+                    {"jobs", run.jobs},
+                    {"report_size", o.reportSize},
+                    {"confidence", o.confidence},
+                    {"precision", o.precision},
+                    {"min_obs", o.minObs},
+                    {"max_obs", o.maxObs},
+                    {"time_limit", o.timeLimit}};
+  doc["interrupted"] = run.interrupted;
+  json exps = json::array();
+  for (const ExperimentResult& e : run.experiments) {
+    json je = {{"experiment", e.experiment},
+               {"ran", e.ran},
+               {"stop_reason", e.stopReason},
+               {"seconds", e.seconds},
+               {"observations", e.Observations()},
+               {"ignored_observations", e.ignoredObservations},
+               {"detached_files", e.detachedFiles}};
+    json vars = json::array();
+    for (const VariableResult& v : e.variables) {
+      const Interval iv = ConfidenceInterval(v.stats, o.confidence);
+      vars.push_back({{"index", v.index},
+                      {"name", v.name},
+                      {"observations", v.stats.Count()},
+                      {"mean", JsonNumber(iv.mean)},
+                      {"variance", JsonNumber(v.stats.Variance())},
+                      {"half_width", JsonNumber(iv.halfWidth)},
+                      {"low", JsonNumber(iv.low)},
+                      {"high", JsonNumber(iv.high)},
+                      {"relative_half_width", JsonNumber(iv.relative)},
+                      {"reached", PrecisionReached(v.stats, o)}});
+    }
+    je["variables"] = vars;
+    json procs = json::array();
+    for (const ProcessResult& p : e.processes)
+      procs.push_back({{"client", p.clientId},
+                       {"seed", p.seed},
+                       {"host", p.host},
+                       {"command", p.commandLine},
+                       {"simulator_pid", p.simulatorPid},
+                       {"observations", p.observations},
+                       {"cpu_seconds", JsonNumber(p.cpuSeconds)},
+                       {"outcome", p.outcome},
+                       {"fault", p.fault},
+                       {"stderr_tail", p.stderrTail}});
+    je["processes"] = procs;
+    exps.push_back(je);
+  }
+  doc["experiments"] = exps;
+  out << doc.dump(2) << "\n";
+  out.flush();
+}
+
+}  // namespace simmgr

@@ -1,0 +1,27 @@
+// The results of a run as a readable table, as CSV and as JSON, each with the context
+// needed to run it again (seeds, generator, command lines).
+#ifndef SIMMGR_REPORT_H
+#define SIMMGR_REPORT_H
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "Manager.h"
+#include "Options.h"
+
+namespace simmgr {
+
+void WriteTable(std::ostream& out, const Options& o, const RunResult& run,
+                const std::vector<std::string>& managerArgs);
+void WriteCsv(std::ostream& out, const Options& o, const RunResult& run);
+void WriteJson(std::ostream& out, const Options& o, const RunResult& run,
+               const std::vector<std::string>& managerArgs);
+
+// Exit status of the manager: 130 after an interrupt, 2 when an experiment got no
+// observation, otherwise 0.
+int ExitStatus(const RunResult& run);
+
+}  // namespace simmgr
+
+#endif

@@ -1,0 +1,87 @@
+// simmgr: starts simulators of a study, pools their observations and reports estimates.
+#include <fstream>
+#include <functional>
+#include <iostream>
+
+#include "Launch.h"
+#include "Manager.h"
+#include "Options.h"
+#include "Os.h"
+#include "PVDescription.h"
+#include "Report.h"
+
+using namespace simmgr;
+
+namespace {
+
+bool WriteFile(const std::string& path, const std::function<void(std::ostream&)>& body) {
+  std::ofstream f(path, std::ios::binary | std::ios::trunc);
+  if (!f) {
+    std::cerr << "simmgr: cannot write " << path << "\n";
+    return false;
+  }
+  body(f);
+  f.close();
+  if (!f) {
+    std::cerr << "simmgr: error writing " << path << "\n";
+    return false;
+  }
+  return true;
+}
+
+bool CanCreate(const std::string& path) {
+  std::ofstream f(path, std::ios::binary | std::ios::app);
+  return static_cast<bool>(f);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options opt;
+  std::string error;
+  if (!ParseOptions(argc, argv, opt, error)) {
+    std::cerr << "simmgr: " << error << "\n" << UsageText();
+    return 1;
+  }
+  if (opt.help) {
+    std::cout << UsageText();
+    return 0;
+  }
+  // Result files are checked before any simulator runs, not after minutes of work.
+  for (const std::string* f : {&opt.csvFile, &opt.jsonFile})
+    if (!f->empty() && !CanCreate(*f)) {
+      std::cerr << "simmgr: cannot write " << *f << "\n";
+      return 1;
+    }
+
+  PVDescription pv;
+  const std::string pvFile = opt.pvFile.empty() ? opt.simulator + ".pv" : opt.pvFile;
+  if (!opt.pvFile.empty() || os::FileExists(pvFile)) {
+    if (!pv.LoadTypeFile(pvFile, error)) {
+      std::cerr << "simmgr: " << error << "\n";
+      return 1;
+    }
+  }
+  std::string kindFile = pvFile;
+  if (kindFile.size() > 3 && kindFile.compare(kindFile.size() - 3, 3, ".pv") == 0) kindFile += "kind";
+  else kindFile += ".pvkind";
+  if (os::FileExists(kindFile) && !pv.LoadKindFile(kindFile, error)) {
+    std::cerr << "simmgr: " << error << "\n";
+    return 1;
+  }
+
+  os::IgnoreBrokenPipe();
+  os::InstallInterruptHandler();
+  std::vector<std::string> args(argv, argv + argc);
+  Manager manager(opt, pv, std::cerr);
+  const RunResult run = manager.Run();
+
+  WriteTable(std::cout, opt, run, args);
+  bool filesOk = true;
+  if (!opt.csvFile.empty())
+    filesOk &= WriteFile(opt.csvFile, [&](std::ostream& o) { WriteCsv(o, opt, run); });
+  if (!opt.jsonFile.empty())
+    filesOk &= WriteFile(opt.jsonFile, [&](std::ostream& o) { WriteJson(o, opt, run, args); });
+  const int status = ExitStatus(run);
+  return status != 0 ? status : (filesOk ? 0 : 1);
+}
