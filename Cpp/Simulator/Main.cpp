@@ -1,6 +1,16 @@
-// Placeholder entry point until the simulator class lands.
-#include <cstdio>
-int main() {
-  std::printf("SIMULATOR::MAIN()-GOOD EXIT\n");
+// Entry point: one simulator, built from the command line, run once and destroyed.
+#include <iostream>
+
+#include "BaseClasses/KavrinSocket.h"
+#include "Simulator/SimulatorClass.h"
+
+int main(int argc, char** argv) {
+  KavrinSocket::IgnoreBrokenPipeSignal();
+  SimulatorClass* simulator = new SimulatorClass(argc, argv);
+  std::cout << "SIMULATOR::Preparing to run()" << std::endl;
+  simulator->Run();
+  std::cout << "SIMULATOR::MAIN()-GOOD EXIT" << std::endl;
+  std::cerr << "SIMULATOR::MAIN()-GOOD EXIT" << std::endl;
+  delete simulator;
   return 0;
 }

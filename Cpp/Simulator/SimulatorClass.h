@@ -57,8 +57,10 @@ class SimulatorClass {
   SimulatorClass& operator=(const SimulatorClass&) = delete;
 
   // ---- Start-up and command line
-  // The first steps of start-up: containers and defaults; shared by both constructors.
-  void InitializeContainersAndDefaults();
+  // The first two steps of start-up, shared by both constructors: the empty containers, then
+  // the defaults (with the packet queues).
+  void CreateContainers();
+  void SetDefaults();
   // 0 on success, 1 on any error (after printing it).
   short ParseCommandLineOptions(int argc, char** argv);
   void PrintUsage();
