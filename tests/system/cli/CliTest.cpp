@@ -1,0 +1,206 @@
+// The simulator's command line, seen from outside: echo lines, messages, usage text, exit codes.
+// Command lines that should fail end with a bad option where needed, so that only the parse runs.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const char* const kUsage =
+    "Valid Options\n"
+    "-a <name>: write ASCII output to file <name>\n"
+    "-b <name>: write binary output to file <name>\n"
+    "-c <num>: Client identification number (default=0)\n"
+    "-e <num>: Experiment to run, 'Experiment 1' is num=0 (default = 0)\n"
+    "-f <name>: Trace file name (default=<stdout>)\n"
+    "-m: Enable Kavrin trace \n"
+    "-l <num>: Trace Level (1, 2,3,4 [default=1])\n"
+    "-x: Enable XML trace \n"
+    "-n <num>: Num observations sent in 1 update to SimMgr. (default=1000)\n"
+    "-N <num>: Maximum number of batches to run (default=infinite)\n"
+    "-p <num>: Communication port of network server (default=10000)\n"
+    "-r <num>: Random Number Generator (0 = Lagged Fibonacci[default], 1 = Tausworthe, 2 = Mersenne Twister\n"
+    "-s <num>: Random Number Seed (31415[default])\n"
+    "-t <num>: Simulation Type (1 = Terminating[default] 0 = Steady State)\n"
+    "-w: Simulator will wait to send output until socket connection is established.\n"
+    "\n";
+
+const char* const kParseError = "ERROR: Parsing command line options\n";
+const char* const kGoodExit = "SIMULATOR::MAIN()-GOOD EXIT\n";
+
+struct Result {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Runs the simulator with the arguments in a fresh temporary directory; kills it after 60 s.
+Result RunSimulator(const std::vector<std::string>& args) {
+  char dirTemplate[] = "/tmp/kavrin_cli_XXXXXX";
+  const char* dir = mkdtemp(dirTemplate);
+  EXPECT_NE(dir, nullptr);
+  const std::string outPath = std::string(dir) + "/stdout";
+  const std::string errPath = std::string(dir) + "/stderr";
+
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(SIMULATOR_EXE));
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+
+  pid_t pid = fork();
+  if (pid == 0) {
+    int outFd = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int errFd = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (outFd < 0 || errFd < 0 || chdir(dir) != 0) _exit(127);
+    dup2(outFd, 1);
+    dup2(errFd, 2);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  Result result;
+  int status = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      ADD_FAILURE() << "simulator did not end within 60 s";
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.out = ReadFile(outPath);
+  result.err = ReadFile(errPath);
+  std::system(("rm -rf '" + std::string(dir) + "'").c_str());
+  return result;
+}
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+bool StartsWith(const std::string& text, const std::string& head) { return text.compare(0, head.size(), head) == 0; }
+
+// A refused command line: nothing on standard output, the message, usage and the parse error.
+void ExpectRefused(const std::vector<std::string>& args, const std::string& message,
+                   const std::string& expectedOut = "") {
+  Result r = RunSimulator(args);
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.out, expectedOut);
+  EXPECT_EQ(r.err, message + kUsage + kParseError);
+}
+
+// An accepted command line: the echo lines first, the good exit last on both streams.
+void ExpectAccepted(const std::vector<std::string>& args, const std::string& echoes) {
+  Result r = RunSimulator(args);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(StartsWith(r.out, echoes)) << r.out;
+  EXPECT_TRUE(EndsWith(r.out, kGoodExit)) << r.out;
+  EXPECT_TRUE(EndsWith(r.err, kGoodExit)) << r.err;
+}
+
+TEST(CommandLine, NoArgumentsIsRefused) {
+  ExpectRefused({}, "ERROR: No command line options specified\n");
+}
+
+TEST(CommandLine, ArgumentsUpTo128CharactersAreAccepted) {
+  const std::string limit = "ERROR: Command Line Argument Too Long, Limited to 128 Characters\n";
+  ExpectAccepted({std::string(128, 'x'), "-N", "1"}, "Max Number of Batches: 1\n");
+  ExpectRefused({std::string(129, 'x'), "-N", "1"}, limit);
+  ExpectRefused({"-a" + std::string(127, 'y')}, limit);
+  // A parameter given as the next argument is held to the same limit.
+  ExpectRefused({"-N", "1", "-a", std::string(129, 'y')}, limit, "Max Number of Batches: 1\n");
+}
+
+TEST(CommandLine, ParameterAttachedOrSeparate) {
+  ExpectAccepted({"-n", "500", "-N", "1"}, "ReportSize: 500\nMax Number of Batches: 1\n");
+  ExpectAccepted({"-n500", "-N1"}, "ReportSize: 500\nMax Number of Batches: 1\n");
+}
+
+TEST(CommandLine, ArgumentsWithoutADashAreIgnored) {
+  ExpectAccepted({"stray", "-N", "1", "another"}, "Max Number of Batches: 1\n");
+}
+
+TEST(CommandLine, EveryOptionEchoesWhatItStored) {
+  ExpectRefused({"-a", "out.csv", "-b", "out.bin", "-c", "3", "-e", "2", "-f", "tr", "-l", "2", "-m", "-x", "-n", "7",
+                 "-N", "4", "-p", "12345", "-r", "2", "-s", "42", "-t", "0", "-w", "-O", "a;double;1.5", "-?"},
+                "ERROR: Unrecognized Command Line option: -?\n",
+                "ASCIIFilename: out.csv\nBinFilename: out.bin\nClientID: 3\nExperiment: 2\nTraceFile: tr\n"
+                "TraceLevel: 2\nReportSize: 7\nMax Number of Batches: 4\nPort: 12345\n"
+                "Random Number Generator: Mersenne Twister\nRandom Number Seed: 42\n"
+                "Is Terminating Simulation: 0\nWait For Socket Enabled\nOverrideString is a;double;1.5\n");
+}
+
+TEST(CommandLine, NumbersReadLikeAtoiButSaturate) {
+  ExpectRefused({"-s", "3000000000", "-s-1", "-e-1", "-c", "12abc", "-N", "junk", "-p", "70000", "-p", "40000",
+                 "-s-9999999999", "-z"},
+                "ERROR: Unrecognized Command Line option: -z\n",
+                "Random Number Seed: 2147483647\nRandom Number Seed: 4294967295\nExperiment: 4294967295\n"
+                "ClientID: 12\nMax Number of Batches: 0\nPort: 4464\nPort: -25536\n"
+                "Random Number Seed: 2147483648\n");
+}
+
+TEST(CommandLine, GeneratorChoice) {
+  ExpectRefused({"-r", "0", "-r", "1", "-zz"}, "ERROR: Unrecognized Command Line option: -zz\n",
+                "Random Number Generator: Lagged Fibonacci\nRandom Number Generator: Tausworthe\n");
+  // Out of range: refused without a message of its own.
+  ExpectRefused({"-r", "3"}, "");
+  ExpectRefused({"-r-1"}, "");
+}
+
+TEST(CommandLine, TauswortheSeedThatSticksAtZeroIsRefused) {
+  const std::string message =
+      "ERROR: The Tausworthe generator cannot use the seed 2147483648: every number it drew would be 0\n";
+  ExpectRefused({"-r", "1", "-s-2147483648"}, message,
+                "Random Number Generator: Tausworthe\nRandom Number Seed: 2147483648\n");
+  ExpectRefused({"-s-2147483648", "-r1"}, message,
+                "Random Number Seed: 2147483648\nRandom Number Generator: Tausworthe\n");
+  // The same seed is fine for the other generators.
+  ExpectAccepted({"-s-2147483648", "-r", "2", "-N", "1"},
+                 "Random Number Seed: 2147483648\nRandom Number Generator: Mersenne Twister\n");
+}
+
+TEST(CommandLine, MissingOrUnexpectedParameters) {
+  // An argument beginning with '-' is never taken as a parameter.
+  ExpectRefused({"-a", "-b", "x"}, "Expect a parameter after '-a'\n");
+  ExpectRefused({"-O"}, "Expect a parameter after '-O'\n");
+  ExpectRefused({"-N", "1", "-s"}, "Expect a parameter after '-s'\n", "Max Number of Batches: 1\n");
+  ExpectRefused({"-m", "value"}, "Did not expect a parameter after '-m'\n");
+  ExpectRefused({"-xyz"}, "Did not expect a parameter after '-x'\n");
+  ExpectRefused({"-w", "now"}, "Did not expect a parameter after '-w'\n");
+}
+
+TEST(CommandLine, UnknownOptionsNameTheWholeArgument) {
+  ExpectRefused({"-q"}, "ERROR: Unrecognized Command Line option: -q\n");
+  ExpectRefused({"-quiet"}, "ERROR: Unrecognized Command Line option: -quiet\n");
+  ExpectRefused({"-"}, "ERROR: Unrecognized Command Line option: -\n");
+}
+
+TEST(CommandLine, ReportSizeBelowOneIsRefused) {
+  const std::string message = "ERROR: The report size given with '-n' must be at least 1\n";
+  ExpectRefused({"-n", "0"}, message);
+  ExpectRefused({"-n-5"}, message);
+  ExpectRefused({"-n", "none"}, message);
+  ExpectRefused({"-n", "-5"}, "Expect a parameter after '-n'\n");
+}
+
+}  // namespace
