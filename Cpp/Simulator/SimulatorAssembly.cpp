@@ -1,0 +1,167 @@
+// Start-up from the command line and the run itself.
+#include "Simulator/SimulatorAssembly.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "BaseClasses/BaseActionClass.h"
+#include "BaseClasses/BaseGroupClass.h"
+#include "BaseClasses/CPUTime.h"
+#include "BaseClasses/DistributionDefinition.h"
+#include "BaseClasses/List.h"
+#include "BaseClasses/TraceFileContainer.h"
+#include "BaseClasses/TraceFileKavrin.h"
+#include "BaseClasses/TraceFileXML.h"
+#include "BaseClasses/debug.h"
+#include "Performance_Variables/PVModel.h"
+#include "Performance_Variables/PerformanceVariableNode.h"
+#include "Simulator/EventList.h"
+#include "Simulator/MersenneTwister.h"
+#include "Simulator/PAddress.h"
+#include "Simulator/SimMgrLink.h"
+#include "Simulator/SimulatorClass.h"
+#include "Simulator/Tausworthe.h"
+#include "Simulator/UserDistributions.h"
+#include "Study/BaseStudyClass.h"
+
+// The assembly follows the order in which the pieces depend on each other: result files first (an
+// unwritable file must stop the run before anything is simulated), then traces, the study and its
+// models, the variables the run kind considers, groups, connectivity lists, event list, generator.
+SimulatorClass::SimulatorClass(int argc, char** argv) {
+  CreateContainers();
+  if (TheDistribution == nullptr || TheDistribution->RNG == nullptr)
+    TheDistribution = new UserDistributions(0, 31415);
+  SetDefaults();
+  if (ParseCommandLineOptions(argc, argv) != 0) {
+    PrintUsage();
+    std::cerr << "ERROR: Parsing command line options" << std::endl;
+    std::exit(1);
+  }
+
+  if (ASCIIFilename) {
+    FileCSV = CreateAsciiFile(ASCIIFilename);
+    if (!FileCSV) std::exit(1);
+  }
+  if (BinFilename) {
+    FileBin = CreateBinFile(BinFilename);
+    if (!FileBin) std::exit(1);
+  }
+
+  trace = new TraceFileContainer();
+  const bool tracing = EnableKavrinTrace || EnableXMLTrace;
+  if (tracing) {
+    trace->setTraceLevel(TraceLevel);
+    if (EnableKavrinTrace) {
+      if (TraceFilename) {
+        traceKavrin = new TraceFileKavrin((std::string(TraceFilename) + ".txt").c_str());
+      } else {
+        std::cout << "Adding cout: " << std::endl;
+        traceKavrin = new TraceFileKavrin(&std::cout);
+      }
+      traceKavrin->setTraceLevel(TraceLevel);
+      trace->AddTraceFile(traceKavrin);
+    }
+    if (EnableXMLTrace) {
+      if (TraceFilename)
+        traceXML = new TraceFileXML((std::string(TraceFilename) + ".xml").c_str());
+      else
+        traceXML = new TraceFileXML(&std::cout);
+      traceXML->setTraceLevel(TraceLevel);
+      trace->AddTraceFile(traceXML);
+    }
+  }
+
+  KAVRIN_DEBUG(3, "Generating Study and getting pv model");
+  TheStudy = GenerateStudy();
+  SimulatorAssembly::StudyTeardown = &DestructStudy;
+  TheStudy->SetGVs(static_cast<int>(TheExperimentNumber));
+  if (OverrideString) {
+    TheStudy->overrideGVs(OverrideString);
+    std::cout << "Overriding global variables in simulator" << std::endl;
+  }
+  TheModel = TheStudy->GetPVModel(true);
+  if (tracing) trace->addPVModel(TheModel);
+  trace->printHeader();
+
+  // Variables of the other run kind never stop a run and are left out of the accumulation.
+  const PVType wanted = isTerminatingSimulation != 0 ? terminating : steady_state;
+  PVList = TheModel->PerformanceVariableList;
+  const int numPVs = TheModel->Number_Of_Performance_Variables;
+  std::vector<int> considered;
+  for (int i = 0; i < numPVs; ++i) {
+    if (PVList[i]->Type == wanted)
+      considered.push_back(i);
+    else
+      PVList[i]->Stop = std::numeric_limits<double>::max();
+  }
+  TheModel->ConsiderOnly(considered.data(), static_cast<int>(considered.size()));
+
+  KAVRIN_DEBUG(3, "Getting groups");
+  TheModel->listGroups(TheGroupContainer);
+  GroupList = TheGroupContainer->getList();
+  const int numGroups = TheModel->NumGroups;
+  EventPointerArray = new PAddress[static_cast<size_t>(numGroups > 0 ? numGroups : 0) + 1];
+  for (int i = 0; i < numGroups; ++i) GroupList[i]->EventPointer = &EventPointerArray[i];
+  KAVRIN_DEBUG(3, "End getting groups");
+
+  CPUTime connectivityTimer;
+  connectivityTimer.Start();
+  if (BuildConnectivityLists() != 0) {
+    std::cerr << "Error Generating Connectivity List\n" << std::flush;
+    std::exit(1);
+  }
+  std::cout << "GenerateConnectivityList() Time=" << connectivityTimer.GetTime() << std::endl;
+
+  TheEventList = new EventList(numGroups + 1);
+
+  switch (RandomNumberGenerator) {
+    case TAUSWORTHE:
+      delete TheDistribution->RNG;
+      KAVRIN_DEBUG(3, "Using Tausworthe Random Number Generator");
+      TheDistribution->RNG = new Tausworthe();
+      break;
+    case MERSENNE_TWISTER:
+      delete TheDistribution->RNG;
+      KAVRIN_DEBUG(3, "Using Mersenne Twister Random Number Generator");
+      TheDistribution->RNG = new MersenneTwister();
+      break;
+    default:
+      KAVRIN_DEBUG(3, "Using Lagged Fibonacci Random Number Generator");
+      break;
+  }
+  KAVRIN_DEBUG(3, "Done creating random number generator");
+
+  TheModel->listActions(TheActionContainer);
+  ActionList = TheActionContainer->getList();
+  const int numActions = std::min(TheModel->NumActions, TheActionContainer->getNumItems());
+  for (int i = 0; i < numActions; ++i) ActionList[i]->Reactivation = false;
+
+  TheDistribution->RNG->srnd(RandomNumberSeed == 0 ? 31415u : RandomNumberSeed);
+
+  KAVRIN_DEBUG(3, "About to start simulation");
+  NumPVs = TheModel->Number_Of_Performance_Variables;
+}
+
+void SimulatorClass::Run() {
+  if (WaitForSocket) {
+    SimMgrSocket = WaitForSimMgrConnection(SimMgrLink::ConnectionWaitMs(60000));
+    if (!SimMgrSocket) RaiseSimControl(STOPHARD);
+  }
+  if (isTerminatingSimulation != 0)
+    TerminatingSimulation();
+  else
+    SteadyStateSimulation();
+  if (FileBin) {
+    CloseBinFile(*FileBin);
+    delete FileBin;
+    FileBin = nullptr;
+  }
+  trace->printFooter();
+  std::cout << "Actions fired: " << _fireActionCount << std::endl;
+  std::cout << "CPU time (s): " << (_cpuTimer ? _cpuTimer->GetTime() : 0.0) << std::endl;
+}
