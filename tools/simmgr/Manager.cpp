@@ -117,7 +117,10 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
     for (int i = 0; i < _pv.Count(); ++i)
       if (_pv.Considered(i, terminating)) vars[i] = VariableResult{i, _pv.Name(i), {}};
 
+  const bool tty = os::StderrIsTerminal();
+  bool progressShown = false;
   auto say = [&](const Proc& p, const std::string& text) {
+    if (tty && progressShown) _msg << "\r\x1b[K";  // the progress line is redrawn after the message
     _msg << "simmgr: experiment " << experiment << ", client " << p.result.clientId;
     if (p.result.simulatorPid) _msg << " (pid " << p.result.simulatorPid << ")";
     _msg << ": " << text << "\n";
@@ -340,10 +343,8 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
     }
   };
 
-  const bool tty = os::StderrIsTerminal();
   const double progressEvery = tty ? 0.5 : _opt.progressInterval;
   double nextProgress = os::Now() + progressEvery;
-  bool progressShown = false;
   auto progress = [&]() {
     if (_opt.quiet) return;
     std::ostringstream line;

@@ -359,3 +359,25 @@ TEST_F(SimMgr, CarriedStudyEstimatesTokenGameAsFour) {
   EXPECT_GE(v["observations"].get<uint64_t>(), 1000u);
   for (const json& p : r.doc["experiments"][0]["processes"]) EXPECT_FALSE(p["fault"].get<bool>()) << p.dump();
 }
+
+TEST_F(SimMgr, EachKindOfRunReportsOnlyItsOwnVariables) {
+  const std::string sim = MIXED_SIMULATOR;
+  if (sim.empty() || access(sim.c_str(), X_OK) != 0 || access((sim + ".pvkind").c_str(), R_OK) != 0)
+    GTEST_SKIP() << "the two-kind study's simulator or its description is not built";
+  std::map<std::string, std::string> kinds;  // name -> kind, from the sidecar the build wrote
+  {
+    std::ifstream f(sim + ".pvkind");
+    std::string index, name, kind;
+    while (f >> index >> name >> kind) kinds[name] = kind;
+  }
+  for (const char* t : {"1", "0"}) {
+    const RunOutput r = Run({"--jobs", "2", "--min-obs", "50", "--precision", "1", "--time-limit", "20", "--quiet"},
+                            {"-t", t}, sim);
+    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+    const json& vars = r.doc["experiments"][0]["variables"];
+    ASSERT_FALSE(vars.empty()) << r.out;
+    for (const json& v : vars)
+      EXPECT_EQ(kinds[v["name"].get<std::string>()], std::string(t) == "1" ? "terminating" : "steady_state")
+          << v.dump();
+  }
+}
