@@ -3,25 +3,26 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <iostream>
 
 #include "BaseClasses/KavrinQueue.h"
 #include "BaseClasses/KavrinSocket.h"
 #include "BaseClasses/List.h"
 #include "BaseClasses/debug.h"
+#include "BaseClasses/CPUTime.h"
+#include "BaseClasses/TraceFileContainer.h"
 #include "Simulator/DataPacket.h"
+#include "Simulator/EventList.h"
+#include "Simulator/Heap.h"
+#include "Simulator/PAddress.h"
+#include "Simulator/SimulatorAssembly.h"
 
-SimulatorClass::SimulatorClass(int argc, char** argv) {
-  CreateContainers();
-  SetDefaults();
-  if (ParseCommandLineOptions(argc, argv) != 0) {
-    PrintUsage();
-    std::cerr << "ERROR: Parsing command line options" << std::endl;
-    std::exit(1);
-  }
-  // TODO(assembly): result files, trace writers, study and models, connectivity lists, event
-  // list and generator follow here.
-}
+// The start-up from a command line and Run are in SimulatorAssembly.cpp; the teardown finds the
+// study's destructor here so that simulators assembled by hand link without a study.
+namespace SimulatorAssembly {
+void (*StudyTeardown)() = nullptr;
+}  // namespace SimulatorAssembly
 
 SimulatorClass::SimulatorClass(BareTag) {
   CreateContainers();
@@ -114,15 +115,24 @@ void SimulatorClass::RaiseSimControl(int level) {
   if (level > SimControl) SimControl = level;
 }
 
-// TODO(assembly): hand the run to the driver chosen by isTerminatingSimulation.
-void SimulatorClass::Run() {}
-
-// TODO(assembly): the full teardown; this releases what the start-up above creates.
+// Teardown in the order that keeps every borrowed pointer valid until its last user is gone.
 SimulatorClass::~SimulatorClass() {
   delete TheGroupContainer;
   delete TheActionContainer;
+  delete TheEventList;
+  delete[] EventPointerArray;
   delete SimMgrSocket;
   delete ConnectionSocket;
+  // The writers stay alive until the process ends; only the fan-out goes here.
+  delete trace;
+  if (FileCSV) {
+    CloseAsciiFile(*FileCSV);
+    delete FileCSV;
+  }
+  if (FileBin) {
+    CloseBinFile(*FileBin);
+    delete FileBin;
+  }
   for (KavrinQueue<DataPacket*>* queue : {OutputPackets, UnusedPackets}) {
     if (queue == nullptr) continue;
     while (queue->GetCount() > 0) delete queue->Pop();
@@ -133,6 +143,12 @@ SimulatorClass::~SimulatorClass() {
   delete[] ASCIIFilename;
   delete[] BinFilename;
   delete[] TraceFilename;
+  delete[] InitiallyEnabled;
+  if (TheModel) DestructConnectivityList();
+  if (SimulatorAssembly::StudyTeardown) SimulatorAssembly::StudyTeardown();
   delete[] OverrideString;
   delete[] db_entity;
+  delete _cpuTimer;
+  delete StopTimes;
+  delete CompletedBatches;
 }
