@@ -301,3 +301,17 @@ TEST(AdditionalState, LastActionIndexFollowsTheModelImage) {
   pv.SetState(image.data());
   EXPECT_EQ(toy->Tokens->getMark(), 7);
 }
+
+// A replication ends when the last variable the run measures stops: a steady-state batch window
+// at [1000, 2000] must not stretch a terminating replication measured over [0, 10].
+TEST(StopTime, FollowsOnlyTheVariablesTheRunConsiders) {
+  NodeSpec ss = RateSpec(INTERVAL_OF_TIME, 1000.0, 2000.0);
+  ss.Type = steady_state;
+  NodeSpec term = ImpulseSpec(0.0, 10.0);
+  auto* toy = new ToyModel("Toy", 0);
+  ToyPVModel pv(toy, {ss, term});
+  EXPECT_EQ(pv.Simulation_Stop_Time, 2000.0);
+  const int terminatingOnly[] = {1};
+  pv.ConsiderOnly(terminatingOnly, 1);
+  EXPECT_EQ(pv.Simulation_Stop_Time, 10.0);
+}
