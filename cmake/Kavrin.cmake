@@ -26,7 +26,9 @@ function(kavrin_add_gtest name)
   target_link_libraries(${name} PRIVATE kavrin_framework kavrin_test_support ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   if(T_LABELS)
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${T_LABELS}"
+    # The discovered-tests script splits unescaped lists, so keep several labels as one value.
+    string(REPLACE ";" "\\;" _labels "${T_LABELS}")
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${_labels}"
                          WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   else()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
