@@ -1,0 +1,147 @@
+#!/usr/bin/env bash
+# Runs the simulators of a built tree against the hand-written reference programs on the same
+# work and prints one table of costs and of ratios (ours / reference).
+#
+#   bash bench/run.sh [BUILD_DIR]        (default: build-release; relative to the repository root)
+#
+# Environment: BENCH_REPEAT (default 3) runs of each measurement, the lowest CPU time kept;
+# BENCH_BANK_REPEAT (default 1) the same for the bank rows, which take longest.
+# CPU times are user + system time of the child process (getrusage), peak memory its max RSS.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="${1:-build-release}"
+case "$BUILD" in /*) ;; *) BUILD="$ROOT/$BUILD" ;; esac
+BIN="$BUILD/bin"
+REF_SRC="$(cd "$ROOT/.." && pwd)/shared/bench"
+WORK="$BUILD/bench-run"
+REPEAT="${BENCH_REPEAT:-3}"
+BANK_REPEAT="${BENCH_BANK_REPEAT:-1}"
+CXX="${CXX:-g++}"
+CC="${CC:-gcc}"
+
+if [ ! -f "$REF_SRC/tight_gpu.cpp" ] || [ ! -f "$REF_SRC/tight_mm1.cpp" ]; then
+  echo "bench: reference programs not found in $REF_SRC (expected tight_gpu.cpp and tight_mm1.cpp" >&2
+  echo "       in ../shared/bench beside the repository)" >&2
+  exit 1
+fi
+if [ ! -x "$BIN/GPUS_STUDYSim" ]; then
+  echo "bench: $BIN/GPUS_STUDYSim is missing; build the tree first (make bench does)" >&2
+  exit 1
+fi
+
+mkdir -p "$WORK"
+cd "$WORK"
+# The reference programs get the same optimisation and floating-point flags as our Release build.
+"$CXX" -O2 -std=c++17 -ffp-contract=off "$REF_SRC/tight_gpu.cpp" -o tight_gpu
+"$CXX" -O2 -std=c++17 -ffp-contract=off "$REF_SRC/tight_mm1.cpp" -o tight_mm1
+"$CC" -O2 "$ROOT/bench/tools/cpurun.c" -o cpurun
+
+# measure REPEAT LOG CMD...: runs CMD REPEAT times (output to LOG, of the fastest run) and sets
+# CPU (seconds) and RSS (kB) of the fastest run.
+measure() {
+  local repeat="$1" log="$2"
+  shift 2
+  CPU=""
+  RSS=""
+  local i
+  for ((i = 0; i < repeat; i++)); do
+    if ! ./cpurun "$log.try" "$@" >"$log.out" 2>&1; then
+      echo "bench: failed: $* (see $log.out)" >&2
+      exit 1
+    fi
+    local c r
+    read -r c r _ <"$log.try"
+    if [ -z "$CPU" ] || awk -v a="$c" -v b="$CPU" 'BEGIN { exit !(a < b) }'; then
+      CPU="$c"
+      RSS="$r"
+      cp "$log.out" "$log"
+    fi
+  done
+}
+
+# Figures a simulator prints at its end.
+fired_of() { sed -n 's/^Actions fired: //p' "$1" | tail -1; }
+runcpu_of() { sed -n 's/^CPU time (s): //p' "$1" | tail -1; }
+calc() { awk "BEGIN { printf \"$1\", $2 }"; }
+
+ROWS=()
+row() { ROWS+=("$(printf '%-44s|%14s|%14s|%9s|%11s|%9s' "$@")"); }
+
+# ---------------------------------------------------------------- carried model
+N=1000000
+measure "$REPEAT" gpu_a.log "$BIN/GPUS_STUDYSim" -N $N -a gpu_out.csv
+gpu_a=$CPU
+gpu_a_rss=$RSS
+measure "$REPEAT" tgpu_a.log ./tight_gpu -N $N -a tight_out.csv
+tgpu_a=$CPU
+gpu_a_rss=$RSS
+measure "$REPEAT" gpu.log "$BIN/GPUS_STUDYSim" -N $N
+gpu=$CPU
+gpu_rss=$RSS
+measure "$REPEAT" tgpu.log ./tight_gpu -N $N
+tgpu=$CPU
+gpu_rss=$RSS
+row "carried model -N 1000000 -a out.csv" "$(calc '%.0f rep/s' "$N/$gpu_a")" "$(calc '%.0f rep/s' "$N/$tgpu_a")" \
+    "$(calc '%.2f' "$gpu_a/$tgpu_a")" "<= 2 (1.5)" "$gpu_a_rss"
+row "carried model -N 1000000" "$(calc '%.0f rep/s' "$N/$gpu")" "$(calc '%.0f rep/s' "$N/$tgpu")" \
+    "$(calc '%.2f' "$gpu/$tgpu")" "<= 3" "$gpu_rss"
+
+measure "$REPEAT" gpu_1.log "$BIN/GPUS_STUDYSim" -N 1
+row "carried model start-up -N 1" "$(calc '%.1f ms' "$CPU*1000")" "-" "-" "< 20 ms" "$RSS"
+
+# ---------------------------------------------------------------- MM1, rho = 0.9, steady state
+MM1_EVENTS=10000000
+measure "$REPEAT" tmm1.log ./tight_mm1 -E $MM1_EVENTS
+tmm1_ns=$(calc '%.3f' "$CPU*1e9/$MM1_EVENTS")
+if [ -x "$BIN/MM1_STUDYSim" ]; then
+  # A batch of 1,000 time units holds about 1,800 firings.
+  measure "$REPEAT" mm1.log "$BIN/MM1_STUDYSim" -t 0 -e 2 -N 5500
+  mm1_rss=$RSS
+  mm1_ns=$(calc '%.3f' "$(runcpu_of mm1.log)*1e9/$(fired_of mm1.log)")
+  row "MM1 rho=0.9 steady state (per event)" "$(calc '%.0f ev/s' "1e9/$mm1_ns")" "$(calc '%.0f ev/s' "1e9/$tmm1_ns")" \
+      "$(calc '%.2f' "$mm1_ns/$tmm1_ns")" "<= 3" "$mm1_rss"
+else
+  row "MM1 rho=0.9 steady state (per event)" "not built" "$(calc '%.0f ev/s' "1e9/$tmm1_ns")" "-" "<= 3" "-"
+fi
+
+# ---------------------------------------------------------------- bank of timed activities
+BANK_ROWS=()
+if [ -x "$BIN/BANK_STUDYSim" ]; then
+  base_ns=""
+  base_tns=""
+  exp=0
+  for acts in 10 1000 100000; do
+    K=$((acts / 2))
+    measure "$BANK_REPEAT" "tbank$acts.log" ./tight_mm1 -E 1e7 -K $K
+    t_ns=$(calc '%.3f' "$CPU*1e9/1e7")
+    t_rss=$RSS
+    # About ten batches of a million firings each; the first is the warm-up.
+    measure "$BANK_REPEAT" "bank$acts.log" "$BIN/BANK_STUDYSim" -t 0 -e $exp -N 9
+    run=$(runcpu_of "bank$acts.log")
+    ns=$(calc '%.3f' "$run*1e9/$(fired_of "bank$acts.log")")
+    start_ms=$(calc '%.0f' "($CPU-$run)*1000")
+    [ -z "$base_ns" ] && base_ns=$ns && base_tns=$t_ns
+    row "bank of $acts timed activities (per event)" "$(calc '%.1f ns' "$ns")" "$(calc '%.1f ns' "$t_ns")" \
+        "$(calc '%.2f' "$ns/$t_ns")" "-" "$RSS"
+    BANK_ROWS+=("$(printf '%8s activities: ours %7.1f ns/event (x%5.2f of 10), reference %6.1f ns (x%5.2f); peak RSS ours %7d kB, reference %6d kB; start-up %s ms' \
+      "$acts" "$ns" "$(calc '%.4f' "$ns/$base_ns")" "$t_ns" "$(calc '%.4f' "$t_ns/$base_tns")" "$RSS" "$t_rss" "$start_ms")")
+    exp=$((exp + 1))
+  done
+else
+  row "bank of timed activities" "not built" "-" "-" "-" "-"
+fi
+
+echo
+echo "Benchmarks of $BUILD on $(uname -m), $(date -u '+%Y-%m-%d %H:%M UTC'); best of $REPEAT runs (bank: $BANK_REPEAT)"
+printf '%-44s|%14s|%14s|%9s|%11s|%9s\n' "work" "ours" "reference" "ratio" "target" "RSS kB"
+printf '%s\n' "--------------------------------------------+--------------+--------------+---------+-----------+---------"
+printf '%s\n' "${ROWS[@]}"
+if [ ${#BANK_ROWS[@]} -gt 0 ]; then
+  echo
+  echo "Growth with model size (bank target: per-event cost at 100000 <= 6 x that at 10; memory linear):"
+  printf '%s\n' "${BANK_ROWS[@]}"
+fi
+echo
+echo "Carried model and start-up: whole-process CPU. MM1 and bank: the run's own CPU time per firing"
+echo "(start-up excluded), against the reference's whole-process CPU per event."
