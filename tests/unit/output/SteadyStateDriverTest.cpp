@@ -81,7 +81,6 @@ class SteadyStateDriver : public ::testing::Test {
       sim.CloseAsciiFile(*sim.FileCSV);
       delete sim.FileCSV;
       sim.FileCSV = nullptr;
-      sim.TheModel = nullptr;
     }
     harness.reset();
     model.reset();
