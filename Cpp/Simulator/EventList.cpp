@@ -21,17 +21,29 @@ bool EventEqual::operator()(const Event* e1, const Event* e2) const {
 }
 
 EventList::EventList(int cap)
-    : capacity(cap < 0 ? 0 : cap), A(nullptr), size(0), Equalities(nullptr), EqSize(0) {
+    : capacity(cap < 0 ? 0 : cap),
+      Pool(nullptr),
+      A(nullptr),
+      Keys(nullptr),
+      Addr(nullptr),
+      size(0),
+      Equalities(nullptr),
+      EqSize(0) {
+  Pool = new Event[capacity];
   FreeList.reserve(capacity);
-  for (int i = 0; i < capacity; i++) FreeList.push_back(new Event());
+  for (int i = capacity - 1; i >= 0; i--) FreeList.push_back(&Pool[i]);
   A = new Event*[capacity]();
+  Keys = new double[capacity]();
+  Addr = new PAddress*[capacity]();
   Equalities = new int[capacity]();
 }
 
 EventList::~EventList() {
   ClearEventList();
-  for (Event* ev : FreeList) delete ev;
+  delete[] Pool;
   delete[] A;
+  delete[] Keys;
+  delete[] Addr;
   delete[] Equalities;
 }
 
@@ -41,8 +53,7 @@ void EventList::Insert(Event* ev) {
   Event* mine = FreeList.back();
   FreeList.pop_back();
   *mine = *ev;
-  A[size] = mine;
-  AddressOf(mine)->event = &A[size];
+  Place(size, mine, mine->exec_time, AddressOf(mine));
   size++;
   BubbleUp(size - 1);
 }
@@ -52,11 +63,10 @@ void EventList::Remove(Event** slot) {
   int i = static_cast<int>(slot - A);
   Event* ev = A[i];
   FreeList.push_back(ev);
-  AddressOf(ev)->event = nullptr;
+  Addr[i]->event = nullptr;
   size--;
   if (i != size) {
-    A[i] = A[size];
-    AddressOf(A[i])->event = &A[i];
+    Place(i, A[size], Keys[size], Addr[size]);
     A[size] = nullptr;
     Restore(i);
   } else {
@@ -68,7 +78,9 @@ void EventList::Remove(void* where) { Remove(*static_cast<Event***>(where)); }
 
 void EventList::ModifyKey(Event** slot) {
   KAVRIN_CHECK(slot != nullptr && slot >= A && slot < A + size, "EventList", __LINE__);
-  Restore(static_cast<int>(slot - A));
+  int i = static_cast<int>(slot - A);
+  Keys[i] = A[i]->exec_time;
+  Restore(i);
 }
 
 Event** EventList::Earliest() {
@@ -138,24 +150,49 @@ bool EventList::IsOnFreeList(const Event* ev) const {
   return false;
 }
 
+// The same order as EventEarlier, with the times read from Keys: (t, e) against position j.
+bool EventList::Earlier(double t, const Event* e, int j) const {
+  if (t < Keys[j]) return true;
+  return t == Keys[j] && e->action_ptr->Rank() > A[j]->action_ptr->Rank();
+}
+
+void EventList::Place(int i, Event* ev, double t, PAddress* addr) {
+  A[i] = ev;
+  Keys[i] = t;
+  Addr[i] = addr;
+  addr->event = &A[i];
+}
+
+// Both sifts carry the moving event in a hole and compare it with the same entries a chain of
+// swaps would, so the resulting order is the same.
 void EventList::BubbleUp(int i) {
+  Event* ev = A[i];
+  double t = Keys[i];
+  PAddress* addr = Addr[i];
+  int start = i;
   while (i > 0) {
     int parent = (i - 1) / 2;
-    if (!EvEarlier(A[i], A[parent])) return;
-    Swap(i, parent);
+    if (!Earlier(t, ev, parent)) break;
+    Place(i, A[parent], Keys[parent], Addr[parent]);
     i = parent;
   }
+  if (i != start) Place(i, ev, t, addr);
 }
 
 void EventList::BubbleDown(int i) {
+  Event* ev = A[i];
+  double t = Keys[i];
+  PAddress* addr = Addr[i];
+  int start = i;
   for (;;) {
     int child = 2 * i + 1;
-    if (child >= size) return;
-    if (child + 1 < size && EvEarlier(A[child + 1], A[child])) child++;
-    if (!EvEarlier(A[child], A[i])) return;
-    Swap(i, child);
+    if (child >= size) break;
+    if (child + 1 < size && Earlier(Keys[child + 1], A[child + 1], child)) child++;
+    if (!(Keys[child] < t || (Keys[child] == t && A[child]->action_ptr->Rank() > ev->action_ptr->Rank()))) break;
+    Place(i, A[child], Keys[child], Addr[child]);
     i = child;
   }
+  if (i != start) Place(i, ev, t, addr);
 }
 
 void EventList::Restore(int i) {
@@ -170,14 +207,7 @@ void EventList::FindEquals(int i) {
   Equalities[EqSize++] = i;
   int left = 2 * i + 1;
   int right = left + 1;
-  if (left < size && EvEqual(A[i], A[left])) FindEquals(left);
-  if (right < size && EvEqual(A[i], A[right])) FindEquals(right);
+  if (left < size && Keys[left] == Keys[i] && EvEqual(A[i], A[left])) FindEquals(left);
+  if (right < size && Keys[right] == Keys[i] && EvEqual(A[i], A[right])) FindEquals(right);
 }
 
-void EventList::Swap(int i, int j) {
-  Event* t = A[i];
-  A[i] = A[j];
-  A[j] = t;
-  AddressOf(A[i])->event = &A[i];
-  AddressOf(A[j])->event = &A[j];
-}

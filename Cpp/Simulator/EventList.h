@@ -2,8 +2,11 @@
 // time, then on the group's rank (higher first); exact ties are broken by a weighted draw from the
 // process-wide generator. Each group's PAddress (borrowed through its EventPointer) points back at
 // the heap slot holding its event, so any group's event can be removed or re-keyed in log time.
-// The list owns every Event object. All of them are made in the constructor and recycled through
-// the free list, so scheduling and cancelling never allocate.
+// The list owns every Event object. All of them are made in the constructor, in one block, and
+// recycled through the free list, so scheduling and cancelling never allocate. Each heap position
+// also keeps its event's time and its group's PAddress beside the slot, so that sifting compares
+// and re-points without chasing the event and group pointers (large lists would miss the cache
+// on every level).
 #ifndef KAVRIN_EVENTLIST_H
 #define KAVRIN_EVENTLIST_H
 
@@ -11,6 +14,8 @@
 #include <vector>
 
 #include "Simulator/Event.h"
+
+class PAddress;
 
 class EventEarlier {
  public:
@@ -50,10 +55,11 @@ class EventList {
   void BubbleUp(int i);
   void BubbleDown(int i);
   void FindEquals(int i);
-  void Swap(int i, int j);
   // Restores the heap at i after its event changed or was replaced.
   void Restore(int i);
   bool IsOnFreeList(const Event* ev) const;
+  bool Earlier(double t, const Event* e, int j) const;
+  void Place(int i, Event* ev, double t, PAddress* addr);
 
   EventEarlier EvEarlier;
   EventEqual EvEqual;
@@ -61,7 +67,10 @@ class EventList {
   // Reserved to `capacity`, so pushing never allocates.
   std::vector<Event*> FreeList;
   int capacity;
+  Event* Pool;
   Event** A;
+  double* Keys;     // Keys[i] == A[i]->exec_time
+  PAddress** Addr;  // Addr[i] is the PAddress of A[i]'s group
   int size;
   int* Equalities;
   int EqSize;
