@@ -6,6 +6,7 @@
 
 #include <iostream>
 #include <new>
+#include <unordered_set>
 
 #include "BaseClasses/debug.h"
 
@@ -50,8 +51,18 @@ class List {
     for (int i = 0; i < n; i++) insertItem(other->TheList[i]);
   }
 
+  // Whole models are listed this way: past a few dozen items the duplicate check goes through a
+  // hash set, or listing n actions would cost n * n comparisons. Order and growth are unchanged.
   void append(C** items, int n) {
-    for (int i = 0; i < n; i++) append(items[i]);
+    if (n < 64) {
+      for (int i = 0; i < n; i++) append(items[i]);
+      return;
+    }
+    std::unordered_set<const C*> present(TheList, TheList + NumItems);
+    for (int i = 0; i < n; i++) {
+      if (NumItems >= ArraySize) increaseArraySize(grownSize(ArraySize));
+      if (present.insert(items[i]).second) TheList[NumItems++] = items[i];
+    }
   }
 
   void insertItem(C* item) {
