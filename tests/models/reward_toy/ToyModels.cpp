@@ -162,17 +162,17 @@ void CountImpulse::SetModelPointer(int k, BaseModelClass* model) {
   if (k >= 0 && k < static_cast<int>(Models.size())) Models[k] = model;
 }
 
-ToyNode::ToyNode(const NodeSpec& spec, int timeindex) : TimeAveraged(spec.Reward == TIMEAVE_INTERVAL_OF_TIME) {
-  std::vector<double> starts = spec.Starts;
-  std::vector<double> stops = spec.Stops;
-  int models = static_cast<int>(spec.Models.size() + spec.Variables.size());
-  Initialize(spec.Name.c_str(), spec.Reward, static_cast<int>(starts.size()), starts.data(), stops.data(), timeindex,
-             static_cast<int>(spec.Impulses.size()), models, static_cast<int>(spec.Variables.size()));
-  Type = spec.Type;
-  for (const auto& v : spec.Variables) AddVariableDependency(v.first.c_str(), v.second.c_str());
-  for (const auto& m : spec.Models) AddModelDependency(m.c_str());
-  for (const auto& i : spec.Impulses) {
-    Prototypes.emplace_back(new CountImpulse(spec.TimeAveragedImpulses));
+ToyNode::ToyNode(const NodeSpec& nodeSpec, int timeindex) : TimeAveraged(nodeSpec.Reward == TIMEAVE_INTERVAL_OF_TIME) {
+  std::vector<double> starts = nodeSpec.Starts;
+  std::vector<double> stops = nodeSpec.Stops;
+  int models = static_cast<int>(nodeSpec.Models.size() + nodeSpec.Variables.size());
+  Initialize(nodeSpec.Name.c_str(), nodeSpec.Reward, static_cast<int>(starts.size()), starts.data(), stops.data(), timeindex,
+             static_cast<int>(nodeSpec.Impulses.size()), models, static_cast<int>(nodeSpec.Variables.size()));
+  Type = nodeSpec.Type;
+  for (const auto& v : nodeSpec.Variables) AddVariableDependency(v.first.c_str(), v.second.c_str());
+  for (const auto& m : nodeSpec.Models) AddModelDependency(m.c_str());
+  for (const auto& i : nodeSpec.Impulses) {
+    Prototypes.emplace_back(new CountImpulse(nodeSpec.TimeAveragedImpulses));
     AddImpulse(i.first.c_str(), i.second.c_str(), Prototypes.back().get());
   }
 }

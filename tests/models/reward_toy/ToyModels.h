@@ -104,7 +104,7 @@ struct NodeSpec {
 
 class ToyNode : public PerformanceVariableNode {
  public:
-  ToyNode(const NodeSpec& spec, int timeindex);
+  ToyNode(const NodeSpec& nodeSpec, int timeindex);
   ~ToyNode() override;
   void CreateWorkerList() override;
   std::vector<std::unique_ptr<CountImpulse>> Prototypes;
@@ -113,7 +113,7 @@ class ToyNode : public PerformanceVariableNode {
 
 class ToyPVModel : public PVModel {
  public:
-  // Takes ownership of the model; builds one node per spec (and per further time point when expanding).
+  // Takes ownership of the model; builds one node per NodeSpec (and per further time point when expanding).
   ToyPVModel(BaseModelClass* model, std::vector<NodeSpec> specs, bool expandtimearrays = true);
   PerformanceVariableNode* createPVNode(int pvindex, int timeindex) override;
   std::vector<NodeSpec> Specs;

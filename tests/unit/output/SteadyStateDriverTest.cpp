@@ -18,13 +18,13 @@ using outtest::ReadFile;
 using outtest::ScratchFile;
 
 NodeSpec CountTicks(const char* name, double start, double stop) {
-  NodeSpec spec;
-  spec.Name = name;
-  spec.Type = steady_state;
-  spec.Starts = {start};
-  spec.Stops = {stop};
-  spec.Impulses = {{"tick", "StepTestSAN"}};
-  return spec;
+  NodeSpec nodeSpec;
+  nodeSpec.Name = name;
+  nodeSpec.Type = steady_state;
+  nodeSpec.Starts = {start};
+  nodeSpec.Stops = {stop};
+  nodeSpec.Impulses = {{"tick", "StepTestSAN"}};
+  return nodeSpec;
 }
 
 // Observations per variable, read back from the ASCII file.

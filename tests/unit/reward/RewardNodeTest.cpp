@@ -16,20 +16,20 @@ void Step(PVModel& pv, BaseActionClass* action, double t) {
 }
 
 NodeSpec RateSpec(RewardType type, double start, double stop) {
-  NodeSpec spec;
-  spec.Reward = type;
-  spec.Starts = {start};
-  spec.Stops = {stop};
-  spec.Variables = {{"Tokens", "Toy"}};
-  return spec;
+  NodeSpec nodeSpec;
+  nodeSpec.Reward = type;
+  nodeSpec.Starts = {start};
+  nodeSpec.Stops = {stop};
+  nodeSpec.Variables = {{"Tokens", "Toy"}};
+  return nodeSpec;
 }
 
 NodeSpec ImpulseSpec(double start, double stop, const char* action = "add") {
-  NodeSpec spec;
-  spec.Starts = {start};
-  spec.Stops = {stop};
-  spec.Impulses = {{action, "Toy"}};
-  return spec;
+  NodeSpec nodeSpec;
+  nodeSpec.Starts = {start};
+  nodeSpec.Stops = {stop};
+  nodeSpec.Impulses = {{action, "Toy"}};
+  return nodeSpec;
 }
 
 }  // namespace
@@ -167,10 +167,10 @@ TEST(SteadyStateWindow, EveryBatchCountsItsOwnFirings) {
 TEST(WorkerEnumeration, EveryCombinationFirstNameSlowest) {
   auto* top = new ToyComposite({new ToyModel("A", 0), new ToyModel("A", 0), new ToyModel("B", 0),
                                 new ToyModel("B", 0), new ToyModel("B", 0)});
-  NodeSpec spec;
-  spec.Variables = {{"Tokens", "A"}};
-  spec.Models = {"B"};
-  ToyPVModel pv(top, {spec});
+  NodeSpec nodeSpec;
+  nodeSpec.Variables = {{"Tokens", "A"}};
+  nodeSpec.Models = {"B"};
+  ToyPVModel pv(top, {nodeSpec});
   PerformanceVariableNode* node = pv.getPV(0);
   ASSERT_EQ(node->NumberOfWorkers, 6);
   for (int w = 0; w < 6; w++) {
@@ -194,9 +194,9 @@ TEST(WorkerEnumeration, EveryCombinationFirstNameSlowest) {
 // Several impulse workers: the squared total is the sum of the workers' squares.
 TEST(ImpulseWorkers, OneWorkerPerInstanceAndSumOfSquares) {
   auto* top = new ToyComposite({new ToyModel("A", 0), new ToyModel("A", 0)});
-  NodeSpec spec = ImpulseSpec(0.0, 10.0);
-  spec.Impulses = {{"add", "A"}};
-  ToyPVModel pv(top, {spec});
+  NodeSpec nodeSpec = ImpulseSpec(0.0, 10.0);
+  nodeSpec.Impulses = {{"add", "A"}};
+  ToyPVModel pv(top, {nodeSpec});
   pv.ConsiderOnly(nullptr, 0);
   PerformanceVariableNode* node = pv.getPV(0);
   ASSERT_EQ(node->NumberOfImpulseWorkers[0], 2);
@@ -212,9 +212,9 @@ TEST(ImpulseWorkers, OneWorkerPerInstanceAndSumOfSquares) {
 
 TEST(AffectedLists, ActionReachedByRateAndImpulseIsListedOnce) {
   auto* toy = new ToyModel("Toy", 0);
-  NodeSpec spec = RateSpec(INTERVAL_OF_TIME, 0.0, 1.0);
-  spec.Impulses = {{"add", "Toy"}};
-  ToyPVModel pv(toy, {spec});
+  NodeSpec nodeSpec = RateSpec(INTERVAL_OF_TIME, 0.0, 1.0);
+  nodeSpec.Impulses = {{"add", "Toy"}};
+  ToyPVModel pv(toy, {nodeSpec});
   EXPECT_EQ(pv.TotalNumAffectingActions, 2);  // add and remove
   EXPECT_EQ(pv.AffectingActions[0], toy->action("add"));
   EXPECT_EQ(toy->action("add")->AffectedNodes.size(), 1);
@@ -223,17 +223,17 @@ TEST(AffectedLists, ActionReachedByRateAndImpulseIsListedOnce) {
 }
 
 TEST(AffectedLists, NoDependenciesMeansNoAffectingActions) {
-  NodeSpec spec;
-  ToyPVModel pv(new ToyModel("Toy", 0), {spec});
+  NodeSpec nodeSpec;
+  ToyPVModel pv(new ToyModel("Toy", 0), {nodeSpec});
   EXPECT_EQ(pv.TotalNumAffectingActions, 0);
   EXPECT_EQ(pv.AffectingActions, nullptr);
 }
 
 TEST(AffectedLists, MissingImpulseActionIsWarnedAndNeverFires) {
   auto* toy = new ToyModel("Toy", 0);
-  NodeSpec spec = ImpulseSpec(0.0, 1.0, "vanish");
+  NodeSpec nodeSpec = ImpulseSpec(0.0, 1.0, "vanish");
   testing::internal::CaptureStderr();
-  ToyPVModel pv(toy, {spec});
+  ToyPVModel pv(toy, {nodeSpec});
   std::string err = testing::internal::GetCapturedStderr();
   EXPECT_NE(err.find("\"toy\""), std::string::npos) << err;
   EXPECT_NE(err.find("\"vanish\""), std::string::npos) << err;
@@ -245,22 +245,22 @@ TEST(AffectedLists, MissingImpulseActionIsWarnedAndNeverFires) {
 }
 
 TEST(ModelDefinitionErrors, UnknownModelNameEndsWithStatus1) {
-  NodeSpec spec;
-  spec.Variables = {{"Tokens", "Nowhere"}};
-  EXPECT_EXIT(ToyPVModel(new ToyModel("Toy", 0), {spec}), testing::ExitedWithCode(1),
+  NodeSpec nodeSpec;
+  nodeSpec.Variables = {{"Tokens", "Nowhere"}};
+  EXPECT_EXIT(ToyPVModel(new ToyModel("Toy", 0), {nodeSpec}), testing::ExitedWithCode(1),
               "Number of Nowhere's was 0\\.  Model cannot be created\\.\nModel Name was: Toy\n\\.");
 }
 
 TEST(PVList, TimeArraysExpandIntoConsecutiveNodes) {
-  NodeSpec spec = ImpulseSpec(0.0, 1.0);
-  spec.Starts = {0.0, 2.0, 4.0};
-  spec.Stops = {1.0, 3.0, 7.5};
-  ToyPVModel expanded(new ToyModel("Toy", 0), {spec}, true);
+  NodeSpec nodeSpec = ImpulseSpec(0.0, 1.0);
+  nodeSpec.Starts = {0.0, 2.0, 4.0};
+  nodeSpec.Stops = {1.0, 3.0, 7.5};
+  ToyPVModel expanded(new ToyModel("Toy", 0), {nodeSpec}, true);
   ASSERT_EQ(expanded.getNumPVs(), 3);
   EXPECT_EQ(expanded.getPV(2)->Start, 4.0);
   EXPECT_EQ(expanded.getPV(2)->id, 2);
   EXPECT_EQ(expanded.getSimulationStopTime(), 7.5);
-  ToyPVModel single(new ToyModel("Toy", 0), {spec}, false);
+  ToyPVModel single(new ToyModel("Toy", 0), {nodeSpec}, false);
   EXPECT_EQ(single.getNumPVs(), 1);
   EXPECT_EQ(single.getSimulationStopTime(), 1.0);
 }
