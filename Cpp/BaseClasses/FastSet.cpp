@@ -5,8 +5,10 @@
 int FastSet::number1 = 0;
 int FastSet::number2 = 0;
 
+// The building set is made on the first insert: most actions' sets stay empty, and an empty
+// std::set per set was a large share of each action's memory.
 FastSet::FastSet() : is_vec_rep(false) {
-  rep.building = new std::set<int>();
+  rep.building = nullptr;
   ++number1;
 }
 
@@ -19,23 +21,24 @@ FastSet::~FastSet() {
 
 bool FastSet::insert(const int& value) {
   KAVRIN_ASSERT(!is_vec_rep, "FastSet", __LINE__);
+  if (rep.building == nullptr) rep.building = new std::set<int>();
   return rep.building->insert(value).second;
 }
 
 bool FastSet::find(const int& value) const {
   KAVRIN_ASSERT(!is_vec_rep, "FastSet", __LINE__);
-  return rep.building->count(value) != 0;
+  return rep.building != nullptr && rep.building->count(value) != 0;
 }
 
 bool FastSet::empty() const {
   KAVRIN_ASSERT(!is_vec_rep, "FastSet", __LINE__);
-  return rep.building->empty();
+  return rep.building == nullptr || rep.building->empty();
 }
 
 void FastSet::NoMoreModifications() {
   KAVRIN_ASSERT(!is_vec_rep, "FastSet", __LINE__);
   std::set<int>* building = rep.building;
-  const int count = static_cast<int>(building->size());
+  const int count = building == nullptr ? 0 : static_cast<int>(building->size());
   int* values = nullptr;
   if (count > 0) {
     values = new int[count];
@@ -71,7 +74,7 @@ void FastSet::clear() {
     delete[] rep.frozen.values;
     rep.frozen.values = nullptr;
     rep.frozen.count = 0;
-  } else {
+  } else if (rep.building != nullptr) {
     rep.building->clear();
   }
 }
