@@ -67,7 +67,10 @@ class BaseStateVariableClass {
   bool getShared() const { return Shared; }
   void setShared(bool b) { Shared = b; }
   bool getStored() const { return Stored; }
-  void setStored(bool b) { Stored = b; }
+  void setStored(bool b) {
+    Stored = b;
+    LayoutEpoch++;
+  }
   bool getFunctionallyShared() const { return FunctionallyShared; }
   void setFunctionallyShared(bool b) { FunctionallyShared = b; }
   int getSharingCount() const { return SharingCount; }
@@ -85,6 +88,11 @@ class BaseStateVariableClass {
   void copyEnabledActions(List<BaseActionClass>* actions) { SVEnabledActions->append(actions); }
   void setEnabledActions(List<BaseActionClass>* actions) { SVEnabledActions = actions; }
   void printEnabledActions() { SVEnabledActions->printList(); }
+
+  // Advanced by every change that can move a variable's value cell or change which variables a
+  // model image covers (sharing, the Stored flag, a new array element), so that a model may keep
+  // a precomputed copy plan of its image and know when it has gone stale.
+  static inline unsigned long LayoutEpoch = 0;
 
  private:
   void rebuildFullyQualifiedName();

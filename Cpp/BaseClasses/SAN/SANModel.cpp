@@ -5,11 +5,15 @@
 #include <cstring>
 #include <iostream>
 #include <set>
+#include <typeinfo>
 
 #include "BaseClasses/BaseGroupClass.h"
 #include "BaseClasses/BaseStateVariableClass.h"
 #include "BaseClasses/SAN/Activity.h"
+#include "BaseClasses/SAN/ExtendedPlace.h"
 #include "BaseClasses/debug.h"
+#include "BaseClasses/state/ArrayStateVariable.h"
+#include "BaseClasses/state/SharableSV.h"
 
 namespace {
 // The first 256 primes; byte i of a state is weighted by entry i mod 256.
@@ -31,6 +35,65 @@ const uint32_t primes[256] = {
     1427, 1429, 1433, 1439, 1447, 1451, 1453, 1459, 1471, 1481, 1483, 1487, 1489, 1493, 1499, 1511,
     1523, 1531, 1543, 1549, 1553, 1559, 1567, 1571, 1579, 1583, 1597, 1601, 1607, 1609, 1613, 1619,
 };
+// True when sv's StateSize, SetState and CurrentState are Own's, so that no class below Own has
+// given them other behaviour and the framework may copy the variable's cells itself.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpmf-conversions"
+template <class Own>
+bool rawStateIsOwn(BaseStateVariableClass* sv) {
+  typedef int (*SizeFn)(BaseStateVariableClass*);
+  typedef void (*CopyFn)(BaseStateVariableClass*, void*);
+  return (SizeFn)(sv->*(&BaseStateVariableClass::StateSize)) == (SizeFn)(&Own::StateSize) &&
+         (CopyFn)(sv->*(&BaseStateVariableClass::SetState)) == (CopyFn)(&Own::SetState) &&
+         (CopyFn)(sv->*(&BaseStateVariableClass::CurrentState)) == (CopyFn)(&Own::CurrentState);
+}
+#pragma GCC diagnostic pop
+#else
+template <class Own>
+bool rawStateIsOwn(BaseStateVariableClass* sv) {
+  return typeid(*sv) == typeid(Own);
+}
+#endif
+
+struct Cell {
+  char* at;
+  int size;
+};
+
+template <class C>
+bool scalarCells(BaseStateVariableClass* sv, std::vector<Cell>& cells) {
+  SharableSV<C>* scalar = dynamic_cast<SharableSV<C>*>(sv);
+  if (scalar == nullptr) return false;
+  if (!rawStateIsOwn<SharableSV<C>>(sv) && !rawStateIsOwn<ExtendedPlace<C>>(sv)) return false;
+  if (scalar->getPointer() == nullptr) return false;
+  cells.push_back({reinterpret_cast<char*>(scalar->getPointer()), static_cast<int>(sizeof(C))});
+  return true;
+}
+
+// Appends the cells that hold sv's raw state in image order, when the raw state is nothing but
+// those cells; otherwise returns false (cells may then hold a partial list).
+bool plainCells(BaseStateVariableClass* sv, std::vector<Cell>& cells) {
+  if (scalarCells<short>(sv, cells) || scalarCells<int>(sv, cells) ||
+      scalarCells<char>(sv, cells) || scalarCells<bool>(sv, cells) ||
+      scalarCells<float>(sv, cells) || scalarCells<double>(sv, cells))
+    return true;
+  BaseArrayStateVariable* array = dynamic_cast<BaseArrayStateVariable*>(sv);
+  if (array == nullptr || !rawStateIsOwn<BaseArrayStateVariable>(sv)) return false;
+  for (BaseStateVariableClass* e : array->fields)
+    if (e == nullptr || !plainCells(e, cells)) return false;
+  return true;
+}
+
+inline void copyBytes(char* to, const char* from, int size) {
+  switch (size) {
+    case 2: std::memcpy(to, from, 2); break;
+    case 4: std::memcpy(to, from, 4); break;
+    case 8: std::memcpy(to, from, 8); break;
+    default: std::memcpy(to, from, static_cast<size_t>(size)); break;
+  }
+}
+
 }  // namespace
 
 SANModel::SANModel()
@@ -74,6 +137,7 @@ void SANModel::initializeSANModelNow(const char* name, int nPlaces,
   delete[] GroupList;
   GroupList = KavrinNewArray<BaseGroupClass*>(nGroups);
   SetGroups(groups);
+  ImagePlanBuilt = false;
 }
 
 int SANModel::numLocalVariables() const { return NumStateVariables - NumReadOnlyPlaces; }
@@ -84,6 +148,7 @@ void SANModel::SetPlaces(BaseStateVariableClass** places) {
     KAVRIN_CHECK(places != nullptr && places[i] != nullptr, "SANModel", __LINE__);
     LocalStateVariables[i] = places[i];
   }
+  ImagePlanBuilt = false;
 }
 
 void SANModel::SetReadOnlyPlaces(BaseStateVariableClass** places) {
@@ -162,8 +227,43 @@ int SANModel::StateSize() {
   return total;
 }
 
+void SANModel::buildImagePlan() {
+  ImagePlan.clear();
+  std::vector<Cell> cells;
+  for (int i = 0; i < numLocalVariables(); i++) {
+    BaseStateVariableClass* sv = LocalStateVariables[i];
+    if (!sv->getStored()) continue;
+    cells.clear();
+    if (plainCells(sv, cells)) {
+      for (const Cell& c : cells) ImagePlan.push_back({c.at, nullptr, c.size});
+    } else {
+      ImagePlan.push_back({nullptr, sv, 0});
+    }
+  }
+  ImagePlanEpoch = BaseStateVariableClass::LayoutEpoch;
+  ImagePlanBuilt = true;
+}
+
+const std::vector<SANModel::ImageStep>& SANModel::imagePlan() {
+  if (!ImagePlanBuilt || ImagePlanEpoch != BaseStateVariableClass::LayoutEpoch) buildImagePlan();
+  return ImagePlan;
+}
+
+// The copy helpers print at debug level 3 and up, so the plan serves only quieter runs.
 void SANModel::CurrentState(void* buffer) {
   char* at = static_cast<char*>(buffer);
+  if (GlobalDebugLevel <= 2) {
+    for (const ImageStep& step : imagePlan()) {
+      if (step.cell != nullptr) {
+        copyBytes(at, step.cell, step.size);
+        at += step.size;
+      } else {
+        step.variable->CurrentState(at);
+        at += step.variable->StateSize();
+      }
+    }
+    return;
+  }
   for (int i = 0; i < numLocalVariables(); i++) {
     BaseStateVariableClass* sv = LocalStateVariables[i];
     if (!sv->getStored()) continue;
@@ -174,6 +274,18 @@ void SANModel::CurrentState(void* buffer) {
 
 void SANModel::SetState(void* buffer) {
   char* at = static_cast<char*>(buffer);
+  if (GlobalDebugLevel <= 2) {
+    for (const ImageStep& step : imagePlan()) {
+      if (step.cell != nullptr) {
+        copyBytes(step.cell, at, step.size);
+        at += step.size;
+      } else {
+        step.variable->SetState(at);
+        at += step.variable->StateSize();
+      }
+    }
+    return;
+  }
   for (int i = 0; i < numLocalVariables(); i++) {
     BaseStateVariableClass* sv = LocalStateVariables[i];
     if (!sv->getStored()) continue;

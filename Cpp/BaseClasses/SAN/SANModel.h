@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <vector>
 
 #include "BaseClasses/BaseModelClass.h"
 #include "BaseClasses/State.h"
@@ -86,6 +87,22 @@ class SANModel : public BaseModelClass {
 
  protected:
   int numLocalVariables() const;
+
+ private:
+  // One step of the copy plan of the image: either a value cell copied byte for byte, or (cell
+  // null) a variable whose own SetState/CurrentState is asked.
+  struct ImageStep {
+    char* cell;
+    BaseStateVariableClass* variable;
+    int size;
+  };
+  // Restoring the initial state every replication is the hottest use of the image; the plan
+  // turns it into a few fixed-size copies instead of two virtual calls per variable.
+  std::vector<ImageStep> ImagePlan;
+  unsigned long ImagePlanEpoch = 0;
+  bool ImagePlanBuilt = false;
+  const std::vector<ImageStep>& imagePlan();
+  void buildImagePlan();
 };
 
 #endif

@@ -38,7 +38,10 @@ class BaseArrayStateVariable : public BaseStateVariableClass {
 
   ArrayType getType() const { return type; }
   int getSize() const { return static_cast<int>(fields.size()); }
-  void appendElement(BaseStateVariableClass* element) { fields.push_back(element); }
+  void appendElement(BaseStateVariableClass* element) {
+    fields.push_back(element);
+    LayoutEpoch++;
+  }
   // Element i; an index outside the array ends the process.
   BaseStateVariableClass* Index(int i);
 };

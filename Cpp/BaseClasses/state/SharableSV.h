@@ -75,6 +75,7 @@ class SharableSV : public BaseStateVariableClass {
   C* getPointer() const { return TheState; }
 
   void setPointer(C* cell) {
+    LayoutEpoch++;
     TheState = cell;
     for (SharedPointer<C>* p = Head; p != nullptr; p = p->getNeighbor()) p->changePointer(cell);
   }
@@ -105,6 +106,7 @@ class SharableSV : public BaseStateVariableClass {
   // Absorbs other (a leader) into this variable, which becomes or stays the leader.
   void Register(SharableSV<C>* other) {
     if (other == this) return;
+    LayoutEpoch++;
     if (other->Stored) delete[] other->TheState;
     other->TheState = nullptr;
     other->Leader = this;

@@ -116,6 +116,7 @@ void BaseStructStateVariable::ShareWith(BaseStructStateVariable* otherStruct) {
   }
   otherStruct->Shared = true;
   otherStruct->Stored = false;
+  LayoutEpoch++;
   List<BaseActionClass>* affecting = otherStruct->SVAffectingActions;
   for (int k = 0; k < affecting->getNumItems(); k++)
     (*affecting)[k]->replaceAffectedSV(otherStruct, this);
