@@ -307,7 +307,11 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
     }
   };
 
-  // Stopping: quit (or detach) every linked simulator; those not yet linked have nothing to give.
+  // Stopping: quit (or detach) every simulator with a connection. One still connecting or
+  // greeting may already have sent records (the simulator starts sending once it accepts),
+  // so it is asked to stop like the others; the command goes out once connected, as a
+  // simulator reads commands only after its greeting. Only one without a connection has
+  // nothing to give.
   bool stopping = false;
   double stopDeadline = 0.0;
   bool forced = false;
@@ -320,7 +324,8 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
     for (auto& up : procs) {
       Proc& p = *up;
       p.stopRequested = true;
-      if (p.phase == Proc::Running) {
+      const bool linking = p.phase == Proc::Connecting || p.phase == Proc::Greeting;
+      if (p.phase == Proc::Running || linking) {
         if (_opt.detachFile.empty()) {
           queueCommand(p, {CmdQuit});
         } else {
@@ -332,7 +337,7 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
           p.detachRequested = true;
           res.detachedFiles.push_back(name);
         }
-        p.phase = Proc::Stopping;
+        if (!linking) p.phase = Proc::Stopping;  // a greeting moves the others there
       } else if (p.phase != Proc::Stopping) {
         closeLink(p);
         if (!p.exited && !p.terminated && !p.detached) {
@@ -462,7 +467,7 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
         os::PollItem it;
         it.fd = p.sock;
         it.wantRead = p.phase != Proc::Connecting;
-        it.wantWrite = p.phase == Proc::Connecting || (!p.outgoing.empty() && p.phase != Proc::Greeting);
+        it.wantWrite = p.phase == Proc::Connecting || !p.outgoing.empty();
         items.push_back(it);
         owners.emplace_back(&p, 0);
       }

@@ -5,8 +5,10 @@
 //   fake_simulator -w -p 0 -c ID -e EXP -s SEED -n REPORT [-V SPEC] [-F FLAGS] [-D DIR]
 //   -V  per variable, comma-separated: a number (constant) or normal:MEAN:SD
 //   -F  comma-separated: split, batch, badlen, cut, crash, noregister, wrongpid,
-//       slow=MS, reports=N (end on its own after N reports); "name@C" limits a
-//       switch to client C
+//       slow=MS, reports=N (end on its own after N reports), greetlate (mark
+//       DIR/linked.<client> once connected, greet only when a command arrives),
+//       after=C (greet only once DIR/linked.C exists); "name@C" limits a switch
+//       to client C
 //   -D  every observation sent is appended to DIR/obs.<exp>.<client> ("index value")
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -134,7 +136,7 @@ int main(int argc, char** argv) {
     const size_t at = ("," + flags).find("," + key + "=");
     return at == std::string::npos ? dflt : std::atol(flags.c_str() + at + key.size() + 1);
   };
-  const long slowMs = num("slow", 0), maxReports = num("reports", 0);
+  const long slowMs = num("slow", 0), maxReports = num("reports", 0), after = num("after", -1);
 
   if (has("noregister")) {
     sleep(60);
@@ -202,6 +204,17 @@ int main(int argc, char** argv) {
       for (double x : values[v]) std::fprintf(log, "%zu %.17g\n", v, x);
     std::fflush(log);
   };
+
+  // A manager slow to read stands behind these: it has connected but not seen a greeting.
+  if (has("greetlate") && !dir.empty()) {
+    if (FILE* mark = std::fopen((dir + "/linked." + std::to_string(client)).c_str(), "w")) std::fclose(mark);
+    pollfd pc{gSock, POLLIN, 0};
+    if (poll(&pc, 1, 30000) <= 0) return 0;
+  }
+  if (after >= 0 && after != client && !dir.empty()) {
+    const std::string mark = dir + "/linked." + std::to_string(after);
+    for (int i = 0; i < 3000 && access(mark.c_str(), F_OK) != 0; ++i) usleep(10000);
+  }
 
   std::vector<uint8_t> first = Reply(0xFF, 1, pid);
   std::vector<std::vector<double>> values;

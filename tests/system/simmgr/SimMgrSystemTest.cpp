@@ -146,12 +146,34 @@ TEST_F(SimMgr, PooledEstimateEqualsAnOfflineComputationOfTheSameObservations) {
   const double hw = t * std::sqrt(var / n);
 
   const json& v = OnlyVariable(r);
-  EXPECT_EQ(v["observations"].get<size_t>(), xs.size());
+  EXPECT_EQ(v["observations"].get<size_t>(), xs.size()) << r.out << r.err;
   EXPECT_NEAR(v["mean"].get<double>(), mean, 1e-9 * std::fabs(mean));
   EXPECT_NEAR(v["variance"].get<double>(), var, 1e-9 * var);
   EXPECT_NEAR(v["half_width"].get<double>(), hw, 1e-9 * hw);
   EXPECT_NEAR(v["relative_half_width"].get<double>(), hw / std::fabs(mean), 1e-9);
   EXPECT_EQ(v["reached"].get<bool>(), hw / std::fabs(mean) <= 0.005);
+}
+
+TEST_F(SimMgr, ASimulatorStillGreetingWhenTheRunStopsIsQuitAndWhatItSentIsPooled) {
+  // Client 1 is connected but has not greeted when client 0's observations reach the
+  // precision; it greets and reports only once the quit arrives. Those records are on
+  // their way before the simulator ends and must be pooled, not dropped with a closed link.
+  const RunOutput r = Run({"--jobs", "2", "--min-obs", "100", "--report-size", "50", "--quiet"},
+                          {"-V", "4", "-D", dir, "-F", "greetlate@1,after=1"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  size_t logged[2] = {0, 0};
+  for (int c = 0; c < 2; ++c) {
+    std::ifstream f(dir + "/obs.0." + std::to_string(c));
+    int index;
+    double x;
+    while (f >> index >> x) ++logged[c];
+  }
+  const json& late = r.doc["experiments"][0]["processes"][1];
+  EXPECT_GT(logged[1], 0u) << r.out << r.err;
+  EXPECT_EQ(late["observations"].get<size_t>(), logged[1]) << r.out << r.err;
+  EXPECT_EQ(late["outcome"], "quit, exited with code 0");
+  EXPECT_FALSE(late["fault"].get<bool>());
+  EXPECT_EQ(OnlyVariable(r)["observations"].get<size_t>(), logged[0] + logged[1]);
 }
 
 TEST_F(SimMgr, IntervalsOfManyIndependentRunsCoverTheKnownMean) {
