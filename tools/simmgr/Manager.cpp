@@ -133,8 +133,8 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
     p->result.clientId = j;
     p->result.seed = seeds[static_cast<size_t>(j)];
     p->result.host = _opt.hosts.empty() ? "127.0.0.1" : _opt.hosts[static_cast<size_t>(j) % _opt.hosts.size()];
-    JobSpec spec{experiment, j, p->result.seed, p->result.host};
-    const std::vector<std::string> cmd = SimulatorCommand(_opt, spec);
+    JobSpec job{experiment, j, p->result.seed, p->result.host};
+    const std::vector<std::string> cmd = SimulatorCommand(_opt, job);
     std::vector<std::string> argv = cmd;
     if (viaLauncher) {
       p->result.commandLine = ExpandLaunchTemplate(_opt.launchTemplate, cmd, p->result.host);
