@@ -118,6 +118,11 @@ void PVModel::Initialize() {
   MakeImpulseAffectedLists();
   CreateAffectedLists();
   CreatePVStateIndex();
+
+  std::vector<BaseActionClass*> credited(PVListOfActions, PVListOfActions + NumActions);
+  credited.push_back(&ZeroImpulseAction);
+  for (int p = 0; p < Number_Of_Performance_Variables; p++)
+    PerformanceVariableList[p]->PrepareImpulseDispatch(credited.data(), static_cast<int>(credited.size()));
 }
 
 void PVModel::MakeAffectedLists() {

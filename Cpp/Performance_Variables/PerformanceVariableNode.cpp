@@ -1,5 +1,6 @@
 #include "Performance_Variables/PerformanceVariableNode.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -9,8 +10,10 @@
 #include "BaseClasses/BaseActionClass.h"
 #include "BaseClasses/BaseModelClass.h"
 #include "BaseClasses/FastSet.h"
+#include "BaseClasses/FinalOverrider.h"
 #include "BaseClasses/List.h"
 #include "BaseClasses/debug.h"
+#include "Performance_Variables/IntervalOfTimeImpulse.h"
 
 int PerformanceVariableNode::the_id = 0;
 
@@ -365,6 +368,100 @@ void PerformanceVariableNode::Accumulate(double new_time, double last_event_time
   }
 }
 
+namespace {
+typedef void (*AccumulateFn)(ImpulseNodeClass*, double, double);
+typedef void (*ResetFn)(ImpulseNodeClass*);
+typedef void (*CompleteFn)(ImpulseNodeClass*, double);
+
+bool isPlainInterval(ImpulseNodeClass* w) {
+  return dynamic_cast<IntervalOfTimeImpulse*>(w) != nullptr &&
+         KAVRIN_IS_OWN_OVERRIDER(w, ImpulseNodeClass, IntervalOfTimeImpulse, Accumulate, AccumulateFn) &&
+         KAVRIN_IS_OWN_OVERRIDER(w, ImpulseNodeClass, IntervalOfTimeImpulse, Reset, ResetFn) &&
+         KAVRIN_IS_OWN_OVERRIDER(w, ImpulseNodeClass, IntervalOfTimeImpulse, completeAccumulation, CompleteFn);
+}
+}  // namespace
+
+void PerformanceVariableNode::PrepareImpulseDispatch(BaseActionClass* const* actions, int n) {
+  ImpulseDispatchReady = false;
+  ImpulseSlotRange.clear();
+  ImpulseSlots.clear();
+  PlainIntervalImpulses = true;
+  for (int i = 0; i < NumberOfImpulses; i++)
+    for (int w = 0; w < NumberOfImpulseWorkers[i]; w++)
+      if (ImpulseWorkersList[i][w] == nullptr || !isPlainInterval(ImpulseWorkersList[i][w])) PlainIntervalImpulses = false;
+  // Without impulses no action's sets can name this node: nothing to look up.
+  if (NumberOfImpulses == 0) {
+    ImpulseDispatchReady = true;
+    return;
+  }
+  int lo = 0;
+  int hi = -1;
+  for (int a = 0; a < n; a++) {
+    if (actions[a] == nullptr) continue;
+    int id_ = actions[a]->getID();
+    if (hi < lo) {
+      lo = hi = id_;
+    } else {
+      lo = std::min(lo, id_);
+      hi = std::max(hi, id_);
+    }
+  }
+  if (hi < lo) return;
+  ImpulseFirstID = lo;
+  std::vector<std::vector<ImpulseNodeClass*>> byID(static_cast<size_t>(hi - lo + 1));
+  std::vector<bool> known(static_cast<size_t>(hi - lo + 1), false);
+  for (int a = 0; a < n; a++) {
+    BaseActionClass* action = actions[a];
+    if (action == nullptr) continue;
+    size_t k = static_cast<size_t>(action->getID() - lo);
+    if (known[k]) continue;
+    known[k] = true;
+    if (!ImpulseAffectedBy(action)) continue;
+    FastSet& impulses = action->AffectedImpulseRewards[id];
+    for (int j = 0; j < impulses.size(); j++) {
+      int i = impulses[j];
+      for (int w = 0; w < action->NumAffectedImpulseWorkers[id][i]; w++)
+        byID[k].push_back(ImpulseWorkersList[i][action->AffectedImpulseWorkers[id][i][w]]);
+    }
+  }
+  ImpulseSlotRange.assign(byID.size(), std::make_pair(-1, -1));
+  for (size_t k = 0; k < byID.size(); k++) {
+    if (!known[k]) continue;
+    int begin = static_cast<int>(ImpulseSlots.size());
+    ImpulseSlots.insert(ImpulseSlots.end(), byID[k].begin(), byID[k].end());
+    ImpulseSlotRange[k] = std::make_pair(begin, static_cast<int>(ImpulseSlots.size()));
+  }
+  ImpulseDispatchReady = true;
+}
+
+void PerformanceVariableNode::AccumulateImpulses(double next_time, double last_event_time,
+                                                 BaseActionClass* LastAction) {
+  if (ImpulseDispatchReady) {
+    if (NumberOfImpulses == 0 || LastAction == nullptr) return;
+    long k = static_cast<long>(LastAction->getID()) - ImpulseFirstID;
+    if (k >= 0 && k < static_cast<long>(ImpulseSlotRange.size()) && ImpulseSlotRange[static_cast<size_t>(k)].first >= 0) {
+      const std::pair<int, int> range = ImpulseSlotRange[static_cast<size_t>(k)];
+      for (int s = range.first; s < range.second; s++) {
+        ImpulseNodeClass* worker = ImpulseSlots[static_cast<size_t>(s)];
+        if (PlainIntervalImpulses)
+          static_cast<IntervalOfTimeImpulse*>(worker)->IntervalOfTimeImpulse::Accumulate(next_time, last_event_time);
+        else
+          worker->Accumulate(next_time, last_event_time);
+      }
+      return;
+    }
+  }
+  if (ImpulseAffectedBy(LastAction)) {
+    FastSet& impulses = LastAction->AffectedImpulseRewards[id];
+    for (int k = 0; k < impulses.size(); k++) {
+      int i = impulses[k];
+      int count = LastAction->NumAffectedImpulseWorkers[id][i];
+      for (int j = 0; j < count; j++)
+        ImpulseWorkersList[i][LastAction->AffectedImpulseWorkers[id][i][j]]->Accumulate(next_time, last_event_time);
+    }
+  }
+}
+
 void PerformanceVariableNode::CommonAccumulate(double next_time, double last_event_time,
                                                BaseActionClass* LastAction) {
   double reward = 0.0;
@@ -377,15 +474,7 @@ void PerformanceVariableNode::CommonAccumulate(double next_time, double last_eve
     TotalReward += fraction * reward;
     TotalRewardSqr += reward * reward * fraction;
   }
-  if (ImpulseAffectedBy(LastAction)) {
-    FastSet& impulses = LastAction->AffectedImpulseRewards[id];
-    for (int k = 0; k < impulses.size(); k++) {
-      int i = impulses[k];
-      int count = LastAction->NumAffectedImpulseWorkers[id][i];
-      for (int j = 0; j < count; j++)
-        ImpulseWorkersList[i][LastAction->AffectedImpulseWorkers[id][i][j]]->Accumulate(next_time, last_event_time);
-    }
-  }
+  AccumulateImpulses(next_time, last_event_time, LastAction);
 }
 
 void PerformanceVariableNode::UpdateAccumulate(double t) { UpdateAccumulate(t, t); }
@@ -401,7 +490,13 @@ void PerformanceVariableNode::UpdateAccumulate(double t, double doneTime) {
 
 void PerformanceVariableNode::Complete(double doneTime) {
   for (int i = 0; i < NumberOfImpulses; i++)
-    for (int w = 0; w < NumberOfImpulseWorkers[i]; w++) ImpulseWorkersList[i][w]->completeAccumulation(doneTime);
+    for (int w = 0; w < NumberOfImpulseWorkers[i]; w++) {
+      ImpulseNodeClass* worker = ImpulseWorkersList[i][w];
+      if (PlainIntervalImpulses)
+        static_cast<IntervalOfTimeImpulse*>(worker)->IntervalOfTimeImpulse::completeAccumulation(doneTime);
+      else
+        worker->completeAccumulation(doneTime);
+    }
   TotalAccumulation();
 }
 
@@ -441,7 +536,13 @@ void PerformanceVariableNode::Reset() {
   TotalImpulse = 0.0;
   TotalImpulseSqr = 0.0;
   for (int i = 0; i < NumberOfImpulses; i++)
-    for (int w = 0; w < NumberOfImpulseWorkers[i]; w++) ImpulseWorkersList[i][w]->Reset();
+    for (int w = 0; w < NumberOfImpulseWorkers[i]; w++) {
+      ImpulseNodeClass* worker = ImpulseWorkersList[i][w];
+      if (PlainIntervalImpulses)
+        static_cast<IntervalOfTimeImpulse*>(worker)->IntervalOfTimeImpulse::Reset();
+      else
+        worker->Reset();
+    }
   if (Type == steady_state) {
     Start = Stop;
     Stop = Stop + batchSize;

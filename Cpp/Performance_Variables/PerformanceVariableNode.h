@@ -7,6 +7,7 @@
 #ifndef PERFORMANCE_VARIABLE_NODE_H
 #define PERFORMANCE_VARIABLE_NODE_H
 
+#include <utility>
 #include <vector>
 
 #include "BaseClasses/KavrinEnums.h"
@@ -95,6 +96,10 @@ class PerformanceVariableNode {
   void EndAccumulate(double finish_time, double last_event_time, BaseActionClass* LastAction);
   void CurrentReward(BaseActionClass* TheAction);
   void UpdateDependencies();
+  // Once the reward structures are frozen: flattens, for each of the given actions, the impulse
+  // workers its firings credit, so that a step finds them by the action's ID. Actions not given
+  // keep the general lookup.
+  void PrepareImpulseDispatch(BaseActionClass* const* actions, int n);
 
   bool IsDependentOnModel(const char* TheModelName) const;
   bool IsDependentOnImpulseModel(const char* TheModelName, int impulse) const;
@@ -120,6 +125,17 @@ class PerformanceVariableNode {
   std::vector<BaseModelClass*> Instances(const char* TheModelName) const;
   // As Instances, but a name without instance is a model-definition error that ends the process.
   std::vector<BaseModelClass*> RequiredInstances(const char* TheModelName) const;
+  // The impulse workers credited by the firing of action ID ImpulseFirstID + k are
+  // ImpulseSlots[first .. second) of ImpulseSlotRange[k]; a negative first marks an ID with no
+  // entry (general lookup).
+  std::vector<std::pair<int, int>> ImpulseSlotRange;
+  std::vector<ImpulseNodeClass*> ImpulseSlots;
+  int ImpulseFirstID = 0;
+  bool ImpulseDispatchReady = false;
+  // Every impulse worker runs IntervalOfTimeImpulse's own Accumulate, Reset and
+  // completeAccumulation, which are then called without dispatch.
+  bool PlainIntervalImpulses = false;
+  void AccumulateImpulses(double next_time, double last_event_time, BaseActionClass* LastAction);
   BaseModelClass* TopModel;
   int ImpulseCapacity;
   int ModelNameCapacity;

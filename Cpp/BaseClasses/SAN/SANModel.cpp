@@ -5,10 +5,10 @@
 #include <cstring>
 #include <iostream>
 #include <set>
-#include <typeinfo>
 
 #include "BaseClasses/BaseGroupClass.h"
 #include "BaseClasses/BaseStateVariableClass.h"
+#include "BaseClasses/FinalOverrider.h"
 #include "BaseClasses/SAN/Activity.h"
 #include "BaseClasses/SAN/ExtendedPlace.h"
 #include "BaseClasses/debug.h"
@@ -37,24 +37,14 @@ const uint32_t primes[256] = {
 };
 // True when sv's StateSize, SetState and CurrentState are Own's, so that no class below Own has
 // given them other behaviour and the framework may copy the variable's cells itself.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wpmf-conversions"
+typedef int (*SizeFn)(BaseStateVariableClass*);
+typedef void (*CopyFn)(BaseStateVariableClass*, void*);
 template <class Own>
 bool rawStateIsOwn(BaseStateVariableClass* sv) {
-  typedef int (*SizeFn)(BaseStateVariableClass*);
-  typedef void (*CopyFn)(BaseStateVariableClass*, void*);
-  return (SizeFn)(sv->*(&BaseStateVariableClass::StateSize)) == (SizeFn)(&Own::StateSize) &&
-         (CopyFn)(sv->*(&BaseStateVariableClass::SetState)) == (CopyFn)(&Own::SetState) &&
-         (CopyFn)(sv->*(&BaseStateVariableClass::CurrentState)) == (CopyFn)(&Own::CurrentState);
+  return KAVRIN_IS_OWN_OVERRIDER(sv, BaseStateVariableClass, Own, StateSize, SizeFn) &&
+         KAVRIN_IS_OWN_OVERRIDER(sv, BaseStateVariableClass, Own, SetState, CopyFn) &&
+         KAVRIN_IS_OWN_OVERRIDER(sv, BaseStateVariableClass, Own, CurrentState, CopyFn);
 }
-#pragma GCC diagnostic pop
-#else
-template <class Own>
-bool rawStateIsOwn(BaseStateVariableClass* sv) {
-  return typeid(*sv) == typeid(Own);
-}
-#endif
 
 struct Cell {
   char* at;
