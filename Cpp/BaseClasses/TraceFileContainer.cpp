@@ -36,18 +36,6 @@ void TraceFileContainer::printState() {
   for (TraceFile* writer : traceFileVec) writer->printState(PVmodel);
 }
 
-void TraceFileContainer::printFireAction(BaseActionClass* action, double time) {
-  for (TraceFile* writer : traceFileVec) writer->printFireAction(action, time);
-}
-
-void TraceFileContainer::printPreFireAction(BaseActionClass* action) {
-  for (TraceFile* writer : traceFileVec) writer->printPreFireAction(action);
-}
-
-void TraceFileContainer::printPostFireAction(BaseActionClass* first, BaseActionClass* fired) {
-  for (TraceFile* writer : traceFileVec) writer->printPostFireAction(first, fired);
-}
-
 void TraceFileContainer::newBatch() {
   for (TraceFile* writer : traceFileVec) writer->newBatch();
 }
