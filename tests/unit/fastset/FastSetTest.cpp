@@ -25,6 +25,9 @@ TEST(FastSet, InsertReportsNewValuesThenFreezesSorted) {
 
 TEST(FastSet, EmptyAndClearedSets) {
   FastSet empty;
+  EXPECT_FALSE(empty.find(0));
+  empty.clear();
+  EXPECT_TRUE(empty.empty());
   empty.NoMoreModifications();
   EXPECT_EQ(empty.size(), 0);
 
