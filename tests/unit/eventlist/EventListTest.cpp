@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 #include <random>
@@ -275,3 +276,17 @@ TEST_F(EventListTest, RandomOperationsKeepTheHeapConsistentWithAShadow) {
 }
 
 }  // namespace
+
+// A sift step reads both children of a position: they must sit in one cache line, or a large
+// list pays two misses per level.
+TEST_F(EventListTest, BothChildrenOfAPositionShareACacheLine) {
+  for (int g = 0; g < kGroups; g++) Schedule(g, 1.0 + g);
+  std::vector<std::uintptr_t> slot(kGroups);
+  for (int g = 0; g < kGroups; g++) {
+    ASSERT_EQ(addresses[g].event, SlotOf(g));
+    // Times in group order keep each group at its own position.
+    slot[g] = reinterpret_cast<std::uintptr_t>(SlotOf(g));
+  }
+  for (int i = 0; 2 * i + 2 < kGroups; i++) EXPECT_EQ(slot[2 * i + 1] / 64, slot[2 * i + 2] / 64) << "position " << i;
+  EXPECT_EQ(list.IsValid(), 0);
+}
