@@ -67,5 +67,6 @@ bool SimulatorClass::SimStep() {
   if (NextEvent == nullptr) return false;
   CurrentTime = (*NextEvent)->exec_time;
   CurrAction = (*NextEvent)->action_ptr;
+  PrefetchAction(CurrAction);
   return true;
 }

@@ -15,4 +15,11 @@ void ScheduleGroup(SimulatorClass& sim, BaseActionClass* group);
 // The group's delay; a sampler's parameter message ends the run through HandleInvalidDistParams.
 double SampleDelay(SimulatorClass& sim, BaseActionClass* group);
 
+// Starts loading the object of the action that fires next. The next step sifts the event list
+// before it fires the action; on a large model the object would otherwise miss the cache then.
+inline void PrefetchAction(const BaseActionClass* action) {
+  const char* p = reinterpret_cast<const char*>(action);
+  for (int line = 0; line < 5; line++) __builtin_prefetch(p + 64 * line);
+}
+
 #endif

@@ -48,5 +48,6 @@ bool SimulatorClass::SimStepSS() {
   if (NextEvent == nullptr) return false;
   CurrentTime = (*NextEvent)->exec_time;
   CurrAction = (*NextEvent)->action_ptr;
+  PrefetchAction(CurrAction);
   return true;
 }
