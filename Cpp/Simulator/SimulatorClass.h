@@ -117,6 +117,8 @@ class SimulatorClass {
   short AddActionAffectsOld(BaseActionClass* pointee, BaseActionClass* TheAction);
   void ClearActionAffectsList(BaseActionClass* action);
   void DestructConnectivityList();
+  // Moves every action's cells, in list order, into one block in action order.
+  void CompactConnectivityLists();
   void PrintConnectivityList(std::ostream* out);
 
   // ---- Simulation step
@@ -148,6 +150,9 @@ class SimulatorClass {
   BaseActionClass* OtherAction;
   BaseActionClass* NullAction;
   ActionAffectsElement* AffectsAction;
+  // The cells of the connectivity lists after compaction; owned, freed with the lists.
+  ActionAffectsElement* AffectsBlock = nullptr;
+  int AffectsBlockSize = 0;
   EventList* TheEventList;
   PAddress* EventPointerArray;
   BaseGroupClass** GroupList;

@@ -173,6 +173,47 @@ TEST_F(CarriedModelConnectivity, StartupChoiceFollowsSimtest) {
   }
 }
 
+// The start-up's builder leaves each list in consecutive cells of one block, in action order,
+// with the same order and the same printout as the linked cells it replaced.
+TEST_F(CarriedModelConnectivity, StartUpListsAreCompactedWithoutChangingThem) {
+  ASSERT_EQ(sim.GenerateConnectivityList(), 0);
+  std::ostringstream linked;
+  sim.PrintConnectivityList(&linked);
+  sim.DestructConnectivityList();
+
+  ScopedSimtest env(nullptr);
+  testing::internal::CaptureStdout();
+  ASSERT_EQ(sim.BuildConnectivityLists(), 0);
+  testing::internal::GetCapturedStdout();
+  ExpectLists(kDefault);
+  std::ostringstream compacted;
+  sim.PrintConnectivityList(&compacted);
+  EXPECT_EQ(compacted.str(), linked.str());
+  const ActionAffectsElement* expectedStart = holder.getActionList()[0]->Affects;
+  for (int i = 0; i < 15; i++) {
+    const ActionAffectsElement* cell = holder.getActionList()[i]->Affects;
+    EXPECT_EQ(cell, expectedStart) << i;
+    for (; cell->next != nullptr; cell = cell->next) EXPECT_EQ(cell->next, cell + 1);
+    expectedStart = cell + 1;
+  }
+  // One list cleared early, and a cell pushed later on another: teardown frees each exactly once.
+  sim.ClearActionAffectsList(holder.getActionList()[3]);
+  EXPECT_EQ(holder.getActionList()[3]->Affects, nullptr);
+  EXPECT_EQ(sim.AddActionAffects(holder.getGroupList()[0], holder.getActionList()[4]), 0);
+}
+
+// Without room for the block the linked cells stay in use.
+TEST_F(CarriedModelConnectivity, CompactionWithoutMemoryKeepsTheLinkedLists) {
+  ScopedSimtest env(nullptr);
+  g_failNothrowAfter = 27;  // the stamp array and 26 cells succeed; the block fails
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(sim.BuildConnectivityLists(), 0);
+  testing::internal::GetCapturedStdout();
+  g_failNothrowAfter = -1;
+  EXPECT_EQ(sim.AffectsBlock, nullptr);
+  ExpectLists(kDefault);
+}
+
 TEST_F(CarriedModelConnectivity, OtherSimtestValuesBuildNothingAndWarn) {
   ScopedSimtest env("5");
   testing::internal::CaptureStdout();
