@@ -99,3 +99,19 @@ void SimulatorClass::InsertAffectedActions() {
     if (group->Enabled() && addressOf(group)->event == nullptr) ScheduleGroup(*this, group);
   }
 }
+
+void CreateStepScratch(SimulatorClass& sim) {
+  sim.TempEvent = new Event();
+  sim.CurrEvent = new Event();
+  sim.NullAction = new BaseActionClass();
+}
+
+void ReleaseStepScratch(SimulatorClass& sim) {
+  delete sim.CurrEvent;
+  sim.CurrEvent = nullptr;
+  delete sim.TempEvent;
+  sim.TempEvent = nullptr;
+  delete sim.NullAction;
+  sim.NullAction = nullptr;
+  sim.TempAction = nullptr;
+}

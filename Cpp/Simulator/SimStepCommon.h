@@ -1,6 +1,7 @@
 // Scheduling shared by the terminating and the steady-state simulation steps: one group gets an
 // event at the current time plus a fresh delay, and goes on the reactivation list when it asks to
-// be watched. Used only by the step sources.
+// be watched; and the scratch objects every run driver's steps work with. Used only by the step
+// and driver sources.
 #ifndef KAVRIN_SIM_STEP_COMMON_H
 #define KAVRIN_SIM_STEP_COMMON_H
 
@@ -14,6 +15,11 @@ void ScheduleGroup(SimulatorClass& sim, BaseActionClass* group);
 
 // The group's delay; a sampler's parameter message ends the run through HandleInvalidDistParams.
 double SampleDelay(SimulatorClass& sim, BaseActionClass* group);
+
+// The steps' scratch: TempEvent, CurrEvent, then NullAction (an action, so it takes the next action
+// id). Each run driver makes them before its first step and releases them when it ends.
+void CreateStepScratch(SimulatorClass& sim);
+void ReleaseStepScratch(SimulatorClass& sim);
 
 // Starts loading the object of the action that fires next. The next step sifts the event list
 // before it fires the action; on a large model the object would otherwise miss the cache then.

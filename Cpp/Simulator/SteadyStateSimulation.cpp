@@ -18,6 +18,7 @@
 #include "Simulator/Event.h"
 #include "Simulator/EventList.h"
 #include "Simulator/Heap.h"
+#include "Simulator/SimStepCommon.h"
 #include "Simulator/SimulatorClass.h"
 
 namespace {
@@ -57,9 +58,7 @@ void SimulatorClass::SteadyStateSimulation() {
   }
 
   KAVRIN_DEBUG(3, "Creating initial data structures");
-  TempEvent = new Event();
-  CurrEvent = new Event();
-  NullAction = new BaseActionClass();
+  CreateStepScratch(*this);
   int* ResultCounters = new int[static_cast<size_t>(NumPVs)]();
   int* ResultSqrCounters = new int[static_cast<size_t>(NumPVs)]();
   CurrentTime = 0;
@@ -120,13 +119,7 @@ void SimulatorClass::SteadyStateSimulation() {
   CompletedBatches = nullptr;
   delete[] ResultCounters;
   delete[] ResultSqrCounters;
-  delete CurrEvent;
-  CurrEvent = nullptr;
-  delete TempEvent;
-  TempEvent = nullptr;
-  delete NullAction;
-  NullAction = nullptr;
-  TempAction = nullptr;
+  ReleaseStepScratch(*this);
 }
 
 void SimulatorClass::CheckCompletedBatches(PerformanceVariableNode** ThePVList,

@@ -16,14 +16,13 @@
 #include "Simulator/DataPacket.h"
 #include "Simulator/Event.h"
 #include "Simulator/EventList.h"
+#include "Simulator/SimStepCommon.h"
 #include "Simulator/SimulatorClass.h"
 
 void SimulatorClass::TerminatingSimulation() {
   PerformanceVariableNode** ThePVList = TheModel->PerformanceVariableList;
   int r = 0;
-  TempEvent = new Event();
-  CurrEvent = new Event();
-  NullAction = new BaseActionClass();
+  CreateStepScratch(*this);
 
   const int stateSize = TheModel->StateSize();
   KAVRIN_DEBUG(2, "Size of original state = " << stateSize);
@@ -96,13 +95,7 @@ void SimulatorClass::TerminatingSimulation() {
     TheModel->PVReset();
   }
 
-  delete CurrEvent;
-  CurrEvent = nullptr;
-  delete TempEvent;
-  TempEvent = nullptr;
-  delete NullAction;
-  NullAction = nullptr;
-  TempAction = nullptr;
+  ReleaseStepScratch(*this);
 }
 
 void SimulatorClass::HandleInvalidDistParams(BaseActionClass* action, std::string message) {
