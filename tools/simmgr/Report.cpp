@@ -69,7 +69,7 @@ void WriteTable(std::ostream& out, const Options& o, const RunResult& run,
 
   for (const ExperimentResult& e : run.experiments) {
     out << "\nExperiment " << e.experiment << ": " << e.stopReason;
-    if (e.ran) out << " after " << std::fixed << std::setprecision(1) << e.seconds << " s" << std::defaultfloat;
+    if (e.ran && o.fromFiles.empty()) out << " after " << std::fixed << std::setprecision(1) << e.seconds << " s" << std::defaultfloat;
     out << "\n";
     if (!e.ran) continue;
     if (e.variables.empty()) {
