@@ -37,6 +37,7 @@ std::string Window(const PVDescription::Variable& v) {
 }  // namespace
 
 bool StudyListing::ParseStudyText(const std::string& text, std::string& error) {
+  _loaded = true;
   std::istringstream in(text);
   std::string line;
   int lineNo = 0;
@@ -96,15 +97,16 @@ void StudyListing::Write(std::ostream& out, const std::string& simulator, const 
         << "  " << std::setw(13) << PVDescription::KindName(v->kind) << "  " << std::setw(23)
         << RewardTypeName(v->rewardType) << std::right << "  " << Window(*v) << "\n";
   }
+  const char* missing = "  (no study description beside the simulator)\n";
   out << "\nGlobal variables (override one with -O TYPE:NAME:VALUE, TYPE the letter shown):\n";
-  if (_globals.empty()) out << "  (none)\n";
+  if (_globals.empty()) out << (_loaded ? "  (none)\n" : missing);
   width = 4;
   for (const Global& g : _globals) width = std::max(width, g.name.size());
   for (const Global& g : _globals)
     out << "  " << std::left << std::setw(static_cast<int>(width)) << g.name << "  " << std::setw(7) << g.type
         << std::right << "  " << g.letter << "   e.g. -O \"" << g.letter << ":" << g.name << ":VALUE\"\n";
   out << "\nExperiments (choose one with -e INDEX, several with simmgr --experiments LIST):\n";
-  if (_experiments.empty()) out << "  (none)\n";
+  if (_experiments.empty()) out << (_loaded ? "  (none)\n" : missing);
   for (const Experiment& e : _experiments) {
     out << "  " << std::setw(3) << e.index << "  " << e.name;
     for (const auto& kv : e.values) out << "  " << kv.first << "=" << kv.second;

@@ -34,6 +34,7 @@ class StudyListing {
   const std::vector<Experiment>& Experiments() const { return _experiments; }
 
  private:
+  bool _loaded = false;  // a study file was read
   std::vector<Global> _globals;
   std::vector<Experiment> _experiments;
 };

@@ -198,6 +198,13 @@ class Listing(Scratch):
         rc, _, err = self.run_cmd(exe("simmgr"), "--list", "--", self.path("bare"))
         self.assertEqual(rc, 1)
         self.assertIn("no study description beside", err)
+        # Only the reward-model files, as an older build wrote them: the variables, and a word on the rest.
+        for ext in (".pv", ".pvkind"):
+            shutil.copy(exe("GPUS_STUDYSim") + ext, self.path("bare") + ext)
+        rc, out, err = self.run_cmd(exe("simmgr"), "--list", "--", self.path("bare"))
+        self.assertEqual(rc, 0, err)
+        self.assertIn("token_game", out)
+        self.assertEqual(out.count("(no study description beside the simulator)"), 2, out)
 
 
 class Messages(Scratch):
