@@ -146,6 +146,7 @@ void WriteJson(std::ostream& out, const Options& o, const RunResult& run,
                     {"min_obs", o.minObs},
                     {"max_obs", o.maxObs},
                     {"time_limit", o.timeLimit}};
+  if (!o.fromFiles.empty()) doc["context"]["from_files"] = o.fromFiles;
   doc["interrupted"] = run.interrupted;
   json exps = json::array();
   for (const ExperimentResult& e : run.experiments) {

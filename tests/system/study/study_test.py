@@ -124,6 +124,7 @@ class FromFiles(Scratch):
             self.assertEqual(a["ignored_observations"], b["ignored_observations"])
             self.assertEqual(a["processes"][0]["seed"], b["processes"][0]["seed"])
             self.assertEqual(b["stop_reason"], "read from files")
+            self.assertEqual(read["context"]["from_files"], ["live.bin"])
             self.assertIn("read from:   live.bin (no simulator was run)", out)
 
     def test_several_files_pool_like_an_offline_computation(self):
