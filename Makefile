@@ -8,17 +8,20 @@ CMAKE_FLAGS ?=
 all: build
 
 configure:
+	@echo "== Configuring $(BUILD)/"
 	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS) -- --no-print-directory
 
-run: build
-	@if [ -x $(BUILD)/bin/simmgr ]; then \
-	  $(BUILD)/bin/simmgr --min-obs 1000 -- $(BUILD)/bin/GPUS_STUDYSim; \
-	else \
-	  $(BUILD)/bin/GPUS_STUDYSim -N 3 -a $(BUILD)/out.csv && cat $(BUILD)/out.csv; \
-	fi
+# Builds only what it runs: the carried study's simulator and the manager, not the tests.
+run: configure
+	@echo "== Building the carried study's simulator GPUS_STUDYSim and the manager simmgr (tests come with 'make test')"
+	@cmake --build $(BUILD) -j $(JOBS) --target GPUS_STUDYSim simmgr -- --no-print-directory
+	@echo "== Running: $(BUILD)/bin/simmgr --min-obs 1000 -- $(BUILD)/bin/GPUS_STUDYSim"
+	@echo "   (one simulator per core, each with its own seed; the manager pools their observations)"
+	@$(BUILD)/bin/simmgr --min-obs 1000 -- $(BUILD)/bin/GPUS_STUDYSim
+	@echo "== token_game is exactly 4 in every replication (see README.md): the interval has width 0."
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300

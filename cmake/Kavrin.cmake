@@ -55,22 +55,26 @@ function(kavrin_existing_targets out)
 endfunction()
 
 # kavrin_add_pv_description(SIMNAME objlib...): whenever simulator SIMNAME is built, writes its
-# reward-model description SIMNAME.pv and the variable kinds SIMNAME.pvkind beside it, for the
-# simulation manager. The objects are the same generated-model libraries the simulator links.
+# reward-model description SIMNAME.pv, the kinds of its rows of observations SIMNAME.pvkind and
+# its global variables and experiments SIMNAME.study beside it, for the simulation manager.
+# The objects are the same generated-model libraries the simulator links.
 function(kavrin_add_pv_description simname)
   set(_tool ${simname}_pvdescribe)
-  add_executable(${_tool} ${CMAKE_SOURCE_DIR}/tools/pvdescribe/PVDescribe.cpp)
+  add_executable(${_tool} ${CMAKE_SOURCE_DIR}/tools/pvdescribe/PVDescribe.cpp
+                          ${CMAKE_SOURCE_DIR}/tools/pvdescribe/StudyDescription.cpp)
   foreach(lib ${ARGN})
     target_sources(${_tool} PRIVATE $<TARGET_OBJECTS:${lib}>)
   endforeach()
   target_link_libraries(${_tool} PRIVATE kavrin_framework)
   set_target_properties(${_tool} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
   add_dependencies(${simname} ${_tool})
-  # The tool's warnings about the model go to a log so that they do not clutter the build.
+  # The tool's warnings about the model go to a log; a failure prints the log as its reason.
+  set(_dir $<TARGET_FILE_DIR:${simname}>)
   add_custom_command(TARGET ${simname} POST_BUILD
-    COMMAND $<TARGET_FILE:${_tool}> $<TARGET_FILE_DIR:${simname}>/${simname}.pv
-            $<TARGET_FILE_DIR:${simname}>/${simname}.pvkind
-            2> $<TARGET_FILE_DIR:${simname}>/${simname}.pvdescribe.log
-    COMMENT "Writing the reward-model description of ${simname}"
+    COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:${_tool}> -DSIM=${simname}
+            -DPV=${_dir}/${simname}.pv -DKIND=${_dir}/${simname}.pvkind
+            -DSTUDY=${_dir}/${simname}.study -DLOG=${_dir}/${simname}.pvdescribe.log
+            -P ${CMAKE_SOURCE_DIR}/tools/pvdescribe/RunDescribe.cmake
+    COMMENT "Writing the study description of ${simname}"
     VERBATIM)
 endfunction()

@@ -21,6 +21,17 @@ int OldBuilderVariant() {
   return value == nullptr ? 1 : std::atoi(value);
 }
 
+// Whether atoi reads all of the text: optional blanks and sign, then digits only. Anything else
+// ("", "abc", "2x") is still read as atoi reads it, but the user is told.
+bool IsWholeNumber(const char* text) {
+  const char* p = text;
+  while (*p == ' ' || *p == '\t') p++;
+  if (*p == '+' || *p == '-') p++;
+  if (*p < '0' || *p > '9') return false;
+  while (*p >= '0' && *p <= '9') p++;
+  return *p == '\0';
+}
+
 void TraceAdd(BaseActionClass* TheAction) {
   if (GlobalDebugLevel > 3) std::cout << "AddActionAffects on " << TheAction->ActionName << std::endl;
 }
@@ -47,6 +58,8 @@ bool InBlock(const ActionAffectsElement* cell, const ActionAffectsElement* block
 short SimulatorClass::BuildConnectivityLists() {
   const char* value = std::getenv("SIMTEST");
   int simtest = value == nullptr ? 2 : std::atoi(value);
+  if (value != nullptr && !IsWholeNumber(value))
+    std::cerr << "Warning: SIMTEST=\"" << value << "\" is not a number; it counts as " << simtest << std::endl;
   if (simtest == 2 || simtest == 0 || simtest == 1) {
     std::cout << (simtest == 2 ? "GenerateConnectivityList()" : "GenerateConnectivityListOld()") << std::endl;
     short failed = simtest == 2 ? GenerateConnectivityList() : GenerateConnectivityListOld();

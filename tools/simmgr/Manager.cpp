@@ -44,7 +44,7 @@ std::string FormatNumber(double v) {
 
 uint64_t ExperimentResult::Observations() const {
   uint64_t n = 0;
-  for (const VariableResult& v : variables) n += v.stats.Count();
+  for (const VariableResult& v : variables) n = std::max(n, v.stats.Count());
   return n;
 }
 
@@ -218,6 +218,7 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
                                " but the model has " + std::to_string(_pv.Count()));
             return false;
           }
+        size_t reported = 0;  // a report gives every variable the same number of values
         for (const DataBlock& b : r.data.blocks) {
           if (b.kind != 1) continue;  // squared values: the running variance needs only values
           if (!_pv.Considered(b.pvIndex, terminating)) {
@@ -228,8 +229,9 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
           if (it == vars.end())
             it = vars.emplace(b.pvIndex, VariableResult{b.pvIndex, _pv.Name(b.pvIndex), {}}).first;
           for (double v : b.values) it->second.stats.Add(v);
-          p.result.observations += b.values.size();
+          reported = std::max(reported, b.values.size());
         }
+        p.result.observations += reported;
         return true;
     }
     return true;
@@ -282,6 +284,7 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
       }
       if (!isStdout) {
         KeepTail(p.result.stderrTail, buf, static_cast<size_t>(n));
+        res.messages.Feed(p.result.clientId, reinterpret_cast<const char*>(buf), static_cast<size_t>(n));
         continue;
       }
       KeepTail(p.stdoutTail, buf, static_cast<size_t>(n));
@@ -549,6 +552,7 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
     os::Close(p.child.errFd);
     p.child.outFd = p.child.errFd = -1;
     ProcessResult& r = p.result;
+    res.messages.Finish(r.clientId);
     std::string outcome;
     if (!r.outcome.empty())
       outcome = r.outcome;

@@ -12,6 +12,7 @@
 
 #include "Options.h"
 #include "PVDescription.h"
+#include "SimulatorMessages.h"
 #include "Statistics.h"
 
 namespace simmgr {
@@ -29,7 +30,7 @@ struct ProcessResult {
   std::string commandLine;
   int childPid = -1;       // the process the manager started (simulator or launcher)
   uint32_t simulatorPid = 0;  // from the greeting
-  uint64_t observations = 0;
+  uint64_t observations = 0;  // replications or batches it reported (one value per variable each)
   double cpuSeconds = 0.0;  // last CPU time the simulator reported
   std::string outcome;      // how it ended, in words
   bool fault = false;
@@ -45,7 +46,9 @@ struct ExperimentResult {
   std::vector<VariableResult> variables;  // by index
   std::vector<ProcessResult> processes;
   std::vector<std::string> detachedFiles;
+  SimulatorMessages messages;  // standard error of its simulators, each distinct line once
 
+  // Observations of the experiment: replications or batches, each a value of every variable.
   uint64_t Observations() const;
 };
 

@@ -90,7 +90,8 @@ int Options::GeneratorChoice() const {
 std::string UsageText() {
   return "Usage: simmgr [options] -- SIMULATOR [simulator options]\n"
          "Starts simulators, collects their observations and prints the estimates.\n"
-         "  --jobs N              simulators at once per experiment (default: number of cores)\n"
+         "  --jobs N              simulators at once per experiment, 1 to " + std::to_string(kMaxJobs) +
+         " (default: number of cores)\n"
          "  --seed S              base seed; each simulator gets its own seed from it (default 31415)\n"
          "  --experiments LIST    experiments to run, e.g. 0,2,4-6 (default 0)\n"
          "  --report-size N       observations per report, the simulator's -n (default 100)\n"
@@ -111,6 +112,9 @@ std::string UsageText() {
          "  --quit-timeout S      time a simulator has to exit after quit (default 30)\n"
          "  --progress-interval S seconds between progress lines when not on a terminal (default 5)\n"
          "  --quiet               no progress line\n"
+         "  --from-files FILE...  compute the results from binary (or ASCII) result files the\n"
+         "                        simulator wrote, instead of running simulators\n"
+         "  --list                print the study's variables and experiments, run nothing\n"
          "  --help                this text\n"
          "The manager passes -w, -p 0, -c, -e, -s and -n to every simulator; do not give them.\n";
 }
@@ -149,11 +153,24 @@ bool ParseOptions(int argc, const char* const* argv, Options& out, std::string& 
     if (name == "--help") {
       out.help = true;
       return true;
+    } else if (name == "--list") {
+      out.list = true;
+    } else if (name == "--from-files") {
+      // Every following word up to the next option or "--" is a file.
+      if (hasValue) out.fromFiles.push_back(value);
+      while (i + 1 < argc && std::string(argv[i + 1]).rfind("--", 0) != 0) out.fromFiles.push_back(argv[++i]);
+      if (out.fromFiles.empty()) {
+        error = "option --from-files needs at least one file";
+        return false;
+      }
     } else if (name == "--quiet") {
       out.quiet = true;
     } else if (name == "--jobs") {
       if (!takeValue()) return false;
-      if (!ToInt64(value, 1, 256, n)) return bad();
+      if (!ToInt64(value, 1, kMaxJobs, n)) {
+        error = "bad value '" + value + "' for --jobs: give 1 to " + std::to_string(kMaxJobs);
+        return false;
+      }
       out.jobs = static_cast<int>(n);
     } else if (name == "--seed") {
       if (!takeValue()) return false;

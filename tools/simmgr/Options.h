@@ -8,6 +8,9 @@
 
 namespace simmgr {
 
+// Client ids travel in one byte of every record, so a run has at most 256 per experiment.
+constexpr int kMaxJobs = 256;
+
 struct Options {
   int jobs = 0;  // 0: the number of cores
   uint32_t seed = 31415;
@@ -28,6 +31,8 @@ struct Options {
   double registerTimeout = 30.0;
   double quitTimeout = 30.0;
   double progressInterval = 5.0;  // seconds between progress lines when stderr is not a terminal
+  std::vector<std::string> fromFiles;  // non-empty: read these result files, start nothing
+  bool list = false;                   // print the study's description and stop
   bool quiet = false;
   bool help = false;
 

@@ -1,5 +1,6 @@
 #include "PVDescription.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -65,7 +66,7 @@ bool PVDescription::LoadKindFile(const std::string& path, std::string& error) {
 }
 
 // "Version:1", "NumPV:n", then per variable "Name:", "Type:", "NumTimes:k" and k pairs
-// of "Start:"/"Stop:". Only the names matter here; the rest is checked for shape.
+// of "Start:"/"Stop:". Rows of a variable with several time points are named after their point.
 bool PVDescription::ParseTypeText(const std::string& text, std::string& error) {
   std::istringstream in(text);
   std::string line;
@@ -98,9 +99,20 @@ bool PVDescription::ParseTypeText(const std::string& text, std::string& error) {
         return false;
       }
       At(next++).name = value;
+    } else if (next > 0 && (label == "Type" || label == "NumTimes" || label == "Start" || label == "Stop")) {
+      Variable& v = At(next - 1);
+      int number = 0;
+      if ((label == "Type" || label == "NumTimes") && !ParseIndex(value, number)) {
+        error = "line " + std::to_string(lineNo) + ": bad " + label;
+        return false;
+      }
+      if (label == "Type") v.rewardType = number;
+      if (label == "NumTimes") v.numTimes = number;
+      if (label == "Start") v.starts.push_back(value);
+      if (label == "Stop") v.stops.push_back(value);
     }
-    // Type, NumTimes, Start and Stop carry nothing the manager needs.
   }
+  NameTimePoints();
   if (!sawVersion || numPV < 0) {
     error = "not a reward-model description (no Version or NumPV line)";
     return false;
@@ -139,6 +151,36 @@ bool PVDescription::ParseKindText(const std::string& text, std::string& error) {
     if (v.name.empty()) v.name = name;
   }
   return true;
+}
+
+// A variable with k time points comes as k consecutive rows of one name, each listing all k
+// points; the j-th row observes the j-th point, and is named after it so that rows differ.
+void PVDescription::NameTimePoints() {
+  int position = 0;
+  std::string previous;
+  for (Variable& v : _vars) {
+    position = (v.name == previous) ? position + 1 : 0;
+    previous = v.name;
+    const size_t k = std::min(v.starts.size(), v.stops.size());
+    if (k == 0) continue;
+    const size_t j = static_cast<size_t>(position) % k;
+    v.start = v.starts[j];
+    v.stop = v.stops[j];
+    if (v.numTimes <= 1) continue;
+    if (v.rewardType == 0 || v.start == v.stop)
+      v.name += "@" + v.stop;
+    else
+      v.name += "@" + v.start + "-" + v.stop;
+  }
+}
+
+const PVDescription::Variable* PVDescription::Find(int index) const {
+  if (index < 0 || static_cast<size_t>(index) >= _vars.size()) return nullptr;
+  return &_vars[static_cast<size_t>(index)];
+}
+
+const char* PVDescription::KindName(Kind k) {
+  return k == Terminating ? "terminating" : k == SteadyState ? "steady_state" : "unknown";
 }
 
 std::string PVDescription::Name(int index) const {

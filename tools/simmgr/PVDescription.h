@@ -15,8 +15,12 @@ class PVDescription {
   enum Kind { Unknown, Terminating, SteadyState };
 
   struct Variable {
-    std::string name;
+    std::string name;  // a variable with several time points: "name@time", one row each
     Kind kind = Unknown;
+    int rewardType = -1;  // the description's Type: 0 instant, 1 interval, 2 time-averaged interval, 3 steady state
+    std::string start, stop;  // this row's time window, as the description writes it
+    int numTimes = 0;
+    std::vector<std::string> starts, stops;  // every time point of the variable
   };
 
   // Reads the description file; false with a message when it exists but cannot be read.
@@ -30,9 +34,12 @@ class PVDescription {
   std::string Name(int index) const;
   // Whether a run of the given kind observes the variable; unknown kinds are observed.
   bool Considered(int index, bool terminatingRun) const;
+  const Variable* Find(int index) const;
+  static const char* KindName(Kind k);
 
  private:
   Variable& At(int index);
+  void NameTimePoints();
   std::vector<Variable> _vars;
 };
 

@@ -49,11 +49,19 @@ void WriteTable(std::ostream& out, const Options& o, const RunResult& run,
                 const std::vector<std::string>& managerArgs) {
   out << "Simulation results\n";
   out << "  command:     " << ShellJoin(managerArgs) << "\n";
-  out << "  simulator:   " << CommandTemplate(o) << "\n";
-  if (!o.launchTemplate.empty()) out << "  launcher:    " << o.launchTemplate << "\n";
+  if (o.fromFiles.empty()) {
+    out << "  simulator:   " << CommandTemplate(o) << "\n";
+    if (!o.launchTemplate.empty()) out << "  launcher:    " << o.launchTemplate << "\n";
+  } else {
+    out << "  read from:   " << ShellJoin(o.fromFiles) << " (no simulator was run)\n";
+  }
   out << "  run kind:    " << (o.TerminatingRun() ? "terminating" : "steady state") << "\n";
-  out << "  generator:   " << GeneratorName(o.GeneratorChoice()) << "\n";
-  out << "  seed:        " << o.seed << " with " << run.jobs << " jobs per experiment\n";
+  if (o.fromFiles.empty()) {
+    out << "  generator:   " << GeneratorName(o.GeneratorChoice()) << "\n";
+    out << "  seed:        " << o.seed << " with " << run.jobs << " jobs per experiment\n";
+  }
+  out << "  obs:         observations: one per replication (terminating) or batch (steady state),\n"
+         "               each giving one value of every variable\n";
   out << "  confidence:  " << o.confidence << ", precision " << o.precision << ", min-obs " << o.minObs
       << ", max-obs " << Limit(o.maxObs) << ", time limit "
       << (o.timeLimit > 0 ? Num(o.timeLimit) + " s" : std::string("none")) << "\n";
@@ -61,7 +69,7 @@ void WriteTable(std::ostream& out, const Options& o, const RunResult& run,
 
   for (const ExperimentResult& e : run.experiments) {
     out << "\nExperiment " << e.experiment << ": " << e.stopReason;
-    if (e.ran) out << " after " << std::fixed << std::setprecision(1) << e.seconds << " s" << std::defaultfloat;
+    if (e.ran && o.fromFiles.empty()) out << " after " << std::fixed << std::setprecision(1) << e.seconds << " s" << std::defaultfloat;
     out << "\n";
     if (!e.ran) continue;
     if (e.variables.empty()) {
@@ -93,6 +101,12 @@ void WriteTable(std::ostream& out, const Options& o, const RunResult& run,
         std::string line;
         while (std::getline(lines, line)) out << "      | " << line << "\n";
       }
+    }
+    if (!e.messages.Lines().empty()) {
+      out << "  simulator messages (standard error, each distinct line once):\n";
+      for (const SimulatorMessages::Line& m : e.messages.Lines())
+        out << "    " << SimulatorMessages::ClientsText(m.clients) << ": " << m.text << "\n";
+      if (e.messages.Dropped()) out << "    (" << e.messages.Dropped() << " more lines not kept)\n";
     }
   }
   out.flush();
@@ -132,6 +146,7 @@ void WriteJson(std::ostream& out, const Options& o, const RunResult& run,
                     {"min_obs", o.minObs},
                     {"max_obs", o.maxObs},
                     {"time_limit", o.timeLimit}};
+  if (!o.fromFiles.empty()) doc["context"]["from_files"] = o.fromFiles;
   doc["interrupted"] = run.interrupted;
   json exps = json::array();
   for (const ExperimentResult& e : run.experiments) {
@@ -170,6 +185,11 @@ void WriteJson(std::ostream& out, const Options& o, const RunResult& run,
                        {"fault", p.fault},
                        {"stderr_tail", p.stderrTail}});
     je["processes"] = procs;
+    json messages = json::array();
+    for (const SimulatorMessages::Line& m : e.messages.Lines())
+      messages.push_back({{"clients", m.clients}, {"text", m.text}});
+    je["messages"] = messages;
+    je["messages_not_kept"] = e.messages.Dropped();
     exps.push_back(je);
   }
   doc["experiments"] = exps;

@@ -3,12 +3,14 @@
 #include <functional>
 #include <iostream>
 
+#include "FromFiles.h"
 #include "Launch.h"
 #include "Manager.h"
 #include "Options.h"
 #include "Os.h"
 #include "PVDescription.h"
 #include "Report.h"
+#include "StudyListing.h"
 
 using namespace simmgr;
 
@@ -70,11 +72,31 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  if (opt.list) {
+    StudyListing study;
+    const std::string studyFile = opt.simulator + ".study";
+    if (os::FileExists(studyFile) && !study.LoadStudyFile(studyFile, error)) {
+      std::cerr << "simmgr: " << error << "\n";
+      return 1;
+    }
+    if (!pv.Known() && !os::FileExists(studyFile)) {
+      std::cerr << "simmgr: no study description beside " << opt.simulator << " (" << pvFile << ", "
+                << studyFile << "); the build writes them\n";
+      return 1;
+    }
+    study.Write(std::cout, opt.simulator, pv);
+    return 0;
+  }
+
   os::IgnoreBrokenPipe();
   os::InstallInterruptHandler();
   std::vector<std::string> args(argv, argv + argc);
-  Manager manager(opt, pv, std::cerr);
-  const RunResult run = manager.Run();
+  RunResult run;
+  if (!opt.fromFiles.empty()) {
+    if (!FromFiles(opt, pv, std::cerr).Read(run)) return 1;
+  } else {
+    run = Manager(opt, pv, std::cerr).Run();
+  }
 
   WriteTable(std::cout, opt, run, args);
   bool filesOk = true;

@@ -173,6 +173,31 @@ TEST_F(CarriedModelConnectivity, StartupChoiceFollowsSimtest) {
   }
 }
 
+// A value that is not a number still reads as atoi reads it (0 for "" and "abc", 1 for " 1x"),
+// builds what that number builds, and says so on standard error; numbers say nothing.
+TEST_F(CarriedModelConnectivity, SimtestThatIsNotANumberIsWarnedAboutAndKeepsItsReading) {
+  struct Case {
+    const char* simtest;
+    const char* warning;  // empty: none
+    const std::vector<L>* lists;
+  };
+  const Case cases[] = {{"", "Warning: SIMTEST=\"\" is not a number; it counts as 0\n", &kOldAppend},
+                        {"abc", "Warning: SIMTEST=\"abc\" is not a number; it counts as 0\n", &kOldAppend},
+                        {" 1x", "Warning: SIMTEST=\" 1x\" is not a number; it counts as 1\n", &kOldMatrix},
+                        {" +2", "", &kDefault},
+                        {"0", "", &kOldAppend}};
+  for (const Case& c : cases) {
+    ScopedSimtest env(c.simtest);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(sim.BuildConnectivityLists(), 0);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), c.warning) << "SIMTEST '" << c.simtest << "'";
+    ExpectLists(*c.lists);
+    sim.DestructConnectivityList();
+  }
+}
+
 // The start-up's builder leaves each list in consecutive cells of one block, in action order,
 // with the same order and the same printout as the linked cells it replaced.
 TEST_F(CarriedModelConnectivity, StartUpListsAreCompactedWithoutChangingThem) {

@@ -1,0 +1,294 @@
+#!/usr/bin/env python3
+"""What a newcomer meets around the simulators: the files the build writes beside them, reading
+result files later, listing a study, the binary-file reader of docs/FORMATS.md, and the messages
+that must reach the user (simulator warnings, SIMTEST, the job limit, a failed description).
+
+Every run happens in a scratch directory.
+"""
+import argparse
+import json
+import math
+import os
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import unittest
+
+BIN = None      # folder of the simulators and simmgr
+FORMATS = None  # docs/FORMATS.md
+DESCRIBE = None  # the build's description step (a CMake script)
+CMAKE = None
+
+
+def exe(name):
+    return os.path.join(BIN, name)
+
+
+def formats_reader():
+    """The Python reader as docs/FORMATS.md shows it: its first python block."""
+    with open(FORMATS) as f:
+        text = f.read()
+    block = re.search(r"```python\n(.*?)```", text, re.S)
+    assert block, "docs/FORMATS.md has no python block"
+    namespace = {}
+    exec(compile(block.group(1), FORMATS, "exec"), namespace)
+    return namespace["read_binary_result_file"]
+
+
+def ascii_values(path):
+    """{variable index: [values]} and the BATCHES count of an ASCII result file."""
+    values, batches = {}, None
+    with open(path) as f:
+        for line in f:
+            line = line.rstrip("\n")
+            if line.startswith("#META_DATA,BATCHES="):
+                batches = int(line.split("=")[1])
+            elif line and not line.startswith("#"):
+                index, value = line.split(",")
+                values.setdefault(int(index), []).append(float(value))
+    return values, batches
+
+
+class Scratch(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix="study_")
+
+    def tearDown(self):
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def path(self, name):
+        return os.path.join(self.dir, name)
+
+    def run_cmd(self, *args, env=None, timeout=120):
+        full_env = dict(os.environ)
+        full_env.pop("SIMTEST", None)
+        full_env.update(env or {})
+        p = subprocess.run(list(args), cwd=self.dir, env=full_env, capture_output=True, text=True,
+                           timeout=timeout)
+        return p.returncode, p.stdout, p.stderr
+
+    def simmgr(self, *args, json_name="result.json"):
+        rc, out, err = self.run_cmd(exe("simmgr"), "--quiet", "--json", self.path(json_name), *args)
+        doc = None
+        if os.path.exists(self.path(json_name)) and os.path.getsize(self.path(json_name)) > 0:
+            with open(self.path(json_name)) as f:
+                doc = json.load(f)
+        return rc, out, err, doc
+
+
+class FormatsReader(Scratch):
+    def test_the_documented_reader_reads_what_the_ascii_file_of_the_same_run_holds(self):
+        read = formats_reader()
+        for kind, measured in (("1", 1), ("0", 0)):
+            rc, _, err = self.run_cmd(exe("MM1_STUDYSim"), "-t", kind, "-N", "250", "-n", "40", "-s", "7",
+                                      "-a", "run.csv", "-b", "run.bin")
+            self.assertEqual(rc, 0, err)
+            fields, records = read(self.path("run.bin"))
+            text, batches = ascii_values(self.path("run.csv"))
+            self.assertEqual(fields["SEED"], "7")
+            self.assertEqual(fields["EXPERIMENTS"], "0")
+            self.assertEqual(int(fields["BATCHES"]), batches)
+            # -n 40 and 250 observations: reports of 40 (the last of 10); every record is experiment 0.
+            self.assertEqual([len(r[2][measured]) for r in records], [40] * 6 + [10])
+            self.assertTrue(all(r[0] == 0 and r[1] == 0 for r in records))
+            binary = {}
+            for _, _, values in records:
+                for index, vs in values.items():
+                    binary.setdefault(index, []).extend(vs)
+            self.assertEqual(sorted(binary), sorted(text))
+            for index in text:
+                self.assertEqual(len(binary[index]), 250)
+                # The ASCII file rounds to ten decimals.
+                for b, a in zip(binary[index], text[index]):
+                    self.assertLessEqual(abs(b - a), 5.1e-11 * max(1.0, abs(b)))
+
+
+class FromFiles(Scratch):
+    def test_same_estimates_as_the_live_run_that_wrote_the_file(self):
+        for kind, name in (("1", "arrivals"), ("0", "mean_in_system")):
+            rc, out, err, live = self.simmgr("--jobs", "1", "--seed", "99", "--min-obs", "300", "--precision",
+                                             "0.05", "--", exe("MM1_STUDYSim"), "-t", kind, "-b", "live.bin",
+                                             json_name="live.json")
+            self.assertEqual(rc, 0, out + err)
+            rc, out, err, read = self.simmgr("--from-files", "live.bin", "--", exe("MM1_STUDYSim"), "-t", kind,
+                                             json_name="read.json")
+            self.assertEqual(rc, 0, out + err)
+            a, b = live["experiments"][0], read["experiments"][0]
+            self.assertEqual([v["name"] for v in b["variables"]], [name])
+            # One simulator: the same records in the same order, so the same numbers exactly.
+            for key in ("observations", "mean", "variance", "half_width", "low", "high"):
+                self.assertEqual(a["variables"][0][key], b["variables"][0][key], key)
+            self.assertEqual(a["ignored_observations"], b["ignored_observations"])
+            self.assertEqual(a["processes"][0]["seed"], b["processes"][0]["seed"])
+            self.assertEqual(b["stop_reason"], "read from files")
+            self.assertEqual(read["context"]["from_files"], ["live.bin"])
+            self.assertIn("read from:   live.bin (no simulator was run)", out)
+
+    def test_several_files_pool_like_an_offline_computation(self):
+        for seed in ("11", "12"):
+            rc, _, err = self.run_cmd(exe("MM1_STUDYSim"), "-e", "1", "-N", "400", "-s", seed, "-a",
+                                      "run%s.csv" % seed, "-b", "run%s.bin" % seed)
+            self.assertEqual(rc, 0, err)
+        rc, out, err, doc = self.simmgr("--from-files", "run11.bin", "run12.bin", "--", exe("MM1_STUDYSim"))
+        self.assertEqual(rc, 0, out + err)
+        e = doc["experiments"][0]
+        self.assertEqual(e["experiment"], 1)
+        arrivals = ascii_values(self.path("run11.csv"))[0][1] + ascii_values(self.path("run12.csv"))[0][1]
+        v = e["variables"][0]
+        self.assertEqual(v["observations"], 800)
+        self.assertTrue(math.isclose(v["mean"], statistics.fmean(arrivals), rel_tol=1e-12))
+        self.assertTrue(math.isclose(v["variance"], statistics.variance(arrivals), rel_tol=1e-12))
+        self.assertEqual([p["observations"] for p in e["processes"]], [400, 400])
+        self.assertEqual([p["seed"] for p in e["processes"]], [11, 12])
+        # The ASCII files give the same pool (their values are whole numbers here).
+        rc, out, err, text = self.simmgr("--from-files", "run11.csv", "run12.csv", "--", exe("MM1_STUDYSim"),
+                                         json_name="text.json")
+        self.assertEqual(rc, 0, out + err)
+        self.assertEqual(text["experiments"][0]["variables"][0]["mean"], v["mean"])
+
+    def test_unreadable_and_cut_files(self):
+        rc, _, err, _ = self.simmgr("--from-files", "missing.bin", "--", exe("MM1_STUDYSim"))
+        self.assertEqual(rc, 1)
+        self.assertIn("cannot read missing.bin", err)
+        with open(self.path("other.bin"), "wb") as f:
+            f.write(b"hello")
+        rc, _, err, _ = self.simmgr("--from-files", "other.bin", "--", exe("MM1_STUDYSim"))
+        self.assertEqual(rc, 1)
+        self.assertIn("other.bin is not a result file", err)
+        rc, _, err = self.run_cmd(exe("MM1_STUDYSim"), "-N", "30", "-n", "10", "-b", "cut.bin")
+        self.assertEqual(rc, 0, err)
+        with open(self.path("cut.bin"), "r+b") as f:
+            f.truncate(os.path.getsize(self.path("cut.bin")) - 3)
+        rc, out, err, doc = self.simmgr("--from-files", "cut.bin", "--", exe("MM1_STUDYSim"))
+        self.assertEqual(rc, 0, err)
+        self.assertIn("last record cut short", err)
+        p = doc["experiments"][0]["processes"][0]
+        self.assertTrue(p["fault"])
+        self.assertEqual(p["observations"], 20)  # two whole reports of ten
+
+
+class Listing(Scratch):
+    def test_the_example_studies(self):
+        expected = {
+            "MM1_STUDYSim": (["mean_in_system  steady_state", "arrivals        terminating"],
+                             ['lambda  double   d   e.g. -O "d:lambda:VALUE"'],
+                             ["0  Experiment 1  lambda=0.5  mu=1", "1  Experiment 2  lambda=0.8  mu=1",
+                              "2  Experiment 3  lambda=0.9  mu=1"]),
+            "GPUS_STUDYSim": (["token_game  terminating    interval of time         [0, 1]"], ["(none)"],
+                              ["0  Experiment 1\n"]),
+            "ERLANG_STUDYSim": (["all_busy  steady_state", "blocked   steady_state"],
+                                ['c             int      i   e.g. -O "i:c:VALUE"'],
+                                ["2  Experiment 3  c=5  lambda=4  service_dist=11"]),
+            "REPAIR_STUDYSim": (["machines_down  steady_state"], ["N       int      i"],
+                                ["1  Experiment 2  N=10  lambda=0.1  mu=1"]),
+        }
+        for sim, (variables, globals_, experiments) in expected.items():
+            rc, out, err = self.run_cmd(exe("simmgr"), "--list", "--", exe(sim))
+            self.assertEqual(rc, 0, err)
+            for text in variables + globals_ + experiments:
+                self.assertIn(text, out, sim)
+            with open(exe(sim) + ".study") as f:
+                study = f.read()
+            self.assertEqual(out.count("Experiment "), study.count("\nexperiment\t") + study.startswith("experiment\t"))
+
+    def test_a_simulator_without_description(self):
+        shutil.copy(exe("GPUS_STUDYSim"), self.path("bare"))
+        rc, _, err = self.run_cmd(exe("simmgr"), "--list", "--", self.path("bare"))
+        self.assertEqual(rc, 1)
+        self.assertIn("no study description beside", err)
+        # Only the reward-model files, as an older build wrote them: the variables, and a word on the rest.
+        for ext in (".pv", ".pvkind"):
+            shutil.copy(exe("GPUS_STUDYSim") + ext, self.path("bare") + ext)
+        rc, out, err = self.run_cmd(exe("simmgr"), "--list", "--", self.path("bare"))
+        self.assertEqual(rc, 0, err)
+        self.assertIn("token_game", out)
+        self.assertEqual(out.count("(no study description beside the simulator)"), 2, out)
+
+
+class Messages(Scratch):
+    def test_warnings_of_simulators_that_exit_well_reach_the_table_and_the_json_once(self):
+        rc, out, err, doc = self.simmgr("--jobs", "2", "--min-obs", "4000", "--report-size", "500", "--",
+                                        exe("GPUS_STUDYSim"))
+        self.assertEqual(rc, 0, out + err)
+        e = doc["experiments"][0]
+        texts = [m["text"] for m in e["messages"]]
+        for action in ("READ_FROM_case1", "READ_FROM_case2"):
+            line = ('Warning: performance variable "token_game": impulse action "%s" does not exist in model '
+                    '"GPU_MODEL_ATOMIC_COMPOSITION"; the impulse is ignored.' % action)
+            self.assertEqual(texts.count(line), 1, texts)
+            self.assertEqual(len(re.findall(r"    clients? [0-9,]+: " + re.escape(line) + "\n", out)), 1, out)
+        self.assertNotIn("GOOD EXIT", out)
+        linked = [p["client"] for p in e["processes"] if p["simulator_pid"]]
+        for m in e["messages"]:
+            self.assertTrue(set(linked) <= set(m["clients"]), m)
+
+    def test_processes_count_observations_in_the_tables_unit(self):
+        # Two variables; each replication gives a value of both, but it is one observation.
+        rc, out, err, doc = self.simmgr("--jobs", "1", "--max-obs", "500", "--precision", "0", "--",
+                                        exe("MM1_STUDYSim"))
+        self.assertEqual(rc, 0, out + err)
+        e = doc["experiments"][0]
+        self.assertEqual(e["processes"][0]["observations"], e["variables"][0]["observations"])
+        self.assertEqual(e["observations"], e["variables"][0]["observations"])
+        self.assertIn("obs:         observations: one per replication (terminating) or batch", out)
+
+    def test_the_job_limit_is_in_the_message(self):
+        rc, _, err = self.run_cmd(exe("simmgr"), "--jobs", "1000", "--", exe("GPUS_STUDYSim"))
+        self.assertEqual(rc, 1)
+        self.assertIn("simmgr: bad value '1000' for --jobs: give 1 to 256", err)
+
+    def test_simtest_that_is_not_a_number_is_warned_about_and_behaves_as_zero(self):
+        _, zero_out, zero_err = self.run_cmd(exe("MM1_STUDYSim"), "-N", "50", "-a", "zero.csv",
+                                             env={"SIMTEST": "0"})
+        for value in ("", "abc"):
+            rc, out, err = self.run_cmd(exe("MM1_STUDYSim"), "-N", "50", "-a", "other.csv",
+                                        env={"SIMTEST": value})
+            self.assertEqual(rc, 0, err)
+            self.assertEqual(err, 'Warning: SIMTEST="%s" is not a number; it counts as 0\n' % value + zero_err)
+            mask = lambda s: re.sub(r"(Time=|CPU time \(s\): |ASCIIFilename: ).*", r"\1", s)
+            self.assertEqual(mask(out), mask(zero_out))
+            with open(self.path("zero.csv")) as a, open(self.path("other.csv")) as b:
+                self.assertEqual(a.read(), b.read())
+
+
+class DescriptionFailure(Scratch):
+    def test_the_build_prints_the_reason(self):
+        tool = self.path("describe")
+        with open(tool, "w") as f:
+            f.write("#!/bin/sh\necho 'ERROR: reward variable \"busy\" reads place \"Queue\" the model lacks' >&2\n"
+                    "exit 1\n")
+        os.chmod(tool, 0o755)
+        rc, out, err = self.run_cmd(CMAKE, "-DTOOL=" + tool, "-DSIM=BrokenSim", "-DPV=b.pv", "-DKIND=b.pvkind",
+                                    "-DSTUDY=b.study", "-DLOG=" + self.path("b.log"), "-P", DESCRIBE)
+        self.assertNotEqual(rc, 0)
+        self.assertIn("The study description of BrokenSim could not be written (status 1)", err)
+        self.assertIn('reward variable "busy" reads place "Queue" the model lacks', err)
+        self.assertIn("b.log", err)
+
+    def test_a_good_description_is_quiet(self):
+        tool = self.path("describe")
+        with open(tool, "w") as f:
+            f.write("#!/bin/sh\necho 'Warning: something about the model' >&2\nexit 0\n")
+        os.chmod(tool, 0o755)
+        rc, out, err = self.run_cmd(CMAKE, "-DTOOL=" + tool, "-DSIM=Sim", "-DPV=a", "-DKIND=b", "-DSTUDY=c",
+                                    "-DLOG=" + self.path("a.log"), "-P", DESCRIBE)
+        self.assertEqual((rc, out, err), (0, "", ""))
+        with open(self.path("a.log")) as f:
+            self.assertIn("something about the model", f.read())
+
+
+if __name__ == "__main__":
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--bin", required=True)
+    parser.add_argument("--formats", required=True)
+    parser.add_argument("--describe", required=True)
+    parser.add_argument("--cmake", required=True)
+    args, rest = parser.parse_known_args()
+    BIN = os.path.abspath(args.bin)
+    FORMATS = os.path.abspath(args.formats)
+    DESCRIBE = os.path.abspath(args.describe)
+    CMAKE = args.cmake
+    unittest.main(argv=[sys.argv[0], *rest], verbosity=2)

@@ -1,0 +1,30 @@
+// What the build writes beside a simulator so that the manager can name, choose and list what
+// the study has, without running it: one line per row of observations ("index name kind", a
+// variable with several time points giving one row per time point, named "name@time"), and the
+// study's global variables and experiments. Borrows the study and its reward model.
+#ifndef STUDY_DESCRIPTION_H
+#define STUDY_DESCRIPTION_H
+
+#include <iosfwd>
+#include <string>
+
+class BaseStudyClass;
+class PerformanceVariableNode;
+class PVModel;
+
+class StudyDescription {
+ public:
+  // The name of a node's row in the result files: its own name, followed by "@" and its time
+  // point when the variable has several ("@t" for an instant, "@start-stop" for an interval).
+  static std::string RowName(const PerformanceVariableNode& node);
+  // The -O letter of a global variable's type ("double" -> 'd'), or '?' for an unknown type.
+  static char OverrideLetter(const std::string& type);
+
+  // "index name terminating|steady_state", one line per row.
+  static void WriteKinds(PVModel& model, std::ostream& out);
+  // "global\tname\ttype\tletter" per global variable, then
+  // "experiment\tindex\tname\tvar=value..." per experiment (it sets each experiment's values).
+  static void WriteStudy(BaseStudyClass& study, std::ostream& out);
+};
+
+#endif
