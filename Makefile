@@ -27,7 +27,7 @@ test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
 
 bench:
-	@cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DKAVRIN_BENCH=ON >/dev/null
 	@cmake --build build-release -j $(JOBS)
 	@bash bench/run.sh build-release
 

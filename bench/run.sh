@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Runs the simulators of a built tree against the hand-written reference programs on the same
-# work and prints one table of costs and of ratios (ours / reference).
+# Runs the simulators of a built tree against the hand-written floor programs (bench/floor/, built
+# in the same tree with the same flags) on the same work and prints one table of costs and of
+# ratios (ours / floor), with a row for a peer library in Python where one is installed.
 #
 #   bash bench/run.sh [BUILD_DIR]        (default: build-release; relative to the repository root)
 #
 # Environment: BENCH_REPEAT (default 3) runs of each measurement, the lowest CPU time kept;
 # BENCH_BANK_REPEAT (default 1) the same for the bank rows, which take longest.
+# BENCH_PEER_EVENTS (default 1000000) events for the peer row; BENCH_PYTHON the interpreter that
+# has the peer's package (default: the first of /usr/bin/python3 and python3 that imports it).
 # CPU times are user + system time of the child process (getrusage), peak memory its max RSS.
 set -euo pipefail
 
@@ -13,18 +16,18 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${1:-build-release}"
 case "$BUILD" in /*) ;; *) BUILD="$ROOT/$BUILD" ;; esac
 BIN="$BUILD/bin"
-REF_SRC="$(cd "$ROOT/.." && pwd)/shared/bench"
+FLOOR="$BUILD/bench"
 WORK="$BUILD/bench-run"
 REPEAT="${BENCH_REPEAT:-3}"
 BANK_REPEAT="${BENCH_BANK_REPEAT:-1}"
-CXX="${CXX:-g++}"
-CC="${CC:-gcc}"
+PEER_EVENTS="${BENCH_PEER_EVENTS:-1000000}"
 
-if [ ! -f "$REF_SRC/tight_gpu.cpp" ] || [ ! -f "$REF_SRC/tight_mm1.cpp" ]; then
-  echo "bench: reference programs not found in $REF_SRC (expected tight_gpu.cpp and tight_mm1.cpp" >&2
-  echo "       in ../shared/bench beside the repository)" >&2
-  exit 1
-fi
+for prog in floor_gpu floor_mm1 cpurun; do
+  if [ ! -x "$FLOOR/$prog" ]; then
+    echo "bench: $FLOOR/$prog is missing; build the tree with -DKAVRIN_BENCH=ON first (make bench does)" >&2
+    exit 1
+  fi
+done
 if [ ! -x "$BIN/GPUS_STUDYSim" ]; then
   echo "bench: $BIN/GPUS_STUDYSim is missing; build the tree first (make bench does)" >&2
   exit 1
@@ -32,10 +35,7 @@ fi
 
 mkdir -p "$WORK"
 cd "$WORK"
-# The reference programs get the same optimisation and floating-point flags as our Release build.
-"$CXX" -O2 -std=c++17 -ffp-contract=off "$REF_SRC/tight_gpu.cpp" -o tight_gpu
-"$CXX" -O2 -std=c++17 -ffp-contract=off "$REF_SRC/tight_mm1.cpp" -o tight_mm1
-"$CC" -O2 "$ROOT/bench/tools/cpurun.c" -o cpurun
+ln -sf "$FLOOR/floor_gpu" "$FLOOR/floor_mm1" "$FLOOR/cpurun" .
 
 # measure REPEAT LOG CMD...: runs CMD REPEAT times (output to LOG, of the fastest run) and sets
 # CPU (seconds) and RSS (kB) of the fastest run.
@@ -73,15 +73,13 @@ N=1000000
 measure "$REPEAT" gpu_a.log "$BIN/GPUS_STUDYSim" -N $N -a gpu_out.csv
 gpu_a=$CPU
 gpu_a_rss=$RSS
-measure "$REPEAT" tgpu_a.log ./tight_gpu -N $N -a tight_out.csv
+measure "$REPEAT" tgpu_a.log ./floor_gpu -N $N -a floor_out.csv
 tgpu_a=$CPU
-gpu_a_rss=$RSS
 measure "$REPEAT" gpu.log "$BIN/GPUS_STUDYSim" -N $N
 gpu=$CPU
 gpu_rss=$RSS
-measure "$REPEAT" tgpu.log ./tight_gpu -N $N
+measure "$REPEAT" tgpu.log ./floor_gpu -N $N
 tgpu=$CPU
-gpu_rss=$RSS
 row "carried model -N 1000000 -a out.csv" "$(calc '%.0f rep/s' "$N/$gpu_a")" "$(calc '%.0f rep/s' "$N/$tgpu_a")" \
     "$(calc '%.2f' "$gpu_a/$tgpu_a")" "<= 2 (1.5)" "$gpu_a_rss"
 row "carried model -N 1000000" "$(calc '%.0f rep/s' "$N/$gpu")" "$(calc '%.0f rep/s' "$N/$tgpu")" \
@@ -92,7 +90,7 @@ row "carried model start-up -N 1" "$(calc '%.1f ms' "$CPU*1000")" "-" "-" "< 20 
 
 # ---------------------------------------------------------------- MM1, rho = 0.9, steady state
 MM1_EVENTS=10000000
-measure "$REPEAT" tmm1.log ./tight_mm1 -E $MM1_EVENTS
+measure "$REPEAT" tmm1.log ./floor_mm1 -E $MM1_EVENTS
 tmm1_ns=$(calc '%.3f' "$CPU*1e9/$MM1_EVENTS")
 if [ -x "$BIN/MM1_STUDYSim" ]; then
   # A batch of 1,000 time units holds about 1,800 firings.
@@ -105,6 +103,25 @@ else
   row "MM1 rho=0.9 steady state (per event)" "not built" "$(calc '%.0f ev/s' "1e9/$tmm1_ns")" "-" "<= 3" "-"
 fi
 
+# ---------------------------------------------------------------- a peer library, same M/M/1 work
+PY=""
+for cand in "${BENCH_PYTHON:-}" /usr/bin/python3 python3; do
+  if [ -n "$cand" ] && command -v "$cand" >/dev/null 2>&1 && "$cand" -c 'import simpy' 2>/dev/null; then
+    PY="$cand"
+    break
+  fi
+done
+PEER_NOTE=""
+if [ -n "$PY" ] && [ -n "${mm1_ns:-}" ]; then
+  measure 1 peer.log "$PY" "$ROOT/bench/peer/mm1_simpy.py" "$PEER_EVENTS"
+  peer_ns=$(calc '%.3f' "$(sed -n 's/^events \([0-9]*\) cpu \([0-9.]*\).*/\2/p' peer.log)*1e9/$(sed -n 's/^events \([0-9]*\) .*/\1/p' peer.log)")
+  row "MM1 rho=0.9 in SimPy (per event)" "$(calc '%.0f ev/s' "1e9/$mm1_ns")" "$(calc '%.0f ev/s' "1e9/$peer_ns")" \
+      "$(calc '%.4f' "$mm1_ns/$peer_ns")" "-" "$RSS"
+  PEER_NOTE="SimPy row: the floor column holds SimPy itself, on $PEER_EVENTS events; our simulator is $(calc '%.0f' "$peer_ns/$mm1_ns") times as fast."
+else
+  PEER_NOTE="SimPy row skipped: no Python with the simpy package (apt-get install python3-simpy3)."
+fi
+
 # ---------------------------------------------------------------- bank of timed activities
 BANK_ROWS=()
 if [ -x "$BIN/BANK_STUDYSim" ]; then
@@ -113,7 +130,7 @@ if [ -x "$BIN/BANK_STUDYSim" ]; then
   exp=0
   for acts in 10 1000 100000; do
     K=$((acts / 2))
-    measure "$BANK_REPEAT" "tbank$acts.log" ./tight_mm1 -E 1e7 -K $K
+    measure "$BANK_REPEAT" "tbank$acts.log" ./floor_mm1 -E 1e7 -K $K
     t_ns=$(calc '%.3f' "$CPU*1e9/1e7")
     t_rss=$RSS
     # About ten batches of a million firings each; the first is the warm-up.
@@ -124,7 +141,7 @@ if [ -x "$BIN/BANK_STUDYSim" ]; then
     [ -z "$base_ns" ] && base_ns=$ns && base_tns=$t_ns
     row "bank of $acts timed activities (per event)" "$(calc '%.1f ns' "$ns")" "$(calc '%.1f ns' "$t_ns")" \
         "$(calc '%.2f' "$ns/$t_ns")" "-" "$RSS"
-    BANK_ROWS+=("$(printf '%8s activities: ours %7.1f ns/event (x%5.2f of 10), reference %6.1f ns (x%5.2f); peak RSS ours %7d kB, reference %6d kB; start-up %s ms' \
+    BANK_ROWS+=("$(printf '%8s activities: ours %7.1f ns/event (x%5.2f of 10), floor %6.1f ns (x%5.2f); peak RSS ours %7d kB, floor %6d kB; start-up %s ms' \
       "$acts" "$ns" "$(calc '%.4f' "$ns/$base_ns")" "$t_ns" "$(calc '%.4f' "$t_ns/$base_tns")" "$RSS" "$t_rss" "$start_ms")")
     exp=$((exp + 1))
   done
@@ -134,7 +151,7 @@ fi
 
 echo
 echo "Benchmarks of $BUILD on $(uname -m), $(date -u '+%Y-%m-%d %H:%M UTC'); best of $REPEAT runs (bank: $BANK_REPEAT)"
-printf '%-44s|%14s|%14s|%9s|%11s|%9s\n' "work" "ours" "reference" "ratio" "target" "RSS kB"
+printf '%-44s|%14s|%14s|%9s|%11s|%9s\n' "work" "ours" "floor" "ratio" "target" "RSS kB"
 printf '%s\n' "--------------------------------------------+--------------+--------------+---------+-----------+---------"
 printf '%s\n' "${ROWS[@]}"
 if [ ${#BANK_ROWS[@]} -gt 0 ]; then
@@ -144,4 +161,5 @@ if [ ${#BANK_ROWS[@]} -gt 0 ]; then
 fi
 echo
 echo "Carried model and start-up: whole-process CPU. MM1 and bank: the run's own CPU time per firing"
-echo "(start-up excluded), against the reference's whole-process CPU per event."
+echo "(start-up excluded), against the floor's whole-process CPU per event."
+echo "$PEER_NOTE"
