@@ -548,6 +548,9 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
   for (auto& up : procs) {
     Proc& p = *up;
     closeLink(p);
+    // A simulator that has ended may have left the end of a line in the pipe (a message written
+    // in pieces); read what is there so no line is cut short.
+    if (p.child.errFd >= 0) readPipe(p, p.child.errFd, false);
     os::Close(p.child.outFd);
     os::Close(p.child.errFd);
     p.child.outFd = p.child.errFd = -1;
