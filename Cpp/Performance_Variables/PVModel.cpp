@@ -263,6 +263,9 @@ void PVModel::CreatePVStateIndex() {
 }
 
 void PVModel::ConsiderOnly(const int* NodeIndices, int size) {
+  // An empty selection selects nothing, whatever pointer carries it: the data of an empty vector
+  // may well be null, and must not read as "every variable".
+  if (size <= 0) return;
   if (NodeIndices == nullptr) {
     for (int p = 0; p < Number_Of_Performance_Variables; p++) RelevantNodes.push_back(PerformanceVariableList[p]);
     return;

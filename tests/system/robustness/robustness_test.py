@@ -1,0 +1,78 @@
+#!/usr/bin/env python3
+"""The simulators under faulty input, failing outputs and odd peers.
+
+Each suite runs the real executables in a scratch directory and checks standard output and
+error, exit codes, result files and the bytes on the manager link.
+"""
+import argparse
+import os
+import re
+import shutil
+import socket
+import struct
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import unittest
+
+BIN = None
+SANITIZED = False
+GOOD_EXIT = "SIMULATOR::MAIN()-GOOD EXIT\n"
+WAIT_VARIABLE = "KAVRIN_TEST_SIMMGR_WAIT_MS"
+ASCII_HEADER = ("#KAVRIN_SIM_ASCII_FILE,KAVRIN_VER=Version 2.5,FILE_VER=1,EXPERIMENTS=0,"
+                "SEED=31415,RANDOMGEN=Lagged Fibonacci\n#FORMAT: (PV ID Number),(PV Value)\n")
+
+
+def sim(name):
+    return os.path.join(BIN, name)
+
+
+class ScratchDirTest(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix="robust_")
+
+    def tearDown(self):
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def path(self, name):
+        return os.path.join(self.dir, name)
+
+    def read(self, name, mode="r"):
+        with open(self.path(name), mode) as f:
+            return f.read()
+
+    def write(self, name, text):
+        with open(self.path(name), "w") as f:
+            f.write(text)
+
+    def run_sim(self, exe, *args, env=None, timeout=60, preexec=None):
+        full_env = dict(os.environ)
+        full_env.pop("SIMTEST", None)
+        full_env.update(env or {})
+        p = subprocess.run([sim(exe), *args], cwd=self.dir, env=full_env, capture_output=True,
+                           text=True, timeout=timeout, preexec_fn=preexec)
+        return p.returncode, p.stdout, p.stderr
+
+
+class EmptySelection(ScratchDirTest):
+    # Neither model has a terminating variable: a terminating run measures nothing, and each
+    # variable reports 0.0 for every replication.
+    def test_a_terminating_run_of_a_model_without_terminating_variables_reports_zeros(self):
+        for exe, n, variables in (("REPAIR_STUDYSim", 4, 1), ("ERLANG_STUDYSim", 2, 2)):
+            rc, out, err = self.run_sim(exe, "-N", str(n), "-a", "out.csv")
+            self.assertEqual(rc, 0, err)
+            expected = "".join("%d,0.0\n" % pv for pv in range(variables) for _ in range(n))
+            self.assertEqual(self.read("out.csv"),
+                             ASCII_HEADER + expected + "#META_DATA,BATCHES=%d\n" % n)
+
+
+if __name__ == "__main__":
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--bin-dir", required=True)
+    parser.add_argument("--sanitized", default="0")
+    args, rest = parser.parse_known_args()
+    BIN = os.path.abspath(args.bin_dir)
+    SANITIZED = args.sanitized == "1"
+    unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
