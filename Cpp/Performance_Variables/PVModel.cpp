@@ -274,13 +274,6 @@ void PVModel::ConsiderOnly(const int* NodeIndices, int size) {
     KAVRIN_CHECK(NodeIndices[k] >= 0 && NodeIndices[k] < Number_Of_Performance_Variables, "PVModel", __LINE__);
     RelevantNodes.push_back(PerformanceVariableList[NodeIndices[k]]);
   }
-  // A replication lasts until the last variable this run measures stops: a variable of the other
-  // kind (a steady-state batch window far out, say) must not stretch every replication.
-  if (size > 0) {
-    Simulation_Stop_Time = 0.0;
-    for (PerformanceVariableNode* node : RelevantNodes)
-      if (node->Stop > Simulation_Stop_Time) Simulation_Stop_Time = node->Stop;
-  }
 }
 
 // ---------------------------------------------------------------- additional state

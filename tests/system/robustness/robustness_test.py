@@ -68,6 +68,18 @@ class EmptySelection(ScratchDirTest):
                              ASCII_HEADER + expected + "#META_DATA,BATCHES=%d\n" % n)
 
 
+class StopTime(ScratchDirTest):
+    # MM1 measures arrivals in [0, 10] but its steady-state variable's window ends at 2000, and a
+    # replication runs to the largest Stop of all variables: at lambda = 0.5 about 1,000 arrivals
+    # and as many departures (sd about 45 each), against about 9 firings if it stopped at 10.
+    def test_a_replication_runs_to_the_largest_stop_of_every_variable(self):
+        rc, out, err = self.run_sim("MM1_STUDYSim", "-N", "1", "-a", "out.csv")
+        self.assertEqual(rc, 0, err)
+        fired = int(re.search(r"^Actions fired: (\d+)$", out, re.M).group(1))
+        self.assertGreater(fired, 1700)
+        self.assertLess(fired, 2300)
+
+
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()
     parser.add_argument("--bin-dir", required=True)

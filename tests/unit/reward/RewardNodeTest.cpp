@@ -313,9 +313,9 @@ TEST(AdditionalState, LastActionIndexFollowsTheModelImage) {
   EXPECT_EQ(toy->Tokens->getMark(), 7);
 }
 
-// A replication ends when the last variable the run measures stops: a steady-state batch window
-// at [1000, 2000] must not stretch a terminating replication measured over [0, 10].
-TEST(StopTime, FollowsOnlyTheVariablesTheRunConsiders) {
+// A replication runs to the largest Stop of every variable, also those the run does not measure:
+// a shorter replication would change every draw after the first one for the same seed.
+TEST(StopTime, CoversEveryVariableWhateverTheRunConsiders) {
   NodeSpec ss = RateSpec(INTERVAL_OF_TIME, 1000.0, 2000.0);
   ss.Type = steady_state;
   NodeSpec term = ImpulseSpec(0.0, 10.0);
@@ -324,5 +324,5 @@ TEST(StopTime, FollowsOnlyTheVariablesTheRunConsiders) {
   EXPECT_EQ(pv.Simulation_Stop_Time, 2000.0);
   const int terminatingOnly[] = {1};
   pv.ConsiderOnly(terminatingOnly, 1);
-  EXPECT_EQ(pv.Simulation_Stop_Time, 10.0);
+  EXPECT_EQ(pv.Simulation_Stop_Time, 2000.0);
 }
