@@ -80,6 +80,23 @@ class StopTime(ScratchDirTest):
         self.assertLess(fired, 2300)
 
 
+class Overrides(ScratchDirTest):
+    # lambda is a double: the letters c and b would hand the study a value of another width.
+    def test_a_type_letter_that_differs_from_the_declared_type_is_reported_and_skipped(self):
+        rc, _, err = self.run_sim("MM1_STUDYSim", "-N", "3", "-a", "plain.csv", timeout=60)
+        self.assertEqual(rc, 0, err)
+        rc, out, err = self.run_sim("MM1_STUDYSim", "-N", "3", "-a", "out.csv", "-O",
+                                    "c:lambda:A:b:lambda:1:d:mu:1.0", timeout=60)
+        self.assertEqual(rc, 0, err)
+        self.assertIn("Global variable lambda has type double, but the override gives type c "
+                      "(char); the override is ignored.\n", err)
+        self.assertIn("Global variable lambda has type double, but the override gives type b "
+                      "(bool); the override is ignored.\n", err)
+        self.assertIn("Overriding global variables in simulator\n", out)
+        # Both skipped, and mu = 1.0 is experiment 0's own value: the same results as no -O.
+        self.assertEqual(self.read("out.csv"), self.read("plain.csv"))
+
+
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()
     parser.add_argument("--bin-dir", required=True)
