@@ -97,6 +97,17 @@ class Overrides(ScratchDirTest):
         self.assertEqual(self.read("out.csv"), self.read("plain.csv"))
 
 
+class InvalidParameters(ScratchDirTest):
+    # An infinite arrival rate gave delays of 0: time never left 0 and the run never ended.
+    def test_infinite_and_nan_rates_end_the_run_with_their_own_message(self):
+        for override, action, text in (("d:lambda:1e999", "Arrival", "rate is not finite"),
+                                       ("d:mu:nan", "Service", "rate is not a number")):
+            rc, out, err = self.run_sim("MM1_STUDYSim", "-N", "20", "-O", override, timeout=30)
+            self.assertEqual(rc, 1, err)
+            self.assertIn("FATAL ERROR: In action %s, %s\n" % (action, text), err)
+            self.assertNotIn("GOOD EXIT", out)
+
+
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()
     parser.add_argument("--bin-dir", required=True)
