@@ -149,8 +149,15 @@ SimulatorClass::SimulatorClass(int argc, char** argv) {
 
 void SimulatorClass::Run() {
   if (WaitForSocket) {
-    SimMgrSocket = WaitForSimMgrConnection(SimMgrLink::ConnectionWaitMs(60000));
-    if (!SimMgrSocket) RaiseSimControl(STOPHARD);
+    const int waitMs = SimMgrLink::ConnectionWaitMs(60000);
+    SimMgrSocket = WaitForSimMgrConnection(waitMs);
+    if (!SimMgrSocket) {
+      // The run ends without simulating anything; say so rather than end in silence.
+      if (SimControl == GO)
+        std::cerr << "No simulation manager connected within " << waitMs / 1000.0
+                  << " seconds: nothing was simulated." << std::endl;
+      RaiseSimControl(STOPHARD);
+    }
   }
   if (isTerminatingSimulation != 0)
     TerminatingSimulation();

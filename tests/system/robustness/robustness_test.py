@@ -108,6 +108,26 @@ class InvalidParameters(ScratchDirTest):
             self.assertNotIn("GOOD EXIT", out)
 
 
+class SilentRuns(ScratchDirTest):
+    # With lambda = 1e-320 the first arrival's delay is -ln(u) / 1e-320 = +infinity.
+    def test_a_steady_state_run_whose_first_event_is_at_infinity_says_so(self):
+        rc, out, err = self.run_sim("MM1_STUDYSim", "-t", "0", "-N", "3", "-O", "d:lambda:1e-320",
+                                    "-a", "out.csv")
+        self.assertEqual(rc, 0, err)
+        self.assertIn("The initial state has no event at a finite time: the steady-state run "
+                      "ends without simulating anything.\n", err)
+        self.assertIn("Actions fired: 0\n", out)
+        self.assertTrue(err.endswith(GOOD_EXIT), err)
+
+    def test_a_run_that_no_manager_joined_says_so(self):
+        rc, out, err = self.run_sim("GPUS_STUDYSim", "-w", "-p", "0", "-N", "3",
+                                    env={WAIT_VARIABLE: "300"})
+        self.assertEqual(rc, 0, err)
+        self.assertIn("No simulation manager connected within 0.3 seconds: nothing was "
+                      "simulated.\n", err)
+        self.assertIn("Actions fired: 0\n", out)
+
+
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()
     parser.add_argument("--bin-dir", required=True)
