@@ -87,6 +87,8 @@ SimulatorClass::SimulatorClass(int argc, char** argv) {
   TheModel = TheStudy->GetPVModel(true);
   if (tracing) trace->addPVModel(TheModel);
   trace->printHeader();
+  // A file that already failed to take its header would lose the whole run's output.
+  if (!CheckOutputFiles()) std::exit(1);
 
   // Variables of the other run kind never stop a run and are left out of the accumulation.
   const PVType wanted = isTerminatingSimulation != 0 ? terminating : steady_state;
@@ -163,12 +165,8 @@ void SimulatorClass::Run() {
     TerminatingSimulation();
   else
     SteadyStateSimulation();
-  if (FileBin) {
-    CloseBinFile(*FileBin);
-    delete FileBin;
-    FileBin = nullptr;
-  }
   trace->printFooter();
+  CloseOutputFiles();
   std::cout << "Actions fired: " << _fireActionCount << std::endl;
   std::cout << "CPU time (s): " << (_cpuTimer ? _cpuTimer->GetTime() : 0.0) << std::endl;
 }

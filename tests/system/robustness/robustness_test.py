@@ -6,8 +6,10 @@ error, exit codes, result files and the bytes on the manager link.
 """
 import argparse
 import os
+import resource
 import re
 import shutil
+import signal
 import socket
 import struct
 import subprocess
@@ -127,6 +129,43 @@ class SilentRuns(ScratchDirTest):
                       "simulated.\n", err)
         self.assertIn("Actions fired: 0\n", out)
 
+
+class WriteFailures(ScratchDirTest):
+    def assert_write_failure(self, result, kind, name, reason):
+        rc, out, err = result
+        self.assertEqual(rc, 1, err)
+        self.assertIn("ERROR: Unable to write %s file '%s': %s\n" % (kind, name, reason), err)
+        self.assertNotIn("GOOD EXIT", out + err)
+
+    def test_a_full_device_as_result_or_trace_file_ends_the_run_with_exit_1(self):
+        os.symlink("/dev/full", self.path("full.txt"))
+        os.symlink("/dev/full", self.path("full.xml"))
+        full = "No space left on device"
+        self.assert_write_failure(self.run_sim("GPUS_STUDYSim", "-N", "3", "-a", "/dev/full"),
+                                  "ASCII result", "/dev/full", full)
+        self.assert_write_failure(self.run_sim("GPUS_STUDYSim", "-N", "3", "-b", "/dev/full"),
+                                  "binary result", "/dev/full", full)
+        self.assert_write_failure(self.run_sim("GPUS_STUDYSim", "-N", "3", "-f", "full"),
+                                  "trace", "full.txt", full)
+        self.assert_write_failure(self.run_sim("GPUS_STUDYSim", "-N", "3", "-x", "-f", "full"),
+                                  "trace", "full.xml", full)
+
+    def test_a_file_that_fills_during_the_run_stops_it_as_a_quit_would(self):
+        # Files may not grow past 2000 bytes; SIGXFSZ ignored, so a write fails with EFBIG.
+        # Reports of 100 replications: the binary file (256-byte header, records of
+        # 9 + 7 + 100 * 8 = 816 bytes) passes the limit with the third report, 2,704 bytes,
+        # while the ASCII file (144-byte header, 100 lines "0,4.0" per report) still fits.
+        def limit():
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+            resource.setrlimit(resource.RLIMIT_FSIZE, (2000, 2000))
+        rc, out, err = self.run_sim("GPUS_STUDYSim", "-N", "20000", "-n", "100", "-a", "out.csv",
+                                    "-b", "out.bin", preexec=limit)
+        self.assert_write_failure((rc, out, err), "binary result", "out.bin", "File too large")
+        # The run stops as a quit would: after the third report, which still reached the other
+        # file whole (4 firings per replication).
+        self.assertIn("Actions fired: %d\n" % (4 * 300), out)
+        self.assertEqual(self.read("out.csv"),
+                         ASCII_HEADER + "0,4.0\n" * 300 + "#META_DATA,BATCHES=300\n")
 
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()
