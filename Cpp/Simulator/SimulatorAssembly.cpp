@@ -22,6 +22,7 @@
 #include "Performance_Variables/PerformanceVariableNode.h"
 #include "Simulator/EventList.h"
 #include "Simulator/MersenneTwister.h"
+#include "Simulator/OutputFiles.h"
 #include "Simulator/PAddress.h"
 #include "Simulator/SimMgrLink.h"
 #include "Simulator/SimulatorClass.h"
@@ -42,6 +43,17 @@ SimulatorClass::SimulatorClass(int argc, char** argv) {
     std::cerr << "ERROR: Parsing command line options" << std::endl;
     std::exit(1);
   }
+
+  // Every output is checked before the first one is truncated: a run refused at start-up leaves
+  // every file as it was.
+  std::vector<OutputFiles::Output> outputs;
+  if (ASCIIFilename) outputs.push_back({"ASCII result", ASCIIFilename});
+  if (BinFilename) outputs.push_back({"binary result", BinFilename});
+  if (TraceFilename && EnableKavrinTrace)
+    outputs.push_back({"trace", std::string(TraceFilename) + ".txt"});
+  if (TraceFilename && EnableXMLTrace)
+    outputs.push_back({"trace", std::string(TraceFilename) + ".xml"});
+  if (!OutputFiles::CheckBeforeOpening(outputs)) std::exit(1);
 
   if (ASCIIFilename) {
     FileCSV = CreateAsciiFile(ASCIIFilename);

@@ -167,6 +167,38 @@ class WriteFailures(ScratchDirTest):
         self.assertEqual(self.read("out.csv"),
                          ASCII_HEADER + "0,4.0\n" * 300 + "#META_DATA,BATCHES=300\n")
 
+class SharedOutputs(ScratchDirTest):
+    def test_two_outputs_on_one_file_are_refused_before_any_file_is_touched(self):
+        self.write("same.txt", "kept\n")
+        os.symlink("same.txt", self.path("alias.bin"))
+        for args, first, second in (
+                (("-a", "same.txt", "-f", "same"), "ASCII result file 'same.txt'",
+                 "trace file 'same.txt'"),
+                (("-a", "./same.txt", "-b", "alias.bin"), "ASCII result file './same.txt'",
+                 "binary result file 'alias.bin'"),
+                (("-b", "new.bin", "-a", "sub/../new.bin"), "ASCII result file 'sub/../new.bin'",
+                 "binary result file 'new.bin'")):
+            os.makedirs(self.path("sub"), exist_ok=True)
+            rc, out, err = self.run_sim("GPUS_STUDYSim", "-N", "3", *args)
+            self.assertEqual(rc, 1, err)
+            self.assertIn("ERROR: The %s and the %s are one file; each output needs a file of its "
+                          "own\n" % (first, second), err)
+            self.assertNotIn("Actions fired", out)
+            self.assertEqual(self.read("same.txt"), "kept\n")
+            self.assertFalse(os.path.exists(self.path("new.bin")))
+
+    def test_an_output_that_cannot_be_opened_leaves_the_others_untouched(self):
+        self.write("keep.csv", "precious\n")
+        for args in (("-a", "keep.csv", "-f", "no_such_dir/t"),
+                     ("-a", "keep.csv", "-b", "fresh.bin", "-x", "-f", "no_such_dir/t")):
+            rc, out, err = self.run_sim("GPUS_STUDYSim", "-N", "3", *args)
+            self.assertEqual(rc, 1, err)
+            self.assertIn("'no_such_dir/t.", err)
+            self.assertIn("No such file or directory", err)
+            self.assertEqual(self.read("keep.csv"), "precious\n")
+            self.assertFalse(os.path.exists(self.path("fresh.bin")))
+
+
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()
     parser.add_argument("--bin-dir", required=True)
