@@ -112,6 +112,17 @@ uint32_t SimulatorClass::OutputThreadFunc() {
   return 0;
 }
 
+std::vector<OutputFiles::Output> SimulatorClass::RunOutputs() const {
+  std::vector<OutputFiles::Output> outputs;
+  if (ASCIIFilename) outputs.push_back({"ASCII result", ASCIIFilename});
+  if (BinFilename) outputs.push_back({"binary result", BinFilename});
+  if (TraceFilename && EnableKavrinTrace)
+    outputs.push_back({"trace", std::string(TraceFilename) + ".txt"});
+  if (TraceFilename && EnableXMLTrace)
+    outputs.push_back({"trace", std::string(TraceFilename) + ".xml"});
+  return outputs;
+}
+
 bool SimulatorClass::CheckOutputFiles() {
   bool fine = CheckFile(*this, FileCSV, "ASCII result", ASCIIFilename ? ASCIIFilename : "",
                         1u);

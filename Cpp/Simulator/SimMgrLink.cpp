@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "BaseClasses/KavrinSocket.h"
 #include "BaseClasses/debug.h"
@@ -116,10 +117,20 @@ void Detach(SimulatorClass& sim, KavrinSocket* s) {
                    "open, the batch limit is unchanged"
                 << std::endl;
     } else {
+      // One of the run's own files would get binary records mixed into it: handled like a name
+      // that cannot be opened.
+      const OutputFiles::Output* own = nullptr;
+      const std::vector<OutputFiles::Output> outputs = sim.RunOutputs();
+      for (const OutputFiles::Output& output : outputs)
+        if (!own && OutputFiles::SameFile(name, output.name)) own = &output;
       sim.MaxNumOfBatches = limit;
       sim.BinFilename = new char[name.size() + 1];
       std::memcpy(sim.BinFilename, name.c_str(), name.size() + 1);
-      sim.FileBin = sim.CreateBinFile(sim.BinFilename);
+      if (own)
+        std::cerr << "ERROR: Unable to open binary result file '" << name << "': it is this run's "
+                  << own->kind << " file '" << own->name << "'" << std::endl;
+      else
+        sim.FileBin = sim.CreateBinFile(sim.BinFilename);
     }
   }
   if (sim.SimMgrSocket == s) sim.SimMgrSocket = nullptr;

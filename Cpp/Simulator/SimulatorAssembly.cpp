@@ -46,14 +46,7 @@ SimulatorClass::SimulatorClass(int argc, char** argv) {
 
   // Every output is checked before the first one is truncated: a run refused at start-up leaves
   // every file as it was.
-  std::vector<OutputFiles::Output> outputs;
-  if (ASCIIFilename) outputs.push_back({"ASCII result", ASCIIFilename});
-  if (BinFilename) outputs.push_back({"binary result", BinFilename});
-  if (TraceFilename && EnableKavrinTrace)
-    outputs.push_back({"trace", std::string(TraceFilename) + ".txt"});
-  if (TraceFilename && EnableXMLTrace)
-    outputs.push_back({"trace", std::string(TraceFilename) + ".xml"});
-  if (!OutputFiles::CheckBeforeOpening(outputs)) std::exit(1);
+  if (!OutputFiles::CheckBeforeOpening(RunOutputs())) std::exit(1);
 
   if (ASCIIFilename) {
     FileCSV = CreateAsciiFile(ASCIIFilename);

@@ -14,8 +14,10 @@
 #include <iosfwd>
 #include <list>
 #include <string>
+#include <vector>
 
 #include "BaseClasses/KavrinEnums.h"
+#include "Simulator/OutputFiles.h"
 
 template <class T> class Heap;
 template <class C> class List;
@@ -103,6 +105,8 @@ class SimulatorClass {
   // (file name and reason) and stops the run as a quit would; OutputFailed then makes the process
   // exit with 1. True when every file is fine.
   bool CheckOutputFiles();
+  // The files this run writes (result files and trace files), as named on the command line.
+  std::vector<OutputFiles::Output> RunOutputs() const;
   // Closes both result files (checking them) and flushes and checks the trace files.
   void CloseOutputFiles();
 

@@ -58,6 +58,140 @@ class ScratchDirTest(unittest.TestCase):
         return p.returncode, p.stdout, p.stderr
 
 
+class LinkedSimulator:
+    """A simulator started with -w, its standard output read line by line, and the manager's
+    side of its link."""
+
+    def __init__(self, test, exe, *args, wait_ms=20000, env=None):
+        full_env = dict(os.environ)
+        full_env.pop("SIMTEST", None)
+        full_env[WAIT_VARIABLE] = str(wait_ms)
+        full_env.update(env or {})
+        self.proc = subprocess.Popen([sim(exe), "-w", *args], cwd=test.dir, env=full_env,
+                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        self.out_lines = []
+        self._reader = threading.Thread(target=self._read_stdout, daemon=True)
+        self._reader.start()
+        self.sock = None
+
+    def _read_stdout(self):
+        for line in self.proc.stdout:
+            self.out_lines.append(line.decode())
+
+    def port(self, timeout=20):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            for line in list(self.out_lines):
+                m = re.fullmatch(r"REGISTER:  Port: \[(\d+)\]\n", line)
+                if m:
+                    return int(m.group(1))
+            if self.proc.poll() is not None and not self._reader.is_alive():
+                break
+            time.sleep(0.01)
+        raise AssertionError("no REGISTER line: %r" % self.out_lines)
+
+    def connect(self, host="127.0.0.1"):
+        self.sock = socket.create_connection((host, self.port()), timeout=20)
+        return self.sock
+
+    def recv_exact(self, n):
+        data = b""
+        while len(data) < n:
+            chunk = self.sock.recv(n - len(data))
+            if not chunk:
+                raise EOFError("link closed after %d of %d bytes" % (len(data), n))
+            data += chunk
+        return data
+
+    def record(self):
+        head = self.recv_exact(4)
+        (length,) = struct.unpack(">i", head)
+        if length == 10:
+            marker, code, pid = struct.unpack(">BBi", self.recv_exact(6))
+            return ("reply", marker, code, pid)
+        if length == 12:
+            return ("cpu",) + struct.unpack(">BBHd", self.recv_exact(12))[1:]
+        return ("data", head + self.recv_exact(length - 4))
+
+    def until_reply(self, limit=1000000):
+        for _ in range(limit):
+            r = self.record()
+            if r[0] == "reply":
+                return r
+        raise AssertionError("no reply")
+
+    def read_to_end(self, timeout=60):
+        """Every byte until the simulator ends the stream; raises on a reset."""
+        self.sock.settimeout(timeout)
+        data = b""
+        while True:
+            chunk = self.sock.recv(1 << 16)
+            if not chunk:
+                return data
+            data += chunk
+
+    def finish(self, timeout=60):
+        rc = self.proc.wait(timeout=timeout)
+        self._reader.join(timeout=5)
+        err = self.proc.stderr.read().decode()
+        self.proc.stderr.close()
+        self.proc.stdout.close()
+        if self.sock:
+            self.sock.close()
+            self.sock = None
+        return rc, "".join(self.out_lines), err
+
+    def kill(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        for stream in (self.proc.stdout, self.proc.stderr, self.sock):
+            if stream:
+                stream.close()
+
+
+def parse_records(data):
+    """Splits a byte stream into records; data records become lists of (pv, kind, values)."""
+    pos, out = 0, []
+    while pos < len(data):
+        (length,) = struct.unpack(">i", data[pos:pos + 4])
+        record = data[pos:pos + length]
+        if len(record) < length:
+            raise AssertionError("truncated record at byte %d" % pos)
+        if length == 10:
+            out.append(("reply",) + struct.unpack(">BBi", record[4:]))
+        elif length == 12:
+            out.append(("cpu",))
+            record = data[pos:pos + 16]
+            length = 16
+        else:
+            blocks = struct.unpack(">H", record[7:9])[0]
+            p, values = 9, []
+            for _ in range(blocks):
+                pv, kind, n = struct.unpack(">HBi", record[p:p + 7])
+                values.append((pv, kind, struct.unpack(">%dd" % n, record[p + 7:p + 7 + 8 * n])))
+                p += 7 + 8 * n
+            out.append(("data", values))
+        pos += length
+    return out
+
+
+class LinkTest(ScratchDirTest):
+    def setUp(self):
+        super().setUp()
+        self.sims = []
+
+    def tearDown(self):
+        for s in self.sims:
+            s.kill()
+        super().tearDown()
+
+    def start(self, exe, *args, **kw):
+        s = LinkedSimulator(self, exe, *args, **kw)
+        self.sims.append(s)
+        return s
+
+
 class EmptySelection(ScratchDirTest):
     # Neither model has a terminating variable: a terminating run measures nothing, and each
     # variable reports 0.0 for every replication.
@@ -197,6 +331,33 @@ class SharedOutputs(ScratchDirTest):
             self.assertIn("No such file or directory", err)
             self.assertEqual(self.read("keep.csv"), "precious\n")
             self.assertFalse(os.path.exists(self.path("fresh.bin")))
+
+
+class DetachName(LinkTest):
+    # Command 3 naming one of the run's own files: refused like a name that cannot be opened;
+    # the command is answered and the run goes on into what is open, up to the new limit.
+    def test_detaching_into_the_runs_own_ascii_or_trace_file_is_refused(self):
+        for args, name, kind in ((("-a", "out.csv"), "out.csv", "ASCII result"),
+                                 (("-f", "t", "-l", "0"), "./t.txt", "trace")):
+            sim = self.start("GPUS_STUDYSim", "-p", "0", "-n", "1", *args)
+            sim.connect()
+            sim.recv_exact(10)
+            sim.sock.sendall(b"\x03" + name.encode() + b";50;;")
+            self.assertEqual(sim.until_reply(), ("reply", 0xFF, 3, sim.proc.pid))
+            rc, out, err = sim.finish()
+            self.assertEqual(rc, 0, err)
+            self.assertIn("ERROR: Unable to open binary result file '%s': it is this run's %s file"
+                          % (name, kind), err)
+            batches = int(re.search(r"^Actions fired: (\d+)$", out, re.M).group(1)) // 4
+            self.assertGreaterEqual(batches, 50)
+            if kind == "ASCII result":
+                # Text only: the header, one line per reported replication, the closing line.
+                lines = self.read("out.csv").splitlines()
+                self.assertEqual("\n".join(lines[:2]) + "\n", ASCII_HEADER)
+                self.assertEqual(lines[-1], "#META_DATA,BATCHES=%d" % batches)
+                self.assertTrue(all(line == "0,4.0" for line in lines[2:-1]), lines)
+            else:
+                self.assertNotIn(b"KAVRIN_SIM_BIN_FILE", self.read("t.txt", "rb"))
 
 
 if __name__ == "__main__":
