@@ -78,7 +78,7 @@ DataPacket* SimulatorClass::CreateDataPacket(int numPV) {
 }
 
 bool SimulatorClass::CheckReportSize(double seconds) {
-  if (SimMgrSocket) ListenToSimMgr(SimMgrSocket);
+  if (SimMgrSocket && !SimMgrInputEnded) ListenToSimMgr(SimMgrSocket);
   const double rate = seconds / NumberReports;
 
   OutputPackets->Push(CurPacket);

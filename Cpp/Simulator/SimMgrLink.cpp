@@ -185,11 +185,13 @@ void SimulatorClass::ListenToSimMgr(KavrinSocket* s) {
   if (s->RecvBlock(&command, 1) != 1) {
     if (s->GetErrorString()) {
       std::cout << "Error reading socket 'read'... Exiting." << std::endl;
-    } else {
-      // Readable with nothing to read: the manager has gone. Nobody is left to send results to.
-      std::cout << "Simulation manager closed the connection... Exiting." << std::endl;
+      RaiseSimControl(STOPHARD);
+      return;
     }
-    RaiseSimControl(STOPHARD);
+    // Readable with nothing to read: the manager sends no more commands, but it may still be
+    // reading. The run goes on and keeps sending; a send that fails ends it. The socket would
+    // stay readable for ever, so it is not polled again.
+    SimMgrInputEnded = true;
     return;
   }
   switch (command) {
@@ -214,7 +216,7 @@ void SimulatorClass::ListenToSimMgr(KavrinSocket* s) {
 
 void SimulatorClass::ListenToSimMgrLoop(KavrinSocket* s) {
   // A detach deletes the connection: stop listening to it then.
-  while (SimControl == GO && SimMgrSocket == s) ListenToSimMgr(s);
+  while (SimControl == GO && SimMgrSocket == s && !SimMgrInputEnded) ListenToSimMgr(s);
 }
 
 uint32_t SimulatorClass::StaticSocketThreadFunc(void* simulator) {
@@ -227,6 +229,7 @@ uint32_t SimulatorClass::SocketThreadFunc() {
       SimMgrSocket = ConnectionSocket ? AcceptManager(*this, -1) : WaitForSimMgrConnection(-1);
     }
     if (SimMgrSocket) ListenToSimMgrLoop(SimMgrSocket);
+    if (SimMgrInputEnded) break;  // no command can come any more
   }
   return 0;
 }

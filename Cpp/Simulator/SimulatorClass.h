@@ -188,6 +188,8 @@ class SimulatorClass {
   int MaxDataPackets;
   int32_t NumberReports;
   KavrinSocket* SimMgrSocket;
+  // The manager's side of the link has ended: no more commands can come.
+  bool SimMgrInputEnded = false;
   KavrinSocket* InSocket;
   KavrinSocket* ConnectionSocket;
   int AcceptSelectDelay;

@@ -333,6 +333,25 @@ class SharedOutputs(ScratchDirTest):
             self.assertFalse(os.path.exists(self.path("fresh.bin")))
 
 
+class ManagerEndOfStream(LinkTest):
+    # A manager that stops sending but keeps reading gets every report of the run.
+    def test_a_half_closed_link_keeps_receiving_every_report(self):
+        sim = self.start("GPUS_STUDYSim", "-p", "0", "-n", "1", "-N", "200")
+        sim.connect()
+        sim.recv_exact(10)
+        sim.sock.shutdown(socket.SHUT_WR)
+        records = parse_records(sim.read_to_end())
+        data = [r[1] for r in records if r[0] == "data"]
+        self.assertEqual(len(data), 200)
+        self.assertEqual(sum(len(values) for block in data for _, _, values in block), 200)
+        self.assertEqual(sum(1 for r in records if r[0] == "cpu"), 200)
+        rc, out, err = sim.finish()
+        self.assertEqual(rc, 0, err)
+        self.assertNotIn("closed the connection", out)
+        self.assertIn("Actions fired: 800\n", out)
+        self.assertTrue(out.endswith(GOOD_EXIT), out)
+
+
 class DetachName(LinkTest):
     # Command 3 naming one of the run's own files: refused like a name that cannot be opened;
     # the command is answered and the run goes on into what is open, up to the new limit.
