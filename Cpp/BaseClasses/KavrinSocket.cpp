@@ -219,4 +219,30 @@ void KavrinSocket::Close() {
   _socket = -1;
 }
 
+void KavrinSocket::CloseGracefully(int timeout_ms) {
+  if (_socket < 0) return;
+  if (::shutdown(_socket, SHUT_WR) == 0) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+    char discard[4096];
+    for (;;) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      if (left <= 0) break;
+      pollfd pfd;
+      pfd.fd = _socket;
+      pfd.events = POLLIN;
+      pfd.revents = 0;
+      const int rc = ::poll(&pfd, 1, static_cast<int>(left));
+      if (rc < 0 && errno == EINTR) continue;
+      if (rc <= 0) break;
+      const ssize_t n = ::recv(_socket, discard, sizeof discard, 0);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;  // the peer's end of stream, or the link is gone
+    }
+  }
+  ::close(_socket);
+  _socket = -1;
+}
+
 char* KavrinSocket::GetErrorString() { return ErrorString; }

@@ -46,6 +46,11 @@ class KavrinSocket {
   // any part could not be sent.
   int Send(const char* str, int strlen);
   void Close();
+  // Ends a connection without destroying what was sent: shuts down the sending side, reads and
+  // discards whatever the peer still sends until it ends its stream or timeout_ms pass, then
+  // closes. (Closing with unread input makes the kernel reset the link, and a reset discards
+  // the bytes not yet delivered.) Sockets that are not connected are simply closed.
+  void CloseGracefully(int timeout_ms);
   char* GetErrorString();
   bool HoldsDescriptor() const { return _socket >= 0; }
 

@@ -20,6 +20,7 @@
 namespace SimMgrLink {
 
 int CommandTextTimeoutMs = 10000;
+int CloseDrainMs = 2000;
 
 int ConnectionWaitMs(int standardMs) {
   const char* text = std::getenv(ConnectionWaitVariable);
@@ -134,6 +135,7 @@ void Detach(SimulatorClass& sim, KavrinSocket* s) {
     }
   }
   if (sim.SimMgrSocket == s) sim.SimMgrSocket = nullptr;
+  s->CloseGracefully(SimMgrLink::CloseDrainMs);
   delete s;
 }
 

@@ -9,6 +9,9 @@ namespace SimMgrLink {
 // How long the rest of a detach command may take to arrive (milliseconds, default 10000).
 extern int CommandTextTimeoutMs;
 
+// How long closing the link waits for the manager to end its stream (milliseconds, default 2000).
+extern int CloseDrainMs;
+
 // Longest detach text accepted before its closing ";;".
 constexpr int kCommandTextCapacity = 512;
 

@@ -352,6 +352,29 @@ class ManagerEndOfStream(LinkTest):
         self.assertTrue(out.endswith(GOOD_EXIT), out)
 
 
+class GracefulClose(LinkTest):
+    # The manager sends more commands than the run has reports, so some are still unread when the
+    # run ends, and it reads slowly, so records are still on their way: closing then must not
+    # reset the link and destroy them.
+    def test_records_sent_before_the_close_all_arrive(self):
+        sim = self.start("GPUS_STUDYSim", "-p", "0", "-n", "1", "-N", "20000")
+        sim.connect()
+        sim.recv_exact(10)
+        sim.sock.sendall(b"\x01" * 30000)
+        time.sleep(1.0)
+        records = parse_records(sim.read_to_end())
+        data = [r[1] for r in records if r[0] == "data"]
+        self.assertEqual(sum(len(values) for block in data for _, _, values in block), 20000)
+        self.assertEqual(sum(1 for r in records if r[0] == "cpu"), 20000)
+        # One answer per report at most (a command is read at each report).
+        replies = [r for r in records if r[0] == "reply"]
+        self.assertLessEqual(len(replies), 20000)
+        self.assertTrue(all(r == ("reply", 0xFF, 1, sim.proc.pid) for r in replies))
+        rc, out, err = sim.finish()
+        self.assertEqual(rc, 0, err)
+        self.assertTrue(out.endswith(GOOD_EXIT), out)
+
+
 class DetachName(LinkTest):
     # Command 3 naming one of the run's own files: refused like a name that cannot be opened;
     # the command is answered and the run goes on into what is open, up to the new limit.
