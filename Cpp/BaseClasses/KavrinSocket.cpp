@@ -79,8 +79,13 @@ int KavrinSocket::GetBoundPort() const {
 }
 
 bool KavrinSocket::Listen(int queueSize) {
+  _listenAddressInUse = false;
   if (::listen(_socket, queueSize) == 0) return true;
   int err = errno;
+  if (err == EADDRINUSE) {
+    _listenAddressInUse = true;
+    return false;
+  }
   SetError("error in listen");
   std::cerr << ErrorString << err << std::endl;
   return false;

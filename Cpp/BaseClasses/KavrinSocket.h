@@ -29,7 +29,10 @@ class KavrinSocket {
   bool LastBindWasAddressInUse() const { return _bindAddressInUse; }
   // The port actually bound (useful after Bind(0)), or -1.
   int GetBoundPort() const;
+  // Another socket bound to the same port (allowed by the reuse option) may start listening
+  // first: then this fails quietly, see LastListenWasAddressInUse.
   bool Listen(int queueSize);
+  bool LastListenWasAddressInUse() const { return _listenAddressInUse; }
   // The failure, if any, is recorded on this (listening) socket, never on the connection.
   bool Accept(KavrinSocket& connection);
   bool Connect(const char* hostname, int port);
@@ -60,6 +63,7 @@ class KavrinSocket {
  private:
   void SetError(const char* text);
   bool _bindAddressInUse;
+  bool _listenAddressInUse = false;
   static bool _libraryInitialized;
 };
 

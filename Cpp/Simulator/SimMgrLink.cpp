@@ -149,13 +149,33 @@ KavrinSocket* SimulatorClass::WaitForSimMgrConnection(int timeout_ms) {
   }
   const int firstPort = static_cast<uint16_t>(SocketPort);
   int port = firstPort;
-  while (!ConnectionSocket->Bind(port)) {
-    if (!ConnectionSocket->LastBindWasAddressInUse()) {
+  // A port is taken when binding it fails, or when another simulator bound it too (the reuse
+  // option allows that) and started listening first: either way, step to the next one. Listen
+  // before announcing: a manager that connects as soon as it reads the port must find us.
+  int systemChosenTries = 0;
+  for (;;) {
+    if (ConnectionSocket->Bind(port)) {
+      if (ConnectionSocket->Listen(100)) break;
+      if (!ConnectionSocket->LastListenWasAddressInUse()) {
+        std::cerr << "ERROR: unable to listen on port " << port << " for the simulation manager"
+                  << std::endl;
+        std::exit(1);
+      }
+      // A socket that is bound stays bound: start over with a new one.
+      delete ConnectionSocket;
+      ConnectionSocket = new KavrinSocket(true);
+      if (!ConnectionSocket->HoldsDescriptor()) {
+        std::cerr << "ERROR: unable to create the socket for the simulation manager" << std::endl;
+        std::exit(1);
+      }
+    } else if (!ConnectionSocket->LastBindWasAddressInUse()) {
       std::cerr << "ERROR: unable to bind port " << port << " for the simulation manager"
                 << std::endl;
       std::exit(1);
     }
-    if (port >= 65535) {
+    // Port 0 lets the system choose: ask it again rather than stepping to port 1.
+    if (port == 0 && ++systemChosenTries < 100) continue;
+    if (port == 0 || port >= 65535) {
       std::cerr << "ERROR: no free port for the simulation manager from " << firstPort
                 << " to 65535" << std::endl;
       std::exit(1);
@@ -165,12 +185,6 @@ KavrinSocket* SimulatorClass::WaitForSimMgrConnection(int timeout_ms) {
   const int bound = ConnectionSocket->GetBoundPort();
   if (bound >= 0) port = bound;
   SocketPort = static_cast<short>(port);
-  // Listen before announcing: a manager that connects as soon as it reads the port must find us.
-  if (!ConnectionSocket->Listen(100)) {
-    std::cerr << "ERROR: unable to listen on port " << port << " for the simulation manager"
-              << std::endl;
-    std::exit(1);
-  }
   std::cout << "REGISTER:  Port: [" << port << "]" << std::endl;
   return AcceptManager(*this, timeout_ms);
 }

@@ -20,6 +20,7 @@ import time
 import unittest
 
 BIN = None
+BUSY_LISTEN = None
 SANITIZED = False
 GOOD_EXIT = "SIMULATOR::MAIN()-GOOD EXIT\n"
 WAIT_VARIABLE = "KAVRIN_TEST_SIMMGR_WAIT_MS"
@@ -375,6 +376,31 @@ class GracefulClose(LinkTest):
         self.assertTrue(out.endswith(GOOD_EXIT), out)
 
 
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+class PortStepping(LinkTest):
+    # Two simulators may both bind a port (the reuse option allows it); the one that listens
+    # second fails with "address in use" and must step on as if binding had failed.
+    def test_a_port_taken_at_listen_is_stepped_over(self):
+        env = {"LD_PRELOAD": BUSY_LISTEN, "BUSY_LISTEN_FAILURES": "2"}
+        if SANITIZED:
+            env["ASAN_OPTIONS"] = os.environ.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0"
+        first = free_port()
+        sim = self.start("GPUS_STUDYSim", "-p", str(first), "-n", "1", "-N", "3", env=env)
+        self.assertGreaterEqual(sim.port(), first + 2)
+        sim.connect()
+        sim.recv_exact(10)
+        records = parse_records(sim.read_to_end())
+        self.assertEqual(sum(1 for r in records if r[0] == "data"), 3)
+        rc, out, err = sim.finish()
+        self.assertEqual(rc, 0, err)
+        self.assertNotIn("unable to listen", err)
+
+
 class DetachName(LinkTest):
     # Command 3 naming one of the run's own files: refused like a name that cannot be opened;
     # the command is answered and the run goes on into what is open, up to the new limit.
@@ -406,7 +432,9 @@ if __name__ == "__main__":
     parser = argparse.ArgumentParser()
     parser.add_argument("--bin-dir", required=True)
     parser.add_argument("--sanitized", default="0")
+    parser.add_argument("--busy-listen")
     args, rest = parser.parse_known_args()
     BIN = os.path.abspath(args.bin_dir)
     SANITIZED = args.sanitized == "1"
+    BUSY_LISTEN = os.path.abspath(args.busy_listen) if args.busy_listen else None
     unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
