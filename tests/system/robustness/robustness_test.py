@@ -193,6 +193,27 @@ class LinkTest(ScratchDirTest):
         return s
 
 
+class LargeReports(ScratchDirTest):
+    # -n 3000000000 is read as 2^31 - 1 observations per report: two packets of that many rows
+    # would be 16 GiB each. With memory limited to 1 GiB the run must still work, since the
+    # packets only ever hold the one observation there is.
+    def test_a_huge_report_size_costs_only_what_the_report_holds(self):
+        def limit():
+            resource.setrlimit(resource.RLIMIT_AS, (1 << 30, 1 << 30))
+        env, preexec = None, limit
+        if SANITIZED:  # the sanitizer reserves far more address space; cap allocations instead
+            env = {"ASAN_OPTIONS": os.environ.get("ASAN_OPTIONS", "") +
+                   ":max_allocation_size_mb=1024:allocator_may_return_null=1"}
+            preexec = None
+        rc, out, err = self.run_sim("GPUS_STUDYSim", "-N", "1", "-n", "3000000000", "-a",
+                                    "out.csv", "-b", "out.bin", env=env, preexec=preexec)
+        self.assertEqual(rc, 0, err)
+        self.assertEqual(self.read("out.csv"), ASCII_HEADER + "0,4.0\n#META_DATA,BATCHES=1\n")
+        # Header, then one record: 9 + 7 + 8 bytes holding 4.0 for variable 0.
+        data = self.read("out.bin", "rb")
+        self.assertEqual(data[256:], struct.pack(">iBHHHBid", 24, 0, 0, 1, 0, 1, 1, 4.0))
+
+
 class EmptySelection(ScratchDirTest):
     # Neither model has a terminating variable: a terminating run measures nothing, and each
     # variable reports 0.0 for every replication.
