@@ -49,14 +49,18 @@ void KavrinSocket::SetError(const char* text) {
   std::strcpy(ErrorString, text);
 }
 
-bool KavrinSocket::Bind(int port) {
+bool KavrinSocket::Bind(int port, const char* address) {
   _bindAddressInUse = false;
   int one = 1;
   if (_socket >= 0) ::setsockopt(_socket, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
   sockaddr_in addr;
   std::memset(&addr, 0, sizeof addr);
   addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_ANY);
+  if (address == nullptr || ::inet_pton(AF_INET, address, &addr.sin_addr) != 1) {
+    SetError("error in bind: not an IPv4 address: ");
+    std::cerr << ErrorString << (address ? address : "") << std::endl;
+    return false;
+  }
   addr.sin_port = htons(static_cast<uint16_t>(port));
   if (::bind(_socket, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) return true;
   int err = errno;

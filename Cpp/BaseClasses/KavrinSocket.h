@@ -23,9 +23,11 @@ class KavrinSocket {
   // This process's id, which the manager link puts into its reply records.
   static int ProcessId();
 
-  // Binds to the port on every local address. The socket may rebind a port that a closed
-  // connection still holds. When the port is taken, fails quietly: see LastBindWasAddressInUse.
-  bool Bind(int port);
+  // Binds to the port on one local IPv4 address, given in dotted form ("0.0.0.0": every
+  // interface); by default the loopback interface only. The socket may rebind a port that a
+  // closed connection still holds. When the port is taken, fails quietly: see
+  // LastBindWasAddressInUse. An address that is not an IPv4 address is a failure like any other.
+  bool Bind(int port, const char* address = "127.0.0.1");
   bool LastBindWasAddressInUse() const { return _bindAddressInUse; }
   // The port actually bound (useful after Bind(0)), or -1.
   int GetBoundPort() const;

@@ -31,6 +31,11 @@ int ConnectionWaitMs(int standardMs) {
   return static_cast<int>(value);
 }
 
+const char* ListenAddress() {
+  const char* text = std::getenv(ListenAddressVariable);
+  return text && *text ? text : DefaultListenAddress;
+}
+
 }  // namespace SimMgrLink
 
 namespace {
@@ -153,8 +158,9 @@ KavrinSocket* SimulatorClass::WaitForSimMgrConnection(int timeout_ms) {
   // option allows that) and started listening first: either way, step to the next one. Listen
   // before announcing: a manager that connects as soon as it reads the port must find us.
   int systemChosenTries = 0;
+  const char* address = SimMgrLink::ListenAddress();
   for (;;) {
-    if (ConnectionSocket->Bind(port)) {
+    if (ConnectionSocket->Bind(port, address)) {
       if (ConnectionSocket->Listen(100)) break;
       if (!ConnectionSocket->LastListenWasAddressInUse()) {
         std::cerr << "ERROR: unable to listen on port " << port << " for the simulation manager"
@@ -169,8 +175,8 @@ KavrinSocket* SimulatorClass::WaitForSimMgrConnection(int timeout_ms) {
         std::exit(1);
       }
     } else if (!ConnectionSocket->LastBindWasAddressInUse()) {
-      std::cerr << "ERROR: unable to bind port " << port << " for the simulation manager"
-                << std::endl;
+      std::cerr << "ERROR: unable to bind port " << port << " on " << address
+                << " for the simulation manager" << std::endl;
       std::exit(1);
     }
     // Port 0 lets the system choose: ask it again rather than stepping to port 1.

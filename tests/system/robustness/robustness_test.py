@@ -422,6 +422,134 @@ class PortStepping(LinkTest):
         self.assertNotIn("unable to listen", err)
 
 
+def tcp_listen_address(port):
+    """The local address a socket of this network namespace listens on at port, or None."""
+    with open("/proc/net/tcp") as f:
+        for line in f.readlines()[1:]:
+            fields = line.split()
+            address, hex_port = fields[1].split(":")
+            if fields[3] == "0A" and int(hex_port, 16) == port:
+                return socket.inet_ntoa(struct.pack("<I", int(address, 16)))
+    return None
+
+
+def ip(*args, check=True):
+    return subprocess.run(["ip", *args], capture_output=True, text=True, check=check)
+
+
+class SecondHost:
+    """A network namespace standing in for a second host, joined to this one by a veth pair.
+    Both ends get addresses of a /30 from the upper half of the 192.0.2.0/24 test range that
+    nothing here uses yet (this machine may sit on that range itself); names are unique to this
+    process so that parallel runs cannot collide."""
+
+    def __init__(self):
+        tag = "%d%02d" % (os.getpid() % 100000, int(time.time() * 1000) % 100)
+        self.ns = "kvr" + tag
+        self.here_link, self.there_link = "kvh" + tag, "kvn" + tag
+        self.here = self.there = None
+
+    def create(self):
+        used = ip("-4", "addr", "show").stdout + ip("-4", "neigh", "show").stdout
+        first = os.getpid() % 31
+        for i in range(31):
+            block = 128 + 4 * ((first + i) % 31)
+            here, there = "192.0.2.%d" % (block + 1), "192.0.2.%d" % (block + 2)
+            if not re.search(r"\b(%s|%s)\b" % (re.escape(here), re.escape(there)), used):
+                break
+        else:
+            raise RuntimeError("no free /30 in 192.0.2.128/25")
+        self.here, self.there = here, there
+        ip("netns", "add", self.ns)
+        ip("link", "add", self.here_link, "type", "veth", "peer", "name", self.there_link)
+        ip("link", "set", self.there_link, "netns", self.ns)
+        ip("addr", "add", here + "/30", "dev", self.here_link)
+        ip("link", "set", self.here_link, "up")
+        for cmd in (("addr", "add", there + "/30", "dev", self.there_link),
+                    ("link", "set", self.there_link, "up"), ("link", "set", "lo", "up")):
+            ip("netns", "exec", self.ns, "ip", *cmd)
+
+    def remove(self):
+        if ip("netns", "list", check=False).stdout.split().count(self.ns):
+            for pid in ip("netns", "pids", self.ns, check=False).stdout.split():
+                try:  # only processes this test started there
+                    os.kill(int(pid), signal.SIGKILL)
+                except (ProcessLookupError, ValueError):
+                    pass
+            ip("netns", "del", self.ns, check=False)
+        ip("link", "del", self.here_link, check=False)
+
+
+class Listening(LinkTest):
+    def test_by_default_only_this_host_can_reach_the_simulator(self):
+        sim = self.start("GPUS_STUDYSim", "-p", "0", "-n", "1", "-N", "2")
+        self.assertEqual(tcp_listen_address(sim.port()), "127.0.0.1")
+        sim.connect()
+        self.assertEqual(sim.recv_exact(10)[4:6], b"\xff\x01")
+        self.assertEqual(sum(1 for r in parse_records(sim.read_to_end()) if r[0] == "data"), 2)
+        self.assertEqual(sim.finish()[0], 0)
+
+    def test_the_environment_widens_the_listening_address(self):
+        sim = self.start("GPUS_STUDYSim", "-p", "0", "-N", "1",
+                         env={"KAVRIN_LISTEN_ADDRESS": "0.0.0.0"})
+        self.assertEqual(tcp_listen_address(sim.port()), "0.0.0.0")
+        sim.connect()
+        sim.recv_exact(10)
+        sim.read_to_end()
+        self.assertEqual(sim.finish()[0], 0)
+        rc, out, err = self.run_sim("GPUS_STUDYSim", "-w", "-p", "0", "-N", "1",
+                                    env={"KAVRIN_LISTEN_ADDRESS": "nowhere"})
+        self.assertEqual(rc, 1, err)
+        self.assertIn("not an IPv4 address: nowhere", err)
+        self.assertNotIn("REGISTER", out)
+
+    # A second host for real: the simulators run in their own network namespace and the manager
+    # reaches them over a veth pair, through its launcher. Arrivals of a Poisson process of rate
+    # 0.5 in [0, 10]: mean 5, variance 5.
+    def test_a_manager_on_another_host_collects_the_estimates(self):
+        if os.geteuid() != 0 or shutil.which("ip") is None:
+            self.skipTest("network namespaces need root and iproute2 here")
+        host = SecondHost()
+        self.addCleanup(host.remove)
+        try:
+            host.create()
+        except subprocess.CalledProcessError as e:
+            self.skipTest("network namespaces are not permitted here: %s" % e.stderr.strip())
+
+        # Started there without the variable, a simulator cannot be reached from here.
+        wait = {WAIT_VARIABLE: "5000"}
+        local = subprocess.Popen(["ip", "netns", "exec", host.ns, sim("GPUS_STUDYSim"), "-w", "-p",
+                                  "0", "-N", "1"], cwd=self.dir, stdout=subprocess.PIPE,
+                                 stderr=subprocess.DEVNULL, env=dict(os.environ, **wait))
+        try:
+            line = b""
+            while not line.startswith(b"REGISTER"):
+                line = local.stdout.readline()
+                self.assertTrue(line, "no REGISTER line")
+            port = int(re.search(rb"\[(\d+)\]", line).group(1))
+            with self.assertRaises(ConnectionRefusedError):
+                socket.create_connection((host.there, port), timeout=10).close()
+        finally:
+            local.kill()
+            local.wait()
+            local.stdout.close()
+
+        csv = self.path("mm1.csv")
+        p = subprocess.run([sim("simmgr"), "--jobs", "2", "--min-obs", "2000", "--precision",
+                            "0.05", "--quiet", "--csv", csv, "--launch",
+                            "ip netns exec %s {cmd}" % host.ns, "--hosts", host.there, "--",
+                            sim("MM1_STUDYSim")], cwd=self.dir, capture_output=True, text=True,
+                           timeout=150)
+        self.assertEqual(p.returncode, 0, p.stdout + p.stderr)
+        self.assertIn("host %s" % host.there, p.stdout)
+        rows = [line.split(",") for line in self.read("mm1.csv").splitlines()[1:]]
+        self.assertEqual(len(rows), 1, rows)
+        obs, mean, variance = int(rows[0][3]), float(rows[0][4]), float(rows[0][5])
+        self.assertGreaterEqual(obs, 2000)
+        self.assertLess(abs(mean - 5.0), 4 * (5.0 / obs) ** 0.5)
+        self.assertLess(abs(variance - 5.0), 0.2 * 5.0)
+
+
 class DetachName(LinkTest):
     # Command 3 naming one of the run's own files: refused like a name that cannot be opened;
     # the command is answered and the run goes on into what is open, up to the new limit.
