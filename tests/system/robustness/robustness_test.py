@@ -5,6 +5,7 @@ Each suite runs the real executables in a scratch directory and checks standard 
 error, exit codes, result files and the bytes on the manager link.
 """
 import argparse
+import errno
 import os
 import resource
 import re
@@ -420,6 +421,19 @@ class PortStepping(LinkTest):
         rc, out, err = sim.finish()
         self.assertEqual(rc, 0, err)
         self.assertNotIn("unable to listen", err)
+
+    # Any other failure of listen cannot be cured by another port.
+    def test_another_listen_failure_ends_the_run_with_exit_1(self):
+        env = dict(os.environ, LD_PRELOAD=BUSY_LISTEN, BUSY_LISTEN_FAILURES="1",
+                   BUSY_LISTEN_ERROR=str(errno.EACCES))
+        if SANITIZED:
+            env["ASAN_OPTIONS"] = os.environ.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0"
+        env.pop("SIMTEST", None)
+        p = subprocess.run([sim("GPUS_STUDYSim"), "-w", "-p", "0", "-N", "1"], cwd=self.dir,
+                           env=env, capture_output=True, text=True, timeout=60)
+        self.assertEqual(p.returncode, 1, p.stderr)
+        self.assertRegex(p.stderr, r"ERROR: unable to listen on port \d+ for the simulation manager")
+        self.assertNotIn("REGISTER", p.stdout)
 
 
 def tcp_listen_address(port):
