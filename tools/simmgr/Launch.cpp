@@ -37,7 +37,7 @@ bool IsIPv4Literal(const std::string& host) {
 }  // namespace
 
 std::string ListenAddressFor(const std::string& host) {
-  if (host.empty() || host == "localhost" || host == "::1" || host.rfind("127.", 0) == 0) return "";
+  if (host.empty() || host == "localhost" || host == "127.0.0.1") return "";
   return IsIPv4Literal(host) ? host : "0.0.0.0";
 }
 

@@ -24,9 +24,10 @@ struct JobSpec {
   std::string host;  // where the manager connects
 };
 
-// The address a simulator must listen on for the manager to reach it at `host`: empty for this
-// host's loopback names (the simulator's default), the address itself for an IPv4 address,
-// "0.0.0.0" (every interface) for any other name.
+// The address a simulator must listen on for the manager to reach it at `host`: empty for
+// 127.0.0.1 and localhost (the simulator's default), the address itself for any other IPv4
+// address (another loopback address stays on the loopback), "0.0.0.0" (every interface) for
+// any other name.
 std::string ListenAddressFor(const std::string& host);
 
 // The simulator's own command line for one job; for a host reached other than through the

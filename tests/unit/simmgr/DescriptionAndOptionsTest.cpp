@@ -103,7 +103,7 @@ TEST(Launch, CommandLinesAndTemplates) {
   EXPECT_EQ(ShellJoin(SimulatorCommand(o, JobSpec{3, 1, 99, "192.0.2.2"})),
             "env KAVRIN_LISTEN_ADDRESS=192.0.2.2 /bin/sim -w -p 0 -c 1 -e 3 -s 99 -n 50 -O 'a b'");
   EXPECT_EQ(ListenAddressFor("localhost"), "");
-  EXPECT_EQ(ListenAddressFor("127.0.0.2"), "");
+  EXPECT_EQ(ListenAddressFor("127.0.0.2"), "127.0.0.2");
   EXPECT_EQ(ListenAddressFor("10.1.2.3"), "10.1.2.3");
   EXPECT_EQ(ListenAddressFor("10.1.2.300"), "0.0.0.0");
   EXPECT_EQ(ListenAddressFor("node1.cluster"), "0.0.0.0");
