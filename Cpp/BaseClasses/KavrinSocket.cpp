@@ -49,14 +49,18 @@ void KavrinSocket::SetError(const char* text) {
   std::strcpy(ErrorString, text);
 }
 
-bool KavrinSocket::Bind(int port) {
+bool KavrinSocket::Bind(int port, const char* address) {
   _bindAddressInUse = false;
   int one = 1;
   if (_socket >= 0) ::setsockopt(_socket, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
   sockaddr_in addr;
   std::memset(&addr, 0, sizeof addr);
   addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_ANY);
+  if (address == nullptr || ::inet_pton(AF_INET, address, &addr.sin_addr) != 1) {
+    SetError("error in bind: not an IPv4 address: ");
+    std::cerr << ErrorString << (address ? address : "") << std::endl;
+    return false;
+  }
   addr.sin_port = htons(static_cast<uint16_t>(port));
   if (::bind(_socket, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) return true;
   int err = errno;
@@ -79,8 +83,13 @@ int KavrinSocket::GetBoundPort() const {
 }
 
 bool KavrinSocket::Listen(int queueSize) {
+  _listenAddressInUse = false;
   if (::listen(_socket, queueSize) == 0) return true;
   int err = errno;
+  if (err == EADDRINUSE) {
+    _listenAddressInUse = true;
+    return false;
+  }
   SetError("error in listen");
   std::cerr << ErrorString << err << std::endl;
   return false;
@@ -214,6 +223,32 @@ void KavrinSocket::Close() {
     int err = errno;
     SetError("error in shutdown.  errno=");
     std::cerr << ErrorString << err << std::endl;
+  }
+  ::close(_socket);
+  _socket = -1;
+}
+
+void KavrinSocket::CloseGracefully(int timeout_ms) {
+  if (_socket < 0) return;
+  if (::shutdown(_socket, SHUT_WR) == 0) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+    char discard[4096];
+    for (;;) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      if (left <= 0) break;
+      pollfd pfd;
+      pfd.fd = _socket;
+      pfd.events = POLLIN;
+      pfd.revents = 0;
+      const int rc = ::poll(&pfd, 1, static_cast<int>(left));
+      if (rc < 0 && errno == EINTR) continue;
+      if (rc <= 0) break;
+      const ssize_t n = ::recv(_socket, discard, sizeof discard, 0);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;  // the peer's end of stream, or the link is gone
+    }
   }
   ::close(_socket);
   _socket = -1;

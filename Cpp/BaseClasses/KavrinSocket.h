@@ -23,13 +23,18 @@ class KavrinSocket {
   // This process's id, which the manager link puts into its reply records.
   static int ProcessId();
 
-  // Binds to the port on every local address. The socket may rebind a port that a closed
-  // connection still holds. When the port is taken, fails quietly: see LastBindWasAddressInUse.
-  bool Bind(int port);
+  // Binds to the port on one local IPv4 address, given in dotted form ("0.0.0.0": every
+  // interface); by default the loopback interface only. The socket may rebind a port that a
+  // closed connection still holds. When the port is taken, fails quietly: see
+  // LastBindWasAddressInUse. An address that is not an IPv4 address is a failure like any other.
+  bool Bind(int port, const char* address = "127.0.0.1");
   bool LastBindWasAddressInUse() const { return _bindAddressInUse; }
   // The port actually bound (useful after Bind(0)), or -1.
   int GetBoundPort() const;
+  // Another socket bound to the same port (allowed by the reuse option) may start listening
+  // first: then this fails quietly, see LastListenWasAddressInUse.
   bool Listen(int queueSize);
+  bool LastListenWasAddressInUse() const { return _listenAddressInUse; }
   // The failure, if any, is recorded on this (listening) socket, never on the connection.
   bool Accept(KavrinSocket& connection);
   bool Connect(const char* hostname, int port);
@@ -46,6 +51,11 @@ class KavrinSocket {
   // any part could not be sent.
   int Send(const char* str, int strlen);
   void Close();
+  // Ends a connection without destroying what was sent: shuts down the sending side, reads and
+  // discards whatever the peer still sends until it ends its stream or timeout_ms pass, then
+  // closes. (Closing with unread input makes the kernel reset the link, and a reset discards
+  // the bytes not yet delivered.) Sockets that are not connected are simply closed.
+  void CloseGracefully(int timeout_ms);
   char* GetErrorString();
   bool HoldsDescriptor() const { return _socket >= 0; }
 
@@ -55,6 +65,7 @@ class KavrinSocket {
  private:
   void SetError(const char* text);
   bool _bindAddressInUse;
+  bool _listenAddressInUse = false;
   static bool _libraryInitialized;
 };
 

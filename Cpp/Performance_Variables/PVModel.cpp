@@ -263,6 +263,9 @@ void PVModel::CreatePVStateIndex() {
 }
 
 void PVModel::ConsiderOnly(const int* NodeIndices, int size) {
+  // An empty selection selects nothing, whatever pointer carries it: the data of an empty vector
+  // may well be null, and must not read as "every variable".
+  if (size <= 0) return;
   if (NodeIndices == nullptr) {
     for (int p = 0; p < Number_Of_Performance_Variables; p++) RelevantNodes.push_back(PerformanceVariableList[p]);
     return;
@@ -270,13 +273,6 @@ void PVModel::ConsiderOnly(const int* NodeIndices, int size) {
   for (int k = 0; k < size; k++) {
     KAVRIN_CHECK(NodeIndices[k] >= 0 && NodeIndices[k] < Number_Of_Performance_Variables, "PVModel", __LINE__);
     RelevantNodes.push_back(PerformanceVariableList[NodeIndices[k]]);
-  }
-  // A replication lasts until the last variable this run measures stops: a variable of the other
-  // kind (a steady-state batch window far out, say) must not stretch every replication.
-  if (size > 0) {
-    Simulation_Stop_Time = 0.0;
-    for (PerformanceVariableNode* node : RelevantNodes)
-      if (node->Stop > Simulation_Stop_Time) Simulation_Stop_Time = node->Stop;
   }
 }
 

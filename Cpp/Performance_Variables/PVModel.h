@@ -62,6 +62,8 @@ class PVModel : public BaseModelClass {
 
   void CreatePVList(int numPVs, bool expandtimearrays);
   void Initialize();
+  // The nodes this run considers: NodeIndices[0..size), or every node when NodeIndices is null
+  // and size is above 0. A size of 0 selects none.
   void ConsiderOnly(const int* NodeIndices, int size);
   void Accumulate(double new_time);
   BaseActionClass* FireAction(BaseActionClass* TheAction, double FiringTime);

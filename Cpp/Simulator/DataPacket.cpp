@@ -1,7 +1,5 @@
 #include "Simulator/DataPacket.h"
 
-#include <new>
-
 #include "BaseClasses/debug.h"
 
 DataPacket::DataPacket(int clientId, int experimentNumber, int numPV, int maxNumReports)
@@ -9,43 +7,47 @@ DataPacket::DataPacket(int clientId, int experimentNumber, int numPV, int maxNum
       _experimentNumber(experimentNumber),
       _numPV(numPV < 0 ? 0 : numPV),
       _maxNumReports(maxNumReports < 0 ? 0 : maxNumReports),
-      _numObs(nullptr),
-      _observations(nullptr) {
-  // size_t arithmetic: numPV x maxNumReports overflows an int for large report sizes.
-  const size_t cells = static_cast<size_t>(_numPV) * static_cast<size_t>(_maxNumReports);
-  _numObs = new int[static_cast<size_t>(_numPV) + 1]();
-  _observations = new double[cells + 1]();
-}
+      _numObs(static_cast<size_t>(_numPV), 0),
+      _rows(static_cast<size_t>(_numPV)) {}
 
-DataPacket::~DataPacket() {
-  delete[] _numObs;
-  delete[] _observations;
+DataPacket::~DataPacket() = default;
+
+void DataPacket::Grow(int pv, int count) {
+  std::vector<double>& row = _rows[static_cast<size_t>(pv)];
+  // resize grows the capacity geometrically, and new slots are 0.0.
+  if (row.size() < static_cast<size_t>(count)) row.resize(static_cast<size_t>(count), 0.0);
 }
 
 void DataPacket::SetObs(int pv, int reportNum, double value) {
   KAVRIN_CHECK(pv >= 0 && pv < _numPV && reportNum >= 0 && reportNum < _maxNumReports,
                "DataPacket", __LINE__);
-  _observations[static_cast<size_t>(pv) * static_cast<size_t>(_maxNumReports) +
-                static_cast<size_t>(reportNum)] = value;
+  Grow(pv, reportNum + 1);
+  _rows[static_cast<size_t>(pv)][static_cast<size_t>(reportNum)] = value;
 }
 
 void DataPacket::SetNumObs(int pv, int num) {
   KAVRIN_CHECK(pv >= 0 && pv < _numPV && num >= 0 && num <= _maxNumReports, "DataPacket",
                __LINE__);
-  _numObs[pv] = num;
+  Grow(pv, num);
+  _numObs[static_cast<size_t>(pv)] = num;
 }
 
 int DataPacket::GetNumObs(int pv) const {
   KAVRIN_CHECK(pv >= 0 && pv < _numPV, "DataPacket", __LINE__);
-  return _numObs[pv];
+  return _numObs[static_cast<size_t>(pv)];
 }
 
 double* DataPacket::GetObsArray(int pv) {
   KAVRIN_CHECK(pv >= 0 && pv < _numPV, "DataPacket", __LINE__);
-  return _observations + static_cast<size_t>(pv) * static_cast<size_t>(_maxNumReports);
+  return _rows[static_cast<size_t>(pv)].data();
 }
 
 const double* DataPacket::GetObsArray(int pv) const {
   KAVRIN_CHECK(pv >= 0 && pv < _numPV, "DataPacket", __LINE__);
-  return _observations + static_cast<size_t>(pv) * static_cast<size_t>(_maxNumReports);
+  return _rows[static_cast<size_t>(pv)].data();
+}
+
+size_t DataPacket::GetRowStorage(int pv) const {
+  KAVRIN_CHECK(pv >= 0 && pv < _numPV, "DataPacket", __LINE__);
+  return _rows[static_cast<size_t>(pv)].capacity();
 }

@@ -19,6 +19,13 @@ bool NonInteger(double v) {
   return static_cast<double>(static_cast<int32_t>(v)) != v;
 }
 
+// A NaN or infinite parameter is refused before any other test of it: NaN would otherwise meet an
+// unrelated message (or none) and an infinite rate gives delays of 0, so time never moves on.
+void Finite(const char* name, double v) {
+  if (std::isnan(v)) Invalid((std::string(name) + " is not a number").c_str());
+  if (std::isinf(v)) Invalid((std::string(name) + " is not finite").c_str());
+}
+
 }  // namespace
 
 // Parameter tests are written so that a NaN parameter fails them too: a NaN delay would break the
@@ -29,29 +36,37 @@ Distributions::Distributions() : RNG(new LaggedFibonacci()) {}
 Distributions::~Distributions() { delete RNG; }
 
 double Distributions::Exponential(double rate) {
+  Finite("rate", rate);
   if (!(rate > 0)) Invalid("rate is non-positive");
   return -std::log(RNG->rnd()) / rate;
 }
 
 double Distributions::Deterministic(double value) {
+  Finite("value", value);
   if (!(value > 0)) Invalid("value is non-positive");
   return value;
 }
 
 double Distributions::Geometric(double p) {
+  Finite("p", p);
   if (!(p > 0 && p < 1)) Invalid("p is not in the range (0,1)");
   return std::floor(std::log(RNG->rnd()) / std::log(1 - p));
 }
 
 double Distributions::Weibull(double alpha, double beta) {
+  Finite("Beta", beta);
+  Finite("Alpha", alpha);
   if (!(beta > 0)) Invalid("Beta is non-positive");
-  if (alpha == 0 || std::isnan(alpha)) Invalid("Alpha is zero");
+  if (alpha == 0) Invalid("Alpha is zero");
   return beta * std::pow(-std::log(RNG->rnd()), 1 / alpha);
 }
 
 double Distributions::ConditionalWeibull(double alpha, double beta, double t) {
+  Finite("Beta", beta);
+  Finite("Alpha", alpha);
+  Finite("t", t);
   if (!(beta > 0)) Invalid("Beta is non-positive");
-  if (alpha == 0 || std::isnan(alpha)) Invalid("Alpha is zero");
+  if (alpha == 0) Invalid("Alpha is zero");
   const double scaledAge = std::pow(t / beta, alpha);
   const double z = std::exp(-scaledAge);
   const double u = RNG->rnd();
@@ -74,11 +89,13 @@ void Distributions::PolarStep() {
 }
 
 double Distributions::Normal(double mean, double variance) {
+  Finite("variance", variance);
+  Finite("mean", mean);
   if (!(variance >= 0)) Invalid("variance is negative");
   const double sd = std::sqrt(variance);
   // No generator can produce a standard deviate of 12 or more through the polar step: the loop
   // below could never end.
-  if ((mean < 0 && (variance == 0 || mean + 12 * sd < 0)) || std::isnan(mean))
+  if (mean < 0 && (variance == 0 || mean + 12 * sd < 0))
     Invalid("mean is too far below zero for a non-negative sample");
   double value;
   do {
@@ -89,12 +106,16 @@ double Distributions::Normal(double mean, double variance) {
 }
 
 double Distributions::Lognormal(double mu, double alphasqrd) {
+  Finite("Alpha_Squared", alphasqrd);
+  Finite("mu", mu);
   if (!(alphasqrd >= 0)) Invalid("Alpha_Squared is negative");
   PolarStep();
   return std::exp(mu + std::sqrt(alphasqrd) * V1 * Y);
 }
 
 double Distributions::Erlang(double m, double beta) {
+  Finite("m", m);
+  Finite("Beta", beta);
   if (!(m > 0)) Invalid("m is non-positive");
   if (NonInteger(m)) Invalid("m is non-integer");
   if (!(beta > 0)) Invalid("Beta is non-positive");
@@ -119,6 +140,9 @@ double Distributions::Erlang(double m, double beta) {
 }
 
 double Distributions::Triangular(double a, double b, double c) {
+  Finite("A", a);
+  Finite("B", b);
+  Finite("C", c);
   if (!(b >= a)) Invalid("A is larger than B");
   if (!(c >= a && c <= b)) Invalid("C is not in the range [A,B]");
   if (a == b) return a;
@@ -132,6 +156,8 @@ double Distributions::Triangular(double a, double b, double c) {
 }
 
 double Distributions::Gamma(double alpha, double beta) {
+  Finite("Beta", beta);
+  Finite("Alpha", alpha);
   if (!(beta > 0)) Invalid("Beta is non-positive");
   if (!(alpha > 0)) Invalid("Alpha is non-positive");
   if (alpha == 1) return -beta * std::log(RNG->rnd());
@@ -171,6 +197,8 @@ double Distributions::Gamma(double alpha, double beta) {
 
 double Distributions::Beta(double alpha1, double beta1) {
   // Both shapes are tested before the first gamma variate is drawn.
+  Finite("Alpha", alpha1);
+  Finite("Beta", beta1);
   if (!(alpha1 > 0) || !(beta1 > 0)) Invalid("Alpha is non-positive");
   // The second gamma variate overwrites the scratch V1 (shape above 1): keep the first apart.
   const double first = Gamma(alpha1, 1.0);
@@ -181,12 +209,16 @@ double Distributions::Beta(double alpha1, double beta1) {
 }
 
 double Distributions::Uniform(double lbound, double ubound) {
+  Finite("LowerBound", lbound);
+  Finite("UpperBound", ubound);
   if (!(lbound >= 0)) Invalid("LowerBound is negative");
   if (!(ubound >= lbound)) Invalid("LowerBound is larger than UpperBound");
   return lbound + (ubound - lbound) * RNG->rnd();
 }
 
 double Distributions::Binomial(double t, double p) {
+  Finite("p", p);
+  Finite("t", t);
   if (!(p >= 0 && p <= 1)) Invalid("p is not in the range [0,l]");
   if (NonInteger(t)) Invalid("t is non-integer");
   const int32_t trials = static_cast<int32_t>(t);
@@ -197,6 +229,8 @@ double Distributions::Binomial(double t, double p) {
 }
 
 double Distributions::NegativeBinomial(double s, double p) {
+  Finite("p", p);
+  Finite("s", s);
   // p = 0 would make every term ln(u)/0, an infinitely negative delay.
   if (!(p > 0 && p < 1)) Invalid("p is not in the range [0,l)");
   if (NonInteger(s)) Invalid("s is non-integer");
@@ -214,6 +248,8 @@ double Distributions::HyperExponential(int phases, double* params) {
   double sum_prob = 0;
   for (int i = 0; i < phases; i++) {
     const double p = params[2 * i + 1];
+    std::snprintf(message, sizeof message, "p%d", i);
+    Finite(message, p);
     if (!(p > 0)) {
       std::snprintf(message, sizeof message, "p%d is non-positive", i);
       Invalid(message);
@@ -228,6 +264,8 @@ double Distributions::HyperExponential(int phases, double* params) {
     running_sum += params[2 * phase + 1];
   }
   const double rate = params[2 * phase];
+  std::snprintf(message, sizeof message, "Rate%d", phase);
+  Finite(message, rate);
   if (!(rate > 0)) {
     std::snprintf(message, sizeof message, "Rate%d is non-positive", phase);
     Invalid(message);
@@ -237,14 +275,18 @@ double Distributions::HyperExponential(int phases, double* params) {
 
 double Distributions::HypoExponential(int phases, double* rates) {
   // Every rate is tested before the first phase is drawn.
-  for (int i = 0; i < phases; i++)
+  for (int i = 0; i < phases; i++) {
+    Finite("rate", rates[i]);
     if (!(rates[i] > 0)) Invalid("rate is non-positive");
+  }
   double sum = 0;
   for (int i = 0; i < phases; i++) sum += Exponential(rates[i]);
   return sum;
 }
 
 double Distributions::Pareto(double xm, double k) {
+  Finite("LowerBound", xm);
+  Finite("Shape", k);
   if (!(xm > 0)) Invalid("LowerBound is non-positive");
   if (!(k > 0)) Invalid("Shape is non-positive");
   return std::exp(std::log(xm) - std::log(RNG->rnd()) / k);

@@ -10,9 +10,12 @@
 #include "BaseClasses/KavrinQueue.h"
 #include "BaseClasses/KavrinSocket.h"
 #include "BaseClasses/StandardErrors.h"
+#include "BaseClasses/TraceFileKavrin.h"
+#include "BaseClasses/TraceFileXML.h"
 #include "BaseClasses/debug.h"
 #include "Simulator/ByteOrder.h"
 #include "Simulator/DataPacket.h"
+#include "Simulator/OutputFiles.h"
 #include "Simulator/ResultRecords.h"
 #include "Simulator/SimulatorClass.h"
 
@@ -39,6 +42,22 @@ int SendAndWrite(SimulatorClass& sim, KavrinSocket* s, std::ostream* o, const un
   return static_cast<int>(count);
 }
 
+// Reports the first failure of one file (its bit in sim.OutputFailuresReported); later checks of
+// the same file stay quiet.
+bool CheckFile(SimulatorClass& sim, std::ostream* stream, const char* kind, const std::string& name,
+               unsigned bit) {
+  const bool reported = (sim.OutputFailuresReported & bit) != 0;
+  if (stream == nullptr || reported) return !reported;
+  const int error = OutputFiles::WriteError(*stream);
+  if (error == 0) return true;
+  std::cerr << "ERROR: Unable to write " << kind << " file '" << name << "': " << std::strerror(error)
+            << std::endl;
+  sim.OutputFailuresReported |= bit;
+  sim.OutputFailed = true;
+  sim.RaiseSimControl(STOPHARD);
+  return false;
+}
+
 void ReportOpenFailure(const char* kind, const char* name, int error) {
   std::cerr << "ERROR: Unable to open " << kind << " result file '" << (name ? name : "")
             << "': " << std::strerror(error) << std::endl;
@@ -59,7 +78,7 @@ DataPacket* SimulatorClass::CreateDataPacket(int numPV) {
 }
 
 bool SimulatorClass::CheckReportSize(double seconds) {
-  if (SimMgrSocket) ListenToSimMgr(SimMgrSocket);
+  if (SimMgrSocket && !SimMgrInputEnded) ListenToSimMgr(SimMgrSocket);
   const double rate = seconds / NumberReports;
 
   OutputPackets->Push(CurPacket);
@@ -89,7 +108,57 @@ uint32_t SimulatorClass::OutputThreadFunc() {
   }
   if (SimControl == STOPSOFT && OutputPackets->GetCount() == 0) RaiseSimControl(STOPHARD);
   if (FileBin) UpdateBinFileHeader(*FileBin);
+  CheckOutputFiles();
   return 0;
+}
+
+std::vector<OutputFiles::Output> SimulatorClass::RunOutputs() const {
+  std::vector<OutputFiles::Output> outputs;
+  if (ASCIIFilename) outputs.push_back({"ASCII result", ASCIIFilename});
+  if (BinFilename) outputs.push_back({"binary result", BinFilename});
+  if (TraceFilename && EnableKavrinTrace)
+    outputs.push_back({"trace", std::string(TraceFilename) + ".txt"});
+  if (TraceFilename && EnableXMLTrace)
+    outputs.push_back({"trace", std::string(TraceFilename) + ".xml"});
+  return outputs;
+}
+
+bool SimulatorClass::CheckOutputFiles() {
+  bool fine = CheckFile(*this, FileCSV, "ASCII result", ASCIIFilename ? ASCIIFilename : "",
+                        1u);
+  fine = CheckFile(*this, FileBin, "binary result", BinFilename ? BinFilename : "",
+                   2u) && fine;
+  // Traces on standard output are not files of this run.
+  if (TraceFilename) {
+    const std::string base = TraceFilename;
+    if (traceKavrin)
+      fine = CheckFile(*this, traceKavrin->getStream(), "trace", base + ".txt", 4u) && fine;
+    if (traceXML)
+      fine = CheckFile(*this, traceXML->getStream(), "trace", base + ".xml", 8u) && fine;
+  }
+  return fine;
+}
+
+void SimulatorClass::CloseOutputFiles() {
+  if (FileBin) {
+    UpdateBinFileHeader(*FileBin);
+    CheckOutputFiles();
+    FileBin->close();
+    CheckOutputFiles();
+    delete FileBin;
+    FileBin = nullptr;
+  }
+  if (FileCSV) {
+    WriteAsciiFooter(*FileCSV);
+    CheckOutputFiles();
+    FileCSV->close();
+    CheckOutputFiles();
+    delete FileCSV;
+    FileCSV = nullptr;
+  }
+  for (TraceFile* writer : {static_cast<TraceFile*>(traceKavrin), static_cast<TraceFile*>(traceXML)})
+    if (writer && writer->getStream()) writer->getStream()->flush();
+  CheckOutputFiles();
 }
 
 void SimulatorClass::ResetDataPacketBuffer() {
@@ -168,8 +237,13 @@ std::ofstream* SimulatorClass::CreateAsciiFile(char* name) {
   return file;
 }
 
-void SimulatorClass::CloseAsciiFile(std::ofstream& file) {
+void SimulatorClass::WriteAsciiFooter(std::ofstream& file) {
   file << "#META_DATA," << "BATCHES=" << BatchRuns << "\n";
+  file.flush();
+}
+
+void SimulatorClass::CloseAsciiFile(std::ofstream& file) {
+  WriteAsciiFooter(file);
   file.close();
 }
 

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "BaseClasses/KavrinSocket.h"
 #include "BaseClasses/debug.h"
@@ -19,6 +20,7 @@
 namespace SimMgrLink {
 
 int CommandTextTimeoutMs = 10000;
+int CloseDrainMs = 2000;
 
 int ConnectionWaitMs(int standardMs) {
   const char* text = std::getenv(ConnectionWaitVariable);
@@ -27,6 +29,11 @@ int ConnectionWaitMs(int standardMs) {
   const long value = std::strtol(text, &end, 10);
   if (*end != '\0' || value < INT_MIN || value > INT_MAX) return standardMs;
   return static_cast<int>(value);
+}
+
+const char* ListenAddress() {
+  const char* text = std::getenv(ListenAddressVariable);
+  return text && *text ? text : DefaultListenAddress;
 }
 
 }  // namespace SimMgrLink
@@ -116,13 +123,24 @@ void Detach(SimulatorClass& sim, KavrinSocket* s) {
                    "open, the batch limit is unchanged"
                 << std::endl;
     } else {
+      // One of the run's own files would get binary records mixed into it: handled like a name
+      // that cannot be opened.
+      const OutputFiles::Output* own = nullptr;
+      const std::vector<OutputFiles::Output> outputs = sim.RunOutputs();
+      for (const OutputFiles::Output& output : outputs)
+        if (!own && OutputFiles::SameFile(name, output.name)) own = &output;
       sim.MaxNumOfBatches = limit;
       sim.BinFilename = new char[name.size() + 1];
       std::memcpy(sim.BinFilename, name.c_str(), name.size() + 1);
-      sim.FileBin = sim.CreateBinFile(sim.BinFilename);
+      if (own)
+        std::cerr << "ERROR: Unable to open binary result file '" << name << "': it is this run's "
+                  << own->kind << " file '" << own->name << "'" << std::endl;
+      else
+        sim.FileBin = sim.CreateBinFile(sim.BinFilename);
     }
   }
   if (sim.SimMgrSocket == s) sim.SimMgrSocket = nullptr;
+  s->CloseGracefully(SimMgrLink::CloseDrainMs);
   delete s;
 }
 
@@ -136,13 +154,34 @@ KavrinSocket* SimulatorClass::WaitForSimMgrConnection(int timeout_ms) {
   }
   const int firstPort = static_cast<uint16_t>(SocketPort);
   int port = firstPort;
-  while (!ConnectionSocket->Bind(port)) {
-    if (!ConnectionSocket->LastBindWasAddressInUse()) {
-      std::cerr << "ERROR: unable to bind port " << port << " for the simulation manager"
-                << std::endl;
+  // A port is taken when binding it fails, or when another simulator bound it too (the reuse
+  // option allows that) and started listening first: either way, step to the next one. Listen
+  // before announcing: a manager that connects as soon as it reads the port must find us.
+  int systemChosenTries = 0;
+  const char* address = SimMgrLink::ListenAddress();
+  for (;;) {
+    if (ConnectionSocket->Bind(port, address)) {
+      if (ConnectionSocket->Listen(100)) break;
+      if (!ConnectionSocket->LastListenWasAddressInUse()) {
+        std::cerr << "ERROR: unable to listen on port " << port << " for the simulation manager"
+                  << std::endl;
+        std::exit(1);
+      }
+      // A socket that is bound stays bound: start over with a new one.
+      delete ConnectionSocket;
+      ConnectionSocket = new KavrinSocket(true);
+      if (!ConnectionSocket->HoldsDescriptor()) {
+        std::cerr << "ERROR: unable to create the socket for the simulation manager" << std::endl;
+        std::exit(1);
+      }
+    } else if (!ConnectionSocket->LastBindWasAddressInUse()) {
+      std::cerr << "ERROR: unable to bind port " << port << " on " << address
+                << " for the simulation manager" << std::endl;
       std::exit(1);
     }
-    if (port >= 65535) {
+    // Port 0 lets the system choose: ask it again rather than stepping to port 1.
+    if (port == 0 && ++systemChosenTries < 100) continue;
+    if (port == 0 || port >= 65535) {
       std::cerr << "ERROR: no free port for the simulation manager from " << firstPort
                 << " to 65535" << std::endl;
       std::exit(1);
@@ -152,12 +191,6 @@ KavrinSocket* SimulatorClass::WaitForSimMgrConnection(int timeout_ms) {
   const int bound = ConnectionSocket->GetBoundPort();
   if (bound >= 0) port = bound;
   SocketPort = static_cast<short>(port);
-  // Listen before announcing: a manager that connects as soon as it reads the port must find us.
-  if (!ConnectionSocket->Listen(100)) {
-    std::cerr << "ERROR: unable to listen on port " << port << " for the simulation manager"
-              << std::endl;
-    std::exit(1);
-  }
   std::cout << "REGISTER:  Port: [" << port << "]" << std::endl;
   return AcceptManager(*this, timeout_ms);
 }
@@ -174,11 +207,13 @@ void SimulatorClass::ListenToSimMgr(KavrinSocket* s) {
   if (s->RecvBlock(&command, 1) != 1) {
     if (s->GetErrorString()) {
       std::cout << "Error reading socket 'read'... Exiting." << std::endl;
-    } else {
-      // Readable with nothing to read: the manager has gone. Nobody is left to send results to.
-      std::cout << "Simulation manager closed the connection... Exiting." << std::endl;
+      RaiseSimControl(STOPHARD);
+      return;
     }
-    RaiseSimControl(STOPHARD);
+    // Readable with nothing to read: the manager sends no more commands, but it may still be
+    // reading. The run goes on and keeps sending; a send that fails ends it. The socket would
+    // stay readable for ever, so it is not polled again.
+    SimMgrInputEnded = true;
     return;
   }
   switch (command) {
@@ -203,7 +238,7 @@ void SimulatorClass::ListenToSimMgr(KavrinSocket* s) {
 
 void SimulatorClass::ListenToSimMgrLoop(KavrinSocket* s) {
   // A detach deletes the connection: stop listening to it then.
-  while (SimControl == GO && SimMgrSocket == s) ListenToSimMgr(s);
+  while (SimControl == GO && SimMgrSocket == s && !SimMgrInputEnded) ListenToSimMgr(s);
 }
 
 uint32_t SimulatorClass::StaticSocketThreadFunc(void* simulator) {
@@ -216,6 +251,7 @@ uint32_t SimulatorClass::SocketThreadFunc() {
       SimMgrSocket = ConnectionSocket ? AcceptManager(*this, -1) : WaitForSimMgrConnection(-1);
     }
     if (SimMgrSocket) ListenToSimMgrLoop(SimMgrSocket);
+    if (SimMgrInputEnded) break;  // no command can come any more
   }
   return 0;
 }

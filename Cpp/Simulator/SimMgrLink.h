@@ -9,10 +9,21 @@ namespace SimMgrLink {
 // How long the rest of a detach command may take to arrive (milliseconds, default 10000).
 extern int CommandTextTimeoutMs;
 
+// How long closing the link waits for the manager to end its stream (milliseconds, default 2000).
+extern int CloseDrainMs;
+
 // Longest detach text accepted before its closing ";;".
 constexpr int kCommandTextCapacity = 512;
 
 constexpr const char* ConnectionWaitVariable = "KAVRIN_TEST_SIMMGR_WAIT_MS";
+
+// The address the simulator listens on for its manager. The link is unauthenticated, so by
+// default only this host can reach it (the loopback interface); the environment variable named
+// by ListenAddressVariable widens it to one IPv4 address of this host, or to every interface
+// with "0.0.0.0", for a manager on another host.
+constexpr const char* ListenAddressVariable = "KAVRIN_LISTEN_ADDRESS";
+constexpr const char* DefaultListenAddress = "127.0.0.1";
+const char* ListenAddress();
 
 // standardMs, or the value of ConnectionWaitVariable when that holds a number.
 int ConnectionWaitMs(int standardMs);

@@ -22,6 +22,7 @@
 #include "Performance_Variables/PerformanceVariableNode.h"
 #include "Simulator/EventList.h"
 #include "Simulator/MersenneTwister.h"
+#include "Simulator/OutputFiles.h"
 #include "Simulator/PAddress.h"
 #include "Simulator/SimMgrLink.h"
 #include "Simulator/SimulatorClass.h"
@@ -42,6 +43,10 @@ SimulatorClass::SimulatorClass(int argc, char** argv) {
     std::cerr << "ERROR: Parsing command line options" << std::endl;
     std::exit(1);
   }
+
+  // Every output is checked before the first one is truncated: a run refused at start-up leaves
+  // every file as it was.
+  if (!OutputFiles::CheckBeforeOpening(RunOutputs())) std::exit(1);
 
   if (ASCIIFilename) {
     FileCSV = CreateAsciiFile(ASCIIFilename);
@@ -87,6 +92,8 @@ SimulatorClass::SimulatorClass(int argc, char** argv) {
   TheModel = TheStudy->GetPVModel(true);
   if (tracing) trace->addPVModel(TheModel);
   trace->printHeader();
+  // A file that already failed to take its header would lose the whole run's output.
+  if (!CheckOutputFiles()) std::exit(1);
 
   // Variables of the other run kind never stop a run and are left out of the accumulation.
   const PVType wanted = isTerminatingSimulation != 0 ? terminating : steady_state;
@@ -149,19 +156,22 @@ SimulatorClass::SimulatorClass(int argc, char** argv) {
 
 void SimulatorClass::Run() {
   if (WaitForSocket) {
-    SimMgrSocket = WaitForSimMgrConnection(SimMgrLink::ConnectionWaitMs(60000));
-    if (!SimMgrSocket) RaiseSimControl(STOPHARD);
+    const int waitMs = SimMgrLink::ConnectionWaitMs(60000);
+    SimMgrSocket = WaitForSimMgrConnection(waitMs);
+    if (!SimMgrSocket) {
+      // The run ends without simulating anything; say so rather than end in silence.
+      if (SimControl == GO)
+        std::cerr << "No simulation manager connected within " << waitMs / 1000.0
+                  << " seconds: nothing was simulated." << std::endl;
+      RaiseSimControl(STOPHARD);
+    }
   }
   if (isTerminatingSimulation != 0)
     TerminatingSimulation();
   else
     SteadyStateSimulation();
-  if (FileBin) {
-    CloseBinFile(*FileBin);
-    delete FileBin;
-    FileBin = nullptr;
-  }
   trace->printFooter();
+  CloseOutputFiles();
   std::cout << "Actions fired: " << _fireActionCount << std::endl;
   std::cout << "CPU time (s): " << (_cpuTimer ? _cpuTimer->GetTime() : 0.0) << std::endl;
 }

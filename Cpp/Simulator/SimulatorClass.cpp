@@ -16,6 +16,7 @@
 #include "Simulator/EventList.h"
 #include "Simulator/Heap.h"
 #include "Simulator/PAddress.h"
+#include "Simulator/SimMgrLink.h"
 #include "Simulator/SimulatorAssembly.h"
 
 // The start-up from a command line and Run are in SimulatorAssembly.cpp; the teardown finds the
@@ -121,6 +122,7 @@ SimulatorClass::~SimulatorClass() {
   delete TheActionContainer;
   delete TheEventList;
   delete[] EventPointerArray;
+  if (SimMgrSocket) SimMgrSocket->CloseGracefully(SimMgrLink::CloseDrainMs);
   delete SimMgrSocket;
   delete ConnectionSocket;
   // The writers stay alive until the process ends; only the fan-out goes here.

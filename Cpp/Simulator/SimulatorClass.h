@@ -14,8 +14,10 @@
 #include <iosfwd>
 #include <list>
 #include <string>
+#include <vector>
 
 #include "BaseClasses/KavrinEnums.h"
+#include "Simulator/OutputFiles.h"
 
 template <class T> class Heap;
 template <class C> class List;
@@ -94,10 +96,19 @@ class SimulatorClass {
   void RemoveTrailingZeros(char* buffer, double d);
   std::ofstream* CreateAsciiFile(char* name);
   void CloseAsciiFile(std::ofstream& file);
+  void WriteAsciiFooter(std::ofstream& file);
   std::ofstream* CreateBinFile(char* name);
   std::string CreateBinFileHeader(int fileVersion);
   void UpdateBinFileHeader(std::ofstream& file);
   void CloseBinFile(std::ofstream& file);
+  // Checks every result and trace file for failed writes. The first failure of each is reported
+  // (file name and reason) and stops the run as a quit would; OutputFailed then makes the process
+  // exit with 1. True when every file is fine.
+  bool CheckOutputFiles();
+  // The files this run writes (result files and trace files), as named on the command line.
+  std::vector<OutputFiles::Output> RunOutputs() const;
+  // Closes both result files (checking them) and flushes and checks the trace files.
+  void CloseOutputFiles();
 
   // ---- Simulation-manager link
   KavrinSocket* WaitForSimMgrConnection(int timeout_ms);
@@ -177,6 +188,8 @@ class SimulatorClass {
   int MaxDataPackets;
   int32_t NumberReports;
   KavrinSocket* SimMgrSocket;
+  // The manager's side of the link has ended: no more commands can come.
+  bool SimMgrInputEnded = false;
   KavrinSocket* InSocket;
   KavrinSocket* ConnectionSocket;
   int AcceptSelectDelay;
@@ -206,6 +219,9 @@ class SimulatorClass {
   std::ofstream* FileCSV;
   std::ofstream* FileBin;
   int64_t BatchRuns;
+  // A result or trace file could not be written: the process ends with exit code 1.
+  bool OutputFailed = false;
+  unsigned OutputFailuresReported = 0;  // one bit per file already reported
 };
 
 #endif

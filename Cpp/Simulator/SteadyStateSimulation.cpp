@@ -91,6 +91,11 @@ void SimulatorClass::SteadyStateSimulation() {
 
   NextEvent = TheEventList->Earliest();
   if (NoFiniteEvent(NextEvent)) {
+    // Nothing can ever happen: the run ends before its first batch, which must not pass unnoticed.
+    if (SimControl == GO)
+      std::cerr << "The initial state has no event at a finite time: the steady-state run ends "
+                   "without simulating anything."
+                << std::endl;
     RaiseSimControl(STOPSOFT);
   } else {
     CurrentTime = (*NextEvent)->exec_time;

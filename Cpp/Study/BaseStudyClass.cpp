@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -69,6 +70,20 @@ bool ParseInteger(const std::string& text, long lo, long hi, long* value) {
   return true;
 }
 
+// The declared type that each override letter stands for.
+const char* TypeOfLetter(char letter) {
+  switch (letter) {
+    case 'b': return "bool";
+    case 'c': return "char";
+    case 'd': return "double";
+    case 'f': return "float";
+    case 'i': return "int";
+    case 'l': return "long";
+    case 's': return "short";
+    default: return nullptr;
+  }
+}
+
 void ReportUnparsable(char letter, const std::string& name, const std::string& value) {
   std::cerr << "Value \"" << value << "\" of global variable " << name << " (type " << letter
             << ") cannot be read; the override is ignored." << std::endl;
@@ -93,6 +108,14 @@ void BaseStudyClass::overrideGVs(const char* TheOverrideString) {
     std::vector<char> nameBuffer(name.begin(), name.end());
     nameBuffer.push_back('\0');
     char* gvName = nameBuffer.data();
+    // A value of another width than the variable's would be read as garbage (or past its end).
+    const char* letterType = TypeOfLetter(letter);
+    const char* declared = DeclaredType(name);
+    if (letterType != nullptr && declared != nullptr && std::strcmp(declared, letterType) != 0) {
+      std::cerr << "Global variable " << name << " has type " << declared << ", but the override gives type "
+                << letter << " (" << letterType << "); the override is ignored." << std::endl;
+      continue;
+    }
     long integer = 0;
     switch (letter) {
       case 'b': {
@@ -147,4 +170,11 @@ void BaseStudyClass::overrideGVs(const char* TheOverrideString) {
     }
     ReportUnparsable(letter, name, value);
   }
+}
+
+const char* BaseStudyClass::DeclaredType(const std::string& name) const {
+  if (GVNames == nullptr || GVTypes == nullptr) return nullptr;
+  for (uint32_t i = 0; i < NumGVs; i++)
+    if (GVNames[i] != nullptr && name == GVNames[i]) return GVTypes[i];
+  return nullptr;
 }

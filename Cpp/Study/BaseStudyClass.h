@@ -6,6 +6,7 @@
 #define BASE_STUDY_CLASS_H
 
 #include <cstdint>
+#include <string>
 
 #include "BaseClasses/state/PrimitiveType.h"
 
@@ -33,8 +34,11 @@ class BaseStudyClass {
   char* GetGVType(int i) const { return GVTypes[i]; }
   // Formats into one static buffer: each call overwrites the previous text.
   char* GetExpName(int expnum);
-  // Applies a colon-separated sequence of type:name:value triples (the text of -O).
+  // Applies a colon-separated sequence of type:name:value triples (the text of -O). A triple whose
+  // type letter differs from the variable's declared type is reported and skipped.
   void overrideGVs(const char* TheOverrideString);
+  // The declared type name of the named global variable, or null when the study has none.
+  const char* DeclaredType(const std::string& name) const;
 
   void SetGvValue(Short& gv, short value) { gv.Set(value); }
   void SetGvValue(Int& gv, int value) { gv.Set(value); }

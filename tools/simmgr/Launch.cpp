@@ -18,7 +18,28 @@ void ReplaceAll(std::string& s, const std::string& from, const std::string& to) 
     s.replace(pos, from.size(), to);
 }
 
+bool IsIPv4Literal(const std::string& host) {
+  int parts = 0;
+  size_t pos = 0;
+  while (pos <= host.size()) {
+    size_t end = host.find('.', pos);
+    if (end == std::string::npos) end = host.size();
+    const std::string part = host.substr(pos, end - pos);
+    if (part.empty() || part.size() > 3 || part.find_first_not_of("0123456789") != std::string::npos ||
+        std::stoi(part) > 255)
+      return false;
+    ++parts;
+    pos = end + 1;
+  }
+  return parts == 4;
+}
+
 }  // namespace
+
+std::string ListenAddressFor(const std::string& host) {
+  if (host.empty() || host == "localhost" || host == "127.0.0.1") return "";
+  return IsIPv4Literal(host) ? host : "0.0.0.0";
+}
 
 std::vector<uint32_t> ProcessSeeds(uint32_t base, size_t count) {
   const uint64_t range = 2147483645ULL;
@@ -34,7 +55,10 @@ std::vector<uint32_t> ProcessSeeds(uint32_t base, size_t count) {
 }
 
 std::vector<std::string> SimulatorCommand(const Options& o, const JobSpec& job) {
-  std::vector<std::string> cmd{o.simulator,
+  std::vector<std::string> cmd;
+  const std::string address = ListenAddressFor(job.host);
+  if (!address.empty()) cmd = {"env", "KAVRIN_LISTEN_ADDRESS=" + address};
+  const std::vector<std::string> own{o.simulator,
                                "-w",
                                "-p",
                                "0",
@@ -46,6 +70,7 @@ std::vector<std::string> SimulatorCommand(const Options& o, const JobSpec& job) 
                                std::to_string(job.seed),
                                "-n",
                                std::to_string(o.reportSize)};
+  cmd.insert(cmd.end(), own.begin(), own.end());
   cmd.insert(cmd.end(), o.simulatorArgs.begin(), o.simulatorArgs.end());
   return cmd;
 }

@@ -24,7 +24,15 @@ struct JobSpec {
   std::string host;  // where the manager connects
 };
 
-// The simulator's own command line for one job.
+// The address a simulator must listen on for the manager to reach it at `host`: empty for
+// 127.0.0.1 and localhost (the simulator's default), the address itself for any other IPv4
+// address (another loopback address stays on the loopback), "0.0.0.0" (every interface) for
+// any other name.
+std::string ListenAddressFor(const std::string& host);
+
+// The simulator's own command line for one job; for a host reached other than through the
+// loopback interface it runs through env with KAVRIN_LISTEN_ADDRESS set, so that it also works
+// on the far side of a launcher.
 std::vector<std::string> SimulatorCommand(const Options& o, const JobSpec& job);
 
 // Quotes a word for /bin/sh.

@@ -240,7 +240,9 @@ TEST_F(SimMgr, LauncherTemplateSpreadsJobsOverLoopbackHosts) {
   EXPECT_EQ(procs[0]["host"], "127.0.0.1");
   EXPECT_EQ(procs[1]["host"], "127.0.0.2");
   EXPECT_EQ(procs[2]["host"], "127.0.0.1");
-  EXPECT_EQ(procs[1]["command"].get<std::string>().rfind("env SIMMGR_ON=127.0.0.2 " FAKE_SIMULATOR " -w -p 0 -c 1", 0), 0u);
+  EXPECT_EQ(procs[1]["command"].get<std::string>().rfind(
+                "env SIMMGR_ON=127.0.0.2 env KAVRIN_LISTEN_ADDRESS=127.0.0.2 " FAKE_SIMULATOR " -w -p 0 -c 1", 0),
+            0u);
   EXPECT_EQ(OnlyVariable(r)["mean"], 4.0);
 }
 

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "OutputTestSupport.h"
 
@@ -148,11 +150,19 @@ TEST_F(SimMgrLinkTest, UnknownBytesAreReportedAndIgnored) {
   EXPECT_TRUE(link.NothingPending());
 }
 
-TEST_F(SimMgrLinkTest, AManagerThatHangsUpStopsTheRun) {
+// The end of the manager's stream only ends the command polls; the run stops once a send fails.
+TEST_F(SimMgrLinkTest, AManagerThatHangsUpStopsTheRunAtTheNextFailedSend) {
   link.manager.Close();
   testing::internal::CaptureStdout();
   Poll();
-  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(sim->SimControl, GO);
+  EXPECT_TRUE(sim->SimMgrInputEnded);
+  // The first send may still be taken by the kernel; the peer's reset fails a later one.
+  for (int i = 0; i < 100 && sim->SimControl == GO; ++i) {
+    sim->OutputCPUTime(sim->SimMgrSocket, 0.0);
+    if (sim->SimControl == GO) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
   EXPECT_EQ(sim->SimControl, STOPHARD);
 }
 

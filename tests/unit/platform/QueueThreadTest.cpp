@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <ctime>
 #include <string>
 
 #include "BaseClasses/CPUTime.h"
@@ -120,6 +121,21 @@ TEST(CPUTime, StartsNearZeroAndGrowsWithWork) {
     for (int i = 0; i < 100000; i++) sink = sink + i * 0.5;
   }
   EXPECT_GT(timer.GetTime(), first);
+}
+
+// Seconds through the C library's own clock rate, whatever that rate is: after 0.05 s of CPU
+// time by the C clock, the timer shows about 0.05 (not 50, as dividing ticks by 1000 would).
+TEST(CPUTime, CountsSecondsAtTheClocksOwnRate) {
+  CPUTime timer;
+  timer.Start();
+  const std::clock_t begin = std::clock();
+  volatile double sink = 0.0;
+  while (std::clock() - begin < CLOCKS_PER_SEC / 20) {
+    for (int i = 0; i < 100000; i++) sink = sink + i * 0.5;
+  }
+  const double seconds = timer.GetTime();
+  EXPECT_GE(seconds, 0.045);
+  EXPECT_LT(seconds, 1.0);
 }
 
 }  // namespace

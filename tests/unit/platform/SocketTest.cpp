@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "BaseClasses/KavrinSocket.h"
 
@@ -142,3 +144,42 @@ TEST(KavrinSocket, ConnectToAnUnknownHostOrClosedPortFails) {
 }
 
 }  // namespace
+
+// Unread input at close would make the kernel reset the link and drop what is still queued; a
+// graceful close ends the sending side first and discards the input, so the peer reads everything
+// and then the end of the stream.
+TEST(KavrinSocket, AGracefulCloseDeliversEverythingDespiteUnreadInput) {
+  Loopback link;
+  ASSERT_EQ(link.client.Send("unread", 6), 6);
+  const std::string payload(1 << 20, 'x');  // more than the kernel buffers at once
+  std::thread closer([&] {
+    EXPECT_EQ(link.server.Send(payload.data(), static_cast<int>(payload.size())),
+              static_cast<int>(payload.size()));
+    link.server.CloseGracefully(10000);
+  });
+  std::string received;
+  char buffer[65536];
+  for (;;) {
+    const int n = link.client.Recv(buffer, sizeof buffer);
+    ASSERT_GE(n, 0) << "the link was reset after " << received.size() << " bytes";
+    if (n == 0) break;
+    received.append(buffer, static_cast<size_t>(n));
+  }
+  link.client.Close();
+  closer.join();
+  EXPECT_EQ(received.size(), payload.size());
+  EXPECT_FALSE(link.server.HoldsDescriptor());
+}
+
+// A peer that never ends its stream holds the close only for the time allowed.
+TEST(KavrinSocket, AGracefulCloseWaitsOnlyAsLongAsAllowed) {
+  Loopback link;
+  const auto start = std::chrono::steady_clock::now();
+  link.server.CloseGracefully(100);
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_FALSE(link.server.HoldsDescriptor());
+  EXPECT_GE(waited, std::chrono::milliseconds(90));
+  EXPECT_LT(waited, std::chrono::seconds(5));
+  char byte;
+  EXPECT_EQ(link.client.Recv(&byte, 1), 0);  // the end of the stream, not a reset
+}

@@ -5,6 +5,7 @@
 #include <cfloat>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -46,9 +47,10 @@ TEST_F(Scripted, ParameterErrorsInOrderWithoutDrawing) {
     const char* message;
   };
   const double nan = std::nan("");
+  const double inf = std::numeric_limits<double>::infinity();
   std::vector<Case> cases = {
       {[&] { d.Exponential(0); }, "rate is non-positive"},
-      {[&] { d.Exponential(nan); }, "rate is non-positive"},
+      {[&] { d.Exponential(nan); }, "rate is not a number"},
       {[&] { d.Deterministic(0); }, "value is non-positive"},
       {[&] { d.Geometric(0); }, "p is not in the range (0,1)"},
       {[&] { d.Geometric(1); }, "p is not in the range (0,1)"},
@@ -86,6 +88,29 @@ TEST_F(Scripted, ParameterErrorsInOrderWithoutDrawing) {
        "rate is non-positive"},
       {[&] { d.Pareto(0, 0); }, "LowerBound is non-positive"},
       {[&] { d.Pareto(1, 0); }, "Shape is non-positive"},
+      // NaN and infinite parameters, each with its own text rather than an unrelated one.
+      {[&] { d.Exponential(inf); }, "rate is not finite"},
+      {[&] { d.Deterministic(-inf); }, "value is not finite"},
+      {[&] { d.Weibull(nan, 1); }, "Alpha is not a number"},
+      {[&] { d.Weibull(1, inf); }, "Beta is not finite"},
+      {[&] { d.ConditionalWeibull(nan, 1, 1); }, "Alpha is not a number"},
+      {[&] { d.ConditionalWeibull(1, 1, inf); }, "t is not finite"},
+      {[&] { d.Normal(nan, 1); }, "mean is not a number"},
+      {[&] { d.Normal(1, inf); }, "variance is not finite"},
+      {[&] { d.Lognormal(nan, 1); }, "mu is not a number"},
+      {[&] { d.Erlang(inf, 1); }, "m is not finite"},
+      {[&] { d.Triangular(0, inf, 1); }, "B is not finite"},
+      {[&] { d.Gamma(nan, 1); }, "Alpha is not a number"},
+      {[&] { d.Beta(1, nan); }, "Beta is not a number"},
+      {[&] { d.Uniform(0, inf); }, "UpperBound is not finite"},
+      {[&] { d.Binomial(nan, 0.5); }, "t is not a number"},
+      {[&] { d.NegativeBinomial(inf, 0.5); }, "s is not finite"},
+      {[&] {
+         double r[] = {1, inf};
+         d.HypoExponential(2, r);
+       },
+       "rate is not finite"},
+      {[&] { d.Pareto(1, inf); }, "Shape is not finite"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
@@ -100,6 +125,11 @@ TEST_F(Scripted, HyperExponentialDrawsItsChoiceBeforeTestingProbabilities) {
   // 0.5 >= 0.25 / 1: phase 1, whose rate is 0.
   double zeroRate[] = {1, 0.25, 0, 0.75};
   EXPECT_EQ(ExpectInvalid([&] { d.HyperExponential(2, zeroRate); }, "Rate1 is non-positive"), 1u);
+  gen.push({0.5, 0.5});
+  double nanProb[] = {1, 1, 1, std::nan("")};
+  EXPECT_EQ(ExpectInvalid([&] { d.HyperExponential(2, nanProb); }, "p1 is not a number"), 1u);
+  double infiniteRate[] = {1, 0.25, std::numeric_limits<double>::infinity(), 0.75};
+  EXPECT_EQ(ExpectInvalid([&] { d.HyperExponential(2, infiniteRate); }, "Rate1 is not finite"), 1u);
 }
 
 TEST_F(Scripted, OneDrawSamplersByHand) {

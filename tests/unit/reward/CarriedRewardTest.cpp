@@ -39,7 +39,7 @@ TEST(CarriedReward, OneReplicationGivesFourAndTen) {
   testing::internal::CaptureStderr();
   GPU_REWARDPVModel pv(true);
   testing::internal::GetCapturedStderr();
-  pv.ConsiderOnly(nullptr, 0);
+  pv.ConsiderOnly(nullptr, pv.Number_Of_Performance_Variables);
   std::vector<char> initial(pv.StateSize());
   pv.CurrentState(initial.data());
   for (int rep = 0; rep < 3; rep++) {

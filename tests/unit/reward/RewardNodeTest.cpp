@@ -40,7 +40,7 @@ NodeSpec ImpulseSpec(double start, double stop, const char* action = "add") {
 TEST(RateReward, IntervalAndTimeAveragedMatchHandIntegral) {
   auto* toy = new ToyModel("Toy", 2);
   ToyPVModel pv(toy, {RateSpec(INTERVAL_OF_TIME, 1.0, 5.0), RateSpec(TIMEAVE_INTERVAL_OF_TIME, 1.0, 5.0)});
-  pv.ConsiderOnly(nullptr, 0);
+  pv.ConsiderOnly(nullptr, pv.Number_Of_Performance_Variables);
   Step(pv, toy->action("add"), 0.5);
   Step(pv, toy->action("add"), 2.0);
   Step(pv, toy->action("remove"), 3.0);
@@ -57,7 +57,7 @@ TEST(RateReward, IntervalAndTimeAveragedMatchHandIntegral) {
 TEST(RateReward, EndAccumulateClosesTheLastInterval) {
   auto* toy = new ToyModel("Toy", 1);
   ToyPVModel pv(toy, {RateSpec(INTERVAL_OF_TIME, 0.0, 4.0)});
-  pv.ConsiderOnly(nullptr, 0);
+  pv.ConsiderOnly(nullptr, pv.Number_Of_Performance_Variables);
   Step(pv, toy->action("add"), 1.0);  // 1 token for 1, then 2 tokens for 3
   pv.EndAccumulate(4.0);
   EXPECT_DOUBLE_EQ(pv.getPV(0)->TotalReward, 7.0);
@@ -68,7 +68,7 @@ TEST(RateReward, EndAccumulateClosesTheLastInterval) {
 TEST(ImpulseWindow, EdgesAreIncludedAndTheFirstEventAfterStopCompletes) {
   auto* toy = new ToyModel("Toy", 0);
   ToyPVModel pv(toy, {ImpulseSpec(1.0, 5.0)});
-  pv.ConsiderOnly(nullptr, 0);
+  pv.ConsiderOnly(nullptr, pv.Number_Of_Performance_Variables);
   PerformanceVariableNode* node = pv.getPV(0);
   Step(pv, toy->action("add"), 0.5);  // before the window
   Step(pv, toy->action("add"), 1.0);  // exactly at Start
@@ -112,7 +112,7 @@ TEST(ImpulseWindow, TimeAveragedDividesByTheObservedPartOfTheWindow) {
 TEST(ImpulseWindow, PVResetRestoresACleanReplication) {
   auto* toy = new ToyModel("Toy", 0);
   ToyPVModel pv(toy, {ImpulseSpec(0.0, 1.0)});
-  pv.ConsiderOnly(nullptr, 0);
+  pv.ConsiderOnly(nullptr, pv.Number_Of_Performance_Variables);
   for (int rep = 0; rep < 2; rep++) {
     Step(pv, toy->action("add"), 0.25);
     Step(pv, toy->action("add"), 0.5);
@@ -153,7 +153,7 @@ TEST(SteadyStateWindow, EveryBatchCountsItsOwnFirings) {
   ss.Type = steady_state;
   auto* toy = new ToyModel("Toy", 0);
   ToyPVModel pv(toy, {ss});
-  pv.ConsiderOnly(nullptr, 0);
+  pv.ConsiderOnly(nullptr, pv.Number_Of_Performance_Variables);
   PerformanceVariableNode* node = pv.getPV(0);
   for (double t : {15.0, 25.0, 35.0}) {
     Step(pv, toy->action("add"), t);
@@ -197,7 +197,7 @@ TEST(ImpulseWorkers, OneWorkerPerInstanceAndSumOfSquares) {
   NodeSpec nodeSpec = ImpulseSpec(0.0, 10.0);
   nodeSpec.Impulses = {{"add", "A"}};
   ToyPVModel pv(top, {nodeSpec});
-  pv.ConsiderOnly(nullptr, 0);
+  pv.ConsiderOnly(nullptr, pv.Number_Of_Performance_Variables);
   PerformanceVariableNode* node = pv.getPV(0);
   ASSERT_EQ(node->NumberOfImpulseWorkers[0], 2);
   EXPECT_EQ(node->ImpulseWorkersList[0][0]->ContainingModel, top->Children[0]);
@@ -238,7 +238,7 @@ TEST(AffectedLists, MissingImpulseActionIsWarnedAndNeverFires) {
   EXPECT_NE(err.find("\"toy\""), std::string::npos) << err;
   EXPECT_NE(err.find("\"vanish\""), std::string::npos) << err;
   EXPECT_NE(err.find("\"Toy\""), std::string::npos) << err;
-  pv.ConsiderOnly(nullptr, 0);
+  pv.ConsiderOnly(nullptr, pv.Number_Of_Performance_Variables);
   Step(pv, toy->action("add"), 0.5);
   pv.EndAccumulate(1.0);
   EXPECT_DOUBLE_EQ(pv.getPV(0)->TotalReward, 0.0);
@@ -276,6 +276,17 @@ TEST(PVList, ConsiderOnlyAnEmptySelectionAccumulatesNothing) {
   EXPECT_DOUBLE_EQ(pv.getPV(0)->TotalReward, 0.0);
 }
 
+// The data of an empty vector is null: an empty selection still selects nothing.
+TEST(PVList, ConsiderOnlyAnEmptySelectionThroughANullPointerAccumulatesNothing) {
+  auto* toy = new ToyModel("Toy", 0);
+  ToyPVModel pv(toy, {ImpulseSpec(0.0, 1.0)});
+  pv.ConsiderOnly(nullptr, 0);
+  Step(pv, toy->action("add"), 0.5);
+  pv.EndAccumulate(1.0);
+  EXPECT_EQ(pv.getPV(0)->Accumulating, 0);
+  EXPECT_DOUBLE_EQ(pv.getPV(0)->TotalReward, 0.0);
+}
+
 TEST(AdditionalState, BytesForCountsSignificantBytes) {
   EXPECT_EQ(PVModel::BytesFor(0), 0);
   EXPECT_EQ(PVModel::BytesFor(15), 1);
@@ -302,9 +313,9 @@ TEST(AdditionalState, LastActionIndexFollowsTheModelImage) {
   EXPECT_EQ(toy->Tokens->getMark(), 7);
 }
 
-// A replication ends when the last variable the run measures stops: a steady-state batch window
-// at [1000, 2000] must not stretch a terminating replication measured over [0, 10].
-TEST(StopTime, FollowsOnlyTheVariablesTheRunConsiders) {
+// A replication runs to the largest Stop of every variable, also those the run does not measure:
+// a shorter replication would change every draw after the first one for the same seed.
+TEST(StopTime, CoversEveryVariableWhateverTheRunConsiders) {
   NodeSpec ss = RateSpec(INTERVAL_OF_TIME, 1000.0, 2000.0);
   ss.Type = steady_state;
   NodeSpec term = ImpulseSpec(0.0, 10.0);
@@ -313,5 +324,5 @@ TEST(StopTime, FollowsOnlyTheVariablesTheRunConsiders) {
   EXPECT_EQ(pv.Simulation_Stop_Time, 2000.0);
   const int terminatingOnly[] = {1};
   pv.ConsiderOnly(terminatingOnly, 1);
-  EXPECT_EQ(pv.Simulation_Stop_Time, 10.0);
+  EXPECT_EQ(pv.Simulation_Stop_Time, 2000.0);
 }

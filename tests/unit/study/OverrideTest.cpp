@@ -83,6 +83,22 @@ TEST(Override, EveryTypeLetterLandsInItsVariable) {
   EXPECT_FALSE(static_cast<bool>(GVb));
 }
 
+// A study that declares its variables' types: a letter of another type never reaches the study.
+TEST(Override, ALetterOfAnotherTypeThanDeclaredIsSkipped) {
+  EveryTypeStudy study;
+  study.NumGVs = 2;
+  study.GVNames = new char*[2]{strdup("Rate"), strdup("I")};
+  study.GVTypes = new char*[2]{strdup("double"), strdup("int")};
+  Captured c = Override(study, "i:Rate:7:d:I:2.5:d:Rate:1.5:i:I:4");
+  EXPECT_EQ(c.err,
+            "Global variable Rate has type double, but the override gives type i (int); the override is ignored.\n"
+            "Global variable I has type int, but the override gives type d (double); the override is ignored.\n");
+  EXPECT_EQ(static_cast<double>(GVd), 1.5);
+  EXPECT_EQ(static_cast<int>(GVi), 4);
+  EXPECT_EQ(study.DeclaredType("Rate"), std::string("double"));
+  EXPECT_EQ(study.DeclaredType("Nope"), nullptr);
+}
+
 TEST(Override, DoubledAndLeadingColonsCollapse) {
   EveryTypeStudy study;
   Override(study, "::d::Rate::4.25:");
