@@ -1,5 +1,6 @@
-// Checks on the simulator's output files: whether a stream's writes have failed, and why.
-// Free functions over caller-owned streams; SimulatorClass decides what a failure ends.
+// Checks on the simulator's output files: before opening, that no two outputs share a file and
+// that each can be opened; while writing, whether a stream's writes have failed, and why.
+// Free functions over caller-owned names and streams; SimulatorClass decides what a failure ends.
 #ifndef KAVRIN_OUTPUTFILES_H
 #define KAVRIN_OUTPUTFILES_H
 
