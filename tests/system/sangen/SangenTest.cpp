@@ -1,0 +1,171 @@
+// Runs the real sangen on small descriptions: each kind of faulty description is refused with
+// "file:line:column: message" and exit code 1, and nothing is written; a C++ error in a snippet is
+// reported by the compiler at the snippet's line of the description.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int Code;
+  std::string Output;
+};
+
+Outcome Execute(const std::string& command) {
+  Outcome r{0, ""};
+  FILE* p = popen((command + " 2>&1").c_str(), "r");
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) r.Output.append(buffer, n);
+  int status = pclose(p);
+  r.Code = WEXITSTATUS(status);
+  return r;
+}
+
+class Sangen : public ::testing::Test {
+ protected:
+  fs::path Dir;
+  void SetUp() override {
+    Dir = fs::temp_directory_path() / ("sangen_test_" + std::to_string(::getpid()) + "_" +
+                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(Dir);
+    fs::create_directories(Dir);
+  }
+  void TearDown() override { fs::remove_all(Dir); }
+
+  std::string Write(const std::string& text) {
+    fs::path p = Dir / "model.yaml";
+    std::ofstream(p) << text;
+    return p.string();
+  }
+  // Refused with exactly this position and message, and no file written.
+  void ExpectRefused(const std::string& text, const std::string& position, const std::string& message) {
+    std::string path = Write(text);
+    Outcome r = Execute(std::string(SANGEN) + " " + path + " --out " + (Dir / "out").string());
+    EXPECT_EQ(r.Code, 1) << r.Output;
+    EXPECT_EQ(r.Output, path + ":" + position + ": " + message + "\n");
+    EXPECT_FALSE(fs::exists(Dir / "out"));
+  }
+};
+
+// A small valid model the refusals below change one thing of.
+const char* const kHead =
+    "model: Q\n"                           // 1
+    "globals: {lambda: double}\n"          // 2
+    "places:\n"                            // 3
+    "  Queue: 0\n"                         // 4
+    "activities:\n";                       // 5
+
+TEST_F(Sangen, RefusesUnknownPlace) {
+  ExpectRefused(std::string(kHead) +
+                    "  - name: Arrival\n"              // 6
+                    "    delay: Exponential\n"         // 7
+                    "    parameters: [lambda]\n"       // 8
+                    "    output: {Queu: 1}\n",         // 9: the key starts at column 14
+                "9:14", "unknown place 'Queu'");
+}
+
+TEST_F(Sangen, RefusesUnknownGlobalInAnExperiment) {
+  ExpectRefused(std::string(kHead) +
+                    "  - {name: Arrival, delay: Exponential, parameters: [lambda], output: {Queue: 1}}\n"  // 6
+                    "study:\n"                                                                          // 7
+                    "  experiments:\n"                                                                  // 8
+                    "    - {lambda: 0.5, mu: 1.0}\n",                                                       // 9
+                "9:21", "unknown global variable 'mu'");
+}
+
+TEST_F(Sangen, RefusesUnknownActivityInAnImpulse) {
+  ExpectRefused(std::string(kHead) +
+                    "  - {name: Arrival, delay: Exponential, parameters: [lambda], output: {Queue: 1}}\n"  // 6
+                    "rewards:\n"                                                                        // 7
+                    "  - name: served\n"                                                                // 8
+                    "    kind: interval\n"                                                              // 9
+                    "    from: 0\n"                                                                     // 10
+                    "    to: 10\n"                                                                      // 11
+                    "    impulses: {Service: 1.0}\n",                                                   // 12
+                "12:16", "unknown activity 'Service'");
+}
+
+TEST_F(Sangen, RefusesUnknownSampler) {
+  ExpectRefused(std::string(kHead) +
+                    "  - name: Arrival\n"
+                    "    delay: Exponentail\n"  // 7:12
+                    "    parameters: [lambda]\n",
+                "7:12", "unknown sampler 'Exponentail'");
+}
+
+TEST_F(Sangen, RefusesWrongParameterCount) {
+  ExpectRefused(std::string(kHead) +
+                    "  - name: Arrival\n"
+                    "    delay: Uniform\n"
+                    "    parameters: [lambda]\n",  // 8:17 is the list
+                "8:17", "sampler Uniform takes 2 parameters, not 1");
+}
+
+TEST_F(Sangen, RefusesConstantCaseProbabilitiesNotSummingToOne) {
+  ExpectRefused(std::string(kHead) +
+                    "  - name: Arrival\n"                 // 6
+                    "    delay: Exponential\n"            // 7
+                    "    parameters: [lambda]\n"          // 8
+                    "    cases:\n"                        // 9
+                    "      - {probability: 0.7}\n"        // 10: the list starts at column 7
+                    "      - {probability: 0.2}\n",       // 11
+                "10:7", "the case probabilities of activity 'Arrival' sum to 0.9, not 1");
+}
+
+TEST_F(Sangen, AcceptsProbabilitiesThatReadTheMarking) {
+  std::string path = Write(std::string(kHead) +
+                           "  - name: Arrival\n"
+                           "    delay: Exponential\n"
+                           "    parameters: [lambda]\n"
+                           "    cases:\n"
+                           "      - {probability: \"Queue->Mark() < 5 ? 1.0 : 0.0\"}\n"
+                           "      - {probability: \"Queue->Mark() < 5 ? 0.0 : 1.0\"}\n"
+                           "study: {experiments: [{lambda: 1.0}]}\n");
+  Outcome r = Execute(std::string(SANGEN) + " " + path + " --out " + (Dir / "out").string());
+  EXPECT_EQ(r.Code, 0) << r.Output;
+  EXPECT_TRUE(fs::exists(Dir / "out/Atomic/Q/QSAN.cpp"));
+}
+
+TEST_F(Sangen, RefusesDuplicateNames) {
+  // A place and an activity share one namespace: both become members of the model class.
+  ExpectRefused(std::string(kHead) +
+                    "  - name: Queue\n"  // 6:11
+                    "    delay: Exponential\n"
+                    "    parameters: [lambda]\n",
+                "6:11", "duplicate name 'Queue'");
+}
+
+TEST_F(Sangen, RefusesInvalidYaml) {
+  ExpectRefused("model: Q\nplaces: {Queue: 0\nactivities: []\n", "3:11",
+                "invalid YAML: end of map flow not found");
+}
+
+// The compiler reports a mistake in a snippet at its line of the description.
+TEST_F(Sangen, SnippetErrorsPointAtTheDescription) {
+  std::string path = Write(std::string(kHead) +
+                           "  - name: Service\n"        // 6
+                           "    delay: Exponential\n"   // 7
+                           "    parameters: [1.0]\n"    // 8
+                           "    enabled: |\n"           // 9
+                           "      Queue->Mark() > 0 &&\n"  // 10
+                           "      Queue->Marc() < 5\n"     // 11: the typo
+                           "study: {experiments: [{lambda: 1.0}]}\n");
+  Outcome g = Execute(std::string(SANGEN) + " " + path + " --out " + (Dir / "out").string());
+  ASSERT_EQ(g.Code, 0) << g.Output;
+  Outcome c = Execute(std::string(CXX) + " -std=c++17 -fsyntax-only -I" + (Dir / "out").string() + " -I" + SOURCE_DIR +
+                  " -I" + SOURCE_DIR + "/Cpp " + (Dir / "out/Atomic/Q/QSAN.cpp").string());
+  EXPECT_NE(c.Code, 0);
+  EXPECT_NE(c.Output.find(path + ":11:"), std::string::npos) << c.Output;
+}
+
+}  // namespace
