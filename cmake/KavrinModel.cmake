@@ -70,9 +70,13 @@ function(kavrin_add_model yaml)
   if(NOT TARGET kavrin_framework)
     # A modeller's own project: build in a tree of the repository's, then copy the results here.
     set(_tree ${CMAKE_BINARY_DIR}/kavrin)
+    set(_check OFF)
+    if(KAVRIN_MODEL_CHECK)
+      set(_check ON)
+    endif()
     add_custom_target(${_sim} ALL
       COMMAND ${CMAKE_COMMAND} -S ${KAVRIN_ROOT} -B ${_tree} -DKAVRIN_FRAMEWORK_ONLY=ON
-              "-DKAVRIN_MODELS=${_yaml}" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+              "-DKAVRIN_MODELS=${_yaml}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVRIN_MODEL_CHECK=${_check}
       COMMAND ${CMAKE_COMMAND} --build ${_tree} --target ${_sim}
       COMMAND ${CMAKE_COMMAND} -E copy ${_tree}/bin/${_sim} ${_tree}/bin/${_sim}.pv ${_tree}/bin/${_sim}.pvkind
               ${CMAKE_BINARY_DIR}
