@@ -1,5 +1,6 @@
 #include "DotWriter.h"
 
+#include <algorithm>
 #include <set>
 #include <sstream>
 
@@ -10,7 +11,7 @@ namespace {
 std::string Quote(const std::string& s) {
   std::string out = "\"";
   for (char c : s) {
-    if (c == '"' || c == '\\') out += '\\';
+    if (c == '"') out += '\\';
     out += c;
   }
   return out + "\"";
@@ -42,20 +43,25 @@ std::string DotWriter::Write(const Description& d, const CodeGenerator& g) {
       o << "  " << Quote("activity:" + a.Name) << " -> " << Quote("case:" + c) << " [style=dashed, arrowhead=none];\n";
     }
   }
-  // One arc per (place, activity) pair: enabling arcs into the activity, affect arcs out of the
-  // action (the case, if any), both ways when a place does both.
+  // Enabling arcs run into the activity: solid for an input arc (it takes tokens), dashed for a
+  // place that is only read. Affect arcs other than input arcs run out of the action (its case).
   for (const CodeGenerator::Action& x : g.Actions()) {
     const std::string act = Quote("activity:" + x.Def->Name);
     const std::string from = x.Case >= 0 ? Quote("case:" + x.Name) : act;
-    std::set<std::string> enables(x.Enables.begin(), x.Enables.end());
-    if (x.Case <= 0)
-      for (const std::string& p : x.Enables) o << "  " << Quote("place:" + p) << " -> " << act << ";\n";
-    for (const std::string& p : x.Affects) {
-      bool input = false;
-      for (const ArcDef& arc : x.Def->Input) input = input || arc.Place == p;
-      if (input && x.Case > 0) continue;  // drawn once, from the first case
-      o << "  " << (input ? act : from) << " -> " << Quote("place:" + p) << (input ? " [style=dotted]" : "") << ";\n";
+    auto isInput = [&](const std::string& p) {
+      for (const ArcDef& arc : x.Def->Input)
+        if (arc.Place == p) return true;
+      return false;
+    };
+    if (x.Case <= 0) {
+      for (const std::string& p : x.Enables)
+        o << "  " << Quote("place:" + p) << " -> " << act << (isInput(p) ? "" : " [style=dashed]") << ";\n";
+      for (const std::string& p : x.Affects)
+        if (isInput(p) && std::find(x.Enables.begin(), x.Enables.end(), p) == x.Enables.end())
+          o << "  " << Quote("place:" + p) << " -> " << act << ";\n";
     }
+    for (const std::string& p : x.Affects)
+      if (!isInput(p)) o << "  " << from << " -> " << Quote("place:" + p) << ";\n";
   }
   o << "}\n";
   return o.str();

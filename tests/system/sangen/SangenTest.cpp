@@ -150,6 +150,26 @@ TEST_F(Sangen, RefusesInvalidYaml) {
                 "invalid YAML: end of map flow not found");
 }
 
+TEST_F(Sangen, DrawsTheNetAsDot) {
+  std::string path = Write(std::string(kHead) +
+                           "  - {name: Arrival, delay: Exponential, parameters: [lambda], output: {Queue: 1}}\n"
+                           "  - {name: Leave, delay: instantaneous, enabled: Queue->Mark() > 3,\n"
+                           "     cases: [{probability: 0.5, effect: Queue->Mark() = 0}, {probability: 0.5}]}\n"
+                           "study: {experiments: [{lambda: 1.0}]}\n");
+  Outcome r = Execute(std::string(SANGEN) + " --dot " + path);
+  ASSERT_EQ(r.Code, 0) << r.Output;
+  for (const char* line : {
+           "\"place:Queue\" [shape=circle, label=\"Queue\\n0\"];",
+           "\"activity:Arrival\" [shape=box, style=filled, fillcolor=\"#d0d8f0\", label=\"Arrival\\nExponential\"];",
+           "\"activity:Leave\" [shape=box, style=filled, fillcolor=black, fontcolor=white, height=0.2, label=\"Leave\"];",
+           "\"activity:Arrival\" -> \"place:Queue\";",           // output arc
+           "\"place:Queue\" -> \"activity:Leave\" [style=dashed];",  // read by the enabling predicate
+           "\"case:Leave_case1\" -> \"place:Queue\";",            // the case's effect changes Queue
+       })
+    EXPECT_NE(r.Output.find(line), std::string::npos) << line << "\n" << r.Output;
+  EXPECT_EQ(r.Output.find("\"case:Leave_case2\" -> \"place:Queue\""), std::string::npos) << r.Output;
+}
+
 // The compiler reports a mistake in a snippet at its line of the description.
 TEST_F(Sangen, SnippetErrorsPointAtTheDescription) {
   std::string path = Write(std::string(kHead) +
