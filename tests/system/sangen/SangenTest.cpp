@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -148,6 +149,37 @@ TEST_F(Sangen, RefusesDuplicateNames) {
 TEST_F(Sangen, RefusesInvalidYaml) {
   ExpectRefused("model: Q\nplaces: {Queue: 0\nactivities: []\n", "3:11",
                 "invalid YAML: end of map flow not found");
+}
+
+TEST_F(Sangen, SweepsCrossTheirValuesLastFastest) {
+  std::string path = Write(std::string(kHead) +
+                           "  - {name: Arrival, delay: Exponential, parameters: [lambda], output: {Queue: 1}}\n"
+                           "study:\n"
+                           "  sweep:\n"
+                           "    lambda: {range: [0.1, 0.3, 0.1]}\n"
+                           "    mu: [1, 2]\n");
+  // mu is not a global of this model.
+  Outcome bad = Execute(std::string(SANGEN) + " " + path + " --out " + (Dir / "out").string());
+  EXPECT_EQ(bad.Code, 1);
+  EXPECT_NE(bad.Output.find(":10:5: unknown global variable 'mu'"), std::string::npos) << bad.Output;
+  std::string text = std::string(kHead).replace(std::string(kHead).find("{lambda: double}"), 16,
+                                                "{lambda: double, mu: double}") +
+                     "  - {name: Arrival, delay: Exponential, parameters: [lambda], output: {Queue: 1}}\n"
+                     "study:\n"
+                     "  sweep:\n"
+                     "    lambda: {range: [0.1, 0.3, 0.1]}\n"
+                     "    mu: [1, 2]\n";
+  path = Write(text);
+  Outcome r = Execute(std::string(SANGEN) + " " + path + " --out " + (Dir / "out").string());
+  ASSERT_EQ(r.Code, 0) << r.Output;
+  std::ifstream in(Dir / "out/Study/Q_STUDY/Q_STUDYSetStudy.cpp");
+  std::string study((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // Three values of lambda times two of mu, mu varying fastest.
+  EXPECT_NE(study.find("NumExps = 6;"), std::string::npos);
+  EXPECT_NE(study.find("{\"lambda=0.1,mu=1\", \"lambda=0.1,mu=2\", \"lambda=0.2,mu=1\", \"lambda=0.2,mu=2\", "
+                       "\"lambda=0.3,mu=1\", \"lambda=0.3,mu=2\"}"),
+            std::string::npos)
+      << study;
 }
 
 TEST_F(Sangen, DrawsTheNetAsDot) {
