@@ -68,6 +68,17 @@ int CodeGenerator::PlaceIndex(const std::string& name) const {
   return -1;
 }
 
+int CodeGenerator::StateIndex(const std::string& name) const {
+  const bool readOnly = D.Places[PlaceIndex(name)].ReadOnly;
+  int k = 0;
+  for (const PlaceDef& p : D.Places) {
+    if (p.ReadOnly != readOnly) continue;
+    if (p.Name == name) return k;
+    k++;
+  }
+  return -1;
+}
+
 std::vector<std::string> CodeGenerator::PlacesIn(const std::string& code) const {
   std::vector<std::string> out;
   for (const std::string& id : Identifiers(code))
@@ -114,8 +125,14 @@ void CodeGenerator::Derive() {
         for (const ArcDef& arc : a.Cases[c].Output) AddUnique(affects, arc.Place);
         for (const std::string& p : PlacesIn(a.Cases[c].Effect.Text)) AddUnique(affects, p);
       }
-      x.Enables = a.ExplicitEnables ? a.Enables : enables;
-      x.Affects = a.ExplicitAffects ? a.Affects : affects;
+      // A read-only place never changes, so it neither enables nor is affected.
+      auto changing = [&](std::vector<std::string> list) {
+        list.erase(std::remove_if(list.begin(), list.end(), [&](const std::string& p) { return D.Places[PlaceIndex(p)].ReadOnly; }),
+                   list.end());
+        return list;
+      };
+      x.Enables = a.ExplicitEnables ? a.Enables : changing(enables);
+      x.Affects = a.ExplicitAffects ? a.Affects : changing(affects);
       for (const std::string& p : x.Enables) AddUnique(x.Members, p);
       for (const std::string& p : x.Affects) AddUnique(x.Members, p);
       for (const std::string& p : enables) AddUnique(x.Members, p);
@@ -294,12 +311,21 @@ std::string CodeGenerator::AtomicSource() {
       o << "  ));\n";
     }
   }
-  const int np = static_cast<int>(D.Places.size());
+  std::vector<std::string> state, readOnly;
+  for (const PlaceDef& p : D.Places) (p.ReadOnly ? readOnly : state).push_back(p.Name);
+  const int np = static_cast<int>(state.size());
   const int na = static_cast<int>(ActionList.size());
   const int ng = static_cast<int>(D.Activities.size());
   o << "\n  BaseStateVariableClass* InitialPlaces[" + std::to_string(np) + "] = {";
-  for (int k = 0; k < np; k++) o << (k ? ", " : "") + D.Places[k].Name;
-  o << "};\n  BaseStateVariableClass** InitialROPlaces = nullptr;\n";
+  for (int k = 0; k < np; k++) o << (k ? ", " : "") + state[k];
+  o << "};\n";
+  if (readOnly.empty()) {
+    o << "  BaseStateVariableClass** InitialROPlaces = nullptr;\n";
+  } else {
+    o << "  BaseStateVariableClass* InitialROPlaces[" + std::to_string(readOnly.size()) + "] = {";
+    for (size_t k = 0; k < readOnly.size(); k++) o << (k ? ", " : "") + readOnly[k];
+    o << "};\n";
+  }
   o << "  Activity* InitialActionList[" + std::to_string(na) + "] = {";
   for (int k = 0; k < na; k++) o << (k ? ", &" : "&") + ActionList[k].Name;
   o << "};\n  BaseGroupClass* InitialGroupList[" + std::to_string(ng) + "] = {";
@@ -308,13 +334,14 @@ std::string CodeGenerator::AtomicSource() {
     o << (k ? ", &" : "&") + (a.Cases.empty() ? a.Name : a.Name + "Group");
   }
   o << "};\n\n";
-  o << "  initializeSANModelNow(\"" + m + "\", " + std::to_string(np) + ", InitialPlaces, 0, InitialROPlaces, " +
+  o << "  initializeSANModelNow(\"" + m + "\", " + std::to_string(np) + ", InitialPlaces, " +
+           std::to_string(readOnly.size()) + ", InitialROPlaces, " +
            std::to_string(na) + ", InitialActionList, " + std::to_string(ng) + ", InitialGroupList);\n\n";
   o << "  assignPlacesToActivitiesInst();\n  assignPlacesToActivitiesTimed();\n\n";
   std::vector<std::pair<int, int>> affect, enable;
   for (int k = 0; k < na; k++) {
-    for (const std::string& p : ActionList[k].Affects) affect.emplace_back(PlaceIndex(p), k);
-    for (const std::string& p : ActionList[k].Enables) enable.emplace_back(PlaceIndex(p), k);
+    for (const std::string& p : ActionList[k].Affects) affect.emplace_back(StateIndex(p), k);
+    for (const std::string& p : ActionList[k].Enables) enable.emplace_back(StateIndex(p), k);
   }
   auto table = [&](const std::string& name, const std::string& call, const std::vector<std::pair<int, int>>& arcs) {
     if (arcs.empty()) return;
@@ -342,8 +369,8 @@ std::string CodeGenerator::AtomicSource() {
       if (x.Def->Timed != (timed == 1)) continue;
       for (const std::string& name : x.Members) {
         const PlaceDef& p = D.Places[PlaceIndex(name)];
-        o << "  " + x.Name + "." + name + " = static_cast<" + PlaceType(p, m) + "*>(LocalStateVariables[" +
-                 std::to_string(PlaceIndex(name)) + "]);\n";
+        o << "  " + x.Name + "." + name + " = static_cast<" + PlaceType(p, m) + "*>(" +
+                 (p.ReadOnly ? "ReadOnlyPlaces[" : "LocalStateVariables[") + std::to_string(StateIndex(name)) + "]);\n";
       }
     }
     o << "}\n\n";

@@ -45,6 +45,9 @@ class CodeGenerator {
   std::string OutDir;
 
   int PlaceIndex(const std::string& name) const;
+  // Index among the model's own state variables (read-only places excluded), or among the
+  // read-only places, as the framework numbers them.
+  int StateIndex(const std::string& name) const;
   std::vector<std::string> PlacesIn(const std::string& code) const;
   void Derive();
 

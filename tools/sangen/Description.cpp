@@ -234,7 +234,8 @@ void Loader::ReadPlaces(const YAML::Node& n) {
       p.At = At(kv.first);
       Claim(kv.first, p.Name, "place");
       if (kv.second.IsMap()) {
-        CheckKeys(kv.second, {"initial", "type", "size", "replicas"}, "place '" + p.Name + "'");
+        CheckKeys(kv.second, {"initial", "type", "size", "replicas", "read_only"}, "place '" + p.Name + "'");
+        if (kv.second["read_only"]) p.ReadOnly = kv.second["read_only"].as<bool>();
         if (kv.second["type"]) {
           std::string t = Scalar(kv.second["type"], "type");
           if (t != "int" && t != "short") Fail(kv.second["type"], "a place's type is short (the default) or int");
@@ -275,6 +276,7 @@ std::vector<ArcDef> Loader::ReadArcs(const YAML::Node& n, const std::string& wha
     a.At = At(kv.first);
     CheckPlaceNamed(kv.first, a.Place);
     if (D.FindPlace(a.Place)->Size > 0) Fail(kv.first, "place '" + a.Place + "' is an array: use an effect instead of an arc");
+    if (D.FindPlace(a.Place)->ReadOnly) Fail(kv.first, "place '" + a.Place + "' is read-only: it cannot have arcs");
     a.Count = Scalar(kv.second, "token count");
     arcs.push_back(a);
   }
@@ -287,6 +289,7 @@ std::vector<std::string> Loader::ReadPlaceList(const YAML::Node& n) {
   for (const auto& e : n) {
     std::string name = Scalar(e, "place name");
     CheckPlaceNamed(e, name);
+    if (D.FindPlace(name)->ReadOnly) Fail(e, "place '" + name + "' is read-only: it needs no arcs");
     out.push_back(name);
   }
   return out;

@@ -75,6 +75,15 @@ TEST_F(Sangen, RefusesUnknownPlace) {
                 "9:14", "unknown place 'Queu'");
 }
 
+TEST_F(Sangen, RefusesAnArcOnAReadOnlyPlace) {
+  ExpectRefused("model: Q\n"
+                "places:\n"
+                "  Limit: {initial: 3, read_only: true}\n"
+                "activities:\n"
+                "  - {name: Grow, delay: Exponential, parameters: [1.0], output: {Limit: 1}}\n",  // 5:66
+                "5:66", "place 'Limit' is read-only: it cannot have arcs");
+}
+
 TEST_F(Sangen, RefusesUnknownGlobalInAnExperiment) {
   ExpectRefused(std::string(kHead) +
                     "  - {name: Arrival, delay: Exponential, parameters: [lambda], output: {Queue: 1}}\n"  // 6
