@@ -220,7 +220,7 @@ std::string CodeGenerator::AtomicHeader() {
     o << "// The array " + p.Name + ": " + std::to_string(p.Size) + " places named \"0\" .. \"" +
              std::to_string(p.Size - 1) + "\" under the array's name. It owns them.\n";
     o << "class " + c + " : public ArrayStateVariable<ExtendedPlace<" + t + ">> {\n public:\n";
-    o << "  " + c + "(const char* name, const " + t + "* initial);\n";
+    o << "  " + c + "(const char* Kavrin_Name, const " + t + "* Kavrin_Values);\n";
     o << "  ~" + c + "() override;\n";
     o << "  " + c + "(const " + c + "&) = delete;\n  " + c + "& operator=(const " + c + "&) = delete;\n};\n\n";
   }
@@ -266,11 +266,11 @@ std::string CodeGenerator::AtomicSource() {
     std::string c = PlaceType(p, m);
     std::string t = MarkType(p);
     std::string at = p.IsInt ? "ArrayType_INT" : "ArrayType_SHORT";
-    o << c + "::" + c + "(const char* name, const " + t + "* initial)\n";
-    o << "    : ArrayStateVariable<ExtendedPlace<" + t + ">>(name, \"\", " + at + ", " + std::to_string(p.Size) + ") {\n";
-    o << "  for (int i = 0; i < " + std::to_string(p.Size) + "; i++) {\n";
-    o << "    char elementName[16];\n    std::snprintf(elementName, sizeof elementName, \"%d\", i);\n";
-    o << "    appendElement(new ExtendedPlace<" + t + ">(elementName, name, initial[i]));\n  }\n}\n\n";
+    o << c + "::" + c + "(const char* Kavrin_Name, const " + t + "* Kavrin_Values)\n";
+    o << "    : ArrayStateVariable<ExtendedPlace<" + t + ">>(Kavrin_Name, \"\", " + at + ", " + std::to_string(p.Size) + ") {\n";
+    o << "  for (int Kavrin_I = 0; Kavrin_I < " + std::to_string(p.Size) + "; Kavrin_I++) {\n";
+    o << "    char Kavrin_Element[16];\n    std::snprintf(Kavrin_Element, sizeof Kavrin_Element, \"%d\", Kavrin_I);\n";
+    o << "    appendElement(new ExtendedPlace<" + t + ">(Kavrin_Element, Kavrin_Name, Kavrin_Values[Kavrin_I]));\n  }\n}\n\n";
     o << c + "::~" + c + "() {\n  for (BaseStateVariableClass* element : fields) delete element;\n}\n\n";
   }
 
@@ -303,8 +303,8 @@ std::string CodeGenerator::AtomicSource() {
         std::string v = p.Elements.empty() ? p.Initial.Text : p.Elements[k];
         values += (k ? ", " : "") + std::string("static_cast<") + MarkType(p) + ">(" + v + ")";
       }
-      o << "  {\n    const " + MarkType(p) + " initial[" + std::to_string(p.Size) + "] = {" + values + "};\n";
-      o << "    " + p.Name + " = new " + PlaceType(p, m) + "(\"" + p.Name + "\", initial);\n  }\n";
+      o << "  {\n    const " + MarkType(p) + " Kavrin_Initial[" + std::to_string(p.Size) + "] = {" + values + "};\n";
+      o << "    " + p.Name + " = new " + PlaceType(p, m) + "(\"" + p.Name + "\", Kavrin_Initial);\n  }\n";
     } else {
       o << "  " + p.Name + " = new " + PlaceType(p, m) + "(\"" + p.Name + "\", static_cast<" + MarkType(p) + ">(\n";
       o.Code(p.Initial, "      ");
@@ -349,12 +349,12 @@ std::string CodeGenerator::AtomicSource() {
     o << "  static const int " + name + "[" + n + "][2] = {";
     for (size_t k = 0; k < arcs.size(); k++)
       o << (k ? ", {" : "{") + std::to_string(arcs[k].first) + ", " + std::to_string(arcs[k].second) + "}";
-    o << "};\n  for (int n = 0; n < " + n + "; n++) " + call + "(InitialPlaces[" + name + "[n][0]], InitialActionList[" +
-             name + "[n][1]]);\n";
+    o << "};\n  for (int Kavrin_N = 0; Kavrin_N < " + n + "; Kavrin_N++)\n    " + call + "(InitialPlaces[" + name +
+             "[Kavrin_N][0]], InitialActionList[" + name + "[Kavrin_N][1]]);\n";
   };
   table("AffectArcs", "AddAffectArc", affect);
   table("EnableArcs", "AddEnableArc", enable);
-  o << "\n  for (int n = 0; n < " + std::to_string(na) + "; n++) InitialActionList[n]->LinkVariables();\n";
+  o << "\n  for (int Kavrin_N = 0; Kavrin_N < " + std::to_string(na) + "; Kavrin_N++) InitialActionList[Kavrin_N]->LinkVariables();\n";
   o << "  CustomInitialization();\n}\n\n";
 
   o << cls + "::~" + cls + "() {\n";
@@ -408,10 +408,10 @@ std::string CodeGenerator::AtomicSource() {
     o << "  );\n}\n\n";
 
     if (a.Timed) {
-      o << "void " + q + "CurrentParameters(double* p) {\n";
+      o << "void " + q + "CurrentParameters(double* Kavrin_P) {\n";
       auto fill = [&](const std::vector<Snippet>& params, const std::string& indent) {
         for (size_t k = 0; k < params.size(); k++) {
-          o << indent + "p[" + std::to_string(k) + "] = (\n";
+          o << indent + "Kavrin_P[" + std::to_string(k) + "] = (\n";
           o.Code(params[k], indent + "    ");
           o << indent + ");\n";
         }
@@ -434,8 +434,8 @@ std::string CodeGenerator::AtomicSource() {
 
     o << "double " + q + "Rate() {\n";
     if (a.Timed && (a.Sampler == "Exponential" || !a.SelectBy.empty())) {
-      o << "  double p[" + std::to_string(nparams) + "];\n  CurrentParameters(p);\n";
-      o << (a.SelectBy.empty() ? "  return p[0];\n" : "  return DistributionType == Exponential ? p[0] : 0.0;\n");
+      o << "  double Kavrin_P[" + std::to_string(nparams) + "];\n  CurrentParameters(Kavrin_P);\n";
+      o << (a.SelectBy.empty() ? "  return Kavrin_P[0];\n" : "  return DistributionType == Exponential ? Kavrin_P[0] : 0.0;\n");
     } else {
       o << "  return 0.0;\n";
     }
@@ -451,8 +451,9 @@ std::string CodeGenerator::AtomicSource() {
     } else if (AutoReactivation(x)) {
       o << "bool " + q + "ReactivationPredicate() { return true; }\n\n";
       o << "// The scheduled delay was drawn with parameters that no longer hold.\n";
-      o << "bool " + q + "ReactivationFunction() {\n  double p[" + std::to_string(nparams) + "];\n  CurrentParameters(p);\n";
-      o << "  for (int k = 0; k < " + std::to_string(nparams) + "; k++)\n    if (p[k] != Sampled[k]) return true;\n  return false;\n}\n\n";
+      o << "bool " + q + "ReactivationFunction() {\n  double Kavrin_P[" + std::to_string(nparams) + "];\n  CurrentParameters(Kavrin_P);\n";
+      o << "  for (int Kavrin_K = 0; Kavrin_K < " + std::to_string(nparams) +
+               "; Kavrin_K++)\n    if (Kavrin_P[Kavrin_K] != Sampled[Kavrin_K]) return true;\n  return false;\n}\n\n";
     } else {
       o << "bool " + q + "ReactivationPredicate() { return false; }\n\n";
       o << "bool " + q + "ReactivationFunction() { return false; }\n\n";
@@ -462,8 +463,8 @@ std::string CodeGenerator::AtomicSource() {
     if (!a.Timed) {
       o << "  return 0.0;\n";
     } else {
-      const std::string p = AutoReactivation(x) ? "Sampled" : "p";
-      if (!AutoReactivation(x)) o << "  double p[" + std::to_string(nparams) + "];\n";
+      const std::string p = AutoReactivation(x) ? "Sampled" : "Kavrin_P";
+      if (!AutoReactivation(x)) o << "  double Kavrin_P[" + std::to_string(nparams) + "];\n";
       o << "  CurrentParameters(" + p + ");\n";
       auto call = [&](const std::string& sampler, size_t n) {
         std::string args;
@@ -620,13 +621,13 @@ std::string CodeGenerator::RewardNodesSource() {
         o << "  // The marking held at the time point: the last call before the node completes sets it.\n";
         o << "  Reward = Reward_Function();\n  RewardFraction = 1.0;\n";
       } else {
-        o << "  double from = std::max(last_event_time, Start);\n  double to = std::min(next_time, Stop);\n";
-        o << "  Reward = to > from ? Reward_Function() * (to - from) : 0.0;\n";
+        o << "  double Kavrin_From = std::max(last_event_time, Start);\n  double Kavrin_To = std::min(next_time, Stop);\n";
+        o << "  Reward = Kavrin_To > Kavrin_From ? Reward_Function() * (Kavrin_To - Kavrin_From) : 0.0;\n";
         o << (v.Kind == "interval" ? "  RewardFraction = 1.0;\n" : "  RewardFraction = 1.0 / (Stop - Start);\n");
       }
       o << "}\n\n";
-      o << "void " + w + "::SetModelPointer(int k, BaseModelClass* model) {\n  if (k == 0) " + m +
-               " = static_cast<" + m + "SAN*>(model);\n}\n\n";
+      o << "void " + w + "::SetModelPointer(int Kavrin_K, BaseModelClass* Kavrin_Model) {\n  if (Kavrin_K == 0) " + m +
+               " = static_cast<" + m + "SAN*>(Kavrin_Model);\n}\n\n";
     }
     for (size_t i = 0; i < v.Impulses.size(); i++) {
       const std::string c = n + "Impulse" + std::to_string(i);
@@ -636,18 +637,22 @@ std::string CodeGenerator::RewardNodesSource() {
       o << "  NumberOfModelDependencies = 1;\n  TheModelPtr = new BaseModelClass**[NumberOfModelDependencies];\n";
       o << "  TheModelPtr[0] = nullptr;\n}\n\n";
       o << c + "::~" + c + "() {\n  delete[] TheModelPtr;\n  if (ImpulseWorkerList != nullptr) {\n";
-      o << "    for (int i = 0; i < ImpulseWorkerListLength; i++) delete ImpulseWorkerList[i];\n";
+      o << "    for (int Kavrin_I = 0; Kavrin_I < ImpulseWorkerListLength; Kavrin_I++) delete ImpulseWorkerList[Kavrin_I];\n";
       o << "    delete[] ImpulseWorkerList;\n  }\n}\n\n";
-      o << "double " + c + "::Impulse_Function(double t) {\n  (void)t;\n";
+      // The firing time is named t only when the value reads it: a global t stays visible otherwise.
+      bool readsT = false;
+      for (const std::string& id : Identifiers(v.Impulses[i].Value.Text)) readsT = readsT || id == "t";
+      o << "double " + c + "::Impulse_Function(double" + (readsT ? " t" : "") + ") {\n";
       locals(v.Impulses[i].Value.Text);
       o << "  return (\n";
       o.Code(v.Impulses[i].Value, "      ");
       o << "  );\n}\n\n";
-      o << "ImpulseNodeClass** " + c + "::CreateImpulseWorkerList(int n) {\n  ImpulseWorkerListLength = n;\n";
-      o << "  ImpulseWorkerList = new ImpulseNodeClass*[n];\n";
-      o << "  for (int i = 0; i < n; i++) ImpulseWorkerList[i] = new " + c + ";\n  return ImpulseWorkerList;\n}\n\n";
-      o << "void " + c + "::SetModelPointer(int k, BaseModelClass* model) {\n  if (k == 0) " + m +
-               " = static_cast<" + m + "SAN*>(model);\n}\n\n";
+      o << "ImpulseNodeClass** " + c + "::CreateImpulseWorkerList(int Kavrin_N) {\n  ImpulseWorkerListLength = Kavrin_N;\n";
+      o << "  ImpulseWorkerList = new ImpulseNodeClass*[Kavrin_N];\n";
+      o << "  for (int Kavrin_I = 0; Kavrin_I < Kavrin_N; Kavrin_I++) ImpulseWorkerList[Kavrin_I] = new " + c +
+               ";\n  return ImpulseWorkerList;\n}\n\n";
+      o << "void " + c + "::SetModelPointer(int Kavrin_K, BaseModelClass* Kavrin_Model) {\n  if (Kavrin_K == 0) " + m +
+               " = static_cast<" + m + "SAN*>(Kavrin_Model);\n}\n\n";
     }
     static const std::map<std::string, std::string> kinds{{"instant", "INSTANT_OF_TIME"},
                                                           {"interval", "INTERVAL_OF_TIME"},
@@ -672,11 +677,11 @@ std::string CodeGenerator::RewardNodesSource() {
     for (size_t i = 0; i < v.Impulses.size(); i++)
       o << "  AddImpulse(\"" + v.Impulses[i].Action + "\", \"" + m + "\", &Impulse" + std::to_string(i) + ");\n";
     o << "}\n\n";
-    o << n + "::~" + n + "() {\n  for (int w = 0; w < NumberOfWorkers; w++) delete WorkerList[w];\n}\n\n";
+    o << n + "::~" + n + "() {\n  for (int Kavrin_W = 0; Kavrin_W < NumberOfWorkers; Kavrin_W++) delete WorkerList[Kavrin_W];\n}\n\n";
     o << "void " + n + "::CreateWorkerList() {\n";
-    if (v.Rate.Present()) o << "  for (int w = 0; w < NumberOfWorkers; w++) WorkerList[w] = new " + n + "Worker;\n";
+    if (v.Rate.Present()) o << "  for (int Kavrin_W = 0; Kavrin_W < NumberOfWorkers; Kavrin_W++) WorkerList[Kavrin_W] = new " + n + "Worker;\n";
     o << "}\n\n";
-    o << "void " + n + "::SetModelPointer(BaseModelClass* model) { The" + m + "SAN = static_cast<" + m + "SAN*>(model); }\n\n";
+    o << "void " + n + "::SetModelPointer(BaseModelClass* Kavrin_Model) {\n  The" + m + "SAN = static_cast<" + m + "SAN*>(Kavrin_Model);\n}\n\n";
   }
   return o.Text;
 }

@@ -179,6 +179,7 @@ Description Loader::Run() {
   if (!root["model"]) Fail(root, "the key 'model' (the model's name) is missing");
   D.ModelName = Scalar(root["model"], "model");
   if (!IsIdentifier(D.ModelName)) Fail(root["model"], "model name '" + D.ModelName + "' is not a C++ identifier");
+  UsedNames.insert(D.ModelName);  // the reward code holds the model under its name
   std::string upper;
   for (char c : D.ModelName) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   D.RewardName = root["reward_model"] ? Scalar(root["reward_model"], "reward_model") : upper + "_REWARD";
@@ -201,6 +202,8 @@ void Loader::ReadGlobals(const YAML::Node& n) {
     g.Name = kv.first.Scalar();
     g.At = At(kv.first);
     Claim(kv.first, g.Name, "global variable");
+    if (g.Name == "name") Fail(kv.first, "a global variable cannot be called 'name': an experiment's name takes that key");
+    if (g.Name == "t") Fail(kv.first, "a global variable cannot be called 't': it names the firing time in impulses");
     if (kv.second.IsMap()) {
       CheckKeys(kv.second, {"type", "default"}, "global variable '" + g.Name + "'");
       if (!kv.second["type"]) Fail(kv.second, "global variable '" + g.Name + "' needs a 'type'");
@@ -430,7 +433,7 @@ ActivityDef Loader::ReadActivity(const YAML::Node& n) {
       a.Cases.push_back(cd);
     }
     for (const CaseDef& cd : a.Cases)
-      if (cd.IsWeight && anyProbability) Fail(cd.Probability.At.Line ? cases : cases, "cases give all probabilities or all weights");
+      if (cd.IsWeight && anyProbability) Fail(cases, "cases give all probabilities or all weights");
     if (anyProbability && allConstant && std::fabs(sum - 1.0) > 1e-9) {
       std::ostringstream m;
       m << "the case probabilities of activity '" << a.Name << "' sum to " << sum << ", not 1";

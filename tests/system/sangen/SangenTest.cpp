@@ -211,6 +211,34 @@ TEST_F(Sangen, DrawsTheNetAsDot) {
   EXPECT_EQ(r.Output.find("\"case:Leave_case2\" -> \"place:Queue\""), std::string::npos) << r.Output;
 }
 
+// Short global names a modeller may well choose (n, k, p, ...) collide with nothing the
+// generator writes: every generated file compiles with -Wshadow -Werror.
+TEST_F(Sangen, GeneratedCodeLeavesShortNamesToTheModeller) {
+  std::string path = Write(
+      "model: Q\n"
+      "globals: {n: int, k: int, i: int, w: int, p: double, model: int, initial: int,\n"
+      "          from: double, to: double}\n"
+      "places:\n"
+      "  Queue: n\n"
+      "  Slots: {size: 3, initial: k}\n"
+      "activities:\n"
+      "  - {name: Arrival, delay: Exponential, parameters: [p * Queue->Mark() + from], output: {Queue: 1},\n"
+      "     effect: 'Slots->Index(i % 3)->Mark() += w + model + initial;'}\n"
+      "  - {name: Service, delay: Uniform, parameters: [from, to], input: {Queue: 1}}\n"
+      "rewards:\n"
+      "  - {name: a, kind: time_averaged, rate: Queue->Mark() * p, impulses: {Service: t * p}, from: 0, to: 10}\n"
+      "  - {name: b, kind: instant, rate: Slots->Index(0)->Mark(), at: [1, 2]}\n"
+      "study: {experiments: [{n: 1, k: 2, i: 0, w: 1, p: 0.5, model: 1, initial: 0, from: 0.1, to: 1.0}]}\n");
+  Outcome g = Execute(std::string(SANGEN) + " " + path + " --out " + (Dir / "out").string());
+  ASSERT_EQ(g.Code, 0) << g.Output;
+  for (const auto& entry : fs::recursive_directory_iterator(Dir / "out")) {
+    if (entry.path().extension() != ".cpp") continue;
+    Outcome c = Execute(std::string(CXX) + " -std=c++17 -fsyntax-only -Wall -Wextra -Wshadow -Werror -I" +
+                        (Dir / "out").string() + " -I" + SOURCE_DIR + " -I" + SOURCE_DIR + "/Cpp " + entry.path().string());
+    EXPECT_EQ(c.Code, 0) << entry.path() << "\n" << c.Output;
+  }
+}
+
 // The compiler reports a mistake in a snippet at its line of the description.
 TEST_F(Sangen, SnippetErrorsPointAtTheDescription) {
   std::string path = Write(std::string(kHead) +

@@ -4,6 +4,7 @@
 // Gaussian elimination (for the steady-state variable). Each estimate's 99% confidence interval
 // must contain the exact value and be at most 5% of it wide on either side.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <array>
 #include <cmath>
@@ -194,7 +195,7 @@ TEST_P(CentralServer, EstimatesHoldTheExactSolution) {
   chain.Transient(disk1Busy, 10.0, &readsAt, &readsIntegral);
   const double utilisation = Chain::Dot(chain.Stationary(), busy);
 
-  fs::path dir = fs::temp_directory_path() / ("central_server_" + std::to_string(e.Number));
+  fs::path dir = fs::temp_directory_path() / ("central_server_" + std::to_string(e.Number) + "_" + std::to_string(::getpid()));
   fs::create_directories(dir);
   const std::string sim = CENTRAL_SERVER_SIM;
   const std::string exp = " -e " + std::to_string(e.Number);
