@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS  ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all configure build run test bench asan clean
+.PHONY: all configure build run test bench asan clean model
 
 all: build
 
@@ -34,5 +34,12 @@ bench:
 asan:
 	@$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DKAVRIN_SANITIZE=ON -DKAVRIN_BENCH=OFF"
 
+# A simulator from a description kept anywhere: make model MODEL=path/to/model.yaml
+model:
+	@test -n "$(MODEL)" || { echo "usage: make model MODEL=path/to/model.yaml"; exit 1; }
+	@cmake -S . -B build-models -DKAVRIN_FRAMEWORK_ONLY=ON -DKAVRIN_MODELS="$(abspath $(MODEL))" $(CMAKE_FLAGS) >/dev/null
+	@cmake --build build-models -j $(JOBS) -- --no-print-directory
+	@echo "Simulators in build-models/bin/"
+
 clean:
-	rm -rf build build-release build-asan
+	rm -rf build build-release build-asan build-models

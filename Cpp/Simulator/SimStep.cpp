@@ -8,6 +8,7 @@
 #include "Performance_Variables/PVModel.h"
 #include "Simulator/Event.h"
 #include "Simulator/EventList.h"
+#include "Simulator/ModelCheck.h"
 #include "Simulator/SimStepCommon.h"
 #include "Simulator/SimulatorClass.h"
 
@@ -63,6 +64,9 @@ bool SimulatorClass::SimStep() {
   CheckReactivationList();
   RemoveAffectedActions();
   InsertAffectedActions();
+#ifdef KAVRIN_MODEL_CHECK
+  CheckModelSchedule(*this);
+#endif
   NextEvent = TheEventList->Earliest();
   if (NextEvent == nullptr) return false;
   CurrentTime = (*NextEvent)->exec_time;

@@ -9,6 +9,7 @@
 #include "Performance_Variables/PVModel.h"
 #include "Simulator/Event.h"
 #include "Simulator/EventList.h"
+#include "Simulator/ModelCheck.h"
 #include "Simulator/SimStepCommon.h"
 #include "Simulator/SimulatorClass.h"
 
@@ -41,6 +42,9 @@ bool SimulatorClass::SimStepSS() {
   CheckReactivationList();
   RemoveAffectedActions();
   InsertAffectedActions();
+#ifdef KAVRIN_MODEL_CHECK
+  CheckModelSchedule(*this);
+#endif
   NextEvent = TheEventList->Earliest();
   // An event that never completes would close batches for ever: the trajectory is absorbed.
   if (NextEvent != nullptr && std::isinf((*NextEvent)->exec_time) && (*NextEvent)->exec_time > 0)

@@ -11,6 +11,7 @@
 //
 // With VALIDATION_TABLE set to a file name, each check appends one Markdown table row to it.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -149,7 +150,9 @@ class Validation : public ::testing::TestWithParam<Case> {};
 
 TEST_P(Validation, ConfidenceIntervalHoldsTheory) {
   const Case& c = GetParam();
-  const fs::path dir = fs::path(::testing::TempDir()) / (std::string("validation_") + c.Label);
+  // The process id keeps runs of other build trees on the same machine out of this folder.
+  const fs::path dir =
+      fs::path(::testing::TempDir()) / (std::string("validation_") + c.Label + "_" + std::to_string(::getpid()));
   fs::remove_all(dir);
   fs::create_directories(dir);
   const fs::path ascii = dir / "result.csv";

@@ -1,0 +1,14 @@
+// The model check of builds configured with KAVRIN_MODEL_CHECK: after every firing it asks every
+// group again whether it is enabled and compares the answer with the event list, and compares the
+// delay parameters of every scheduled activity with those its delay was drawn with. A model whose
+// arcs miss a place its enabling or its delay reads leaves such a schedule stale; the check stops
+// the run there, naming the activity and the firing. Ordinary builds never call it.
+#ifndef KAVRIN_MODEL_CHECK_H
+#define KAVRIN_MODEL_CHECK_H
+
+class SimulatorClass;
+
+// Checks the schedule after the firing just completed; ends the process (exit code 1) when it is stale.
+void CheckModelSchedule(SimulatorClass& sim);
+
+#endif

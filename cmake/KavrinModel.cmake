@@ -1,0 +1,126 @@
+# kavrin_add_model(<file.yaml> [SIMULATOR <name>] [WERROR]): a simulator built from one model
+# description. sangen writes the generated model into the build tree whenever the description
+# changes; the simulator (default <study>Sim) gets its .pv/.pvkind files beside it, and a drawing
+# of the net (<simulator>.svg) when Graphviz is installed.
+#
+# Inside this repository the simulator is a target of the main build. Included from a project of
+# its own (a modeller's folder), the function builds the framework and the simulator in a tree of
+# the repository's own, below the project's build folder, and copies the simulator back:
+#
+#   cmake_minimum_required(VERSION 3.25)
+#   project(my_model CXX C)
+#   include(/path/to/kavrin/cmake/KavrinModel.cmake)
+#   kavrin_add_model(my_model.yaml)
+get_filename_component(KAVRIN_ROOT ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
+
+# kavrin_model_names(<yaml> <model-var> <reward-var> <study-var>): the names a description gives
+# its atomic model, reward model and study (the same rules as sangen's).
+function(kavrin_model_names yaml out_model out_reward out_study)
+  file(STRINGS ${yaml} _lines)
+  set(_model "")
+  set(_reward "")
+  set(_study "")
+  set(_in_study FALSE)
+  set(_indent "")
+  foreach(_line IN LISTS _lines)
+    if(_line MATCHES "^model:[ \t]*[\"']?([A-Za-z_][A-Za-z0-9_]*)")
+      set(_model ${CMAKE_MATCH_1})
+      set(_in_study FALSE)
+    elseif(_line MATCHES "^reward_model:[ \t]*[\"']?([A-Za-z_][A-Za-z0-9_]*)")
+      set(_reward ${CMAKE_MATCH_1})
+      set(_in_study FALSE)
+    elseif(_line MATCHES "^study:")
+      set(_in_study TRUE)
+    elseif(_line MATCHES "^[A-Za-z_]")
+      set(_in_study FALSE)
+    elseif(_in_study AND _line MATCHES "^([ \t]+)[A-Za-z_]")
+      # The study's own keys sit at the first indentation below it.
+      if(_indent STREQUAL "")
+        set(_indent "${CMAKE_MATCH_1}")
+      endif()
+      if(_line MATCHES "^${_indent}name:[ \t]*[\"']?([A-Za-z_][A-Za-z0-9_]*)")
+        set(_study ${CMAKE_MATCH_1})
+      endif()
+    endif()
+  endforeach()
+  if(_model STREQUAL "")
+    message(FATAL_ERROR "${yaml}: no 'model:' line with the model's name")
+  endif()
+  string(TOUPPER ${_model} _upper)
+  if(_reward STREQUAL "")
+    set(_reward ${_upper}_REWARD)
+  endif()
+  if(_study STREQUAL "")
+    set(_study ${_upper}_STUDY)
+  endif()
+  set(${out_model} ${_model} PARENT_SCOPE)
+  set(${out_reward} ${_reward} PARENT_SCOPE)
+  set(${out_study} ${_study} PARENT_SCOPE)
+endfunction()
+
+function(kavrin_add_model yaml)
+  cmake_parse_arguments(M "WERROR" "SIMULATOR" "" ${ARGN})
+  get_filename_component(_yaml ${yaml} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+  kavrin_model_names(${_yaml} _model _reward _study)
+  set(_sim ${_study}Sim)
+  if(M_SIMULATOR)
+    set(_sim ${M_SIMULATOR})
+  endif()
+
+  if(NOT TARGET kavrin_framework)
+    # A modeller's own project: build in a tree of the repository's, then copy the results here.
+    set(_tree ${CMAKE_BINARY_DIR}/kavrin)
+    set(_check OFF)
+    if(KAVRIN_MODEL_CHECK)
+      set(_check ON)
+    endif()
+    add_custom_target(${_sim} ALL
+      COMMAND ${CMAKE_COMMAND} -S ${KAVRIN_ROOT} -B ${_tree} -DKAVRIN_FRAMEWORK_ONLY=ON
+              "-DKAVRIN_MODELS=${_yaml}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVRIN_MODEL_CHECK=${_check}
+      COMMAND ${CMAKE_COMMAND} --build ${_tree} --target ${_sim}
+      COMMAND ${CMAKE_COMMAND} -E copy ${_tree}/bin/${_sim} ${_tree}/bin/${_sim}.pv ${_tree}/bin/${_sim}.pvkind
+              ${CMAKE_BINARY_DIR}
+      DEPENDS ${_yaml}
+      COMMENT "Building ${_sim} from ${yaml}"
+      VERBATIM)
+    return()
+  endif()
+
+  set(_out ${CMAKE_BINARY_DIR}/generated/${_sim})
+  set(_sources
+    ${_out}/Atomic/${_model}/${_model}SAN.cpp
+    ${_out}/Reward/${_reward}/${_reward}PVModel.cpp
+    ${_out}/Reward/${_reward}/${_reward}PVNodes.cpp
+    ${_out}/Study/${_study}/${_study}SetStudy.cpp)
+  set(_headers
+    ${_out}/Atomic/${_model}/${_model}SAN.h
+    ${_out}/Reward/${_reward}/${_reward}PVModel.h
+    ${_out}/Reward/${_reward}/${_reward}PVNodes.h
+    ${_out}/Study/${_study}/${_study}SetStudy.h)
+  add_custom_command(OUTPUT ${_sources} ${_headers}
+    COMMAND sangen ${_yaml} --out ${_out}
+    DEPENDS ${_yaml} sangen
+    COMMENT "Generating ${_sim} from ${yaml}"
+    VERBATIM)
+  set(_lib ${_sim}_model)
+  kavrin_add_model_library(${_lib} ${_sources})
+  # The generated folders come before the repository's own, which may hold a model of the same name.
+  target_include_directories(${_lib} BEFORE PRIVATE ${_out})
+  if(M_WERROR)
+    target_compile_options(${_lib} PRIVATE -Werror)
+  endif()
+  kavrin_add_simulator(${_sim} ${_lib})
+  kavrin_add_pv_description(${_sim} ${_lib})
+
+  find_program(KAVRIN_DOT dot)
+  if(KAVRIN_DOT)
+    set(_svg ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${_sim}.svg)
+    add_custom_command(OUTPUT ${_svg}
+      COMMAND sangen --dot ${_yaml} -o ${_out}/${_sim}.dot
+      COMMAND ${KAVRIN_DOT} -Tsvg ${_out}/${_sim}.dot -o ${_svg}
+      DEPENDS ${_yaml} sangen
+      COMMENT "Drawing ${_sim}.svg"
+      VERBATIM)
+    add_custom_target(${_sim}_drawing ALL DEPENDS ${_svg})
+  endif()
+endfunction()

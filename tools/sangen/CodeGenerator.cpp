@@ -1,0 +1,784 @@
+#include "CodeGenerator.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+#include <sstream>
+
+namespace sangen {
+
+namespace {
+
+// Text with a running line count, so code taken from the description can be fenced with #line.
+class Out {
+ public:
+  Out(const std::string& file, const std::string& source) : File(file), Source(source) {}
+  Out& operator<<(const std::string& s) {
+    Text += s;
+    Line += static_cast<int>(std::count(s.begin(), s.end(), '\n'));
+    return *this;
+  }
+  Out& operator<<(int v) { return *this << std::to_string(v); }
+  // The snippet on lines of its own, reported at its line of the description.
+  void Code(const Snippet& s, const std::string& indent = "") {
+    if (s.Line > 0) *this << "#line " + std::to_string(s.Line) + " \"" + Source + "\"\n";
+    std::string text = s.Text;
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) *this << indent + line + "\n";
+    if (s.Line > 0) *this << "#line " + std::to_string(Line + 1) + " \"" + File + "\"\n";
+  }
+  std::string Text;
+
+ private:
+  std::string File;
+  std::string Source;
+  int Line = 1;
+};
+
+std::string GlobalClass(const std::string& type) {
+  static const std::map<std::string, std::string> m{{"short", "Short"}, {"int", "Int"},     {"long", "Long"},
+                                                    {"float", "Float"}, {"double", "Double"}, {"bool", "Bool"},
+                                                    {"char", "Char"}};
+  return m.at(type);
+}
+
+std::string CType(const std::string& type) { return type == "long" ? "int32_t" : type; }
+
+std::string Number(double v) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.17g", v);
+  std::string s = buffer;
+  if (s.find_first_of(".en") == std::string::npos) s += ".0";
+  return s;
+}
+
+void AddUnique(std::vector<std::string>& list, const std::string& name) {
+  if (std::find(list.begin(), list.end(), name) == list.end()) list.push_back(name);
+}
+
+}  // namespace
+
+CodeGenerator::CodeGenerator(const Description& d) : D(d), SourceName(d.Path) { Derive(); }
+
+int CodeGenerator::PlaceIndex(const std::string& name) const {
+  for (size_t k = 0; k < D.Places.size(); k++)
+    if (D.Places[k].Name == name) return static_cast<int>(k);
+  return -1;
+}
+
+int CodeGenerator::StateIndex(const std::string& name) const {
+  const bool readOnly = D.Places[PlaceIndex(name)].ReadOnly;
+  int k = 0;
+  for (const PlaceDef& p : D.Places) {
+    if (p.ReadOnly != readOnly) continue;
+    if (p.Name == name) return k;
+    k++;
+  }
+  return -1;
+}
+
+std::vector<std::string> CodeGenerator::PlacesIn(const std::string& code) const {
+  std::vector<std::string> out;
+  for (const std::string& id : Identifiers(code))
+    if (PlaceIndex(id) >= 0) AddUnique(out, id);
+  return out;
+}
+
+// Arcs follow from what each action names. Enabling: input arcs, the enabling predicate, the delay
+// parameters, the case weight, the reactivation and the rank. Affect: input arcs, the effect, the
+// output arcs, the case's output arcs and effect. Naming a place it only reads costs a spare
+// re-evaluation; missing one would leave a stale schedule, so every mention counts.
+void CodeGenerator::Derive() {
+  int group = 0;
+  for (const ActivityDef& a : D.Activities) {
+    int cases = a.Cases.empty() ? 1 : static_cast<int>(a.Cases.size());
+    for (int c = 0; c < cases; c++) {
+      Action x;
+      x.Def = &a;
+      x.Case = a.Cases.empty() ? -1 : c;
+      x.Name = a.Cases.empty() ? a.Name : a.Name + "_case" + std::to_string(c + 1);
+      x.ClassName = a.Cases.empty() ? a.Name + "Activity" : a.Name + "Activity_case" + std::to_string(c + 1);
+      x.Group = group;
+      std::vector<std::string> enables, affects;
+      for (const ArcDef& arc : a.Input) AddUnique(enables, arc.Place);
+      for (const std::string& p : PlacesIn(a.Enabled.Text)) AddUnique(enables, p);
+      std::vector<std::string> params;
+      for (const Snippet& s : a.Parameters)
+        for (const std::string& p : PlacesIn(s.Text)) AddUnique(params, p);
+      for (const SamplerChoice& ch : a.Choices)
+        for (const Snippet& s : ch.Parameters)
+          for (const std::string& p : PlacesIn(s.Text)) AddUnique(params, p);
+      for (const std::string& p : params) AddUnique(enables, p);
+      x.MarkingDependent = !params.empty();
+      if (x.Case >= 0)
+        for (const std::string& p : PlacesIn(a.Cases[c].Probability.Text)) AddUnique(enables, p);
+      for (const std::string& p : PlacesIn(a.Weight.Text)) AddUnique(enables, p);
+      for (const std::string& p : PlacesIn(a.ReactivationPredicate.Text)) AddUnique(enables, p);
+      for (const std::string& p : PlacesIn(a.ReactivationFunction.Text)) AddUnique(enables, p);
+      for (const std::string& p : PlacesIn(a.Rank.Text)) AddUnique(enables, p);
+      for (const ArcDef& arc : a.Input) AddUnique(affects, arc.Place);
+      for (const std::string& p : PlacesIn(a.Effect.Text)) AddUnique(affects, p);
+      for (const ArcDef& arc : a.Output) AddUnique(affects, arc.Place);
+      if (x.Case >= 0) {
+        for (const ArcDef& arc : a.Cases[c].Output) AddUnique(affects, arc.Place);
+        for (const std::string& p : PlacesIn(a.Cases[c].Effect.Text)) AddUnique(affects, p);
+      }
+      // A read-only place never changes, so it neither enables nor is affected.
+      auto changing = [&](std::vector<std::string> list) {
+        list.erase(std::remove_if(list.begin(), list.end(), [&](const std::string& p) { return D.Places[PlaceIndex(p)].ReadOnly; }),
+                   list.end());
+        return list;
+      };
+      x.Enables = a.ExplicitEnables ? a.Enables : changing(enables);
+      x.Affects = a.ExplicitAffects ? a.Affects : changing(affects);
+      for (const std::string& p : x.Enables) AddUnique(x.Members, p);
+      for (const std::string& p : x.Affects) AddUnique(x.Members, p);
+      for (const std::string& p : enables) AddUnique(x.Members, p);
+      for (const std::string& p : affects) AddUnique(x.Members, p);
+      ActionList.push_back(x);
+    }
+    group++;
+  }
+}
+
+std::map<std::string, std::string> CodeGenerator::Generate(const std::string& outDir) {
+  OutDir = outDir;
+  std::map<std::string, std::string> files;
+  const std::string m = D.ModelName;
+  const std::string r = D.RewardName;
+  const std::string s = D.StudyName;
+  files["Atomic/" + m + "/" + m + "SAN.h"] = AtomicHeader();
+  files["Atomic/" + m + "/" + m + "SAN.cpp"] = AtomicSource();
+  files["Reward/" + r + "/" + r + "PVModel.h"] = RewardModelHeader();
+  files["Reward/" + r + "/" + r + "PVModel.cpp"] = RewardModelSource();
+  files["Reward/" + r + "/" + r + "PVNodes.h"] = RewardNodesHeader();
+  files["Reward/" + r + "/" + r + "PVNodes.cpp"] = RewardNodesSource();
+  files["Study/" + s + "/" + s + "SetStudy.h"] = StudyHeader();
+  files["Study/" + s + "/" + s + "SetStudy.cpp"] = StudySource();
+  return files;
+}
+
+// ---------------------------------------------------------------- atomic model
+
+namespace {
+
+std::string PlaceType(const PlaceDef& p, const std::string& model) {
+  if (p.Size > 0) return model + "_" + p.Name + "Array";
+  return p.IsInt ? "ExtendedPlace<int>" : "Place";
+}
+
+std::string MarkType(const PlaceDef& p) { return p.IsInt ? "int" : "short"; }
+
+std::string Mark(const std::string& place) { return "(*(" + place + "_Kavrin_Mark))"; }
+
+const char* const kSlots[] = {"bool Enabled() override;",
+                              "double Weight() override;",
+                              "double Rate() override;",
+                              "bool ReactivationPredicate() override;",
+                              "bool ReactivationFunction() override;",
+                              "double SampleDistribution() override;",
+                              "double* ReturnDistributionParameters() override;",
+                              "BaseActionClass* Fire() override;",
+                              "int Rank() override;",
+                              "void LinkVariables() override;"};
+
+int ParameterCount(const ActivityDef& a) {
+  int k = static_cast<int>(a.Parameters.size());
+  for (const SamplerChoice& c : a.Choices) k = std::max(k, static_cast<int>(c.Parameters.size()));
+  return k;
+}
+
+bool AutoReactivation(const CodeGenerator::Action& x) {
+  return x.Def->Timed && x.MarkingDependent && x.Def->ReactivationMode == ActivityDef::Reactivation::Automatic;
+}
+
+}  // namespace
+
+std::string CodeGenerator::AtomicHeader() {
+  const std::string m = D.ModelName;
+  const std::string file = OutDir + "/Atomic/" + m + "/" + m + "SAN.h";
+  Out o(file, SourceName);
+  o << "// The atomic SAN \"" + m + "\", generated by sangen from " + SourceName + ". Do not edit: change the\n"
+    << "// description and rebuild. The model owns its places, its activities and its groups.\n";
+  o << "#ifndef " + m + "SAN_H\n#define " + m + "SAN_H\n\n";
+  o << "#include <cstdint>\n\n";
+  o << "#include \"BaseClasses/PostselectGroup.h\"\n#include \"BaseClasses/PreselectGroup.h\"\n"
+    << "#include \"BaseClasses/SAN/Activity.h\"\n#include \"BaseClasses/SAN/ExtendedPlace.h\"\n"
+    << "#include \"BaseClasses/SAN/Place.h\"\n#include \"BaseClasses/SAN/SANModel.h\"\n"
+    << "#include \"BaseClasses/state/ArrayStateVariable.h\"\n#include \"BaseClasses/state/PrimitiveType.h\"\n\n";
+  if (!D.Globals.empty()) {
+    o << "// Global variables of the model, given their values by the study.\n";
+    for (const GlobalDef& g : D.Globals) o << "extern " + GlobalClass(g.Type) + " " + g.Name + ";\n";
+    o << "\n";
+  }
+  for (const PlaceDef& p : D.Places) {
+    if (p.Size == 0) continue;
+    std::string c = PlaceType(p, m);
+    std::string t = MarkType(p);
+    o << "// The array " + p.Name + ": " + std::to_string(p.Size) + " places named \"0\" .. \"" +
+             std::to_string(p.Size - 1) + "\" under the array's name. It owns them.\n";
+    o << "class " + c + " : public ArrayStateVariable<ExtendedPlace<" + t + ">> {\n public:\n";
+    o << "  " + c + "(const char* Kavrin_Name, const " + t + "* Kavrin_Values);\n";
+    o << "  ~" + c + "() override;\n";
+    o << "  " + c + "(const " + c + "&) = delete;\n  " + c + "& operator=(const " + c + "&) = delete;\n};\n\n";
+  }
+  o << "class " + m + "SAN : public SANModel {\n public:\n";
+  for (const PlaceDef& p : D.Places) o << "  " + PlaceType(p, m) + "* " + p.Name + ";\n";
+  o << "\n";
+  for (const Action& x : ActionList) {
+    o << "  class " + x.ClassName + " : public Activity {\n   public:\n";
+    for (const std::string& name : x.Members) {
+      const PlaceDef& p = D.Places[PlaceIndex(name)];
+      o << "    " + PlaceType(p, m) + "* " + name + " = nullptr;\n";
+      if (p.Size == 0) o << "    " + MarkType(p) + "* " + name + "_Kavrin_Mark = nullptr;\n";
+    }
+    o << "    double* TheDistributionParameters;\n";
+    if (AutoReactivation(x))
+      o << "    double Sampled[" + std::to_string(ParameterCount(*x.Def)) + "] = {};  // the parameters of the scheduled delay\n";
+    o << "\n    " + x.ClassName + "();\n    ~" + x.ClassName + "() override;\n";
+    for (const char* slot : kSlots) o << "    " + std::string(slot) + "\n";
+    if (x.Def->Timed) o << "    void CurrentParameters(double* p);\n";
+    o << "  };\n\n";
+  }
+  for (const Action& x : ActionList) o << "  " + x.ClassName + " " + x.Name + ";\n";
+  o << "\n  PreselectGroup ImmediateGroup;\n";
+  for (const ActivityDef& a : D.Activities) o << "  PostselectGroup " + a.Name + "Group;\n";
+  o << "\n  " + m + "SAN();\n  ~" + m + "SAN() override;\n";
+  o << "  " + m + "SAN(const " + m + "SAN&) = delete;\n  " + m + "SAN& operator=(const " + m + "SAN&) = delete;\n\n";
+  o << "  void CustomInitialization();\n  void assignPlacesToActivitiesInst();\n  void assignPlacesToActivitiesTimed();\n";
+  o << "};\n\n#endif\n";
+  return o.Text;
+}
+
+std::string CodeGenerator::AtomicSource() {
+  const std::string m = D.ModelName;
+  const std::string cls = m + "SAN";
+  const std::string file = OutDir + "/Atomic/" + m + "/" + m + "SAN.cpp";
+  Out o(file, SourceName);
+  o << "// Generated by sangen from " + SourceName + ".\n";
+  o << "#include \"Atomic/" + m + "/" + m + "SAN.h\"\n\n";
+  o << "#include <cstdio>\n#include <cstdlib>\n#include <iostream>\n\n#include \"BaseClasses/DistributionDefinition.h\"\n\n";
+
+  for (const PlaceDef& p : D.Places) {
+    if (p.Size == 0) continue;
+    std::string c = PlaceType(p, m);
+    std::string t = MarkType(p);
+    std::string at = p.IsInt ? "ArrayType_INT" : "ArrayType_SHORT";
+    o << c + "::" + c + "(const char* Kavrin_Name, const " + t + "* Kavrin_Values)\n";
+    o << "    : ArrayStateVariable<ExtendedPlace<" + t + ">>(Kavrin_Name, \"\", " + at + ", " + std::to_string(p.Size) + ") {\n";
+    o << "  for (int Kavrin_I = 0; Kavrin_I < " + std::to_string(p.Size) + "; Kavrin_I++) {\n";
+    o << "    char Kavrin_Element[16];\n    std::snprintf(Kavrin_Element, sizeof Kavrin_Element, \"%d\", Kavrin_I);\n";
+    o << "    appendElement(new ExtendedPlace<" + t + ">(Kavrin_Element, Kavrin_Name, Kavrin_Values[Kavrin_I]));\n  }\n}\n\n";
+    o << c + "::~" + c + "() {\n  for (BaseStateVariableClass* element : fields) delete element;\n}\n\n";
+  }
+
+  // Model constructor.
+  o << cls + "::" + cls + "() {\n";
+  for (const ActivityDef& a : D.Activities) {
+    if (a.SelectBy.empty()) continue;
+    std::string list;
+    std::string cond;
+    for (const SamplerChoice& c : a.Choices) {
+      cond += (cond.empty() ? "" : " && ") + std::string("static_cast<int>(") + a.SelectBy + ") != " + c.Sampler;
+      list += (list.empty() ? "" : ", ") + c.Sampler;
+    }
+    o << "  if (" + cond + ") {\n";
+    o << "    std::cerr << \"ERROR: model " + m + ": activity " + a.Name + ": " + a.SelectBy +
+             " \" << static_cast<int>(" + a.SelectBy + ") << \" is not one of the samplers " + list +
+             "\" << std::endl;\n    std::exit(1);\n  }\n";
+  }
+  for (const ActivityDef& a : D.Activities) {
+    if (a.Cases.empty()) continue;
+    o << "  " + a.Name + "Group.initialize(" + std::to_string(a.Cases.size()) + ", \"" + a.Name + "Group\");\n";
+    for (size_t k = 0; k < a.Cases.size(); k++)
+      o << "  " + a.Name + "Group.appendGroup(&" + a.Name + "_case" + std::to_string(k + 1) + ");\n";
+  }
+  o << "\n";
+  for (const PlaceDef& p : D.Places) {
+    if (p.Size > 0) {
+      std::string values;
+      for (int k = 0; k < p.Size; k++) {
+        std::string v = p.Elements.empty() ? p.Initial.Text : p.Elements[k];
+        values += (k ? ", " : "") + std::string("static_cast<") + MarkType(p) + ">(" + v + ")";
+      }
+      o << "  {\n    const " + MarkType(p) + " Kavrin_Initial[" + std::to_string(p.Size) + "] = {" + values + "};\n";
+      o << "    " + p.Name + " = new " + PlaceType(p, m) + "(\"" + p.Name + "\", Kavrin_Initial);\n  }\n";
+    } else {
+      o << "  " + p.Name + " = new " + PlaceType(p, m) + "(\"" + p.Name + "\", static_cast<" + MarkType(p) + ">(\n";
+      o.Code(p.Initial, "      ");
+      o << "  ));\n";
+    }
+  }
+  std::vector<std::string> state, readOnly;
+  for (const PlaceDef& p : D.Places) (p.ReadOnly ? readOnly : state).push_back(p.Name);
+  const int np = static_cast<int>(state.size());
+  const int na = static_cast<int>(ActionList.size());
+  const int ng = static_cast<int>(D.Activities.size());
+  o << "\n  BaseStateVariableClass* InitialPlaces[" + std::to_string(np) + "] = {";
+  for (int k = 0; k < np; k++) o << (k ? ", " : "") + state[k];
+  o << "};\n";
+  if (readOnly.empty()) {
+    o << "  BaseStateVariableClass** InitialROPlaces = nullptr;\n";
+  } else {
+    o << "  BaseStateVariableClass* InitialROPlaces[" + std::to_string(readOnly.size()) + "] = {";
+    for (size_t k = 0; k < readOnly.size(); k++) o << (k ? ", " : "") + readOnly[k];
+    o << "};\n";
+  }
+  o << "  Activity* InitialActionList[" + std::to_string(na) + "] = {";
+  for (int k = 0; k < na; k++) o << (k ? ", &" : "&") + ActionList[k].Name;
+  o << "};\n  BaseGroupClass* InitialGroupList[" + std::to_string(ng) + "] = {";
+  for (int k = 0; k < ng; k++) {
+    const ActivityDef& a = D.Activities[k];
+    o << (k ? ", &" : "&") + (a.Cases.empty() ? a.Name : a.Name + "Group");
+  }
+  o << "};\n\n";
+  o << "  initializeSANModelNow(\"" + m + "\", " + std::to_string(np) + ", InitialPlaces, " +
+           std::to_string(readOnly.size()) + ", InitialROPlaces, " +
+           std::to_string(na) + ", InitialActionList, " + std::to_string(ng) + ", InitialGroupList);\n\n";
+  o << "  assignPlacesToActivitiesInst();\n  assignPlacesToActivitiesTimed();\n\n";
+  std::vector<std::pair<int, int>> affect, enable;
+  for (int k = 0; k < na; k++) {
+    for (const std::string& p : ActionList[k].Affects) affect.emplace_back(StateIndex(p), k);
+    for (const std::string& p : ActionList[k].Enables) enable.emplace_back(StateIndex(p), k);
+  }
+  auto table = [&](const std::string& name, const std::string& call, const std::vector<std::pair<int, int>>& arcs) {
+    if (arcs.empty()) return;
+    std::string n = std::to_string(arcs.size());
+    o << "  static const int " + name + "[" + n + "][2] = {";
+    for (size_t k = 0; k < arcs.size(); k++)
+      o << (k ? ", {" : "{") + std::to_string(arcs[k].first) + ", " + std::to_string(arcs[k].second) + "}";
+    o << "};\n  for (int Kavrin_N = 0; Kavrin_N < " + n + "; Kavrin_N++)\n    " + call + "(InitialPlaces[" + name +
+             "[Kavrin_N][0]], InitialActionList[" + name + "[Kavrin_N][1]]);\n";
+  };
+  table("AffectArcs", "AddAffectArc", affect);
+  table("EnableArcs", "AddEnableArc", enable);
+  o << "\n  for (int Kavrin_N = 0; Kavrin_N < " + std::to_string(na) + "; Kavrin_N++) InitialActionList[Kavrin_N]->LinkVariables();\n";
+  o << "  CustomInitialization();\n}\n\n";
+
+  o << cls + "::~" + cls + "() {\n";
+  for (const PlaceDef& p : D.Places) o << "  delete " + p.Name + ";\n";
+  o << "}\n\n";
+  o << "void " + cls + "::CustomInitialization() {\n";
+  if (D.Initialization.Present()) o.Code(D.Initialization, "  ");
+  o << "}\n\n";
+  for (int timed = 0; timed < 2; timed++) {
+    o << "void " + cls + "::assignPlacesToActivities" + (timed ? "Timed" : "Inst") + "() {\n";
+    for (const Action& x : ActionList) {
+      if (x.Def->Timed != (timed == 1)) continue;
+      for (const std::string& name : x.Members) {
+        const PlaceDef& p = D.Places[PlaceIndex(name)];
+        o << "  " + x.Name + "." + name + " = static_cast<" + PlaceType(p, m) + "*>(" +
+                 (p.ReadOnly ? "ReadOnlyPlaces[" : "LocalStateVariables[") + std::to_string(StateIndex(name)) + "]);\n";
+      }
+    }
+    o << "}\n\n";
+  }
+
+  // Activities.
+  for (const Action& x : ActionList) {
+    const ActivityDef& a = *x.Def;
+    const std::string q = cls + "::" + x.ClassName + "::";
+    const int nparams = ParameterCount(a);
+    o << "// ----- " + x.Name + "\n\n";
+    std::string dist = "Instantaneous";
+    if (a.Timed) dist = a.SelectBy.empty() ? a.Sampler : "static_cast<Distribution>(static_cast<int>(" + a.SelectBy + "))";
+    bool reactivates = AutoReactivation(x) || a.ReactivationMode == ActivityDef::Reactivation::Explicit;
+    o << q + x.ClassName + "() {\n";
+    o << "  TheDistributionParameters = " + (a.Timed ? "new double[" + std::to_string(nparams) + "]" : std::string("nullptr")) + ";\n";
+    o << "  ActivityInitialize(\"" + x.Name + "\", " + std::to_string(x.Group) + ", " + dist + ", " + a.Policy + ", " +
+             std::to_string(x.Affects.size()) + ", " + std::to_string(x.Enables.size()) + ", " +
+             (reactivates ? "true" : "false") + ");\n}\n\n";
+    o << q + "~" + x.ClassName + "() { delete[] TheDistributionParameters; }\n\n";
+
+    o << "bool " + q + "Enabled() {\n  OldEnabled = NewEnabled;\n  NewEnabled = true";
+    for (const ArcDef& arc : a.Input) o << " && " + Mark(arc.Place) + " >= (" + arc.Count + ")";
+    if (a.Enabled.Present()) {
+      o << " && (\n";
+      o.Code(a.Enabled, "      ");
+      o << "  )";
+    }
+    o << ";\n  return NewEnabled;\n}\n\n";
+
+    Snippet weight = a.Weight.Present() ? a.Weight : Snippet{"1.0", 0, {}};
+    if (x.Case >= 0) weight = a.Cases[x.Case].Probability;
+    o << "double " + q + "Weight() {\n  return (\n";
+    o.Code(weight, "      ");
+    o << "  );\n}\n\n";
+
+    if (a.Timed) {
+      o << "void " + q + "CurrentParameters(double* Kavrin_P) {\n";
+      auto fill = [&](const std::vector<Snippet>& params, const std::string& indent) {
+        for (size_t k = 0; k < params.size(); k++) {
+          o << indent + "Kavrin_P[" + std::to_string(k) + "] = (\n";
+          o.Code(params[k], indent + "    ");
+          o << indent + ");\n";
+        }
+      };
+      if (a.SelectBy.empty()) {
+        fill(a.Parameters, "  ");
+      } else {
+        o << "  switch (DistributionType) {\n";
+        for (size_t c = 1; c < a.Choices.size(); c++) {
+          o << "    case " + a.Choices[c].Sampler + ":\n";
+          fill(a.Choices[c].Parameters, "      ");
+          o << "      break;\n";
+        }
+        o << "    default:\n";
+        fill(a.Choices[0].Parameters, "      ");
+        o << "      break;\n  }\n";
+      }
+      o << "}\n\n";
+    }
+
+    o << "double " + q + "Rate() {\n";
+    if (a.Timed && (a.Sampler == "Exponential" || !a.SelectBy.empty())) {
+      o << "  double Kavrin_P[" + std::to_string(nparams) + "];\n  CurrentParameters(Kavrin_P);\n";
+      o << (a.SelectBy.empty() ? "  return Kavrin_P[0];\n" : "  return DistributionType == Exponential ? Kavrin_P[0] : 0.0;\n");
+    } else {
+      o << "  return 0.0;\n";
+    }
+    o << "}\n\n";
+
+    if (a.ReactivationMode == ActivityDef::Reactivation::Explicit) {
+      o << "bool " + q + "ReactivationPredicate() {\n  return (\n";
+      o.Code(a.ReactivationPredicate, "      ");
+      o << "  );\n}\n\n";
+      o << "bool " + q + "ReactivationFunction() {\n  return (\n";
+      o.Code(a.ReactivationFunction, "      ");
+      o << "  );\n}\n\n";
+    } else if (AutoReactivation(x)) {
+      o << "bool " + q + "ReactivationPredicate() { return true; }\n\n";
+      o << "// The scheduled delay was drawn with parameters that no longer hold.\n";
+      o << "bool " + q + "ReactivationFunction() {\n  double Kavrin_P[" + std::to_string(nparams) + "];\n  CurrentParameters(Kavrin_P);\n";
+      o << "  for (int Kavrin_K = 0; Kavrin_K < " + std::to_string(nparams) +
+               "; Kavrin_K++)\n    if (Kavrin_P[Kavrin_K] != Sampled[Kavrin_K]) return true;\n  return false;\n}\n\n";
+    } else {
+      o << "bool " + q + "ReactivationPredicate() { return false; }\n\n";
+      o << "bool " + q + "ReactivationFunction() { return false; }\n\n";
+    }
+
+    o << "double " + q + "SampleDistribution() {\n";
+    if (!a.Timed) {
+      o << "  return 0.0;\n";
+    } else {
+      const std::string p = AutoReactivation(x) ? "Sampled" : "Kavrin_P";
+      if (!AutoReactivation(x)) o << "  double Kavrin_P[" + std::to_string(nparams) + "];\n";
+      o << "  CurrentParameters(" + p + ");\n";
+      auto call = [&](const std::string& sampler, size_t n) {
+        std::string args;
+        for (size_t k = 0; k < n; k++) args += (k ? ", " : "") + p + "[" + std::to_string(k) + "]";
+        return "TheDistribution->" + sampler + "(" + args + ")";
+      };
+      if (a.SelectBy.empty()) {
+        o << "  return " + call(a.Sampler, a.Parameters.size()) + ";\n";
+      } else {
+        o << "  switch (DistributionType) {\n";
+        for (size_t c = 1; c < a.Choices.size(); c++)
+          o << "    case " + a.Choices[c].Sampler + ":\n      return " +
+                   call(a.Choices[c].Sampler, a.Choices[c].Parameters.size()) + ";\n";
+        o << "    default:\n      return " + call(a.Choices[0].Sampler, a.Choices[0].Parameters.size()) + ";\n  }\n";
+      }
+    }
+    o << "}\n\n";
+
+    o << "double* " + q + "ReturnDistributionParameters() {\n";
+    if (a.Timed) o << "  CurrentParameters(TheDistributionParameters);\n  return TheDistributionParameters;\n";
+    else o << "  return nullptr;\n";
+    o << "}\n\n";
+
+    o << "int " + q + "Rank() {\n  return (\n";
+    o.Code(a.Rank.Present() ? a.Rank : Snippet{"1", 0, {}}, "      ");
+    o << "  );\n}\n\n";
+
+    o << "BaseActionClass* " + q + "Fire() {\n";
+    for (const ArcDef& arc : a.Input) o << "  " + Mark(arc.Place) + " -= (" + arc.Count + ");\n";
+    if (a.Effect.Present()) {
+      o << "  {\n";
+      o.Code(a.Effect, "    ");
+      o << "  }\n";
+    }
+    for (const ArcDef& arc : a.Output) o << "  " + Mark(arc.Place) + " += (" + arc.Count + ");\n";
+    if (x.Case >= 0) {
+      for (const ArcDef& arc : a.Cases[x.Case].Output) o << "  " + Mark(arc.Place) + " += (" + arc.Count + ");\n";
+      if (a.Cases[x.Case].Effect.Present()) {
+        o << "  {\n";
+        o.Code(a.Cases[x.Case].Effect, "    ");
+        o << "  }\n";
+      }
+    }
+    o << "  return this;\n}\n\n";
+
+    o << "void " + q + "LinkVariables() {\n";
+    for (const std::string& name : x.Members)
+      if (D.Places[PlaceIndex(name)].Size == 0) o << "  " + name + "->Register(&" + name + "_Kavrin_Mark);\n";
+    o << "}\n\n";
+  }
+  return o.Text;
+}
+
+// ---------------------------------------------------------------- reward model
+
+std::string CodeGenerator::RewardModelHeader() {
+  const std::string r = D.RewardName;
+  Out o("", SourceName);
+  o << "// Reward model " + r + " over the atomic model " + D.ModelName + ", generated by sangen from " + SourceName + ".\n";
+  o << "#ifndef " + r + "PVMODEL_H\n#define " + r + "PVMODEL_H\n\n#include \"Performance_Variables/PVModel.h\"\n\n";
+  o << "class " + r + "PVModel : public PVModel {\n public:\n  explicit " + r + "PVModel(bool expandtimearrays);\n";
+  o << "  ~" + r + "PVModel() override;\n  PerformanceVariableNode* createPVNode(int pvindex, int timeindex) override;\n};\n\n#endif\n";
+  return o.Text;
+}
+
+std::string CodeGenerator::RewardModelSource() {
+  const std::string r = D.RewardName;
+  const std::string m = D.ModelName;
+  Out o("", SourceName);
+  o << "// Generated by sangen from " + SourceName + ".\n";
+  o << "#include \"Reward/" + r + "/" + r + "PVModel.h\"\n\n#include \"Atomic/" + m + "/" + m + "SAN.h\"\n";
+  o << "#include \"Reward/" + r + "/" + r + "PVNodes.h\"\n\n";
+  o << r + "PVModel::" + r + "PVModel(bool expandtimearrays) : PVModel() {\n  TheModel = new " + m + "SAN();\n";
+  o << "  DefineName(\"" + r + "PVModel\");\n  StateMode = 1;\n  CreatePVList(" + std::to_string(D.Variables.size()) +
+           ", expandtimearrays);\n  Initialize();\n}\n\n";
+  o << r + "PVModel::~" + r + "PVModel() = default;\n\n";
+  o << "PerformanceVariableNode* " + r + "PVModel::createPVNode(int pvindex, int timeindex) {\n";
+  if (D.Variables.empty()) {
+    o << "  (void)pvindex;\n  (void)timeindex;\n";
+  } else {
+    o << "  switch (pvindex) {\n";
+    for (size_t k = 0; k < D.Variables.size(); k++)
+      o << "    case " + std::to_string(k) + ":\n      return new " + r + "PV" + std::to_string(k) + "(timeindex);\n";
+    o << "  }\n";
+  }
+  o << "  return nullptr;\n}\n";
+  return o.Text;
+}
+
+std::string CodeGenerator::RewardNodesHeader() {
+  const std::string r = D.RewardName;
+  const std::string m = D.ModelName;
+  Out o("", SourceName);
+  o << "// The variables of reward model " + r + ", generated by sangen from " + SourceName + ".\n";
+  o << "#ifndef " + r + "PVNODES_H\n#define " + r + "PVNODES_H\n\n";
+  o << "#include \"Performance_Variables/IntervalOfTimeImpulse.h\"\n#include \"Performance_Variables/PerformanceVariableNode.h\"\n";
+  o << "#include \"Performance_Variables/PerformanceVariableWorker.h\"\n\nclass BaseModelClass;\nclass " + m + "SAN;\n\n";
+  for (size_t k = 0; k < D.Variables.size(); k++) {
+    const VariableDef& v = D.Variables[k];
+    const std::string n = r + "PV" + std::to_string(k);
+    if (v.Rate.Present()) {
+      o << "class " + n + "Worker : public PerformanceVariableWorker {\n public:\n  " + m + "SAN* " + m + ";\n";
+      o << "  " + n + "Worker();\n  double Reward_Function() override;\n";
+      o << "  void Accumulate(double next_time, double last_event_time) override;\n";
+      o << "  void SetModelPointer(int k, BaseModelClass* model) override;\n};\n\n";
+    }
+    for (size_t i = 0; i < v.Impulses.size(); i++) {
+      const std::string c = n + "Impulse" + std::to_string(i);
+      o << "class " + c + " : public IntervalOfTimeImpulse {\n public:\n  " + m + "SAN* " + m + ";\n";
+      o << "  ImpulseNodeClass** ImpulseWorkerList;\n  int ImpulseWorkerListLength;\n";
+      o << "  " + c + "();\n  ~" + c + "() override;\n  double Impulse_Function(double t) override;\n";
+      o << "  ImpulseNodeClass** CreateImpulseWorkerList(int n) override;\n";
+      o << "  void SetModelPointer(int k, BaseModelClass* model) override;\n};\n\n";
+    }
+    o << "class " + n + " : public PerformanceVariableNode {\n public:\n  " + m + "SAN* The" + m + "SAN;\n";
+    for (size_t i = 0; i < v.Impulses.size(); i++)
+      o << "  " + n + "Impulse" + std::to_string(i) + " Impulse" + std::to_string(i) + ";\n";
+    o << "\n  explicit " + n + "(int timeindex = 0);\n  ~" + n + "() override;\n  void CreateWorkerList() override;\n";
+    o << "  void SetModelPointer(BaseModelClass* model) override;\n};\n\n";
+  }
+  o << "#endif\n";
+  return o.Text;
+}
+
+std::string CodeGenerator::RewardNodesSource() {
+  const std::string r = D.RewardName;
+  const std::string m = D.ModelName;
+  const std::string file = OutDir + "/Reward/" + r + "/" + r + "PVNodes.cpp";
+  Out o(file, SourceName);
+  o << "// Generated by sangen from " + SourceName + ".\n";
+  o << "#include \"Reward/" + r + "/" + r + "PVNodes.h\"\n\n#include <algorithm>\n\n#include \"Atomic/" + m + "/" + m + "SAN.h\"\n\n";
+  // Places named by an expression, bound to locals so the expression reads like the model's own code.
+  auto locals = [&](const std::string& code) {
+    for (const std::string& p : PlacesIn(code)) {
+      const PlaceDef& pd = D.Places[PlaceIndex(p)];
+      o << "  " + PlaceType(pd, m) + "* " + p + " = " + m + "->" + p + ";\n  (void)" + p + ";\n";
+    }
+  };
+  for (size_t k = 0; k < D.Variables.size(); k++) {
+    const VariableDef& v = D.Variables[k];
+    const std::string n = r + "PV" + std::to_string(k);
+    o << "// ----- " + v.Name + "\n\n";
+    if (v.Rate.Present()) {
+      const std::string w = n + "Worker";
+      o << w + "::" + w + "() : " + m + "(nullptr) { NumModels = 1; }\n\n";
+      o << "double " + w + "::Reward_Function() {\n";
+      locals(v.Rate.Text);
+      o << "  return (\n";
+      o.Code(v.Rate, "      ");
+      o << "  );\n}\n\n";
+      o << "void " + w + "::Accumulate(double next_time, double last_event_time) {\n";
+      if (v.Kind == "instant") {
+        o << "  (void)next_time;\n  (void)last_event_time;\n";
+        o << "  // The marking held at the time point: the last call before the node completes sets it.\n";
+        o << "  Reward = Reward_Function();\n  RewardFraction = 1.0;\n";
+      } else {
+        o << "  double Kavrin_From = std::max(last_event_time, Start);\n  double Kavrin_To = std::min(next_time, Stop);\n";
+        o << "  Reward = Kavrin_To > Kavrin_From ? Reward_Function() * (Kavrin_To - Kavrin_From) : 0.0;\n";
+        o << (v.Kind == "interval" ? "  RewardFraction = 1.0;\n" : "  RewardFraction = 1.0 / (Stop - Start);\n");
+      }
+      o << "}\n\n";
+      o << "void " + w + "::SetModelPointer(int Kavrin_K, BaseModelClass* Kavrin_Model) {\n  if (Kavrin_K == 0) " + m +
+               " = static_cast<" + m + "SAN*>(Kavrin_Model);\n}\n\n";
+    }
+    for (size_t i = 0; i < v.Impulses.size(); i++) {
+      const std::string c = n + "Impulse" + std::to_string(i);
+      const bool averaged = v.Kind == "time_averaged";
+      o << c + "::" + c + "()\n    : IntervalOfTimeImpulse(" + (averaged ? "true" : "") + "), " + m +
+               "(nullptr), ImpulseWorkerList(nullptr), ImpulseWorkerListLength(0) {\n";
+      o << "  NumberOfModelDependencies = 1;\n  TheModelPtr = new BaseModelClass**[NumberOfModelDependencies];\n";
+      o << "  TheModelPtr[0] = nullptr;\n}\n\n";
+      o << c + "::~" + c + "() {\n  delete[] TheModelPtr;\n  if (ImpulseWorkerList != nullptr) {\n";
+      o << "    for (int Kavrin_I = 0; Kavrin_I < ImpulseWorkerListLength; Kavrin_I++) delete ImpulseWorkerList[Kavrin_I];\n";
+      o << "    delete[] ImpulseWorkerList;\n  }\n}\n\n";
+      // The firing time is named t only when the value reads it: a global t stays visible otherwise.
+      bool readsT = false;
+      for (const std::string& id : Identifiers(v.Impulses[i].Value.Text)) readsT = readsT || id == "t";
+      o << "double " + c + "::Impulse_Function(double" + (readsT ? " t" : "") + ") {\n";
+      locals(v.Impulses[i].Value.Text);
+      o << "  return (\n";
+      o.Code(v.Impulses[i].Value, "      ");
+      o << "  );\n}\n\n";
+      o << "ImpulseNodeClass** " + c + "::CreateImpulseWorkerList(int Kavrin_N) {\n  ImpulseWorkerListLength = Kavrin_N;\n";
+      o << "  ImpulseWorkerList = new ImpulseNodeClass*[Kavrin_N];\n";
+      o << "  for (int Kavrin_I = 0; Kavrin_I < Kavrin_N; Kavrin_I++) ImpulseWorkerList[Kavrin_I] = new " + c +
+               ";\n  return ImpulseWorkerList;\n}\n\n";
+      o << "void " + c + "::SetModelPointer(int Kavrin_K, BaseModelClass* Kavrin_Model) {\n  if (Kavrin_K == 0) " + m +
+               " = static_cast<" + m + "SAN*>(Kavrin_Model);\n}\n\n";
+    }
+    static const std::map<std::string, std::string> kinds{{"instant", "INSTANT_OF_TIME"},
+                                                          {"interval", "INTERVAL_OF_TIME"},
+                                                          {"time_averaged", "TIMEAVE_INTERVAL_OF_TIME"},
+                                                          {"steady_state", "STEADY_STATE"}};
+    std::vector<std::string> deps = PlacesIn(v.Rate.Text);
+    const std::string nt = std::to_string(v.Starts.size());
+    o << n + "::" + n + "(int timeindex) : PerformanceVariableNode(), The" + m + "SAN(nullptr) {\n";
+    o << "  TheModelPtr = nullptr;  // bound through SetModelPointer\n";
+    std::string starts, stops;
+    for (size_t t = 0; t < v.Starts.size(); t++) {
+      starts += (t ? ", " : "") + Number(v.Starts[t]);
+      stops += (t ? ", " : "") + Number(v.Stops[t]);
+    }
+    o << "  double startpts[" + nt + "] = {" + starts + "};\n  double stoppts[" + nt + "] = {" + stops + "};\n";
+    o << "  Initialize(\"" + v.Name + "\", " + kinds.at(v.Kind) + ", " + nt + ", startpts, stoppts, timeindex, " +
+             std::to_string(v.Impulses.size()) + ", " + (v.Rate.Present() ? "1" : "0") + ", " +
+             std::to_string(deps.size()) + ");\n";
+    if (v.Kind == "steady_state") o << "  Type = steady_state;\n";
+    for (const std::string& p : deps) o << "  AddVariableDependency(\"" + p + "\", \"" + m + "\");\n";
+    if (v.Rate.Present() && deps.empty()) o << "  AddModelDependency(\"" + m + "\");\n";
+    for (size_t i = 0; i < v.Impulses.size(); i++)
+      o << "  AddImpulse(\"" + v.Impulses[i].Action + "\", \"" + m + "\", &Impulse" + std::to_string(i) + ");\n";
+    o << "}\n\n";
+    o << n + "::~" + n + "() {\n  for (int Kavrin_W = 0; Kavrin_W < NumberOfWorkers; Kavrin_W++) delete WorkerList[Kavrin_W];\n}\n\n";
+    o << "void " + n + "::CreateWorkerList() {\n";
+    if (v.Rate.Present()) o << "  for (int Kavrin_W = 0; Kavrin_W < NumberOfWorkers; Kavrin_W++) WorkerList[Kavrin_W] = new " + n + "Worker;\n";
+    o << "}\n\n";
+    o << "void " + n + "::SetModelPointer(BaseModelClass* Kavrin_Model) {\n  The" + m + "SAN = static_cast<" + m + "SAN*>(Kavrin_Model);\n}\n\n";
+  }
+  return o.Text;
+}
+
+// ---------------------------------------------------------------- study
+
+std::string CodeGenerator::StudyHeader() {
+  const std::string s = D.StudyName;
+  Out o("", SourceName);
+  o << "// Set study " + s + ", generated by sangen from " + SourceName + ": " + std::to_string(D.Experiments.size()) +
+           " experiment" + (D.Experiments.size() == 1 ? "" : "s") + "; builds reward model " + D.RewardName +
+           " and defines the global variables.\n";
+  o << "#ifndef " + s + "SETSTUDY_H\n#define " + s + "SETSTUDY_H\n\n#include <cstdint>\n\n#include \"Study/BaseStudyClass.h\"\n\n";
+  o << "class " + s + "SetStudy : public BaseStudyClass {\n public:\n  " + s + "SetStudy();\n  ~" + s + "SetStudy() override;\n";
+  o << "  PVModel* GetPVModel(bool expandTimeArrays) override;\n  void SetGVs(int expNum) override;\n";
+  o << "  void PrintGlobalValues(int expNum) override;\n  void* GetGVValue(char* TheGVName) override;\n";
+  o << "  void OverrideGVValue(char* TheGVName, void* TheGVValue) override;\n";
+  if (!D.Globals.empty()) o << "\n";
+  for (const GlobalDef& g : D.Globals) o << "  " + CType(g.Type) + "* " + g.Name + "Values;\n";
+  o << "};\n\n#endif\n";
+  return o.Text;
+}
+
+std::string CodeGenerator::StudySource() {
+  const std::string s = D.StudyName;
+  const std::string c = s + "SetStudy";
+  Out o("", SourceName);
+  o << "// Generated by sangen from " + SourceName + ".\n";
+  o << "#include \"Study/" + s + "/" + c + ".h\"\n\n#include <cstdlib>\n#include <cstring>\n#include <iostream>\n\n";
+  o << "#include \"BaseClasses/KavrinEnums.h\"\n#include \"Reward/" + D.RewardName + "/" + D.RewardName + "PVModel.h\"\n\n";
+  for (const GlobalDef& g : D.Globals) o << GlobalClass(g.Type) + " " + g.Name + ";\n";
+  if (!D.Globals.empty()) o << "\n";
+  bool named = false;
+  for (const ExperimentDef& e : D.Experiments) named = named || !e.Name.empty();
+  if (named) {
+    o << "static const char* const ExperimentNames[" + std::to_string(D.Experiments.size()) + "] = {";
+    for (size_t e = 0; e < D.Experiments.size(); e++) o << (e ? ", \"" : "\"") + D.Experiments[e].Name + "\"";
+    o << "};\n\n";
+  }
+  o << "BaseStudyClass* GenerateStudy() {\n  if (GlobalStudyPtr == nullptr) GlobalStudyPtr = new " + c + "();\n";
+  o << "  return GlobalStudyPtr;\n}\n\nvoid DestructStudy() {\n  delete GlobalStudyPtr;\n  GlobalStudyPtr = nullptr;\n}\n\n";
+  o << c + "::" + c + "() {\n  NumGVs = " + std::to_string(D.Globals.size()) + ";\n  NumExps = " +
+           std::to_string(D.Experiments.size()) + ";\n  GVNames = new char*[NumGVs];\n  GVTypes = new char*[NumGVs];\n";
+  for (size_t k = 0; k < D.Globals.size(); k++) {
+    const GlobalDef& g = D.Globals[k];
+    o << "  GVNames[" + std::to_string(k) + "] = strdup(\"" + g.Name + "\");\n";
+    o << "  GVTypes[" + std::to_string(k) + "] = strdup(\"" + g.Type + "\");\n";
+  }
+  for (const GlobalDef& g : D.Globals) {
+    std::string values;
+    for (size_t e = 0; e < D.Experiments.size(); e++)
+      values += (e ? ", " : "") + std::string("static_cast<") + CType(g.Type) + ">(" + D.Experiments[e].Values.at(g.Name) + ")";
+    o << "  " + g.Name + "Values = new " + CType(g.Type) + "[NumExps]{" + values + "};\n";
+  }
+  o << "}\n\n" + c + "::~" + c + "() {\n  delete ThePVModel;\n";
+  for (const GlobalDef& g : D.Globals) o << "  delete[] " + g.Name + "Values;\n";
+  o << "}\n\n";
+  o << "PVModel* " + c + "::GetPVModel(bool expandTimeArrays) {\n  delete ThePVModel;\n  ThePVModel = new " + D.RewardName +
+           "PVModel(expandTimeArrays);\n  return ThePVModel;\n}\n\n";
+  if (D.Globals.empty()) {
+    o << "void " + c + "::SetGVs(int /*expNum*/) {}\n\n";
+  } else {
+    o << "// An experiment the study does not have would read past the value tables.\n";
+    o << "void " + c + "::SetGVs(int expNum) {\n  if (expNum < 0 || static_cast<uint32_t>(expNum) >= NumExps) {\n";
+    o << "    std::cerr << \"ERROR: " + s + " has no experiment \" << expNum << \" (valid: 0 to \" << NumExps - 1 << \")\"\n";
+    o << "              << std::endl;\n    std::exit(1);\n  }\n";
+    for (const GlobalDef& g : D.Globals) o << "  SetGvValue(" + g.Name + ", " + g.Name + "Values[expNum]);\n";
+    o << "}\n\n";
+  }
+  o << "void " + c + "::PrintGlobalValues(int expNum) {\n  if (NumGVs != 0) {\n    SetGVs(expNum);\n";
+  o << "    std::cout << \"The Global Variable values for experiment \" << GetExpName(expNum)";
+  if (named) o << " << (ExperimentNames[expNum][0] != '\\0' ? \" (\" : \"\") << ExperimentNames[expNum]\n              << (ExperimentNames[expNum][0] != '\\0' ? \")\" : \"\")";
+  o << " << \" are:\" << std::endl;\n";
+  for (const GlobalDef& g : D.Globals) {
+    std::string value = g.Type == "char" || g.Type == "short" || g.Type == "bool" ? "static_cast<int>(" + g.Name + ")" : g.Name;
+    o << "    std::cout << \"" + g.Name + "\\t" + g.Type + "\\t\" << " + value + " << std::endl;\n";
+  }
+  o << "  } else {\n    std::cout << \"There are no global variables.\" << std::endl;\n  }\n}\n\n";
+  o << "void* " + c + "::GetGVValue(char* TheGVName) {\n";
+  for (const GlobalDef& g : D.Globals)
+    o << "  if (std::strcmp(\"" + g.Name + "\", TheGVName) == 0) return &" + g.Name + ".mVar;\n";
+  o << "  std::cerr << \"!! " + c + "::GetGVValue: Global Variable \" << TheGVName << \" does not exist.\" << std::endl;\n";
+  o << "  return nullptr;\n}\n\n";
+  o << "void " + c + "::OverrideGVValue(char* TheGVName, void* TheGVValue) {\n";
+  if (D.Globals.empty()) o << "  (void)TheGVValue;\n";
+  std::string lead = "  ";
+  for (const GlobalDef& g : D.Globals) {
+    o << lead + "if (std::strcmp(\"" + g.Name + "\", TheGVName) == 0) {\n";
+    o << "    SetGvValue(" + g.Name + ", *static_cast<" + CType(g.Type) + "*>(TheGVValue));\n";
+    lead = "  } else ";
+  }
+  if (!D.Globals.empty()) o << "  } else {\n  ";
+  o << "  std::cerr << \"!! " + c + "::OverrideGVValue: Global Variable \" << TheGVName << \" does not exist.\"\n";
+  o << "              << std::endl;\n";
+  if (!D.Globals.empty()) o << "  }\n";
+  o << "}\n";
+  return o.Text;
+}
+
+}  // namespace sangen

@@ -1,0 +1,66 @@
+// CodeGenerator: turns a checked Description into the generated-model sources the framework
+// compiles (atomic model, reward model, study), in the folder shapes Atomic/<model>/,
+// Reward/<reward>/ and Study/<study>/. It derives what a modeller should not write by hand: the
+// enabling and affect arc lists (from the places each activity names), the group ids, the case
+// groups, and the reactivation of activities whose delay parameters read the marking. Code taken
+// from the description is fenced with #line directives so the compiler reports it at its line in
+// the description file.
+#ifndef SANGEN_CODEGENERATOR_H
+#define SANGEN_CODEGENERATOR_H
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "Description.h"
+
+namespace sangen {
+
+class CodeGenerator {
+ public:
+  explicit CodeGenerator(const Description& d);
+
+  // Relative path -> file contents.
+  std::map<std::string, std::string> Generate(const std::string& outDir);
+
+  // One action of the model: an activity, or one case of it.
+  struct Action {
+    std::string Name;       // action name ("Arrival", "Arrival_case2")
+    std::string ClassName;  // "ArrivalActivity", "ArrivalActivity_case2"
+    const ActivityDef* Def;
+    int Case;               // -1 without cases
+    int Group;
+    std::vector<std::string> Members;  // places it holds pointers to, in order
+    std::vector<std::string> Enables;  // enabling arcs
+    std::vector<std::string> Affects;  // affect arcs
+    bool MarkingDependent = false;     // its delay parameters read the marking
+  };
+  // The actions with their derived arcs (also used to draw the net).
+  const std::vector<Action>& Actions() const { return ActionList; }
+
+ private:
+  const Description& D;
+  std::vector<Action> ActionList;
+  std::string SourceName;  // the description path written into #line
+  std::string OutDir;
+
+  int PlaceIndex(const std::string& name) const;
+  // Index among the model's own state variables (read-only places excluded), or among the
+  // read-only places, as the framework numbers them.
+  int StateIndex(const std::string& name) const;
+  std::vector<std::string> PlacesIn(const std::string& code) const;
+  void Derive();
+
+  std::string AtomicHeader();
+  std::string AtomicSource();
+  std::string RewardModelHeader();
+  std::string RewardModelSource();
+  std::string RewardNodesHeader();
+  std::string RewardNodesSource();
+  std::string StudyHeader();
+  std::string StudySource();
+};
+
+}  // namespace sangen
+
+#endif

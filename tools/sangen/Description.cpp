@@ -1,0 +1,640 @@
+#include "Description.h"
+
+#include <yaml-cpp/yaml.h>
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace sangen {
+
+const std::map<std::string, int>& Samplers() {
+  static const std::map<std::string, int> samplers{
+      {"Exponential", 1}, {"Deterministic", 1}, {"Geometric", 1},        {"Weibull", 2},
+      {"Normal", 2},      {"Lognormal", 2},     {"Erlang", 2},           {"Triangular", 3},
+      {"Gamma", 2},       {"Beta", 2},          {"Uniform", 2},          {"Binomial", 2},
+      {"NegativeBinomial", 2}, {"Pareto", 2},   {"ConditionalWeibull", 3}};
+  return samplers;
+}
+
+std::vector<std::string> Identifiers(const std::string& code) {
+  std::vector<std::string> out;
+  size_t i = 0;
+  const size_t n = code.size();
+  while (i < n) {
+    char c = code[i];
+    if (c == '/' && i + 1 < n && code[i + 1] == '/') {
+      while (i < n && code[i] != '\n') i++;
+    } else if (c == '/' && i + 1 < n && code[i + 1] == '*') {
+      size_t end = code.find("*/", i + 2);
+      i = end == std::string::npos ? n : end + 2;
+    } else if (c == '"' || c == '\'') {
+      i++;
+      while (i < n && code[i] != c) i += code[i] == '\\' ? 2 : 1;
+      i++;
+    } else if (std::isalpha(static_cast<unsigned char>(c)) || c == '_') {
+      size_t start = i;
+      while (i < n && (std::isalnum(static_cast<unsigned char>(code[i])) || code[i] == '_')) i++;
+      // A member after . or -> is not a name of the model.
+      size_t k = start;
+      while (k > 0 && std::isspace(static_cast<unsigned char>(code[k - 1]))) k--;
+      bool member = (k > 0 && code[k - 1] == '.') || (k > 1 && code[k - 1] == '>' && code[k - 2] == '-') ||
+                    (k > 1 && code[k - 1] == ':' && code[k - 2] == ':');
+      if (!member) out.push_back(code.substr(start, i - start));
+    } else if (std::isdigit(static_cast<unsigned char>(c))) {
+      while (i < n && (std::isalnum(static_cast<unsigned char>(code[i])) || code[i] == '.')) i++;
+    } else {
+      i++;
+    }
+  }
+  return out;
+}
+
+const PlaceDef* Description::FindPlace(const std::string& name) const {
+  for (const PlaceDef& p : Places)
+    if (p.Name == name) return &p;
+  return nullptr;
+}
+
+const GlobalDef* Description::FindGlobal(const std::string& name) const {
+  for (const GlobalDef& g : Globals)
+    if (g.Name == name) return &g;
+  return nullptr;
+}
+
+std::vector<std::string> Description::ActionNames() const {
+  std::vector<std::string> names;
+  for (const ActivityDef& a : Activities) {
+    if (a.Cases.empty()) {
+      names.push_back(a.Name);
+    } else {
+      for (size_t k = 0; k < a.Cases.size(); k++) names.push_back(a.Name + "_case" + std::to_string(k + 1));
+    }
+  }
+  return names;
+}
+
+namespace {
+
+const std::set<std::string> kTypes{"short", "int", "long", "float", "double", "bool", "char"};
+
+bool IsIdentifier(const std::string& s) {
+  if (s.empty() || !(std::isalpha(static_cast<unsigned char>(s[0])) || s[0] == '_')) return false;
+  for (char c : s)
+    if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_')) return false;
+  return true;
+}
+
+bool ParseNumber(const std::string& s, double* value) {
+  if (s.empty()) return false;
+  char* end = nullptr;
+  *value = std::strtod(s.c_str(), &end);
+  return end != nullptr && *end == '\0';
+}
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+  if (from.empty()) return text;
+  size_t at = 0;
+  while ((at = text.find(from, at)) != std::string::npos) {
+    text.replace(at, from.size(), to);
+    at += to.size();
+  }
+  return text;
+}
+
+class Loader {
+ public:
+  explicit Loader(const std::string& path) : Path(path) {}
+
+  Description Run();
+
+ private:
+  std::string Path;
+  std::string Source;
+  std::string Index;  // text that "$i" stands for in the replica being read ("" outside replicas)
+  Description D;
+  std::set<std::string> UsedNames;  // places, globals, activities and actions share one namespace
+
+  Pos At(const YAML::Node& n) const { return Pos{n.Mark().line + 1, n.Mark().column + 1}; }
+  [[noreturn]] void Fail(const YAML::Node& n, const std::string& message) const { throw DescriptionError(At(n), message); }
+
+  std::string Scalar(const YAML::Node& n, const std::string& what) const {
+    if (!n.IsScalar()) Fail(n, what + " must be a single value");
+    return Replace(n.Scalar(), "$i", Index);
+  }
+  Snippet Code(const YAML::Node& n, const std::string& what) const {
+    Snippet s;
+    s.Text = Scalar(n, what);
+    s.At = At(n);
+    // Block scalars ("|" or ">") start on the next line.
+    size_t pos = n.Mark().pos;
+    bool block = pos < Source.size() && (Source[pos] == '|' || Source[pos] == '>');
+    s.Line = block ? n.Mark().line + 2 : n.Mark().line + 1;
+    return s;
+  }
+  void CheckKeys(const YAML::Node& map, const std::set<std::string>& known, const std::string& what) const {
+    for (const auto& kv : map) {
+      std::string key = kv.first.Scalar();
+      if (!known.count(key)) Fail(kv.first, "unknown key '" + key + "' in " + what);
+    }
+  }
+  void Claim(const YAML::Node& n, const std::string& name, const std::string& what) {
+    if (!IsIdentifier(name)) Fail(n, what + " name '" + name + "' is not a C++ identifier");
+    if (!UsedNames.insert(name).second) Fail(n, "duplicate name '" + name + "'");
+  }
+
+  void ReadGlobals(const YAML::Node& n);
+  void ReadPlaces(const YAML::Node& n);
+  void ReadActivities(const YAML::Node& n);
+  ActivityDef ReadActivity(const YAML::Node& n);
+  std::vector<ArcDef> ReadArcs(const YAML::Node& n, const std::string& what);
+  std::vector<std::string> ReadPlaceList(const YAML::Node& n);
+  void ReadRewards(const YAML::Node& n);
+  void ReadStudy(const YAML::Node& n);
+  void CheckPlaceNamed(const YAML::Node& n, const std::string& name) const;
+};
+
+void Loader::CheckPlaceNamed(const YAML::Node& n, const std::string& name) const {
+  if (D.FindPlace(name) == nullptr) Fail(n, "unknown place '" + name + "'");
+}
+
+Description Loader::Run() {
+  std::ifstream in(Path, std::ios::binary);
+  if (!in) throw DescriptionError(Pos{0, 0}, "cannot read the file");
+  std::stringstream text;
+  text << in.rdbuf();
+  Source = text.str();
+  YAML::Node root;
+  try {
+    root = YAML::Load(Source);
+  } catch (const YAML::Exception& e) {
+    throw DescriptionError(Pos{e.mark.line + 1, e.mark.column + 1}, "invalid YAML: " + e.msg);
+  }
+  D.Path = Path;
+  if (!root.IsMap()) throw DescriptionError(Pos{1, 1}, "a model description is a mapping with the key 'model'");
+  CheckKeys(root, {"model", "reward_model", "globals", "places", "activities", "initialization", "rewards", "study"},
+            "the description");
+  if (!root["model"]) Fail(root, "the key 'model' (the model's name) is missing");
+  D.ModelName = Scalar(root["model"], "model");
+  if (!IsIdentifier(D.ModelName)) Fail(root["model"], "model name '" + D.ModelName + "' is not a C++ identifier");
+  UsedNames.insert(D.ModelName);  // the reward code holds the model under its name
+  std::string upper;
+  for (char c : D.ModelName) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  D.RewardName = root["reward_model"] ? Scalar(root["reward_model"], "reward_model") : upper + "_REWARD";
+  D.StudyName = upper + "_STUDY";
+  if (root["globals"]) ReadGlobals(root["globals"]);
+  if (!root["places"]) Fail(root, "the key 'places' is missing");
+  ReadPlaces(root["places"]);
+  if (!root["activities"]) Fail(root, "the key 'activities' is missing");
+  ReadActivities(root["activities"]);
+  if (root["initialization"]) D.Initialization = Code(root["initialization"], "initialization");
+  if (root["rewards"]) ReadRewards(root["rewards"]);
+  ReadStudy(root["study"]);
+  return D;
+}
+
+void Loader::ReadGlobals(const YAML::Node& n) {
+  if (!n.IsMap()) Fail(n, "'globals' maps each global variable's name to its type");
+  for (const auto& kv : n) {
+    GlobalDef g;
+    g.Name = kv.first.Scalar();
+    g.At = At(kv.first);
+    Claim(kv.first, g.Name, "global variable");
+    if (g.Name == "name") Fail(kv.first, "a global variable cannot be called 'name': an experiment's name takes that key");
+    if (g.Name == "t") Fail(kv.first, "a global variable cannot be called 't': it names the firing time in impulses");
+    if (kv.second.IsMap()) {
+      CheckKeys(kv.second, {"type", "default"}, "global variable '" + g.Name + "'");
+      if (!kv.second["type"]) Fail(kv.second, "global variable '" + g.Name + "' needs a 'type'");
+      g.Type = Scalar(kv.second["type"], "type");
+      if (kv.second["default"]) g.Default = Scalar(kv.second["default"], "default");
+    } else {
+      g.Type = Scalar(kv.second, "type");
+    }
+    if (!kTypes.count(g.Type))
+      Fail(kv.second.IsMap() ? kv.second["type"] : kv.second,
+           "unknown type '" + g.Type + "' (short, int, long, float, double, bool or char)");
+    D.Globals.push_back(g);
+  }
+}
+
+void Loader::ReadPlaces(const YAML::Node& n) {
+  if (!n.IsMap()) Fail(n, "'places' maps each place's name to its initial marking");
+  for (const auto& kv : n) {
+    std::string name = kv.first.Scalar();
+    int replicas = 0;
+    if (kv.second.IsMap() && kv.second["replicas"]) {
+      std::string r = kv.second["replicas"].Scalar();
+      double v = 0;
+      if (!ParseNumber(r, &v) || v < 1 || v != std::floor(v)) Fail(kv.second["replicas"], "replicas must be a positive integer");
+      replicas = static_cast<int>(v);
+    }
+    for (int r = 0; r < std::max(replicas, 1); r++) {
+      Index = replicas > 0 ? std::to_string(r) : "";
+      PlaceDef p;
+      p.Name = Replace(name, "$i", Index);
+      p.At = At(kv.first);
+      Claim(kv.first, p.Name, "place");
+      if (kv.second.IsMap()) {
+        CheckKeys(kv.second, {"initial", "type", "size", "replicas", "read_only"}, "place '" + p.Name + "'");
+        if (kv.second["read_only"]) p.ReadOnly = kv.second["read_only"].as<bool>();
+        if (kv.second["type"]) {
+          std::string t = Scalar(kv.second["type"], "type");
+          if (t != "int" && t != "short") Fail(kv.second["type"], "a place's type is short (the default) or int");
+          p.IsInt = t == "int";
+        }
+        if (kv.second["size"]) {
+          double v = 0;
+          if (!ParseNumber(Scalar(kv.second["size"], "size"), &v) || v < 1 || v != std::floor(v))
+            Fail(kv.second["size"], "an array's size must be a positive integer");
+          p.Size = static_cast<int>(v);
+        }
+        const YAML::Node init = kv.second["initial"];
+        if (init && init.IsSequence()) {
+          if (p.Size == 0) Fail(init, "a list of initial markings needs an array ('size')");
+          if (static_cast<int>(init.size()) != p.Size)
+            Fail(init, "array '" + p.Name + "' has " + std::to_string(p.Size) + " elements but " +
+                           std::to_string(init.size()) + " initial markings");
+          for (const auto& e : init) p.Elements.push_back(Scalar(e, "initial marking"));
+        } else if (init) {
+          p.Initial = Code(init, "initial");
+        }
+      } else {
+        p.Initial = Code(kv.second, "initial marking");
+      }
+      if (!p.Initial.Present() && p.Elements.empty()) p.Initial.Text = "0";
+      D.Places.push_back(p);
+    }
+    Index.clear();
+  }
+}
+
+std::vector<ArcDef> Loader::ReadArcs(const YAML::Node& n, const std::string& what) {
+  if (!n.IsMap()) Fail(n, what + " maps places to token counts, for example {Queue: 1}");
+  std::vector<ArcDef> arcs;
+  for (const auto& kv : n) {
+    ArcDef a;
+    a.Place = Replace(kv.first.Scalar(), "$i", Index);
+    a.At = At(kv.first);
+    CheckPlaceNamed(kv.first, a.Place);
+    if (D.FindPlace(a.Place)->Size > 0) Fail(kv.first, "place '" + a.Place + "' is an array: use an effect instead of an arc");
+    if (D.FindPlace(a.Place)->ReadOnly) Fail(kv.first, "place '" + a.Place + "' is read-only: it cannot have arcs");
+    a.Count = Scalar(kv.second, "token count");
+    arcs.push_back(a);
+  }
+  return arcs;
+}
+
+std::vector<std::string> Loader::ReadPlaceList(const YAML::Node& n) {
+  if (!n.IsSequence()) Fail(n, "a list of place names is expected");
+  std::vector<std::string> out;
+  for (const auto& e : n) {
+    std::string name = Scalar(e, "place name");
+    CheckPlaceNamed(e, name);
+    if (D.FindPlace(name)->ReadOnly) Fail(e, "place '" + name + "' is read-only: it needs no arcs");
+    out.push_back(name);
+  }
+  return out;
+}
+
+void Loader::ReadActivities(const YAML::Node& n) {
+  if (!n.IsSequence()) Fail(n, "'activities' is a list");
+  for (const auto& a : n) {
+    if (!a.IsMap()) Fail(a, "an activity is a mapping with at least 'name'");
+    int replicas = 0;
+    if (a["replicas"]) {
+      double v = 0;
+      if (!ParseNumber(a["replicas"].Scalar(), &v) || v < 1 || v != std::floor(v))
+        Fail(a["replicas"], "replicas must be a positive integer");
+      replicas = static_cast<int>(v);
+    }
+    for (int r = 0; r < std::max(replicas, 1); r++) {
+      Index = replicas > 0 ? std::to_string(r) : "";
+      D.Activities.push_back(ReadActivity(a));
+    }
+    Index.clear();
+  }
+}
+
+ActivityDef Loader::ReadActivity(const YAML::Node& n) {
+  ActivityDef a;
+  CheckKeys(n, {"name", "delay", "parameters", "policy", "enabled", "input", "output", "effect", "cases",
+                "reactivation", "rank", "weight", "affects", "enables", "replicas"},
+            "an activity");
+  if (!n["name"]) Fail(n, "an activity needs a 'name'");
+  a.Name = Scalar(n["name"], "name");
+  a.At = At(n["name"]);
+  Claim(n["name"], a.Name, "activity");
+  if (!n["delay"]) Fail(n, "activity '" + a.Name + "' needs a 'delay': a sampler's name or 'instantaneous'");
+  const YAML::Node delay = n["delay"];
+  auto readParameters = [&](const YAML::Node& list, const std::string& sampler, const YAML::Node& where) {
+    std::vector<Snippet> params;
+    if (list) {
+      if (!list.IsSequence()) Fail(list, "'parameters' is a list of C++ expressions");
+      for (const auto& p : list) params.push_back(Code(p, "parameter"));
+    }
+    int want = Samplers().at(sampler);
+    if (static_cast<int>(params.size()) != want)
+      Fail(list ? list : where, "sampler " + sampler + " takes " + std::to_string(want) + " parameter" +
+                                    (want == 1 ? "" : "s") + ", not " + std::to_string(params.size()));
+    return params;
+  };
+  if (delay.IsMap()) {
+    CheckKeys(delay, {"select", "choices"}, "a selected delay");
+    if (!delay["select"] || !delay["choices"] || !delay["choices"].IsMap())
+      Fail(delay, "a selected delay needs 'select' (a global variable) and 'choices' (sampler: [parameters])");
+    a.Timed = true;
+    a.SelectBy = Scalar(delay["select"], "select");
+    if (D.FindGlobal(a.SelectBy) == nullptr) Fail(delay["select"], "unknown global variable '" + a.SelectBy + "'");
+    for (const auto& kv : delay["choices"]) {
+      SamplerChoice c;
+      c.Sampler = kv.first.Scalar();
+      c.At = At(kv.first);
+      if (!Samplers().count(c.Sampler)) Fail(kv.first, "unknown sampler '" + c.Sampler + "'");
+      c.Parameters = readParameters(kv.second, c.Sampler, kv.first);
+      a.Choices.push_back(c);
+    }
+    if (n["parameters"]) Fail(n["parameters"], "a selected delay gives the parameters of each choice");
+  } else {
+    std::string d = Scalar(delay, "delay");
+    if (d == "instantaneous") {
+      a.Timed = false;
+      if (n["parameters"]) Fail(n["parameters"], "an instantaneous activity has no parameters");
+    } else {
+      if (!Samplers().count(d)) Fail(delay, "unknown sampler '" + d + "'");
+      a.Timed = true;
+      a.Sampler = d;
+      a.Parameters = readParameters(n["parameters"], d, delay);
+    }
+  }
+  if (n["policy"]) {
+    std::string p = Scalar(n["policy"], "policy");
+    if (p == "enabling") a.Policy = "RaceEnabled";
+    else if (p == "resampling") a.Policy = "RaceResampling";
+    else if (p == "age") a.Policy = "RaceAge";
+    else Fail(n["policy"], "unknown policy '" + p + "' (enabling, resampling or age)");
+  }
+  if (n["enabled"]) a.Enabled = Code(n["enabled"], "enabled");
+  if (n["input"]) a.Input = ReadArcs(n["input"], "'input'");
+  if (n["output"]) a.Output = ReadArcs(n["output"], "'output'");
+  if (n["effect"]) a.Effect = Code(n["effect"], "effect");
+  if (n["rank"]) a.Rank = Code(n["rank"], "rank");
+  if (n["weight"]) a.Weight = Code(n["weight"], "weight");
+  if (n["affects"]) {
+    a.ExplicitAffects = true;
+    a.Affects = ReadPlaceList(n["affects"]);
+  }
+  if (n["enables"]) {
+    a.ExplicitEnables = true;
+    a.Enables = ReadPlaceList(n["enables"]);
+  }
+  if (n["reactivation"]) {
+    const YAML::Node r = n["reactivation"];
+    if (r.IsScalar()) {
+      std::string v = r.Scalar();
+      if (v == "false" || v == "off") a.ReactivationMode = ActivityDef::Reactivation::Off;
+      else if (v == "true" || v == "auto") a.ReactivationMode = ActivityDef::Reactivation::Automatic;
+      else Fail(r, "'reactivation' is auto, off, or {predicate: ..., function: ...}");
+    } else {
+      CheckKeys(r, {"predicate", "function"}, "'reactivation'");
+      a.ReactivationMode = ActivityDef::Reactivation::Explicit;
+      a.ReactivationPredicate = r["predicate"] ? Code(r["predicate"], "predicate") : Snippet{"true", 0, {}};
+      if (!r["function"]) Fail(r, "an explicit reactivation needs a 'function'");
+      a.ReactivationFunction = Code(r["function"], "function");
+    }
+  }
+  if (n["cases"]) {
+    const YAML::Node cases = n["cases"];
+    if (!cases.IsSequence() || cases.size() < 2) Fail(cases, "'cases' is a list of at least two cases");
+    bool allConstant = true;
+    bool anyProbability = false;
+    double sum = 0.0;
+    for (const auto& c : cases) {
+      if (!c.IsMap()) Fail(c, "a case is a mapping with 'probability' (or 'weight')");
+      CheckKeys(c, {"probability", "weight", "output", "effect"}, "a case");
+      CaseDef cd;
+      cd.At = At(c);
+      if (c["probability"] && c["weight"]) Fail(c, "a case has a 'probability' or a 'weight', not both");
+      if (c["probability"]) {
+        cd.Probability = Code(c["probability"], "probability");
+        anyProbability = true;
+        double v = 0;
+        if (ParseNumber(cd.Probability.Text, &v)) sum += v;
+        else allConstant = false;
+      } else if (c["weight"]) {
+        cd.Probability = Code(c["weight"], "weight");
+        cd.IsWeight = true;
+      } else {
+        Fail(c, "a case needs a 'probability' (or a relative 'weight')");
+      }
+      if (c["output"]) cd.Output = ReadArcs(c["output"], "'output'");
+      if (c["effect"]) cd.Effect = Code(c["effect"], "effect");
+      a.Cases.push_back(cd);
+    }
+    for (const CaseDef& cd : a.Cases)
+      if (cd.IsWeight && anyProbability) Fail(cases, "cases give all probabilities or all weights");
+    if (anyProbability && allConstant && std::fabs(sum - 1.0) > 1e-9) {
+      std::ostringstream m;
+      m << "the case probabilities of activity '" << a.Name << "' sum to " << sum << ", not 1";
+      Fail(cases, m.str());
+    }
+    if (n["weight"]) Fail(n["weight"], "an activity with cases takes its weights from the cases");
+    for (size_t k = 0; k < a.Cases.size(); k++) {
+      std::string action = a.Name + "_case" + std::to_string(k + 1);
+      if (!UsedNames.insert(action).second) Fail(cases[k], "duplicate name '" + action + "'");
+    }
+  }
+  return a;
+}
+
+void Loader::ReadRewards(const YAML::Node& n) {
+  if (!n.IsSequence()) Fail(n, "'rewards' is a list of performance variables");
+  std::vector<std::string> actions = D.ActionNames();
+  std::set<std::string> names;
+  for (const auto& v : n) {
+    if (!v.IsMap()) Fail(v, "a performance variable is a mapping with 'name' and 'kind'");
+    CheckKeys(v, {"name", "kind", "rate", "impulses", "at", "from", "to", "warmup", "batch"}, "a performance variable");
+    VariableDef pv;
+    if (!v["name"]) Fail(v, "a performance variable needs a 'name'");
+    pv.Name = Scalar(v["name"], "name");
+    pv.At = At(v["name"]);
+    if (!names.insert(pv.Name).second) Fail(v["name"], "duplicate name '" + pv.Name + "'");
+    if (!v["kind"]) Fail(v, "performance variable '" + pv.Name + "' needs a 'kind'");
+    pv.Kind = Scalar(v["kind"], "kind");
+    auto number = [&](const YAML::Node& x, const std::string& what) {
+      double d = 0;
+      if (!ParseNumber(Scalar(x, what), &d)) Fail(x, what + " must be a number");
+      return d;
+    };
+    auto numbers = [&](const YAML::Node& x, const std::string& what) {
+      std::vector<double> out;
+      if (x.IsSequence()) {
+        for (const auto& e : x) out.push_back(number(e, what));
+      } else {
+        out.push_back(number(x, what));
+      }
+      return out;
+    };
+    if (pv.Kind == "instant") {
+      if (!v["at"]) Fail(v, "an instant-of-time variable needs 'at' (one time or a list)");
+      pv.Starts = numbers(v["at"], "at");
+      pv.Stops = pv.Starts;
+    } else if (pv.Kind == "interval" || pv.Kind == "time_averaged") {
+      if (!v["from"] || !v["to"]) Fail(v, "an interval variable needs 'from' and 'to'");
+      pv.Starts = numbers(v["from"], "from");
+      pv.Stops = numbers(v["to"], "to");
+      if (pv.Starts.size() != pv.Stops.size()) Fail(v["to"], "'from' and 'to' need as many times each");
+      for (size_t k = 0; k < pv.Starts.size(); k++)
+        if (!(pv.Starts[k] < pv.Stops[k])) Fail(v["to"], "each interval must end after it starts");
+    } else if (pv.Kind == "steady_state") {
+      if (!v["warmup"] || !v["batch"]) Fail(v, "a steady-state variable needs 'warmup' and 'batch'");
+      double w = number(v["warmup"], "warmup");
+      double b = number(v["batch"], "batch");
+      if (!(b > 0)) Fail(v["batch"], "the batch length must be positive");
+      pv.Starts = {w};
+      pv.Stops = {w + b};
+    } else {
+      Fail(v["kind"], "unknown kind '" + pv.Kind + "' (instant, interval, time_averaged or steady_state)");
+    }
+    if (v["rate"]) pv.Rate = Code(v["rate"], "rate");
+    if (v["impulses"]) {
+      const YAML::Node im = v["impulses"];
+      auto add = [&](const YAML::Node& key, const std::string& action, const Snippet& value, bool absent) {
+        bool known = false;
+        for (const auto& x : actions) known = known || x == action;
+        if (!known && !absent) Fail(key, "unknown activity '" + action + "'");
+        pv.Impulses.push_back(ImpulseDef{action, value, absent, At(key)});
+      };
+      if (im.IsMap()) {
+        for (const auto& kv : im) add(kv.first, kv.first.Scalar(), Code(kv.second, "impulse"), false);
+      } else if (im.IsSequence()) {
+        for (const auto& e : im) {
+          if (!e.IsMap() || !e["action"]) Fail(e, "an impulse is {action: NAME, value: EXPRESSION}");
+          CheckKeys(e, {"action", "value", "may_be_absent"}, "an impulse");
+          Snippet value = e["value"] ? Code(e["value"], "value") : Snippet{"1.0", 0, {}};
+          bool absent = e["may_be_absent"] && e["may_be_absent"].as<bool>();
+          add(e["action"], Scalar(e["action"], "action"), value, absent);
+        }
+      } else {
+        Fail(im, "'impulses' maps activity names to values");
+      }
+    }
+    if (!pv.Rate.Present() && pv.Impulses.empty()) Fail(v, "performance variable '" + pv.Name + "' has neither 'rate' nor 'impulses'");
+    D.Variables.push_back(pv);
+  }
+}
+
+void Loader::ReadStudy(const YAML::Node& n) {
+  std::vector<std::map<std::string, std::string>> rows;
+  std::vector<std::string> names;
+  auto literal = [&](const YAML::Node& key, const YAML::Node& value) {
+    std::string g = key.Scalar();
+    if (D.FindGlobal(g) == nullptr) Fail(key, "unknown global variable '" + g + "'");
+    return Scalar(value, "value of " + g);
+  };
+  if (n) {
+    if (!n.IsMap()) Fail(n, "'study' is a mapping");
+    CheckKeys(n, {"name", "experiments", "sweep"}, "the study");
+    if (n["name"]) D.StudyName = Scalar(n["name"], "name");
+    if (n["experiments"]) {
+      if (!n["experiments"].IsSequence()) Fail(n["experiments"], "'experiments' is a list");
+      for (const auto& e : n["experiments"]) {
+        if (!e.IsMap()) Fail(e, "an experiment maps global variables to values");
+        std::map<std::string, std::string> row;
+        std::string name;
+        for (const auto& kv : e) {
+          if (kv.first.Scalar() == "name") {
+            name = Scalar(kv.second, "name");
+          } else {
+            row[kv.first.Scalar()] = literal(kv.first, kv.second);
+          }
+        }
+        rows.push_back(row);
+        names.push_back(name);
+      }
+    }
+    if (n["sweep"]) {
+      const YAML::Node s = n["sweep"];
+      if (!s.IsMap()) Fail(s, "'sweep' maps global variables to lists or ranges");
+      std::vector<std::map<std::string, std::string>> cross{{}};
+      for (const auto& kv : s) {
+        std::vector<std::string> values;
+        if (kv.second.IsMap() && kv.second["range"]) {
+          const YAML::Node r = kv.second["range"];
+          if (!r.IsSequence() || r.size() != 3) Fail(r, "a range is [first, last, step]");
+          double v[3];
+          for (int k = 0; k < 3; k++)
+            if (!ParseNumber(r[k].Scalar(), &v[k])) Fail(r[k], "a range holds numbers");
+          if (!(v[2] > 0) || v[1] < v[0]) Fail(r, "a range needs first <= last and a positive step");
+          int count = static_cast<int>(std::floor((v[1] - v[0]) / v[2] + 1e-9)) + 1;
+          for (int k = 0; k < count; k++) {
+            std::ostringstream o;
+            o.precision(15);
+            o << v[0] + k * v[2];
+            std::string t = o.str();
+            if (t.find_first_of(".e") == std::string::npos && D.FindGlobal(kv.first.Scalar()) &&
+                (D.FindGlobal(kv.first.Scalar())->Type == "double" || D.FindGlobal(kv.first.Scalar())->Type == "float"))
+              t += ".0";
+            values.push_back(t);
+          }
+          literal(kv.first, r[0]);
+        } else if (kv.second.IsSequence()) {
+          for (const auto& e : kv.second) values.push_back(literal(kv.first, e));
+        } else {
+          values.push_back(literal(kv.first, kv.second));
+        }
+        std::vector<std::map<std::string, std::string>> next;
+        for (const auto& row : cross)
+          for (const auto& value : values) {
+            auto r2 = row;
+            r2[kv.first.Scalar()] = value;
+            next.push_back(r2);
+          }
+        cross = next;
+      }
+      // A sweep crosses every experiment listed (or the defaults alone) with its values.
+      std::vector<std::map<std::string, std::string>> base = rows.empty() ? std::vector<std::map<std::string, std::string>>{{}} : rows;
+      std::vector<std::string> baseNames = rows.empty() ? std::vector<std::string>{""} : names;
+      rows.clear();
+      names.clear();
+      for (size_t b = 0; b < base.size(); b++)
+        for (const auto& c : cross) {
+          auto r = base[b];
+          std::string name = baseNames[b];
+          for (const auto& kv : c) {
+            r[kv.first] = kv.second;
+            name += (name.empty() ? "" : ",") + kv.first + "=" + kv.second;
+          }
+          rows.push_back(r);
+          names.push_back(name);
+        }
+    }
+  }
+  if (rows.empty()) {
+    rows.push_back({});
+    names.push_back("");
+  }
+  for (size_t e = 0; e < rows.size(); e++) {
+    ExperimentDef x;
+    x.Name = names[e];
+    for (const GlobalDef& g : D.Globals) {
+      auto it = rows[e].find(g.Name);
+      if (it != rows[e].end()) {
+        x.Values[g.Name] = it->second;
+      } else if (!g.Default.empty()) {
+        x.Values[g.Name] = g.Default;
+      } else {
+        throw DescriptionError(g.At, "global variable '" + g.Name + "' has no default and no value in experiment " +
+                                         std::to_string(e + 1));
+      }
+    }
+    D.Experiments.push_back(x);
+  }
+}
+
+}  // namespace
+
+Description Description::Load(const std::string& path) { return Loader(path).Run(); }
+
+}  // namespace sangen

@@ -1,0 +1,151 @@
+// Description: one model description file read into memory (atomic model, reward model, study),
+// with every name it refers to resolved and checked. Load() refuses a description with a
+// DescriptionError that carries the line and column of the offending text; the generator only
+// ever sees a description that passed every check.
+#ifndef SANGEN_DESCRIPTION_H
+#define SANGEN_DESCRIPTION_H
+
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace sangen {
+
+// A position in the description file, both 1-based.
+struct Pos {
+  int Line = 0;
+  int Column = 0;
+};
+
+class DescriptionError : public std::runtime_error {
+ public:
+  DescriptionError(const Pos& where, const std::string& message)
+      : std::runtime_error(message), Where(where) {}
+  Pos Where;
+};
+
+// A piece of C++ from the file, with the line its text starts on (for #line).
+struct Snippet {
+  std::string Text;
+  int Line = 0;
+  Pos At;
+  bool Present() const { return !Text.empty(); }
+};
+
+struct GlobalDef {
+  std::string Name;
+  std::string Type;  // short, int, long, float, double, bool, char
+  std::string Default;
+  Pos At;
+};
+
+struct PlaceDef {
+  std::string Name;
+  bool IsInt = false;   // a 32-bit marking
+  bool ReadOnly = false;  // never changed by the model: outside its state, needs no arcs
+  int Size = 0;         // 0: a single place; otherwise an array of this many elements
+  Snippet Initial;      // single place, or the value of every array element
+  std::vector<std::string> Elements;  // array: one initial value per element, when given as a list
+  Pos At;
+};
+
+struct ArcDef {
+  std::string Place;
+  std::string Count;  // C++ expression
+  Pos At;
+};
+
+struct SamplerChoice {
+  std::string Sampler;
+  std::vector<Snippet> Parameters;
+  Pos At;
+};
+
+struct CaseDef {
+  Snippet Probability;  // or a weight when IsWeight
+  bool IsWeight = false;
+  std::vector<ArcDef> Output;
+  Snippet Effect;
+  Pos At;
+};
+
+struct ActivityDef {
+  std::string Name;
+  Pos At;
+  bool Timed = false;
+  std::string Sampler;  // timed, one sampler
+  std::vector<Snippet> Parameters;
+  std::string SelectBy;  // timed, sampler chosen by a global variable
+  std::vector<SamplerChoice> Choices;
+  std::string Policy = "RaceEnabled";
+  Snippet Enabled;
+  std::vector<ArcDef> Input;
+  std::vector<ArcDef> Output;
+  Snippet Effect;
+  std::vector<CaseDef> Cases;
+  enum class Reactivation { Automatic, Off, Explicit } ReactivationMode = Reactivation::Automatic;
+  Snippet ReactivationPredicate;
+  Snippet ReactivationFunction;
+  Snippet Rank;
+  Snippet Weight;
+  bool ExplicitAffects = false;
+  bool ExplicitEnables = false;
+  std::vector<std::string> Affects;
+  std::vector<std::string> Enables;
+};
+
+struct ImpulseDef {
+  std::string Action;
+  Snippet Value;
+  bool MayBeAbsent = false;
+  Pos At;
+};
+
+struct VariableDef {
+  std::string Name;
+  std::string Kind;  // instant, interval, time_averaged, steady_state
+  Snippet Rate;
+  std::vector<ImpulseDef> Impulses;
+  std::vector<double> Starts;
+  std::vector<double> Stops;
+  Pos At;
+};
+
+struct ExperimentDef {
+  std::string Name;
+  std::map<std::string, std::string> Values;  // global name -> C++ literal
+};
+
+class Description {
+ public:
+  // Reads and checks a description; throws DescriptionError (or YAML errors turned into one).
+  static Description Load(const std::string& path);
+
+  std::string Path;
+  std::string ModelName;
+  std::string RewardName;
+  std::string StudyName;
+  std::vector<GlobalDef> Globals;
+  std::vector<PlaceDef> Places;
+  std::vector<ActivityDef> Activities;
+  std::vector<VariableDef> Variables;
+  std::vector<ExperimentDef> Experiments;
+  Snippet Initialization;
+
+  const PlaceDef* FindPlace(const std::string& name) const;
+  const GlobalDef* FindGlobal(const std::string& name) const;
+  // The action names of the model: activities without cases, or <name>_case<k>.
+  std::vector<std::string> ActionNames() const;
+};
+
+// Samplers of the framework by name, with their number of parameters.
+const std::map<std::string, int>& Samplers();
+
+// The identifiers of a piece of C++, in order of appearance (comments and literals skipped).
+std::vector<std::string> Identifiers(const std::string& code);
+
+}  // namespace sangen
+
+#endif

@@ -1,0 +1,70 @@
+#include "DotWriter.h"
+
+#include <algorithm>
+#include <set>
+#include <sstream>
+
+namespace sangen {
+
+namespace {
+
+std::string Quote(const std::string& s) {
+  std::string out = "\"";
+  for (char c : s) {
+    if (c == '"') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
+
+}  // namespace
+
+std::string DotWriter::Write(const Description& d, const CodeGenerator& g) {
+  std::ostringstream o;
+  o << "digraph " << Quote(d.ModelName) << " {\n  rankdir=LR;\n";
+  o << "  node [fontname=\"Helvetica\", fontsize=10];\n";
+  for (const PlaceDef& p : d.Places) {
+    std::string marking = p.Size > 0 ? "[" + std::to_string(p.Size) + "]" : p.Initial.Text;
+    o << "  " << Quote("place:" + p.Name) << " [shape=circle, label=" << Quote(p.Name + "\\n" + marking) << "];\n";
+  }
+  for (const ActivityDef& a : d.Activities) {
+    if (a.Timed) {
+      std::string delay = a.SelectBy.empty() ? a.Sampler : "by " + a.SelectBy;
+      o << "  " << Quote("activity:" + a.Name) << " [shape=box, style=filled, fillcolor=\"#d0d8f0\", label="
+        << Quote(a.Name + "\\n" + delay) << "];\n";
+    } else {
+      o << "  " << Quote("activity:" + a.Name) << " [shape=box, style=filled, fillcolor=black, fontcolor=white, height=0.2, label="
+        << Quote(a.Name) << "];\n";
+    }
+    for (size_t k = 0; k < a.Cases.size(); k++) {
+      std::string c = a.Name + "_case" + std::to_string(k + 1);
+      o << "  " << Quote("case:" + c) << " [shape=diamond, width=0.3, height=0.3, label=" << Quote(std::to_string(k + 1))
+        << ", xlabel=" << Quote(a.Cases[k].Probability.Text) << "];\n";
+      o << "  " << Quote("activity:" + a.Name) << " -> " << Quote("case:" + c) << " [style=dashed, arrowhead=none];\n";
+    }
+  }
+  // Enabling arcs run into the activity: solid for an input arc (it takes tokens), dashed for a
+  // place that is only read. Affect arcs other than input arcs run out of the action (its case).
+  for (const CodeGenerator::Action& x : g.Actions()) {
+    const std::string act = Quote("activity:" + x.Def->Name);
+    const std::string from = x.Case >= 0 ? Quote("case:" + x.Name) : act;
+    auto isInput = [&](const std::string& p) {
+      for (const ArcDef& arc : x.Def->Input)
+        if (arc.Place == p) return true;
+      return false;
+    };
+    if (x.Case <= 0) {
+      for (const std::string& p : x.Enables)
+        o << "  " << Quote("place:" + p) << " -> " << act << (isInput(p) ? "" : " [style=dashed]") << ";\n";
+      for (const std::string& p : x.Affects)
+        if (isInput(p) && std::find(x.Enables.begin(), x.Enables.end(), p) == x.Enables.end())
+          o << "  " << Quote("place:" + p) << " -> " << act << ";\n";
+    }
+    for (const std::string& p : x.Affects)
+      if (!isInput(p)) o << "  " << from << " -> " << Quote("place:" + p) << ";\n";
+  }
+  o << "}\n";
+  return o.str();
+}
+
+}  // namespace sangen
