@@ -48,7 +48,16 @@ uint64_t ExperimentResult::Observations() const {
   return n;
 }
 
-bool PrecisionReached(const RunningStats& s, const Options& o) {
+int ExperimentResult::NotStarted() const {
+  int n = 0;
+  for (const ProcessResult& p : processes)
+    if (p.fault && !p.started) ++n;
+  return n;
+}
+
+bool PrecisionReached(const VariableResult& v, const Options& o) {
+  if (v.nonFinite > 0) return false;
+  const RunningStats& s = v.stats;
   if (s.Count() < o.minObs || s.Count() < 2) return false;
   return ConfidenceInterval(s, o.confidence).relative <= o.precision;
 }
@@ -227,7 +236,17 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
           auto it = vars.find(b.pvIndex);
           if (it == vars.end())
             it = vars.emplace(b.pvIndex, VariableResult{b.pvIndex, _pv.Name(b.pvIndex), {}}).first;
-          for (double v : b.values) it->second.stats.Add(v);
+          VariableResult& var = it->second;
+          for (double v : b.values) {
+            if (std::isfinite(v)) {
+              var.stats.Add(v);
+              continue;
+            }
+            if (var.nonFinite++ == 0)
+              say(p, "variable " + var.name + " received a non-finite observation (" + FormatNumber(v) +
+                         "); such observations are left out of its estimate, counted, and the variable "
+                         "is flagged");
+          }
           p.result.observations += b.values.size();
         }
         return true;
@@ -294,6 +313,7 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
         int port = 0;
         if (!ParseRegisterLine(line, port)) continue;
         p.port = port;
+        p.result.started = true;
         std::string cerr;
         p.sock = os::ConnectStart(p.result.host, port, cerr);
         if (p.sock < 0) {
@@ -386,13 +406,18 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
 
     if (!stopping) {
       std::string reason;
-      bool allPrecise = !vars.empty(), allMax = _opt.maxObs > 0 && !vars.empty();
+      // A flagged variable cannot become precise; it does not hold the others back.
+      bool allPrecise = !vars.empty(), allMax = _opt.maxObs > 0 && !vars.empty(), allFlagged = !vars.empty();
       for (const auto& kv : vars) {
-        if (!PrecisionReached(kv.second.stats, _opt)) allPrecise = false;
+        if (kv.second.nonFinite > 0) continue;
+        allFlagged = false;
+        if (!PrecisionReached(kv.second, _opt)) allPrecise = false;
         if (kv.second.stats.Count() < _opt.maxObs) allMax = false;
       }
       if (os::Interrupted())
         reason = "interrupted";
+      else if (allFlagged)
+        reason = "every variable received non-finite observations";
       else if (allPrecise)
         reason = "precision reached";
       else if (allMax)
@@ -577,6 +602,11 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
   res.seconds = os::Now() - start;
   for (auto& kv : vars) res.variables.push_back(kv.second);
   for (auto& up : procs) res.processes.push_back(up->result);
+  if (const int failed = res.NotStarted()) {
+    _msg << "simmgr: experiment " << experiment << ": " << _jobs - failed << " of " << _jobs
+         << " simulators started; the results hold what those sent\n";
+    _msg.flush();
+  }
   return res;
 }
 

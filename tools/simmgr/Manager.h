@@ -20,6 +20,9 @@ struct VariableResult {
   int index = 0;
   std::string name;
   RunningStats stats;
+  // Observations that were NaN or infinite (a broken model): kept out of the estimate,
+  // counted, and the variable can no longer reach its precision.
+  uint64_t nonFinite = 0;
 };
 
 struct ProcessResult {
@@ -33,6 +36,7 @@ struct ProcessResult {
   double cpuSeconds = 0.0;  // last CPU time the simulator reported
   std::string outcome;      // how it ended, in words
   bool fault = false;
+  bool started = false;  // it came up and announced its port
   std::string stderrTail;
 };
 
@@ -47,6 +51,10 @@ struct ExperimentResult {
   std::vector<std::string> detachedFiles;
 
   uint64_t Observations() const;
+  // Simulators that failed before they announced a port (could not be started, died at
+  // once, no announcement in time); one stopped before that because the run was already
+  // over is not counted.
+  int NotStarted() const;
 };
 
 struct RunResult {
@@ -70,8 +78,9 @@ class Manager {
   int _jobs;
 };
 
-// The words of the "reached" column: whether this variable reached the wanted precision.
-bool PrecisionReached(const RunningStats& s, const Options& o);
+// The words of the "reached" column: whether this variable reached the wanted precision
+// (never for a variable flagged for non-finite observations).
+bool PrecisionReached(const VariableResult& v, const Options& o);
 
 }  // namespace simmgr
 

@@ -42,6 +42,11 @@ int ExitStatus(const RunResult& run) {
   if (run.interrupted) return 130;
   for (const ExperimentResult& e : run.experiments)
     if (e.Observations() == 0) return 2;
+  for (const ExperimentResult& e : run.experiments) {
+    if (e.NotStarted() > 0) return 3;
+    for (const VariableResult& v : e.variables)
+      if (v.nonFinite > 0) return 3;
+  }
   return 0;
 }
 
@@ -78,9 +83,17 @@ void WriteTable(std::ostream& out, const Options& o, const RunResult& run,
             << std::setw(16) << Num(iv.mean) << std::setw(14) << Num(v.stats.Variance(), 6)
             << std::setw(14) << Num(iv.halfWidth, 6) << "  " << std::left << std::setw(30) << interval
             << std::right << std::setw(10) << Num(iv.relative, 4) << "  "
-            << (PrecisionReached(v.stats, o) ? "yes" : "no") << "\n";
+            << (PrecisionReached(v, o) ? "yes" : "no") << "\n";
       }
     }
+    for (const VariableResult& v : e.variables)
+      if (v.nonFinite > 0)
+        out << "  warning: " << v.name << " received " << v.nonFinite
+            << " non-finite observations (nan or inf); they are left out of its estimate and it cannot"
+               " reach its precision\n";
+    if (e.NotStarted() > 0)
+      out << "  warning: " << e.processes.size() - static_cast<size_t>(e.NotStarted()) << " of "
+          << e.processes.size() << " simulators started; these figures hold what they sent\n";
     if (e.ignoredObservations)
       out << "  (" << e.ignoredObservations << " observations of variables this kind of run does not consider were ignored)\n";
     out << "  processes:\n";
@@ -107,7 +120,7 @@ void WriteCsv(std::ostream& out, const Options& o, const RunResult& run) {
       out << e.experiment << "," << v.index << "," << v.name << "," << v.stats.Count() << ","
           << Exact(iv.mean) << "," << Exact(v.stats.Variance()) << "," << Exact(iv.halfWidth) << ","
           << Exact(iv.low) << "," << Exact(iv.high) << "," << Exact(iv.relative) << "," << o.confidence
-          << "," << (PrecisionReached(v.stats, o) ? "yes" : "no") << "," << e.stopReason << "\n";
+          << "," << (PrecisionReached(v, o) ? "yes" : "no") << "," << e.stopReason << "\n";
     }
   out.flush();
 }
@@ -140,6 +153,8 @@ void WriteJson(std::ostream& out, const Options& o, const RunResult& run,
                {"stop_reason", e.stopReason},
                {"seconds", e.seconds},
                {"observations", e.Observations()},
+               {"simulators_started", static_cast<int>(e.processes.size()) - e.NotStarted()},
+               {"simulators_not_started", e.NotStarted()},
                {"ignored_observations", e.ignoredObservations},
                {"detached_files", e.detachedFiles}};
     json vars = json::array();
@@ -154,7 +169,8 @@ void WriteJson(std::ostream& out, const Options& o, const RunResult& run,
                       {"low", JsonNumber(iv.low)},
                       {"high", JsonNumber(iv.high)},
                       {"relative_half_width", JsonNumber(iv.relative)},
-                      {"reached", PrecisionReached(v.stats, o)}});
+                      {"reached", PrecisionReached(v, o)},
+                      {"non_finite", v.nonFinite}});
     }
     je["variables"] = vars;
     json procs = json::array();
@@ -168,6 +184,7 @@ void WriteJson(std::ostream& out, const Options& o, const RunResult& run,
                        {"cpu_seconds", JsonNumber(p.cpuSeconds)},
                        {"outcome", p.outcome},
                        {"fault", p.fault},
+                       {"started", p.started},
                        {"stderr_tail", p.stderrTail}});
     je["processes"] = procs;
     exps.push_back(je);

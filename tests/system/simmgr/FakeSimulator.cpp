@@ -7,8 +7,9 @@
 //   -F  comma-separated: split, batch, badlen, cut, crash, noregister, wrongpid,
 //       slow=MS, reports=N (end on its own after N reports), greetlate (mark
 //       DIR/linked.<client> once connected, greet only when a command arrives),
-//       after=C (greet only once DIR/linked.C exists); "name@C" limits a switch
-//       to client C
+//       after=C (greet only once DIR/linked.C exists), nostart (fail as an exec
+//       would: message, exit 127), nan=K / inf=K (the first value of the last
+//       variable in report K is NaN / +infinity); "name@C" limits a switch to client C
 //   -D  every observation sent is appended to DIR/obs.<exp>.<client> ("index value")
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -17,6 +18,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -137,6 +139,12 @@ int main(int argc, char** argv) {
     return at == std::string::npos ? dflt : std::atol(flags.c_str() + at + key.size() + 1);
   };
   const long slowMs = num("slow", 0), maxReports = num("reports", 0), after = num("after", -1);
+  const long nanReport = num("nan", 0), infReport = num("inf", 0);
+
+  if (has("nostart")) {
+    std::cerr << "cannot start the fake simulator: No such file or directory" << std::endl;
+    return 127;
+  }
 
   if (has("noregister")) {
     sleep(60);
@@ -191,7 +199,9 @@ int main(int argc, char** argv) {
       Put32(o, static_cast<uint32_t>(report));
       std::normal_distribution<double> nd(specs[v].a, specs[v].b > 0 ? specs[v].b : 1.0);
       for (int r = 0; r < report; ++r) {
-        const double x = specs[v].normal ? nd(rng) : specs[v].a;
+        double x = specs[v].normal ? nd(rng) : specs[v].a;
+        if (r == 0 && v + 1 == specs.size() && index == nanReport) x = std::nan("");
+        if (r == 0 && v + 1 == specs.size() && index == infReport) x = HUGE_VAL;
         values[v].push_back(x);
         PutD(o, x);
       }
