@@ -55,12 +55,41 @@ int ExperimentResult::NotStarted() const {
   return n;
 }
 
-bool PrecisionReached(const VariableResult& v, const Options& o) {
-  if (v.nonFinite > 0) return false;
-  const RunningStats& s = v.stats;
-  if (s.Count() < o.minObs || s.Count() < 2) return false;
-  return ConfidenceInterval(s, o.confidence).relative <= o.precision;
+void AnalyseVariable(VariableResult& v, const Options& o) {
+  if (!v.steadyState) return;
+  stats::BatchMeansSettings settings;
+  settings.confidence = o.confidence;
+  settings.minBatches = static_cast<size_t>(o.minBatches);
+  settings.testLevel = o.batchTestLevel;
+  v.batch = stats::AnalyseBatchMeans(v.perSimulator, settings);
+  v.analysedAt = v.stats.Count();
 }
+
+Interval VariableInterval(const VariableResult& v, const Options& o) {
+  if (!v.steadyState) return ConfidenceInterval(v.stats, o.confidence);
+  Interval iv;
+  iv.mean = v.batch.mean;
+  iv.halfWidth = v.batch.halfWidth;
+  iv.low = iv.mean - iv.halfWidth;
+  iv.high = iv.mean + iv.halfWidth;
+  iv.relative = v.batch.relative;
+  return iv;
+}
+
+std::string ShortOfPrecision(const VariableResult& v, const Options& o) {
+  if (v.nonFinite > 0) return "non-finite observations";
+  const RunningStats& s = v.stats;
+  if (s.Count() < o.minObs || s.Count() < 2) return "too few observations";
+  if (v.steadyState) {
+    if (!v.batch.enoughBatches) return "too few batches";
+    if (!v.batch.independent) return "batches correlated";
+    if (!v.batch.normal) return "batch means skewed";
+  }
+  if (!(VariableInterval(v, o).relative <= o.precision)) return "interval too wide";
+  return "";
+}
+
+bool PrecisionReached(const VariableResult& v, const Options& o) { return ShortOfPrecision(v, o).empty(); }
 
 // One simulator process and its link, from launch to exit.
 struct Manager::Proc {
@@ -124,7 +153,11 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
   std::map<int, VariableResult> vars;
   if (_pv.Known())
     for (int i = 0; i < _pv.Count(); ++i)
-      if (_pv.Considered(i, terminating)) vars[i] = VariableResult{i, _pv.Name(i), {}};
+      if (_pv.Considered(i, terminating)) {
+        vars[i].index = i;
+        vars[i].name = _pv.Name(i);
+        vars[i].steadyState = !terminating;
+      }
 
   const bool tty = os::StderrIsTerminal();
   bool progressShown = false;
@@ -234,12 +267,19 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
             continue;
           }
           auto it = vars.find(b.pvIndex);
-          if (it == vars.end())
-            it = vars.emplace(b.pvIndex, VariableResult{b.pvIndex, _pv.Name(b.pvIndex), {}}).first;
+          if (it == vars.end()) {
+            it = vars.emplace(b.pvIndex, VariableResult()).first;
+            it->second.index = b.pvIndex;
+            it->second.name = _pv.Name(b.pvIndex);
+          }
           VariableResult& var = it->second;
+          var.steadyState = !terminating;
+          if (var.steadyState && var.perSimulator.size() <= static_cast<size_t>(p.result.clientId))
+            var.perSimulator.resize(static_cast<size_t>(p.result.clientId) + 1);
           for (double v : b.values) {
             if (std::isfinite(v)) {
               var.stats.Add(v);
+              if (var.steadyState) var.perSimulator[static_cast<size_t>(p.result.clientId)].push_back(v);
               continue;
             }
             if (var.nonFinite++ == 0)
@@ -376,7 +416,7 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
     line << "experiment " << experiment << ":";
     if (vars.empty()) line << " no observations yet";
     for (const auto& kv : vars) {
-      const Interval iv = ConfidenceInterval(kv.second.stats, _opt.confidence);
+      const Interval iv = VariableInterval(kv.second, _opt);
       line << "  " << kv.second.name << " n=" << kv.second.stats.Count();
       if (kv.second.stats.Count() > 0) line << " " << FormatNumber(iv.mean);
       if (kv.second.stats.Count() > 1) line << " +- " << FormatNumber(iv.halfWidth);
@@ -405,6 +445,14 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
     }
 
     if (!stopping) {
+      // The steady-state analysis is redone as observations arrive; once a variable has many,
+      // only after about 2% more, so a long run does not spend its time re-analysing.
+      for (auto& kv : vars) {
+        VariableResult& v = kv.second;
+        if (v.steadyState && v.stats.Count() > v.analysedAt &&
+            v.stats.Count() - v.analysedAt >= std::max<uint64_t>(1, v.analysedAt / 50))
+          AnalyseVariable(v, _opt);
+      }
       std::string reason;
       // A flagged variable cannot become precise; it does not hold the others back.
       bool allPrecise = !vars.empty(), allMax = _opt.maxObs > 0 && !vars.empty(), allFlagged = !vars.empty();
@@ -600,7 +648,10 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
   }
 
   res.seconds = os::Now() - start;
-  for (auto& kv : vars) res.variables.push_back(kv.second);
+  for (auto& kv : vars) {
+    AnalyseVariable(kv.second, _opt);  // over everything, records after the quit included
+    res.variables.push_back(std::move(kv.second));
+  }
   for (auto& up : procs) res.processes.push_back(up->result);
   if (const int failed = res.NotStarted()) {
     _msg << "simmgr: experiment " << experiment << ": " << _jobs - failed << " of " << _jobs

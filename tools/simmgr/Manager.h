@@ -13,6 +13,7 @@
 #include "Options.h"
 #include "PVDescription.h"
 #include "Statistics.h"
+#include "BatchMeansAnalysis.h"
 
 namespace simmgr {
 
@@ -23,6 +24,12 @@ struct VariableResult {
   // Observations that were NaN or infinite (a broken model): kept out of the estimate,
   // counted, and the variable can no longer reach its precision.
   uint64_t nonFinite = 0;
+  // Steady-state runs: each simulator's batch means in arrival order (by client) and the
+  // latest analysis of them.
+  bool steadyState = false;
+  std::vector<std::vector<double>> perSimulator;
+  stats::BatchMeansResult batch;
+  uint64_t analysedAt = 0;  // observations the analysis has seen
 };
 
 struct ProcessResult {
@@ -77,6 +84,14 @@ class Manager {
   std::ostream& _msg;
   int _jobs;
 };
+
+// Brings a steady-state variable's batch-means analysis up to date with its observations.
+void AnalyseVariable(VariableResult& v, const Options& o);
+// The interval reported for a variable: Student-t over the observations in a terminating
+// run, the batch-means analysis in a steady-state run.
+Interval VariableInterval(const VariableResult& v, const Options& o);
+// In words, why a variable that has not reached its precision has not ("" when it has).
+std::string ShortOfPrecision(const VariableResult& v, const Options& o);
 
 // The words of the "reached" column: whether this variable reached the wanted precision
 // (never for a variable flagged for non-finite observations).
