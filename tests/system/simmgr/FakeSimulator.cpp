@@ -3,7 +3,9 @@
 // and 3) and sends observations the test knows, with switches for misbehaving.
 //
 //   fake_simulator -w -p 0 -c ID -e EXP -s SEED -n REPORT [-V SPEC] [-F FLAGS] [-D DIR]
-//   -V  per variable, comma-separated: a number (constant) or normal:MEAN:SD
+//   -V  per variable, comma-separated: a number (constant), normal:MEAN:SD, or
+//       ar1:MEAN:PHI:X0 (x = MEAN + PHI (x - MEAN) + N(0, 1), from x = X0: a correlated
+//       output with a transient)
 //   -F  comma-separated: split, batch, badlen, cut, crash, noregister, wrongpid,
 //       slow=MS, reports=N (end on its own after N reports), greetlate (mark
 //       DIR/linked.<client> once connected, greet only when a command arrives),
@@ -33,7 +35,9 @@ namespace {
 
 struct VarSpec {
   bool normal = false;
+  bool ar1 = false;
   double a = 0.0, b = 0.0;
+  double state = 0.0;
 };
 
 int gSock = -1;
@@ -119,7 +123,10 @@ int main(int argc, char** argv) {
     std::string item;
     while (std::getline(ss, item, ',')) {
       VarSpec v;
-      if (item.rfind("normal:", 0) == 0) {
+      if (item.rfind("ar1:", 0) == 0) {
+        v.ar1 = true;
+        std::sscanf(item.c_str() + 4, "%lf:%lf:%lf", &v.a, &v.b, &v.state);
+      } else if (item.rfind("normal:", 0) == 0) {
         v.normal = true;
         std::sscanf(item.c_str() + 7, "%lf:%lf", &v.a, &v.b);
       } else {
@@ -200,6 +207,10 @@ int main(int argc, char** argv) {
       std::normal_distribution<double> nd(specs[v].a, specs[v].b > 0 ? specs[v].b : 1.0);
       for (int r = 0; r < report; ++r) {
         double x = specs[v].normal ? nd(rng) : specs[v].a;
+        if (specs[v].ar1) {
+          std::normal_distribution<double> e(0.0, 1.0);
+          x = specs[v].state = specs[v].a + specs[v].b * (specs[v].state - specs[v].a) + e(rng);
+        }
         if (r == 0 && v + 1 == specs.size() && index == nanReport) x = std::nan("");
         if (r == 0 && v + 1 == specs.size() && index == infReport) x = HUGE_VAL;
         values[v].push_back(x);

@@ -473,3 +473,51 @@ TEST_F(SimMgr, SimulatorsThatCouldNotStartAreCountedAndTheRunStillReportsButFail
   EXPECT_EQ(v["mean"], 4.0);
   EXPECT_GE(v["observations"].get<uint64_t>(), 2000u);
 }
+
+TEST_F(SimMgr, SteadyStateRunDeletesTheTransientAndReportsTheBatchAnalysis) {
+  // Two simulators, each an AR(1) around 10 with phi 0.3 that starts at 10,000: its first
+  // values (excess 10,000 * 0.3 / 0.7 = 4,286 in all) sit far above the rest and must be
+  // deleted, or the mean of a thousand values would be off by several units. Every output
+  // carries the batch columns.
+  const RunOutput r = Run({"--jobs", "2", "--min-obs", "500", "--precision", "0.01", "--report-size", "100",
+                           "--quiet", "--csv", dir + "/result.csv"},
+                          {"-t", "0", "-V", "ar1:10:0.3:10000", "-F", "slow=5"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.doc["experiments"][0]["stop_reason"], "precision reached");
+  const json& v = OnlyVariable(r);
+  const json& b = v["batch_means"];
+  ASSERT_TRUE(b.is_object()) << v.dump();
+  EXPECT_GE(b["deleted_batches"].get<int>(), 2 * 5);  // at least the first group of each
+  EXPECT_LE(b["deleted_batches"].get<int>(), 2 * 50);
+  EXPECT_TRUE(b["independence_passed"].get<bool>());
+  EXPECT_GE(b["effective_batches"].get<int>(), 40);
+  EXPECT_LE(b["merge_factor"].get<int>(), 32);
+  EXPECT_TRUE(v["reached"].get<bool>());
+  EXPECT_EQ(v["note"], "reached");
+  EXPECT_NEAR(v["mean"].get<double>(), 10.0, 0.1);
+  EXPECT_LE(v["relative_half_width"].get<double>(), 0.01);
+  EXPECT_NE(r.out.find("deleted  merge  batches   lag-1  indep."), std::string::npos) << r.out;
+  const std::string csv = ReadAll(dir + "/result.csv");
+  EXPECT_NE(csv.find(",deleted_batches,merge_factor,effective_batches,lag1_autocorrelation,independence_passed,"),
+            std::string::npos);
+  EXPECT_NE(csv.find(",yes,0,reached\n"), std::string::npos) << csv;
+}
+
+TEST_F(SimMgr, SteadyStateRunStoppedByALimitWithCorrelatedBatchesSaysSoInWords) {
+  // phi 0.995: even 16 values merged stay correlated at 0.9, and 400 values leave too few
+  // batches to merge further. The interval is narrow enough for --precision 0.5, but it
+  // must not count as reached, and the table says UNRELIABLE.
+  const RunOutput r = Run({"--jobs", "1", "--max-obs", "400", "--precision", "0.5", "--quiet"},
+                          {"-t", "0", "-V", "ar1:10:0.995:10", "-F", "slow=20"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.doc["experiments"][0]["stop_reason"], "max-obs reached");
+  const json& v = OnlyVariable(r);
+  EXPECT_FALSE(v["reached"].get<bool>());
+  EXPECT_FALSE(v["batch_means"]["independence_passed"].get<bool>());
+  EXPECT_GT(v["batch_means"]["lag1_autocorrelation"].get<double>(), 0.5);
+  EXPECT_EQ(v["note"], "unreliable: batches correlated");
+  EXPECT_NE(r.out.find("warning: pv0 is UNRELIABLE: its batch means still fail the independence test"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("no, unreliable: batches correlated"), std::string::npos) << r.out;
+}
