@@ -445,12 +445,14 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
     }
 
     if (!stopping) {
-      // The steady-state analysis is redone as observations arrive; once a variable has many,
-      // only after about 2% more, so a long run does not spend its time re-analysing.
+      // The steady-state analysis is redone as observations arrive, each time a quarter more
+      // have come: every look at the stopping rule is a chance to stop on a lucky sample
+      // (tests passing by chance, a variance low by chance), so looks are spaced
+      // geometrically rather than taken at every report.
       for (auto& kv : vars) {
         VariableResult& v = kv.second;
         if (v.steadyState && v.stats.Count() > v.analysedAt &&
-            v.stats.Count() - v.analysedAt >= std::max<uint64_t>(1, v.analysedAt / 50))
+            v.stats.Count() - v.analysedAt >= std::max<uint64_t>(1, v.analysedAt / 4))
           AnalyseVariable(v, _opt);
       }
       std::string reason;

@@ -99,7 +99,7 @@ std::string UsageText() {
          "  --min-obs N           observations needed before precision counts (default 30)\n"
          "  --max-obs N           stop once every variable has N observations (default: no limit)\n"
          "  --time-limit S        stop an experiment after S seconds (default: no limit)\n"
-         "  --min-batches N       steady state: merged batches an interval needs (default 40)\n"
+         "  --min-batches N       steady state: merged batches an interval needs (default 60)\n"
          "  --batch-test-level A  steady state: level of the batch independence test (default 0.1)\n"
          "  --pv-file FILE        reward-model description (default: SIMULATOR.pv if present)\n"
          "  --csv FILE            write the results as CSV\n"

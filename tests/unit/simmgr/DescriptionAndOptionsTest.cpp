@@ -63,7 +63,7 @@ TEST(Options, ParsesManagerAndPassesSimulatorOptionsThrough) {
   Options plain;
   ASSERT_TRUE(Parse({"sim"}, plain, err));
   EXPECT_TRUE(plain.TerminatingRun());
-  EXPECT_EQ(plain.minBatches, 40u);
+  EXPECT_EQ(plain.minBatches, 60u);
   EXPECT_EQ(plain.batchTestLevel, 0.1);
 
   Options batches;

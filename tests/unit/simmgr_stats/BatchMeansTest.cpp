@@ -248,3 +248,22 @@ TEST(BatchMeans, IntervalsFromMergedAr1BatchesCoverTheMean) {
   EXPECT_GE(covered, 168);
   EXPECT_LE(covered, 195);
 }
+
+TEST(BatchMeans, OneTruncationPointFromTheSimulatorsAverage) {
+  // Group means (groups of five) 5 3 1 2 1 2 1 2 delete two groups (see the MSER test). One
+  // simulator carries that shape, the other a flat 1.5 throughout: their average has group
+  // means 3.25 2.25 1.25 1.75 1.25 1.75 1.25 1.75, the same shape, so both lose ten values,
+  // the flat one included. Only the first 40 values, the length both have reached, enter
+  // the average; the flat simulator's last ten are still part of the estimate.
+  std::vector<double> shaped;
+  for (double v : {5, 3, 1, 2, 1, 2, 1, 2})
+    for (double off : {-1.0, 1.0, 0.0, -0.5, 0.5}) shaped.push_back(v + off);
+  std::vector<double> flat(50, 1.5);
+  BatchMeansSettings s;
+  s.minBatches = 10;
+  const BatchMeansResult r = AnalyseBatchMeans({shaped, flat}, s);
+  EXPECT_EQ(r.observations, 90u);
+  EXPECT_EQ(r.deleted, 20u);
+  EXPECT_EQ(Mser(shaped.data(), shaped.size()).deleted, 10u);
+  EXPECT_EQ(Mser(flat.data(), flat.size()).deleted, 0u);
+}

@@ -1,6 +1,7 @@
 // The steady-state estimate of one variable from the batch means that several independent
 // simulators of the same experiment report, each in its own order:
-//   1. each simulator's leading transient is deleted by MSER on its own sequence;
+//   1. the simulators' leading transient is found by MSER on their average sequence (they
+//      all start from the same state) and that many batch means are deleted from each;
 //   2. the rest of every sequence is cut into merged batches of k consecutive batch means
 //      (the same k for every simulator; an incomplete last batch waits for more data), with
 //      k = 1, 2, 4, ... until the pooled von Neumann test no longer rejects independence and
@@ -20,7 +21,7 @@ namespace stats {
 
 struct BatchMeansSettings {
   double confidence = 0.95;
-  size_t minBatches = 40;  // merged batches, over all simulators, an interval needs
+  size_t minBatches = 60;  // merged batches, over all simulators, an interval needs
   double testLevel = 0.1;  // level of the independence test (one-sided) and of the skewness test
   size_t mserGroup = 5;
 };
