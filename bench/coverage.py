@@ -79,6 +79,7 @@ def main():
     ap.add_argument("--jobs", default="1,4")
     ap.add_argument("--only", nargs="*", default=[], help="configurations whose label contains one of these")
     ap.add_argument("--table", help="append the result rows (markdown) to this file")
+    ap.add_argument("--log", help="append one line per run (configuration, seed, time, covers) to this file")
     ap.add_argument("--min-coverage", type=float, default=0.0,
                     help="exit 1 if a steady-state configuration covers less often than this")
     ap.add_argument("simmgr_args", nargs="*", help="extra simmgr options, after --")
@@ -97,8 +98,12 @@ def main():
                 continue
             walls, cover, merges, batches, obs = [], {}, {}, {}, {}
             for i in range(a.runs):
-                wall, res, _ = run_one(a.build, cfg, a.first_seed + i, work, a.simmgr_args)
+                wall, res, stop = run_one(a.build, cfg, a.first_seed + i, work, a.simmgr_args)
                 walls.append(wall)
+                if a.log:
+                    with open(a.log, "a") as f:
+                        f.write("%s\t%d\t%.3f\t%s\t%s\n" % (label, a.first_seed + i, wall, stop, " ".join(
+                            "%s=%d" % (n, c[0]) for n, c in sorted(res.items()))))
                 for name, (c, _reached, k, b, n) in res.items():
                     cover.setdefault(name, []).append(c)
                     if k is not None:
