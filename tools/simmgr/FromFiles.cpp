@@ -23,6 +23,14 @@ struct Pool {
   std::map<int, VariableResult> vars;
 };
 
+VariableResult FromFilesVariable(int index, const std::string& name, bool terminating) {
+  VariableResult v;
+  v.index = index;
+  v.name = name;
+  v.steadyState = !terminating;
+  return v;
+}
+
 bool StartsWith(const std::string& s, const char* prefix) { return s.compare(0, std::strlen(prefix), prefix) == 0; }
 
 }  // namespace
@@ -51,7 +59,7 @@ bool FromFiles::Read(RunResult& run) {
     p.result.stopReason = "read from files";
     if (_pv.Known())
       for (int i = 0; i < _pv.Count(); ++i)
-        if (_pv.Considered(i, terminating)) p.vars[i] = VariableResult{i, _pv.Name(i), {}};
+        if (_pv.Considered(i, terminating)) p.vars[i] = FromFilesVariable(i, _pv.Name(i), terminating);
     return p;
   };
 
@@ -92,8 +100,15 @@ bool FromFiles::Read(RunResult& run) {
         return true;
       }
       auto it = p.vars.find(index);
-      if (it == p.vars.end()) it = p.vars.emplace(index, VariableResult{index, _pv.Name(index), {}}).first;
-      for (double v : values) it->second.stats.Add(v);
+      if (it == p.vars.end()) it = p.vars.emplace(index, FromFilesVariable(index, _pv.Name(index), terminating)).first;
+      VariableResult& var = it->second;
+      // Each file is one simulator's sequence, numbered by its place among the experiment's files.
+      const size_t simulator = p.result.processes.size();
+      for (double v : values)
+        if (!AddObservation(var, simulator, v) && var.nonFinite == 1)
+          _msg << "simmgr: " << path << ": variable " << var.name << " holds a non-finite observation ("
+               << v << "); such observations are left out of its estimate, counted, and the "
+               << "variable is flagged\n";
       counts[index] += values.size();
       return true;
     };
@@ -178,7 +193,10 @@ bool FromFiles::Read(RunResult& run) {
   run.jobs = 0;
   for (auto& kv : pools) {
     Pool& p = kv.second;
-    for (auto& v : p.vars) p.result.variables.push_back(v.second);
+    for (auto& v : p.vars) {
+      AnalyseVariable(v.second, _opt);  // a steady-state variable gets the same batch analysis as a live run
+      p.result.variables.push_back(v.second);
+    }
     run.jobs = std::max(run.jobs, static_cast<int>(p.result.processes.size()));
     run.experiments.push_back(p.result);
   }

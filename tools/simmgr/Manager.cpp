@@ -48,10 +48,61 @@ uint64_t ExperimentResult::Observations() const {
   return n;
 }
 
-bool PrecisionReached(const RunningStats& s, const Options& o) {
-  if (s.Count() < o.minObs || s.Count() < 2) return false;
-  return ConfidenceInterval(s, o.confidence).relative <= o.precision;
+int ExperimentResult::NotStarted() const {
+  int n = 0;
+  for (const ProcessResult& p : processes)
+    if (p.fault && !p.started) ++n;
+  return n;
 }
+
+void AnalyseVariable(VariableResult& v, const Options& o) {
+  if (!v.steadyState) return;
+  stats::BatchMeansSettings settings;
+  settings.confidence = o.confidence;
+  settings.minBatches = static_cast<size_t>(o.minBatches);
+  settings.testLevel = o.batchTestLevel;
+  v.batch = stats::AnalyseBatchMeans(v.perSimulator, settings);
+  v.analysedAt = v.stats.Count();
+}
+
+bool AddObservation(VariableResult& v, size_t simulator, double value) {
+  if (!std::isfinite(value)) {
+    ++v.nonFinite;
+    return false;
+  }
+  v.stats.Add(value);
+  if (v.steadyState) {
+    if (v.perSimulator.size() <= simulator) v.perSimulator.resize(simulator + 1);
+    v.perSimulator[simulator].push_back(value);
+  }
+  return true;
+}
+
+Interval VariableInterval(const VariableResult& v, const Options& o) {
+  if (!v.steadyState) return ConfidenceInterval(v.stats, o.confidence);
+  Interval iv;
+  iv.mean = v.batch.mean;
+  iv.halfWidth = v.batch.halfWidth;
+  iv.low = iv.mean - iv.halfWidth;
+  iv.high = iv.mean + iv.halfWidth;
+  iv.relative = v.batch.relative;
+  return iv;
+}
+
+std::string ShortOfPrecision(const VariableResult& v, const Options& o) {
+  if (v.nonFinite > 0) return "non-finite observations";
+  const RunningStats& s = v.stats;
+  if (s.Count() < o.minObs || s.Count() < 2) return "too few observations";
+  if (v.steadyState) {
+    if (!v.batch.enoughBatches) return "too few batches";
+    if (!v.batch.independent) return "batches correlated";
+    if (!v.batch.normal) return "batch means skewed";
+  }
+  if (!(VariableInterval(v, o).relative <= o.precision)) return "interval too wide";
+  return "";
+}
+
+bool PrecisionReached(const VariableResult& v, const Options& o) { return ShortOfPrecision(v, o).empty(); }
 
 // One simulator process and its link, from launch to exit.
 struct Manager::Proc {
@@ -115,7 +166,11 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
   std::map<int, VariableResult> vars;
   if (_pv.Known())
     for (int i = 0; i < _pv.Count(); ++i)
-      if (_pv.Considered(i, terminating)) vars[i] = VariableResult{i, _pv.Name(i), {}};
+      if (_pv.Considered(i, terminating)) {
+        vars[i].index = i;
+        vars[i].name = _pv.Name(i);
+        vars[i].steadyState = !terminating;
+      }
 
   const bool tty = os::StderrIsTerminal();
   bool progressShown = false;
@@ -226,9 +281,18 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
             continue;
           }
           auto it = vars.find(b.pvIndex);
-          if (it == vars.end())
-            it = vars.emplace(b.pvIndex, VariableResult{b.pvIndex, _pv.Name(b.pvIndex), {}}).first;
-          for (double v : b.values) it->second.stats.Add(v);
+          if (it == vars.end()) {
+            it = vars.emplace(b.pvIndex, VariableResult()).first;
+            it->second.index = b.pvIndex;
+            it->second.name = _pv.Name(b.pvIndex);
+          }
+          VariableResult& var = it->second;
+          var.steadyState = !terminating;
+          for (double v : b.values)
+            if (!AddObservation(var, static_cast<size_t>(p.result.clientId), v) && var.nonFinite == 1)
+              say(p, "variable " + var.name + " received a non-finite observation (" + FormatNumber(v) +
+                         "); such observations are left out of its estimate, counted, and the variable "
+                         "is flagged");
           reported = std::max(reported, b.values.size());
         }
         p.result.observations += reported;
@@ -297,6 +361,7 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
         int port = 0;
         if (!ParseRegisterLine(line, port)) continue;
         p.port = port;
+        p.result.started = true;
         std::string cerr;
         p.sock = os::ConnectStart(p.result.host, port, cerr);
         if (p.sock < 0) {
@@ -359,7 +424,7 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
     line << "experiment " << experiment << ":";
     if (vars.empty()) line << " no observations yet";
     for (const auto& kv : vars) {
-      const Interval iv = ConfidenceInterval(kv.second.stats, _opt.confidence);
+      const Interval iv = VariableInterval(kv.second, _opt);
       line << "  " << kv.second.name << " n=" << kv.second.stats.Count();
       if (kv.second.stats.Count() > 0) line << " " << FormatNumber(iv.mean);
       if (kv.second.stats.Count() > 1) line << " +- " << FormatNumber(iv.halfWidth);
@@ -388,14 +453,29 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
     }
 
     if (!stopping) {
+      // The steady-state analysis is redone as observations arrive, each time a quarter more
+      // have come: every look at the stopping rule is a chance to stop on a lucky sample
+      // (tests passing by chance, a variance low by chance), so looks are spaced
+      // geometrically rather than taken at every report.
+      for (auto& kv : vars) {
+        VariableResult& v = kv.second;
+        if (v.steadyState && v.stats.Count() > v.analysedAt &&
+            v.stats.Count() - v.analysedAt >= std::max<uint64_t>(1, v.analysedAt / 4))
+          AnalyseVariable(v, _opt);
+      }
       std::string reason;
-      bool allPrecise = !vars.empty(), allMax = _opt.maxObs > 0 && !vars.empty();
+      // A flagged variable cannot become precise; it does not hold the others back.
+      bool allPrecise = !vars.empty(), allMax = _opt.maxObs > 0 && !vars.empty(), allFlagged = !vars.empty();
       for (const auto& kv : vars) {
-        if (!PrecisionReached(kv.second.stats, _opt)) allPrecise = false;
+        if (kv.second.nonFinite > 0) continue;
+        allFlagged = false;
+        if (!PrecisionReached(kv.second, _opt)) allPrecise = false;
         if (kv.second.stats.Count() < _opt.maxObs) allMax = false;
       }
       if (os::Interrupted())
         reason = "interrupted";
+      else if (allFlagged)
+        reason = "every variable received non-finite observations";
       else if (allPrecise)
         reason = "precision reached";
       else if (allMax)
@@ -582,8 +662,16 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
   }
 
   res.seconds = os::Now() - start;
-  for (auto& kv : vars) res.variables.push_back(kv.second);
+  for (auto& kv : vars) {
+    AnalyseVariable(kv.second, _opt);  // over everything, records after the quit included
+    res.variables.push_back(std::move(kv.second));
+  }
   for (auto& up : procs) res.processes.push_back(up->result);
+  if (const int failed = res.NotStarted()) {
+    _msg << "simmgr: experiment " << experiment << ": " << _jobs - failed << " of " << _jobs
+         << " simulators started; the results hold what those sent\n";
+    _msg.flush();
+  }
   return res;
 }
 

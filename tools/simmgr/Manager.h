@@ -14,6 +14,7 @@
 #include "PVDescription.h"
 #include "SimulatorMessages.h"
 #include "Statistics.h"
+#include "BatchMeansAnalysis.h"
 
 namespace simmgr {
 
@@ -21,6 +22,15 @@ struct VariableResult {
   int index = 0;
   std::string name;
   RunningStats stats;
+  // Observations that were NaN or infinite (a broken model): kept out of the estimate,
+  // counted, and the variable can no longer reach its precision.
+  uint64_t nonFinite = 0;
+  // Steady-state runs: each simulator's batch means in arrival order (by client) and the
+  // latest analysis of them.
+  bool steadyState = false;
+  std::vector<std::vector<double>> perSimulator;
+  stats::BatchMeansResult batch;
+  uint64_t analysedAt = 0;  // observations the analysis has seen
 };
 
 struct ProcessResult {
@@ -34,6 +44,7 @@ struct ProcessResult {
   double cpuSeconds = 0.0;  // last CPU time the simulator reported
   std::string outcome;      // how it ended, in words
   bool fault = false;
+  bool started = false;  // it came up and announced its port
   std::string stderrTail;
 };
 
@@ -50,6 +61,10 @@ struct ExperimentResult {
 
   // Observations of the experiment: replications or batches, each a value of every variable.
   uint64_t Observations() const;
+  // Simulators that failed before they announced a port (could not be started, died at
+  // once, no announcement in time); one stopped before that because the run was already
+  // over is not counted.
+  int NotStarted() const;
 };
 
 struct RunResult {
@@ -73,8 +88,22 @@ class Manager {
   int _jobs;
 };
 
-// The words of the "reached" column: whether this variable reached the wanted precision.
-bool PrecisionReached(const RunningStats& s, const Options& o);
+// Brings a steady-state variable's batch-means analysis up to date with its observations.
+void AnalyseVariable(VariableResult& v, const Options& o);
+
+// Adds one observation that simulator `simulator` (its client id, or a file's position) sent:
+// kept for the estimate, and for a steady-state variable also in that simulator's batch
+// sequence. A NaN or infinite value is only counted (nonFinite); returns false for it.
+bool AddObservation(VariableResult& v, size_t simulator, double value);
+// The interval reported for a variable: Student-t over the observations in a terminating
+// run, the batch-means analysis in a steady-state run.
+Interval VariableInterval(const VariableResult& v, const Options& o);
+// In words, why a variable that has not reached its precision has not ("" when it has).
+std::string ShortOfPrecision(const VariableResult& v, const Options& o);
+
+// The words of the "reached" column: whether this variable reached the wanted precision
+// (never for a variable flagged for non-finite observations).
+bool PrecisionReached(const VariableResult& v, const Options& o);
 
 }  // namespace simmgr
 

@@ -100,6 +100,8 @@ std::string UsageText() {
          "  --min-obs N           observations needed before precision counts (default 30)\n"
          "  --max-obs N           stop once every variable has N observations (default: no limit)\n"
          "  --time-limit S        stop an experiment after S seconds (default: no limit)\n"
+         "  --min-batches N       steady state: merged batches an interval needs (default 60)\n"
+         "  --batch-test-level A  steady state: level of the batch independence test (default 0.1)\n"
          "  --pv-file FILE        reward-model description (default: SIMULATOR.pv if present)\n"
          "  --csv FILE            write the results as CSV\n"
          "  --json FILE           write the results and the run context as JSON\n"
@@ -201,6 +203,13 @@ bool ParseOptions(int argc, const char* const* argv, Options& out, std::string& 
     } else if (name == "--time-limit") {
       if (!takeValue()) return false;
       if (!ToDouble(value, 0.0, 1e9, out.timeLimit)) return bad();
+    } else if (name == "--min-batches") {
+      if (!takeValue()) return false;
+      if (!ToInt64(value, 3, 1000000, n)) return bad();
+      out.minBatches = static_cast<uint64_t>(n);
+    } else if (name == "--batch-test-level") {
+      if (!takeValue()) return false;
+      if (!ToDouble(value, 0.0, 0.5, out.batchTestLevel) || out.batchTestLevel <= 0.0) return bad();
     } else if (name == "--pv-file") {
       if (!takeValue()) return false;
       out.pvFile = value;

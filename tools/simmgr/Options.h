@@ -21,6 +21,10 @@ struct Options {
   uint64_t minObs = 30;
   uint64_t maxObs = 0;     // 0: no limit
   double timeLimit = 0.0;  // seconds per experiment, 0: no limit
+  // Steady-state runs: merged batches an interval needs, and the one-sided level of the
+  // test of independence between consecutive merged batch means.
+  uint64_t minBatches = 60;
+  double batchTestLevel = 0.1;
   std::string pvFile;      // empty: "<simulator>.pv" when it exists
   std::string csvFile;
   std::string jsonFile;

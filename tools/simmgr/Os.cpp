@@ -58,6 +58,7 @@ bool Spawn(const std::vector<std::string>& argv, Child& child, std::string& erro
     signal(SIGPIPE, SIG_DFL);
     signal(SIGINT, SIG_DFL);
     signal(SIGTERM, SIG_DFL);
+    signal(SIGHUP, SIG_DFL);
     const int devnull = open("/dev/null", O_RDONLY);
     if (devnull >= 0) dup2(devnull, 0);
     dup2(out[1], 1);
@@ -189,6 +190,9 @@ void InstallInterruptHandler() {
   sa.sa_flags = 0;  // no SA_RESTART: poll returns at once
   sigaction(SIGINT, &sa, nullptr);
   sigaction(SIGTERM, &sa, nullptr);
+  // A closed terminal or a batch system's hang-up ends the run like a termination request:
+  // the simulators are quit and the results so far are written, not lost.
+  sigaction(SIGHUP, &sa, nullptr);
 }
 
 bool Interrupted() { return gInterrupted != 0; }

@@ -47,6 +47,7 @@ struct PollItem {
 };
 void Poll(std::vector<PollItem>& items, int timeoutMs);
 
+// SIGINT, SIGTERM and SIGHUP all count as an interrupt.
 void InstallInterruptHandler();
 bool Interrupted();
 int InterruptCount();  // Ctrl-C presses so far: a second one cuts the orderly stop short

@@ -36,12 +36,27 @@ std::string CommandTemplate(const Options& o) {
 
 std::string Limit(uint64_t v) { return v ? std::to_string(v) : "none"; }
 
+// One word or phrase a reader cannot miss: "reached", "imprecise", or why the interval is not
+// to be trusted.
+std::string Verdict(const VariableResult& v, const Options& o) {
+  const std::string why = ShortOfPrecision(v, o);
+  if (why.empty()) return "reached";
+  if (why == "interval too wide") return "imprecise";
+  if (why == "non-finite observations") return "flagged: " + why;
+  return "unreliable: " + why;
+}
+
 }  // namespace
 
 int ExitStatus(const RunResult& run) {
   if (run.interrupted) return 130;
   for (const ExperimentResult& e : run.experiments)
     if (e.Observations() == 0) return 2;
+  for (const ExperimentResult& e : run.experiments) {
+    if (e.NotStarted() > 0) return 3;
+    for (const VariableResult& v : e.variables)
+      if (v.nonFinite > 0) return 3;
+  }
   return 0;
 }
 
@@ -65,6 +80,9 @@ void WriteTable(std::ostream& out, const Options& o, const RunResult& run,
   out << "  confidence:  " << o.confidence << ", precision " << o.precision << ", min-obs " << o.minObs
       << ", max-obs " << Limit(o.maxObs) << ", time limit "
       << (o.timeLimit > 0 ? Num(o.timeLimit) + " s" : std::string("none")) << "\n";
+  if (!o.TerminatingRun())
+    out << "  batch means: MSER-5 deletion per simulator, merged until the lag-1 and skewness tests at level "
+        << o.batchTestLevel << " pass, at least " << o.minBatches << " batches\n";
   if (run.interrupted) out << "  interrupted: the figures hold what was collected\n";
 
   for (const ExperimentResult& e : run.experiments) {
@@ -77,18 +95,53 @@ void WriteTable(std::ostream& out, const Options& o, const RunResult& run,
     } else {
       out << "  " << std::left << std::setw(20) << "variable" << std::right << std::setw(10) << "obs"
           << std::setw(16) << "mean" << std::setw(14) << "variance" << std::setw(14) << "half-width"
-          << "  " << std::left << std::setw(30) << "interval" << std::right << std::setw(10) << "rel.hw"
-          << "  reached\n";
+          << "  " << std::left << std::setw(30) << "interval" << std::right << std::setw(10) << "rel.hw";
+      if (!o.TerminatingRun())
+        out << std::setw(9) << "deleted" << std::setw(7) << "merge" << std::setw(9) << "batches" << std::setw(8)
+            << "lag-1" << "  indep." << std::setw(7) << "skew" << "  normal";
+      out << "  reached\n";
       for (const VariableResult& v : e.variables) {
-        const Interval iv = ConfidenceInterval(v.stats, o.confidence);
+        const Interval iv = VariableInterval(v, o);
         const std::string interval = "[" + Num(iv.low) + ", " + Num(iv.high) + "]";
         out << "  " << std::left << std::setw(20) << v.name << std::right << std::setw(10) << v.stats.Count()
             << std::setw(16) << Num(iv.mean) << std::setw(14) << Num(v.stats.Variance(), 6)
             << std::setw(14) << Num(iv.halfWidth, 6) << "  " << std::left << std::setw(30) << interval
-            << std::right << std::setw(10) << Num(iv.relative, 4) << "  "
-            << (PrecisionReached(v.stats, o) ? "yes" : "no") << "\n";
+            << std::right << std::setw(10) << Num(iv.relative, 4);
+        if (v.steadyState)
+          out << std::setw(9) << v.batch.deleted << std::setw(7) << v.batch.mergeFactor << std::setw(9)
+              << v.batch.batches << std::setw(8) << Num(v.batch.lag1, 3) << "  " << std::left << std::setw(6)
+              << (v.batch.independent ? "yes" : "no") << std::right << std::setw(7) << Num(v.batch.skewness, 2)
+              << "  " << std::left << std::setw(6) << (v.batch.normal ? "yes" : "no") << std::right;
+        const std::string verdict = Verdict(v, o);
+        out << "  " << (verdict == "reached" ? "yes" : "no") << (verdict.rfind("unreliable", 0) == 0 ? ", " + verdict : "")
+            << "\n";
       }
     }
+    // A steady-state interval whose batches are too few or still correlated is likely too
+    // narrow: say so in words, not only in a column.
+    for (const VariableResult& v : e.variables) {
+      if (!v.steadyState || v.nonFinite > 0) continue;
+      const std::string verdict = Verdict(v, o);
+      if (verdict.rfind("unreliable", 0) != 0) continue;
+      out << "  warning: " << v.name << " is UNRELIABLE: ";
+      if (!v.batch.enoughBatches)
+        out << "only " << v.batch.batches << " batches (" << o.minBatches << " needed)";
+      else if (v.batch.independent)
+        out << "its batch means are still skewed (skewness " << Num(v.batch.skewness, 3) << " over "
+            << v.batch.batches << " batches of " << v.batch.mergeFactor << ")";
+      else
+        out << "its batch means still fail the independence test (lag-1 autocorrelation " << Num(v.batch.lag1, 3)
+            << " over " << v.batch.batches << " batches of " << v.batch.mergeFactor << ")";
+      out << " when the run stopped (" << e.stopReason << "); the interval is likely too narrow\n";
+    }
+    for (const VariableResult& v : e.variables)
+      if (v.nonFinite > 0)
+        out << "  warning: " << v.name << " received " << v.nonFinite
+            << " non-finite observations (nan or inf); they are left out of its estimate and it cannot"
+               " reach its precision\n";
+    if (e.NotStarted() > 0)
+      out << "  warning: " << e.processes.size() - static_cast<size_t>(e.NotStarted()) << " of "
+          << e.processes.size() << " simulators started; these figures hold what they sent\n";
     if (e.ignoredObservations)
       out << "  (" << e.ignoredObservations << " observations of variables this kind of run does not consider were ignored)\n";
     out << "  processes:\n";
@@ -114,14 +167,22 @@ void WriteTable(std::ostream& out, const Options& o, const RunResult& run,
 
 void WriteCsv(std::ostream& out, const Options& o, const RunResult& run) {
   out << "experiment,index,variable,observations,mean,variance,half_width,low,high,"
-         "relative_half_width,confidence,reached,stop_reason\n";
+         "relative_half_width,confidence,reached,stop_reason,deleted_batches,merge_factor,effective_batches,"
+         "lag1_autocorrelation,independence_passed,skewness,normality_passed,non_finite,note\n";
   for (const ExperimentResult& e : run.experiments)
     for (const VariableResult& v : e.variables) {
-      const Interval iv = ConfidenceInterval(v.stats, o.confidence);
+      const Interval iv = VariableInterval(v, o);
       out << e.experiment << "," << v.index << "," << v.name << "," << v.stats.Count() << ","
           << Exact(iv.mean) << "," << Exact(v.stats.Variance()) << "," << Exact(iv.halfWidth) << ","
           << Exact(iv.low) << "," << Exact(iv.high) << "," << Exact(iv.relative) << "," << o.confidence
-          << "," << (PrecisionReached(v.stats, o) ? "yes" : "no") << "," << e.stopReason << "\n";
+          << "," << (PrecisionReached(v, o) ? "yes" : "no") << "," << e.stopReason << ",";
+      if (v.steadyState)
+        out << v.batch.deleted << "," << v.batch.mergeFactor << "," << v.batch.batches << "," << Exact(v.batch.lag1)
+            << "," << (v.batch.independent ? "yes" : "no") << "," << Exact(v.batch.skewness) << ","
+            << (v.batch.normal ? "yes" : "no");
+      else
+        out << ",,,,,,";
+      out << "," << v.nonFinite << "," << Verdict(v, o) << "\n";
     }
   out.flush();
 }
@@ -145,7 +206,9 @@ void WriteJson(std::ostream& out, const Options& o, const RunResult& run,
                     {"precision", o.precision},
                     {"min_obs", o.minObs},
                     {"max_obs", o.maxObs},
-                    {"time_limit", o.timeLimit}};
+                    {"time_limit", o.timeLimit},
+                    {"min_batches", o.minBatches},
+                    {"batch_test_level", o.batchTestLevel}};
   if (!o.fromFiles.empty()) doc["context"]["from_files"] = o.fromFiles;
   doc["interrupted"] = run.interrupted;
   json exps = json::array();
@@ -155,11 +218,26 @@ void WriteJson(std::ostream& out, const Options& o, const RunResult& run,
                {"stop_reason", e.stopReason},
                {"seconds", e.seconds},
                {"observations", e.Observations()},
+               {"simulators_started", static_cast<int>(e.processes.size()) - e.NotStarted()},
+               {"simulators_not_started", e.NotStarted()},
                {"ignored_observations", e.ignoredObservations},
                {"detached_files", e.detachedFiles}};
     json vars = json::array();
     for (const VariableResult& v : e.variables) {
-      const Interval iv = ConfidenceInterval(v.stats, o.confidence);
+      const Interval iv = VariableInterval(v, o);
+      json batch = nullptr;
+      if (v.steadyState)
+        batch = {{"observations", v.batch.observations},
+                 {"deleted_batches", v.batch.deleted},
+                 {"merge_factor", v.batch.mergeFactor},
+                 {"effective_batches", v.batch.batches},
+                 {"batch_variance", JsonNumber(v.batch.variance)},
+                 {"lag1_autocorrelation", JsonNumber(v.batch.lag1)},
+                 {"test_z", JsonNumber(v.batch.testZ)},
+                 {"independence_passed", v.batch.independent},
+                 {"skewness", JsonNumber(v.batch.skewness)},
+                 {"normality_passed", v.batch.normal},
+                 {"enough_batches", v.batch.enoughBatches}};
       vars.push_back({{"index", v.index},
                       {"name", v.name},
                       {"observations", v.stats.Count()},
@@ -169,7 +247,10 @@ void WriteJson(std::ostream& out, const Options& o, const RunResult& run,
                       {"low", JsonNumber(iv.low)},
                       {"high", JsonNumber(iv.high)},
                       {"relative_half_width", JsonNumber(iv.relative)},
-                      {"reached", PrecisionReached(v.stats, o)}});
+                      {"reached", PrecisionReached(v, o)},
+                      {"non_finite", v.nonFinite},
+                      {"note", Verdict(v, o)},
+                      {"batch_means", batch}});
     }
     je["variables"] = vars;
     json procs = json::array();
@@ -183,6 +264,7 @@ void WriteJson(std::ostream& out, const Options& o, const RunResult& run,
                        {"cpu_seconds", JsonNumber(p.cpuSeconds)},
                        {"outcome", p.outcome},
                        {"fault", p.fault},
+                       {"started", p.started},
                        {"stderr_tail", p.stderrTail}});
     je["processes"] = procs;
     json messages = json::array();

@@ -19,7 +19,8 @@ void WriteJson(std::ostream& out, const Options& o, const RunResult& run,
                const std::vector<std::string>& managerArgs);
 
 // Exit status of the manager: 130 after an interrupt, 2 when an experiment got no
-// observation, otherwise 0.
+// observation, 3 when results are incomplete (a simulator could not be started, or a
+// variable received non-finite observations), otherwise 0.
 int ExitStatus(const RunResult& run);
 
 }  // namespace simmgr

@@ -3,12 +3,15 @@
 // and 3) and sends observations the test knows, with switches for misbehaving.
 //
 //   fake_simulator -w -p 0 -c ID -e EXP -s SEED -n REPORT [-V SPEC] [-F FLAGS] [-D DIR]
-//   -V  per variable, comma-separated: a number (constant) or normal:MEAN:SD
+//   -V  per variable, comma-separated: a number (constant), normal:MEAN:SD, or
+//       ar1:MEAN:PHI:X0 (x = MEAN + PHI (x - MEAN) + N(0, 1), from x = X0: a correlated
+//       output with a transient)
 //   -F  comma-separated: split, batch, badlen, cut, crash, noregister, wrongpid,
 //       slow=MS, reports=N (end on its own after N reports), greetlate (mark
 //       DIR/linked.<client> once connected, greet only when a command arrives),
-//       after=C (greet only once DIR/linked.C exists); "name@C" limits a switch
-//       to client C
+//       after=C (greet only once DIR/linked.C exists), nostart (fail as an exec
+//       would: message, exit 127), nan=K / inf=K (the first value of the last
+//       variable in report K is NaN / +infinity); "name@C" limits a switch to client C
 //   -D  every observation sent is appended to DIR/obs.<exp>.<client> ("index value")
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -17,6 +20,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -31,7 +35,9 @@ namespace {
 
 struct VarSpec {
   bool normal = false;
+  bool ar1 = false;
   double a = 0.0, b = 0.0;
+  double state = 0.0;
 };
 
 int gSock = -1;
@@ -117,7 +123,10 @@ int main(int argc, char** argv) {
     std::string item;
     while (std::getline(ss, item, ',')) {
       VarSpec v;
-      if (item.rfind("normal:", 0) == 0) {
+      if (item.rfind("ar1:", 0) == 0) {
+        v.ar1 = true;
+        std::sscanf(item.c_str() + 4, "%lf:%lf:%lf", &v.a, &v.b, &v.state);
+      } else if (item.rfind("normal:", 0) == 0) {
         v.normal = true;
         std::sscanf(item.c_str() + 7, "%lf:%lf", &v.a, &v.b);
       } else {
@@ -137,6 +146,12 @@ int main(int argc, char** argv) {
     return at == std::string::npos ? dflt : std::atol(flags.c_str() + at + key.size() + 1);
   };
   const long slowMs = num("slow", 0), maxReports = num("reports", 0), after = num("after", -1);
+  const long nanReport = num("nan", 0), infReport = num("inf", 0);
+
+  if (has("nostart")) {
+    std::cerr << "cannot start the fake simulator: No such file or directory" << std::endl;
+    return 127;
+  }
 
   if (has("noregister")) {
     sleep(60);
@@ -191,7 +206,13 @@ int main(int argc, char** argv) {
       Put32(o, static_cast<uint32_t>(report));
       std::normal_distribution<double> nd(specs[v].a, specs[v].b > 0 ? specs[v].b : 1.0);
       for (int r = 0; r < report; ++r) {
-        const double x = specs[v].normal ? nd(rng) : specs[v].a;
+        double x = specs[v].normal ? nd(rng) : specs[v].a;
+        if (specs[v].ar1) {
+          std::normal_distribution<double> e(0.0, 1.0);
+          x = specs[v].state = specs[v].a + specs[v].b * (specs[v].state - specs[v].a) + e(rng);
+        }
+        if (r == 0 && v + 1 == specs.size() && index == nanReport) x = std::nan("");
+        if (r == 0 && v + 1 == specs.size() && index == infReport) x = HUGE_VAL;
         values[v].push_back(x);
         PutD(o, x);
       }

@@ -407,3 +407,121 @@ TEST_F(SimMgr, EachKindOfRunReportsOnlyItsOwnVariables) {
           << v.dump();
   }
 }
+
+TEST_F(SimMgr, NonFiniteObservationsFlagTheVariableOnceAndAreCountedNotHidden) {
+  // Each client sends one NaN in its first report and one +inf in its second, both in pv1.
+  // pv0 is constant and reaches its precision; pv1 must be flagged, not left as nan or
+  // waited for forever, and every non-finite value must be counted.
+  const RunOutput r = Run({"--jobs", "2", "--min-obs", "400", "--report-size", "50", "--quiet",
+                           "--csv", dir + "/result.csv"},
+                          {"-V", "4,normal:2:1", "-F", "nan=1,inf=2,slow=5", "-D", dir});
+  EXPECT_EQ(r.exitCode, 3) << r.err;
+  size_t finite = 0, nonFinite = 0;
+  for (int c = 0; c < 2; ++c) {
+    std::ifstream f(dir + "/obs.0." + std::to_string(c));
+    std::string index, x;
+    while (f >> index >> x)
+      if (index == "1") ++(x == "nan" || x == "inf" ? nonFinite : finite);
+  }
+  ASSERT_GE(nonFinite, 2u) << r.err;
+  const json& vars = r.doc["experiments"][0]["variables"];
+  ASSERT_EQ(vars.size(), 2u);
+  EXPECT_TRUE(vars[0]["reached"].get<bool>());
+  EXPECT_EQ(vars[0]["non_finite"], 0);
+  EXPECT_FALSE(vars[1]["reached"].get<bool>());
+  EXPECT_EQ(vars[1]["non_finite"].get<size_t>(), nonFinite);
+  EXPECT_EQ(vars[1]["observations"].get<size_t>(), finite);
+  EXPECT_NEAR(vars[1]["mean"].get<double>(), 2.0, 0.5);  // the finite ones still make an estimate
+  EXPECT_EQ(r.doc["experiments"][0]["stop_reason"], "precision reached");
+  // Said once, however many arrive.
+  const std::string said = "variable pv1 received a non-finite observation";
+  const size_t first = r.err.find(said);
+  EXPECT_NE(first, std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find(said, first + 1), std::string::npos) << r.err;
+  EXPECT_NE(r.out.find("warning: pv1 received " + std::to_string(nonFinite) + " non-finite observations"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(ReadAll(dir + "/result.csv").find("\n0,1,pv1,"), std::string::npos);
+}
+
+TEST_F(SimMgr, HangupQuitsTheSimulatorsAndStillPrintsAndWritesTheResults) {
+  const pid_t pid = Start({"--jobs", "2", "--precision", "0", "--report-size", "10", "--progress-interval", "0.1",
+                           "--csv", dir + "/result.csv"},
+                          {"-V", "normal:3:1", "-F", "slow=10"});
+  for (int i = 0; i < 100 && ReadAll(dir + "/err.txt").find("n=") == std::string::npos; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  kill(pid, SIGHUP);
+  const RunOutput r = Wait(pid);
+  EXPECT_EQ(r.exitCode, 130);
+  EXPECT_TRUE(r.doc["interrupted"].get<bool>());
+  EXPECT_EQ(r.doc["experiments"][0]["stop_reason"], "interrupted");
+  EXPECT_GT(OnlyVariable(r)["observations"].get<uint64_t>(), 0u);
+  for (const json& p : r.doc["experiments"][0]["processes"])
+    EXPECT_EQ(p["outcome"].get<std::string>().rfind("quit, exited with code 0", 0), 0u) << p.dump();
+  EXPECT_NE(r.out.find("Experiment 0: interrupted"), std::string::npos) << r.out;
+  EXPECT_NE(ReadAll(dir + "/result.csv").find("\n0,0,pv0,"), std::string::npos);
+}
+
+TEST_F(SimMgr, SimulatorsThatCouldNotStartAreCountedAndTheRunStillReportsButFails) {
+  const RunOutput r = Run({"--jobs", "3", "--min-obs", "2000", "--quiet"}, {"-V", "4", "-F", "nostart@1,slow=20"});
+  EXPECT_EQ(r.exitCode, 3) << r.err;
+  EXPECT_NE(r.err.find("simmgr: experiment 0: 2 of 3 simulators started"), std::string::npos) << r.err;
+  EXPECT_NE(r.out.find("warning: 2 of 3 simulators started"), std::string::npos) << r.out;
+  const json& e = r.doc["experiments"][0];
+  EXPECT_EQ(e["simulators_started"], 2);
+  EXPECT_EQ(e["simulators_not_started"], 1);
+  EXPECT_FALSE(e["processes"][1]["started"].get<bool>());
+  EXPECT_NE(e["processes"][1]["stderr_tail"].get<std::string>().find("cannot start"), std::string::npos);
+  const json& v = OnlyVariable(r);
+  EXPECT_EQ(v["mean"], 4.0);
+  EXPECT_GE(v["observations"].get<uint64_t>(), 2000u);
+}
+
+TEST_F(SimMgr, SteadyStateRunDeletesTheTransientAndReportsTheBatchAnalysis) {
+  // Two simulators, each an AR(1) around 10 with phi 0.3 that starts at 10,000: its first
+  // values (excess 10,000 * 0.3 / 0.7 = 4,286 in all) sit far above the rest and must be
+  // deleted, or the mean of a thousand values would be off by several units. Every output
+  // carries the batch columns.
+  const RunOutput r = Run({"--jobs", "2", "--min-obs", "500", "--precision", "0.01", "--report-size", "100",
+                           "--quiet", "--csv", dir + "/result.csv"},
+                          {"-t", "0", "-V", "ar1:10:0.3:10000", "-F", "slow=5"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.doc["experiments"][0]["stop_reason"], "precision reached");
+  const json& v = OnlyVariable(r);
+  const json& b = v["batch_means"];
+  ASSERT_TRUE(b.is_object()) << v.dump();
+  EXPECT_GE(b["deleted_batches"].get<int>(), 2 * 5);  // at least the first group of each
+  EXPECT_LE(b["deleted_batches"].get<int>(), 2 * 50);
+  EXPECT_TRUE(b["independence_passed"].get<bool>());
+  EXPECT_GE(b["effective_batches"].get<int>(), 40);
+  EXPECT_LE(b["merge_factor"].get<int>(), 32);
+  EXPECT_TRUE(v["reached"].get<bool>());
+  EXPECT_EQ(v["note"], "reached");
+  EXPECT_NEAR(v["mean"].get<double>(), 10.0, 0.1);
+  EXPECT_LE(v["relative_half_width"].get<double>(), 0.01);
+  EXPECT_NE(r.out.find("deleted  merge  batches   lag-1  indep."), std::string::npos) << r.out;
+  const std::string csv = ReadAll(dir + "/result.csv");
+  EXPECT_NE(csv.find(",deleted_batches,merge_factor,effective_batches,lag1_autocorrelation,independence_passed,"),
+            std::string::npos);
+  EXPECT_NE(csv.find(",yes,0,reached\n"), std::string::npos) << csv;
+}
+
+TEST_F(SimMgr, SteadyStateRunStoppedByALimitWithCorrelatedBatchesSaysSoInWords) {
+  // phi 0.995: even 16 values merged stay correlated at 0.9, and 400 values leave too few
+  // batches to merge further. The interval is narrow enough for --precision 0.5, but it
+  // must not count as reached, and the table says UNRELIABLE.
+  const RunOutput r = Run({"--jobs", "1", "--max-obs", "400", "--precision", "0.5", "--quiet"},
+                          {"-t", "0", "-V", "ar1:10:0.995:10", "-F", "slow=20"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.doc["experiments"][0]["stop_reason"], "max-obs reached");
+  const json& v = OnlyVariable(r);
+  EXPECT_FALSE(v["reached"].get<bool>());
+  EXPECT_FALSE(v["batch_means"]["independence_passed"].get<bool>());
+  EXPECT_GT(v["batch_means"]["lag1_autocorrelation"].get<double>(), 0.5);
+  EXPECT_EQ(v["note"], "unreliable: batches correlated");
+  EXPECT_NE(r.out.find("warning: pv0 is UNRELIABLE: its batch means still fail the independence test"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("no, unreliable: batches correlated"), std::string::npos) << r.out;
+}

@@ -63,6 +63,13 @@ TEST(Options, ParsesManagerAndPassesSimulatorOptionsThrough) {
   Options plain;
   ASSERT_TRUE(Parse({"sim"}, plain, err));
   EXPECT_TRUE(plain.TerminatingRun());
+  EXPECT_EQ(plain.minBatches, 60u);
+  EXPECT_EQ(plain.batchTestLevel, 0.1);
+
+  Options batches;
+  ASSERT_TRUE(Parse({"--min-batches", "25", "--batch-test-level=0.05", "sim"}, batches, err)) << err;
+  EXPECT_EQ(batches.minBatches, 25u);
+  EXPECT_EQ(batches.batchTestLevel, 0.05);
 
   for (auto bad : std::vector<std::vector<std::string>>{{"--jobs", "0", "sim"},
                                                         {"--confidence", "1", "sim"},
@@ -73,7 +80,10 @@ TEST(Options, ParsesManagerAndPassesSimulatorOptionsThrough) {
                                                         {"--"},
                                                         {"--", "sim", "-s", "5"},
                                                         {"--", "sim", "-n100"},
-                                                        {"--detach", "a;b", "sim"}}) {
+                                                        {"--detach", "a;b", "sim"},
+                                                        {"--min-batches", "2", "sim"},
+                                                        {"--batch-test-level", "0", "sim"},
+                                                        {"--batch-test-level", "0.6", "sim"}}) {
     Options x;
     EXPECT_FALSE(Parse(bad, x, err)) << bad[0];
   }
