@@ -83,6 +83,7 @@ bool FromFiles::Read(RunResult& run) {
     proc.seed = static_cast<uint32_t>(std::strtoul(HeaderField(header, "SEED").c_str(), nullptr, 10));
     proc.commandLine = path;
     proc.host = "-";
+    proc.started = true;  // a file holds what its simulator sent; only a live run can fail to start one
     int experiment = std::atoi(HeaderField(header, "EXPERIMENTS").c_str());
     std::map<int, uint64_t> counts;  // values per variable from this file
     uint64_t records = 0;
