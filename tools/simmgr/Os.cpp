@@ -47,8 +47,17 @@ bool Spawn(const std::vector<std::string>& argv, Child& child, std::string& erro
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
 
+  // Until the child has put back the default actions, a stop signal sent to it would run the
+  // manager's own handler in the child and be lost, and a simulator waiting for its manager
+  // would then live on: hold those signals across the fork, and let the child take a pending
+  // one only once it would end it.
+  sigset_t stops, before;
+  sigemptyset(&stops);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, sig);
+  sigprocmask(SIG_BLOCK, &stops, &before);
   const pid_t pid = fork();
   if (pid < 0) {
+    sigprocmask(SIG_SETMASK, &before, nullptr);
     error = "fork: " + ErrorText(errno);
     for (int fd : {out[0], out[1], err[0], err[1]}) close(fd);
     return false;
@@ -59,6 +68,7 @@ bool Spawn(const std::vector<std::string>& argv, Child& child, std::string& erro
     signal(SIGINT, SIG_DFL);
     signal(SIGTERM, SIG_DFL);
     signal(SIGHUP, SIG_DFL);
+    sigprocmask(SIG_SETMASK, &before, nullptr);
     const int devnull = open("/dev/null", O_RDONLY);
     if (devnull >= 0) dup2(devnull, 0);
     dup2(out[1], 1);
@@ -70,6 +80,7 @@ bool Spawn(const std::vector<std::string>& argv, Child& child, std::string& erro
     _exit(127);
   }
   setpgid(pid, pid);
+  sigprocmask(SIG_SETMASK, &before, nullptr);
   close(out[1]);
   close(err[1]);
   SetNonBlocking(out[0]);
