@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <ostream>
 #include <sstream>
@@ -64,14 +63,11 @@ bool FromFiles::Read(RunResult& run) {
   };
 
   for (const std::string& path : _opt.fromFiles) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-      _msg << "simmgr: cannot read " << path << "\n";
+    std::string bytes, error;
+    if (!ReadFile(path, bytes, error)) {
+      _msg << "simmgr: " << error << "\n";
       return false;
     }
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    const std::string bytes = ss.str();
     const bool binary = StartsWith(bytes, kBinaryMagic);
     if (!binary && !StartsWith(bytes, kAsciiMagic)) {
       _msg << "simmgr: " << path << " is not a result file of the simulator\n";

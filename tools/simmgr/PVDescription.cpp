@@ -6,8 +6,6 @@
 
 namespace simmgr {
 
-namespace {
-
 bool ReadFile(const std::string& path, std::string& text, std::string& error) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
@@ -19,6 +17,8 @@ bool ReadFile(const std::string& path, std::string& text, std::string& error) {
   text = ss.str();
   return true;
 }
+
+namespace {
 
 std::string Trim(const std::string& s) {
   const char* ws = " \t\r\n";

@@ -1,8 +1,8 @@
 #include "Statistics.h"
 
-#include <boost/math/distributions/students_t.hpp>
 #include <cmath>
-#include <limits>
+
+#include "StudentInterval.h"
 
 namespace simmgr {
 
@@ -34,30 +34,17 @@ double RunningStats::Variance() const {
 }
 
 double StudentQuantile(double confidence, uint64_t degreesOfFreedom) {
-  boost::math::students_t dist(static_cast<double>(degreesOfFreedom));
-  return boost::math::quantile(dist, (1.0 + confidence) / 2.0);
+  return stats::StudentQuantile(confidence, degreesOfFreedom);
 }
 
 Interval ConfidenceInterval(const RunningStats& s, double confidence) {
   Interval iv;
   iv.mean = s.Mean();
-  const double inf = std::numeric_limits<double>::infinity();
-  if (s.Count() < 2) {
-    iv.halfWidth = inf;
-  } else {
-    const double var = s.Variance();
-    iv.halfWidth = var == 0.0 ? 0.0
-                              : StudentQuantile(confidence, s.Count() - 1) *
-                                    std::sqrt(var / static_cast<double>(s.Count()));
-  }
+  const stats::HalfWidth h = stats::StudentHalfWidth(iv.mean, s.Variance(), s.Count(), confidence);
+  iv.halfWidth = h.halfWidth;
+  iv.relative = h.relative;
   iv.low = iv.mean - iv.halfWidth;
   iv.high = iv.mean + iv.halfWidth;
-  if (iv.halfWidth == 0.0)
-    iv.relative = 0.0;
-  else if (iv.mean == 0.0)
-    iv.relative = inf;
-  else
-    iv.relative = iv.halfWidth / std::fabs(iv.mean);
   return iv;
 }
 

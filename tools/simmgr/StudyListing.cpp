@@ -1,10 +1,11 @@
 #include "StudyListing.h"
 
 #include <algorithm>
-#include <fstream>
 #include <iomanip>
 #include <ostream>
 #include <sstream>
+
+#include "PVDescription.h"
 
 namespace simmgr {
 
@@ -71,14 +72,9 @@ bool StudyListing::ParseStudyText(const std::string& text, std::string& error) {
 }
 
 bool StudyListing::LoadStudyFile(const std::string& path, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "cannot read " + path;
-    return false;
-  }
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  if (!ParseStudyText(ss.str(), error)) {
+  std::string text;
+  if (!ReadFile(path, text, error)) return false;
+  if (!ParseStudyText(text, error)) {
     error = path + ": " + error;
     return false;
   }

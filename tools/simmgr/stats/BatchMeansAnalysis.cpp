@@ -1,12 +1,12 @@
 #include "BatchMeansAnalysis.h"
 
 #include <algorithm>
-#include <boost/math/distributions/students_t.hpp>
 #include <cmath>
 #include <limits>
 
 #include "Mser.h"
 #include "SkewnessTest.h"
+#include "StudentInterval.h"
 #include "VonNeumannTest.h"
 
 namespace simmgr {
@@ -100,20 +100,9 @@ BatchMeansResult AnalyseBatchMeans(const std::vector<std::vector<double>>& perSi
   for (const std::vector<double>& s : chosen)
     for (double y : s) ss += (y - r.mean) * (y - r.mean);
   r.variance = r.batches > 1 ? ss / (n - 1.0) : 0.0;
-  if (r.batches < 2) {
-    r.halfWidth = inf;
-  } else if (r.variance == 0.0) {
-    r.halfWidth = 0.0;
-  } else {
-    const boost::math::students_t t(n - 1.0);
-    r.halfWidth = boost::math::quantile(t, (1.0 + settings.confidence) / 2.0) * std::sqrt(r.variance / n);
-  }
-  if (r.halfWidth == 0.0)
-    r.relative = 0.0;
-  else if (r.mean == 0.0)
-    r.relative = inf;
-  else
-    r.relative = r.halfWidth / std::fabs(r.mean);
+  const HalfWidth h = StudentHalfWidth(r.mean, r.variance, r.batches, settings.confidence);
+  r.halfWidth = h.halfWidth;
+  r.relative = h.relative;
   return r;
 }
 
