@@ -8,21 +8,17 @@ over TCP: greeting, CPU-time and data records, replies to the one-byte commands.
 import argparse
 import os
 import re
-import select
-import shutil
 import socket
 import struct
-import subprocess
 import sys
-import tempfile
-import threading
-import time
 import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+import simlink  # noqa: E402
+from simlink import GOOD_EXIT  # noqa: E402
 
 SIMULATOR = None
 GOLDEN = None
-GOOD_EXIT = "SIMULATOR::MAIN()-GOOD EXIT\n"
-WAIT_VARIABLE = "KAVRIN_TEST_SIMMGR_WAIT_MS"
 
 
 def mask(text):
@@ -35,27 +31,11 @@ def golden(case, name, mode="r"):
         return f.read()
 
 
-class ScratchDirTest(unittest.TestCase):
-    def setUp(self):
-        self.dir = tempfile.mkdtemp(prefix="e2e_")
+class ScratchDirTest(simlink.ScratchDirTest):
+    prefix = "e2e_"
 
-    def tearDown(self):
-        shutil.rmtree(self.dir, ignore_errors=True)
-
-    def path(self, name):
-        return os.path.join(self.dir, name)
-
-    def read(self, name, mode="r"):
-        with open(self.path(name), mode) as f:
-            return f.read()
-
-    def run_sim(self, *args, env=None, timeout=60):
-        full_env = dict(os.environ)
-        full_env.pop("SIMTEST", None)
-        full_env.update(env or {})
-        p = subprocess.run([SIMULATOR, *args], cwd=self.dir, env=full_env, capture_output=True,
-                           text=True, timeout=timeout)
-        return p.returncode, p.stdout, p.stderr
+    def run_sim(self, *args, **kw):
+        return self.run_program(SIMULATOR, *args, **kw)
 
 
 class ResultFiles(ScratchDirTest):
@@ -136,91 +116,9 @@ def hexdiff(expected, actual):
     return "identical"
 
 
-class Simulator:
-    """A simulator started with -w, read line by line, and the manager's side of its link."""
-
-    def __init__(self, test, *args, wait_ms=20000):
-        env = dict(os.environ)
-        env.pop("SIMTEST", None)
-        env[WAIT_VARIABLE] = str(wait_ms)
-        self.proc = subprocess.Popen([SIMULATOR, "-w", *args], cwd=test.dir, env=env,
-                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        self.out_lines = []
-        self.err = b""
-        self._reader = threading.Thread(target=self._read_stdout, daemon=True)
-        self._reader.start()
-        self.sock = None
-
-    def _read_stdout(self):
-        for line in self.proc.stdout:
-            self.out_lines.append(line.decode())
-
-    def port(self, timeout=20):
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            for line in list(self.out_lines):
-                m = re.fullmatch(r"REGISTER:  Port: \[(\d+)\]\n", line)
-                if m:
-                    return int(m.group(1))
-            time.sleep(0.01)
-        raise AssertionError("no REGISTER line: %r" % self.out_lines)
-
-    def connect(self):
-        self.sock = socket.create_connection(("127.0.0.1", self.port()), timeout=20)
-        return self.sock
-
-    def recv_exact(self, n):
-        data = b""
-        while len(data) < n:
-            chunk = self.sock.recv(n - len(data))
-            if not chunk:
-                raise EOFError("link closed after %d of %d bytes" % (len(data), n))
-            data += chunk
-        return data
-
-    def record(self):
-        """One record: ('reply', marker, code, pid), ('cpu', client, exp, secs) or ('data', bytes)."""
-        head = self.recv_exact(4)
-        (length,) = struct.unpack(">i", head)
-        if length == 10:
-            marker, code, pid = struct.unpack(">BBi", self.recv_exact(6))
-            return ("reply", marker, code, pid)
-        if length == 12:
-            marker, client, exp, secs = struct.unpack(">BBHd", self.recv_exact(12))
-            assert marker == 0xFE
-            return ("cpu", client, exp, secs)
-        return ("data", head + self.recv_exact(length - 4))
-
-    def until_reply(self, limit=100000):
-        seen = []
-        for _ in range(limit):
-            r = self.record()
-            if r[0] == "reply":
-                return r, seen
-            seen.append(r)
-        raise AssertionError("no reply")
-
-    def at_eof(self, timeout=20):
-        self.sock.settimeout(timeout)
-        try:
-            while True:
-                if not self.sock.recv(65536):
-                    return True
-        except (ConnectionResetError, socket.timeout):
-            return False
-
-    def finish(self, timeout=60):
-        rc = self.proc.wait(timeout=timeout)
-        self._reader.join(timeout=5)
-        self.err = self.proc.stderr.read().decode()
-        if self.sock:
-            self.sock.close()
-        return rc, "".join(self.out_lines), self.err
-
-    def kill(self):
-        if self.proc.poll() is None:
-            self.proc.kill()
-            self.proc.wait()
+class Simulator(simlink.LinkedSimulator):
+    def __init__(self, test, *args, **kw):
+        super().__init__(test, SIMULATOR, *args, **kw)
 
 
 def parse_data(record):

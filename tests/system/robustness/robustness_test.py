@@ -15,16 +15,16 @@ import socket
 import struct
 import subprocess
 import sys
-import tempfile
-import threading
 import time
 import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+import simlink  # noqa: E402
+from simlink import GOOD_EXIT, WAIT_VARIABLE  # noqa: E402,F401
 
 BIN = None
 BUSY_LISTEN = None
 SANITIZED = False
-GOOD_EXIT = "SIMULATOR::MAIN()-GOOD EXIT\n"
-WAIT_VARIABLE = "KAVRIN_TEST_SIMMGR_WAIT_MS"
 ASCII_HEADER = ("#KAVRIN_SIM_ASCII_FILE,KAVRIN_VER=Version 2.5,FILE_VER=1,EXPERIMENTS=0,"
                 "SEED=31415,RANDOMGEN=Lagged Fibonacci\n#FORMAT: (PV ID Number),(PV Value)\n")
 
@@ -33,123 +33,16 @@ def sim(name):
     return os.path.join(BIN, name)
 
 
-class ScratchDirTest(unittest.TestCase):
-    def setUp(self):
-        self.dir = tempfile.mkdtemp(prefix="robust_")
+class ScratchDirTest(simlink.ScratchDirTest):
+    prefix = "robust_"
 
-    def tearDown(self):
-        shutil.rmtree(self.dir, ignore_errors=True)
-
-    def path(self, name):
-        return os.path.join(self.dir, name)
-
-    def read(self, name, mode="r"):
-        with open(self.path(name), mode) as f:
-            return f.read()
-
-    def write(self, name, text):
-        with open(self.path(name), "w") as f:
-            f.write(text)
-
-    def run_sim(self, exe, *args, env=None, timeout=60, preexec=None):
-        full_env = dict(os.environ)
-        full_env.pop("SIMTEST", None)
-        full_env.update(env or {})
-        p = subprocess.run([sim(exe), *args], cwd=self.dir, env=full_env, capture_output=True,
-                           text=True, timeout=timeout, preexec_fn=preexec)
-        return p.returncode, p.stdout, p.stderr
+    def run_sim(self, exe, *args, **kw):
+        return self.run_program(sim(exe), *args, **kw)
 
 
-class LinkedSimulator:
-    """A simulator started with -w, its standard output read line by line, and the manager's
-    side of its link."""
-
-    def __init__(self, test, exe, *args, wait_ms=20000, env=None):
-        full_env = dict(os.environ)
-        full_env.pop("SIMTEST", None)
-        full_env[WAIT_VARIABLE] = str(wait_ms)
-        full_env.update(env or {})
-        self.proc = subprocess.Popen([sim(exe), "-w", *args], cwd=test.dir, env=full_env,
-                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        self.out_lines = []
-        self._reader = threading.Thread(target=self._read_stdout, daemon=True)
-        self._reader.start()
-        self.sock = None
-
-    def _read_stdout(self):
-        for line in self.proc.stdout:
-            self.out_lines.append(line.decode())
-
-    def port(self, timeout=20):
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            for line in list(self.out_lines):
-                m = re.fullmatch(r"REGISTER:  Port: \[(\d+)\]\n", line)
-                if m:
-                    return int(m.group(1))
-            if self.proc.poll() is not None and not self._reader.is_alive():
-                break
-            time.sleep(0.01)
-        raise AssertionError("no REGISTER line: %r" % self.out_lines)
-
-    def connect(self, host="127.0.0.1"):
-        self.sock = socket.create_connection((host, self.port()), timeout=20)
-        return self.sock
-
-    def recv_exact(self, n):
-        data = b""
-        while len(data) < n:
-            chunk = self.sock.recv(n - len(data))
-            if not chunk:
-                raise EOFError("link closed after %d of %d bytes" % (len(data), n))
-            data += chunk
-        return data
-
-    def record(self):
-        head = self.recv_exact(4)
-        (length,) = struct.unpack(">i", head)
-        if length == 10:
-            marker, code, pid = struct.unpack(">BBi", self.recv_exact(6))
-            return ("reply", marker, code, pid)
-        if length == 12:
-            return ("cpu",) + struct.unpack(">BBHd", self.recv_exact(12))[1:]
-        return ("data", head + self.recv_exact(length - 4))
-
-    def until_reply(self, limit=1000000):
-        for _ in range(limit):
-            r = self.record()
-            if r[0] == "reply":
-                return r
-        raise AssertionError("no reply")
-
-    def read_to_end(self, timeout=60):
-        """Every byte until the simulator ends the stream; raises on a reset."""
-        self.sock.settimeout(timeout)
-        data = b""
-        while True:
-            chunk = self.sock.recv(1 << 16)
-            if not chunk:
-                return data
-            data += chunk
-
-    def finish(self, timeout=60):
-        rc = self.proc.wait(timeout=timeout)
-        self._reader.join(timeout=5)
-        err = self.proc.stderr.read().decode()
-        self.proc.stderr.close()
-        self.proc.stdout.close()
-        if self.sock:
-            self.sock.close()
-            self.sock = None
-        return rc, "".join(self.out_lines), err
-
-    def kill(self):
-        if self.proc.poll() is None:
-            self.proc.kill()
-            self.proc.wait()
-        for stream in (self.proc.stdout, self.proc.stderr, self.sock):
-            if stream:
-                stream.close()
+class LinkedSimulator(simlink.LinkedSimulator):
+    def __init__(self, test, exe, *args, **kw):
+        super().__init__(test, sim(exe), *args, **kw)
 
 
 def parse_records(data):
@@ -574,7 +467,7 @@ class DetachName(LinkTest):
             sim.connect()
             sim.recv_exact(10)
             sim.sock.sendall(b"\x03" + name.encode() + b";50;;")
-            self.assertEqual(sim.until_reply(), ("reply", 0xFF, 3, sim.proc.pid))
+            self.assertEqual(sim.until_reply()[0], ("reply", 0xFF, 3, sim.proc.pid))
             rc, out, err = sim.finish()
             self.assertEqual(rc, 0, err)
             self.assertIn("ERROR: Unable to open binary result file '%s': it is this run's %s file"
