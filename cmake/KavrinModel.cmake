@@ -79,6 +79,7 @@ function(kavrin_add_model yaml)
               "-DKAVRIN_MODELS=${_yaml}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVRIN_MODEL_CHECK=${_check}
       COMMAND ${CMAKE_COMMAND} --build ${_tree} --target ${_sim}
       COMMAND ${CMAKE_COMMAND} -E copy ${_tree}/bin/${_sim} ${_tree}/bin/${_sim}.pv ${_tree}/bin/${_sim}.pvkind
+              ${_tree}/bin/${_sim}.study
               ${CMAKE_BINARY_DIR}
       DEPENDS ${_yaml}
       COMMENT "Building ${_sim} from ${yaml}"
