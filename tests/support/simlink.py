@@ -154,3 +154,21 @@ class LinkedSimulator:
         for stream in (self.proc.stdout, self.proc.stderr, self.sock):
             if stream:
                 stream.close()
+
+
+class LinkTest(ScratchDirTest):
+    """A scratch folder and the linked simulators a test starts, all killed at its end."""
+
+    def setUp(self):
+        super().setUp()
+        self.sims = []
+
+    def tearDown(self):
+        for s in self.sims:
+            s.kill()
+        super().tearDown()
+
+    def start_program(self, program, *args, **kw):
+        s = LinkedSimulator(self, program, *args, **kw)
+        self.sims.append(s)
+        return s

@@ -116,11 +116,6 @@ def hexdiff(expected, actual):
     return "identical"
 
 
-class Simulator(simlink.LinkedSimulator):
-    def __init__(self, test, *args, **kw):
-        super().__init__(test, SIMULATOR, *args, **kw)
-
-
 def parse_data(record):
     length, client, exp, blocks = struct.unpack(">iBHH", record[:9])
     assert length == len(record)
@@ -135,20 +130,9 @@ def parse_data(record):
     return out
 
 
-class ManagerLink(ScratchDirTest):
-    def setUp(self):
-        super().setUp()
-        self.sims = []
-
-    def tearDown(self):
-        for s in self.sims:
-            s.kill()
-        super().tearDown()
-
+class ManagerLink(ScratchDirTest, simlink.LinkTest):
     def start(self, *args, **kw):
-        s = Simulator(self, *args, **kw)
-        self.sims.append(s)
-        return s
+        return self.start_program(SIMULATOR, *args, **kw)
 
     def test_greeting_records_are_you_there_and_quit(self):
         sim = self.start("-p", "0", "-n", "1", "-c", "3", "-e", "0")

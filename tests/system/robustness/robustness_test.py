@@ -40,11 +40,6 @@ class ScratchDirTest(simlink.ScratchDirTest):
         return self.run_program(sim(exe), *args, **kw)
 
 
-class LinkedSimulator(simlink.LinkedSimulator):
-    def __init__(self, test, exe, *args, **kw):
-        super().__init__(test, sim(exe), *args, **kw)
-
-
 def parse_records(data):
     """Splits a byte stream into records; data records become lists of (pv, kind, values)."""
     pos, out = 0, []
@@ -71,20 +66,9 @@ def parse_records(data):
     return out
 
 
-class LinkTest(ScratchDirTest):
-    def setUp(self):
-        super().setUp()
-        self.sims = []
-
-    def tearDown(self):
-        for s in self.sims:
-            s.kill()
-        super().tearDown()
-
+class LinkTest(ScratchDirTest, simlink.LinkTest):
     def start(self, exe, *args, **kw):
-        s = LinkedSimulator(self, exe, *args, **kw)
-        self.sims.append(s)
-        return s
+        return self.start_program(sim(exe), *args, **kw)
 
 
 class LargeReports(ScratchDirTest):

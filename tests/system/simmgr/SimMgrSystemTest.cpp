@@ -8,6 +8,7 @@
 #include <boost/math/distributions/students_t.hpp>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -354,22 +355,32 @@ TEST_F(SimMgr, DetachHandsEachSimulatorItsOwnFile) {
   }
 }
 
-TEST_F(SimMgr, InterruptQuitsTheSimulatorsAndStillReports) {
-  const pid_t pid = Start({"--jobs", "2", "--precision", "0", "--report-size", "10", "--progress-interval", "0.1"},
-                          {"-V", "normal:3:1", "-F", "slow=10"});
-  for (int i = 0; i < 100 && ReadAll(dir + "/err.txt").find("n=") == std::string::npos; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  kill(pid, SIGINT);
-  const RunOutput r = Wait(pid);
-  EXPECT_EQ(r.exitCode, 130);
-  EXPECT_TRUE(r.doc["interrupted"].get<bool>());
-  EXPECT_EQ(r.doc["experiments"][0]["stop_reason"], "interrupted");
-  EXPECT_GT(OnlyVariable(r)["observations"].get<uint64_t>(), 0u);
-  for (const json& p : r.doc["experiments"][0]["processes"])
-    EXPECT_EQ(p["outcome"].get<std::string>().rfind("quit, exited with code 0", 0), 0u) << p.dump();
-  // Progress lines went to standard error while it ran.
-  EXPECT_NE(r.err.find("experiment 0:  pv0 n="), std::string::npos) << r.err;
+// A signal partway through a run: every simulator is quit, and what was collected is still
+// printed and written; SIGINT (Ctrl-C) and SIGHUP (a closed terminal) alike.
+TEST_F(SimMgr, InterruptOrHangupQuitsTheSimulatorsAndStillReports) {
+  for (const int sig : {SIGINT, SIGHUP}) {
+    SCOPED_TRACE(sig == SIGINT ? "SIGINT" : "SIGHUP");
+    const std::string csv = dir + "/result" + std::to_string(sig) + ".csv";
+    std::remove((dir + "/err.txt").c_str());  // the wait below looks for this run's progress
+    const pid_t pid = Start({"--jobs", "2", "--precision", "0", "--report-size", "10", "--progress-interval", "0.1",
+                             "--csv", csv},
+                            {"-V", "normal:3:1", "-F", "slow=10"});
+    for (int i = 0; i < 100 && ReadAll(dir + "/err.txt").find("n=") == std::string::npos; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    kill(pid, sig);
+    const RunOutput r = Wait(pid);
+    EXPECT_EQ(r.exitCode, 130);
+    EXPECT_TRUE(r.doc["interrupted"].get<bool>());
+    EXPECT_EQ(r.doc["experiments"][0]["stop_reason"], "interrupted");
+    EXPECT_GT(OnlyVariable(r)["observations"].get<uint64_t>(), 0u);
+    for (const json& p : r.doc["experiments"][0]["processes"])
+      EXPECT_EQ(p["outcome"].get<std::string>().rfind("quit, exited with code 0", 0), 0u) << p.dump();
+    // Progress lines went to standard error while it ran.
+    EXPECT_NE(r.err.find("experiment 0:  pv0 n="), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("Experiment 0: interrupted"), std::string::npos) << r.out;
+    EXPECT_NE(ReadAll(csv).find("\n0,0,pv0,"), std::string::npos);
+  }
 }
 
 TEST_F(SimMgr, CarriedStudyEstimatesTokenGameAsFour) {
@@ -442,25 +453,6 @@ TEST_F(SimMgr, NonFiniteObservationsFlagTheVariableOnceAndAreCountedNotHidden) {
             std::string::npos)
       << r.out;
   EXPECT_NE(ReadAll(dir + "/result.csv").find("\n0,1,pv1,"), std::string::npos);
-}
-
-TEST_F(SimMgr, HangupQuitsTheSimulatorsAndStillPrintsAndWritesTheResults) {
-  const pid_t pid = Start({"--jobs", "2", "--precision", "0", "--report-size", "10", "--progress-interval", "0.1",
-                           "--csv", dir + "/result.csv"},
-                          {"-V", "normal:3:1", "-F", "slow=10"});
-  for (int i = 0; i < 100 && ReadAll(dir + "/err.txt").find("n=") == std::string::npos; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  kill(pid, SIGHUP);
-  const RunOutput r = Wait(pid);
-  EXPECT_EQ(r.exitCode, 130);
-  EXPECT_TRUE(r.doc["interrupted"].get<bool>());
-  EXPECT_EQ(r.doc["experiments"][0]["stop_reason"], "interrupted");
-  EXPECT_GT(OnlyVariable(r)["observations"].get<uint64_t>(), 0u);
-  for (const json& p : r.doc["experiments"][0]["processes"])
-    EXPECT_EQ(p["outcome"].get<std::string>().rfind("quit, exited with code 0", 0), 0u) << p.dump();
-  EXPECT_NE(r.out.find("Experiment 0: interrupted"), std::string::npos) << r.out;
-  EXPECT_NE(ReadAll(dir + "/result.csv").find("\n0,0,pv0,"), std::string::npos);
 }
 
 TEST_F(SimMgr, SimulatorsThatCouldNotStartAreCountedAndTheRunStillReportsButFails) {
