@@ -60,54 +60,36 @@ GPU_MODEL_ATOMIC_COMPOSITIONSAN::GPU_MODEL_ATOMIC_COMPOSITIONSAN() {
   INST_COUNTER = new Place("INST_COUNTER", -1);
   SCHEDULER = new Instructions("SCHEDULER", 0);
 
-  BaseStateVariableClass* InitialPlaces[21] = {
-      TOTAL_PERFORM_OK_READ,
-      TOTAL_PERFORM_KO_READ,
-      RESULT_OK_CONTENT,
-      RESULT_KO_CONTENT,
-      RESULT_KO,
-      RESULT_OK,
-      ALU_INSTRUCTION,
-      OUTPUT_MEMORY,
-      WRITE_RESULT_MEMORY,
-      RESULT_MEMORY,
-      READ_TOTAL_MEMORY,
-      TOTAL_MEMORY,
-      RESULT_PERFORM_OK_READ,
-      RESULT_PERFORM_KO_READ,
-      OUTPUT_OK_CONTENT,
-      OUTPUT_KO_CONTENT,
-      READ_RESULT_MEMORY,
-      WRITE_OUTPUT_MEMORY,
-      ALU_INSTRUCTION_WITH_INPUT,
-      INST_COUNTER,
-      SCHEDULER};
+  BaseStateVariableClass* InitialPlaces[21] = {TOTAL_PERFORM_OK_READ,
+                                               TOTAL_PERFORM_KO_READ,
+                                               RESULT_OK_CONTENT,
+                                               RESULT_KO_CONTENT,
+                                               RESULT_KO,
+                                               RESULT_OK,
+                                               ALU_INSTRUCTION,
+                                               OUTPUT_MEMORY,
+                                               WRITE_RESULT_MEMORY,
+                                               RESULT_MEMORY,
+                                               READ_TOTAL_MEMORY,
+                                               TOTAL_MEMORY,
+                                               RESULT_PERFORM_OK_READ,
+                                               RESULT_PERFORM_KO_READ,
+                                               OUTPUT_OK_CONTENT,
+                                               OUTPUT_KO_CONTENT,
+                                               READ_RESULT_MEMORY,
+                                               WRITE_OUTPUT_MEMORY,
+                                               ALU_INSTRUCTION_WITH_INPUT,
+                                               INST_COUNTER,
+                                               SCHEDULER};
   BaseStateVariableClass** InitialROPlaces = nullptr;
-  Activity* InitialActionList[15] = {
-      &T_READ_TOTAL_case1,
-      &T_READ_TOTAL_case2,
-      &T_WRITE_RESULT_case1,
-      &T_WRITE_RESULT_case2,
-      &COMPUTE_case1,
-      &COMPUTE_case2,
-      &T_READ_case1,
-      &T_READ_case2,
-      &T_WRITE_OUTPUT_case1,
-      &T_WRITE_OUTPUT_case2,
-      &DISPATCHER,
-      &READ_TOTAL_case1,
-      &READ_TOTAL_case2,
-      &WRITE_TO_case1,
-      &WRITE_TO_case2};
-  BaseGroupClass* InitialGroupList[8] = {
-      &T_READ_TOTALGroup,
-      &T_WRITE_RESULTGroup,
-      &COMPUTEGroup,
-      &T_READGroup,
-      &T_WRITE_OUTPUTGroup,
-      &DISPATCHER,
-      &READ_TOTALGroup,
-      &WRITE_TOGroup};
+  Activity* InitialActionList[15] = {&T_READ_TOTAL_case1,   &T_READ_TOTAL_case2, &T_WRITE_RESULT_case1,
+                                     &T_WRITE_RESULT_case2, &COMPUTE_case1,      &COMPUTE_case2,
+                                     &T_READ_case1,         &T_READ_case2,       &T_WRITE_OUTPUT_case1,
+                                     &T_WRITE_OUTPUT_case2, &DISPATCHER,         &READ_TOTAL_case1,
+                                     &READ_TOTAL_case2,     &WRITE_TO_case1,     &WRITE_TO_case2};
+  BaseGroupClass* InitialGroupList[8] = {&T_READ_TOTALGroup, &T_WRITE_RESULTGroup, &COMPUTEGroup,
+                                         &T_READGroup,       &T_WRITE_OUTPUTGroup, &DISPATCHER,
+                                         &READ_TOTALGroup,   &WRITE_TOGroup};
 
   initializeSANModelNow("GPU_MODEL_ATOMIC_COMPOSITION", 21, InitialPlaces, 0, InitialROPlaces, 15,
                         InitialActionList, 8, InitialGroupList);
@@ -116,21 +98,16 @@ GPU_MODEL_ATOMIC_COMPOSITIONSAN::GPU_MODEL_ATOMIC_COMPOSITIONSAN() {
   assignPlacesToActivitiesTimed();
 
   static const int AffectArcs[38][2] = {
-      {11, 0}, {0, 0}, {11, 1}, {1, 1}, {9, 2}, {2, 2},
-      {9, 3}, {3, 3}, {6, 4}, {5, 4}, {6, 5}, {4, 5},
-      {9, 6}, {12, 6}, {9, 7}, {13, 7}, {7, 8}, {14, 8},
-      {7, 9}, {15, 9}, {19, 10}, {10, 10}, {16, 10}, {8, 10},
-      {17, 10}, {6, 10}, {20, 10}, {10, 11}, {16, 11}, {11, 11},
-      {10, 12}, {16, 12}, {8, 13}, {17, 13}, {9, 13}, {8, 14},
-      {17, 14}, {7, 14}};
+      {11, 0},  {0, 0},   {11, 1},  {1, 1},   {9, 2},   {2, 2},  {9, 3},   {3, 3},   {6, 4},   {5, 4},
+      {6, 5},   {4, 5},   {9, 6},   {12, 6},  {9, 7},   {13, 7}, {7, 8},   {14, 8},  {7, 9},   {15, 9},
+      {19, 10}, {10, 10}, {16, 10}, {8, 10},  {17, 10}, {6, 10}, {20, 10}, {10, 11}, {16, 11}, {11, 11},
+      {10, 12}, {16, 12}, {8, 13},  {17, 13}, {9, 13},  {8, 14}, {17, 14}, {7, 14}};
   for (int n = 0; n < 38; n++) {
     AddAffectArc(InitialPlaces[AffectArcs[n][0]], InitialActionList[AffectArcs[n][1]]);
   }
-  static const int EnableArcs[19][2] = {
-      {11, 0}, {11, 1}, {9, 2}, {9, 3}, {6, 4}, {6, 5},
-      {9, 6}, {9, 7}, {7, 8}, {7, 9}, {19, 10}, {10, 11},
-      {16, 11}, {10, 12}, {16, 12}, {8, 13}, {17, 13}, {8, 14},
-      {17, 14}};
+  static const int EnableArcs[19][2] = {{11, 0},  {11, 1}, {9, 2},   {9, 3},   {6, 4},   {6, 5},   {9, 6},
+                                        {9, 7},   {7, 8},  {7, 9},   {19, 10}, {10, 11}, {16, 11}, {10, 12},
+                                        {16, 12}, {8, 13}, {17, 13}, {8, 14},  {17, 14}};
   for (int n = 0; n < 19; n++) {
     AddEnableArc(InitialPlaces[EnableArcs[n][0]], InitialActionList[EnableArcs[n][1]]);
   }
@@ -236,7 +213,9 @@ bool GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_READ_TOTALActivity_case1::ReactivationFu
 
 double GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_READ_TOTALActivity_case1::SampleDistribution() { return 0.0; }
 
-double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_READ_TOTALActivity_case1::ReturnDistributionParameters() { return nullptr; }
+double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_READ_TOTALActivity_case1::ReturnDistributionParameters() {
+  return nullptr;
+}
 
 int GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_READ_TOTALActivity_case1::Rank() { return 1; }
 
@@ -276,7 +255,9 @@ bool GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_READ_TOTALActivity_case2::ReactivationFu
 
 double GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_READ_TOTALActivity_case2::SampleDistribution() { return 0.0; }
 
-double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_READ_TOTALActivity_case2::ReturnDistributionParameters() { return nullptr; }
+double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_READ_TOTALActivity_case2::ReturnDistributionParameters() {
+  return nullptr;
+}
 
 int GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_READ_TOTALActivity_case2::Rank() { return 1; }
 
@@ -316,7 +297,9 @@ bool GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_WRITE_RESULTActivity_case1::Reactivation
 
 double GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_WRITE_RESULTActivity_case1::SampleDistribution() { return 0.0; }
 
-double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_WRITE_RESULTActivity_case1::ReturnDistributionParameters() { return nullptr; }
+double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_WRITE_RESULTActivity_case1::ReturnDistributionParameters() {
+  return nullptr;
+}
 
 int GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_WRITE_RESULTActivity_case1::Rank() { return 1; }
 
@@ -356,7 +339,9 @@ bool GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_WRITE_RESULTActivity_case2::Reactivation
 
 double GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_WRITE_RESULTActivity_case2::SampleDistribution() { return 0.0; }
 
-double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_WRITE_RESULTActivity_case2::ReturnDistributionParameters() { return nullptr; }
+double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_WRITE_RESULTActivity_case2::ReturnDistributionParameters() {
+  return nullptr;
+}
 
 int GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_WRITE_RESULTActivity_case2::Rank() { return 1; }
 
@@ -396,7 +381,9 @@ bool GPU_MODEL_ATOMIC_COMPOSITIONSAN::COMPUTEActivity_case1::ReactivationFunctio
 
 double GPU_MODEL_ATOMIC_COMPOSITIONSAN::COMPUTEActivity_case1::SampleDistribution() { return 0.0; }
 
-double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::COMPUTEActivity_case1::ReturnDistributionParameters() { return nullptr; }
+double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::COMPUTEActivity_case1::ReturnDistributionParameters() {
+  return nullptr;
+}
 
 int GPU_MODEL_ATOMIC_COMPOSITIONSAN::COMPUTEActivity_case1::Rank() { return 1; }
 
@@ -436,7 +423,9 @@ bool GPU_MODEL_ATOMIC_COMPOSITIONSAN::COMPUTEActivity_case2::ReactivationFunctio
 
 double GPU_MODEL_ATOMIC_COMPOSITIONSAN::COMPUTEActivity_case2::SampleDistribution() { return 0.0; }
 
-double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::COMPUTEActivity_case2::ReturnDistributionParameters() { return nullptr; }
+double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::COMPUTEActivity_case2::ReturnDistributionParameters() {
+  return nullptr;
+}
 
 int GPU_MODEL_ATOMIC_COMPOSITIONSAN::COMPUTEActivity_case2::Rank() { return 1; }
 
@@ -476,7 +465,9 @@ bool GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_READActivity_case1::ReactivationFunction
 
 double GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_READActivity_case1::SampleDistribution() { return 0.0; }
 
-double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_READActivity_case1::ReturnDistributionParameters() { return nullptr; }
+double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_READActivity_case1::ReturnDistributionParameters() {
+  return nullptr;
+}
 
 int GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_READActivity_case1::Rank() { return 1; }
 
@@ -516,7 +507,9 @@ bool GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_READActivity_case2::ReactivationFunction
 
 double GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_READActivity_case2::SampleDistribution() { return 0.0; }
 
-double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_READActivity_case2::ReturnDistributionParameters() { return nullptr; }
+double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_READActivity_case2::ReturnDistributionParameters() {
+  return nullptr;
+}
 
 int GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_READActivity_case2::Rank() { return 1; }
 
@@ -556,7 +549,9 @@ bool GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_WRITE_OUTPUTActivity_case1::Reactivation
 
 double GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_WRITE_OUTPUTActivity_case1::SampleDistribution() { return 0.0; }
 
-double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_WRITE_OUTPUTActivity_case1::ReturnDistributionParameters() { return nullptr; }
+double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_WRITE_OUTPUTActivity_case1::ReturnDistributionParameters() {
+  return nullptr;
+}
 
 int GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_WRITE_OUTPUTActivity_case1::Rank() { return 1; }
 
@@ -596,7 +591,9 @@ bool GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_WRITE_OUTPUTActivity_case2::Reactivation
 
 double GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_WRITE_OUTPUTActivity_case2::SampleDistribution() { return 0.0; }
 
-double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_WRITE_OUTPUTActivity_case2::ReturnDistributionParameters() { return nullptr; }
+double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_WRITE_OUTPUTActivity_case2::ReturnDistributionParameters() {
+  return nullptr;
+}
 
 int GPU_MODEL_ATOMIC_COMPOSITIONSAN::T_WRITE_OUTPUTActivity_case2::Rank() { return 1; }
 
@@ -636,7 +633,9 @@ bool GPU_MODEL_ATOMIC_COMPOSITIONSAN::DISPATCHERActivity::ReactivationFunction()
 
 double GPU_MODEL_ATOMIC_COMPOSITIONSAN::DISPATCHERActivity::SampleDistribution() { return 0.0; }
 
-double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::DISPATCHERActivity::ReturnDistributionParameters() { return nullptr; }
+double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::DISPATCHERActivity::ReturnDistributionParameters() {
+  return nullptr;
+}
 
 int GPU_MODEL_ATOMIC_COMPOSITIONSAN::DISPATCHERActivity::Rank() { return 1; }
 
@@ -700,7 +699,9 @@ bool GPU_MODEL_ATOMIC_COMPOSITIONSAN::READ_TOTALActivity_case1::ReactivationFunc
 
 double GPU_MODEL_ATOMIC_COMPOSITIONSAN::READ_TOTALActivity_case1::SampleDistribution() { return 0.0; }
 
-double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::READ_TOTALActivity_case1::ReturnDistributionParameters() { return nullptr; }
+double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::READ_TOTALActivity_case1::ReturnDistributionParameters() {
+  return nullptr;
+}
 
 int GPU_MODEL_ATOMIC_COMPOSITIONSAN::READ_TOTALActivity_case1::Rank() { return 1; }
 
@@ -742,7 +743,9 @@ bool GPU_MODEL_ATOMIC_COMPOSITIONSAN::READ_TOTALActivity_case2::ReactivationFunc
 
 double GPU_MODEL_ATOMIC_COMPOSITIONSAN::READ_TOTALActivity_case2::SampleDistribution() { return 0.0; }
 
-double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::READ_TOTALActivity_case2::ReturnDistributionParameters() { return nullptr; }
+double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::READ_TOTALActivity_case2::ReturnDistributionParameters() {
+  return nullptr;
+}
 
 int GPU_MODEL_ATOMIC_COMPOSITIONSAN::READ_TOTALActivity_case2::Rank() { return 1; }
 
@@ -782,7 +785,9 @@ bool GPU_MODEL_ATOMIC_COMPOSITIONSAN::WRITE_TOActivity_case1::ReactivationFuncti
 
 double GPU_MODEL_ATOMIC_COMPOSITIONSAN::WRITE_TOActivity_case1::SampleDistribution() { return 0.0; }
 
-double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::WRITE_TOActivity_case1::ReturnDistributionParameters() { return nullptr; }
+double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::WRITE_TOActivity_case1::ReturnDistributionParameters() {
+  return nullptr;
+}
 
 int GPU_MODEL_ATOMIC_COMPOSITIONSAN::WRITE_TOActivity_case1::Rank() { return 1; }
 
@@ -824,7 +829,9 @@ bool GPU_MODEL_ATOMIC_COMPOSITIONSAN::WRITE_TOActivity_case2::ReactivationFuncti
 
 double GPU_MODEL_ATOMIC_COMPOSITIONSAN::WRITE_TOActivity_case2::SampleDistribution() { return 0.0; }
 
-double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::WRITE_TOActivity_case2::ReturnDistributionParameters() { return nullptr; }
+double* GPU_MODEL_ATOMIC_COMPOSITIONSAN::WRITE_TOActivity_case2::ReturnDistributionParameters() {
+  return nullptr;
+}
 
 int GPU_MODEL_ATOMIC_COMPOSITIONSAN::WRITE_TOActivity_case2::Rank() { return 1; }
 

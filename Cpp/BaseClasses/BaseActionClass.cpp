@@ -28,9 +28,8 @@ BaseActionClass::BaseActionClass()
       phase(1),
       ID(MaxID++) {}
 
-BaseActionClass::BaseActionClass(const char* name, int groupId, Distribution dist,
-                                 ExecutionPolicyType policy, int numAffected, int numEnabling,
-                                 bool reactivation)
+BaseActionClass::BaseActionClass(const char* name, int groupId, Distribution dist, ExecutionPolicyType policy,
+                                 int numAffected, int numEnabling, bool reactivation)
     : BaseActionClass() {
   BaseActionClassInitialize(name, groupId, dist, policy, numAffected, numEnabling, reactivation);
 }
@@ -54,21 +53,18 @@ bool BaseActionClass::IsAMember(BaseActionClass* a) { return a == this; }
 double BaseActionClass::Probability(BaseActionClass*) { return 1.0; }
 
 void BaseActionClass::printAffectedState(std::ostream* s) {
-  for (int i = 0; i < AffectedStateVariables.getNumItems(); i++)
-    AffectedStateVariables[i]->printState(s);
+  for (int i = 0; i < AffectedStateVariables.getNumItems(); i++) AffectedStateVariables[i]->printState(s);
 }
 
 void BaseActionClass::printEnablingState(std::ostream* s) {
-  for (int i = 0; i < EnablingStateVariables.getNumItems(); i++)
-    EnablingStateVariables[i]->printState(s);
+  for (int i = 0; i < EnablingStateVariables.getNumItems(); i++) EnablingStateVariables[i]->printState(s);
 }
 
 BaseActionClass* BaseActionClass::getPrintedAction() { return this; }
 double BaseActionClass::ErlangParamM() { return 1.0; }
 
 void BaseActionClass::BaseActionClassInitialize(const char* name, int groupId, Distribution dist,
-                                                ExecutionPolicyType policy, int, int,
-                                                bool reactivation) {
+                                                ExecutionPolicyType policy, int, int, bool reactivation) {
   defineName(name);
   Reactivation = reactivation;
   GroupID = groupId;
@@ -96,8 +92,7 @@ void BaseActionClass::removeEnablingSV(BaseStateVariableClass* sv) {
     sv->removeSelfFromEnablingSVOfAction(this);
 }
 
-void BaseActionClass::replaceEnablingSV(BaseStateVariableClass* oldSV,
-                                        BaseStateVariableClass* newSV) {
+void BaseActionClass::replaceEnablingSV(BaseStateVariableClass* oldSV, BaseStateVariableClass* newSV) {
   EnablingStateVariables.replaceItem(oldSV, newSV);
 }
 
@@ -115,8 +110,7 @@ void BaseActionClass::removeAffectedSV(BaseStateVariableClass* sv) {
     sv->removeSelfFromAffectedSVOfAction(this);
 }
 
-void BaseActionClass::replaceAffectedSV(BaseStateVariableClass* oldSV,
-                                        BaseStateVariableClass* newSV) {
+void BaseActionClass::replaceAffectedSV(BaseStateVariableClass* oldSV, BaseStateVariableClass* newSV) {
   AffectedStateVariables.replaceItem(oldSV, newSV);
 }
 
@@ -135,8 +129,7 @@ void BaseActionClass::AllocatePVImpulseDS(int n) {
   NumAffectedImpulseWorkers = new (std::nothrow) int*[slots];
   if (AffectedImpulseRewards == nullptr || AffectedImpulseWorkers == nullptr ||
       NumAffectedImpulseWorkers == nullptr) {
-    std::cerr << "!! Memory allocation error in BaseActionClass::AllocatePVImpulseDS()"
-              << std::endl;
+    std::cerr << "!! Memory allocation error in BaseActionClass::AllocatePVImpulseDS()" << std::endl;
     std::exit(1);
   }
   for (int i = 0; i < slots; i++) {

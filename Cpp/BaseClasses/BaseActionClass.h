@@ -73,9 +73,8 @@ class BaseActionClass {
   virtual BaseActionClass* getPrintedAction();
   virtual double ErlangParamM();
 
-  void BaseActionClassInitialize(const char* name, int groupId, Distribution dist,
-                                 ExecutionPolicyType policy, int numAffected, int numEnabling,
-                                 bool reactivation);
+  void BaseActionClassInitialize(const char* name, int groupId, Distribution dist, ExecutionPolicyType policy,
+                                 int numAffected, int numEnabling, bool reactivation);
   void defineName(const char* name);
   const char* getName() const { return ActionName; }
 

@@ -18,16 +18,14 @@ BaseGroupClass::BaseGroupClass()
       NumSelectableActions(0),
       ArraySize(0) {}
 
-BaseGroupClass::BaseGroupClass(const char* name, int groupId, Distribution dist,
-                               ExecutionPolicyType policy, int numAffected, int numEnabling,
-                               bool reactivation)
+BaseGroupClass::BaseGroupClass(const char* name, int groupId, Distribution dist, ExecutionPolicyType policy,
+                               int numAffected, int numEnabling, bool reactivation)
     : BaseGroupClass() {
   BaseGroupClassInitialize(name, groupId, dist, policy, numAffected, numEnabling, reactivation);
 }
 
-BaseGroupClass::BaseGroupClass(const char* name, int groupId, Distribution dist,
-                               ExecutionPolicyType policy, int numAffected, int numEnabling,
-                               bool reactivation, int numMembers)
+BaseGroupClass::BaseGroupClass(const char* name, int groupId, Distribution dist, ExecutionPolicyType policy,
+                               int numAffected, int numEnabling, bool reactivation, int numMembers)
     : BaseGroupClass(name, groupId, dist, policy, numAffected, numEnabling, reactivation) {
   if (numMembers > ArraySize) enlargeArrays(numMembers);
 }
@@ -38,8 +36,8 @@ BaseGroupClass::~BaseGroupClass() {
 }
 
 void BaseGroupClass::BaseGroupClassInitialize(const char* name, int groupId, Distribution dist,
-                                              ExecutionPolicyType policy, int numAffected,
-                                              int numEnabling, bool reactivation) {
+                                              ExecutionPolicyType policy, int numAffected, int numEnabling,
+                                              bool reactivation) {
   BaseActionClassInitialize(name, groupId, dist, policy, numAffected, numEnabling, reactivation);
 }
 
@@ -53,9 +51,9 @@ bool BaseGroupClass::Enabled() {
 }
 
 // A member-less group (an activity) stands for itself; the generated class answers then.
-#define KAVRIN_FORWARD_TO_SELECTED(call, fallback)          \
+#define KAVRIN_FORWARD_TO_SELECTED(call, fallback)                     \
   KAVRIN_CHECK(SelectedAction != nullptr, "BaseGroupClass", __LINE__); \
-  if (SelectedAction == this) return fallback;              \
+  if (SelectedAction == this) return fallback;                         \
   return SelectedAction->call
 
 double BaseGroupClass::Weight() { KAVRIN_FORWARD_TO_SELECTED(Weight(), BaseActionClass::Weight()); }
@@ -76,7 +74,8 @@ bool BaseGroupClass::ReactivationFunction() { return false; }
 
 BaseActionClass* BaseGroupClass::Fire() {
   KAVRIN_CHECK(SelectedAction != nullptr && SelectedAction != this, "BaseGroupClass", __LINE__);
-  KAVRIN_DEBUG(1, "SelectedAction" << " = " << SelectedAction->getName());
+  KAVRIN_DEBUG(1, "SelectedAction"
+                      << " = " << SelectedAction->getName());
   BaseActionClass* member = SelectedAction;
   SelectedAction = nullptr;
   return member->Fire();
@@ -192,7 +191,8 @@ double BaseGroupClass::CalculateWeightDistribution() {
       j++;
     } else {
       HighestRank = r;
-      KAVRIN_DEBUG(1, "Newest higest ranked group" << " = " << r);
+      KAVRIN_DEBUG(1, "Newest higest ranked group"
+                          << " = " << r);
       ActionWeights[0].Weight = member->Weight();
       ActionWeights[0].AssociatedAction = member;
       member->Disabled = false;

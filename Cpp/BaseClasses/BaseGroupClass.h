@@ -33,9 +33,8 @@ class BaseGroupClass : public BaseActionClass {
                  int numAffected, int numEnabling, bool reactivation, int numMembers);
   ~BaseGroupClass() override;
 
-  void BaseGroupClassInitialize(const char* name, int groupId, Distribution dist,
-                                ExecutionPolicyType policy, int numAffected, int numEnabling,
-                                bool reactivation);
+  void BaseGroupClassInitialize(const char* name, int groupId, Distribution dist, ExecutionPolicyType policy,
+                                int numAffected, int numEnabling, bool reactivation);
 
   bool Enabled() override;
   double Weight() override;

@@ -39,13 +39,9 @@ BaseStateVariableClass** BaseModelClass::GetLocalStateVariables(std::ostream*) {
 
 BaseStateVariableClass** BaseModelClass::GetSharedStateVariables() { return nullptr; }
 
-BaseStateVariableClass* BaseModelClass::getMainSharedVariable(BaseStateVariableClass*) {
-  return nullptr;
-}
+BaseStateVariableClass* BaseModelClass::getMainSharedVariable(BaseStateVariableClass*) { return nullptr; }
 
-SharedStateVarLink* BaseModelClass::getListOfSharedVariables(BaseStateVariableClass*) {
-  return nullptr;
-}
+SharedStateVarLink* BaseModelClass::getListOfSharedVariables(BaseStateVariableClass*) { return nullptr; }
 
 void BaseModelClass::AddAffectArc(BaseStateVariableClass* sv, BaseActionClass* a) {
   sv->appendAffectingAction(a);
@@ -86,9 +82,7 @@ bool BaseModelClass::HasLocalState() {
   return false;
 }
 
-void BaseModelClass::GetLocalState(State*) {
-  KAVRIN_ASSERT(!"GetLocalState", "BaseModelClass", __LINE__);
-}
+void BaseModelClass::GetLocalState(State*) { KAVRIN_ASSERT(!"GetLocalState", "BaseModelClass", __LINE__); }
 
 void BaseModelClass::SetLocalState(const State*) {
   KAVRIN_ASSERT(!"SetLocalState", "BaseModelClass", __LINE__);

@@ -51,8 +51,7 @@ class BaseModelClass {
   virtual int StateSize() = 0;
   virtual bool CompareState(void* s1, void* s2) = 0;
   virtual void listActions(const char* name, List<BaseActionClass>* actions) = 0;
-  virtual void listSVs(const char* model, const char* variable,
-                       List<BaseStateVariableClass>* svList,
+  virtual void listSVs(const char* model, const char* variable, List<BaseStateVariableClass>* svList,
                        List<BaseModelClass>* modelList) = 0;
   virtual void printState(std::ostream* s);
   virtual void printState();

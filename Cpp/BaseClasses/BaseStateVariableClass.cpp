@@ -55,26 +55,17 @@ void BaseStateVariableClass::printState() { printState(&std::cout); }
 
 void BaseStateVariableClass::printStateVal(std::ostream*) {}
 
-void BaseStateVariableClass::appendAffectingAction(BaseActionClass* a) {
-  SVAffectingActions->append(a);
-}
+void BaseStateVariableClass::appendAffectingAction(BaseActionClass* a) { SVAffectingActions->append(a); }
 
-void BaseStateVariableClass::removeAffectingAction(BaseActionClass* a) {
-  SVAffectingActions->remove(a);
-}
+void BaseStateVariableClass::removeAffectingAction(BaseActionClass* a) { SVAffectingActions->remove(a); }
 
-void BaseStateVariableClass::replaceAffectingAction(BaseActionClass* oldAction,
-                                                    BaseActionClass* newAction) {
+void BaseStateVariableClass::replaceAffectingAction(BaseActionClass* oldAction, BaseActionClass* newAction) {
   SVAffectingActions->replaceItem(oldAction, newAction);
 }
 
-void BaseStateVariableClass::addSelfAsEnablingSVToAction(BaseActionClass* a) {
-  a->addEnablingSV(this);
-}
+void BaseStateVariableClass::addSelfAsEnablingSVToAction(BaseActionClass* a) { a->addEnablingSV(this); }
 
-void BaseStateVariableClass::addSelfAsAffectedSVToAction(BaseActionClass* a) {
-  a->addAffectedSV(this);
-}
+void BaseStateVariableClass::addSelfAsAffectedSVToAction(BaseActionClass* a) { a->addAffectedSV(this); }
 
 void BaseStateVariableClass::removeSelfFromEnablingSVOfAction(BaseActionClass* a) {
   a->removeEnablingSV(this);
@@ -95,16 +86,11 @@ int BaseStateVariableClass::getNumLeafNodes() { return 1; }
 
 bool BaseStateVariableClass::isLeafNode() { return true; }
 
-void BaseStateVariableClass::appendEnabledAction(BaseActionClass* a) {
-  SVEnabledActions->append(a);
-}
+void BaseStateVariableClass::appendEnabledAction(BaseActionClass* a) { SVEnabledActions->append(a); }
 
-void BaseStateVariableClass::removeEnabledAction(BaseActionClass* a) {
-  SVEnabledActions->remove(a);
-}
+void BaseStateVariableClass::removeEnabledAction(BaseActionClass* a) { SVEnabledActions->remove(a); }
 
-void BaseStateVariableClass::replaceEnabledAction(BaseActionClass* oldAction,
-                                                  BaseActionClass* newAction) {
+void BaseStateVariableClass::replaceEnabledAction(BaseActionClass* oldAction, BaseActionClass* newAction) {
   SVEnabledActions->replaceItem(oldAction, newAction);
 }
 
@@ -123,8 +109,7 @@ void BaseStateVariableClass::SetPrefix(const char* prefix) {
 }
 
 BaseActionClass* BaseStateVariableClass::getAffectingAction(int i) {
-  KAVRIN_CHECK(i >= 0 && i < SVAffectingActions->getNumItems(), "BaseStateVariableClass",
-               __LINE__);
+  KAVRIN_CHECK(i >= 0 && i < SVAffectingActions->getNumItems(), "BaseStateVariableClass", __LINE__);
   return (*SVAffectingActions)[i];
 }
 

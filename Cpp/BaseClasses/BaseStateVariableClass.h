@@ -105,14 +105,17 @@ char* KavrinCopyName(const char* name);
 // Raw-state helpers: byte copies in the machine's native order, no alignment required.
 template <class T>
 void writeMemory(T value, void* location) {
-  KAVRIN_DEBUG(2, "Writing value to location" << " = " << location);
+  KAVRIN_DEBUG(2, "Writing value to location"
+                      << " = " << location);
   std::memcpy(location, &value, sizeof(T));
 }
 
 template <class T>
 void readMemory2(const void* location, T* value) {
-  KAVRIN_DEBUG(2, "Reading value from" << " = " << location);
-  KAVRIN_DEBUG(2, "Saving value to location" << " = " << static_cast<const void*>(value));
+  KAVRIN_DEBUG(2, "Reading value from"
+                      << " = " << location);
+  KAVRIN_DEBUG(2, "Saving value to location"
+                      << " = " << static_cast<const void*>(value));
   std::memcpy(value, location, sizeof(T));
 }
 

@@ -10,11 +10,11 @@
 #include <typeinfo>
 
 #if defined(__GNUC__) && !defined(__clang__)
-#define KAVRIN_IS_OWN_OVERRIDER(object, Base, Own, Slot, Fn)                              \
-  (__extension__({                                                                        \
-    _Pragma("GCC diagnostic push") _Pragma("GCC diagnostic ignored \"-Wpmf-conversions\"") \
-    bool own_ = (Fn)((object)->*(&Base::Slot)) == (Fn)(&Own::Slot);                       \
-    _Pragma("GCC diagnostic pop") own_;                                                   \
+#define KAVRIN_IS_OWN_OVERRIDER(object, Base, Own, Slot, Fn)                                           \
+  (__extension__({                                                                                     \
+    _Pragma("GCC diagnostic push") _Pragma("GCC diagnostic ignored \"-Wpmf-conversions\"") bool own_ = \
+        (Fn)((object)->*(&Base::Slot)) == (Fn)(&Own::Slot);                                            \
+    _Pragma("GCC diagnostic pop") own_;                                                                \
   }))
 #else
 #define KAVRIN_IS_OWN_OVERRIDER(object, Base, Own, Slot, Fn) (typeid(*(object)) == typeid(Own))

@@ -11,8 +11,12 @@ template <class T>
 class KavrinQueue {
  public:
   explicit KavrinQueue(int size)
-      : _data(nullptr), _queueMaxSize(size > 0 ? size : 0), _queueFront(0), _queueEnd(0),
-        _endWrap(false), _mutex(new KavrinMutex()) {
+      : _data(nullptr),
+        _queueMaxSize(size > 0 ? size : 0),
+        _queueFront(0),
+        _queueEnd(0),
+        _endWrap(false),
+        _mutex(new KavrinMutex()) {
     _data = new T[_queueMaxSize > 0 ? _queueMaxSize : 1]();
   }
 

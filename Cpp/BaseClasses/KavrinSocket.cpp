@@ -144,7 +144,8 @@ bool KavrinSocket::Select(int millisec_timeout) {
   }
   using Clock = std::chrono::steady_clock;
   const bool unlimited = millisec_timeout < 0;
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(unlimited ? 0 : millisec_timeout);
+  const Clock::time_point deadline =
+      Clock::now() + std::chrono::milliseconds(unlimited ? 0 : millisec_timeout);
   pollfd pfd;
   pfd.fd = _socket;
   pfd.events = POLLIN;

@@ -4,6 +4,4 @@
 
 #include "BaseClasses/StandardErrors.h"
 
-void KavrinOutOfMemory() {
-  MemoryAllocationError();
-}
+void KavrinOutOfMemory() { MemoryAllocationError(); }

@@ -137,7 +137,8 @@ class List {
     KAVRIN_CHECK(n > ArraySize, "List", __LINE__);
     C** grown = new (std::nothrow) C*[n];
     if (grown == nullptr) {
-      std::cerr << "!! Crtical error in " << "List<C>::append(List*)"
+      std::cerr << "!! Crtical error in "
+                << "List<C>::append(List*)"
                 << " do to insufficient memory...exiting" << std::endl;
       KavrinOutOfMemory();
     }

@@ -18,7 +18,8 @@ BaseActionClass* PostselectGroup::Fire() {
   // Firing a group with nothing enabled would fire a stale or missing member.
   bool found = BaseGroupClass::SelectAction();
   KAVRIN_CHECK(found && SelectedAction != nullptr, "PostselectGroup", __LINE__);
-  KAVRIN_DEBUG(1, "Postselect group has selected" << " = " << SelectedAction->getName());
+  KAVRIN_DEBUG(1, "Postselect group has selected"
+                      << " = " << SelectedAction->getName());
   BaseActionClass* member = SelectedAction;
   SelectedAction = nullptr;
   return member->Fire();

@@ -39,16 +39,13 @@ int Traceprintf(int level, const char* format, ...) {
   return 0;
 }
 
-TraceFile::TraceFile() : TraceLevel(1), tracefileout(nullptr), ownedFile(nullptr) {
-  ::TraceLevel = 1;
-}
+TraceFile::TraceFile() : TraceLevel(1), tracefileout(nullptr), ownedFile(nullptr) { ::TraceLevel = 1; }
 
 TraceFile::TraceFile(const char* fname) : TraceLevel(0), tracefileout(nullptr), ownedFile(nullptr) {
   ownedFile = new std::ofstream(fname, std::ios::out | std::ios::trunc);
   if (!ownedFile->is_open()) {
     int reason = errno;
-    std::cerr << "ERROR: Cannot open trace file '" << fname << "': " << std::strerror(reason)
-              << std::endl;
+    std::cerr << "ERROR: Cannot open trace file '" << fname << "': " << std::strerror(reason) << std::endl;
     std::exit(1);
   }
   tracefileout = ownedFile;

@@ -18,9 +18,7 @@ int numLocalVariables(BaseModelClass* model) {
   return count;
 }
 
-BaseModelClass* modelOf(BaseActionClass* action) {
-  return static_cast<BaseModelClass*>(action->TheModel);
-}
+BaseModelClass* modelOf(BaseActionClass* action) { return static_cast<BaseModelClass*>(action->TheModel); }
 
 // "(id)name" of an action's model.
 void writeModelTag(std::ostream& out, BaseModelClass* model) {

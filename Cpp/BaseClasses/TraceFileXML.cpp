@@ -26,10 +26,17 @@ std::string escapeAttribute(const std::string& text) {
   out.reserve(text.size());
   for (char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -81,8 +88,7 @@ std::vector<std::string>& TraceFileXML::modelMapEntry(int modelId) {
 int TraceFileXML::getModelMap(const char* name, int ModelId) {
   for (const auto& entry : ModelMap) {
     if (entry.first > ModelId) continue;
-    if (std::find(entry.second.begin(), entry.second.end(), name) != entry.second.end())
-      return entry.first;
+    if (std::find(entry.second.begin(), entry.second.end(), name) != entry.second.end()) return entry.first;
   }
   return -1;
 }
@@ -140,8 +146,8 @@ void TraceFileXML::declareProcess(BaseModelClass* model, int parentId) {
         touchesShared = inUsedStateName(nameOf(action->getAffectedSV(j)).c_str());
       if (touchesShared) continue;
       UsedActionNames.emplace_back(action->ActionName);
-      out << "<Action id=\"a" << action->getID() << "\" name=\""
-          << escapeAttribute(action->ActionName) << "\" />" << std::endl;
+      out << "<Action id=\"a" << action->getID() << "\" name=\"" << escapeAttribute(action->ActionName)
+          << "\" />" << std::endl;
     }
     std::vector<std::string>& declared = modelMapEntry(id);
     forEachLeaf(model->GetLocalStateVariables(&out), numLocalVariables(model),
@@ -195,8 +201,8 @@ void TraceFileXML::declareInteractions(BaseModelClass* model) {
     if (touched.empty()) continue;
     if (std::find(touched.begin(), touched.end(), model->getId()) == touched.end())
       touched.push_back(model->getId());
-    out << "<Undiraction id=\"a" << action->getID() << "\" name=\""
-        << escapeAttribute(action->ActionName) << "\">";
+    out << "<Undiraction id=\"a" << action->getID() << "\" name=\"" << escapeAttribute(action->ActionName)
+        << "\">";
     for (int owner : touched) out << "<Touch>p" << owner << "</Touch>";
     out << "</Undiraction>" << std::endl;
   }
@@ -220,8 +226,8 @@ void TraceFileXML::writeStateValues(BaseModelClass* model) {
                   if (leaf->getShared()) return;
                   std::string leafName = nameOf(leaf);
                   addState(leafName.c_str());
-                  out << "<V id=\"p" << id << escapeAttribute(leafName) << "\" val=\""
-                      << valueOf(leaf) << "\" />" << std::endl;
+                  out << "<V id=\"p" << id << escapeAttribute(leafName) << "\" val=\"" << valueOf(leaf)
+                      << "\" />" << std::endl;
                 });
     return;
   }
@@ -230,9 +236,8 @@ void TraceFileXML::writeStateValues(BaseModelClass* model) {
                 if (!leaf->getShared()) return;
                 std::string leafName = nameOf(leaf);
                 addState(leafName.c_str());
-                out << "<V id=\"p" << getModelMap(leafName.c_str(), id)
-                    << escapeAttribute(leafName) << "\" val=\"" << valueOf(leaf) << "\" />"
-                    << std::endl;
+                out << "<V id=\"p" << getModelMap(leafName.c_str(), id) << escapeAttribute(leafName)
+                    << "\" val=\"" << valueOf(leaf) << "\" />" << std::endl;
               });
   for (int c = 0; c < model->GetNumberOfChildren(); c++) writeStateValues(model->GetChild(c));
 }
@@ -245,9 +250,7 @@ void TraceFileXML::printFireAction(BaseActionClass*, double time) {
 }
 
 void TraceFileXML::printPostFireAction(BaseActionClass* first, BaseActionClass* fired) {
-  if (tracefileout == nullptr || first == nullptr || fired == nullptr || runNum != 0 ||
-      !documentOpen)
-    return;
+  if (tracefileout == nullptr || first == nullptr || fired == nullptr || runNum != 0 || !documentOpen) return;
   std::ostream& out = *tracefileout;
   BaseModelClass* model = static_cast<BaseModelClass*>(first->TheModel);
   int id = model != nullptr ? model->getId() : -1;
@@ -256,8 +259,8 @@ void TraceFileXML::printPostFireAction(BaseActionClass* first, BaseActionClass* 
     BaseStateVariableClass* sv = fired->getAffectedSV(i);
     std::string svName = nameOf(sv);
     int owner = sv->getShared() ? getModelMap(svName.c_str(), id) : id;
-    out << "  <V id=\"p" << owner << escapeAttribute(svName) << "\"  val=\"" << valueOf(sv)
-        << "\" />" << std::endl;
+    out << "  <V id=\"p" << owner << escapeAttribute(svName) << "\"  val=\"" << valueOf(sv) << "\" />"
+        << std::endl;
   }
   out << "</A>" << std::endl;
 }

@@ -17,24 +17,24 @@ extern int GlobalDebugLevel;
 [[noreturn]] void KavrinAssertFailed(const char* file, int line, const char* expression = nullptr);
 
 // KAVRIN_CHECK(cond, "Heap", 171): an internal check with a pinned file name and line.
-#define KAVRIN_CHECK(cond, file, line)                  \
-  do {                                                  \
-    if (!(cond)) KavrinAssertFailed((file), (line));    \
+#define KAVRIN_CHECK(cond, file, line)               \
+  do {                                               \
+    if (!(cond)) KavrinAssertFailed((file), (line)); \
   } while (0)
 
 // KAVRIN_ASSERT(cond, "FastSet", 32): a standard assertion, which also names the expression.
-#define KAVRIN_ASSERT(cond, file, line)                      \
-  do {                                                       \
-    if (!(cond)) KavrinAssertFailed((file), (line), #cond);  \
+#define KAVRIN_ASSERT(cond, file, line)                     \
+  do {                                                      \
+    if (!(cond)) KavrinAssertFailed((file), (line), #cond); \
   } while (0)
 
 // KAVRIN_DEBUG(level, stream_expr): writes "** " + stream_expr + "\n" to standard output,
 // flushed, only when GlobalDebugLevel > level.
-#define KAVRIN_DEBUG(level, stream_expr)                          \
-  do {                                                            \
-    if (GlobalDebugLevel > (level)) {                             \
-      std::cout << "** " << stream_expr << std::endl;             \
-    }                                                             \
+#define KAVRIN_DEBUG(level, stream_expr)              \
+  do {                                                \
+    if (GlobalDebugLevel > (level)) {                 \
+      std::cout << "** " << stream_expr << std::endl; \
+    }                                                 \
   } while (0)
 
 #endif

@@ -108,10 +108,12 @@ void PVModel::Initialize() {
   NumSharedStateVariables = 0;
 
   KAVRIN_DEBUG(1, "Fixing references");
-  for (int p = 0; p < Number_Of_Performance_Variables; p++) PerformanceVariableList[p]->FixReferences(TheModel);
+  for (int p = 0; p < Number_Of_Performance_Variables; p++)
+    PerformanceVariableList[p]->FixReferences(TheModel);
 
   for (int p = 0; p < Number_Of_Performance_Variables; p++)
-    if (PerformanceVariableList[p]->Stop > Simulation_Stop_Time) Simulation_Stop_Time = PerformanceVariableList[p]->Stop;
+    if (PerformanceVariableList[p]->Stop > Simulation_Stop_Time)
+      Simulation_Stop_Time = PerformanceVariableList[p]->Stop;
 
   KAVRIN_DEBUG(1, "Making Affected Lists");
   MakeAffectedLists();
@@ -161,7 +163,8 @@ void PVModel::MakeAffectedLists() {
   for (int a = 0; a < NumActions; a++) {
     BaseActionClass* action = ActionAt(a);
     EnsureRateDS(action);
-    for (int p = 0; p < Number_Of_Performance_Variables; p++) action->AffectedRateWorkers[p].NoMoreModifications();
+    for (int p = 0; p < Number_Of_Performance_Variables; p++)
+      action->AffectedRateWorkers[p].NoMoreModifications();
     action->AffectedNodesByRateReward.NoMoreModifications();
   }
 }
@@ -199,7 +202,8 @@ void PVModel::MakeImpulseAffectedLists() {
         }
         if (a->AffectedImpulseWorkers[p][i] == nullptr) {
           a->AffectedImpulseRewards[p].insert(i);
-          a->AffectedImpulseWorkers[p][i] = new int[node->NumberOfImpulseWorkers[i] > 0 ? node->NumberOfImpulseWorkers[i] : 1];
+          a->AffectedImpulseWorkers[p][i] =
+              new int[node->NumberOfImpulseWorkers[i] > 0 ? node->NumberOfImpulseWorkers[i] : 1];
         }
         for (int w = 0; w < node->NumberOfImpulseWorkers[i]; w++)
           if (node->ImpulseWorkersList[i][w]->ContainingModel == m)
@@ -210,7 +214,8 @@ void PVModel::MakeImpulseAffectedLists() {
   for (int a = 0; a < NumActions; a++) {
     BaseActionClass* action = ActionAt(a);
     EnsureImpulseDS(action);
-    for (int p = 0; p < Number_Of_Performance_Variables; p++) action->AffectedImpulseRewards[p].NoMoreModifications();
+    for (int p = 0; p < Number_Of_Performance_Variables; p++)
+      action->AffectedImpulseRewards[p].NoMoreModifications();
     action->AffectedNodesByImpulseReward.NoMoreModifications();
   }
 }
@@ -230,7 +235,8 @@ void PVModel::CreateAffectedLists() {
   }
   for (int a = 0; a < NumActions; a++) {
     BaseActionClass* Action = ActionAt(a);
-    if (room == 0 || (Action->AffectedNodesByRateReward.size() == 0 && Action->AffectedNodesByImpulseReward.size() == 0)) {
+    if (room == 0 ||
+        (Action->AffectedNodesByRateReward.size() == 0 && Action->AffectedNodesByImpulseReward.size() == 0)) {
       // Frozen empty, so that every action's sets can be read the same way.
       Action->AffectedNodes.NoMoreModifications();
       continue;
@@ -267,11 +273,13 @@ void PVModel::ConsiderOnly(const int* NodeIndices, int size) {
   // may well be null, and must not read as "every variable".
   if (size <= 0) return;
   if (NodeIndices == nullptr) {
-    for (int p = 0; p < Number_Of_Performance_Variables; p++) RelevantNodes.push_back(PerformanceVariableList[p]);
+    for (int p = 0; p < Number_Of_Performance_Variables; p++)
+      RelevantNodes.push_back(PerformanceVariableList[p]);
     return;
   }
   for (int k = 0; k < size; k++) {
-    KAVRIN_CHECK(NodeIndices[k] >= 0 && NodeIndices[k] < Number_Of_Performance_Variables, "PVModel", __LINE__);
+    KAVRIN_CHECK(NodeIndices[k] >= 0 && NodeIndices[k] < Number_Of_Performance_Variables, "PVModel",
+                 __LINE__);
     RelevantNodes.push_back(PerformanceVariableList[NodeIndices[k]]);
   }
 }
@@ -319,7 +327,9 @@ void PVModel::CurrentState(void* Location) {
   GetPVState(static_cast<char*>(Location) + ModelStateSize);
 }
 
-void PVModel::listActions(List<BaseActionClass>* TheContainer) { TheContainer->append(PVListOfActions, NumActions); }
+void PVModel::listActions(List<BaseActionClass>* TheContainer) {
+  TheContainer->append(PVListOfActions, NumActions);
+}
 
 void PVModel::listGroups(List<BaseGroupClass>* TheContainer) { TheContainer->append(GroupList, NumGroups); }
 
@@ -338,8 +348,8 @@ void PVModel::listActions(const char* TheActionName, List<BaseActionClass>* TheC
   TheModel->listActions(TheActionName, TheContainer);
 }
 
-void PVModel::listSVs(const char* TheModelName, const char* TheSVName, List<BaseStateVariableClass>* TheSVContainer,
-                      List<BaseModelClass>* TheModelContainer) {
+void PVModel::listSVs(const char* TheModelName, const char* TheSVName,
+                      List<BaseStateVariableClass>* TheSVContainer, List<BaseModelClass>* TheModelContainer) {
   TheModel->listSVs(TheModelName, TheSVName, TheSVContainer, TheModelContainer);
 }
 
@@ -349,7 +359,8 @@ void PVModel::printState(std::ostream* s) { TheModel->printState(s); }
 
 void PVModel::Accumulate(double new_time) {
   KAVRIN_DEBUG(3, "PVModel::Accumulate(double)");
-  for (PerformanceVariableNode* node : RelevantNodes) node->Accumulate(new_time, BaseModelClass::LastActionTime, LastAction);
+  for (PerformanceVariableNode* node : RelevantNodes)
+    node->Accumulate(new_time, BaseModelClass::LastActionTime, LastAction);
 }
 
 BaseActionClass* PVModel::FireAction(BaseActionClass* TheAction, double FiringTime) {
@@ -446,7 +457,8 @@ void PVModel::FreeImpulseWorkers(BaseActionClass* action) {
     delete[] action->NumAffectedImpulseWorkers[j];
     action->NumAffectedImpulseWorkers[j] = nullptr;
     if (action->AffectedImpulseWorkers[j] == nullptr) continue;
-    for (int k = 0; k < PerformanceVariableList[j]->NumberOfImpulses; k++) delete[] action->AffectedImpulseWorkers[j][k];
+    for (int k = 0; k < PerformanceVariableList[j]->NumberOfImpulses; k++)
+      delete[] action->AffectedImpulseWorkers[j][k];
     delete[] action->AffectedImpulseWorkers[j];
     action->AffectedImpulseWorkers[j] = nullptr;
   }

@@ -189,15 +189,17 @@ void PerformanceVariableNode::AddImpulse(const char* TheActionName, const char* 
   AddImpulseModelDependency(TheModelName, TheImpulse);
 }
 
-void PerformanceVariableNode::AddImpulseModelDependency(const char* TheModelName, ImpulseNodeClass* TheImpulse) {
+void PerformanceVariableNode::AddImpulseModelDependency(const char* TheModelName,
+                                                        ImpulseNodeClass* TheImpulse) {
   int n = GetImpulseNumber(TheImpulse);
   if (n == -1) {
-    std::cerr << "Model Dependency requested on undefined impulse." << "  Check code generator.  Error code GP0001.\n";
+    std::cerr << "Model Dependency requested on undefined impulse."
+              << "  Check code generator.  Error code GP0001.\n";
     ModelDefinitionError();
   }
   if (IsDependentOnImpulseModel(TheModelName, n)) return;
-  KAVRIN_CHECK(NumberOfImpulseModelNames[n] < TheImpulse->NumberOfModelDependencies + 1, "PerformanceVariableNode",
-               __LINE__);
+  KAVRIN_CHECK(NumberOfImpulseModelNames[n] < TheImpulse->NumberOfModelDependencies + 1,
+               "PerformanceVariableNode", __LINE__);
   ImpulseModelNamesList[n][NumberOfImpulseModelNames[n]++] = CopyOf(TheModelName);
 }
 
@@ -361,7 +363,8 @@ bool PerformanceVariableNode::ImpulseAffectedBy(BaseActionClass* TheAction) cons
   return FrozenContains(TheAction->AffectedNodesByImpulseReward, id);
 }
 
-void PerformanceVariableNode::Accumulate(double new_time, double last_event_time, BaseActionClass* LastAction) {
+void PerformanceVariableNode::Accumulate(double new_time, double last_event_time,
+                                         BaseActionClass* LastAction) {
   if (Accumulating != 2 && new_time >= Start) {
     CommonAccumulate(new_time, last_event_time, LastAction);
     UpdateAccumulate(new_time);
@@ -377,7 +380,8 @@ bool isPlainInterval(ImpulseNodeClass* w) {
   return dynamic_cast<IntervalOfTimeImpulse*>(w) != nullptr &&
          KAVRIN_IS_OWN_OVERRIDER(w, ImpulseNodeClass, IntervalOfTimeImpulse, Accumulate, AccumulateFn) &&
          KAVRIN_IS_OWN_OVERRIDER(w, ImpulseNodeClass, IntervalOfTimeImpulse, Reset, ResetFn) &&
-         KAVRIN_IS_OWN_OVERRIDER(w, ImpulseNodeClass, IntervalOfTimeImpulse, completeAccumulation, CompleteFn);
+         KAVRIN_IS_OWN_OVERRIDER(w, ImpulseNodeClass, IntervalOfTimeImpulse, completeAccumulation,
+                                 CompleteFn);
 }
 }  // namespace
 
@@ -388,7 +392,8 @@ void PerformanceVariableNode::PrepareImpulseDispatch(BaseActionClass* const* act
   PlainIntervalImpulses = true;
   for (int i = 0; i < NumberOfImpulses; i++)
     for (int w = 0; w < NumberOfImpulseWorkers[i]; w++)
-      if (ImpulseWorkersList[i][w] == nullptr || !isPlainInterval(ImpulseWorkersList[i][w])) PlainIntervalImpulses = false;
+      if (ImpulseWorkersList[i][w] == nullptr || !isPlainInterval(ImpulseWorkersList[i][w]))
+        PlainIntervalImpulses = false;
   // Without impulses no action's sets can name this node: nothing to look up.
   if (NumberOfImpulses == 0) {
     ImpulseDispatchReady = true;
@@ -439,12 +444,14 @@ void PerformanceVariableNode::AccumulateImpulses(double next_time, double last_e
   if (ImpulseDispatchReady) {
     if (NumberOfImpulses == 0 || LastAction == nullptr) return;
     long k = static_cast<long>(LastAction->getID()) - ImpulseFirstID;
-    if (k >= 0 && k < static_cast<long>(ImpulseSlotRange.size()) && ImpulseSlotRange[static_cast<size_t>(k)].first >= 0) {
+    if (k >= 0 && k < static_cast<long>(ImpulseSlotRange.size()) &&
+        ImpulseSlotRange[static_cast<size_t>(k)].first >= 0) {
       const std::pair<int, int> range = ImpulseSlotRange[static_cast<size_t>(k)];
       for (int s = range.first; s < range.second; s++) {
         ImpulseNodeClass* worker = ImpulseSlots[static_cast<size_t>(s)];
         if (PlainIntervalImpulses)
-          static_cast<IntervalOfTimeImpulse*>(worker)->IntervalOfTimeImpulse::Accumulate(next_time, last_event_time);
+          static_cast<IntervalOfTimeImpulse*>(worker)->IntervalOfTimeImpulse::Accumulate(next_time,
+                                                                                         last_event_time);
         else
           worker->Accumulate(next_time, last_event_time);
       }
@@ -457,7 +464,8 @@ void PerformanceVariableNode::AccumulateImpulses(double next_time, double last_e
       int i = impulses[k];
       int count = LastAction->NumAffectedImpulseWorkers[id][i];
       for (int j = 0; j < count; j++)
-        ImpulseWorkersList[i][LastAction->AffectedImpulseWorkers[id][i][j]]->Accumulate(next_time, last_event_time);
+        ImpulseWorkersList[i][LastAction->AffectedImpulseWorkers[id][i][j]]->Accumulate(next_time,
+                                                                                        last_event_time);
     }
   }
 }
@@ -521,7 +529,8 @@ void PerformanceVariableNode::TotalAccumulation() {
 }
 
 // The completion time must exceed Stop even where t + 1.0 rounds back to t.
-void PerformanceVariableNode::EndAccumulate(double finish_time, double last_event_time, BaseActionClass* LastAction) {
+void PerformanceVariableNode::EndAccumulate(double finish_time, double last_event_time,
+                                            BaseActionClass* LastAction) {
   if (Accumulating == 2) return;
   CommonAccumulate(finish_time, last_event_time, LastAction);
   double past = std::max(finish_time + 1.0, std::nextafter(Stop, std::numeric_limits<double>::infinity()));

@@ -11,7 +11,8 @@ class ActionAffectsElement {
   ActionAffectsElement* next;
 
   ActionAffectsElement() : Action(nullptr), next(nullptr) {}
-  ActionAffectsElement(BaseActionClass* action, ActionAffectsElement* nextCell) : Action(action), next(nextCell) {}
+  ActionAffectsElement(BaseActionClass* action, ActionAffectsElement* nextCell)
+      : Action(action), next(nextCell) {}
 };
 
 #endif

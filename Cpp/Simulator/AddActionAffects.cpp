@@ -59,7 +59,8 @@ short SimulatorClass::BuildConnectivityLists() {
   const char* value = std::getenv("SIMTEST");
   int simtest = value == nullptr ? 2 : std::atoi(value);
   if (value != nullptr && !IsWholeNumber(value))
-    std::cerr << "Warning: SIMTEST=\"" << value << "\" is not a number; it counts as " << simtest << std::endl;
+    std::cerr << "Warning: SIMTEST=\"" << value << "\" is not a number; it counts as " << simtest
+              << std::endl;
   if (simtest == 2 || simtest == 0 || simtest == 1) {
     std::cout << (simtest == 2 ? "GenerateConnectivityList()" : "GenerateConnectivityListOld()") << std::endl;
     short failed = simtest == 2 ? GenerateConnectivityList() : GenerateConnectivityListOld();

@@ -187,22 +187,23 @@ short SimulatorClass::ParseCommandLineOptions(int argc, char** argv) {
 }
 
 void SimulatorClass::PrintUsage() {
-  std::cerr << "Valid Options\n"
-            << "-a <name>: write ASCII output to file <name>\n"
-            << "-b <name>: write binary output to file <name>\n"
-            << "-c <num>: Client identification number (default=0)\n"
-            << "-e <num>: Experiment to run, 'Experiment 1' is num=0 (default = 0)\n"
-            << "-f <name>: Trace file name (default=<stdout>)\n"
-            << "-m: Enable Kavrin trace \n"
-            << "-l <num>: Trace Level (1, 2,3,4 [default=1])\n"
-            << "-x: Enable XML trace \n"
-            << "-n <num>: Num observations sent in 1 update to SimMgr. (default=1000)\n"
-            << "-N <num>: Maximum number of batches to run (default=infinite)\n"
-            << "-p <num>: Communication port of network server (default=10000)\n"
-            << "-r <num>: Random Number Generator (0 = Lagged Fibonacci[default], 1 = Tausworthe, 2 = Mersenne "
-               "Twister\n"
-            << "-s <num>: Random Number Seed (31415[default])\n"
-            << "-t <num>: Simulation Type (1 = Terminating[default] 0 = Steady State)\n"
-            << "-w: Simulator will wait to send output until socket connection is established.\n"
-            << std::endl;
+  std::cerr
+      << "Valid Options\n"
+      << "-a <name>: write ASCII output to file <name>\n"
+      << "-b <name>: write binary output to file <name>\n"
+      << "-c <num>: Client identification number (default=0)\n"
+      << "-e <num>: Experiment to run, 'Experiment 1' is num=0 (default = 0)\n"
+      << "-f <name>: Trace file name (default=<stdout>)\n"
+      << "-m: Enable Kavrin trace \n"
+      << "-l <num>: Trace Level (1, 2,3,4 [default=1])\n"
+      << "-x: Enable XML trace \n"
+      << "-n <num>: Num observations sent in 1 update to SimMgr. (default=1000)\n"
+      << "-N <num>: Maximum number of batches to run (default=infinite)\n"
+      << "-p <num>: Communication port of network server (default=10000)\n"
+      << "-r <num>: Random Number Generator (0 = Lagged Fibonacci[default], 1 = Tausworthe, 2 = Mersenne "
+         "Twister\n"
+      << "-s <num>: Random Number Seed (31415[default])\n"
+      << "-t <num>: Simulation Type (1 = Terminating[default] 0 = Steady State)\n"
+      << "-w: Simulator will wait to send output until socket connection is established.\n"
+      << std::endl;
 }

@@ -19,15 +19,14 @@ void DataPacket::Grow(int pv, int count) {
 }
 
 void DataPacket::SetObs(int pv, int reportNum, double value) {
-  KAVRIN_CHECK(pv >= 0 && pv < _numPV && reportNum >= 0 && reportNum < _maxNumReports,
-               "DataPacket", __LINE__);
+  KAVRIN_CHECK(pv >= 0 && pv < _numPV && reportNum >= 0 && reportNum < _maxNumReports, "DataPacket",
+               __LINE__);
   Grow(pv, reportNum + 1);
   _rows[static_cast<size_t>(pv)][static_cast<size_t>(reportNum)] = value;
 }
 
 void DataPacket::SetNumObs(int pv, int num) {
-  KAVRIN_CHECK(pv >= 0 && pv < _numPV && num >= 0 && num <= _maxNumReports, "DataPacket",
-               __LINE__);
+  KAVRIN_CHECK(pv >= 0 && pv < _numPV && num >= 0 && num <= _maxNumReports, "DataPacket", __LINE__);
   Grow(pv, num);
   _numObs[static_cast<size_t>(pv)] = num;
 }

@@ -33,7 +33,8 @@ EventList::EventList(int cap)
   Pool = new Event[capacity];
   FreeList.reserve(capacity);
   for (int i = capacity - 1; i >= 0; i--) FreeList.push_back(&Pool[i]);
-  Block = static_cast<Slot*>(::operator new(sizeof(Slot) * (static_cast<size_t>(capacity) + 1), std::align_val_t(64)));
+  Block = static_cast<Slot*>(
+      ::operator new(sizeof(Slot) * (static_cast<size_t>(capacity) + 1), std::align_val_t(64)));
   for (int i = 0; i <= capacity; i++) Block[i] = Slot{nullptr, 0.0, nullptr};
   S = Block + 1;
   Equalities = new int[capacity]();
@@ -122,8 +123,8 @@ void EventList::ClearEventList() {
 void EventList::PrintList(std::ostream& out) const {
   out << "------------------Event List-----------------" << std::endl;
   for (int i = 0; i < size; i++) {
-    out << "(" << S[i].ev->action_ptr->ActionName << ") " << S[i].ev->start_time << " --> " << S[i].ev->exec_time
-        << std::endl;
+    out << "(" << S[i].ev->action_ptr->ActionName << ") " << S[i].ev->start_time << " --> "
+        << S[i].ev->exec_time << std::endl;
   }
   out << "---------------------------------------------" << std::endl << std::endl;
 }
@@ -193,7 +194,8 @@ void EventList::BubbleDown(int i) {
     int child = 2 * i + 1;
     if (child >= size) break;
     if (child + 1 < size && Earlier(S[child + 1].key, S[child + 1].ev, child)) child++;
-    if (!(S[child].key < t || (S[child].key == t && S[child].ev->action_ptr->Rank() > ev->action_ptr->Rank())))
+    if (!(S[child].key < t ||
+          (S[child].key == t && S[child].ev->action_ptr->Rank() > ev->action_ptr->Rank())))
       break;
     Place(i, S[child].ev, S[child].key, S[child].addr);
     i = child;
@@ -216,4 +218,3 @@ void EventList::FindEquals(int i) {
   if (left < size && S[left].key == S[i].key && EvEqual(S[i].ev, S[left].ev)) FindEquals(left);
   if (right < size && S[right].key == S[i].key && EvEqual(S[i].ev, S[right].ev)) FindEquals(right);
 }
-

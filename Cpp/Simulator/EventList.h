@@ -65,7 +65,7 @@ class EventList {
   // A heap position. `ev` stays the first field: a PAddress holds &Slot::ev as an Event**.
   struct alignas(32) Slot {
     Event* ev;
-    double key;     // == ev->exec_time
+    double key;      // == ev->exec_time
     PAddress* addr;  // the PAddress of ev's group
   };
 

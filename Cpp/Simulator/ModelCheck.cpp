@@ -96,11 +96,13 @@ void CheckModelSchedule(SimulatorClass& sim) {
     std::vector<double> now(p, p + n);
     auto it = drawn.find(group);
     // A new start or completion time means a fresh draw: remember the parameters it used.
-    if (it == drawn.end() || it->second.Start != event->start_time || it->second.Completion != event->exec_time) {
+    if (it == drawn.end() || it->second.Start != event->start_time ||
+        it->second.Completion != event->exec_time) {
       drawn[group] = Drawn{event->start_time, event->exec_time, now};
     } else if (it->second.Parameters != now) {
       Stale(sim, group, "keeps a delay drawn with parameters that no longer hold",
-            "Its parameters read the marking: it needs a reactivation that redraws the delay when they change.");
+            "Its parameters read the marking: it needs a reactivation that redraws the delay when they "
+            "change.");
     }
   }
   for (int a = 0; a < numActions; a++) {

@@ -116,25 +116,19 @@ std::vector<OutputFiles::Output> SimulatorClass::RunOutputs() const {
   std::vector<OutputFiles::Output> outputs;
   if (ASCIIFilename) outputs.push_back({"ASCII result", ASCIIFilename});
   if (BinFilename) outputs.push_back({"binary result", BinFilename});
-  if (TraceFilename && EnableKavrinTrace)
-    outputs.push_back({"trace", std::string(TraceFilename) + ".txt"});
-  if (TraceFilename && EnableXMLTrace)
-    outputs.push_back({"trace", std::string(TraceFilename) + ".xml"});
+  if (TraceFilename && EnableKavrinTrace) outputs.push_back({"trace", std::string(TraceFilename) + ".txt"});
+  if (TraceFilename && EnableXMLTrace) outputs.push_back({"trace", std::string(TraceFilename) + ".xml"});
   return outputs;
 }
 
 bool SimulatorClass::CheckOutputFiles() {
-  bool fine = CheckFile(*this, FileCSV, "ASCII result", ASCIIFilename ? ASCIIFilename : "",
-                        1u);
-  fine = CheckFile(*this, FileBin, "binary result", BinFilename ? BinFilename : "",
-                   2u) && fine;
+  bool fine = CheckFile(*this, FileCSV, "ASCII result", ASCIIFilename ? ASCIIFilename : "", 1u);
+  fine = CheckFile(*this, FileBin, "binary result", BinFilename ? BinFilename : "", 2u) && fine;
   // Traces on standard output are not files of this run.
   if (TraceFilename) {
     const std::string base = TraceFilename;
-    if (traceKavrin)
-      fine = CheckFile(*this, traceKavrin->getStream(), "trace", base + ".txt", 4u) && fine;
-    if (traceXML)
-      fine = CheckFile(*this, traceXML->getStream(), "trace", base + ".xml", 8u) && fine;
+    if (traceKavrin) fine = CheckFile(*this, traceKavrin->getStream(), "trace", base + ".txt", 4u) && fine;
+    if (traceXML) fine = CheckFile(*this, traceXML->getStream(), "trace", base + ".xml", 8u) && fine;
   }
   return fine;
 }
@@ -165,10 +159,8 @@ void SimulatorClass::ResetDataPacketBuffer() {
   while (OutputPackets->GetCount() > 0) UnusedPackets->Push(OutputPackets->Pop());
 }
 
-void SimulatorClass::OutputDataBinary(KavrinSocket* s, std::ostream* o, DataPacket* dp,
-                                      DataPacket* dpsqr) {
-  ResultRecords::EncodeDataRecord(RecordBuffer, MyClientID, static_cast<int>(TheExperimentNumber),
-                                  dp, dpsqr);
+void SimulatorClass::OutputDataBinary(KavrinSocket* s, std::ostream* o, DataPacket* dp, DataPacket* dpsqr) {
+  ResultRecords::EncodeDataRecord(RecordBuffer, MyClientID, static_cast<int>(TheExperimentNumber), dp, dpsqr);
   if (SendAndWrite(*this, s, o, RecordBuffer.data(), RecordBuffer.size()) > 0 && o) o->flush();
 }
 
@@ -181,8 +173,7 @@ void SimulatorClass::OutputDataCSV(std::ostream& o, DataPacket* dp, DataPacket* 
 
 void SimulatorClass::OutputCPUTime(KavrinSocket* s, double cpuSeconds) {
   unsigned char record[ResultRecords::kCPUTimeRecordSize];
-  ResultRecords::EncodeCPUTimeRecord(record, MyClientID, static_cast<int>(TheExperimentNumber),
-                                     cpuSeconds);
+  ResultRecords::EncodeCPUTimeRecord(record, MyClientID, static_cast<int>(TheExperimentNumber), cpuSeconds);
   SendAndWrite(*this, s, nullptr, record, sizeof record);
 }
 
@@ -238,7 +229,8 @@ std::ofstream* SimulatorClass::CreateAsciiFile(char* name) {
 }
 
 void SimulatorClass::WriteAsciiFooter(std::ofstream& file) {
-  file << "#META_DATA," << "BATCHES=" << BatchRuns << "\n";
+  file << "#META_DATA,"
+       << "BATCHES=" << BatchRuns << "\n";
   file.flush();
 }
 

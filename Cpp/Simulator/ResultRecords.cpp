@@ -40,8 +40,8 @@ size_t BlockBytes(const DataPacket* packet, int& blocks) {
 
 }  // namespace
 
-void EncodeDataRecord(std::vector<unsigned char>& out, int clientId, int experiment,
-                      const DataPacket* dp, const DataPacket* dpsqr) {
+void EncodeDataRecord(std::vector<unsigned char>& out, int clientId, int experiment, const DataPacket* dp,
+                      const DataPacket* dpsqr) {
   int blocks = 0;
   size_t length = kRecordHeader + BlockBytes(dp, blocks);
   if (dpsqr) length += BlockBytes(dpsqr, blocks);
@@ -64,8 +64,8 @@ void EncodeCPUTimeRecord(unsigned char (&out)[kCPUTimeRecordSize], int clientId,
   ByteOrder::PutDouble(out + 8, cpuSeconds);
 }
 
-void EncodeReplyRecord(unsigned char (&out)[kReplyRecordSize], unsigned char marker,
-                       unsigned char code, int32_t processId) {
+void EncodeReplyRecord(unsigned char (&out)[kReplyRecordSize], unsigned char marker, unsigned char code,
+                       int32_t processId) {
   ByteOrder::PutI32(out, static_cast<int32_t>(kReplyRecordSize));
   ByteOrder::PutU8(out + 4, marker);
   ByteOrder::PutU8(out + 5, code);
@@ -93,8 +93,7 @@ std::string BinFileHeader(int fileVersion, uint32_t experiment, uint32_t seed,
 
 std::string AsciiFileHeader(uint32_t experiment, uint32_t seed, const std::string& generatorName) {
   return std::string("#KAVRIN_SIM_ASCII_FILE,KAVRIN_VER=") + kVersionText +
-         ",FILE_VER=" + std::to_string(kFileVersion) +
-         ",EXPERIMENTS=" + std::to_string(experiment) +
+         ",FILE_VER=" + std::to_string(kFileVersion) + ",EXPERIMENTS=" + std::to_string(experiment) +
          ",SEED=" + std::to_string(seed == 0 ? 31415u : seed) + ",RANDOMGEN=" + generatorName +
          "\n#FORMAT: (PV ID Number),(PV Value)\n";
 }
@@ -102,8 +101,7 @@ std::string AsciiFileHeader(uint32_t experiment, uint32_t seed, const std::strin
 size_t FormatValue(char* buf, double d) {
   int n = std::snprintf(buf, kValueTextCapacity, "%.10f", d);
   if (n < 0) n = 0;
-  size_t len = static_cast<size_t>(n) < kValueTextCapacity ? static_cast<size_t>(n)
-                                                          : kValueTextCapacity - 1;
+  size_t len = static_cast<size_t>(n) < kValueTextCapacity ? static_cast<size_t>(n) : kValueTextCapacity - 1;
   const char* point = static_cast<const char*>(std::memchr(buf, '.', len));
   if (point) {
     const size_t keep = static_cast<size_t>(point - buf) + 2;
@@ -123,8 +121,7 @@ void ValueTextCache::Append(std::string& out, double d) {
   out.append(_text, _len);
 }
 
-void AppendCSVLines(std::string& out, ValueTextCache& cache, const DataPacket* dp,
-                    const DataPacket* dpsqr) {
+void AppendCSVLines(std::string& out, ValueTextCache& cache, const DataPacket* dp, const DataPacket* dpsqr) {
   char index[16];
   for (int pv = 0; pv < dp->GetNumPV(); ++pv) {
     const int n = dp->GetNumObs(pv);

@@ -24,15 +24,15 @@ constexpr size_t kValueTextCapacity = 400;
 
 // Data record of dp (kind 1 blocks) and, when dpsqr is given, of dpsqr (kind 2 blocks) into out,
 // which is replaced. Only rows with a count above 0 get a block.
-void EncodeDataRecord(std::vector<unsigned char>& out, int clientId, int experiment,
-                      const DataPacket* dp, const DataPacket* dpsqr);
+void EncodeDataRecord(std::vector<unsigned char>& out, int clientId, int experiment, const DataPacket* dp,
+                      const DataPacket* dpsqr);
 
 void EncodeCPUTimeRecord(unsigned char (&out)[kCPUTimeRecordSize], int clientId, int experiment,
                          double cpuSeconds);
 
 // marker 0xFF (greeting, answers to commands 1 and 3) or 0xFE (answer to quit).
-void EncodeReplyRecord(unsigned char (&out)[kReplyRecordSize], unsigned char marker,
-                       unsigned char code, int32_t processId);
+void EncodeReplyRecord(unsigned char (&out)[kReplyRecordSize], unsigned char marker, unsigned char code,
+                       int32_t processId);
 
 // Exactly kBinHeaderSize bytes: the header text, cut or padded with zero bytes.
 std::string BinFileHeader(int fileVersion, uint32_t experiment, uint32_t seed,
@@ -60,8 +60,7 @@ class ValueTextCache {
 };
 
 // Appends dp's lines ("index,value" and, with dpsqr, ",squared") to out.
-void AppendCSVLines(std::string& out, ValueTextCache& cache, const DataPacket* dp,
-                    const DataPacket* dpsqr);
+void AppendCSVLines(std::string& out, ValueTextCache& cache, const DataPacket* dp, const DataPacket* dpsqr);
 
 }  // namespace ResultRecords
 

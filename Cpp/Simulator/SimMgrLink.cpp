@@ -59,8 +59,7 @@ KavrinSocket* AcceptManager(SimulatorClass& sim, int timeout_ms) {
   int remaining = timeout_ms;
   bool connected = false;
   while (sim.SimControl == GO && !connected && (unlimited || remaining > 0)) {
-    const int wait = unlimited || remaining > sim.AcceptSelectDelay ? sim.AcceptSelectDelay
-                                                                     : remaining;
+    const int wait = unlimited || remaining > sim.AcceptSelectDelay ? sim.AcceptSelectDelay : remaining;
     if (sim.ConnectionSocket->Select(wait) && sim.ConnectionSocket->Accept(*connection)) {
       SendReply(sim, connection, kReplyMarker, 1);
       connected = true;
@@ -90,8 +89,7 @@ bool ReadCommandText(KavrinSocket* s, std::string& text) {
   char buffer[SimMgrLink::kCommandTextCapacity + 1];
   int count = 0;
   while (count < SimMgrLink::kCommandTextCapacity) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     if (left <= 0 || !s->Select(static_cast<int>(left))) return false;
     if (s->Recv(buffer + count, 1) != 1) return false;
     ++count;
@@ -107,8 +105,8 @@ void Detach(SimulatorClass& sim, KavrinSocket* s) {
   std::string text;
   if (!ReadCommandText(s, text)) {
     std::cerr << "!! Detach command ignored: its text did not end with \";;\" within "
-              << SimMgrLink::kCommandTextCapacity << " bytes and "
-              << SimMgrLink::CommandTextTimeoutMs / 1000 << " seconds" << std::endl;
+              << SimMgrLink::kCommandTextCapacity << " bytes and " << SimMgrLink::CommandTextTimeoutMs / 1000
+              << " seconds" << std::endl;
     return;
   }
   // The name runs to the first ';', the limit from there to the next one.
@@ -163,8 +161,7 @@ KavrinSocket* SimulatorClass::WaitForSimMgrConnection(int timeout_ms) {
     if (ConnectionSocket->Bind(port, address)) {
       if (ConnectionSocket->Listen(100)) break;
       if (!ConnectionSocket->LastListenWasAddressInUse()) {
-        std::cerr << "ERROR: unable to listen on port " << port << " for the simulation manager"
-                  << std::endl;
+        std::cerr << "ERROR: unable to listen on port " << port << " for the simulation manager" << std::endl;
         std::exit(1);
       }
       // A socket that is bound stays bound: start over with a new one.
@@ -175,15 +172,15 @@ KavrinSocket* SimulatorClass::WaitForSimMgrConnection(int timeout_ms) {
         std::exit(1);
       }
     } else if (!ConnectionSocket->LastBindWasAddressInUse()) {
-      std::cerr << "ERROR: unable to bind port " << port << " on " << address
-                << " for the simulation manager" << std::endl;
+      std::cerr << "ERROR: unable to bind port " << port << " on " << address << " for the simulation manager"
+                << std::endl;
       std::exit(1);
     }
     // Port 0 lets the system choose: ask it again rather than stepping to port 1.
     if (port == 0 && ++systemChosenTries < 100) continue;
     if (port == 0 || port >= 65535) {
-      std::cerr << "ERROR: no free port for the simulation manager from " << firstPort
-                << " to 65535" << std::endl;
+      std::cerr << "ERROR: no free port for the simulation manager from " << firstPort << " to 65535"
+                << std::endl;
       std::exit(1);
     }
     ++port;
@@ -222,7 +219,9 @@ void SimulatorClass::ListenToSimMgr(KavrinSocket* s) {
       break;
     case 2:
       std::cout << "SOCKET::Quit" << std::endl;
-      if (GlobalDebugLevel != 0) std::cout << "** " << "LISTEN:  Quit Signal Received" << std::endl;
+      if (GlobalDebugLevel != 0)
+        std::cout << "** "
+                  << "LISTEN:  Quit Signal Received" << std::endl;
       SendReply(*this, s, kQuitReplyMarker, 2);
       RaiseSimControl(STOPHARD);
       break;

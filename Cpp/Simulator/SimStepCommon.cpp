@@ -75,8 +75,7 @@ void SimulatorClass::CheckReactivationList() {
 }
 
 void SimulatorClass::RemoveAffectedActions() {
-  for (AffectsAction = TempAction->Affects; AffectsAction != nullptr;
-       AffectsAction = AffectsAction->next) {
+  for (AffectsAction = TempAction->Affects; AffectsAction != nullptr; AffectsAction = AffectsAction->next) {
     BaseActionClass* group = AffectsAction->Action;
     PAddress* address = addressOf(group);
     if (address->event == nullptr) continue;
@@ -92,8 +91,7 @@ void SimulatorClass::RemoveAffectedActions() {
 }
 
 void SimulatorClass::InsertAffectedActions() {
-  for (AffectsAction = TempAction->Affects; AffectsAction != nullptr;
-       AffectsAction = AffectsAction->next) {
+  for (AffectsAction = TempAction->Affects; AffectsAction != nullptr; AffectsAction = AffectsAction->next) {
     BaseActionClass* group = AffectsAction->Action;
     // Enabled() is asked of every group on the list: an activity keeps its last two answers.
     if (group->Enabled() && addressOf(group)->event == nullptr) ScheduleGroup(*this, group);

@@ -6,12 +6,12 @@
 #include <fstream>
 #include <iostream>
 
+#include "BaseClasses/CPUTime.h"
 #include "BaseClasses/KavrinQueue.h"
 #include "BaseClasses/KavrinSocket.h"
 #include "BaseClasses/List.h"
-#include "BaseClasses/debug.h"
-#include "BaseClasses/CPUTime.h"
 #include "BaseClasses/TraceFileContainer.h"
+#include "BaseClasses/debug.h"
 #include "Simulator/DataPacket.h"
 #include "Simulator/EventList.h"
 #include "Simulator/Heap.h"

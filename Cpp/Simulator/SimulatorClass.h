@@ -19,9 +19,12 @@
 #include "BaseClasses/KavrinEnums.h"
 #include "Simulator/OutputFiles.h"
 
-template <class T> class Heap;
-template <class C> class List;
-template <class T> class KavrinQueue;
+template <class T>
+class Heap;
+template <class C>
+class List;
+template <class T>
+class KavrinQueue;
 class Event;
 class EventList;
 class PAddress;

@@ -42,8 +42,7 @@ void SimulatorClass::SteadyStateSimulation() {
     // A batch that does not move forward would close batches at the same instant for ever.
     if (!(pv->batchSize > 0.0)) {
       std::cerr << "ERROR: steady-state performance variable " << (pv->Name ? pv->Name : "")
-                << " has a batch length of " << pv->batchSize << "; it must be positive"
-                << std::endl;
+                << " has a batch length of " << pv->batchSize << "; it must be positive" << std::endl;
       std::exit(1);
     }
   }
@@ -66,8 +65,7 @@ void SimulatorClass::SteadyStateSimulation() {
   KAVRIN_DEBUG(3, "Creating initial enabled list");
   GenerateInitialEnabledList();
   KAVRIN_DEBUG(3, "Creating complete event list");
-  if (GenerateCompleteEventListSS() != 0)
-    std::cerr << "ERROR: unable to generate event list\n" << std::flush;
+  if (GenerateCompleteEventListSS() != 0) std::cerr << "ERROR: unable to generate event list\n" << std::flush;
 
   TempAction = NullAction;
   StopTimes = new Heap<double>(numSteadyState);
@@ -127,8 +125,8 @@ void SimulatorClass::SteadyStateSimulation() {
   ReleaseStepScratch(*this);
 }
 
-void SimulatorClass::CheckCompletedBatches(PerformanceVariableNode** ThePVList,
-                                           int* ResultCounters, int* ResultSqrCounters) {
+void SimulatorClass::CheckCompletedBatches(PerformanceVariableNode** ThePVList, int* ResultCounters,
+                                           int* ResultSqrCounters) {
   std::pair<double, int> next;
   StopTimes->Earliest(next);
   while (next.first <= CurrentTime) {

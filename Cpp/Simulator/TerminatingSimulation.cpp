@@ -102,7 +102,7 @@ void SimulatorClass::HandleInvalidDistParams(BaseActionClass* action, std::strin
   const std::string marker = "INVALID_DIST_PARAMS:";
   const size_t at = message.find(marker);
   if (at != std::string::npos) message.erase(at, marker.size());
-  std::cerr << "FATAL ERROR: In action " << (action && action->ActionName ? action->ActionName : "")
-            << "," << message << std::endl;
+  std::cerr << "FATAL ERROR: In action " << (action && action->ActionName ? action->ActionName : "") << ","
+            << message << std::endl;
   std::exit(1);
 }

@@ -11,7 +11,8 @@
 
 BaseStudyClass* GlobalStudyPtr = nullptr;
 
-BaseStudyClass::BaseStudyClass() : GVNames(nullptr), GVTypes(nullptr), ThePVModel(nullptr), NumGVs(0), NumExps(0) {}
+BaseStudyClass::BaseStudyClass()
+    : GVNames(nullptr), GVTypes(nullptr), ThePVModel(nullptr), NumGVs(0), NumExps(0) {}
 
 BaseStudyClass::~BaseStudyClass() {
   for (uint32_t i = 0; i < NumGVs; i++) {
@@ -73,14 +74,22 @@ bool ParseInteger(const std::string& text, long lo, long hi, long* value) {
 // The declared type that each override letter stands for.
 const char* TypeOfLetter(char letter) {
   switch (letter) {
-    case 'b': return "bool";
-    case 'c': return "char";
-    case 'd': return "double";
-    case 'f': return "float";
-    case 'i': return "int";
-    case 'l': return "long";
-    case 's': return "short";
-    default: return nullptr;
+    case 'b':
+      return "bool";
+    case 'c':
+      return "char";
+    case 'd':
+      return "double";
+    case 'f':
+      return "float";
+    case 'i':
+      return "int";
+    case 'l':
+      return "long";
+    case 's':
+      return "short";
+    default:
+      return nullptr;
   }
 }
 

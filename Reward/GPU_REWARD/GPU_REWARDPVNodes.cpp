@@ -4,8 +4,11 @@
 
 // The typed model pointer is bound through SetModelPointer.
 
-GPU_REWARDPV0Impulse0::GPU_REWARDPV0Impulse0() : IntervalOfTimeImpulse(), GPU_MODEL_ATOMIC_COMPOSITION(nullptr),
-               ImpulseWorkerList(nullptr), ImpulseWorkerListLength(0) {
+GPU_REWARDPV0Impulse0::GPU_REWARDPV0Impulse0()
+    : IntervalOfTimeImpulse(),
+      GPU_MODEL_ATOMIC_COMPOSITION(nullptr),
+      ImpulseWorkerList(nullptr),
+      ImpulseWorkerListLength(0) {
   NumberOfModelDependencies = 1;
   TheModelPtr = new BaseModelClass**[NumberOfModelDependencies];
   TheModelPtr[0] = nullptr;
@@ -28,9 +31,11 @@ void GPU_REWARDPV0Impulse0::SetModelPointer(int k, BaseModelClass* model) {
   if (k == 0) GPU_MODEL_ATOMIC_COMPOSITION = static_cast<GPU_MODEL_ATOMIC_COMPOSITIONSAN*>(model);
 }
 
-
-GPU_REWARDPV0Impulse1::GPU_REWARDPV0Impulse1() : IntervalOfTimeImpulse(), GPU_MODEL_ATOMIC_COMPOSITION(nullptr),
-               ImpulseWorkerList(nullptr), ImpulseWorkerListLength(0) {
+GPU_REWARDPV0Impulse1::GPU_REWARDPV0Impulse1()
+    : IntervalOfTimeImpulse(),
+      GPU_MODEL_ATOMIC_COMPOSITION(nullptr),
+      ImpulseWorkerList(nullptr),
+      ImpulseWorkerListLength(0) {
   NumberOfModelDependencies = 1;
   TheModelPtr = new BaseModelClass**[NumberOfModelDependencies];
   TheModelPtr[0] = nullptr;
@@ -53,9 +58,11 @@ void GPU_REWARDPV0Impulse1::SetModelPointer(int k, BaseModelClass* model) {
   if (k == 0) GPU_MODEL_ATOMIC_COMPOSITION = static_cast<GPU_MODEL_ATOMIC_COMPOSITIONSAN*>(model);
 }
 
-
-GPU_REWARDPV0Impulse2::GPU_REWARDPV0Impulse2() : IntervalOfTimeImpulse(), GPU_MODEL_ATOMIC_COMPOSITION(nullptr),
-               ImpulseWorkerList(nullptr), ImpulseWorkerListLength(0) {
+GPU_REWARDPV0Impulse2::GPU_REWARDPV0Impulse2()
+    : IntervalOfTimeImpulse(),
+      GPU_MODEL_ATOMIC_COMPOSITION(nullptr),
+      ImpulseWorkerList(nullptr),
+      ImpulseWorkerListLength(0) {
   NumberOfModelDependencies = 1;
   TheModelPtr = new BaseModelClass**[NumberOfModelDependencies];
   TheModelPtr[0] = nullptr;
@@ -78,9 +85,11 @@ void GPU_REWARDPV0Impulse2::SetModelPointer(int k, BaseModelClass* model) {
   if (k == 0) GPU_MODEL_ATOMIC_COMPOSITION = static_cast<GPU_MODEL_ATOMIC_COMPOSITIONSAN*>(model);
 }
 
-
-GPU_REWARDPV0Impulse3::GPU_REWARDPV0Impulse3() : IntervalOfTimeImpulse(), GPU_MODEL_ATOMIC_COMPOSITION(nullptr),
-               ImpulseWorkerList(nullptr), ImpulseWorkerListLength(0) {
+GPU_REWARDPV0Impulse3::GPU_REWARDPV0Impulse3()
+    : IntervalOfTimeImpulse(),
+      GPU_MODEL_ATOMIC_COMPOSITION(nullptr),
+      ImpulseWorkerList(nullptr),
+      ImpulseWorkerListLength(0) {
   NumberOfModelDependencies = 1;
   TheModelPtr = new BaseModelClass**[NumberOfModelDependencies];
   TheModelPtr[0] = nullptr;
@@ -103,9 +112,11 @@ void GPU_REWARDPV0Impulse3::SetModelPointer(int k, BaseModelClass* model) {
   if (k == 0) GPU_MODEL_ATOMIC_COMPOSITION = static_cast<GPU_MODEL_ATOMIC_COMPOSITIONSAN*>(model);
 }
 
-
-GPU_REWARDPV0Impulse4::GPU_REWARDPV0Impulse4() : IntervalOfTimeImpulse(), GPU_MODEL_ATOMIC_COMPOSITION(nullptr),
-               ImpulseWorkerList(nullptr), ImpulseWorkerListLength(0) {
+GPU_REWARDPV0Impulse4::GPU_REWARDPV0Impulse4()
+    : IntervalOfTimeImpulse(),
+      GPU_MODEL_ATOMIC_COMPOSITION(nullptr),
+      ImpulseWorkerList(nullptr),
+      ImpulseWorkerListLength(0) {
   NumberOfModelDependencies = 1;
   TheModelPtr = new BaseModelClass**[NumberOfModelDependencies];
   TheModelPtr[0] = nullptr;
@@ -128,9 +139,11 @@ void GPU_REWARDPV0Impulse4::SetModelPointer(int k, BaseModelClass* model) {
   if (k == 0) GPU_MODEL_ATOMIC_COMPOSITION = static_cast<GPU_MODEL_ATOMIC_COMPOSITIONSAN*>(model);
 }
 
-
-GPU_REWARDPV0Impulse5::GPU_REWARDPV0Impulse5() : IntervalOfTimeImpulse(), GPU_MODEL_ATOMIC_COMPOSITION(nullptr),
-               ImpulseWorkerList(nullptr), ImpulseWorkerListLength(0) {
+GPU_REWARDPV0Impulse5::GPU_REWARDPV0Impulse5()
+    : IntervalOfTimeImpulse(),
+      GPU_MODEL_ATOMIC_COMPOSITION(nullptr),
+      ImpulseWorkerList(nullptr),
+      ImpulseWorkerListLength(0) {
   NumberOfModelDependencies = 1;
   TheModelPtr = new BaseModelClass**[NumberOfModelDependencies];
   TheModelPtr[0] = nullptr;
@@ -153,9 +166,11 @@ void GPU_REWARDPV0Impulse5::SetModelPointer(int k, BaseModelClass* model) {
   if (k == 0) GPU_MODEL_ATOMIC_COMPOSITION = static_cast<GPU_MODEL_ATOMIC_COMPOSITIONSAN*>(model);
 }
 
-
-GPU_REWARDPV0Impulse6::GPU_REWARDPV0Impulse6() : IntervalOfTimeImpulse(), GPU_MODEL_ATOMIC_COMPOSITION(nullptr),
-               ImpulseWorkerList(nullptr), ImpulseWorkerListLength(0) {
+GPU_REWARDPV0Impulse6::GPU_REWARDPV0Impulse6()
+    : IntervalOfTimeImpulse(),
+      GPU_MODEL_ATOMIC_COMPOSITION(nullptr),
+      ImpulseWorkerList(nullptr),
+      ImpulseWorkerListLength(0) {
   NumberOfModelDependencies = 1;
   TheModelPtr = new BaseModelClass**[NumberOfModelDependencies];
   TheModelPtr[0] = nullptr;
@@ -178,7 +193,8 @@ void GPU_REWARDPV0Impulse6::SetModelPointer(int k, BaseModelClass* model) {
   if (k == 0) GPU_MODEL_ATOMIC_COMPOSITION = static_cast<GPU_MODEL_ATOMIC_COMPOSITIONSAN*>(model);
 }
 
-GPU_REWARDPV0::GPU_REWARDPV0(int timeindex) : PerformanceVariableNode(), TheGPU_MODEL_ATOMIC_COMPOSITIONSAN(nullptr) {
+GPU_REWARDPV0::GPU_REWARDPV0(int timeindex)
+    : PerformanceVariableNode(), TheGPU_MODEL_ATOMIC_COMPOSITIONSAN(nullptr) {
   TheModelPtr = nullptr;  // bound through SetModelPointer
   double startpts[1] = {0.0};
   double stoppts[1] = {1.0};

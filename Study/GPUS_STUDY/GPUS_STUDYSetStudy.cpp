@@ -41,7 +41,8 @@ void GPUS_STUDYSetStudy::PrintGlobalValues(int expNum) {
 }
 
 void* GPUS_STUDYSetStudy::GetGVValue(char* TheGVName) {
-  std::cerr << "!! GPUS_STUDYSetStudy::GetGVValue: Global Variable " << TheGVName << " does not exist." << std::endl;
+  std::cerr << "!! GPUS_STUDYSetStudy::GetGVValue: Global Variable " << TheGVName << " does not exist."
+            << std::endl;
   return nullptr;
 }
 

@@ -20,11 +20,27 @@ namespace {
 
 // Places in the order of the model's state image, then the five instruction codes.
 enum Place {
-  TOTAL_PERFORM_OK_READ, TOTAL_PERFORM_KO_READ, RESULT_OK_CONTENT, RESULT_KO_CONTENT, RESULT_KO,
-  RESULT_OK, ALU_INSTRUCTION, OUTPUT_MEMORY, WRITE_RESULT_MEMORY, RESULT_MEMORY,
-  READ_TOTAL_MEMORY, TOTAL_MEMORY, RESULT_PERFORM_OK_READ, RESULT_PERFORM_KO_READ,
-  OUTPUT_OK_CONTENT, OUTPUT_KO_CONTENT, READ_RESULT_MEMORY, WRITE_OUTPUT_MEMORY,
-  ALU_INSTRUCTION_WITH_INPUT, INST_COUNTER, NUM_PLACES
+  TOTAL_PERFORM_OK_READ,
+  TOTAL_PERFORM_KO_READ,
+  RESULT_OK_CONTENT,
+  RESULT_KO_CONTENT,
+  RESULT_KO,
+  RESULT_OK,
+  ALU_INSTRUCTION,
+  OUTPUT_MEMORY,
+  WRITE_RESULT_MEMORY,
+  RESULT_MEMORY,
+  READ_TOTAL_MEMORY,
+  TOTAL_MEMORY,
+  RESULT_PERFORM_OK_READ,
+  RESULT_PERFORM_KO_READ,
+  OUTPUT_OK_CONTENT,
+  OUTPUT_KO_CONTENT,
+  READ_RESULT_MEMORY,
+  WRITE_OUTPUT_MEMORY,
+  ALU_INSTRUCTION_WITH_INPUT,
+  INST_COUNTER,
+  NUM_PLACES
 };
 
 struct Marking {
@@ -63,21 +79,25 @@ enum Group { G_DISPATCHER = kNumCaseGroups, G_READ_TOTAL, G_WRITE_TO, NUM_GROUPS
 
 bool Enabled(const Marking& m, int g) {
   switch (g) {
-    case G_DISPATCHER: return m.mark[INST_COUNTER] < 4;
-    case G_READ_TOTAL: return m.mark[READ_TOTAL_MEMORY] > 0 && m.mark[READ_RESULT_MEMORY] > 0;
-    case G_WRITE_TO: return m.mark[WRITE_RESULT_MEMORY] > 0 && m.mark[WRITE_OUTPUT_MEMORY] > 0;
-    default: return m.mark[kCaseGroups[g].enable] > 0;
+    case G_DISPATCHER:
+      return m.mark[INST_COUNTER] < 4;
+    case G_READ_TOTAL:
+      return m.mark[READ_TOTAL_MEMORY] > 0 && m.mark[READ_RESULT_MEMORY] > 0;
+    case G_WRITE_TO:
+      return m.mark[WRITE_RESULT_MEMORY] > 0 && m.mark[WRITE_OUTPUT_MEMORY] > 0;
+    default:
+      return m.mark[kCaseGroups[g].enable] > 0;
   }
 }
 
 // The groups whose enabling a group's firing can change (its own included), from the places
 // each group changes and the places each group's predicate reads.
 const int kAffected[NUM_GROUPS][6] = {
-    {0, -1},                                  // TOTAL_MEMORY
-    {1, 3, -1},                               // RESULT_MEMORY
-    {2, -1},                                  // ALU_INSTRUCTION
-    {1, 3, -1},                               // RESULT_MEMORY
-    {4, -1},                                  // OUTPUT_MEMORY
+    {0, -1},     // TOTAL_MEMORY
+    {1, 3, -1},  // RESULT_MEMORY
+    {2, -1},     // ALU_INSTRUCTION
+    {1, 3, -1},  // RESULT_MEMORY
+    {4, -1},     // OUTPUT_MEMORY
     {G_DISPATCHER, G_READ_TOTAL, G_WRITE_TO, 2, -1},
     {G_READ_TOTAL, 0, -1},
     {G_WRITE_TO, 1, 3, 4, -1},
@@ -200,8 +220,10 @@ double Replicate(Marking& m, const Marking& initial, Events& ev, Uniform& u) {
     reward += 1.0;
     for (const int* a = kAffected[g]; *a >= 0; a++) {
       const bool on = Enabled(m, *a);
-      if (on && ev.pos[*a] < 0) ev.insert(*a, now);
-      else if (!on && ev.pos[*a] >= 0) ev.remove(*a);
+      if (on && ev.pos[*a] < 0)
+        ev.insert(*a, now);
+      else if (!on && ev.pos[*a] >= 0)
+        ev.remove(*a);
     }
   }
   return reward;
@@ -222,11 +244,16 @@ int main(int argc, char** argv) {
   uint64_t seed = 31415;
   bool cache = false, quiet = false;
   for (int i = 1; i < argc; i++) {
-    if (!std::strcmp(argv[i], "-N") && i + 1 < argc) reps = std::atol(argv[++i]);
-    else if (!std::strcmp(argv[i], "-a") && i + 1 < argc) file = argv[++i];
-    else if (!std::strcmp(argv[i], "-s") && i + 1 < argc) seed = std::strtoull(argv[++i], nullptr, 10);
-    else if (!std::strcmp(argv[i], "-c")) cache = true;
-    else if (!std::strcmp(argv[i], "-q")) quiet = true;
+    if (!std::strcmp(argv[i], "-N") && i + 1 < argc)
+      reps = std::atol(argv[++i]);
+    else if (!std::strcmp(argv[i], "-a") && i + 1 < argc)
+      file = argv[++i];
+    else if (!std::strcmp(argv[i], "-s") && i + 1 < argc)
+      seed = std::strtoull(argv[++i], nullptr, 10);
+    else if (!std::strcmp(argv[i], "-c"))
+      cache = true;
+    else if (!std::strcmp(argv[i], "-q"))
+      quiet = true;
     else {
       std::fprintf(stderr, "usage: floor_gpu -N reps [-a file] [-s seed] [-c] [-q]\n");
       return 2;

@@ -97,9 +97,12 @@ int main(int argc, char** argv) {
   long queues = 5;
   uint64_t seed = 31415;
   for (int i = 1; i < argc; i++) {
-    if (!std::strcmp(argv[i], "-E") && i + 1 < argc) events = std::atof(argv[++i]);
-    else if (!std::strcmp(argv[i], "-K") && i + 1 < argc) queues = std::atol(argv[++i]);
-    else if (!std::strcmp(argv[i], "-s") && i + 1 < argc) seed = std::strtoull(argv[++i], nullptr, 10);
+    if (!std::strcmp(argv[i], "-E") && i + 1 < argc)
+      events = std::atof(argv[++i]);
+    else if (!std::strcmp(argv[i], "-K") && i + 1 < argc)
+      queues = std::atol(argv[++i]);
+    else if (!std::strcmp(argv[i], "-s") && i + 1 < argc)
+      seed = std::strtoull(argv[++i], nullptr, 10);
     else {
       std::fprintf(stderr, "usage: floor_mm1 [-E events] [-K queues] [-s seed]\n");
       return 2;
@@ -135,12 +138,14 @@ int main(int argc, char** argv) {
       heap.reschedule(a, now + exponential(lambda));
     } else {
       population--;
-      if (--inSystem[q] > 0) heap.reschedule(a, now + exponential(mu));
-      else heap.remove(a);
+      if (--inSystem[q] > 0)
+        heap.reschedule(a, now + exponential(mu));
+      else
+        heap.remove(a);
     }
   }
   const double cpu = double(std::clock() - start) / CLOCKS_PER_SEC;
-  std::printf("events %ld activities %d mean in system per queue %.6f cpu %.6f s, %.2f ns per event\n",
-              total, n, now > 0 ? area / now / double(queues) : 0.0, cpu, cpu * 1e9 / double(total));
+  std::printf("events %ld activities %d mean in system per queue %.6f cpu %.6f s, %.2f ns per event\n", total,
+              n, now > 0 ? area / now / double(queues) : 0.0, cpu, cpu * 1e9 / double(total));
   return 0;
 }

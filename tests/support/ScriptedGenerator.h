@@ -42,15 +42,12 @@ class ScriptedGenerator : public RandomNumberGenerator {
     if (next_ >= script_.size()) {
       ADD_FAILURE() << "ScriptedGenerator: script of " << script_.size()
                     << " uniforms exhausted (one more draw asked for)";
-      throw ScriptExhausted("scripted uniforms exhausted after " + std::to_string(script_.size()) +
-                            " draws");
+      throw ScriptExhausted("scripted uniforms exhausted after " + std::to_string(script_.size()) + " draws");
     }
     return script_[next_++];
   }
 
-  void srnd(uint32_t seed) override {
-    seeds_.push_back(seed);
-  }
+  void srnd(uint32_t seed) override { seeds_.push_back(seed); }
 
   // Appends more uniforms to the end of the script.
   void push(std::initializer_list<double> values) { script_.insert(script_.end(), values); }

@@ -29,13 +29,20 @@ std::string GlobalValue(BaseStudyClass& study, int i) {
   void* p = study.GetGVValue(study.GetGVName(i));
   if (p == nullptr) return "?";
   switch (StudyDescription::OverrideLetter(study.GetGVType(i))) {
-    case 'b': return *static_cast<bool*>(p) ? "1" : "0";
-    case 'c': return std::to_string(static_cast<int>(*static_cast<char*>(p)));
-    case 'd': return ValueText(*static_cast<double*>(p));
-    case 'f': return ValueText(static_cast<double>(*static_cast<float*>(p)));
-    case 'i': return std::to_string(*static_cast<int*>(p));
-    case 'l': return std::to_string(*static_cast<int32_t*>(p));
-    case 's': return std::to_string(*static_cast<short*>(p));
+    case 'b':
+      return *static_cast<bool*>(p) ? "1" : "0";
+    case 'c':
+      return std::to_string(static_cast<int>(*static_cast<char*>(p)));
+    case 'd':
+      return ValueText(*static_cast<double*>(p));
+    case 'f':
+      return ValueText(static_cast<double>(*static_cast<float*>(p)));
+    case 'i':
+      return std::to_string(*static_cast<int*>(p));
+    case 'l':
+      return std::to_string(*static_cast<int32_t*>(p));
+    case 's':
+      return std::to_string(*static_cast<short*>(p));
   }
   return "?";
 }

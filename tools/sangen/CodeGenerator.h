@@ -28,7 +28,7 @@ class CodeGenerator {
     std::string Name;       // action name ("Arrival", "Arrival_case2")
     std::string ClassName;  // "ArrivalActivity", "ArrivalActivity_case2"
     const ActivityDef* Def;
-    int Case;               // -1 without cases
+    int Case;  // -1 without cases
     int Group;
     std::vector<std::string> Members;  // places it holds pointers to, in order
     std::vector<std::string> Enables;  // enabling arcs

@@ -11,11 +11,21 @@
 namespace sangen {
 
 const std::map<std::string, int>& Samplers() {
-  static const std::map<std::string, int> samplers{
-      {"Exponential", 1}, {"Deterministic", 1}, {"Geometric", 1},        {"Weibull", 2},
-      {"Normal", 2},      {"Lognormal", 2},     {"Erlang", 2},           {"Triangular", 3},
-      {"Gamma", 2},       {"Beta", 2},          {"Uniform", 2},          {"Binomial", 2},
-      {"NegativeBinomial", 2}, {"Pareto", 2},   {"ConditionalWeibull", 3}};
+  static const std::map<std::string, int> samplers{{"Exponential", 1},
+                                                   {"Deterministic", 1},
+                                                   {"Geometric", 1},
+                                                   {"Weibull", 2},
+                                                   {"Normal", 2},
+                                                   {"Lognormal", 2},
+                                                   {"Erlang", 2},
+                                                   {"Triangular", 3},
+                                                   {"Gamma", 2},
+                                                   {"Beta", 2},
+                                                   {"Uniform", 2},
+                                                   {"Binomial", 2},
+                                                   {"NegativeBinomial", 2},
+                                                   {"Pareto", 2},
+                                                   {"ConditionalWeibull", 3}};
   return samplers;
 }
 
@@ -118,7 +128,9 @@ class Loader {
   std::set<std::string> UsedNames;  // places, globals, activities and actions share one namespace
 
   Pos At(const YAML::Node& n) const { return Pos{n.Mark().line + 1, n.Mark().column + 1}; }
-  [[noreturn]] void Fail(const YAML::Node& n, const std::string& message) const { throw DescriptionError(At(n), message); }
+  [[noreturn]] void Fail(const YAML::Node& n, const std::string& message) const {
+    throw DescriptionError(At(n), message);
+  }
 
   std::string Scalar(const YAML::Node& n, const std::string& what) const {
     if (!n.IsScalar()) Fail(n, what + " must be a single value");
@@ -173,12 +185,16 @@ Description Loader::Run() {
     throw DescriptionError(Pos{e.mark.line + 1, e.mark.column + 1}, "invalid YAML: " + e.msg);
   }
   D.Path = Path;
-  if (!root.IsMap()) throw DescriptionError(Pos{1, 1}, "a model description is a mapping with the key 'model'");
-  CheckKeys(root, {"model", "reward_model", "globals", "places", "activities", "initialization", "rewards", "study"},
-            "the description");
+  if (!root.IsMap())
+    throw DescriptionError(Pos{1, 1}, "a model description is a mapping with the key 'model'");
+  CheckKeys(
+      root,
+      {"model", "reward_model", "globals", "places", "activities", "initialization", "rewards", "study"},
+      "the description");
   if (!root["model"]) Fail(root, "the key 'model' (the model's name) is missing");
   D.ModelName = Scalar(root["model"], "model");
-  if (!IsIdentifier(D.ModelName)) Fail(root["model"], "model name '" + D.ModelName + "' is not a C++ identifier");
+  if (!IsIdentifier(D.ModelName))
+    Fail(root["model"], "model name '" + D.ModelName + "' is not a C++ identifier");
   UsedNames.insert(D.ModelName);  // the reward code holds the model under its name
   std::string upper;
   for (char c : D.ModelName) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -202,8 +218,10 @@ void Loader::ReadGlobals(const YAML::Node& n) {
     g.Name = kv.first.Scalar();
     g.At = At(kv.first);
     Claim(kv.first, g.Name, "global variable");
-    if (g.Name == "name") Fail(kv.first, "a global variable cannot be called 'name': an experiment's name takes that key");
-    if (g.Name == "t") Fail(kv.first, "a global variable cannot be called 't': it names the firing time in impulses");
+    if (g.Name == "name")
+      Fail(kv.first, "a global variable cannot be called 'name': an experiment's name takes that key");
+    if (g.Name == "t")
+      Fail(kv.first, "a global variable cannot be called 't': it names the firing time in impulses");
     if (kv.second.IsMap()) {
       CheckKeys(kv.second, {"type", "default"}, "global variable '" + g.Name + "'");
       if (!kv.second["type"]) Fail(kv.second, "global variable '" + g.Name + "' needs a 'type'");
@@ -227,7 +245,8 @@ void Loader::ReadPlaces(const YAML::Node& n) {
     if (kv.second.IsMap() && kv.second["replicas"]) {
       std::string r = kv.second["replicas"].Scalar();
       double v = 0;
-      if (!ParseNumber(r, &v) || v < 1 || v != std::floor(v)) Fail(kv.second["replicas"], "replicas must be a positive integer");
+      if (!ParseNumber(r, &v) || v < 1 || v != std::floor(v))
+        Fail(kv.second["replicas"], "replicas must be a positive integer");
       replicas = static_cast<int>(v);
     }
     for (int r = 0; r < std::max(replicas, 1); r++) {
@@ -241,7 +260,8 @@ void Loader::ReadPlaces(const YAML::Node& n) {
         if (kv.second["read_only"]) p.ReadOnly = kv.second["read_only"].as<bool>();
         if (kv.second["type"]) {
           std::string t = Scalar(kv.second["type"], "type");
-          if (t != "int" && t != "short") Fail(kv.second["type"], "a place's type is short (the default) or int");
+          if (t != "int" && t != "short")
+            Fail(kv.second["type"], "a place's type is short (the default) or int");
           p.IsInt = t == "int";
         }
         if (kv.second["size"]) {
@@ -278,8 +298,10 @@ std::vector<ArcDef> Loader::ReadArcs(const YAML::Node& n, const std::string& wha
     a.Place = Replace(kv.first.Scalar(), "$i", Index);
     a.At = At(kv.first);
     CheckPlaceNamed(kv.first, a.Place);
-    if (D.FindPlace(a.Place)->Size > 0) Fail(kv.first, "place '" + a.Place + "' is an array: use an effect instead of an arc");
-    if (D.FindPlace(a.Place)->ReadOnly) Fail(kv.first, "place '" + a.Place + "' is read-only: it cannot have arcs");
+    if (D.FindPlace(a.Place)->Size > 0)
+      Fail(kv.first, "place '" + a.Place + "' is an array: use an effect instead of an arc");
+    if (D.FindPlace(a.Place)->ReadOnly)
+      Fail(kv.first, "place '" + a.Place + "' is read-only: it cannot have arcs");
     a.Count = Scalar(kv.second, "token count");
     arcs.push_back(a);
   }
@@ -319,8 +341,9 @@ void Loader::ReadActivities(const YAML::Node& n) {
 
 ActivityDef Loader::ReadActivity(const YAML::Node& n) {
   ActivityDef a;
-  CheckKeys(n, {"name", "delay", "parameters", "policy", "enabled", "input", "output", "effect", "cases",
-                "reactivation", "rank", "weight", "affects", "enables", "replicas"},
+  CheckKeys(n,
+            {"name", "delay", "parameters", "policy", "enabled", "input", "output", "effect", "cases",
+             "reactivation", "rank", "weight", "affects", "enables", "replicas"},
             "an activity");
   if (!n["name"]) Fail(n, "an activity needs a 'name'");
   a.Name = Scalar(n["name"], "name");
@@ -343,10 +366,12 @@ ActivityDef Loader::ReadActivity(const YAML::Node& n) {
   if (delay.IsMap()) {
     CheckKeys(delay, {"select", "choices"}, "a selected delay");
     if (!delay["select"] || !delay["choices"] || !delay["choices"].IsMap())
-      Fail(delay, "a selected delay needs 'select' (a global variable) and 'choices' (sampler: [parameters])");
+      Fail(delay,
+           "a selected delay needs 'select' (a global variable) and 'choices' (sampler: [parameters])");
     a.Timed = true;
     a.SelectBy = Scalar(delay["select"], "select");
-    if (D.FindGlobal(a.SelectBy) == nullptr) Fail(delay["select"], "unknown global variable '" + a.SelectBy + "'");
+    if (D.FindGlobal(a.SelectBy) == nullptr)
+      Fail(delay["select"], "unknown global variable '" + a.SelectBy + "'");
     for (const auto& kv : delay["choices"]) {
       SamplerChoice c;
       c.Sampler = kv.first.Scalar();
@@ -370,10 +395,14 @@ ActivityDef Loader::ReadActivity(const YAML::Node& n) {
   }
   if (n["policy"]) {
     std::string p = Scalar(n["policy"], "policy");
-    if (p == "enabling") a.Policy = "RaceEnabled";
-    else if (p == "resampling") a.Policy = "RaceResampling";
-    else if (p == "age") a.Policy = "RaceAge";
-    else Fail(n["policy"], "unknown policy '" + p + "' (enabling, resampling or age)");
+    if (p == "enabling")
+      a.Policy = "RaceEnabled";
+    else if (p == "resampling")
+      a.Policy = "RaceResampling";
+    else if (p == "age")
+      a.Policy = "RaceAge";
+    else
+      Fail(n["policy"], "unknown policy '" + p + "' (enabling, resampling or age)");
   }
   if (n["enabled"]) a.Enabled = Code(n["enabled"], "enabled");
   if (n["input"]) a.Input = ReadArcs(n["input"], "'input'");
@@ -393,9 +422,12 @@ ActivityDef Loader::ReadActivity(const YAML::Node& n) {
     const YAML::Node r = n["reactivation"];
     if (r.IsScalar()) {
       std::string v = r.Scalar();
-      if (v == "false" || v == "off") a.ReactivationMode = ActivityDef::Reactivation::Off;
-      else if (v == "true" || v == "auto") a.ReactivationMode = ActivityDef::Reactivation::Automatic;
-      else Fail(r, "'reactivation' is auto, off, or {predicate: ..., function: ...}");
+      if (v == "false" || v == "off")
+        a.ReactivationMode = ActivityDef::Reactivation::Off;
+      else if (v == "true" || v == "auto")
+        a.ReactivationMode = ActivityDef::Reactivation::Automatic;
+      else
+        Fail(r, "'reactivation' is auto, off, or {predicate: ..., function: ...}");
     } else {
       CheckKeys(r, {"predicate", "function"}, "'reactivation'");
       a.ReactivationMode = ActivityDef::Reactivation::Explicit;
@@ -420,8 +452,10 @@ ActivityDef Loader::ReadActivity(const YAML::Node& n) {
         cd.Probability = Code(c["probability"], "probability");
         anyProbability = true;
         double v = 0;
-        if (ParseNumber(cd.Probability.Text, &v)) sum += v;
-        else allConstant = false;
+        if (ParseNumber(cd.Probability.Text, &v))
+          sum += v;
+        else
+          allConstant = false;
       } else if (c["weight"]) {
         cd.Probability = Code(c["weight"], "weight");
         cd.IsWeight = true;
@@ -454,7 +488,8 @@ void Loader::ReadRewards(const YAML::Node& n) {
   std::set<std::string> names;
   for (const auto& v : n) {
     if (!v.IsMap()) Fail(v, "a performance variable is a mapping with 'name' and 'kind'");
-    CheckKeys(v, {"name", "kind", "rate", "impulses", "at", "from", "to", "warmup", "batch"}, "a performance variable");
+    CheckKeys(v, {"name", "kind", "rate", "impulses", "at", "from", "to", "warmup", "batch"},
+              "a performance variable");
     VariableDef pv;
     if (!v["name"]) Fail(v, "a performance variable needs a 'name'");
     pv.Name = Scalar(v["name"], "name");
@@ -520,7 +555,8 @@ void Loader::ReadRewards(const YAML::Node& n) {
         Fail(im, "'impulses' maps activity names to values");
       }
     }
-    if (!pv.Rate.Present() && pv.Impulses.empty()) Fail(v, "performance variable '" + pv.Name + "' has neither 'rate' nor 'impulses'");
+    if (!pv.Rate.Present() && pv.Impulses.empty())
+      Fail(v, "performance variable '" + pv.Name + "' has neither 'rate' nor 'impulses'");
     D.Variables.push_back(pv);
   }
 }
@@ -574,7 +610,8 @@ void Loader::ReadStudy(const YAML::Node& n) {
             o << v[0] + k * v[2];
             std::string t = o.str();
             if (t.find_first_of(".e") == std::string::npos && D.FindGlobal(kv.first.Scalar()) &&
-                (D.FindGlobal(kv.first.Scalar())->Type == "double" || D.FindGlobal(kv.first.Scalar())->Type == "float"))
+                (D.FindGlobal(kv.first.Scalar())->Type == "double" ||
+                 D.FindGlobal(kv.first.Scalar())->Type == "float"))
               t += ".0";
             values.push_back(t);
           }
@@ -594,7 +631,8 @@ void Loader::ReadStudy(const YAML::Node& n) {
         cross = next;
       }
       // A sweep crosses every experiment listed (or the defaults alone) with its values.
-      std::vector<std::map<std::string, std::string>> base = rows.empty() ? std::vector<std::map<std::string, std::string>>{{}} : rows;
+      std::vector<std::map<std::string, std::string>> base =
+          rows.empty() ? std::vector<std::map<std::string, std::string>>{{}} : rows;
       std::vector<std::string> baseNames = rows.empty() ? std::vector<std::string>{""} : names;
       rows.clear();
       names.clear();
@@ -625,7 +663,8 @@ void Loader::ReadStudy(const YAML::Node& n) {
       } else if (!g.Default.empty()) {
         x.Values[g.Name] = g.Default;
       } else {
-        throw DescriptionError(g.At, "global variable '" + g.Name + "' has no default and no value in experiment " +
+        throw DescriptionError(g.At, "global variable '" + g.Name +
+                                         "' has no default and no value in experiment " +
                                          std::to_string(e + 1));
       }
     }

@@ -43,10 +43,10 @@ struct GlobalDef {
 
 struct PlaceDef {
   std::string Name;
-  bool IsInt = false;   // a 32-bit marking
-  bool ReadOnly = false;  // never changed by the model: outside its state, needs no arcs
-  int Size = 0;         // 0: a single place; otherwise an array of this many elements
-  Snippet Initial;      // single place, or the value of every array element
+  bool IsInt = false;                 // a 32-bit marking
+  bool ReadOnly = false;              // never changed by the model: outside its state, needs no arcs
+  int Size = 0;                       // 0: a single place; otherwise an array of this many elements
+  Snippet Initial;                    // single place, or the value of every array element
   std::vector<std::string> Elements;  // array: one initial value per element, when given as a list
   Pos At;
 };

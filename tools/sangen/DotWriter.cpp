@@ -25,22 +25,27 @@ std::string DotWriter::Write(const Description& d, const CodeGenerator& g) {
   o << "  node [fontname=\"Helvetica\", fontsize=10];\n";
   for (const PlaceDef& p : d.Places) {
     std::string marking = p.Size > 0 ? "[" + std::to_string(p.Size) + "]" : p.Initial.Text;
-    o << "  " << Quote("place:" + p.Name) << " [shape=circle, label=" << Quote(p.Name + "\\n" + marking) << "];\n";
+    o << "  " << Quote("place:" + p.Name) << " [shape=circle, label=" << Quote(p.Name + "\\n" + marking)
+      << "];\n";
   }
   for (const ActivityDef& a : d.Activities) {
     if (a.Timed) {
       std::string delay = a.SelectBy.empty() ? a.Sampler : "by " + a.SelectBy;
-      o << "  " << Quote("activity:" + a.Name) << " [shape=box, style=filled, fillcolor=\"#d0d8f0\", label="
-        << Quote(a.Name + "\\n" + delay) << "];\n";
+      o << "  " << Quote("activity:" + a.Name)
+        << " [shape=box, style=filled, fillcolor=\"#d0d8f0\", label=" << Quote(a.Name + "\\n" + delay)
+        << "];\n";
     } else {
-      o << "  " << Quote("activity:" + a.Name) << " [shape=box, style=filled, fillcolor=black, fontcolor=white, height=0.2, label="
-        << Quote(a.Name) << "];\n";
+      o << "  " << Quote("activity:" + a.Name)
+        << " [shape=box, style=filled, fillcolor=black, fontcolor=white, height=0.2, label=" << Quote(a.Name)
+        << "];\n";
     }
     for (size_t k = 0; k < a.Cases.size(); k++) {
       std::string c = a.Name + "_case" + std::to_string(k + 1);
-      o << "  " << Quote("case:" + c) << " [shape=diamond, width=0.3, height=0.3, label=" << Quote(std::to_string(k + 1))
+      o << "  " << Quote("case:" + c)
+        << " [shape=diamond, width=0.3, height=0.3, label=" << Quote(std::to_string(k + 1))
         << ", xlabel=" << Quote(a.Cases[k].Probability.Text) << "];\n";
-      o << "  " << Quote("activity:" + a.Name) << " -> " << Quote("case:" + c) << " [style=dashed, arrowhead=none];\n";
+      o << "  " << Quote("activity:" + a.Name) << " -> " << Quote("case:" + c)
+        << " [style=dashed, arrowhead=none];\n";
     }
   }
   // Enabling arcs run into the activity: solid for an input arc (it takes tokens), dashed for a

@@ -15,7 +15,8 @@
 namespace {
 
 const char* const kUsage =
-    "usage: sangen MODEL.yaml --out DIR     write DIR/Atomic/<model>/, DIR/Reward/<reward>/, DIR/Study/<study>/\n"
+    "usage: sangen MODEL.yaml --out DIR     write DIR/Atomic/<model>/, DIR/Reward/<reward>/, "
+    "DIR/Study/<study>/\n"
     "       sangen --dot MODEL.yaml [-o FILE]  draw the net as Graphviz DOT (standard output by default)\n";
 
 // Leaves a file alone when its text is unchanged, so a rebuild recompiles only what changed.

@@ -30,7 +30,9 @@ VariableResult FromFilesVariable(int index, const std::string& name, bool termin
   return v;
 }
 
-bool StartsWith(const std::string& s, const char* prefix) { return s.compare(0, std::strlen(prefix), prefix) == 0; }
+bool StartsWith(const std::string& s, const char* prefix) {
+  return s.compare(0, std::strlen(prefix), prefix) == 0;
+}
 
 }  // namespace
 
@@ -73,7 +75,8 @@ bool FromFiles::Read(RunResult& run) {
       _msg << "simmgr: " << path << " is not a result file of the simulator\n";
       return false;
     }
-    const std::string header = bytes.substr(0, std::min(bytes.find_first_of(std::string("\n\0", 2)), kHeaderBytes));
+    const std::string header =
+        bytes.substr(0, std::min(bytes.find_first_of(std::string("\n\0", 2)), kHeaderBytes));
     ProcessResult proc;
     proc.clientId = -1;
     proc.seed = static_cast<uint32_t>(std::strtoul(HeaderField(header, "SEED").c_str(), nullptr, 10));
@@ -88,7 +91,8 @@ bool FromFiles::Read(RunResult& run) {
     // Values of one variable; false when the description has no such variable.
     auto add = [&](int index, const std::vector<double>& values) {
       if (_pv.Known() && index >= _pv.Count()) {
-        problem = "names variable " + std::to_string(index) + " but the model has " + std::to_string(_pv.Count());
+        problem =
+            "names variable " + std::to_string(index) + " but the model has " + std::to_string(_pv.Count());
         return false;
       }
       Pool& p = pool(experiment);
@@ -97,14 +101,15 @@ bool FromFiles::Read(RunResult& run) {
         return true;
       }
       auto it = p.vars.find(index);
-      if (it == p.vars.end()) it = p.vars.emplace(index, FromFilesVariable(index, _pv.Name(index), terminating)).first;
+      if (it == p.vars.end())
+        it = p.vars.emplace(index, FromFilesVariable(index, _pv.Name(index), terminating)).first;
       VariableResult& var = it->second;
       // Each file is one simulator's sequence, numbered by its place among the experiment's files.
       const size_t simulator = p.result.processes.size();
       for (double v : values)
         if (!AddObservation(var, simulator, v) && var.nonFinite == 1)
-          _msg << "simmgr: " << path << ": variable " << var.name << " holds a non-finite observation ("
-               << v << "); such observations are left out of its estimate, counted, and the "
+          _msg << "simmgr: " << path << ": variable " << var.name << " holds a non-finite observation (" << v
+               << "); such observations are left out of its estimate, counted, and the "
                << "variable is flagged\n";
       counts[index] += values.size();
       return true;
@@ -164,8 +169,8 @@ bool FromFiles::Read(RunResult& run) {
         const long index = std::strtol(line.c_str(), &endIndex, 10);
         char* endValue = nullptr;
         const double value = *endIndex == ',' ? std::strtod(endIndex + 1, &endValue) : 0.0;
-        if (*endIndex != ',' || endValue == endIndex + 1 || (*endValue != '\0' && *endValue != ',') || index < 0 ||
-            index > 65535) {
+        if (*endIndex != ',' || endValue == endIndex + 1 || (*endValue != '\0' && *endValue != ',') ||
+            index < 0 || index > 65535) {
           problem = "line " + std::to_string(lineNo) + " is not 'index,value'";
           break;
         }

@@ -58,26 +58,19 @@ std::vector<std::string> SimulatorCommand(const Options& o, const JobSpec& job) 
   std::vector<std::string> cmd;
   const std::string address = ListenAddressFor(job.host);
   if (!address.empty()) cmd = {"env", "KAVRIN_LISTEN_ADDRESS=" + address};
-  const std::vector<std::string> own{o.simulator,
-                               "-w",
-                               "-p",
-                               "0",
-                               "-c",
-                               std::to_string(job.clientId),
-                               "-e",
-                               std::to_string(job.experiment),
-                               "-s",
-                               std::to_string(job.seed),
-                               "-n",
-                               std::to_string(o.reportSize)};
+  const std::vector<std::string> own{o.simulator, "-w",
+                                     "-p",        "0",
+                                     "-c",        std::to_string(job.clientId),
+                                     "-e",        std::to_string(job.experiment),
+                                     "-s",        std::to_string(job.seed),
+                                     "-n",        std::to_string(o.reportSize)};
   cmd.insert(cmd.end(), own.begin(), own.end());
   cmd.insert(cmd.end(), o.simulatorArgs.begin(), o.simulatorArgs.end());
   return cmd;
 }
 
 std::string ShellQuote(const std::string& word) {
-  const std::string safe =
-      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-./=:,+@%";
+  const std::string safe = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-./=:,+@%";
   if (!word.empty() && word.find_first_not_of(safe) == std::string::npos) return word;
   std::string q = "'";
   for (char c : word) {
@@ -120,8 +113,7 @@ bool ParseRegisterLine(const std::string& line, int& port) {
     ++pos;
     ++digits;
   }
-  if (digits == 0 || pos >= line.size() || line[pos] != ']' || value < 1 || value > 65535)
-    return false;
+  if (digits == 0 || pos >= line.size() || line[pos] != ']' || value < 1 || value > 65535) return false;
   port = static_cast<int>(value);
   return true;
 }
@@ -143,10 +135,14 @@ std::string DetachFileName(const std::string& pattern, int experiment, int clien
 
 std::string GeneratorName(int choice) {
   switch (choice) {
-    case 0: return "Lagged Fibonacci";
-    case 1: return "Tausworthe";
-    case 2: return "Mersenne Twister";
-    default: return "Unknown";
+    case 0:
+      return "Lagged Fibonacci";
+    case 1:
+      return "Tausworthe";
+    case 2:
+      return "Mersenne Twister";
+    default:
+      return "Unknown";
   }
 }
 

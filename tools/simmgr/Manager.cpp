@@ -187,7 +187,8 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
     auto p = std::make_unique<Proc>();
     p->result.clientId = j;
     p->result.seed = seeds[static_cast<size_t>(j)];
-    p->result.host = _opt.hosts.empty() ? "127.0.0.1" : _opt.hosts[static_cast<size_t>(j) % _opt.hosts.size()];
+    p->result.host =
+        _opt.hosts.empty() ? "127.0.0.1" : _opt.hosts[static_cast<size_t>(j) % _opt.hosts.size()];
     JobSpec job{experiment, j, p->result.seed, p->result.host};
     const std::vector<std::string> cmd = SimulatorCommand(_opt, job);
     std::vector<std::string> argv = cmd;
@@ -254,8 +255,8 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
       case Record::CpuTime:
         if (r.cpu.clientId != static_cast<uint8_t>(p.result.clientId) ||
             r.cpu.experiment != static_cast<uint16_t>(experiment)) {
-          linkFailure(p, "CPU-time record of client " + std::to_string(r.cpu.clientId) +
-                             ", experiment " + std::to_string(r.cpu.experiment));
+          linkFailure(p, "CPU-time record of client " + std::to_string(r.cpu.clientId) + ", experiment " +
+                             std::to_string(r.cpu.experiment));
           return false;
         }
         p.result.cpuSeconds = r.cpu.seconds;
@@ -263,14 +264,14 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
       case Record::Data:
         if (r.data.clientId != static_cast<uint8_t>(p.result.clientId) ||
             r.data.experiment != static_cast<uint16_t>(experiment)) {
-          linkFailure(p, "data record of client " + std::to_string(r.data.clientId) +
-                             ", experiment " + std::to_string(r.data.experiment));
+          linkFailure(p, "data record of client " + std::to_string(r.data.clientId) + ", experiment " +
+                             std::to_string(r.data.experiment));
           return false;
         }
         for (const DataBlock& b : r.data.blocks)
           if (_pv.Known() && b.pvIndex >= _pv.Count()) {
-            linkFailure(p, "data record names variable " + std::to_string(b.pvIndex) +
-                               " but the model has " + std::to_string(_pv.Count()));
+            linkFailure(p, "data record names variable " + std::to_string(b.pvIndex) + " but the model has " +
+                               std::to_string(_pv.Count()));
             return false;
           }
         size_t reported = 0;  // a report gives every variable the same number of values
@@ -532,8 +533,8 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
         os::SignalGroup(p.child.pid, os::Stop::Terminate);
         p.terminated = true;
       } else if ((p.phase == Proc::Connecting || p.phase == Proc::Greeting) && now >= p.deadline) {
-        linkFailure(p, p.phase == Proc::Connecting ? "connection not established in time"
-                                                   : "no greeting in time");
+        linkFailure(
+            p, p.phase == Proc::Connecting ? "connection not established in time" : "no greeting in time");
         os::SignalGroup(p.child.pid, os::Stop::Terminate);
         p.terminated = true;
       } else if (p.phase == Proc::Starting && p.exited && p.child.outFd < 0) {

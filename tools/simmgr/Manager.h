@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "BatchMeansAnalysis.h"
 #include "Options.h"
 #include "PVDescription.h"
 #include "SimulatorMessages.h"
 #include "Statistics.h"
-#include "BatchMeansAnalysis.h"
 
 namespace simmgr {
 
@@ -38,11 +38,11 @@ struct ProcessResult {
   uint32_t seed = 0;
   std::string host;
   std::string commandLine;
-  int childPid = -1;       // the process the manager started (simulator or launcher)
+  int childPid = -1;          // the process the manager started (simulator or launcher)
   uint32_t simulatorPid = 0;  // from the greeting
   uint64_t observations = 0;  // replications or batches it reported (one value per variable each)
-  double cpuSeconds = 0.0;  // last CPU time the simulator reported
-  std::string outcome;      // how it ended, in words
+  double cpuSeconds = 0.0;    // last CPU time the simulator reported
+  std::string outcome;        // how it ended, in words
   bool fault = false;
   bool started = false;  // it came up and announced its port
   std::string stderrTail;
@@ -53,7 +53,7 @@ struct ExperimentResult {
   bool ran = false;
   std::string stopReason;
   double seconds = 0.0;
-  uint64_t ignoredObservations = 0;  // variables the kind of run does not consider
+  uint64_t ignoredObservations = 0;       // variables the kind of run does not consider
   std::vector<VariableResult> variables;  // by index
   std::vector<ProcessResult> processes;
   std::vector<std::string> detachedFiles;

@@ -46,8 +46,8 @@ bool ParseExperimentList(const std::string& text, std::vector<int>& out) {
     if (dash == std::string::npos) {
       if (!ToInt64(item, 0, 65535, a)) return false;
       b = a;
-    } else if (!ToInt64(item.substr(0, dash), 0, 65535, a) ||
-               !ToInt64(item.substr(dash + 1), 0, 65535, b) || b < a) {
+    } else if (!ToInt64(item.substr(0, dash), 0, 65535, a) || !ToInt64(item.substr(dash + 1), 0, 65535, b) ||
+               b < a) {
       return false;
     }
     for (int64_t e = a; e <= b; ++e) {
@@ -90,7 +90,8 @@ int Options::GeneratorChoice() const {
 std::string UsageText() {
   return "Usage: simmgr [options] -- SIMULATOR [simulator options]\n"
          "Starts simulators, collects their observations and prints the estimates.\n"
-         "  --jobs N              simulators at once per experiment, 1 to " + std::to_string(kMaxJobs) +
+         "  --jobs N              simulators at once per experiment, 1 to " +
+         std::to_string(kMaxJobs) +
          " (default: number of cores)\n"
          "  --seed S              base seed; each simulator gets its own seed from it (default 31415)\n"
          "  --experiments LIST    experiments to run, e.g. 0,2,4-6 (default 0)\n"

@@ -25,7 +25,7 @@ struct Options {
   // test of independence between consecutive merged batch means.
   uint64_t minBatches = 60;
   double batchTestLevel = 0.1;
-  std::string pvFile;      // empty: "<simulator>.pv" when it exists
+  std::string pvFile;  // empty: "<simulator>.pv" when it exists
   std::string csvFile;
   std::string jsonFile;
   std::string detachFile;  // non-empty: detach (command 3) instead of quit
@@ -34,7 +34,7 @@ struct Options {
   std::vector<std::string> hosts;
   double registerTimeout = 30.0;
   double quitTimeout = 30.0;
-  double progressInterval = 5.0;  // seconds between progress lines when stderr is not a terminal
+  double progressInterval = 5.0;       // seconds between progress lines when stderr is not a terminal
   std::vector<std::string> fromFiles;  // non-empty: read these result files, start nothing
   bool list = false;                   // print the study's description and stop
   bool quiet = false;

@@ -1,9 +1,6 @@
 #include "Os.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
-#include <csignal>
-#include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -15,6 +12,10 @@
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 
 namespace simmgr {
 namespace os {

@@ -20,7 +20,8 @@ class PVDescription {
   struct Variable {
     std::string name;  // a variable with several time points: "name@time", one row each
     Kind kind = Unknown;
-    int rewardType = -1;  // the description's Type: 0 instant, 1 interval, 2 time-averaged interval, 3 steady state
+    int rewardType =
+        -1;  // the description's Type: 0 instant, 1 interval, 2 time-averaged interval, 3 steady state
     std::string start, stop;  // this row's time window, as the description writes it
     int numTimes = 0;
     std::vector<std::string> starts, stops;  // every time point of the variable

@@ -87,7 +87,8 @@ void WriteTable(std::ostream& out, const Options& o, const RunResult& run,
 
   for (const ExperimentResult& e : run.experiments) {
     out << "\nExperiment " << e.experiment << ": " << e.stopReason;
-    if (e.ran && o.fromFiles.empty()) out << " after " << std::fixed << std::setprecision(1) << e.seconds << " s" << std::defaultfloat;
+    if (e.ran && o.fromFiles.empty())
+      out << " after " << std::fixed << std::setprecision(1) << e.seconds << " s" << std::defaultfloat;
     out << "\n";
     if (!e.ran) continue;
     if (e.variables.empty()) {
@@ -97,24 +98,27 @@ void WriteTable(std::ostream& out, const Options& o, const RunResult& run,
           << std::setw(16) << "mean" << std::setw(14) << "variance" << std::setw(14) << "half-width"
           << "  " << std::left << std::setw(30) << "interval" << std::right << std::setw(10) << "rel.hw";
       if (!o.TerminatingRun())
-        out << std::setw(9) << "deleted" << std::setw(7) << "merge" << std::setw(9) << "batches" << std::setw(8)
-            << "lag-1" << "  indep." << std::setw(7) << "skew" << "  normal";
+        out << std::setw(9) << "deleted" << std::setw(7) << "merge" << std::setw(9) << "batches"
+            << std::setw(8) << "lag-1"
+            << "  indep." << std::setw(7) << "skew"
+            << "  normal";
       out << "  reached\n";
       for (const VariableResult& v : e.variables) {
         const Interval iv = VariableInterval(v, o);
         const std::string interval = "[" + Num(iv.low) + ", " + Num(iv.high) + "]";
         out << "  " << std::left << std::setw(20) << v.name << std::right << std::setw(10) << v.stats.Count()
-            << std::setw(16) << Num(iv.mean) << std::setw(14) << Num(v.stats.Variance(), 6)
-            << std::setw(14) << Num(iv.halfWidth, 6) << "  " << std::left << std::setw(30) << interval
-            << std::right << std::setw(10) << Num(iv.relative, 4);
+            << std::setw(16) << Num(iv.mean) << std::setw(14) << Num(v.stats.Variance(), 6) << std::setw(14)
+            << Num(iv.halfWidth, 6) << "  " << std::left << std::setw(30) << interval << std::right
+            << std::setw(10) << Num(iv.relative, 4);
         if (v.steadyState)
           out << std::setw(9) << v.batch.deleted << std::setw(7) << v.batch.mergeFactor << std::setw(9)
               << v.batch.batches << std::setw(8) << Num(v.batch.lag1, 3) << "  " << std::left << std::setw(6)
-              << (v.batch.independent ? "yes" : "no") << std::right << std::setw(7) << Num(v.batch.skewness, 2)
-              << "  " << std::left << std::setw(6) << (v.batch.normal ? "yes" : "no") << std::right;
+              << (v.batch.independent ? "yes" : "no") << std::right << std::setw(7)
+              << Num(v.batch.skewness, 2) << "  " << std::left << std::setw(6)
+              << (v.batch.normal ? "yes" : "no") << std::right;
         const std::string verdict = Verdict(v, o);
-        out << "  " << (verdict == "reached" ? "yes" : "no") << (verdict.rfind("unreliable", 0) == 0 ? ", " + verdict : "")
-            << "\n";
+        out << "  " << (verdict == "reached" ? "yes" : "no")
+            << (verdict.rfind("unreliable", 0) == 0 ? ", " + verdict : "") << "\n";
       }
     }
     // A steady-state interval whose batches are too few or still correlated is likely too
@@ -130,8 +134,9 @@ void WriteTable(std::ostream& out, const Options& o, const RunResult& run,
         out << "its batch means are still skewed (skewness " << Num(v.batch.skewness, 3) << " over "
             << v.batch.batches << " batches of " << v.batch.mergeFactor << ")";
       else
-        out << "its batch means still fail the independence test (lag-1 autocorrelation " << Num(v.batch.lag1, 3)
-            << " over " << v.batch.batches << " batches of " << v.batch.mergeFactor << ")";
+        out << "its batch means still fail the independence test (lag-1 autocorrelation "
+            << Num(v.batch.lag1, 3) << " over " << v.batch.batches << " batches of " << v.batch.mergeFactor
+            << ")";
       out << " when the run stopped (" << e.stopReason << "); the interval is likely too narrow\n";
     }
     for (const VariableResult& v : e.variables)
@@ -143,7 +148,8 @@ void WriteTable(std::ostream& out, const Options& o, const RunResult& run,
       out << "  warning: " << e.processes.size() - static_cast<size_t>(e.NotStarted()) << " of "
           << e.processes.size() << " simulators started; these figures hold what they sent\n";
     if (e.ignoredObservations)
-      out << "  (" << e.ignoredObservations << " observations of variables this kind of run does not consider were ignored)\n";
+      out << "  (" << e.ignoredObservations
+          << " observations of variables this kind of run does not consider were ignored)\n";
     out << "  processes:\n";
     for (const ProcessResult& p : e.processes) {
       out << "    client " << p.clientId << "  seed " << p.seed << "  host " << p.host;
@@ -174,12 +180,12 @@ void WriteCsv(std::ostream& out, const Options& o, const RunResult& run) {
       const Interval iv = VariableInterval(v, o);
       out << e.experiment << "," << v.index << "," << v.name << "," << v.stats.Count() << ","
           << Exact(iv.mean) << "," << Exact(v.stats.Variance()) << "," << Exact(iv.halfWidth) << ","
-          << Exact(iv.low) << "," << Exact(iv.high) << "," << Exact(iv.relative) << "," << o.confidence
-          << "," << (PrecisionReached(v, o) ? "yes" : "no") << "," << e.stopReason << ",";
+          << Exact(iv.low) << "," << Exact(iv.high) << "," << Exact(iv.relative) << "," << o.confidence << ","
+          << (PrecisionReached(v, o) ? "yes" : "no") << "," << e.stopReason << ",";
       if (v.steadyState)
-        out << v.batch.deleted << "," << v.batch.mergeFactor << "," << v.batch.batches << "," << Exact(v.batch.lag1)
-            << "," << (v.batch.independent ? "yes" : "no") << "," << Exact(v.batch.skewness) << ","
-            << (v.batch.normal ? "yes" : "no");
+        out << v.batch.deleted << "," << v.batch.mergeFactor << "," << v.batch.batches << ","
+            << Exact(v.batch.lag1) << "," << (v.batch.independent ? "yes" : "no") << ","
+            << Exact(v.batch.skewness) << "," << (v.batch.normal ? "yes" : "no");
       else
         out << ",,,,,,";
       out << "," << v.nonFinite << "," << Verdict(v, o) << "\n";

@@ -21,10 +21,14 @@ std::vector<std::string> SplitTabs(const std::string& line) {
 
 const char* RewardTypeName(int type) {
   switch (type) {
-    case 0: return "instant of time";
-    case 1: return "interval of time";
-    case 2: return "time-averaged interval";
-    case 3: return "steady state";
+    case 0:
+      return "instant of time";
+    case 1:
+      return "interval of time";
+    case 2:
+      return "time-averaged interval";
+    case 3:
+      return "steady state";
   }
   return "unknown type";
 }
@@ -85,7 +89,8 @@ void StudyListing::Write(std::ostream& out, const std::string& simulator, const 
   out << "Study of " << simulator << "\n\n";
   size_t width = 8;
   for (int i = 0; i < pv.Count(); ++i) width = std::max(width, pv.Name(i).size());
-  out << "Variables (one row of observations each; -t 1 reports the terminating ones, -t 0 the steady-state ones):\n";
+  out << "Variables (one row of observations each; -t 1 reports the terminating ones, -t 0 the steady-state "
+         "ones):\n";
   if (!pv.Known()) out << "  (no reward-model description beside the simulator)\n";
   for (int i = 0; i < pv.Count(); ++i) {
     const PVDescription::Variable* v = pv.Find(i);

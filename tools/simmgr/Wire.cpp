@@ -114,8 +114,7 @@ RecordReader::Status RecordReader::Next(Record& out) {
     out.reply.pid = GetU32(p + 6);
     const bool valid = (p[4] == 0xFF && (p[5] == 1 || p[5] == 3)) || (p[4] == 0xFE && p[5] == 2);
     if (!valid)
-      return Fail("reply record with marker " + std::to_string(p[4]) + " and code " +
-                  std::to_string(p[5]));
+      return Fail("reply record with marker " + std::to_string(p[4]) + " and code " + std::to_string(p[5]));
   } else if (length == 12) {
     if (p[4] != 0xFE) return Fail("CPU-time record with marker " + std::to_string(p[4]));
     out.kind = Record::CpuTime;
@@ -145,8 +144,8 @@ RecordReader::Status RecordReader::Next(Record& out) {
       out.data.blocks.push_back(std::move(block));
     }
     if (pos != total)
-      return Fail("data record of length " + std::to_string(length) + " holds " +
-                  std::to_string(pos) + " bytes of blocks");
+      return Fail("data record of length " + std::to_string(length) + " holds " + std::to_string(pos) +
+                  " bytes of blocks");
   }
   _start += total;
   return Status::Ready;

@@ -65,8 +65,10 @@ int main(int argc, char** argv) {
     }
   }
   std::string kindFile = pvFile;
-  if (kindFile.size() > 3 && kindFile.compare(kindFile.size() - 3, 3, ".pv") == 0) kindFile += "kind";
-  else kindFile += ".pvkind";
+  if (kindFile.size() > 3 && kindFile.compare(kindFile.size() - 3, 3, ".pv") == 0)
+    kindFile += "kind";
+  else
+    kindFile += ".pvkind";
   if (os::FileExists(kindFile) && !pv.LoadKindFile(kindFile, error)) {
     std::cerr << "simmgr: " << error << "\n";
     return 1;

@@ -14,12 +14,11 @@ class Activity : public BaseGroupClass {
   double* TheDistributionParameters;  // room for the distribution parameters; not read here
 
   Activity();
-  Activity(const char* name, int groupId, Distribution dist, ExecutionPolicyType policy,
-           int numAffected, int numEnabling, bool reactivation);
+  Activity(const char* name, int groupId, Distribution dist, ExecutionPolicyType policy, int numAffected,
+           int numEnabling, bool reactivation);
 
-  void ActivityInitialize(const char* name, int groupId, Distribution dist,
-                          ExecutionPolicyType policy, int numAffected, int numEnabling,
-                          bool reactivation);
+  void ActivityInitialize(const char* name, int groupId, Distribution dist, ExecutionPolicyType policy,
+                          int numAffected, int numEnabling, bool reactivation);
 
   BaseActionClass* Fire() override = 0;
   bool SelectAction() override;

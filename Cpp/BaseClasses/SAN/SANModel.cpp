@@ -18,17 +18,17 @@
 namespace {
 // The first 256 primes; byte i of a state is weighted by entry i mod 256.
 const uint32_t primes[256] = {
-    2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31, 37, 41, 43, 47, 53,
-    59, 61, 67, 71, 73, 79, 83, 89, 97, 101, 103, 107, 109, 113, 127, 131,
-    137, 139, 149, 151, 157, 163, 167, 173, 179, 181, 191, 193, 197, 199, 211, 223,
-    227, 229, 233, 239, 241, 251, 257, 263, 269, 271, 277, 281, 283, 293, 307, 311,
-    313, 317, 331, 337, 347, 349, 353, 359, 367, 373, 379, 383, 389, 397, 401, 409,
-    419, 421, 431, 433, 439, 443, 449, 457, 461, 463, 467, 479, 487, 491, 499, 503,
-    509, 521, 523, 541, 547, 557, 563, 569, 571, 577, 587, 593, 599, 601, 607, 613,
-    617, 619, 631, 641, 643, 647, 653, 659, 661, 673, 677, 683, 691, 701, 709, 719,
-    727, 733, 739, 743, 751, 757, 761, 769, 773, 787, 797, 809, 811, 821, 823, 827,
-    829, 839, 853, 857, 859, 863, 877, 881, 883, 887, 907, 911, 919, 929, 937, 941,
-    947, 953, 967, 971, 977, 983, 991, 997, 1009, 1013, 1019, 1021, 1031, 1033, 1039, 1049,
+    2,    3,    5,    7,    11,   13,   17,   19,   23,   29,   31,   37,   41,   43,   47,   53,
+    59,   61,   67,   71,   73,   79,   83,   89,   97,   101,  103,  107,  109,  113,  127,  131,
+    137,  139,  149,  151,  157,  163,  167,  173,  179,  181,  191,  193,  197,  199,  211,  223,
+    227,  229,  233,  239,  241,  251,  257,  263,  269,  271,  277,  281,  283,  293,  307,  311,
+    313,  317,  331,  337,  347,  349,  353,  359,  367,  373,  379,  383,  389,  397,  401,  409,
+    419,  421,  431,  433,  439,  443,  449,  457,  461,  463,  467,  479,  487,  491,  499,  503,
+    509,  521,  523,  541,  547,  557,  563,  569,  571,  577,  587,  593,  599,  601,  607,  613,
+    617,  619,  631,  641,  643,  647,  653,  659,  661,  673,  677,  683,  691,  701,  709,  719,
+    727,  733,  739,  743,  751,  757,  761,  769,  773,  787,  797,  809,  811,  821,  823,  827,
+    829,  839,  853,  857,  859,  863,  877,  881,  883,  887,  907,  911,  919,  929,  937,  941,
+    947,  953,  967,  971,  977,  983,  991,  997,  1009, 1013, 1019, 1021, 1031, 1033, 1039, 1049,
     1051, 1061, 1063, 1069, 1087, 1091, 1093, 1097, 1103, 1109, 1117, 1123, 1129, 1151, 1153, 1163,
     1171, 1181, 1187, 1193, 1201, 1213, 1217, 1223, 1229, 1231, 1237, 1249, 1259, 1277, 1279, 1283,
     1289, 1291, 1297, 1301, 1303, 1307, 1319, 1321, 1327, 1361, 1367, 1373, 1381, 1399, 1409, 1423,
@@ -64,9 +64,8 @@ bool scalarCells(BaseStateVariableClass* sv, std::vector<Cell>& cells) {
 // Appends the cells that hold sv's raw state in image order, when the raw state is nothing but
 // those cells; otherwise returns false (cells may then hold a partial list).
 bool plainCells(BaseStateVariableClass* sv, std::vector<Cell>& cells) {
-  if (scalarCells<short>(sv, cells) || scalarCells<int>(sv, cells) ||
-      scalarCells<char>(sv, cells) || scalarCells<bool>(sv, cells) ||
-      scalarCells<float>(sv, cells) || scalarCells<double>(sv, cells))
+  if (scalarCells<short>(sv, cells) || scalarCells<int>(sv, cells) || scalarCells<char>(sv, cells) ||
+      scalarCells<bool>(sv, cells) || scalarCells<float>(sv, cells) || scalarCells<double>(sv, cells))
     return true;
   BaseArrayStateVariable* array = dynamic_cast<BaseArrayStateVariable*>(sv);
   if (array == nullptr || !rawStateIsOwn<BaseArrayStateVariable>(sv)) return false;
@@ -77,10 +76,18 @@ bool plainCells(BaseStateVariableClass* sv, std::vector<Cell>& cells) {
 
 inline void copyBytes(char* to, const char* from, int size) {
   switch (size) {
-    case 2: std::memcpy(to, from, 2); break;
-    case 4: std::memcpy(to, from, 4); break;
-    case 8: std::memcpy(to, from, 8); break;
-    default: std::memcpy(to, from, static_cast<size_t>(size)); break;
+    case 2:
+      std::memcpy(to, from, 2);
+      break;
+    case 4:
+      std::memcpy(to, from, 4);
+      break;
+    case 8:
+      std::memcpy(to, from, 8);
+      break;
+    default:
+      std::memcpy(to, from, static_cast<size_t>(size));
+      break;
   }
 }
 
@@ -90,11 +97,10 @@ SANModel::SANModel()
     : BaseModelClass(), LocalStateVariables(nullptr), ReadOnlyPlaces(nullptr), NumReadOnlyPlaces(0) {}
 
 SANModel::SANModel(const char* name, int nPlaces, BaseStateVariableClass** places, int nReadOnly,
-                   BaseStateVariableClass** readOnly, int nActions, Activity** actions,
-                   int nGroups, BaseGroupClass** groups)
+                   BaseStateVariableClass** readOnly, int nActions, Activity** actions, int nGroups,
+                   BaseGroupClass** groups)
     : SANModel() {
-  initializeSANModelNow(name, nPlaces, places, nReadOnly, readOnly, nActions, actions, nGroups,
-                        groups);
+  initializeSANModelNow(name, nPlaces, places, nReadOnly, readOnly, nActions, actions, nGroups, groups);
 }
 
 SANModel::~SANModel() {
@@ -104,9 +110,8 @@ SANModel::~SANModel() {
   delete[] GroupList;
 }
 
-void SANModel::initializeSANModelNow(const char* name, int nPlaces,
-                                     BaseStateVariableClass** places, int nReadOnly,
-                                     BaseStateVariableClass** readOnly, int nActions,
+void SANModel::initializeSANModelNow(const char* name, int nPlaces, BaseStateVariableClass** places,
+                                     int nReadOnly, BaseStateVariableClass** readOnly, int nActions,
                                      Activity** actions, int nGroups, BaseGroupClass** groups) {
   DefineName(name);
   NumStateVariables = nPlaces + nReadOnly;
@@ -189,8 +194,8 @@ void SANModel::listActions(const char* name, List<BaseActionClass>* actions) {
   }
 }
 
-void SANModel::listSVs(const char* model, const char* variable,
-                       List<BaseStateVariableClass>* svList, List<BaseModelClass>* modelList) {
+void SANModel::listSVs(const char* model, const char* variable, List<BaseStateVariableClass>* svList,
+                       List<BaseModelClass>* modelList) {
   if (model == nullptr || variable == nullptr || Name == nullptr) return;
   if (std::strcmp(model, Name) != 0) return;
   for (int i = 0; i < numLocalVariables(); i++) {
@@ -301,9 +306,7 @@ void SANModel::printState(std::ostream* s) {
   }
 }
 
-BaseStateVariableClass** SANModel::GetLocalStateVariables(std::ostream*) {
-  return LocalStateVariables;
-}
+BaseStateVariableClass** SANModel::GetLocalStateVariables(std::ostream*) { return LocalStateVariables; }
 
 ModelType SANModel::GetModelType() { return AtomicModel; }
 
@@ -357,8 +360,8 @@ void SANModel::DestructLocalState(State* s) { delete s; }
 void SANModel::PrintSANModelInfo() {
   std::fflush(stdout);
   std::printf("SANModelInfo\n");
-  std::printf("Number of Actions = %i, Number of Groups = %i, Number of State Variables = %i\n",
-              NumActions, NumGroups, NumStateVariables);
+  std::printf("Number of Actions = %i, Number of Groups = %i, Number of State Variables = %i\n", NumActions,
+              NumGroups, NumStateVariables);
   for (int i = 0; i < NumActions; i++) {
     BaseActionClass* a = ActionList[i];
     std::printf("ActionName = %s\n", a->getName());
@@ -412,8 +415,7 @@ void SANModel::LocalState::print() const {
 int SANModel::LocalState::fwriteState(FILE* f) const {
   int32_t n = size;
   if (std::fwrite(&n, sizeof(n), 1, f) != 1) return 1;
-  if (size > 0 && std::fwrite(state, 1, static_cast<size_t>(size), f) < static_cast<size_t>(size))
-    return 1;
+  if (size > 0 && std::fwrite(state, 1, static_cast<size_t>(size), f) < static_cast<size_t>(size)) return 1;
   return 0;
 }
 

@@ -50,9 +50,9 @@ class SANModel : public BaseModelClass {
            BaseGroupClass** groups);
   ~SANModel() override;
 
-  void initializeSANModelNow(const char* name, int nPlaces, BaseStateVariableClass** places,
-                             int nReadOnly, BaseStateVariableClass** readOnly, int nActions,
-                             Activity** actions, int nGroups, BaseGroupClass** groups);
+  void initializeSANModelNow(const char* name, int nPlaces, BaseStateVariableClass** places, int nReadOnly,
+                             BaseStateVariableClass** readOnly, int nActions, Activity** actions, int nGroups,
+                             BaseGroupClass** groups);
   void SetPlaces(BaseStateVariableClass** places);
   void SetReadOnlyPlaces(BaseStateVariableClass** places);
   void SetActions(Activity** actions);

@@ -6,8 +6,7 @@
 #include "BaseClasses/BaseActionClass.h"
 #include "BaseClasses/debug.h"
 
-BaseArrayStateVariable::BaseArrayStateVariable(const char* name, const char* prefix, ArrayType t,
-                                               int size)
+BaseArrayStateVariable::BaseArrayStateVariable(const char* name, const char* prefix, ArrayType t, int size)
     : BaseStateVariableClass(name, prefix), type(t) {
   if (size > 0) fields.reserve(static_cast<size_t>(size));
 }
@@ -52,7 +51,7 @@ void BaseArrayStateVariable::ShareWith(BaseArrayStateVariable* otherArray) {
   if (otherArray == this) return;
   auto otheri = otherArray->fields.begin();
   for (auto i = fields.begin(); i != fields.end(); ++i, ++otheri) {
-    KAVRIN_ASSERT(otheri!=otherArray->fields.end(), "ArrayStateVariable", __LINE__);
+    KAVRIN_ASSERT(otheri != otherArray->fields.end(), "ArrayStateVariable", __LINE__);
     (*i)->share(*otheri);
   }
 }
@@ -86,8 +85,7 @@ void BaseArrayStateVariable::removeSelfFromAffectedSVOfAction(BaseActionClass* a
 
 List<BaseStateVariableClass>* BaseArrayStateVariable::getLeafNodes() {
   if (fields.empty()) return BaseStateVariableClass::getLeafNodes();
-  List<BaseStateVariableClass>* leaves =
-      new (std::nothrow) List<BaseStateVariableClass>(getNumLeafNodes());
+  List<BaseStateVariableClass>* leaves = new (std::nothrow) List<BaseStateVariableClass>(getNumLeafNodes());
   if (leaves == nullptr) KavrinOutOfMemory();
   for (BaseStateVariableClass* e : fields) {
     List<BaseStateVariableClass>* sub = e->getLeafNodes();

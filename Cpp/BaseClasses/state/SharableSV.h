@@ -46,9 +46,7 @@ class SharableSV : public BaseStateVariableClass {
   void SetState(void* buffer) override { readMemory2<C>(buffer, TheState); }
   void CurrentState(void* buffer) override { writeMemory<C>(*TheState, buffer); }
 
-  void printState(std::ostream* s) override {
-    *s << getName() << " = " << *TheState << std::endl;
-  }
+  void printState(std::ostream* s) override { *s << getName() << " = " << *TheState << std::endl; }
   void printStateVal(std::ostream* s) override { *s << *TheState; }
 
   void share(BaseStateVariableClass* other) override {
@@ -65,7 +63,8 @@ class SharableSV : public BaseStateVariableClass {
       BaseStateVariableClass* owner = p->getOwner();
       if (owner == nullptr) continue;
       owner->BaseStateVariableClass::appendAffectingAction(a);
-      KAVRIN_DEBUG(2, "Appended affecting action to" << " = " << owner->getName());
+      KAVRIN_DEBUG(2, "Appended affecting action to"
+                          << " = " << owner->getName());
     }
   }
 
@@ -144,8 +143,7 @@ class SharableSV : public BaseStateVariableClass {
     other->Head = nullptr;
 
     if (GlobalDebugLevel > 3) {
-      std::cout << "Now " << getName() << " has a head pointer = " << static_cast<void*>(Head)
-                << std::endl;
+      std::cout << "Now " << getName() << " has a head pointer = " << static_cast<void*>(Head) << std::endl;
       std::cout << getName() << "  has " << SharingCount << " elements." << std::endl;
       int counted = 0;
       for (SharedPointer<C>* p = Head; p != nullptr; p = p->getNeighbor()) counted++;
@@ -177,11 +175,9 @@ class SharableSV : public BaseStateVariableClass {
     }
     SharableSV<C>* leader = Leader;
     List<BaseActionClass>* affecting = other->getAffectingActions();
-    for (int i = 0; i < affecting->getNumItems(); i++)
-      (*affecting)[i]->replaceAffectedSV(other, leader);
+    for (int i = 0; i < affecting->getNumItems(); i++) (*affecting)[i]->replaceAffectedSV(other, leader);
     List<BaseActionClass>* enabled = other->getEnabledActions();
-    for (int i = 0; i < enabled->getNumItems(); i++)
-      (*enabled)[i]->replaceEnablingSV(other, leader);
+    for (int i = 0; i < enabled->getNumItems(); i++) (*enabled)[i]->replaceEnablingSV(other, leader);
   }
 
   SharableSV<C>* findLeader() {

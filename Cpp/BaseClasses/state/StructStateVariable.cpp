@@ -10,12 +10,18 @@ namespace {
 // Bytes of a field that has no variable yet: the declared kind's width.
 int kindBytes(ArrayType t) {
   switch (t) {
-    case ArrayType_SHORT: return 2;
-    case ArrayType_INT: return 4;
-    case ArrayType_CHAR: return 1;
-    case ArrayType_DOUBLE: return 8;
-    case ArrayType_FLOAT: return 4;
-    default: return 0;
+    case ArrayType_SHORT:
+      return 2;
+    case ArrayType_INT:
+      return 4;
+    case ArrayType_CHAR:
+      return 1;
+    case ArrayType_DOUBLE:
+      return 8;
+    case ArrayType_FLOAT:
+      return 4;
+    default:
+      return 0;
   }
 }
 
@@ -31,8 +37,8 @@ BaseStructStateVariable::BaseStructStateVariable(const char* name, const char* p
   Stored = true;
 }
 
-BaseStructStateVariable::BaseStructStateVariable(const char* name, const char* prefix,
-                                                 const ArrayType* types, int n)
+BaseStructStateVariable::BaseStructStateVariable(const char* name, const char* prefix, const ArrayType* types,
+                                                 int n)
     : BaseStructStateVariable(name, prefix) {
   makeArrays(types, n);
 }
@@ -42,8 +48,7 @@ void BaseStructStateVariable::makeArrays(const ArrayType* types, int n) {
   calculatedStateSize = -1;
 }
 
-BaseStructStateVariable::fieldType BaseStructStateVariable::field(ArrayType t,
-                                                                  BaseStateVariableClass* v) {
+BaseStructStateVariable::fieldType BaseStructStateVariable::field(ArrayType t, BaseStateVariableClass* v) {
   fieldType f;
   f.field = v;
   f.type = t;
@@ -100,7 +105,7 @@ void BaseStructStateVariable::ShareWith(BaseStructStateVariable* otherStruct) {
   if (otherStruct == this) return;
   auto otheri = otherStruct->fields.begin();
   for (auto i = fields.begin(); i != fields.end(); ++i, ++otheri) {
-    KAVRIN_ASSERT(otheri!=otherStruct->fields.end(), "StructStateVariable", __LINE__);
+    KAVRIN_ASSERT(otheri != otherStruct->fields.end(), "StructStateVariable", __LINE__);
     if (i->field != nullptr && otheri->field != nullptr) i->field->share(otheri->field);
   }
   // A second share of the same pair finds the lists already merged.
@@ -118,11 +123,9 @@ void BaseStructStateVariable::ShareWith(BaseStructStateVariable* otherStruct) {
   otherStruct->Stored = false;
   LayoutEpoch++;
   List<BaseActionClass>* affecting = otherStruct->SVAffectingActions;
-  for (int k = 0; k < affecting->getNumItems(); k++)
-    (*affecting)[k]->replaceAffectedSV(otherStruct, this);
+  for (int k = 0; k < affecting->getNumItems(); k++) (*affecting)[k]->replaceAffectedSV(otherStruct, this);
   List<BaseActionClass>* enabled = otherStruct->SVEnabledActions;
-  for (int k = 0; k < enabled->getNumItems(); k++)
-    (*enabled)[k]->replaceEnablingSV(otherStruct, this);
+  for (int k = 0; k < enabled->getNumItems(); k++) (*enabled)[k]->replaceEnablingSV(otherStruct, this);
 }
 
 void BaseStructStateVariable::appendAffectingAction(BaseActionClass* a) {
@@ -159,8 +162,7 @@ void BaseStructStateVariable::removeSelfFromAffectedSVOfAction(BaseActionClass* 
 
 List<BaseStateVariableClass>* BaseStructStateVariable::getLeafNodes() {
   if (fields.empty()) return BaseStateVariableClass::getLeafNodes();
-  List<BaseStateVariableClass>* leaves =
-      new (std::nothrow) List<BaseStateVariableClass>(getNumLeafNodes());
+  List<BaseStateVariableClass>* leaves = new (std::nothrow) List<BaseStateVariableClass>(getNumLeafNodes());
   if (leaves == nullptr) KavrinOutOfMemory();
   for (const fieldType& f : fields) {
     if (f.field == nullptr) continue;

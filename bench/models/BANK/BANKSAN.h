@@ -60,9 +60,9 @@ class BANKSAN : public SANModel {
   };
 
   int NumQueues;
-  Place** Q;                    // NumQueues places
-  ArrivalActivity* Arrival;     // NumQueues activities
-  ServiceActivity* Service;     // NumQueues activities
+  Place** Q;                 // NumQueues places
+  ArrivalActivity* Arrival;  // NumQueues activities
+  ServiceActivity* Service;  // NumQueues activities
 
   BANKSAN();
   ~BANKSAN() override;

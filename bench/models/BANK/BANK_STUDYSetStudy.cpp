@@ -78,7 +78,8 @@ void* BANK_STUDYSetStudy::GetGVValue(char* TheGVName) {
   if (std::strcmp("lambda", TheGVName) == 0) return &lambda.mVar;
   if (std::strcmp("mu", TheGVName) == 0) return &mu.mVar;
   if (std::strcmp("batch", TheGVName) == 0) return &batch.mVar;
-  std::cerr << "!! BANK_STUDYSetStudy::GetGVValue: Global Variable " << TheGVName << " does not exist." << std::endl;
+  std::cerr << "!! BANK_STUDYSetStudy::GetGVValue: Global Variable " << TheGVName << " does not exist."
+            << std::endl;
   return nullptr;
 }
 

@@ -115,7 +115,8 @@ void ToyComposite::listSVs(const char* model, const char* variable, List<BaseSta
   for (ToyModel* c : Children) c->listSVs(model, variable, svList, modelList);
 }
 
-TokenWorker::TokenWorker(int numModels, bool timeAveraged) : Models(numModels, nullptr), TimeAveraged(timeAveraged) {
+TokenWorker::TokenWorker(int numModels, bool timeAveraged)
+    : Models(numModels, nullptr), TimeAveraged(timeAveraged) {
   NumModels = numModels;
 }
 
@@ -162,12 +163,14 @@ void CountImpulse::SetModelPointer(int k, BaseModelClass* model) {
   if (k >= 0 && k < static_cast<int>(Models.size())) Models[k] = model;
 }
 
-ToyNode::ToyNode(const NodeSpec& nodeSpec, int timeindex) : TimeAveraged(nodeSpec.Reward == TIMEAVE_INTERVAL_OF_TIME) {
+ToyNode::ToyNode(const NodeSpec& nodeSpec, int timeindex)
+    : TimeAveraged(nodeSpec.Reward == TIMEAVE_INTERVAL_OF_TIME) {
   std::vector<double> starts = nodeSpec.Starts;
   std::vector<double> stops = nodeSpec.Stops;
   int models = static_cast<int>(nodeSpec.Models.size() + nodeSpec.Variables.size());
-  Initialize(nodeSpec.Name.c_str(), nodeSpec.Reward, static_cast<int>(starts.size()), starts.data(), stops.data(), timeindex,
-             static_cast<int>(nodeSpec.Impulses.size()), models, static_cast<int>(nodeSpec.Variables.size()));
+  Initialize(nodeSpec.Name.c_str(), nodeSpec.Reward, static_cast<int>(starts.size()), starts.data(),
+             stops.data(), timeindex, static_cast<int>(nodeSpec.Impulses.size()), models,
+             static_cast<int>(nodeSpec.Variables.size()));
   Type = nodeSpec.Type;
   for (const auto& v : nodeSpec.Variables) AddVariableDependency(v.first.c_str(), v.second.c_str());
   for (const auto& m : nodeSpec.Models) AddModelDependency(m.c_str());

@@ -97,7 +97,7 @@ struct NodeSpec {
   std::vector<double> Starts{0.0};
   std::vector<double> Stops{1.0};
   std::vector<std::pair<std::string, std::string>> Variables;  // (variable, model)
-  std::vector<std::string> Models;                            // further models the rate reward reads
+  std::vector<std::string> Models;                             // further models the rate reward reads
   std::vector<std::pair<std::string, std::string>> Impulses;   // (action, model)
   bool TimeAveragedImpulses = false;
 };

@@ -63,14 +63,14 @@ class StepTestSAN : public SANModel {
               const std::vector<std::pair<std::string, Distribution> >& activities) {
     for (const auto& p : places) Places.push_back(new Place(p.first.c_str(), p.second));
     for (size_t i = 0; i < activities.size(); i++)
-      Activities.push_back(new StepTestActivity(activities[i].first.c_str(), static_cast<int>(i),
-                                                activities[i].second));
+      Activities.push_back(
+          new StepTestActivity(activities[i].first.c_str(), static_cast<int>(i), activities[i].second));
     std::vector<BaseStateVariableClass*> svs(Places.begin(), Places.end());
     std::vector<Activity*> acts(Activities.begin(), Activities.end());
     std::vector<BaseGroupClass*> groups(Activities.begin(), Activities.end());
     initializeSANModelNow("StepTestSAN", static_cast<int>(svs.size()), svs.data(), 0, nullptr,
-                          static_cast<int>(acts.size()), acts.data(),
-                          static_cast<int>(groups.size()), groups.data());
+                          static_cast<int>(acts.size()), acts.data(), static_cast<int>(groups.size()),
+                          groups.data());
   }
   ~StepTestSAN() override {
     for (Place* p : Places) delete p;

@@ -1,8 +1,7 @@
 // The simulator's command line, seen from outside: echo lines, messages, usage text, exit codes.
 // Command lines that should fail end with a bad option where needed, so that only the parse runs.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -98,7 +97,9 @@ bool EndsWith(const std::string& text, const std::string& tail) {
   return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-bool StartsWith(const std::string& text, const std::string& head) { return text.compare(0, head.size(), head) == 0; }
+bool StartsWith(const std::string& text, const std::string& head) {
+  return text.compare(0, head.size(), head) == 0;
+}
 
 // A refused command line: nothing on standard output, the message, usage and the parse error.
 void ExpectRefused(const std::vector<std::string>& args, const std::string& message,
@@ -118,9 +119,7 @@ void ExpectAccepted(const std::vector<std::string>& args, const std::string& ech
   EXPECT_TRUE(EndsWith(r.err, kGoodExit)) << r.err;
 }
 
-TEST(CommandLine, NoArgumentsIsRefused) {
-  ExpectRefused({}, "ERROR: No command line options specified\n");
-}
+TEST(CommandLine, NoArgumentsIsRefused) { ExpectRefused({}, "ERROR: No command line options specified\n"); }
 
 TEST(CommandLine, ArgumentsUpTo128CharactersAreAccepted) {
   const std::string limit = "ERROR: Command Line Argument Too Long, Limited to 128 Characters\n";
@@ -141,8 +140,9 @@ TEST(CommandLine, ArgumentsWithoutADashAreIgnored) {
 }
 
 TEST(CommandLine, EveryOptionEchoesWhatItStored) {
-  ExpectRefused({"-a", "out.csv", "-b", "out.bin", "-c", "3", "-e", "2", "-f", "tr", "-l", "2", "-m", "-x", "-n", "7",
-                 "-N", "4", "-p", "12345", "-r", "2", "-s", "42", "-t", "0", "-w", "-O", "a;double;1.5", "-?"},
+  ExpectRefused({"-a", "out.csv", "-b", "out.bin", "-c", "3", "-e", "2",  "-f",           "tr",
+                 "-l", "2",       "-m", "-x",      "-n", "7", "-N", "4",  "-p",           "12345",
+                 "-r", "2",       "-s", "42",      "-t", "0", "-w", "-O", "a;double;1.5", "-?"},
                 "ERROR: Unrecognized Command Line option: -?\n",
                 "ASCIIFilename: out.csv\nBinFilename: out.bin\nClientID: 3\nExperiment: 2\nTraceFile: tr\n"
                 "TraceLevel: 2\nReportSize: 7\nMax Number of Batches: 4\nPort: 12345\n"
@@ -151,8 +151,8 @@ TEST(CommandLine, EveryOptionEchoesWhatItStored) {
 }
 
 TEST(CommandLine, NumbersReadLikeAtoiButSaturate) {
-  ExpectRefused({"-s", "3000000000", "-s-1", "-e-1", "-c", "12abc", "-N", "junk", "-p", "70000", "-p", "40000",
-                 "-s-9999999999", "-z"},
+  ExpectRefused({"-s", "3000000000", "-s-1", "-e-1", "-c", "12abc", "-N", "junk", "-p", "70000", "-p",
+                 "40000", "-s-9999999999", "-z"},
                 "ERROR: Unrecognized Command Line option: -z\n",
                 "Random Number Seed: 2147483647\nRandom Number Seed: 4294967295\nExperiment: 4294967295\n"
                 "ClientID: 12\nMax Number of Batches: 0\nPort: 4464\nPort: -25536\n"

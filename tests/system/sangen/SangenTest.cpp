@@ -2,7 +2,6 @@
 // "file:line:column: message" and exit code 1, and nothing is written; a C++ error in a snippet is
 // reported by the compiler at the snippet's line of the description.
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -60,49 +59,52 @@ class Sangen : public ::testing::Test {
 
 // A small valid model the refusals below change one thing of.
 const char* const kHead =
-    "model: Q\n"                           // 1
-    "globals: {lambda: double}\n"          // 2
-    "places:\n"                            // 3
-    "  Queue: 0\n"                         // 4
-    "activities:\n";                       // 5
+    "model: Q\n"                   // 1
+    "globals: {lambda: double}\n"  // 2
+    "places:\n"                    // 3
+    "  Queue: 0\n"                 // 4
+    "activities:\n";               // 5
 
 TEST_F(Sangen, RefusesUnknownPlace) {
   ExpectRefused(std::string(kHead) +
-                    "  - name: Arrival\n"              // 6
-                    "    delay: Exponential\n"         // 7
-                    "    parameters: [lambda]\n"       // 8
-                    "    output: {Queu: 1}\n",         // 9: the key starts at column 14
+                    "  - name: Arrival\n"         // 6
+                    "    delay: Exponential\n"    // 7
+                    "    parameters: [lambda]\n"  // 8
+                    "    output: {Queu: 1}\n",    // 9: the key starts at column 14
                 "9:14", "unknown place 'Queu'");
 }
 
 TEST_F(Sangen, RefusesAnArcOnAReadOnlyPlace) {
-  ExpectRefused("model: Q\n"
-                "places:\n"
-                "  Limit: {initial: 3, read_only: true}\n"
-                "activities:\n"
-                "  - {name: Grow, delay: Exponential, parameters: [1.0], output: {Limit: 1}}\n",  // 5:66
-                "5:66", "place 'Limit' is read-only: it cannot have arcs");
+  ExpectRefused(
+      "model: Q\n"
+      "places:\n"
+      "  Limit: {initial: 3, read_only: true}\n"
+      "activities:\n"
+      "  - {name: Grow, delay: Exponential, parameters: [1.0], output: {Limit: 1}}\n",  // 5:66
+      "5:66", "place 'Limit' is read-only: it cannot have arcs");
 }
 
 TEST_F(Sangen, RefusesUnknownGlobalInAnExperiment) {
-  ExpectRefused(std::string(kHead) +
-                    "  - {name: Arrival, delay: Exponential, parameters: [lambda], output: {Queue: 1}}\n"  // 6
-                    "study:\n"                                                                          // 7
-                    "  experiments:\n"                                                                  // 8
-                    "    - {lambda: 0.5, mu: 1.0}\n",                                                       // 9
-                "9:21", "unknown global variable 'mu'");
+  ExpectRefused(
+      std::string(kHead) +
+          "  - {name: Arrival, delay: Exponential, parameters: [lambda], output: {Queue: 1}}\n"  // 6
+          "study:\n"                                                                             // 7
+          "  experiments:\n"                                                                     // 8
+          "    - {lambda: 0.5, mu: 1.0}\n",                                                      // 9
+      "9:21", "unknown global variable 'mu'");
 }
 
 TEST_F(Sangen, RefusesUnknownActivityInAnImpulse) {
-  ExpectRefused(std::string(kHead) +
-                    "  - {name: Arrival, delay: Exponential, parameters: [lambda], output: {Queue: 1}}\n"  // 6
-                    "rewards:\n"                                                                        // 7
-                    "  - name: served\n"                                                                // 8
-                    "    kind: interval\n"                                                              // 9
-                    "    from: 0\n"                                                                     // 10
-                    "    to: 10\n"                                                                      // 11
-                    "    impulses: {Service: 1.0}\n",                                                   // 12
-                "12:16", "unknown activity 'Service'");
+  ExpectRefused(
+      std::string(kHead) +
+          "  - {name: Arrival, delay: Exponential, parameters: [lambda], output: {Queue: 1}}\n"  // 6
+          "rewards:\n"                                                                           // 7
+          "  - name: served\n"                                                                   // 8
+          "    kind: interval\n"                                                                 // 9
+          "    from: 0\n"                                                                        // 10
+          "    to: 10\n"                                                                         // 11
+          "    impulses: {Service: 1.0}\n",                                                      // 12
+      "12:16", "unknown activity 'Service'");
 }
 
 TEST_F(Sangen, RefusesUnknownSampler) {
@@ -123,12 +125,12 @@ TEST_F(Sangen, RefusesWrongParameterCount) {
 
 TEST_F(Sangen, RefusesConstantCaseProbabilitiesNotSummingToOne) {
   ExpectRefused(std::string(kHead) +
-                    "  - name: Arrival\n"                 // 6
-                    "    delay: Exponential\n"            // 7
-                    "    parameters: [lambda]\n"          // 8
-                    "    cases:\n"                        // 9
-                    "      - {probability: 0.7}\n"        // 10: the list starts at column 7
-                    "      - {probability: 0.2}\n",       // 11
+                    "  - name: Arrival\n"            // 6
+                    "    delay: Exponential\n"       // 7
+                    "    parameters: [lambda]\n"     // 8
+                    "    cases:\n"                   // 9
+                    "      - {probability: 0.7}\n"   // 10: the list starts at column 7
+                    "      - {probability: 0.2}\n",  // 11
                 "10:7", "the case probabilities of activity 'Arrival' sum to 0.9, not 1");
 }
 
@@ -161,12 +163,13 @@ TEST_F(Sangen, RefusesInvalidYaml) {
 }
 
 TEST_F(Sangen, SweepsCrossTheirValuesLastFastest) {
-  std::string path = Write(std::string(kHead) +
-                           "  - {name: Arrival, delay: Exponential, parameters: [lambda], output: {Queue: 1}}\n"
-                           "study:\n"
-                           "  sweep:\n"
-                           "    lambda: {range: [0.1, 0.3, 0.1]}\n"
-                           "    mu: [1, 2]\n");
+  std::string path =
+      Write(std::string(kHead) +
+            "  - {name: Arrival, delay: Exponential, parameters: [lambda], output: {Queue: 1}}\n"
+            "study:\n"
+            "  sweep:\n"
+            "    lambda: {range: [0.1, 0.3, 0.1]}\n"
+            "    mu: [1, 2]\n");
   // mu is not a global of this model.
   Outcome bad = Execute(std::string(SANGEN) + " " + path + " --out " + (Dir / "out").string());
   EXPECT_EQ(bad.Code, 1);
@@ -192,20 +195,23 @@ TEST_F(Sangen, SweepsCrossTheirValuesLastFastest) {
 }
 
 TEST_F(Sangen, DrawsTheNetAsDot) {
-  std::string path = Write(std::string(kHead) +
-                           "  - {name: Arrival, delay: Exponential, parameters: [lambda], output: {Queue: 1}}\n"
-                           "  - {name: Leave, delay: instantaneous, enabled: Queue->Mark() > 3,\n"
-                           "     cases: [{probability: 0.5, effect: Queue->Mark() = 0}, {probability: 0.5}]}\n"
-                           "study: {experiments: [{lambda: 1.0}]}\n");
+  std::string path =
+      Write(std::string(kHead) +
+            "  - {name: Arrival, delay: Exponential, parameters: [lambda], output: {Queue: 1}}\n"
+            "  - {name: Leave, delay: instantaneous, enabled: Queue->Mark() > 3,\n"
+            "     cases: [{probability: 0.5, effect: Queue->Mark() = 0}, {probability: 0.5}]}\n"
+            "study: {experiments: [{lambda: 1.0}]}\n");
   Outcome r = Execute(std::string(SANGEN) + " --dot " + path);
   ASSERT_EQ(r.Code, 0) << r.Output;
   for (const char* line : {
            "\"place:Queue\" [shape=circle, label=\"Queue\\n0\"];",
-           "\"activity:Arrival\" [shape=box, style=filled, fillcolor=\"#d0d8f0\", label=\"Arrival\\nExponential\"];",
-           "\"activity:Leave\" [shape=box, style=filled, fillcolor=black, fontcolor=white, height=0.2, label=\"Leave\"];",
-           "\"activity:Arrival\" -> \"place:Queue\";",           // output arc
+           "\"activity:Arrival\" [shape=box, style=filled, fillcolor=\"#d0d8f0\", "
+           "label=\"Arrival\\nExponential\"];",
+           "\"activity:Leave\" [shape=box, style=filled, fillcolor=black, fontcolor=white, height=0.2, "
+           "label=\"Leave\"];",
+           "\"activity:Arrival\" -> \"place:Queue\";",               // output arc
            "\"place:Queue\" -> \"activity:Leave\" [style=dashed];",  // read by the enabling predicate
-           "\"case:Leave_case1\" -> \"place:Queue\";",            // the case's effect changes Queue
+           "\"case:Leave_case1\" -> \"place:Queue\";",               // the case's effect changes Queue
        })
     EXPECT_NE(r.Output.find(line), std::string::npos) << line << "\n" << r.Output;
   EXPECT_EQ(r.Output.find("\"case:Leave_case2\" -> \"place:Queue\""), std::string::npos) << r.Output;
@@ -226,7 +232,8 @@ TEST_F(Sangen, GeneratedCodeLeavesShortNamesToTheModeller) {
       "     effect: 'Slots->Index(i % 3)->Mark() += w + model + initial;'}\n"
       "  - {name: Service, delay: Uniform, parameters: [from, to], input: {Queue: 1}}\n"
       "rewards:\n"
-      "  - {name: a, kind: time_averaged, rate: Queue->Mark() * p, impulses: {Service: t * p}, from: 0, to: 10}\n"
+      "  - {name: a, kind: time_averaged, rate: Queue->Mark() * p, impulses: {Service: t * p}, from: 0, to: "
+      "10}\n"
       "  - {name: b, kind: instant, rate: Slots->Index(0)->Mark(), at: [1, 2]}\n"
       "study: {experiments: [{n: 1, k: 2, i: 0, w: 1, p: 0.5, model: 1, initial: 0, from: 0.1, to: 1.0}]}\n");
   Outcome g = Execute(std::string(SANGEN) + " " + path + " --out " + (Dir / "out").string());
@@ -234,7 +241,8 @@ TEST_F(Sangen, GeneratedCodeLeavesShortNamesToTheModeller) {
   for (const auto& entry : fs::recursive_directory_iterator(Dir / "out")) {
     if (entry.path().extension() != ".cpp") continue;
     Outcome c = Execute(std::string(CXX) + " -std=c++17 -fsyntax-only -Wall -Wextra -Wshadow -Werror -I" +
-                        (Dir / "out").string() + " -I" + SOURCE_DIR + " -I" + SOURCE_DIR + "/Cpp " + entry.path().string());
+                        (Dir / "out").string() + " -I" + SOURCE_DIR + " -I" + SOURCE_DIR + "/Cpp " +
+                        entry.path().string());
     EXPECT_EQ(c.Code, 0) << entry.path() << "\n" << c.Output;
   }
 }
@@ -242,17 +250,17 @@ TEST_F(Sangen, GeneratedCodeLeavesShortNamesToTheModeller) {
 // The compiler reports a mistake in a snippet at its line of the description.
 TEST_F(Sangen, SnippetErrorsPointAtTheDescription) {
   std::string path = Write(std::string(kHead) +
-                           "  - name: Service\n"        // 6
-                           "    delay: Exponential\n"   // 7
-                           "    parameters: [1.0]\n"    // 8
-                           "    enabled: |\n"           // 9
+                           "  - name: Service\n"           // 6
+                           "    delay: Exponential\n"      // 7
+                           "    parameters: [1.0]\n"       // 8
+                           "    enabled: |\n"              // 9
                            "      Queue->Mark() > 0 &&\n"  // 10
                            "      Queue->Marc() < 5\n"     // 11: the typo
                            "study: {experiments: [{lambda: 1.0}]}\n");
   Outcome g = Execute(std::string(SANGEN) + " " + path + " --out " + (Dir / "out").string());
   ASSERT_EQ(g.Code, 0) << g.Output;
-  Outcome c = Execute(std::string(CXX) + " -std=c++17 -fsyntax-only -I" + (Dir / "out").string() + " -I" + SOURCE_DIR +
-                  " -I" + SOURCE_DIR + "/Cpp " + (Dir / "out/Atomic/Q/QSAN.cpp").string());
+  Outcome c = Execute(std::string(CXX) + " -std=c++17 -fsyntax-only -I" + (Dir / "out").string() + " -I" +
+                      SOURCE_DIR + " -I" + SOURCE_DIR + "/Cpp " + (Dir / "out/Atomic/Q/QSAN.cpp").string());
   EXPECT_NE(c.Code, 0);
   EXPECT_NE(c.Output.find(path + ":11:"), std::string::npos) << c.Output;
 }

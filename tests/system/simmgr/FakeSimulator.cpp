@@ -99,16 +99,40 @@ int main(int argc, char** argv) {
     else if (i + 1 < argc && argv[i + 1][0] != '-')
       value = argv[++i];
     switch (letter) {
-      case 'w': wait = true; std::cout << "Wait For Socket Enabled\n"; break;
-      case 'p': std::cout << "Port: " << value << "\n"; break;
-      case 'c': client = std::atoi(value.c_str()); std::cout << "ClientID: " << value << "\n"; break;
-      case 'e': experiment = std::atoi(value.c_str()); std::cout << "Experiment: " << value << "\n"; break;
-      case 's': seed = std::strtoul(value.c_str(), nullptr, 10); std::cout << "Random Number Seed: " << value << "\n"; break;
-      case 'n': report = std::atoi(value.c_str()); std::cout << "ReportSize: " << value << "\n"; break;
-      case 'V': specText = value; break;
-      case 'F': flags = value; break;
-      case 'D': dir = value; break;
-      default: break;  // other simulator options are accepted and ignored
+      case 'w':
+        wait = true;
+        std::cout << "Wait For Socket Enabled\n";
+        break;
+      case 'p':
+        std::cout << "Port: " << value << "\n";
+        break;
+      case 'c':
+        client = std::atoi(value.c_str());
+        std::cout << "ClientID: " << value << "\n";
+        break;
+      case 'e':
+        experiment = std::atoi(value.c_str());
+        std::cout << "Experiment: " << value << "\n";
+        break;
+      case 's':
+        seed = std::strtoul(value.c_str(), nullptr, 10);
+        std::cout << "Random Number Seed: " << value << "\n";
+        break;
+      case 'n':
+        report = std::atoi(value.c_str());
+        std::cout << "ReportSize: " << value << "\n";
+        break;
+      case 'V':
+        specText = value;
+        break;
+      case 'F':
+        flags = value;
+        break;
+      case 'D':
+        dir = value;
+        break;
+      default:
+        break;  // other simulator options are accepted and ignored
     }
   }
   std::cout.flush();
@@ -245,7 +269,8 @@ int main(int argc, char** argv) {
     for (long k = 1; k <= 3; ++k) {
       std::vector<uint8_t> r = makeReport(k, values);
       first.insert(first.end(), r.begin(), r.end());
-      for (size_t v = 0; v < values.size(); ++v) all[v].insert(all[v].end(), values[v].begin(), values[v].end());
+      for (size_t v = 0; v < values.size(); ++v)
+        all[v].insert(all[v].end(), values[v].begin(), values[v].end());
     }
     if (!SendAll(first)) return 0;
     logValues(all);

@@ -54,7 +54,8 @@ class SimMgr : public ::testing::Test {
     words.insert(words.end(), simArgs.begin(), simArgs.end());
     const pid_t pid = fork();
     if (pid == 0) {
-      if (!freopen((dir + "/out.txt").c_str(), "w", stdout) || !freopen((dir + "/err.txt").c_str(), "w", stderr))
+      if (!freopen((dir + "/out.txt").c_str(), "w", stdout) ||
+          !freopen((dir + "/err.txt").c_str(), "w", stderr))
         _exit(126);
       std::vector<char*> argv;
       for (std::string& w : words) argv.push_back(w.data());
@@ -225,15 +226,17 @@ TEST_F(SimMgr, TwoExperimentsWithFourJobsEach) {
   EXPECT_NE(csv.find("\n1,0,pv0,"), std::string::npos);
 
   // The same seed and job count give the same process seeds again.
-  const RunOutput again = Run({"--jobs", "4", "--experiments", "0,1", "--min-obs", "100", "--quiet"}, {"-V", "1"});
+  const RunOutput again =
+      Run({"--jobs", "4", "--experiments", "0,1", "--min-obs", "100", "--quiet"}, {"-V", "1"});
   for (int e = 0; e < 2; ++e)
     for (int c = 0; c < 4; ++c)
-      EXPECT_EQ(again.doc["experiments"][e]["processes"][c]["seed"], r.doc["experiments"][e]["processes"][c]["seed"]);
+      EXPECT_EQ(again.doc["experiments"][e]["processes"][c]["seed"],
+                r.doc["experiments"][e]["processes"][c]["seed"]);
 }
 
 TEST_F(SimMgr, LauncherTemplateSpreadsJobsOverLoopbackHosts) {
-  const RunOutput r = Run({"--jobs", "3", "--min-obs", "500", "--quiet", "--launch", "env SIMMGR_ON={host} {cmd}",
-                           "--hosts", "127.0.0.1,127.0.0.2"},
+  const RunOutput r = Run({"--jobs", "3", "--min-obs", "500", "--quiet", "--launch",
+                           "env SIMMGR_ON={host} {cmd}", "--hosts", "127.0.0.1,127.0.0.2"},
                           {"-V", "4"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const json& procs = r.doc["experiments"][0]["processes"];
@@ -241,9 +244,10 @@ TEST_F(SimMgr, LauncherTemplateSpreadsJobsOverLoopbackHosts) {
   EXPECT_EQ(procs[0]["host"], "127.0.0.1");
   EXPECT_EQ(procs[1]["host"], "127.0.0.2");
   EXPECT_EQ(procs[2]["host"], "127.0.0.1");
-  EXPECT_EQ(procs[1]["command"].get<std::string>().rfind(
-                "env SIMMGR_ON=127.0.0.2 env KAVRIN_LISTEN_ADDRESS=127.0.0.2 " FAKE_SIMULATOR " -w -p 0 -c 1", 0),
-            0u);
+  EXPECT_EQ(
+      procs[1]["command"].get<std::string>().rfind(
+          "env SIMMGR_ON=127.0.0.2 env KAVRIN_LISTEN_ADDRESS=127.0.0.2 " FAKE_SIMULATOR " -w -p 0 -c 1", 0),
+      0u);
   EXPECT_EQ(OnlyVariable(r)["mean"], 4.0);
 }
 
@@ -272,7 +276,8 @@ TEST_F(SimMgr, BrokenLinksAreReportedAndTheOthersGoOn) {
                           {"-V", "4", "-F", "badlen@1,cut@2,wrongpid@3,slow=2"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.err.find("client 1 (pid"), std::string::npos);
-  EXPECT_NE(r.err.find("malformed record: unknown record length 11; connection closed"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("malformed record: unknown record length 11; connection closed"), std::string::npos)
+      << r.err;
   EXPECT_NE(r.err.find("connection closed in the middle of a record"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("greeting from process"), std::string::npos) << r.err;
   const json& procs = r.doc["experiments"][0]["processes"];
@@ -307,15 +312,16 @@ TEST_F(SimMgr, NoPortAnnouncementIsAnErrorAndNoObservationFailsTheRun) {
 }
 
 TEST_F(SimMgr, StopsAtTheTimeLimitOrAtMaxObs) {
-  const RunOutput timed = Run({"--jobs", "1", "--time-limit", "0.5", "--precision", "0", "--quiet",
-                               "--report-size", "10"},
-                              {"-V", "normal:1:1", "-F", "slow=20"});
+  const RunOutput timed =
+      Run({"--jobs", "1", "--time-limit", "0.5", "--precision", "0", "--quiet", "--report-size", "10"},
+          {"-V", "normal:1:1", "-F", "slow=20"});
   ASSERT_EQ(timed.exitCode, 0) << timed.err;
   EXPECT_EQ(timed.doc["experiments"][0]["stop_reason"], "time limit");
-  EXPECT_NE(timed.doc["experiments"][0]["processes"][0]["outcome"].get<std::string>().find("quit"), std::string::npos);
+  EXPECT_NE(timed.doc["experiments"][0]["processes"][0]["outcome"].get<std::string>().find("quit"),
+            std::string::npos);
 
-  const RunOutput capped = Run({"--jobs", "1", "--max-obs", "300", "--precision", "0", "--quiet"},
-                               {"-V", "normal:1:1"});
+  const RunOutput capped =
+      Run({"--jobs", "1", "--max-obs", "300", "--precision", "0", "--quiet"}, {"-V", "normal:1:1"});
   ASSERT_EQ(capped.exitCode, 0) << capped.err;
   EXPECT_EQ(capped.doc["experiments"][0]["stop_reason"], "max-obs reached");
   EXPECT_GE(OnlyVariable(capped)["observations"].get<uint64_t>(), 300u);
@@ -326,31 +332,32 @@ TEST_F(SimMgr, NamesComeFromTheDescriptionAndOnlyConsideredVariablesCount) {
                                       "Stop:100\nName:throughput\nType:3\nNumTimes:1\nStart:0\nStop:10\n";
   std::ofstream(dir + "/model.pvkind") << "0 token_game terminating\n1 throughput steady_state\n";
   // A terminating run also sends 0.0 for its steady-state variable; it must not be reported.
-  const RunOutput r = Run({"--jobs", "1", "--min-obs", "200", "--quiet", "--pv-file", dir + "/model.pv"},
-                          {"-V", "4,0"});
+  const RunOutput r =
+      Run({"--jobs", "1", "--min-obs", "200", "--quiet", "--pv-file", dir + "/model.pv"}, {"-V", "4,0"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(OnlyVariable(r)["name"], "token_game");
   EXPECT_GT(r.doc["experiments"][0]["ignored_observations"].get<uint64_t>(), 0u);
   EXPECT_NE(r.out.find("token_game"), std::string::npos);
 
   // A record naming a variable the description lacks is refused.
-  const RunOutput extra = Run({"--jobs", "1", "--min-obs", "200", "--quiet", "--pv-file", dir + "/model.pv"},
-                              {"-V", "4,0,1"});
+  const RunOutput extra =
+      Run({"--jobs", "1", "--min-obs", "200", "--quiet", "--pv-file", dir + "/model.pv"}, {"-V", "4,0,1"});
   EXPECT_EQ(extra.exitCode, 2);
   EXPECT_NE(extra.err.find("names variable 2 but the model has 2"), std::string::npos) << extra.err;
 }
 
 TEST_F(SimMgr, DetachHandsEachSimulatorItsOwnFile) {
-  const RunOutput r = Run({"--jobs", "2", "--min-obs", "100", "--quiet", "--detach", dir + "/run.bin",
-                           "--detach-batches", "7"},
-                          {"-V", "4"});
+  const RunOutput r = Run(
+      {"--jobs", "2", "--min-obs", "100", "--quiet", "--detach", dir + "/run.bin", "--detach-batches", "7"},
+      {"-V", "4"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   for (int c = 0; c < 2; ++c) {
     const json& p = r.doc["experiments"][0]["processes"][c];
     if (p["simulator_pid"] == 0) continue;  // stopped before it linked
     const std::string name = dir + "/run.e0.c" + std::to_string(c) + ".bin";
     EXPECT_EQ(p["outcome"], "detached into " + name);
-    for (int i = 0; i < 50 && ReadAll(name).empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (int i = 0; i < 50 && ReadAll(name).empty(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_EQ(ReadAll(name), "detached " + name + ";7;;\n");
   }
 }
@@ -362,8 +369,8 @@ TEST_F(SimMgr, InterruptOrHangupQuitsTheSimulatorsAndStillReports) {
     SCOPED_TRACE(sig == SIGINT ? "SIGINT" : "SIGHUP");
     const std::string csv = dir + "/result" + std::to_string(sig) + ".csv";
     std::remove((dir + "/err.txt").c_str());  // the wait below looks for this run's progress
-    const pid_t pid = Start({"--jobs", "2", "--precision", "0", "--report-size", "10", "--progress-interval", "0.1",
-                             "--csv", csv},
+    const pid_t pid = Start({"--jobs", "2", "--precision", "0", "--report-size", "10", "--progress-interval",
+                             "0.1", "--csv", csv},
                             {"-V", "normal:3:1", "-F", "slow=10"});
     for (int i = 0; i < 100 && ReadAll(dir + "/err.txt").find("n=") == std::string::npos; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -408,8 +415,9 @@ TEST_F(SimMgr, EachKindOfRunReportsOnlyItsOwnVariables) {
     while (f >> index >> name >> kind) kinds[name] = kind;
   }
   for (const char* t : {"1", "0"}) {
-    const RunOutput r = Run({"--jobs", "2", "--min-obs", "50", "--precision", "1", "--time-limit", "20", "--quiet"},
-                            {"-t", t}, sim);
+    const RunOutput r =
+        Run({"--jobs", "2", "--min-obs", "50", "--precision", "1", "--time-limit", "20", "--quiet"},
+            {"-t", t}, sim);
     ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
     const json& vars = r.doc["experiments"][0]["variables"];
     ASSERT_FALSE(vars.empty()) << r.out;
@@ -423,9 +431,9 @@ TEST_F(SimMgr, NonFiniteObservationsFlagTheVariableOnceAndAreCountedNotHidden) {
   // Each client sends one NaN in its first report and one +inf in its second, both in pv1.
   // pv0 is constant and reaches its precision; pv1 must be flagged, not left as nan or
   // waited for forever, and every non-finite value must be counted.
-  const RunOutput r = Run({"--jobs", "2", "--min-obs", "400", "--report-size", "50", "--quiet",
-                           "--csv", dir + "/result.csv"},
-                          {"-V", "4,normal:2:1", "-F", "nan=1,inf=2,slow=5", "-D", dir});
+  const RunOutput r =
+      Run({"--jobs", "2", "--min-obs", "400", "--report-size", "50", "--quiet", "--csv", dir + "/result.csv"},
+          {"-V", "4,normal:2:1", "-F", "nan=1,inf=2,slow=5", "-D", dir});
   EXPECT_EQ(r.exitCode, 3) << r.err;
   size_t finite = 0, nonFinite = 0;
   for (int c = 0; c < 2; ++c) {
@@ -456,7 +464,8 @@ TEST_F(SimMgr, NonFiniteObservationsFlagTheVariableOnceAndAreCountedNotHidden) {
 }
 
 TEST_F(SimMgr, SimulatorsThatCouldNotStartAreCountedAndTheRunStillReportsButFails) {
-  const RunOutput r = Run({"--jobs", "3", "--min-obs", "2000", "--quiet"}, {"-V", "4", "-F", "nostart@1,slow=20"});
+  const RunOutput r =
+      Run({"--jobs", "3", "--min-obs", "2000", "--quiet"}, {"-V", "4", "-F", "nostart@1,slow=20"});
   EXPECT_EQ(r.exitCode, 3) << r.err;
   EXPECT_NE(r.err.find("simmgr: experiment 0: 2 of 3 simulators started"), std::string::npos) << r.err;
   EXPECT_NE(r.out.find("warning: 2 of 3 simulators started"), std::string::npos) << r.out;
@@ -494,8 +503,9 @@ TEST_F(SimMgr, SteadyStateRunDeletesTheTransientAndReportsTheBatchAnalysis) {
   EXPECT_LE(v["relative_half_width"].get<double>(), 0.01);
   EXPECT_NE(r.out.find("deleted  merge  batches   lag-1  indep."), std::string::npos) << r.out;
   const std::string csv = ReadAll(dir + "/result.csv");
-  EXPECT_NE(csv.find(",deleted_batches,merge_factor,effective_batches,lag1_autocorrelation,independence_passed,"),
-            std::string::npos);
+  EXPECT_NE(
+      csv.find(",deleted_batches,merge_factor,effective_batches,lag1_autocorrelation,independence_passed,"),
+      std::string::npos);
   EXPECT_NE(csv.find(",yes,0,reached\n"), std::string::npos) << csv;
 }
 

@@ -174,8 +174,10 @@ class CentralServer : public ::testing::TestWithParam<Experiment> {};
 void ExpectWithin(const char* what, const std::vector<double>& obs, bool group, double theory) {
   double mean = 0, half = 0;
   Interval(obs, group, &mean, &half);
-  std::printf("%-36s estimate %.5g +- %.2g (%.1f%%), exact %.5g\n", what, mean, half, 100 * half / theory, theory);
-  EXPECT_LE(std::fabs(mean - theory), half) << what << ": estimate " << mean << " +- " << half << ", exact " << theory;
+  std::printf("%-36s estimate %.5g +- %.2g (%.1f%%), exact %.5g\n", what, mean, half, 100 * half / theory,
+              theory);
+  EXPECT_LE(std::fabs(mean - theory), half)
+      << what << ": estimate " << mean << " +- " << half << ", exact " << theory;
   EXPECT_LE(half, 0.05 * theory) << what << ": interval too wide to mean anything";
 }
 
@@ -195,12 +197,19 @@ TEST_P(CentralServer, EstimatesHoldTheExactSolution) {
   chain.Transient(disk1Busy, 10.0, &readsAt, &readsIntegral);
   const double utilisation = Chain::Dot(chain.Stationary(), busy);
 
-  fs::path dir = fs::temp_directory_path() / ("central_server_" + std::to_string(e.Number) + "_" + std::to_string(::getpid()));
+  fs::path dir = fs::temp_directory_path() /
+                 ("central_server_" + std::to_string(e.Number) + "_" + std::to_string(::getpid()));
   fs::create_directories(dir);
   const std::string sim = CENTRAL_SERVER_SIM;
   const std::string exp = " -e " + std::to_string(e.Number);
-  ASSERT_EQ(std::system(("cd " + dir.string() + " && " + sim + exp + " -N 20000 -s 4711 -a t.csv >/dev/null 2>&1").c_str()), 0);
-  ASSERT_EQ(std::system(("cd " + dir.string() + " && " + sim + exp + " -t 0 -N 400 -s 4711 -a s.csv >/dev/null 2>&1").c_str()), 0);
+  ASSERT_EQ(
+      std::system(
+          ("cd " + dir.string() + " && " + sim + exp + " -N 20000 -s 4711 -a t.csv >/dev/null 2>&1").c_str()),
+      0);
+  ASSERT_EQ(std::system(
+                ("cd " + dir.string() + " && " + sim + exp + " -t 0 -N 400 -s 4711 -a s.csv >/dev/null 2>&1")
+                    .c_str()),
+            0);
   auto terminating = Observations(dir / "t.csv");
   auto steady = Observations(dir / "s.csv");
   fs::remove_all(dir);
@@ -215,6 +224,8 @@ TEST_P(CentralServer, EstimatesHoldTheExactSolution) {
 INSTANTIATE_TEST_SUITE_P(Examples, CentralServer,
                          ::testing::Values(Experiment{"balanced", 0, {5, 2.0, 1.0, 0.5, 0.6}},
                                            Experiment{"slow_disk2", 1, {5, 2.0, 1.0, 0.25, 0.8}}),
-                         [](const ::testing::TestParamInfo<Experiment>& param) { return std::string(param.param.Label); });
+                         [](const ::testing::TestParamInfo<Experiment>& param) {
+                           return std::string(param.param.Label);
+                         });
 
 }  // namespace

@@ -151,8 +151,8 @@ class Validation : public ::testing::TestWithParam<Case> {};
 TEST_P(Validation, ConfidenceIntervalHoldsTheory) {
   const Case& c = GetParam();
   // The process id keeps runs of other build trees on the same machine out of this folder.
-  const fs::path dir =
-      fs::path(::testing::TempDir()) / (std::string("validation_") + c.Label + "_" + std::to_string(::getpid()));
+  const fs::path dir = fs::path(::testing::TempDir()) /
+                       (std::string("validation_") + c.Label + "_" + std::to_string(::getpid()));
   fs::remove_all(dir);
   fs::create_directories(dir);
   const fs::path ascii = dir / "result.csv";
@@ -178,9 +178,9 @@ TEST_P(Validation, ConfidenceIntervalHoldsTheory) {
   if (const char* table = std::getenv("VALIDATION_TABLE")) {
     std::ofstream out(table, std::ios::app);
     char row[512];
-    std::snprintf(row, sizeof row, "| %s | %s%s | %.5g | %.5g | %.3g (%.1f%%) | %s | `%s` |\n", c.Label, c.Variable,
-                  c.What == Estimate::Variance ? " (variance)" : "", c.Theory, ci.Estimate, ci.HalfWidth,
-                  100.0 * ci.HalfWidth / std::fabs(c.Theory),
+    std::snprintf(row, sizeof row, "| %s | %s%s | %.5g | %.5g | %.3g (%.1f%%) | %s | `%s` |\n", c.Label,
+                  c.Variable, c.What == Estimate::Variance ? " (variance)" : "", c.Theory, ci.Estimate,
+                  ci.HalfWidth, 100.0 * ci.HalfWidth / std::fabs(c.Theory),
                   std::fabs(ci.Estimate - c.Theory) <= ci.HalfWidth ? "yes" : "NO", shown.c_str());
     out << row;
   }
@@ -199,32 +199,36 @@ const Case kCases[] = {
     {"MM1_rho05", MM1_SIM, "mean_in_system", 0, 0, 1001, true, 400, 0, Estimate::Mean, MM1Mean(0.5), 0.05},
     {"MM1_rho08", MM1_SIM, "mean_in_system", 1, 0, 1002, true, 2000, 0, Estimate::Mean, MM1Mean(0.8), 0.05},
     {"MM1_rho09", MM1_SIM, "mean_in_system", 2, 0, 1003, true, 4000, 0, Estimate::Mean, MM1Mean(0.9), 0.05},
-    {"MM1_rho08_Tausworthe", MM1_SIM, "mean_in_system", 1, 1, 1004, true, 2000, 0, Estimate::Mean, MM1Mean(0.8),
-     0.05},
+    {"MM1_rho08_Tausworthe", MM1_SIM, "mean_in_system", 1, 1, 1004, true, 2000, 0, Estimate::Mean,
+     MM1Mean(0.8), 0.05},
     {"MM1_rho08_MersenneTwister", MM1_SIM, "mean_in_system", 1, 2, 1005, true, 2000, 0, Estimate::Mean,
      MM1Mean(0.8), 0.05},
     // M/M/1, terminating: arrivals in [0, 10] are Poisson with mean and variance 10 lambda.
     {"MM1_arrivals_05", MM1_SIM, "arrivals", 0, 0, 2001, false, 2000, 1, Estimate::Mean, 5.0, 0.05},
     {"MM1_arrivals_08", MM1_SIM, "arrivals", 1, 0, 2002, false, 2000, 1, Estimate::Mean, 8.0, 0.05},
     {"MM1_arrivals_09", MM1_SIM, "arrivals", 2, 0, 2003, false, 2000, 1, Estimate::Mean, 9.0, 0.05},
-    {"MM1_arrivals_05_variance", MM1_SIM, "arrivals", 0, 0, 2001, false, 2000, 1, Estimate::Variance, 5.0, 0.15},
-    {"MM1_arrivals_08_variance", MM1_SIM, "arrivals", 1, 0, 2002, false, 2000, 1, Estimate::Variance, 8.0, 0.15},
-    {"MM1_arrivals_09_variance", MM1_SIM, "arrivals", 2, 0, 2003, false, 2000, 1, Estimate::Variance, 9.0, 0.15},
+    {"MM1_arrivals_05_variance", MM1_SIM, "arrivals", 0, 0, 2001, false, 2000, 1, Estimate::Variance, 5.0,
+     0.15},
+    {"MM1_arrivals_08_variance", MM1_SIM, "arrivals", 1, 0, 2002, false, 2000, 1, Estimate::Variance, 8.0,
+     0.15},
+    {"MM1_arrivals_09_variance", MM1_SIM, "arrivals", 2, 0, 2003, false, 2000, 1, Estimate::Variance, 9.0,
+     0.15},
     // Erlang loss, c = 5, lambda = 4, mean service 1 under every distribution.
     {"Erlang_Exponential", ERLANG_SIM, "all_busy", 0, 0, 3001, true, 200, 0, Estimate::Mean, kBlocking, 0.02},
-    {"Erlang_Deterministic", ERLANG_SIM, "all_busy", 1, 0, 3002, true, 200, 0, Estimate::Mean, kBlocking, 0.02},
+    {"Erlang_Deterministic", ERLANG_SIM, "all_busy", 1, 0, 3002, true, 200, 0, Estimate::Mean, kBlocking,
+     0.02},
     {"Erlang_Uniform", ERLANG_SIM, "all_busy", 2, 0, 3003, true, 200, 0, Estimate::Mean, kBlocking, 0.02},
     {"Erlang_Gamma", ERLANG_SIM, "all_busy", 3, 0, 3004, true, 200, 0, Estimate::Mean, kBlocking, 0.02},
     {"Erlang_Lognormal", ERLANG_SIM, "all_busy", 4, 0, 3005, true, 200, 0, Estimate::Mean, kBlocking, 0.02},
     {"Erlang_Erlang", ERLANG_SIM, "all_busy", 5, 0, 3006, true, 200, 0, Estimate::Mean, kBlocking, 0.02},
-    {"Erlang_Exponential_Tausworthe", ERLANG_SIM, "all_busy", 0, 1, 3007, true, 200, 0, Estimate::Mean, kBlocking,
-     0.02},
+    {"Erlang_Exponential_Tausworthe", ERLANG_SIM, "all_busy", 0, 1, 3007, true, 200, 0, Estimate::Mean,
+     kBlocking, 0.02},
     {"Erlang_Exponential_blocked", ERLANG_SIM, "blocked", 0, 0, 3001, true, 200, 1, Estimate::Mean,
      kBlockedPerBatch, 0.02},
     {"Erlang_Deterministic_blocked", ERLANG_SIM, "blocked", 1, 0, 3002, true, 200, 1, Estimate::Mean,
      kBlockedPerBatch, 0.02},
-    {"Erlang_Lognormal_blocked", ERLANG_SIM, "blocked", 4, 0, 3005, true, 200, 1, Estimate::Mean, kBlockedPerBatch,
-     0.02},
+    {"Erlang_Lognormal_blocked", ERLANG_SIM, "blocked", 4, 0, 3005, true, 200, 1, Estimate::Mean,
+     kBlockedPerBatch, 0.02},
     // Machine repairman, N = 10, mu = 1.
     {"Repair_lambda005", REPAIR_SIM, "machines_down", 0, 0, 4001, true, 200, 0, Estimate::Mean,
      MachinesDown(10, 0.05, 1.0), 0.05},

@@ -83,26 +83,63 @@ class ScopedSimtest {
 
 std::vector<std::string> ListOf(BaseActionClass* a) {
   std::vector<std::string> names;
-  for (ActionAffectsElement* c = a->Affects; c != nullptr; c = c->next) names.push_back(c->Action->ActionName);
+  for (ActionAffectsElement* c = a->Affects; c != nullptr; c = c->next)
+    names.push_back(c->Action->ActionName);
   return names;
 }
 
-const char* G[8] = {"T_READ_TOTALGroup", "T_WRITE_RESULTGroup", "COMPUTEGroup", "T_READGroup",
-                    "T_WRITE_OUTPUTGroup", "DISPATCHER", "READ_TOTALGroup", "WRITE_TOGroup"};
+const char* G[8] = {"T_READ_TOTALGroup",   "T_WRITE_RESULTGroup", "COMPUTEGroup",    "T_READGroup",
+                    "T_WRITE_OUTPUTGroup", "DISPATCHER",          "READ_TOTALGroup", "WRITE_TOGroup"};
 using L = std::vector<std::string>;
 
 // The lists of the carried model, action by action, for each builder (derived by hand from the
 // arcs: the default builder prepends in discovery order from the firing action; the old builder
 // discovers while walking the enabled actions, and prepends with SIMTEST 1 or appends with 0).
-const std::vector<L> kDefault = {
-    {G[0]}, {G[0]}, {G[3], G[1]}, {G[3], G[1]}, {G[2]}, {G[2]}, {G[1], G[3]}, {G[1], G[3]},
-    {G[4]}, {G[4]}, {G[2], G[7], G[6], G[5]}, {G[0], G[6]}, {G[6]}, {G[3], G[1], G[7]}, {G[4], G[7]}};
-const std::vector<L> kOldMatrix = {
-    {G[0]}, {G[0]}, {G[3], G[1]}, {G[3], G[1]}, {G[2]}, {G[2]}, {G[3], G[1]}, {G[3], G[1]},
-    {G[4]}, {G[4]}, {G[7], G[6], G[5], G[2]}, {G[6], G[0]}, {G[6]}, {G[7], G[3], G[1]}, {G[7], G[4]}};
-const std::vector<L> kOldAppend = {
-    {G[0]}, {G[0]}, {G[1], G[3]}, {G[1], G[3]}, {G[2]}, {G[2]}, {G[1], G[3]}, {G[1], G[3]},
-    {G[4]}, {G[4]}, {G[2], G[5], G[6], G[7]}, {G[0], G[6]}, {G[6]}, {G[1], G[3], G[7]}, {G[4], G[7]}};
+const std::vector<L> kDefault = {{G[0]},
+                                 {G[0]},
+                                 {G[3], G[1]},
+                                 {G[3], G[1]},
+                                 {G[2]},
+                                 {G[2]},
+                                 {G[1], G[3]},
+                                 {G[1], G[3]},
+                                 {G[4]},
+                                 {G[4]},
+                                 {G[2], G[7], G[6], G[5]},
+                                 {G[0], G[6]},
+                                 {G[6]},
+                                 {G[3], G[1], G[7]},
+                                 {G[4], G[7]}};
+const std::vector<L> kOldMatrix = {{G[0]},
+                                   {G[0]},
+                                   {G[3], G[1]},
+                                   {G[3], G[1]},
+                                   {G[2]},
+                                   {G[2]},
+                                   {G[3], G[1]},
+                                   {G[3], G[1]},
+                                   {G[4]},
+                                   {G[4]},
+                                   {G[7], G[6], G[5], G[2]},
+                                   {G[6], G[0]},
+                                   {G[6]},
+                                   {G[7], G[3], G[1]},
+                                   {G[7], G[4]}};
+const std::vector<L> kOldAppend = {{G[0]},
+                                   {G[0]},
+                                   {G[1], G[3]},
+                                   {G[1], G[3]},
+                                   {G[2]},
+                                   {G[2]},
+                                   {G[1], G[3]},
+                                   {G[1], G[3]},
+                                   {G[4]},
+                                   {G[4]},
+                                   {G[2], G[5], G[6], G[7]},
+                                   {G[0], G[6]},
+                                   {G[6]},
+                                   {G[1], G[3], G[7]},
+                                   {G[4], G[7]}};
 
 class CarriedModelConnectivity : public ::testing::Test {
  protected:
@@ -286,7 +323,8 @@ TEST_F(CarriedModelConnectivity, PrintShowsModelActionAndGroupNumbers) {
   auto* san = static_cast<GPU_MODEL_ATOMIC_COMPOSITIONSAN*>(atomic);
   std::string expected = "Action: " + describe(dispatcher) + "\nChecking my Affects\n" + "    " +
                          describe(&san->COMPUTEGroup) + "\n" + "    " + describe(&san->WRITE_TOGroup) + "\n" +
-                         "    " + describe(&san->READ_TOTALGroup) + "\n" + "    " + describe(dispatcher) + "\n";
+                         "    " + describe(&san->READ_TOTALGroup) + "\n" + "    " + describe(dispatcher) +
+                         "\n";
   EXPECT_NE(out.str().find(expected), std::string::npos) << out.str();
   EXPECT_EQ(out.str().rfind("Action: ", 0), 0u);
 }

@@ -287,6 +287,7 @@ TEST_F(EventListTest, BothChildrenOfAPositionShareACacheLine) {
     // Times in group order keep each group at its own position.
     slot[g] = reinterpret_cast<std::uintptr_t>(SlotOf(g));
   }
-  for (int i = 0; 2 * i + 2 < kGroups; i++) EXPECT_EQ(slot[2 * i + 1] / 64, slot[2 * i + 2] / 64) << "position " << i;
+  for (int i = 0; 2 * i + 2 < kGroups; i++)
+    EXPECT_EQ(slot[2 * i + 1] / 64, slot[2 * i + 2] / 64) << "position " << i;
   EXPECT_EQ(list.IsValid(), 0);
 }

@@ -292,8 +292,7 @@ TEST(GroupProbability, ZeroTotalWeightIsReported) {
   fill(g, {&a, &b});
   testing::internal::CaptureStdout();
   g.Probability(&a);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "BaseGroupClass::Probability() TotalWeight is zero.\n");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "BaseGroupClass::Probability() TotalWeight is zero.\n");
 }
 
 }  // namespace

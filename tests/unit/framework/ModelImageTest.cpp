@@ -106,7 +106,7 @@ TEST(ModelImagePlan, MixedVariablesSaveAndRestoreInModelOrder) {
 
 TEST(ModelImagePlan, FollowsSharingAndStoredChangesAfterTheFirstSave) {
   MixedSAN m;
-  save(m);  // the plan now exists
+  save(m);              // the plan now exists
   m.S->ShareWith(m.P);  // P absorbed into S: P's cell is S's and P leaves the image
   ASSERT_EQ(m.StateSize(), 16);
   std::vector<char> image = save(m);

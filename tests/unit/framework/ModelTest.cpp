@@ -140,8 +140,7 @@ TEST(ModelPrinting, StateAndInfo) {
   ThreePlacesSAN m;
   std::ostringstream out;
   m.printState(&out);
-  EXPECT_EQ(out.str(), "Model: (" + std::to_string(m.getId()) +
-                           ")ThreePlaces\n  A = 1\n  B = 2\n  C = 3\n");
+  EXPECT_EQ(out.str(), "Model: (" + std::to_string(m.getId()) + ")ThreePlaces\n  A = 1\n  B = 2\n  C = 3\n");
   testing::internal::CaptureStdout();
   m.PrintSANModelInfo();
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
@@ -164,8 +163,7 @@ TEST(ModelDeath, BaseOnlyOperationsAbort) {
   ThreePlacesSAN m;
   EXPECT_DEATH(m.GetChild(0), "!! Assertion failed in file SANModel, line ");
   BaseModelClass* base = &m;
-  EXPECT_DEATH(base->BaseModelClass::GetModelType(),
-               "!! Assertion failed in file BaseModelClass, line ");
+  EXPECT_DEATH(base->BaseModelClass::GetModelType(), "!! Assertion failed in file BaseModelClass, line ");
 }
 
 TEST(LocalStateHolder, HashCompareAndAssign) {

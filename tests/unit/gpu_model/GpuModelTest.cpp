@@ -11,18 +11,32 @@
 
 namespace {
 
-const char* const kPlaceNames[20] = {
-    "TOTAL_PERFORM_OK_READ", "TOTAL_PERFORM_KO_READ", "RESULT_OK_CONTENT",  "RESULT_KO_CONTENT",
-    "RESULT_KO",             "RESULT_OK",             "ALU_INSTRUCTION",    "OUTPUT_MEMORY",
-    "WRITE_RESULT_MEMORY",   "RESULT_MEMORY",         "READ_TOTAL_MEMORY",  "TOTAL_MEMORY",
-    "RESULT_PERFORM_OK_READ", "RESULT_PERFORM_KO_READ", "OUTPUT_OK_CONTENT", "OUTPUT_KO_CONTENT",
-    "READ_RESULT_MEMORY",    "WRITE_OUTPUT_MEMORY",   "ALU_INSTRUCTION_WITH_INPUT", "INST_COUNTER"};
+const char* const kPlaceNames[20] = {"TOTAL_PERFORM_OK_READ",
+                                     "TOTAL_PERFORM_KO_READ",
+                                     "RESULT_OK_CONTENT",
+                                     "RESULT_KO_CONTENT",
+                                     "RESULT_KO",
+                                     "RESULT_OK",
+                                     "ALU_INSTRUCTION",
+                                     "OUTPUT_MEMORY",
+                                     "WRITE_RESULT_MEMORY",
+                                     "RESULT_MEMORY",
+                                     "READ_TOTAL_MEMORY",
+                                     "TOTAL_MEMORY",
+                                     "RESULT_PERFORM_OK_READ",
+                                     "RESULT_PERFORM_KO_READ",
+                                     "OUTPUT_OK_CONTENT",
+                                     "OUTPUT_KO_CONTENT",
+                                     "READ_RESULT_MEMORY",
+                                     "WRITE_OUTPUT_MEMORY",
+                                     "ALU_INSTRUCTION_WITH_INPUT",
+                                     "INST_COUNTER"};
 
-const char* const kActionNames[15] = {
-    "T_READ_TOTAL_case1", "T_READ_TOTAL_case2", "T_WRITE_RESULT_case1", "T_WRITE_RESULT_case2",
-    "COMPUTE_case1",      "COMPUTE_case2",      "T_READ_case1",         "T_READ_case2",
-    "T_WRITE_OUTPUT_case1", "T_WRITE_OUTPUT_case2", "DISPATCHER",       "READ_TOTAL_case1",
-    "READ_TOTAL_case2",   "WRITE_TO_case1",     "WRITE_TO_case2"};
+const char* const kActionNames[15] = {"T_READ_TOTAL_case1",   "T_READ_TOTAL_case2", "T_WRITE_RESULT_case1",
+                                      "T_WRITE_RESULT_case2", "COMPUTE_case1",      "COMPUTE_case2",
+                                      "T_READ_case1",         "T_READ_case2",       "T_WRITE_OUTPUT_case1",
+                                      "T_WRITE_OUTPUT_case2", "DISPATCHER",         "READ_TOTAL_case1",
+                                      "READ_TOTAL_case2",     "WRITE_TO_case1",     "WRITE_TO_case2"};
 
 const char* const kGroupNames[8] = {"T_READ_TOTALGroup", "T_WRITE_RESULTGroup", "COMPUTEGroup",
                                     "T_READGroup",       "T_WRITE_OUTPUTGroup", "DISPATCHER",
@@ -172,8 +186,8 @@ TEST_F(GpuModelTest, CasesMoveTheirTokens) {
     std::vector<int> to;
   };
   const std::vector<Case> cases = {
-      {0, {11}, {0}},  {1, {11}, {1}},  {2, {9}, {2}},      {3, {9}, {3}},      {4, {6}, {5}},
-      {5, {6}, {4}},   {6, {9}, {12}},  {7, {9}, {13}},     {8, {7}, {14}},     {9, {7}, {15}},
+      {0, {11}, {0}},       {1, {11}, {1}},     {2, {9}, {2}},      {3, {9}, {3}},     {4, {6}, {5}},
+      {5, {6}, {4}},        {6, {9}, {12}},     {7, {9}, {13}},     {8, {7}, {14}},    {9, {7}, {15}},
       {11, {10, 16}, {11}}, {12, {10, 16}, {}}, {13, {8, 17}, {9}}, {14, {8, 17}, {7}}};
   std::vector<char> saved(model.StateSize());
   model.CurrentState(saved.data());

@@ -1,9 +1,9 @@
-#include "Simulator/ByteOrder.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+
+#include "Simulator/ByteOrder.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "Simulator/DataPacket.h"
-
 #include <gtest/gtest.h>
+
+#include "Simulator/DataPacket.h"
 
 namespace {
 

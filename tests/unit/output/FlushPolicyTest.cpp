@@ -161,8 +161,7 @@ TEST(OutputStep, IntegerAndDoubleHelpersWriteBigEndianAndCountBytes) {
     EXPECT_EQ(sim->Output(nullptr, &o, values, 2), 16);
   }
   const std::string bytes = ReadFile(f.name());
-  EXPECT_EQ(bytes, std::string("\x01\x02\x03\x04\xff\xfe\x7f\x40\x10\0\0\0\0\0\0\x80\0\0\0\0\0\0\0",
-                               23));
+  EXPECT_EQ(bytes, std::string("\x01\x02\x03\x04\xff\xfe\x7f\x40\x10\0\0\0\0\0\0\x80\0\0\0\0\0\0\0", 23));
   KavrinSocket dead(false);
   testing::internal::CaptureStderr();
   EXPECT_EQ(sim->OutputInt(&dead, nullptr, 1), -1);

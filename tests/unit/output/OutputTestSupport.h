@@ -76,8 +76,7 @@ struct LoopbackPair {
   ~LoopbackPair() { delete simulatorSide; }
 
   void SendToSimulator(const std::string& bytes) {
-    ASSERT_EQ(manager.Send(bytes.data(), static_cast<int>(bytes.size())),
-              static_cast<int>(bytes.size()));
+    ASSERT_EQ(manager.Send(bytes.data(), static_cast<int>(bytes.size())), static_cast<int>(bytes.size()));
   }
   // Reads exactly n bytes the simulator sent (bounded wait).
   std::vector<unsigned char> Receive(int n) {
@@ -96,8 +95,15 @@ struct LoopbackPair {
 
 inline std::vector<unsigned char> Reply(unsigned char marker, unsigned char code) {
   const int pid = KavrinSocket::ProcessId();
-  return {0, 0, 0, 10, marker, code, static_cast<unsigned char>(pid >> 24),
-          static_cast<unsigned char>(pid >> 16), static_cast<unsigned char>(pid >> 8),
+  return {0,
+          0,
+          0,
+          10,
+          marker,
+          code,
+          static_cast<unsigned char>(pid >> 24),
+          static_cast<unsigned char>(pid >> 16),
+          static_cast<unsigned char>(pid >> 8),
           static_cast<unsigned char>(pid)};
 }
 

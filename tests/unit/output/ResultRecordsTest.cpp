@@ -1,5 +1,3 @@
-#include "Simulator/ResultRecords.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,6 +6,7 @@
 #include <vector>
 
 #include "Simulator/DataPacket.h"
+#include "Simulator/ResultRecords.h"
 
 namespace {
 
@@ -27,8 +26,8 @@ TEST(ResultRecords, DataRecordOfTwoObservationsMatchesTheWireLayout) {
   Bytes out;
   ResultRecords::EncodeDataRecord(out, 0, 0, &dp, nullptr);
   const Bytes expected = {0x00, 0x00, 0x00, 0x20, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00,
-                          0x01, 0x00, 0x00, 0x00, 0x02, 0x40, 0x10, 0, 0, 0, 0, 0, 0,
-                          0x40, 0x10, 0, 0, 0, 0, 0, 0};
+                          0x01, 0x00, 0x00, 0x00, 0x02, 0x40, 0x10, 0,    0,    0,    0,
+                          0,    0,    0x40, 0x10, 0,    0,    0,    0,    0,    0};
   EXPECT_EQ(out, expected);
 }
 
@@ -55,8 +54,8 @@ TEST(ResultRecords, DataRecordSkipsEmptyRowsAndAddsSquaredBlocks) {
   ResultRecords::EncodeDataRecord(out, 0, 0, &dp, &sq);
   ASSERT_EQ(out.size(), 9u + (7 + 24) + (7 + 24) + (7 + 8));
   EXPECT_EQ(out[8], 3);
-  EXPECT_EQ(out[9 + 31 + 2], 2);            // second block: kind 2, variable 0
-  EXPECT_EQ(out[9 + 62 + 1], 1);            // third block: variable 1
+  EXPECT_EQ(out[9 + 31 + 2], 2);              // second block: kind 2, variable 0
+  EXPECT_EQ(out[9 + 62 + 1], 1);              // third block: variable 1
   EXPECT_EQ(out[9 + 31 + 7 + 16 + 1], 0x22);  // third squared value 9.0 = 0x4022...
 }
 
@@ -70,8 +69,7 @@ TEST(ResultRecords, EmptyPacketGivesTheNineByteRecord) {
 TEST(ResultRecords, CPUTimeAndReplyRecords) {
   unsigned char cpu[ResultRecords::kCPUTimeRecordSize];
   ResultRecords::EncodeCPUTimeRecord(cpu, 0x101, 2, 4.0);
-  const unsigned char cpuExpected[16] = {0, 0, 0, 12, 0xFE, 0x01, 0x00, 0x02,
-                                         0x40, 0x10, 0, 0, 0, 0, 0, 0};
+  const unsigned char cpuExpected[16] = {0, 0, 0, 12, 0xFE, 0x01, 0x00, 0x02, 0x40, 0x10, 0, 0, 0, 0, 0, 0};
   EXPECT_EQ(Bytes(cpu, cpu + 16), Bytes(cpuExpected, cpuExpected + 16));
 
   // The greeting for process id 4660.

@@ -1,5 +1,3 @@
-#include "Simulator/SimMgrLink.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -7,6 +5,7 @@
 #include <thread>
 
 #include "OutputTestSupport.h"
+#include "Simulator/SimMgrLink.h"
 
 namespace {
 
@@ -123,8 +122,7 @@ TEST_F(SimMgrLinkTest, DetachTextThatNeverEndsIsIgnored) {
   link.SendToSimulator("\x03out.bin;50;");  // one ';' short
   testing::internal::CaptureStderr();
   Poll();
-  EXPECT_NE(testing::internal::GetCapturedStderr().find("Detach command ignored"),
-            std::string::npos);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("Detach command ignored"), std::string::npos);
   EXPECT_TRUE(link.NothingPending());
   EXPECT_NE(sim->SimMgrSocket, nullptr);
   EXPECT_EQ(sim->BinFilename, nullptr);
@@ -133,8 +131,7 @@ TEST_F(SimMgrLinkTest, DetachTextThatNeverEndsIsIgnored) {
   link.SendToSimulator("\x03" + std::string(512, 'a'));
   testing::internal::CaptureStderr();
   Poll();
-  EXPECT_NE(testing::internal::GetCapturedStderr().find("Detach command ignored"),
-            std::string::npos);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("Detach command ignored"), std::string::npos);
   link.SendToSimulator("\x01");
   Poll();
   EXPECT_EQ(link.Receive(10), Reply(0xFF, 1));

@@ -44,8 +44,8 @@ class SteadyStateDriver : public ::testing::Test {
  protected:
   // tokens < 0: the clock never stops; otherwise it fires that many times and the state absorbs.
   void Build(std::vector<NodeSpec> specs, int tokens = -1) {
-    auto* san = new StepTestSAN({{"p", static_cast<short>(tokens < 0 ? 1 : tokens)}},
-                                {{"tick", Deterministic}});
+    auto* san =
+        new StepTestSAN({{"p", static_cast<short>(tokens < 0 ? 1 : tokens)}}, {{"tick", Deterministic}});
     StepTestActivity* tick = san->activity(0);
     tick->delay = [] { return 1.0; };
     if (tokens >= 0) {

@@ -87,7 +87,8 @@ TEST(KavrinSocket, SendToAClosedPeerFailsWithoutKillingTheProcess) {
   std::string block(65536, 'x');
   int result = 0;
   // The first write after a close may still be accepted by the kernel; a later one fails.
-  for (int i = 0; i < 100 && result >= 0; i++) result = link.server.Send(block.data(), static_cast<int>(block.size()));
+  for (int i = 0; i < 100 && result >= 0; i++)
+    result = link.server.Send(block.data(), static_cast<int>(block.size()));
   EXPECT_EQ(result, -1);
   KavrinSocket never(false);
   EXPECT_EQ(never.Send("a", 1), -1);

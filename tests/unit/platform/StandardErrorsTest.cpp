@@ -40,8 +40,9 @@ TEST(StandardErrors, MismatchReportsNameBothVariablesOnLinesOfTheirOwn) {
 }
 
 TEST(StandardErrorsDeathTest, FatalReportsExitWithCodeOne) {
-  EXPECT_EXIT(MemoryAllocationError(), testing::ExitedWithCode(1),
-              "Insufficient Memory to allocate dynamic data structures from heap memory\nExiting program...\n");
+  EXPECT_EXIT(
+      MemoryAllocationError(), testing::ExitedWithCode(1),
+      "Insufficient Memory to allocate dynamic data structures from heap memory\nExiting program...\n");
   EXPECT_EXIT(InvalidStructType(), testing::ExitedWithCode(1), "ArrayType is invalid for struct element\n");
 }
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "support/ScriptedGenerator.h"
 #include "Simulator/Distributions.h"
+#include "support/ScriptedGenerator.h"
 
 namespace {
 
@@ -137,7 +137,7 @@ TEST_F(Scripted, OneDrawSamplersByHand) {
   EXPECT_DOUBLE_EQ(d.Exponential(2), std::log(2.0) / 2);
   EXPECT_EQ(d.Geometric(0.5), 2.0);  // floor(ln 0.25 / ln 0.5)
   EXPECT_DOUBLE_EQ(d.Weibull(2, 3), 3 * std::sqrt(std::log(2.0)));
-  EXPECT_DOUBLE_EQ(d.Weibull(-1, 1), 1 / std::log(2.0));  // a negative shape is accepted
+  EXPECT_DOUBLE_EQ(d.Weibull(-1, 1), 1 / std::log(2.0));               // a negative shape is accepted
   EXPECT_DOUBLE_EQ(d.ConditionalWeibull(1, 2, 5), 2 * std::log(2.0));  // memoryless
   EXPECT_DOUBLE_EQ(d.Uniform(1, 3), 2.0);
   EXPECT_DOUBLE_EQ(d.Pareto(2, 1), 8.0);  // 2 * 0.25^-1

@@ -95,9 +95,11 @@ TEST(CarriedReward, MissingActionsAreWarnedOncePerAction) {
   GPU_REWARDPVModel pv(true);
   std::string err = testing::internal::GetCapturedStderr();
   const char* expected[] = {
-      "Warning: performance variable \"token_game\": impulse action \"READ_FROM_case1\" does not exist in model "
+      "Warning: performance variable \"token_game\": impulse action \"READ_FROM_case1\" does not exist in "
+      "model "
       "\"GPU_MODEL_ATOMIC_COMPOSITION\"; the impulse is ignored.\n",
-      "Warning: performance variable \"token_game\": impulse action \"READ_FROM_case2\" does not exist in model "
+      "Warning: performance variable \"token_game\": impulse action \"READ_FROM_case2\" does not exist in "
+      "model "
       "\"GPU_MODEL_ATOMIC_COMPOSITION\"; the impulse is ignored.\n"};
   EXPECT_EQ(err, std::string(expected[0]) + expected[1]);
 }
@@ -111,8 +113,8 @@ TEST(CarriedReward, DescriptionFileLineByLine) {
   std::ifstream in(path);
   std::vector<std::string> lines;
   for (std::string line; std::getline(in, line);) lines.push_back(line);
-  std::vector<std::string> expected = {"Version:1", "NumPV:1", "Name:token_game", "Type:1",
-                                       "NumTimes:1", "Start:0",  "Stop:1"};
+  std::vector<std::string> expected = {"Version:1",  "NumPV:1", "Name:token_game", "Type:1",
+                                       "NumTimes:1", "Start:0", "Stop:1"};
   EXPECT_EQ(lines, expected);
   std::remove(path.c_str());
   EXPECT_FALSE(pv.WritePVTypeFile("/nonexistent-dir/x.pv"));

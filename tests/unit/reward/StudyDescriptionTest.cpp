@@ -8,9 +8,9 @@
 #include <sstream>
 
 #include "PVDescription.h"
+#include "Study/BaseStudyClass.h"
 #include "StudyDescription.h"
 #include "StudyListing.h"
-#include "Study/BaseStudyClass.h"
 #include "ToyModels.h"
 
 namespace {
@@ -34,8 +34,8 @@ class TwoExperimentStudy : public BaseStudyClass {
   TwoExperimentStudy() {
     NumGVs = 2;
     NumExps = 2;
-    GVNames = new char*[2]{strdup("rate"), strdup("servers")};
-    GVTypes = new char*[2]{strdup("double"), strdup("int")};
+    GVNames = new char* [2] { strdup("rate"), strdup("servers") };
+    GVTypes = new char* [2] { strdup("double"), strdup("int") };
   }
   void SetGVs(int e) override {
     gRate = e == 0 ? 0.1 : 2.5;

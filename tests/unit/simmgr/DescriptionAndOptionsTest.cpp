@@ -11,9 +11,10 @@ using namespace simmgr;
 TEST(PVDescription, NamesAndKindsFromTheDescriptionFiles) {
   PVDescription d;
   std::string err;
-  ASSERT_TRUE(d.ParseTypeText("Version:1\nNumPV:2\nName:token_game\nType:1\nNumTimes:1\nStart:0\nStop:1e+06\n"
-                              "Name:busy\nType:3\nNumTimes:1\nStart:10\nStop:20\n",
-                              err))
+  ASSERT_TRUE(
+      d.ParseTypeText("Version:1\nNumPV:2\nName:token_game\nType:1\nNumTimes:1\nStart:0\nStop:1e+06\n"
+                      "Name:busy\nType:3\nNumTimes:1\nStart:10\nStop:20\n",
+                      err))
       << err;
   EXPECT_EQ(d.Count(), 2);
   EXPECT_EQ(d.Name(0), "token_game");

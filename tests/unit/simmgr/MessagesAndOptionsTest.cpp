@@ -40,7 +40,8 @@ TEST(SimulatorMessages, EachDistinctLineOnceWithTheClientsThatPrintedIt) {
 
 TEST(SimulatorMessages, AFloodIsCutToTheLimitAndCounted) {
   SimulatorMessages m;
-  for (size_t i = 0; i < SimulatorMessages::kMaxLines + 5; ++i) Feed(m, 0, ("line " + std::to_string(i) + "\n").c_str());
+  for (size_t i = 0; i < SimulatorMessages::kMaxLines + 5; ++i)
+    Feed(m, 0, ("line " + std::to_string(i) + "\n").c_str());
   EXPECT_EQ(m.Lines().size(), SimulatorMessages::kMaxLines);
   EXPECT_EQ(m.Dropped(), 5u);
   Feed(m, 0, std::string(3 * SimulatorMessages::kMaxLineBytes, 'x').c_str());
@@ -59,13 +60,15 @@ TEST(ManagerOptions, TheJobLimitIsInTheMessageAndInTheHelp) {
   Options most;
   EXPECT_TRUE(Parse({"--jobs", "256", "--", "sim"}, most, error)) << error;
   EXPECT_EQ(most.jobs, 256);
-  EXPECT_NE(UsageText().find("--jobs N              simulators at once per experiment, 1 to 256"), std::string::npos);
+  EXPECT_NE(UsageText().find("--jobs N              simulators at once per experiment, 1 to 256"),
+            std::string::npos);
 }
 
 TEST(ManagerOptions, FromFilesTakesEveryWordUpToTheSimulator) {
   Options o;
   std::string error;
-  ASSERT_TRUE(Parse({"--from-files", "a.bin", "b.bin", "--quiet", "--", "sim", "-t", "0"}, o, error)) << error;
+  ASSERT_TRUE(Parse({"--from-files", "a.bin", "b.bin", "--quiet", "--", "sim", "-t", "0"}, o, error))
+      << error;
   EXPECT_EQ(o.fromFiles, (std::vector<std::string>{"a.bin", "b.bin"}));
   EXPECT_TRUE(o.quiet);
   EXPECT_FALSE(o.TerminatingRun());
@@ -78,8 +81,9 @@ TEST(ManagerOptions, FromFilesTakesEveryWordUpToTheSimulator) {
 }
 
 TEST(ResultFileHeader, FieldsBetweenCommas) {
-  const std::string h = "KAVRIN_SIM_BIN_FILE,256,KAVRIN_VER=Version 2.5,FILE_VER=1,EXPERIMENTS=2,SEED=31415,"
-                        "RANDOMGEN=Lagged Fibonacci,BATCHES=7,,";
+  const std::string h =
+      "KAVRIN_SIM_BIN_FILE,256,KAVRIN_VER=Version 2.5,FILE_VER=1,EXPERIMENTS=2,SEED=31415,"
+      "RANDOMGEN=Lagged Fibonacci,BATCHES=7,,";
   EXPECT_EQ(HeaderField(h, "EXPERIMENTS"), "2");
   EXPECT_EQ(HeaderField(h, "RANDOMGEN"), "Lagged Fibonacci");
   EXPECT_EQ(HeaderField(h, "BATCHES"), "7");

@@ -39,9 +39,8 @@ TEST(Wire, RecordsHaveTheLinkLayout) {
 }
 
 TEST(Wire, ReadsRecordsFedByteByByteOrAllAtOnce) {
-  const std::vector<uint8_t> stream =
-      Concat({EncodeReply(0xFF, 1, 99), EncodeCpuTime(3, 258, 0.5), EncodeData(TwoVariables()),
-              EncodeReply(0xFE, 2, 99)});
+  const std::vector<uint8_t> stream = Concat({EncodeReply(0xFF, 1, 99), EncodeCpuTime(3, 258, 0.5),
+                                              EncodeData(TwoVariables()), EncodeReply(0xFE, 2, 99)});
   for (size_t chunk : {size_t{1}, size_t{3}, stream.size()}) {
     RecordReader reader;
     std::vector<Record> got;

@@ -167,7 +167,7 @@ TEST(Skewness, HandComputedStatisticAndLevel) {
   const NormalityTest t = TestSkewness({{1, 2}, {3, 10}}, 0.1);
   EXPECT_NEAR(t.skewness, 45.0 / std::pow(12.5, 1.5), 1e-12);
   EXPECT_NEAR(t.sd, std::sqrt(12.0 / 35.0), 1e-12);
-  EXPECT_TRUE(t.rejected);                                  // above 1.645
+  EXPECT_TRUE(t.rejected);                                       // above 1.645
   EXPECT_FALSE(TestSkewness({{1, 2}, {3, 10}}, 0.05).rejected);  // below 1.96
 
   Normal z(3);

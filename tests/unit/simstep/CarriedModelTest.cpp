@@ -57,12 +57,11 @@ TEST(CarriedModel, OneReplicationFiresFourActionsAtTimeZero) {
   const std::string dispatcherFiring =
       "#### Firing: 0  Action: (" + id + ")GPU_MODEL_ATOMIC_COMPOSITION->DISPATCHER";
   const std::string dispatcherAfter = "#### After: (" + id + ")DISPATCHER->DISPATCHER";
-  EXPECT_EQ(run.lines(),
-            (std::vector<std::string>{
-                dispatcherFiring, dispatcherAfter, dispatcherFiring, dispatcherAfter,
-                dispatcherFiring, dispatcherAfter,
-                "#### Firing: 0  Action: (" + id + ")GPU_MODEL_ATOMIC_COMPOSITION->COMPUTE_case1",
-                "#### After: (" + id + ")COMPUTEGroup->COMPUTE_case2"}));
+  EXPECT_EQ(run.lines(), (std::vector<std::string>{dispatcherFiring, dispatcherAfter, dispatcherFiring,
+                                                   dispatcherAfter, dispatcherFiring, dispatcherAfter,
+                                                   "#### Firing: 0  Action: (" + id +
+                                                       ")GPU_MODEL_ATOMIC_COMPOSITION->COMPUTE_case1",
+                                                   "#### After: (" + id + ")COMPUTEGroup->COMPUTE_case2"}));
 }
 
 TEST(CarriedModel, HigherLevelsShowVariablesAndFullStates) {

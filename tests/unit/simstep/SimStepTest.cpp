@@ -241,8 +241,7 @@ TEST(SimStepDeathTest, InvalidDistributionParameterEndsTheRun) {
   // the exit does not tear down a borrowed one.
   StepHarness h(&pv);
   h.sim.GenerateInitialEnabledList();
-  EXPECT_EXIT(h.startReplication(), ::testing::ExitedWithCode(1),
-              "FATAL ERROR: In action Broken,");
+  EXPECT_EXIT(h.startReplication(), ::testing::ExitedWithCode(1), "FATAL ERROR: In action Broken,");
 }
 
 // Without an event there is nothing to fire: the step reports the absorbing state at once.

@@ -39,14 +39,23 @@ class EveryTypeStudy : public BaseStudyClass {
     return nullptr;
   }
   void OverrideGVValue(char* name, void* value) override {
-    if (std::strcmp(name, "S") == 0) SetGvValue(GVs, *static_cast<short*>(value));
-    else if (std::strcmp(name, "I") == 0) SetGvValue(GVi, *static_cast<int*>(value));
-    else if (std::strcmp(name, "L") == 0) SetGvValue(GVl, *static_cast<int32_t*>(value));
-    else if (std::strcmp(name, "F") == 0) SetGvValue(GVf, *static_cast<float*>(value));
-    else if (std::strcmp(name, "Rate") == 0) SetGvValue(GVd, *static_cast<double*>(value));
-    else if (std::strcmp(name, "B") == 0) SetGvValue(GVb, *static_cast<bool*>(value));
-    else if (std::strcmp(name, "C") == 0) SetGvValue(GVc, *static_cast<char*>(value));
-    else std::cerr << "!! EveryTypeStudy::OverrideGVValue: Global Variable " << name << " does not exist." << std::endl;
+    if (std::strcmp(name, "S") == 0)
+      SetGvValue(GVs, *static_cast<short*>(value));
+    else if (std::strcmp(name, "I") == 0)
+      SetGvValue(GVi, *static_cast<int*>(value));
+    else if (std::strcmp(name, "L") == 0)
+      SetGvValue(GVl, *static_cast<int32_t*>(value));
+    else if (std::strcmp(name, "F") == 0)
+      SetGvValue(GVf, *static_cast<float*>(value));
+    else if (std::strcmp(name, "Rate") == 0)
+      SetGvValue(GVd, *static_cast<double*>(value));
+    else if (std::strcmp(name, "B") == 0)
+      SetGvValue(GVb, *static_cast<bool*>(value));
+    else if (std::strcmp(name, "C") == 0)
+      SetGvValue(GVc, *static_cast<char*>(value));
+    else
+      std::cerr << "!! EveryTypeStudy::OverrideGVValue: Global Variable " << name << " does not exist."
+                << std::endl;
   }
 };
 
@@ -87,12 +96,13 @@ TEST(Override, EveryTypeLetterLandsInItsVariable) {
 TEST(Override, ALetterOfAnotherTypeThanDeclaredIsSkipped) {
   EveryTypeStudy study;
   study.NumGVs = 2;
-  study.GVNames = new char*[2]{strdup("Rate"), strdup("I")};
-  study.GVTypes = new char*[2]{strdup("double"), strdup("int")};
+  study.GVNames = new char* [2] { strdup("Rate"), strdup("I") };
+  study.GVTypes = new char* [2] { strdup("double"), strdup("int") };
   Captured c = Override(study, "i:Rate:7:d:I:2.5:d:Rate:1.5:i:I:4");
-  EXPECT_EQ(c.err,
-            "Global variable Rate has type double, but the override gives type i (int); the override is ignored.\n"
-            "Global variable I has type int, but the override gives type d (double); the override is ignored.\n");
+  EXPECT_EQ(
+      c.err,
+      "Global variable Rate has type double, but the override gives type i (int); the override is ignored.\n"
+      "Global variable I has type int, but the override gives type d (double); the override is ignored.\n");
   EXPECT_EQ(static_cast<double>(GVd), 1.5);
   EXPECT_EQ(static_cast<int>(GVi), 4);
   EXPECT_EQ(study.DeclaredType("Rate"), std::string("double"));

@@ -2,6 +2,7 @@
 // Traceprintf stream, the container's bounded formatting, and an XML document that is
 // well-formed and covers only the first replication.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -9,7 +10,6 @@
 #include <iostream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 
 #include "BaseClasses/TraceFileContainer.h"
 #include "BaseClasses/TraceFileKavrin.h"
@@ -110,8 +110,8 @@ TEST(TextTrace, LevelsAddFiringsThenVariablesThenFullStates) {
   // Level 1: exactly two lines per firing.
   EXPECT_EQ(textTrace(1), kHeader + batch + initial + firing + after + batch);
   const std::string level2 = kHeader + batch + initial +
-                             "Enabling state before action firing:\n  Sub.x = 0\n" + firing +
-                             after + "Affected state after firing: \n  Sub.x = 1\n";
+                             "Enabling state before action firing:\n  Sub.x = 0\n" + firing + after +
+                             "Affected state after firing: \n  Sub.x = 1\n";
   EXPECT_EQ(textTrace(2), level2 + batch);
   EXPECT_EQ(textTrace(3), level2 + "Model State:\n" + model + "    Sub.x = 1\n    y = 5\n" + batch);
 }
@@ -163,8 +163,7 @@ TEST(TraceContainer, FormatsBoundedTextForEveryWriterInOrder) {
 TEST(TraceFileDeathTest, UnopenableFileIsAFatalUserError) {
   EXPECT_EXIT(TraceFileKavrin("/nonexistent-dir/t.txt"), ::testing::ExitedWithCode(1),
               "/nonexistent-dir/t.txt.*No such file or directory");
-  EXPECT_EXIT(TraceFileXML("/nonexistent-dir/t.xml"), ::testing::ExitedWithCode(1),
-              "/nonexistent-dir/t.xml");
+  EXPECT_EXIT(TraceFileXML("/nonexistent-dir/t.xml"), ::testing::ExitedWithCode(1), "/nonexistent-dir/t.xml");
 }
 
 namespace {

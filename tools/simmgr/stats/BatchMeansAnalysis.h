@@ -32,12 +32,12 @@ struct BatchMeansResult {
   uint64_t mergeFactor = 1;
   uint64_t batches = 0;  // merged batches the interval is built from
   double mean = 0.0;
-  double variance = 0.0;  // of the merged batch means
+  double variance = 0.0;   // of the merged batch means
   double halfWidth = 0.0;  // +inf with fewer than two merged batches
   double relative = 0.0;   // halfWidth / |mean|; 0 when the width is 0, +inf when only the mean is 0
   double lag1 = 0.0;       // of the merged batch means
   double testZ = 0.0;
-  double skewness = 0.0;      // of the merged batch means
+  double skewness = 0.0;       // of the merged batch means
   bool independent = false;    // the independence test did not reject (and could be run)
   bool normal = false;         // the skewness test did not reject
   bool enoughBatches = false;  // batches >= minBatches

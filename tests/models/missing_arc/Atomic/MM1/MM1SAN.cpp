@@ -8,38 +8,33 @@
 #include "BaseClasses/DistributionDefinition.h"
 
 MM1SAN::MM1SAN() {
-
-  Queue = new Place("Queue", static_cast<short>(
-      0
-  ));
+  Queue = new Place("Queue", static_cast<short>(0));
 
   BaseStateVariableClass* InitialPlaces[1] = {Queue};
   BaseStateVariableClass** InitialROPlaces = nullptr;
   Activity* InitialActionList[2] = {&Arrival, &Service};
   BaseGroupClass* InitialGroupList[2] = {&Arrival, &Service};
 
-  initializeSANModelNow("MM1", 1, InitialPlaces, 0, InitialROPlaces, 2, InitialActionList, 2, InitialGroupList);
+  initializeSANModelNow("MM1", 1, InitialPlaces, 0, InitialROPlaces, 2, InitialActionList, 2,
+                        InitialGroupList);
 
   assignPlacesToActivitiesInst();
   assignPlacesToActivitiesTimed();
 
   static const int AffectArcs[2][2] = {{0, 0}, {0, 1}};
-  for (int n = 0; n < 2; n++) AddAffectArc(InitialPlaces[AffectArcs[n][0]], InitialActionList[AffectArcs[n][1]]);
+  for (int n = 0; n < 2; n++)
+    AddAffectArc(InitialPlaces[AffectArcs[n][0]], InitialActionList[AffectArcs[n][1]]);
   // Deliberately wrong: Service reads Queue in its enabling but has no enabling arc on it.
 
   for (int n = 0; n < 2; n++) InitialActionList[n]->LinkVariables();
   CustomInitialization();
 }
 
-MM1SAN::~MM1SAN() {
-  delete Queue;
-}
+MM1SAN::~MM1SAN() { delete Queue; }
 
-void MM1SAN::CustomInitialization() {
-}
+void MM1SAN::CustomInitialization() {}
 
-void MM1SAN::assignPlacesToActivitiesInst() {
-}
+void MM1SAN::assignPlacesToActivitiesInst() {}
 
 void MM1SAN::assignPlacesToActivitiesTimed() {
   Arrival.Queue = static_cast<Place*>(LocalStateVariables[0]);
@@ -61,17 +56,9 @@ bool MM1SAN::ArrivalActivity::Enabled() {
   return NewEnabled;
 }
 
-double MM1SAN::ArrivalActivity::Weight() {
-  return (
-      1.0
-  );
-}
+double MM1SAN::ArrivalActivity::Weight() { return (1.0); }
 
-void MM1SAN::ArrivalActivity::CurrentParameters(double* p) {
-  p[0] = (
-      lambda
-  );
-}
+void MM1SAN::ArrivalActivity::CurrentParameters(double* p) { p[0] = (lambda); }
 
 double MM1SAN::ArrivalActivity::Rate() {
   double p[1];
@@ -94,20 +81,14 @@ double* MM1SAN::ArrivalActivity::ReturnDistributionParameters() {
   return TheDistributionParameters;
 }
 
-int MM1SAN::ArrivalActivity::Rank() {
-  return (
-      1
-  );
-}
+int MM1SAN::ArrivalActivity::Rank() { return (1); }
 
 BaseActionClass* MM1SAN::ArrivalActivity::Fire() {
   (*(Queue_Kavrin_Mark)) += (1);
   return this;
 }
 
-void MM1SAN::ArrivalActivity::LinkVariables() {
-  Queue->Register(&Queue_Kavrin_Mark);
-}
+void MM1SAN::ArrivalActivity::LinkVariables() { Queue->Register(&Queue_Kavrin_Mark); }
 
 // ----- Service
 
@@ -124,17 +105,9 @@ bool MM1SAN::ServiceActivity::Enabled() {
   return NewEnabled;
 }
 
-double MM1SAN::ServiceActivity::Weight() {
-  return (
-      1.0
-  );
-}
+double MM1SAN::ServiceActivity::Weight() { return (1.0); }
 
-void MM1SAN::ServiceActivity::CurrentParameters(double* p) {
-  p[0] = (
-      mu
-  );
-}
+void MM1SAN::ServiceActivity::CurrentParameters(double* p) { p[0] = (mu); }
 
 double MM1SAN::ServiceActivity::Rate() {
   double p[1];
@@ -157,18 +130,11 @@ double* MM1SAN::ServiceActivity::ReturnDistributionParameters() {
   return TheDistributionParameters;
 }
 
-int MM1SAN::ServiceActivity::Rank() {
-  return (
-      1
-  );
-}
+int MM1SAN::ServiceActivity::Rank() { return (1); }
 
 BaseActionClass* MM1SAN::ServiceActivity::Fire() {
   (*(Queue_Kavrin_Mark)) -= (1);
   return this;
 }
 
-void MM1SAN::ServiceActivity::LinkVariables() {
-  Queue->Register(&Queue_Kavrin_Mark);
-}
-
+void MM1SAN::ServiceActivity::LinkVariables() { Queue->Register(&Queue_Kavrin_Mark); }

@@ -12,9 +12,7 @@ MM1_REWARDPV0Worker::MM1_REWARDPV0Worker() : MM1(nullptr) { NumModels = 1; }
 double MM1_REWARDPV0Worker::Reward_Function() {
   Place* Queue = MM1->Queue;
   (void)Queue;
-  return (
-      Queue->Mark()
-  );
+  return (Queue->Mark());
 }
 
 void MM1_REWARDPV0Worker::Accumulate(double next_time, double last_event_time) {
@@ -66,9 +64,7 @@ MM1_REWARDPV1Impulse0::~MM1_REWARDPV1Impulse0() {
 
 double MM1_REWARDPV1Impulse0::Impulse_Function(double t) {
   (void)t;
-  return (
-      1.0
-  );
+  return (1.0);
 }
 
 ImpulseNodeClass** MM1_REWARDPV1Impulse0::CreateImpulseWorkerList(int n) {
@@ -94,8 +90,6 @@ MM1_REWARDPV1::~MM1_REWARDPV1() {
   for (int w = 0; w < NumberOfWorkers; w++) delete WorkerList[w];
 }
 
-void MM1_REWARDPV1::CreateWorkerList() {
-}
+void MM1_REWARDPV1::CreateWorkerList() {}
 
 void MM1_REWARDPV1::SetModelPointer(BaseModelClass* model) { TheMM1SAN = static_cast<MM1SAN*>(model); }
-

@@ -32,8 +32,10 @@ MM1_STUDYSetStudy::MM1_STUDYSetStudy() {
   GVTypes[0] = strdup("double");
   GVNames[1] = strdup("mu");
   GVTypes[1] = strdup("double");
-  lambdaValues = new double[NumExps]{static_cast<double>(0.5), static_cast<double>(0.8), static_cast<double>(0.9)};
-  muValues = new double[NumExps]{static_cast<double>(1.0), static_cast<double>(1.0), static_cast<double>(1.0)};
+  lambdaValues =
+      new double[NumExps]{static_cast<double>(0.5), static_cast<double>(0.8), static_cast<double>(0.9)};
+  muValues =
+      new double[NumExps]{static_cast<double>(1.0), static_cast<double>(1.0), static_cast<double>(1.0)};
 }
 
 MM1_STUDYSetStudy::~MM1_STUDYSetStudy() {
@@ -62,7 +64,8 @@ void MM1_STUDYSetStudy::SetGVs(int expNum) {
 void MM1_STUDYSetStudy::PrintGlobalValues(int expNum) {
   if (NumGVs != 0) {
     SetGVs(expNum);
-    std::cout << "The Global Variable values for experiment " << GetExpName(expNum) << (ExperimentNames[expNum][0] != '\0' ? " (" : "") << ExperimentNames[expNum]
+    std::cout << "The Global Variable values for experiment " << GetExpName(expNum)
+              << (ExperimentNames[expNum][0] != '\0' ? " (" : "") << ExperimentNames[expNum]
               << (ExperimentNames[expNum][0] != '\0' ? ")" : "") << " are:" << std::endl;
     std::cout << "lambda\tdouble\t" << lambda << std::endl;
     std::cout << "mu\tdouble\t" << mu << std::endl;
@@ -74,7 +77,8 @@ void MM1_STUDYSetStudy::PrintGlobalValues(int expNum) {
 void* MM1_STUDYSetStudy::GetGVValue(char* TheGVName) {
   if (std::strcmp("lambda", TheGVName) == 0) return &lambda.mVar;
   if (std::strcmp("mu", TheGVName) == 0) return &mu.mVar;
-  std::cerr << "!! MM1_STUDYSetStudy::GetGVValue: Global Variable " << TheGVName << " does not exist." << std::endl;
+  std::cerr << "!! MM1_STUDYSetStudy::GetGVValue: Global Variable " << TheGVName << " does not exist."
+            << std::endl;
   return nullptr;
 }
 

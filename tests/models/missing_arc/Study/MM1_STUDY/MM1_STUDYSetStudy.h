@@ -1,4 +1,5 @@
-// Set study MM1_STUDY, written by hand: 3 experiments; builds reward model MM1_REWARD and defines the global variables.
+// Set study MM1_STUDY, written by hand: 3 experiments; builds reward model MM1_REWARD and defines the global
+// variables.
 #ifndef MM1_STUDYSETSTUDY_H
 #define MM1_STUDYSETSTUDY_H
 
