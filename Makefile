@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS  ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all configure build run test bench asan clean model
+.PHONY: all configure build run test bench asan clean model format format-check
 
 all: build
 
@@ -33,6 +33,14 @@ bench:
 
 asan:
 	@$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DKAVRIN_SANITIZE=ON -DKAVRIN_BENCH=OFF"
+
+# Every tracked C++ file in the style .clang-format describes (clang-format 14).
+FORMAT_FILES = git ls-files -z '*.cpp' '*.h' '*.c'
+format:
+	@$(FORMAT_FILES) | xargs -0 clang-format -i
+
+format-check:
+	@$(FORMAT_FILES) | xargs -0 clang-format --dry-run --Werror && echo "== Format check: every C++ file is formatted"
 
 # A simulator from a description kept anywhere: make model MODEL=path/to/model.yaml
 model:

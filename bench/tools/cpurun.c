@@ -30,7 +30,8 @@ int main(int argc, char** argv) {
     perror("cpurun: wait4");
     return 2;
   }
-  double cpu = ru.ru_utime.tv_sec + ru.ru_utime.tv_usec * 1e-6 + ru.ru_stime.tv_sec + ru.ru_stime.tv_usec * 1e-6;
+  double cpu =
+      ru.ru_utime.tv_sec + ru.ru_utime.tv_usec * 1e-6 + ru.ru_stime.tv_sec + ru.ru_stime.tv_usec * 1e-6;
   int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   FILE* f = fopen(argv[1], "w");
   if (f == NULL) {
