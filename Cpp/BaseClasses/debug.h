@@ -28,6 +28,13 @@ extern int GlobalDebugLevel;
     if (!(cond)) KavrinAssertFailed((file), (line), #cond); \
   } while (0)
 
+// As KAVRIN_ASSERT, naming the expression by the given text: the message keeps its bytes whatever
+// the layout of the source.
+#define KAVRIN_ASSERT_AS(cond, text, file, line)             \
+  do {                                                       \
+    if (!(cond)) KavrinAssertFailed((file), (line), (text)); \
+  } while (0)
+
 // KAVRIN_DEBUG(level, stream_expr): writes "** " + stream_expr + "\n" to standard output,
 // flushed, only when GlobalDebugLevel > level.
 #define KAVRIN_DEBUG(level, stream_expr)              \

@@ -51,7 +51,8 @@ void BaseArrayStateVariable::ShareWith(BaseArrayStateVariable* otherArray) {
   if (otherArray == this) return;
   auto otheri = otherArray->fields.begin();
   for (auto i = fields.begin(); i != fields.end(); ++i, ++otheri) {
-    KAVRIN_ASSERT(otheri != otherArray->fields.end(), "ArrayStateVariable", __LINE__);
+    KAVRIN_ASSERT_AS(otheri != otherArray->fields.end(), "otheri!=otherArray->fields.end()",
+                     "ArrayStateVariable", __LINE__);
     (*i)->share(*otheri);
   }
 }

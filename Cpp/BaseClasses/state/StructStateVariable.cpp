@@ -105,7 +105,8 @@ void BaseStructStateVariable::ShareWith(BaseStructStateVariable* otherStruct) {
   if (otherStruct == this) return;
   auto otheri = otherStruct->fields.begin();
   for (auto i = fields.begin(); i != fields.end(); ++i, ++otheri) {
-    KAVRIN_ASSERT(otheri != otherStruct->fields.end(), "StructStateVariable", __LINE__);
+    KAVRIN_ASSERT_AS(otheri != otherStruct->fields.end(), "otheri!=otherStruct->fields.end()",
+                     "StructStateVariable", __LINE__);
     if (i->field != nullptr && otheri->field != nullptr) i->field->share(otheri->field);
   }
   // A second share of the same pair finds the lists already merged.
