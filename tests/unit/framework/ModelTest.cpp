@@ -246,9 +246,4 @@ TEST(LocalStateHolder, FileRoundTripAndForeignSizes) {
   std::fclose(g);
 }
 
-TEST(LastActionTime, IsProcessWide) {
-  BaseModelClass::LastActionTime = 3.5;
-  EXPECT_DOUBLE_EQ(BaseModelClass::LastActionTime, 3.5);
-}
-
 }  // namespace
