@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <deque>
 #include <random>
 #include <string>
+#include <thread>
 
 #include "BaseClasses/CPUTime.h"
 #include "BaseClasses/KavrinQueue.h"
@@ -60,9 +62,8 @@ TEST(KavrinQueue, CountAcrossTheWrap) {
   q.Pop();
   q.Pop();
   q.Push(&slots[3]);
-  q.Push(&slots[4]);  // end wraps to 1, front at 2
+  q.Push(&slots[4]);  // the fifth push goes round the end of the four slots
   EXPECT_EQ(q.GetCount(), 3);
-  EXPECT_TRUE(q._endWrap);
   EXPECT_EQ(q.Pop(), &slots[2]);
   EXPECT_EQ(q.Pop(), &slots[3]);
   EXPECT_EQ(q.Pop(), &slots[4]);
@@ -116,10 +117,32 @@ TEST(KavrinThread, ConditionWakesAWaitingThread) {
   thread.WaitUntilDone();  // a second wait returns at once
 }
 
-TEST(KavrinCond, SignalWithoutWaitersIsNotKept) {
-  KavrinCond cond;
-  EXPECT_EQ(cond.Signal(), 0);
-  EXPECT_EQ(cond._sema, 0);
+DWORD WaitOnce(void* data) {
+  Handoff* h = static_cast<Handoff*>(data);
+  h->mutex.Get();
+  h->cond.Wait(h->mutex);
+  h->seen = 1;
+  h->mutex.Release();
+  return 0;
+}
+
+// A signal nobody waits for is lost: a thread that waits afterwards sleeps on until the next one.
+TEST(KavrinCond, ASignalWithoutWaitersIsNotKeptForALaterWait) {
+  Handoff h;
+  EXPECT_EQ(h.cond.Signal(), 0);
+  KavrinThread thread(WaitOnce, &h);
+  thread.Start();
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(h.seen.load(), 0);
+  // Signals until the waiter wakes, in case it was not yet waiting.
+  for (int i = 0; i < 500 && h.seen.load() == 0; i++) {
+    h.mutex.Get();
+    h.cond.Signal();
+    h.mutex.Release();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  thread.WaitUntilDone();
+  EXPECT_EQ(h.seen.load(), 1);
 }
 
 TEST(CPUTime, StartsNearZeroAndGrowsWithWork) {
