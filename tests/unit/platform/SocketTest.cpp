@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "BaseClasses/KavrinSocket.h"
+#include "support/TestProcess.h"
 
 namespace {
 
@@ -111,7 +112,8 @@ TEST(KavrinSocket, OtherBindFailuresAreReportedWithErrnoAndPort) {
   KavrinSocket empty(false);
   CaptureStderr();
   EXPECT_FALSE(empty.Bind(12345));
-  EXPECT_EQ(GetCapturedStderr(), "error in bind.  errno=9 (Port=12345)\n");  // EBADF
+  EXPECT_EQ(GetCapturedStderr(),
+            "error in bind.  errno=" + std::to_string(testproc::kErrBadDescriptor) + " (Port=12345)\n");
   EXPECT_FALSE(empty.LastBindWasAddressInUse());
   EXPECT_STREQ(empty.GetErrorString(), "error in bind.  errno=");
 }
@@ -140,7 +142,9 @@ TEST(KavrinSocket, ConnectToAnUnknownHostOrClosedPortFails) {
   KavrinSocket other(true);
   EXPECT_FALSE(other.Connect("no-such-host.invalid", port));
   std::string err = GetCapturedStderr();
-  EXPECT_NE(err.find("error in connect: errno=111\n"), std::string::npos) << err;  // ECONNREFUSED
+  EXPECT_NE(err.find("error in connect: errno=" + std::to_string(testproc::kErrConnRefused) + "\n"),
+            std::string::npos)
+      << err;
   EXPECT_NE(err.find("error in connect: unknown host no-such-host.invalid\n"), std::string::npos) << err;
 }
 
