@@ -127,12 +127,16 @@ bool SimulatorSession::AskToStop(const std::vector<uint8_t>& command) {
                                            : Phase::Stopping;
       return true;
     case Phase::Announcing:
-    case Phase::Unlinked:
-      // No link: it has nothing to give.
+    case Phase::Unlinked: {
+      // No link: it has nothing to give. One that greeted and then closed its link without a
+      // fault has finished its run and is on its way out: it is waited for like one asked to
+      // quit, not terminated in the middle of its exit.
+      const bool finishing = _phase == Phase::Unlinked && _result.simulatorPid != 0 && _linkProblem.empty();
       CloseLink();
       _phase = Phase::Stopped;
-      if (!_exited && !_signalled) Signal(os::Stop::Terminate);
+      if (!_exited && !_signalled && !finishing) Signal(os::Stop::Terminate);
       return false;
+    }
     default:
       return false;
   }

@@ -75,7 +75,8 @@ class SimulatorSession {
 
   void Launch();
   // Queues the stop command (quit, or detach with its text) for a simulator with a link or one
-  // on its way; one without has sent nothing and is terminated. True when the command is queued.
+  // on its way; one without has sent nothing and is terminated, unless it closed its link on
+  // its own and is ending. True when the command is queued.
   bool AskToStop(const std::vector<uint8_t>& command);
   // The start-up phases' time-outs.
   void CheckDeadlines(double now);
