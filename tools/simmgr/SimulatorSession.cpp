@@ -26,6 +26,19 @@ std::string LastLines(std::string text, size_t maxLines) {
   return text.substr(pos);
 }
 
+// What a child's pipe holds now (0 bytes when nothing yet, or at its end, which closes it).
+size_t ReadPipe(int& fd, uint8_t* buf, size_t size) {
+  std::string error;
+  const long n = os::ReadSome(fd, buf, size, error);
+  if (n == -1) return 0;
+  if (n <= 0) {
+    os::Close(fd);
+    fd = -1;
+    return 0;
+  }
+  return static_cast<size_t>(n);
+}
+
 }  // namespace
 
 SimulatorSession::SimulatorSession(const Context& context, int clientId, uint32_t seed) : _ctx(context) {
@@ -241,8 +254,16 @@ void SimulatorSession::ReadSocket() {
   }
 }
 
+bool SimulatorSession::Addressed(const char* kind, uint8_t clientId, uint16_t experiment) {
+  if (clientId == static_cast<uint8_t>(_result.clientId) &&
+      experiment == static_cast<uint16_t>(_ctx.experiment))
+    return true;
+  LinkFailure(std::string(kind) + " record of client " + std::to_string(clientId) + ", experiment " +
+              std::to_string(experiment));
+  return false;
+}
+
 bool SimulatorSession::HandleRecord(const Record& r) {
-  const int experiment = _ctx.experiment;
   if (_phase == Phase::Greeting || _phase == Phase::StopGreeting) {
     if (r.kind != Record::Reply || r.reply.marker != 0xFF || r.reply.code != 1) {
       LinkFailure("the first record is not a greeting");
@@ -270,21 +291,11 @@ bool SimulatorSession::HandleRecord(const Record& r) {
         _phase = Phase::Answered;
       return true;
     case Record::CpuTime:
-      if (r.cpu.clientId != static_cast<uint8_t>(_result.clientId) ||
-          r.cpu.experiment != static_cast<uint16_t>(experiment)) {
-        LinkFailure("CPU-time record of client " + std::to_string(r.cpu.clientId) + ", experiment " +
-                    std::to_string(r.cpu.experiment));
-        return false;
-      }
+      if (!Addressed("CPU-time", r.cpu.clientId, r.cpu.experiment)) return false;
       _result.cpuSeconds = r.cpu.seconds;
       return true;
     case Record::Data:
-      if (r.data.clientId != static_cast<uint8_t>(_result.clientId) ||
-          r.data.experiment != static_cast<uint16_t>(experiment)) {
-        LinkFailure("data record of client " + std::to_string(r.data.clientId) + ", experiment " +
-                    std::to_string(r.data.experiment));
-        return false;
-      }
+      if (!Addressed("data", r.data.clientId, r.data.experiment)) return false;
       for (const DataBlock& b : r.data.blocks)
         if (_ctx.pv.Known() && b.pvIndex >= _ctx.pv.Count()) {
           LinkFailure("data record names variable " + std::to_string(b.pvIndex) + " but the model has " +
@@ -299,17 +310,9 @@ bool SimulatorSession::HandleRecord(const Record& r) {
 
 void SimulatorSession::ReadStdout() {
   uint8_t buf[8192];
-  for (;;) {
-    std::string error;
-    const long n = os::ReadSome(_child.outFd, buf, sizeof buf, error);
-    if (n == -1) return;
-    if (n <= 0) {
-      os::Close(_child.outFd);
-      _child.outFd = -1;
-      return;
-    }
+  for (size_t n; (n = ReadPipe(_child.outFd, buf, sizeof buf)) > 0;) {
     if (_phase != Phase::Announcing) continue;
-    _stdoutLine.append(reinterpret_cast<const char*>(buf), static_cast<size_t>(n));
+    _stdoutLine.append(reinterpret_cast<const char*>(buf), n);
     size_t nl;
     while (_phase == Phase::Announcing && (nl = _stdoutLine.find('\n')) != std::string::npos) {
       const std::string line = _stdoutLine.substr(0, nl);
@@ -332,17 +335,9 @@ void SimulatorSession::ReadStdout() {
 
 void SimulatorSession::ReadStderr() {
   uint8_t buf[8192];
-  for (;;) {
-    std::string error;
-    const long n = os::ReadSome(_child.errFd, buf, sizeof buf, error);
-    if (n == -1) return;
-    if (n <= 0) {
-      os::Close(_child.errFd);
-      _child.errFd = -1;
-      return;
-    }
-    KeepTail(_result.stderrTail, buf, static_cast<size_t>(n));
-    _ctx.listener.StandardError(*this, reinterpret_cast<const char*>(buf), static_cast<size_t>(n));
+  for (size_t n; (n = ReadPipe(_child.errFd, buf, sizeof buf)) > 0;) {
+    KeepTail(_result.stderrTail, buf, n);
+    _ctx.listener.StandardError(*this, reinterpret_cast<const char*>(buf), n);
   }
 }
 

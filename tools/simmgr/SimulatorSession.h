@@ -111,6 +111,8 @@ class SimulatorSession {
   void Signal(os::Stop how);
   void ReadSocket();
   bool HandleRecord(const Record& r);
+  // Whether a record names this simulator's client and experiment (the link fails if not).
+  bool Addressed(const char* kind, uint8_t clientId, uint16_t experiment);
   void ReadStdout();
   void ReadStderr();
   bool StopAsked() const;
