@@ -237,10 +237,7 @@ ExperimentResult Manager::RunExperiment(int experiment, const std::vector<uint32
     }
     if (stage != Collecting) {
       bool done = true;
-      for (auto& s : sessions)
-        if (s->LinkOpen() || s->ProcessPending() ||
-            (s->phase() != SimulatorSession::Phase::Detached && s->StreamsOpen()))
-          done = false;
+      for (auto& s : sessions) done &= s->Settled();
       if (done) break;
     }
 

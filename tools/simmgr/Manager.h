@@ -1,6 +1,6 @@
-// Runs the experiments: starts each experiment's simulators, follows their links in one
-// poll loop, pools their observations, decides when to stop, and quits or detaches them.
-// Owns the child processes and connections of the experiment in progress; borrows the
+// Runs the experiments one after another: starts each experiment's simulators (one session
+// each), follows them in one poll loop, pools their observations, stops by the stopping rule,
+// and quits or detaches them. Owns the sessions of the experiment in progress; borrows the
 // options, the variable description and the stream for messages and progress.
 #ifndef SIMMGR_MANAGER_H
 #define SIMMGR_MANAGER_H

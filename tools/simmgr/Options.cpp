@@ -5,6 +5,9 @@
 #include <cstdlib>
 #include <functional>
 #include <sstream>
+#include <utility>
+
+#include "TextFiles.h"
 
 namespace simmgr {
 
@@ -30,19 +33,11 @@ bool ToDouble(const std::string& s, double lo, double hi, double& out) {
   return true;
 }
 
-std::vector<std::string> SplitComma(const std::string& s) {
-  std::vector<std::string> parts;
-  std::string item;
-  std::istringstream in(s);
-  while (std::getline(in, item, ',')) parts.push_back(item);
-  return parts;
-}
-
 }  // namespace
 
 bool ParseExperimentList(const std::string& text, std::vector<int>& out) {
   out.clear();
-  for (const std::string& item : SplitComma(text)) {
+  for (const std::string& item : SplitFields(text, ',')) {
     const size_t dash = item.find('-');
     int64_t a = 0, b = 0;
     if (dash == std::string::npos) {
@@ -158,6 +153,7 @@ Setter Text(std::string Options::*field, bool (*ok)(const std::string&) = nullpt
 }
 
 struct ValueOption {
+  ValueOption(const char* n, Setter s, std::string h = "") : name(n), set(std::move(s)), hint(std::move(h)) {}
   const char* name;
   Setter set;
   std::string hint;  // appended to the message about a bad value
@@ -189,7 +185,7 @@ const std::vector<ValueOption>& ValueOptions() {
       {"--launch", Text(&Options::launchTemplate, [](const std::string& v) { return !v.empty(); })},
       {"--hosts",
        [](const std::string& v, Options& o) {
-         o.hosts = SplitComma(v);
+         o.hosts = SplitFields(v, ',');
          for (const std::string& h : o.hosts)
            if (h.empty()) return false;
          return !o.hosts.empty();

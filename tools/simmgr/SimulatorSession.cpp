@@ -72,6 +72,11 @@ bool SimulatorSession::ProcessPending() const {
   return _phase != Phase::NotStarted && _phase != Phase::Detached && !_exited;
 }
 
+bool SimulatorSession::Settled() const {
+  const bool streamsOpen = _child.outFd >= 0 || _child.errFd >= 0;
+  return _sock < 0 && !ProcessPending() && (_phase == Phase::Detached || !streamsOpen);
+}
+
 bool SimulatorSession::Linked() const {
   return _sock >= 0 && (_phase == Phase::Running || _phase == Phase::Stopping || _phase == Phase::Answered ||
                         _phase == Phase::Detached);

@@ -100,10 +100,11 @@ class SimulatorSession {
   int ClientId() const { return _result.clientId; }
   uint32_t SimulatorPid() const { return _result.simulatorPid; }
   bool ProcessPending() const;  // a process to wait for: started, not ended, not detached
-  bool LinkOpen() const { return _sock >= 0; }
-  bool Linked() const;   // the link stands and the greeting is read
-  bool Linking() const;  // on its way to a link
-  bool StreamsOpen() const { return _child.outFd >= 0 || _child.errFd >= 0; }
+  bool Linked() const;          // the link stands and the greeting is read
+  bool Linking() const;         // on its way to a link
+  // Nothing left to wait for: no link, no process, and its output read to the end (a detached
+  // simulator's output is not waited for).
+  bool Settled() const;
 
  private:
   void CloseLink();

@@ -115,7 +115,7 @@ TEST_F(Session, AnsweredQuitFromAnnouncementToExit) {
   Send(EncodeReply(0xFE, 2, 4242));
   Send(EncodeData(DataRecord{0, 3, {DataBlock{0, 1, {3.0}}}}));  // after the answer: still counted
   HangUp();
-  ASSERT_TRUE(Drive(s, [&] { return !s.ProcessPending() && !s.LinkOpen(); }));
+  ASSERT_TRUE(Drive(s, [&] { return s.Settled(); }));
   EXPECT_EQ(s.phase(), Phase::Answered);
   const ProcessResult r = s.Conclude();
   EXPECT_EQ(r.outcome, "quit, exited with code 0");
