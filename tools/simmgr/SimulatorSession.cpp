@@ -69,7 +69,7 @@ void SimulatorSession::Launch() {
 }
 
 bool SimulatorSession::ProcessPending() const {
-  return _phase != Phase::NotStarted && _phase != Phase::Detached && !_exited;
+  return _phase != Phase::NotStarted && _phase != Phase::Detached && !_ended;
 }
 
 bool SimulatorSession::Settled() const {
@@ -152,7 +152,7 @@ bool SimulatorSession::AskToStop(const std::vector<uint8_t>& command) {
       const bool finishing = _phase == Phase::Unlinked && _result.simulatorPid != 0 && _linkProblem.empty();
       CloseLink();
       _phase = Phase::Stopped;
-      if (!_exited && !_signalled && !finishing) Signal(os::Stop::Terminate);
+      if (!_ended && !_signalled && !finishing) Signal(os::Stop::Terminate);
       return false;
     }
     default:
@@ -163,7 +163,7 @@ bool SimulatorSession::AskToStop(const std::vector<uint8_t>& command) {
 void SimulatorSession::CheckDeadlines(double now) {
   const bool connecting = _phase == Phase::Connecting || _phase == Phase::StopConnecting;
   const bool greeting = _phase == Phase::Greeting || _phase == Phase::StopGreeting;
-  if (_phase == Phase::Announcing && !_exited && now >= _deadline) {
+  if (_phase == Phase::Announcing && !_ended && now >= _deadline) {
     std::ostringstream why;
     why << "no port announcement within " << _ctx.options.registerTimeout << " s";
     _linkProblem = why.str();
@@ -173,7 +173,7 @@ void SimulatorSession::CheckDeadlines(double now) {
   } else if ((connecting || greeting) && now >= _deadline) {
     LinkFailure(connecting ? "connection not established in time" : "no greeting in time");
     Signal(os::Stop::Terminate);
-  } else if (_phase == Phase::Announcing && _exited && _child.outFd < 0) {
+  } else if (_phase == Phase::Announcing && _ended && _child.outFd < 0) {
     _phase = Phase::Unlinked;  // ended before announcing a port
   }
 }
@@ -347,12 +347,13 @@ void SimulatorSession::ReadStderr() {
 }
 
 void SimulatorSession::Reap() {
-  if (_exited || _child.pid < 0 || _phase == Phase::Detached) return;
-  if (!os::Reap(_child.pid, _exitCode, _exitSignal)) return;
-  _exited = true;
+  if (_ended || _child.pid < 0 || _phase == Phase::Detached) return;
+  Exit e;
+  if (!os::Reap(_child.pid, e.code, e.signal)) return;
+  _ended = e;
   if (StopAsked() || _signalled) return;
-  const std::string how = _exitSignal ? "was ended by " + os::SignalName(_exitSignal)
-                                      : "exited with code " + std::to_string(_exitCode);
+  const std::string how =
+      e.signal ? "was ended by " + os::SignalName(e.signal) : "exited with code " + std::to_string(e.code);
   _ctx.listener.Say(*this, how + " before it was asked to stop");
 }
 
@@ -372,7 +373,7 @@ void SimulatorSession::Kill() {
 
 bool SimulatorSession::Fault() const {
   return _phase == Phase::NotStarted || !_linkProblem.empty() ||
-         (_exited && !_signalled && (_exitSignal != 0 || _exitCode != 0));
+         (_ended && !_signalled && (_ended->signal != 0 || _ended->code != 0));
 }
 
 std::string SimulatorSession::Outcome() const {
@@ -381,12 +382,12 @@ std::string SimulatorSession::Outcome() const {
     how = "could not be started: " + _spawnError;
   else if (_phase == Phase::Detached)
     how = "detached into " + DetachFileName(_ctx.options.detachFile, _ctx.experiment, _result.clientId);
-  else if (_exited && _signalled && _result.simulatorPid == 0 && _linkProblem.empty())
+  else if (_ended && _signalled && _result.simulatorPid == 0 && _linkProblem.empty())
     how = "stopped before it linked";
-  else if (_exited && _exitSignal)
-    how = "ended by " + os::SignalName(_exitSignal);
-  else if (_exited)
-    how = "exited with code " + std::to_string(_exitCode);
+  else if (_ended && _ended->signal)
+    how = "ended by " + os::SignalName(_ended->signal);
+  else if (_ended)
+    how = "exited with code " + std::to_string(_ended->code);
   else
     how = "still running";
   if (_phase == Phase::Answered) how = "quit, " + how;

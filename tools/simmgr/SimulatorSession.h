@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -125,10 +126,12 @@ class SimulatorSession {
   Phase _phase = Phase::Announcing;
   std::string _spawnError;
   os::Child _child;
-  bool _exited = false;
-  int _exitCode = 0;
-  int _exitSignal = 0;
-  bool _signalled = false;  // the manager signalled it: its end is no fault of its own
+  struct Exit {
+    int code = 0;  // -1 when a signal ended it
+    int signal = 0;
+  };
+  std::optional<Exit> _ended;  // once the process has ended
+  bool _signalled = false;    // the manager signalled it: its end is no fault of its own
   int _sock = -1;
   int _port = 0;
   double _deadline = 0.0;
