@@ -7,6 +7,7 @@
 #include <ostream>
 #include <sstream>
 
+#include "TextFiles.h"
 #include "Wire.h"
 
 namespace simmgr {

@@ -1,6 +1,6 @@
-// Runs the experiments: starts each experiment's simulators, follows their links in one
-// poll loop, pools their observations, decides when to stop, and quits or detaches them.
-// Owns the child processes and connections of the experiment in progress; borrows the
+// Runs the experiments one after another: starts each experiment's simulators (one session
+// each), follows them in one poll loop, pools their observations, stops by the stopping rule,
+// and quits or detaches them. Owns the sessions of the experiment in progress; borrows the
 // options, the variable description and the stream for messages and progress.
 #ifndef SIMMGR_MANAGER_H
 #define SIMMGR_MANAGER_H
@@ -10,43 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "BatchMeansAnalysis.h"
 #include "Options.h"
 #include "PVDescription.h"
 #include "SimulatorMessages.h"
-#include "Statistics.h"
+#include "SimulatorSession.h"
+#include "VariableResult.h"
 
 namespace simmgr {
-
-struct VariableResult {
-  int index = 0;
-  std::string name;
-  RunningStats stats;
-  // Observations that were NaN or infinite (a broken model): kept out of the estimate,
-  // counted, and the variable can no longer reach its precision.
-  uint64_t nonFinite = 0;
-  // Steady-state runs: each simulator's batch means in arrival order (by client) and the
-  // latest analysis of them.
-  bool steadyState = false;
-  std::vector<std::vector<double>> perSimulator;
-  stats::BatchMeansResult batch;
-  uint64_t analysedAt = 0;  // observations the analysis has seen
-};
-
-struct ProcessResult {
-  int clientId = 0;
-  uint32_t seed = 0;
-  std::string host;
-  std::string commandLine;
-  int childPid = -1;          // the process the manager started (simulator or launcher)
-  uint32_t simulatorPid = 0;  // from the greeting
-  uint64_t observations = 0;  // replications or batches it reported (one value per variable each)
-  double cpuSeconds = 0.0;    // last CPU time the simulator reported
-  std::string outcome;        // how it ended, in words
-  bool fault = false;
-  bool started = false;  // it came up and announced its port
-  std::string stderrTail;
-};
 
 struct ExperimentResult {
   int experiment = 0;
@@ -79,7 +49,7 @@ class Manager {
   RunResult Run();
 
  private:
-  struct Proc;
+  class Experiment;
   ExperimentResult RunExperiment(int experiment, const std::vector<uint32_t>& seeds);
 
   const Options& _opt;
@@ -87,23 +57,6 @@ class Manager {
   std::ostream& _msg;
   int _jobs;
 };
-
-// Brings a steady-state variable's batch-means analysis up to date with its observations.
-void AnalyseVariable(VariableResult& v, const Options& o);
-
-// Adds one observation that simulator `simulator` (its client id, or a file's position) sent:
-// kept for the estimate, and for a steady-state variable also in that simulator's batch
-// sequence. A NaN or infinite value is only counted (nonFinite); returns false for it.
-bool AddObservation(VariableResult& v, size_t simulator, double value);
-// The interval reported for a variable: Student-t over the observations in a terminating
-// run, the batch-means analysis in a steady-state run.
-Interval VariableInterval(const VariableResult& v, const Options& o);
-// In words, why a variable that has not reached its precision has not ("" when it has).
-std::string ShortOfPrecision(const VariableResult& v, const Options& o);
-
-// The words of the "reached" column: whether this variable reached the wanted precision
-// (never for a variable flagged for non-finite observations).
-bool PrecisionReached(const VariableResult& v, const Options& o);
 
 }  // namespace simmgr
 

@@ -1,8 +1,13 @@
 #include "Options.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <functional>
 #include <sstream>
+#include <utility>
+
+#include "TextFiles.h"
 
 namespace simmgr {
 
@@ -28,19 +33,11 @@ bool ToDouble(const std::string& s, double lo, double hi, double& out) {
   return true;
 }
 
-std::vector<std::string> SplitComma(const std::string& s) {
-  std::vector<std::string> parts;
-  std::string item;
-  std::istringstream in(s);
-  while (std::getline(in, item, ',')) parts.push_back(item);
-  return parts;
-}
-
 }  // namespace
 
 bool ParseExperimentList(const std::string& text, std::vector<int>& out) {
   out.clear();
-  for (const std::string& item : SplitComma(text)) {
+  for (const std::string& item : SplitFields(text, ',')) {
     const size_t dash = item.find('-');
     int64_t a = 0, b = 0;
     if (dash == std::string::npos) {
@@ -122,134 +119,130 @@ std::string UsageText() {
          "The manager passes -w, -p 0, -c, -e, -s and -n to every simulator; do not give them.\n";
 }
 
+namespace {
+
+// Sets one option from its value; false for a value out of its range.
+using Setter = std::function<bool(const std::string& value, Options& o)>;
+
+template <typename T>
+Setter Whole(T Options::*field, int64_t lo, int64_t hi) {
+  return [=](const std::string& v, Options& o) {
+    int64_t n = 0;
+    if (!ToInt64(v, lo, hi, n)) return false;
+    o.*field = static_cast<T>(n);
+    return true;
+  };
+}
+
+// A number in [lo, hi]; an open end refuses the end itself.
+Setter Real(double Options::*field, double lo, double hi, bool openLow = false, bool openHigh = false) {
+  return [=](const std::string& v, Options& o) {
+    double x = 0.0;
+    if (!ToDouble(v, lo, hi, x) || (openLow && x == lo) || (openHigh && x == hi)) return false;
+    o.*field = x;
+    return true;
+  };
+}
+
+Setter Text(std::string Options::*field, bool (*ok)(const std::string&) = nullptr) {
+  return [=](const std::string& v, Options& o) {
+    if (ok && !ok(v)) return false;
+    o.*field = v;
+    return true;
+  };
+}
+
+struct ValueOption {
+  ValueOption(const char* n, Setter s, std::string h = "") : name(n), set(std::move(s)), hint(std::move(h)) {}
+  const char* name;
+  Setter set;
+  std::string hint;  // appended to the message about a bad value
+};
+
+const std::vector<ValueOption>& ValueOptions() {
+  static const std::vector<ValueOption> options{
+      {"--jobs", Whole(&Options::jobs, 1, kMaxJobs), ": give 1 to " + std::to_string(kMaxJobs)},
+      {"--seed", Whole(&Options::seed, 0, 4294967295LL)},
+      {"--experiments",
+       [](const std::string& v, Options& o) { return ParseExperimentList(v, o.experiments); }},
+      {"--report-size", Whole(&Options::reportSize, 1, 1000000)},
+      {"--confidence", Real(&Options::confidence, 0.0, 1.0, true, true)},
+      {"--precision", Real(&Options::precision, 0.0, 1e300)},
+      {"--min-obs", Whole(&Options::minObs, 1, INT64_MAX)},
+      {"--max-obs", Whole(&Options::maxObs, 0, INT64_MAX)},
+      {"--time-limit", Real(&Options::timeLimit, 0.0, 1e9)},
+      {"--min-batches", Whole(&Options::minBatches, 3, 1000000)},
+      {"--batch-test-level", Real(&Options::batchTestLevel, 0.0, 0.5, true)},
+      {"--pv-file", Text(&Options::pvFile)},
+      {"--csv", Text(&Options::csvFile)},
+      {"--json", Text(&Options::jsonFile)},
+      // The name travels in the detach command, whose fields end at ';'.
+      {"--detach", Text(&Options::detachFile,
+                        [](const std::string& v) {
+                          return !v.empty() && v.find(';') == std::string::npos && v.size() <= 400;
+                        })},
+      {"--detach-batches", Whole(&Options::detachBatches, 1, 2147483647)},
+      {"--launch", Text(&Options::launchTemplate, [](const std::string& v) { return !v.empty(); })},
+      {"--hosts",
+       [](const std::string& v, Options& o) {
+         o.hosts = SplitFields(v, ',');
+         for (const std::string& h : o.hosts)
+           if (h.empty()) return false;
+         return !o.hosts.empty();
+       }},
+      {"--register-timeout", Real(&Options::registerTimeout, 0.001, 1e6)},
+      {"--quit-timeout", Real(&Options::quitTimeout, 0.001, 1e6)},
+      {"--progress-interval", Real(&Options::progressInterval, 0.01, 1e6)},
+  };
+  return options;
+}
+
+}  // namespace
+
 bool ParseOptions(int argc, const char* const* argv, Options& out, std::string& error) {
   int i = 1;
   for (; i < argc; ++i) {
-    std::string arg = argv[i];
+    const std::string arg = argv[i];
     if (arg == "--") {
       ++i;
       break;
     }
     if (arg.rfind("--", 0) != 0) break;  // first plain word starts the simulator
-    std::string name = arg, value;
-    bool hasValue = false;
     const size_t eq = arg.find('=');
-    if (eq != std::string::npos) {
-      name = arg.substr(0, eq);
-      value = arg.substr(eq + 1);
-      hasValue = true;
-    }
-    auto takeValue = [&]() -> bool {
-      if (hasValue) return true;
-      if (i + 1 >= argc) {
-        error = "option " + name + " needs a value";
-        return false;
-      }
-      value = argv[++i];
-      return true;
-    };
-    auto bad = [&]() {
-      error = "bad value '" + value + "' for " + name;
-      return false;
-    };
-    int64_t n = 0;
+    const std::string name = arg.substr(0, eq);
+    const bool hasValue = eq != std::string::npos;
     if (name == "--help") {
       out.help = true;
       return true;
     } else if (name == "--list") {
       out.list = true;
+    } else if (name == "--quiet") {
+      out.quiet = true;
     } else if (name == "--from-files") {
       // Every following word up to the next option or "--" is a file.
-      if (hasValue) out.fromFiles.push_back(value);
+      if (hasValue) out.fromFiles.push_back(arg.substr(eq + 1));
       while (i + 1 < argc && std::string(argv[i + 1]).rfind("--", 0) != 0) out.fromFiles.push_back(argv[++i]);
       if (out.fromFiles.empty()) {
         error = "option --from-files needs at least one file";
         return false;
       }
-    } else if (name == "--quiet") {
-      out.quiet = true;
-    } else if (name == "--jobs") {
-      if (!takeValue()) return false;
-      if (!ToInt64(value, 1, kMaxJobs, n)) {
-        error = "bad value '" + value + "' for --jobs: give 1 to " + std::to_string(kMaxJobs);
+    } else {
+      const std::vector<ValueOption>& table = ValueOptions();
+      const auto option =
+          std::find_if(table.begin(), table.end(), [&](const ValueOption& v) { return name == v.name; });
+      if (option == table.end()) {
+        error = "unknown option " + name;
         return false;
       }
-      out.jobs = static_cast<int>(n);
-    } else if (name == "--seed") {
-      if (!takeValue()) return false;
-      if (!ToInt64(value, 0, 4294967295LL, n)) return bad();
-      out.seed = static_cast<uint32_t>(n);
-    } else if (name == "--experiments") {
-      if (!takeValue()) return false;
-      if (!ParseExperimentList(value, out.experiments)) return bad();
-    } else if (name == "--report-size") {
-      if (!takeValue()) return false;
-      if (!ToInt64(value, 1, 1000000, n)) return bad();
-      out.reportSize = static_cast<int>(n);
-    } else if (name == "--confidence") {
-      if (!takeValue()) return false;
-      if (!ToDouble(value, 0.0, 1.0, out.confidence) || out.confidence <= 0.0 || out.confidence >= 1.0)
-        return bad();
-    } else if (name == "--precision") {
-      if (!takeValue()) return false;
-      if (!ToDouble(value, 0.0, 1e300, out.precision)) return bad();
-    } else if (name == "--min-obs") {
-      if (!takeValue()) return false;
-      if (!ToInt64(value, 1, INT64_MAX, n)) return bad();
-      out.minObs = static_cast<uint64_t>(n);
-    } else if (name == "--max-obs") {
-      if (!takeValue()) return false;
-      if (!ToInt64(value, 0, INT64_MAX, n)) return bad();
-      out.maxObs = static_cast<uint64_t>(n);
-    } else if (name == "--time-limit") {
-      if (!takeValue()) return false;
-      if (!ToDouble(value, 0.0, 1e9, out.timeLimit)) return bad();
-    } else if (name == "--min-batches") {
-      if (!takeValue()) return false;
-      if (!ToInt64(value, 3, 1000000, n)) return bad();
-      out.minBatches = static_cast<uint64_t>(n);
-    } else if (name == "--batch-test-level") {
-      if (!takeValue()) return false;
-      if (!ToDouble(value, 0.0, 0.5, out.batchTestLevel) || out.batchTestLevel <= 0.0) return bad();
-    } else if (name == "--pv-file") {
-      if (!takeValue()) return false;
-      out.pvFile = value;
-    } else if (name == "--csv") {
-      if (!takeValue()) return false;
-      out.csvFile = value;
-    } else if (name == "--json") {
-      if (!takeValue()) return false;
-      out.jsonFile = value;
-    } else if (name == "--detach") {
-      if (!takeValue()) return false;
-      if (value.empty() || value.find(';') != std::string::npos || value.size() > 400) return bad();
-      out.detachFile = value;
-    } else if (name == "--detach-batches") {
-      if (!takeValue()) return false;
-      if (!ToInt64(value, 1, 2147483647, n)) return bad();
-      out.detachBatches = n;
-    } else if (name == "--launch") {
-      if (!takeValue()) return false;
-      if (value.empty()) return bad();
-      out.launchTemplate = value;
-    } else if (name == "--hosts") {
-      if (!takeValue()) return false;
-      out.hosts = SplitComma(value);
-      if (out.hosts.empty()) return bad();
-      for (const std::string& h : out.hosts)
-        if (h.empty()) return bad();
-    } else if (name == "--register-timeout") {
-      if (!takeValue()) return false;
-      if (!ToDouble(value, 0.001, 1e6, out.registerTimeout)) return bad();
-    } else if (name == "--quit-timeout") {
-      if (!takeValue()) return false;
-      if (!ToDouble(value, 0.001, 1e6, out.quitTimeout)) return bad();
-    } else if (name == "--progress-interval") {
-      if (!takeValue()) return false;
-      if (!ToDouble(value, 0.01, 1e6, out.progressInterval)) return bad();
-    } else {
-      error = "unknown option " + name;
-      return false;
+      if (!hasValue && i + 1 >= argc) {
+        error = "option " + name + " needs a value";
+        return false;
+      }
+      const std::string value = hasValue ? arg.substr(eq + 1) : argv[++i];
+      if (!option->set(value, out)) {
+        error = "bad value '" + value + "' for " + name + option->hint;
+        return false;
+      }
     }
   }
   if (i >= argc) {

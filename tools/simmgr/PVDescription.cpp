@@ -4,19 +4,9 @@
 #include <fstream>
 #include <sstream>
 
-namespace simmgr {
+#include "TextFiles.h"
 
-bool ReadFile(const std::string& path, std::string& text, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "cannot read " + path;
-    return false;
-  }
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  text = ss.str();
-  return true;
-}
+namespace simmgr {
 
 namespace {
 
@@ -46,23 +36,13 @@ PVDescription::Variable& PVDescription::At(int index) {
 }
 
 bool PVDescription::LoadTypeFile(const std::string& path, std::string& error) {
-  std::string text;
-  if (!ReadFile(path, text, error)) return false;
-  if (!ParseTypeText(text, error)) {
-    error = path + ": " + error;
-    return false;
-  }
-  return true;
+  return LoadFile(
+      path, [this](const std::string& text, std::string& why) { return ParseTypeText(text, why); }, error);
 }
 
 bool PVDescription::LoadKindFile(const std::string& path, std::string& error) {
-  std::string text;
-  if (!ReadFile(path, text, error)) return false;
-  if (!ParseKindText(text, error)) {
-    error = path + ": " + error;
-    return false;
-  }
-  return true;
+  return LoadFile(
+      path, [this](const std::string& text, std::string& why) { return ParseKindText(text, why); }, error);
 }
 
 // "Version:1", "NumPV:n", then per variable "Name:", "Type:", "NumTimes:k" and k pairs

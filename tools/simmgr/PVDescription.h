@@ -10,9 +10,6 @@
 
 namespace simmgr {
 
-// The whole of a file in `text`; false, with the reason in `error`, when it cannot be read.
-bool ReadFile(const std::string& path, std::string& text, std::string& error);
-
 class PVDescription {
  public:
   enum Kind { Unknown, Terminating, SteadyState };

@@ -6,18 +6,11 @@
 #include <sstream>
 
 #include "PVDescription.h"
+#include "TextFiles.h"
 
 namespace simmgr {
 
 namespace {
-
-std::vector<std::string> SplitTabs(const std::string& line) {
-  std::vector<std::string> fields;
-  std::string field;
-  std::istringstream in(line);
-  while (std::getline(in, field, '\t')) fields.push_back(field);
-  return fields;
-}
 
 const char* RewardTypeName(int type) {
   switch (type) {
@@ -50,7 +43,7 @@ bool StudyListing::ParseStudyText(const std::string& text, std::string& error) {
     ++lineNo;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line[0] == '#') continue;
-    const std::vector<std::string> f = SplitTabs(line);
+    const std::vector<std::string> f = SplitFields(line, '\t');
     if (f[0] == "global" && f.size() == 4) {
       _globals.push_back(Global{f[1], f[2], f[3]});
     } else if (f[0] == "experiment" && f.size() >= 3 && !f[1].empty() &&
@@ -76,13 +69,8 @@ bool StudyListing::ParseStudyText(const std::string& text, std::string& error) {
 }
 
 bool StudyListing::LoadStudyFile(const std::string& path, std::string& error) {
-  std::string text;
-  if (!ReadFile(path, text, error)) return false;
-  if (!ParseStudyText(text, error)) {
-    error = path + ": " + error;
-    return false;
-  }
-  return true;
+  return LoadFile(
+      path, [this](const std::string& text, std::string& why) { return ParseStudyText(text, why); }, error);
 }
 
 void StudyListing::Write(std::ostream& out, const std::string& simulator, const PVDescription& pv) const {

@@ -1,4 +1,4 @@
-// The manager's side of the simulator link: big-endian helpers and an incremental
+// The manager's side of the simulator link: big-endian readers and an incremental
 // reader that cuts the byte stream of one connection into records. The reader owns
 // the bytes it has been fed and not yet consumed; records it returns are copies.
 #ifndef SIMMGR_WIRE_H
@@ -14,9 +14,6 @@ namespace simmgr {
 uint16_t GetU16(const uint8_t* p);
 uint32_t GetU32(const uint8_t* p);
 double GetDouble(const uint8_t* p);
-void PutU16(std::vector<uint8_t>& out, uint16_t v);
-void PutU32(std::vector<uint8_t>& out, uint32_t v);
-void PutDouble(std::vector<uint8_t>& out, double v);
 
 // Command bytes the manager sends.
 enum Command : uint8_t { CmdAreYouThere = 1, CmdQuit = 2, CmdDetach = 3 };
@@ -53,11 +50,6 @@ struct Record {
   CpuTimeRecord cpu;
   DataRecord data;
 };
-
-// Encoders, used by tests and fake peers to produce exactly the bytes a simulator sends.
-std::vector<uint8_t> EncodeReply(uint8_t marker, uint8_t code, uint32_t pid);
-std::vector<uint8_t> EncodeCpuTime(uint8_t clientId, uint16_t experiment, double seconds);
-std::vector<uint8_t> EncodeData(const DataRecord& r);
 
 // The text of command 3: "name;limit;;".
 std::string DetachText(const std::string& fileName, int64_t batchLimit);

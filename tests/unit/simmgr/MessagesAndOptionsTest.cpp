@@ -90,3 +90,49 @@ TEST(ResultFileHeader, FieldsBetweenCommas) {
   EXPECT_EQ(HeaderField(h, "PORT"), "");
   EXPECT_EQ(HeaderField("#KAVRIN_SIM_ASCII_FILE,EXPERIMENTS=0,SEED=5\n", "SEED"), "5");
 }
+
+TEST(ManagerOptions, EachValueIsCheckedAgainstItsRangeEnds) {
+  struct Case {
+    std::vector<const char*> words;
+    bool ok;
+  };
+  const std::string longest(400, 'd'), tooLong(401, 'd');
+  // Open ends: a confidence is strictly between 0 and 1, a test level above 0 (0.5 allowed).
+  for (const Case& c : std::vector<Case>{{{"--confidence", "0.999"}, true},
+                                         {{"--confidence", "0"}, false},
+                                         {{"--batch-test-level", "0.5"}, true},
+                                         {{"--batch-test-level", "0.5000001"}, false},
+                                         {{"--seed", "4294967295"}, true},
+                                         {{"--seed", "4294967296"}, false},
+                                         {{"--register-timeout", "0.001"}, true},
+                                         {{"--register-timeout", "0.0009"}, false},
+                                         {{"--max-obs", "0"}, true},
+                                         {{"--min-obs", "0"}, false},
+                                         {{"--precision", "nan"}, false},
+                                         {{"--detach", longest.c_str()}, true},
+                                         {{"--detach", tooLong.c_str()}, false},
+                                         {{"--launch="}, false},
+                                         {{"--hosts", "a,"}, true},
+                                         {{"--hosts", "a,,b"}, false}}) {
+    Options o;
+    std::string error;
+    std::vector<const char*> words = c.words;
+    words.push_back("sim");
+    EXPECT_EQ(Parse(words, o, error), c.ok) << c.words[0] << " " << (c.words.size() > 1 ? c.words[1] : "");
+    if (!c.ok) {
+      EXPECT_EQ(error.rfind("bad value '", 0), 0u) << error;
+    }
+  }
+  Options o;
+  std::string error;
+  EXPECT_FALSE(Parse({"--csv"}, o, error));
+  EXPECT_EQ(error, "option --csv needs a value");
+  EXPECT_FALSE(Parse({"--bogus=1", "sim"}, o, error));
+  EXPECT_EQ(error, "unknown option --bogus");
+  // A value may look like an option; --max-obs below --min-obs lowers the minimum.
+  Options csv;
+  ASSERT_TRUE(Parse({"--csv", "--quiet", "--min-obs", "50", "--max-obs=20", "sim"}, csv, error)) << error;
+  EXPECT_EQ(csv.csvFile, "--quiet");
+  EXPECT_FALSE(csv.quiet);
+  EXPECT_EQ(csv.minObs, 20u);
+}

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "RecordBytes.h"
 #include "Wire.h"
 
 using namespace simmgr;
+using namespace simmgr::recordbytes;
 
 namespace {
 

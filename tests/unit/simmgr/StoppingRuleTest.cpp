@@ -1,0 +1,126 @@
+// When an experiment stops. Intervals are worked out by hand: the values 1..5 have mean 3 and
+// sample variance 2.5, so the half-width is t(0.975, 4) sqrt(2.5 / 5) = 2.776445 * 0.707107
+// = 1.963243 and the relative half-width 1.963243 / 3 = 0.654414.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "StoppingRule.h"
+
+using namespace simmgr;
+
+namespace {
+
+VariableResult Terminating(int index, std::initializer_list<double> values) {
+  VariableResult v;
+  v.index = index;
+  for (double x : values) AddObservation(v, 0, x);
+  return v;
+}
+
+VariableResult OneToFive(int index) { return Terminating(index, {1, 2, 3, 4, 5}); }
+
+Options Rule(double precision, uint64_t minObs = 5) {
+  Options o;
+  o.precision = precision;
+  o.minObs = minObs;
+  return o;
+}
+
+const RunFacts kGoingOn{false, 1.0, true};
+
+}  // namespace
+
+TEST(StoppingRule, PrecisionCountsOnlyWithEnoughObservationsAndANarrowEnoughInterval) {
+  std::map<int, VariableResult> vars{{0, OneToFive(0)}};
+  EXPECT_EQ(StopReason(vars, Rule(0.66), kGoingOn), "precision reached");  // 0.654414 <= 0.66
+  EXPECT_EQ(StopReason(vars, Rule(0.65), kGoingOn), "");                   // 0.654414 > 0.65
+  EXPECT_EQ(StopReason(vars, Rule(0.66, 6), kGoingOn), "");                // 5 observations < 6
+  // Every variable must be precise: a second one with mean 3 and variance 0.005 (2.9, 3.1 around
+  // 3) is narrow, but a third with only one observation holds the stop back.
+  vars.emplace(1, Terminating(1, {2.9, 3.1, 3.0, 3.0, 3.0}));
+  EXPECT_EQ(StopReason(vars, Rule(0.66), kGoingOn), "precision reached");
+  vars.emplace(2, Terminating(2, {7}));
+  EXPECT_EQ(StopReason(vars, Rule(0.66, 1), kGoingOn), "");
+}
+
+TEST(StoppingRule, AFlaggedVariableNeverHoldsTheOthersBack) {
+  std::map<int, VariableResult> vars{{0, OneToFive(0)},
+                                     {1, Terminating(1, {std::numeric_limits<double>::quiet_NaN(), 1.0})}};
+  EXPECT_EQ(vars[1].nonFinite, 1u);
+  EXPECT_EQ(StopReason(vars, Rule(0.66), kGoingOn), "precision reached");
+  Options cap = Rule(0.01);
+  cap.maxObs = 5;  // pv1 has a single finite observation, yet the cap is reached
+  EXPECT_EQ(StopReason(vars, cap, kGoingOn), "max-obs reached");
+  vars.erase(0);
+  EXPECT_EQ(StopReason(vars, Rule(0.66), kGoingOn), "every variable received non-finite observations");
+}
+
+TEST(StoppingRule, TheCapNeedsEveryVariableAtIt) {
+  std::map<int, VariableResult> vars{{0, OneToFive(0)}, {1, Terminating(1, {1, 2, 3, 4})}};
+  Options o = Rule(0.01);
+  o.maxObs = 5;
+  EXPECT_EQ(StopReason(vars, o, kGoingOn), "");
+  AddObservation(vars[1], 0, 5);
+  EXPECT_EQ(StopReason(vars, o, kGoingOn), "max-obs reached");
+  o.maxObs = 0;  // no cap
+  EXPECT_EQ(StopReason(vars, o, kGoingOn), "");
+}
+
+TEST(StoppingRule, TheFirstReasonThatHoldsWinsInAFixedOrder) {
+  const std::map<int, VariableResult> none, precise{{0, OneToFive(0)}};
+  Options o = Rule(0.66);
+  o.maxObs = 5;
+  o.timeLimit = 10;
+  const RunFacts late{false, 10.0, false};
+  EXPECT_EQ(StopReason(precise, o, RunFacts{true, 10.0, false}), "interrupted");
+  EXPECT_EQ(StopReason(precise, o, late), "precision reached");
+  EXPECT_EQ(StopReason(precise, Rule(0.01), late), "all simulators ended");
+  o.precision = 0.01;
+  EXPECT_EQ(StopReason(precise, o, late), "max-obs reached");
+  o.maxObs = 6;
+  EXPECT_EQ(StopReason(precise, o, late), "time limit");
+  EXPECT_EQ(StopReason(precise, o, RunFacts{false, 9.99, false}), "all simulators ended");
+  EXPECT_EQ(StopReason(precise, o, RunFacts{false, 9.99, true}), "");
+  o.timeLimit = 0;  // no limit
+  EXPECT_EQ(StopReason(precise, o, RunFacts{false, 1e9, true}), "");
+  // Without variables neither precision nor the cap can hold; the run waits for its simulators.
+  EXPECT_EQ(StopReason(none, Rule(0.66), kGoingOn), "");
+  EXPECT_EQ(StopReason(none, Rule(0.66), RunFacts{false, 1.0, false}), "all simulators ended");
+}
+
+TEST(StoppingRule, ASteadyStateVariableAlsoNeedsItsBatchesToPassTheTests) {
+  VariableResult v = OneToFive(0);
+  v.steadyState = true;
+  v.batch.enoughBatches = v.batch.independent = v.batch.normal = true;
+  v.batch.mean = 3.0;
+  v.batch.halfWidth = 0.15;
+  v.batch.relative = 0.05;
+  std::map<int, VariableResult> vars{{0, v}};
+  EXPECT_EQ(StopReason(vars, Rule(0.1), kGoingOn), "precision reached");
+  EXPECT_EQ(StopReason(vars, Rule(0.04), kGoingOn), "");
+  for (bool stats::BatchMeansResult::*test :
+       {&stats::BatchMeansResult::enoughBatches, &stats::BatchMeansResult::independent,
+        &stats::BatchMeansResult::normal}) {
+    std::map<int, VariableResult> failing{{0, v}};
+    failing[0].batch.*test = false;
+    EXPECT_EQ(StopReason(failing, Rule(0.1), kGoingOn), "");
+  }
+}
+
+TEST(StoppingRule, TheAnalysisIsRedoneEachTimeAQuarterMoreHaveCome) {
+  VariableResult v;
+  v.steadyState = true;
+  EXPECT_FALSE(AnalysisDue(v));  // nothing yet
+  AddObservation(v, 0, 1.0);
+  EXPECT_TRUE(AnalysisDue(v));  // the first observation: max(1, 0 / 4) = 1 new
+  for (int i = 0; i < 99; ++i) AddObservation(v, 0, 1.0);
+  v.analysedAt = 100;
+  for (int i = 0; i < 24; ++i) AddObservation(v, 0, 1.0);
+  EXPECT_FALSE(AnalysisDue(v));  // 24 new < 100 / 4
+  AddObservation(v, 0, 1.0);
+  EXPECT_TRUE(AnalysisDue(v));  // 25 new
+  v.steadyState = false;
+  EXPECT_FALSE(AnalysisDue(v));  // a terminating variable has no batch analysis
+}
