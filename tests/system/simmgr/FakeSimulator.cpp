@@ -31,6 +31,8 @@
 #include <string>
 #include <vector>
 
+#include "support/RecordBytes.h"
+
 namespace {
 
 struct VarDef {
@@ -43,18 +45,10 @@ struct VarDef {
 int gSock = -1;
 bool gSplit = false;
 
-void Put32(std::vector<uint8_t>& o, uint32_t v) {
-  for (int s = 24; s >= 0; s -= 8) o.push_back(static_cast<uint8_t>(v >> s));
-}
-void Put16(std::vector<uint8_t>& o, uint16_t v) {
-  o.push_back(static_cast<uint8_t>(v >> 8));
-  o.push_back(static_cast<uint8_t>(v));
-}
-void PutD(std::vector<uint8_t>& o, double d) {
-  uint64_t bits;
-  std::memcpy(&bits, &d, 8);
-  for (int s = 56; s >= 0; s -= 8) o.push_back(static_cast<uint8_t>(bits >> s));
-}
+using simmgr::recordbytes::EncodeReply;
+using simmgr::recordbytes::PutDouble;
+using simmgr::recordbytes::PutU16;
+using simmgr::recordbytes::PutU32;
 
 bool SendAll(const std::vector<uint8_t>& bytes) {
   if (gSplit) {
@@ -71,15 +65,6 @@ bool SendAll(const std::vector<uint8_t>& bytes) {
     done += static_cast<size_t>(r);
   }
   return true;
-}
-
-std::vector<uint8_t> Reply(uint8_t marker, uint8_t code, uint32_t pid) {
-  std::vector<uint8_t> o;
-  Put32(o, 10);
-  o.push_back(marker);
-  o.push_back(code);
-  Put32(o, pid);
-  return o;
 }
 
 }  // namespace
@@ -213,21 +198,21 @@ int main(int argc, char** argv) {
 
   auto makeReport = [&](long index, std::vector<std::vector<double>>& values) {
     std::vector<uint8_t> o;
-    Put32(o, 12);
+    PutU32(o, 12);
     o.push_back(0xFE);
     o.push_back(static_cast<uint8_t>(client));
-    Put16(o, static_cast<uint16_t>(experiment));
-    PutD(o, 0.01 * static_cast<double>(index));
+    PutU16(o, static_cast<uint16_t>(experiment));
+    PutDouble(o, 0.01 * static_cast<double>(index));
     values.assign(defs.size(), {});
     const uint32_t L = static_cast<uint32_t>(9 + 7 * defs.size() + 8 * defs.size() * report);
-    Put32(o, L);
+    PutU32(o, L);
     o.push_back(static_cast<uint8_t>(client));
-    Put16(o, static_cast<uint16_t>(experiment));
-    Put16(o, static_cast<uint16_t>(defs.size()));
+    PutU16(o, static_cast<uint16_t>(experiment));
+    PutU16(o, static_cast<uint16_t>(defs.size()));
     for (size_t v = 0; v < defs.size(); ++v) {
-      Put16(o, static_cast<uint16_t>(v));
+      PutU16(o, static_cast<uint16_t>(v));
       o.push_back(1);
-      Put32(o, static_cast<uint32_t>(report));
+      PutU32(o, static_cast<uint32_t>(report));
       std::normal_distribution<double> nd(defs[v].a, defs[v].b > 0 ? defs[v].b : 1.0);
       for (int r = 0; r < report; ++r) {
         double x = defs[v].normal ? nd(rng) : defs[v].a;
@@ -238,7 +223,7 @@ int main(int argc, char** argv) {
         if (r == 0 && v + 1 == defs.size() && index == nanReport) x = std::nan("");
         if (r == 0 && v + 1 == defs.size() && index == infReport) x = HUGE_VAL;
         values[v].push_back(x);
-        PutD(o, x);
+        PutDouble(o, x);
       }
     }
     return o;
@@ -261,7 +246,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 3000 && access(mark.c_str(), F_OK) != 0; ++i) usleep(10000);
   }
 
-  std::vector<uint8_t> first = Reply(0xFF, 1, pid);
+  std::vector<uint8_t> first = EncodeReply(0xFF, 1, pid);
   std::vector<std::vector<double>> values;
   if (has("batch")) {
     // Greeting and three reports in one write.
@@ -286,10 +271,10 @@ int main(int argc, char** argv) {
       uint8_t cmd = 0;
       const ssize_t r = recv(gSock, &cmd, 1, 0);
       if (r == 1 && cmd == 1) {
-        SendAll(Reply(0xFF, 1, pid));
+        SendAll(EncodeReply(0xFF, 1, pid));
       } else if (r == 1 && cmd == 2) {
         std::cout << "SOCKET::Quit" << std::endl;
-        SendAll(Reply(0xFE, 2, pid));
+        SendAll(EncodeReply(0xFE, 2, pid));
         quit = true;  // one more report may follow the reply
       } else if (r == 1 && cmd == 3) {
         std::string text;
@@ -297,7 +282,7 @@ int main(int argc, char** argv) {
         while (text.size() < 512 && (text.size() < 2 || text.compare(text.size() - 2, 2, ";;") != 0) &&
                recv(gSock, &c, 1, 0) == 1)
           text += c;
-        SendAll(Reply(0xFF, 3, pid));
+        SendAll(EncodeReply(0xFF, 3, pid));
         close(gSock);
         const std::string name = text.substr(0, text.find(';'));
         FILE* f = std::fopen(name.c_str(), "w");
@@ -311,7 +296,7 @@ int main(int argc, char** argv) {
     }
     if (has("badlen") && k == 3) {
       std::vector<uint8_t> bad;
-      Put32(bad, 11);
+      PutU32(bad, 11);
       for (int i = 0; i < 7; ++i) bad.push_back(0);
       SendAll(bad);
       sleep(1);

@@ -10,7 +10,7 @@
 
 #include <functional>
 
-#include "RecordBytes.h"
+#include "support/RecordBytes.h"
 #include "SimulatorSession.h"
 
 using namespace simmgr;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "RecordBytes.h"
+#include "support/RecordBytes.h"
 #include "Wire.h"
 
 using namespace simmgr;
