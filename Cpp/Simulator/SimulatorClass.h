@@ -41,6 +41,11 @@ class TraceFileContainer;
 class TraceFileKavrin;
 class TraceFileXML;
 
+// What the firing step does when the next event lies at +infinity. A terminating replication
+// takes it as its next event, and its stop time ends the replication; a steady-state run would
+// close batches at that event for ever, so it counts the trajectory as absorbed.
+enum class EventAtInfinity { IsNext, Absorbs };
+
 // "Lagged Fibonacci", "Tausworthe", "Mersenne Twister", anything else "Unknown".
 std::string to_string(RandomNumberGeneratorType type);
 
@@ -80,8 +85,6 @@ class SimulatorClass {
   void CheckCompletedBatches(PerformanceVariableNode** ThePVList, int* ResultCounters,
                              int* ResultSqrCounters);
   void SendSSResults(int* ResultCounters, int* ResultSqrCounters);
-  // Fatal: reports the action and the sampler's text and ends the process.
-  void HandleInvalidDistParams(BaseActionClass* action, std::string message);
 
   // ---- Observation packets and result files
   DataPacket* CreateDataPacket(int numPV);
@@ -138,12 +141,13 @@ class SimulatorClass {
   // ---- Simulation step
   short GenerateInitialEnabledList();
   short GenerateCompleteEventList();
-  bool SimStep();
+  short GenerateCompleteEventListSS();
+  // Fires the event in NextEvent (CurrAction at CurrentTime), reschedules what the firing
+  // affects and takes the next event. False when there is none to take.
+  bool SimStep(EventAtInfinity atInfinity);
   void CheckReactivationList();
   void RemoveAffectedActions();
   void InsertAffectedActions();
-  short GenerateCompleteEventListSS();
-  bool SimStepSS();
 
   // ---- Fields, in declaration order
   char* OverrideString;

@@ -107,7 +107,7 @@ void SimulatorClass::SteadyStateSimulation() {
     std::pair<int, int> fewest;
     CompletedBatches->Earliest(fewest);
     if (MaxNumOfBatches > 0 && fewest.first >= MaxNumOfBatches) RaiseSimControl(STOPSOFT);
-    if (!SimStepSS() || NoFiniteEvent(NextEvent)) {
+    if (!SimStep(EventAtInfinity::Absorbs) || NoFiniteEvent(NextEvent)) {
       RaiseSimControl(STOPSOFT);
       std::cout << kAbsorbingMessage << std::endl;
       Traceprintf(0, "%s\n", kAbsorbingMessage);

@@ -61,7 +61,7 @@ void SimulatorClass::TerminatingSimulation() {
       CurrentTime = (*NextEvent)->exec_time;
       CurrAction = (*NextEvent)->action_ptr;
       while (CurrentTime <= stop) {
-        if (!SimStep()) break;
+        if (!SimStep(EventAtInfinity::IsNext)) break;
         if (trace->getTraceLevel() > 2) trace->printState();
       }
     }
@@ -96,13 +96,4 @@ void SimulatorClass::TerminatingSimulation() {
   }
 
   ReleaseStepScratch(*this);
-}
-
-void SimulatorClass::HandleInvalidDistParams(BaseActionClass* action, std::string message) {
-  const std::string marker = "INVALID_DIST_PARAMS:";
-  const size_t at = message.find(marker);
-  if (at != std::string::npos) message.erase(at, marker.size());
-  std::cerr << "FATAL ERROR: In action " << (action && action->ActionName ? action->ActionName : "") << ","
-            << message << std::endl;
-  std::exit(1);
 }

@@ -78,7 +78,7 @@ std::string textTrace(int level) {
   trace->newBatch();
   if (trace->getTraceLevel() > 0) trace->printInitialState();
   EXPECT_TRUE(h.startReplication());
-  EXPECT_FALSE(h.sim.SimStep());
+  EXPECT_FALSE(h.sim.SimStep(EventAtInfinity::IsNext));
   if (trace->getTraceLevel() > 2) trace->printState();
   trace->newBatch();
   trout = &std::cout;
@@ -187,7 +187,7 @@ std::string xmlTrace(const std::string& path, int replications, const char* acti
       m.san->mark(0) = 0;
       trace->printInitialState();
       if (h.startReplication())
-        while (h.sim.SimStep()) {
+        while (h.sim.SimStep(EventAtInfinity::IsNext)) {
         }
       if (boundaries) trace->newBatch();
     }
