@@ -1,4 +1,4 @@
-// Construction, run control and teardown of the simulator.
+// Construction, the engine's assembly, run control and teardown of the simulator.
 #include "Simulator/SimulatorClass.h"
 
 #include <cstdlib>
@@ -6,12 +6,14 @@
 #include <fstream>
 #include <iostream>
 
+#include "BaseClasses/BaseGroupClass.h"
 #include "BaseClasses/CPUTime.h"
 #include "BaseClasses/KavrinQueue.h"
 #include "BaseClasses/KavrinSocket.h"
 #include "BaseClasses/List.h"
 #include "BaseClasses/TraceFileContainer.h"
 #include "BaseClasses/debug.h"
+#include "Performance_Variables/PVModel.h"
 #include "Simulator/DataPacket.h"
 #include "Simulator/EventList.h"
 #include "Simulator/Heap.h"
@@ -110,6 +112,26 @@ void SimulatorClass::SetDefaults() {
   FileCSV = nullptr;
   FileBin = nullptr;
   BatchRuns = 0;
+}
+
+void SimulatorClass::AssembleEngine() {
+  KAVRIN_DEBUG(3, "Getting groups");
+  TheModel->listGroups(TheGroupContainer);
+  GroupList = TheGroupContainer->getList();
+  const int numGroups = TheModel->getNumGroups();
+  EventPointerArray = new PAddress[static_cast<size_t>(numGroups > 0 ? numGroups : 0) + 1];
+  for (int i = 0; i < numGroups; ++i) GroupList[i]->EventPointer = &EventPointerArray[i];
+  KAVRIN_DEBUG(3, "End getting groups");
+
+  CPUTime connectivityTimer;
+  connectivityTimer.Start();
+  if (BuildConnectivityLists() != 0) {
+    std::cerr << "Error Generating Connectivity List\n" << std::flush;
+    std::exit(1);
+  }
+  std::cout << "GenerateConnectivityList() Time=" << connectivityTimer.GetTime() << std::endl;
+
+  TheEventList = new EventList(numGroups + 1);
 }
 
 void SimulatorClass::RaiseSimControl(int level) {

@@ -74,6 +74,12 @@ class SimulatorClass {
   // 0 on success, 1 on any error (after printing it).
   short ParseCommandLineOptions(int argc, char** argv);
   void PrintUsage();
+  // The part of start-up that makes the model in TheModel runnable: the group list with one event
+  // slot per group, the connectivity lists (BuildConnectivityLists: the builder "SIMTEST" picks,
+  // then compacted) and the event list. The command-line start-up and simulators assembled by
+  // hand both take it, so both run on the same lists. Ends the process (exit code 1) when the
+  // lists cannot be built.
+  void AssembleEngine();
   void Run();
 
   // Run control only ever rises: GO -> STOPSOFT -> STOPHARD, and STOPHARD is final.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "BaseClasses/DistributionDefinition.h"
+#include "Simulator/ActionAffectsElement.h"
 #include "Simulator/Distributions.h"
 #include "Simulator/UserDistributions.h"
 #include "support/ScriptedGenerator.h"
@@ -187,6 +188,27 @@ TEST(SimStep, HigherRankFiresFirstAmongInstantaneousActivities) {
   EXPECT_FALSE(h.sim.SimStep(EventAtInfinity::IsNext));
   EXPECT_EQ(fired, (std::vector<std::string>{"High"}));
   EXPECT_EQ(gen.draws(), 0u);
+}
+
+// The harness assembles the engine as start-up does: the lists sit compacted in one block. Fast
+// changes P, which enables Slow: Slow's list holds Slow's group; Fast's list gets Fast's group,
+// then Slow's pushed in front of it. Three cells.
+TEST(SimStep, RunsOnTheCompactedListsOfTheProgram) {
+  auto* san = new StepTestSAN({{"P", 0}}, {{"Slow", Exponential}, {"Fast", Exponential}});
+  san->affects(1, 0);
+  san->reads(0, 0);
+  StepTestPV pv(san);
+  StepHarness h(&pv);
+  ASSERT_EQ(h.sim.AffectsBlockSize, 3);
+  const ActionAffectsElement* block = h.sim.AffectsBlock;
+  EXPECT_EQ(san->activity(0)->Affects, block);
+  EXPECT_EQ(block[0].Action, san->activity(0));
+  EXPECT_EQ(block[0].next, nullptr);
+  EXPECT_EQ(san->activity(1)->Affects, block + 1);
+  EXPECT_EQ(block[1].Action, san->activity(0));
+  EXPECT_EQ(block[1].next, block + 2);
+  EXPECT_EQ(block[2].Action, san->activity(1));
+  EXPECT_EQ(block[2].next, nullptr);
 }
 
 // Only enabled groups are kept, in group order; replications start again from the same list.
