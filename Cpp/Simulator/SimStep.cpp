@@ -4,7 +4,6 @@
 
 #include "BaseClasses/BaseActionClass.h"
 #include "BaseClasses/BaseGroupClass.h"
-#include "BaseClasses/TraceFileContainer.h"
 #include "BaseClasses/debug.h"
 #include "Performance_Variables/PVModel.h"
 #include "Simulator/Event.h"
@@ -12,8 +11,9 @@
 #include "Simulator/ModelCheck.h"
 #include "Simulator/SimStepCommon.h"
 #include "Simulator/SimulatorClass.h"
+#include "Trace/TraceFileContainer.h"
 
-short SimulatorClass::GenerateInitialEnabledList() {
+void SimulatorClass::GenerateInitialEnabledList() {
   int numGroups = TheModel->getNumGroups();
   NumInitiallyEnabled = 0;
   delete[] InitiallyEnabled;
@@ -33,10 +33,9 @@ short SimulatorClass::GenerateInitialEnabledList() {
     delete[] InitiallyEnabled;
     InitiallyEnabled = shrunk;
   }
-  return 0;
 }
 
-short SimulatorClass::GenerateCompleteEventList() {
+void SimulatorClass::GenerateCompleteEventList() {
   for (int i = 0; i < NumInitiallyEnabled; i++) {
     CurrAction = InitiallyEnabled[i];
     KAVRIN_CHECK(CurrAction->Enabled(), "SimStep", 134);
@@ -45,11 +44,10 @@ short SimulatorClass::GenerateCompleteEventList() {
     KAVRIN_CHECK(CurrEvent != nullptr, "SimStep", 135);
     ScheduleGroup(*this, CurrAction);
   }
-  return 0;
 }
 
 // The steady-state run starts once, so it asks every group rather than keep an initial list.
-short SimulatorClass::GenerateCompleteEventListSS() {
+void SimulatorClass::GenerateCompleteEventListSS() {
   int numGroups = TheModel->getNumGroups();
   for (int i = 0; i < numGroups; i++) {
     CurrAction = GroupList[i];
@@ -60,7 +58,6 @@ short SimulatorClass::GenerateCompleteEventListSS() {
     }
     KAVRIN_DEBUG(3, "After if Enabled");
   }
-  return 0;
 }
 
 bool SimulatorClass::SimStep(EventAtInfinity atInfinity) {

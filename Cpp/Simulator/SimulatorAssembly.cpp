@@ -14,9 +14,6 @@
 #include "BaseClasses/CPUTime.h"
 #include "BaseClasses/DistributionDefinition.h"
 #include "BaseClasses/List.h"
-#include "BaseClasses/TraceFileContainer.h"
-#include "BaseClasses/TraceFileKavrin.h"
-#include "BaseClasses/TraceFileXML.h"
 #include "BaseClasses/debug.h"
 #include "Performance_Variables/PVModel.h"
 #include "Performance_Variables/PerformanceVariableNode.h"
@@ -27,6 +24,9 @@
 #include "Simulator/Tausworthe.h"
 #include "Simulator/UserDistributions.h"
 #include "Study/BaseStudyClass.h"
+#include "Trace/TraceFileContainer.h"
+#include "Trace/TraceFileKavrin.h"
+#include "Trace/TraceFileXML.h"
 
 // The assembly follows the order in which the pieces depend on each other: result files first (an
 // unwritable file must stop the run before anything is simulated), then traces, the study and its

@@ -2,7 +2,6 @@
 #include "Simulator/SimulatorClass.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <iostream>
 
@@ -11,7 +10,6 @@
 #include "BaseClasses/KavrinQueue.h"
 #include "BaseClasses/KavrinSocket.h"
 #include "BaseClasses/List.h"
-#include "BaseClasses/TraceFileContainer.h"
 #include "BaseClasses/debug.h"
 #include "Performance_Variables/PVModel.h"
 #include "Simulator/DataPacket.h"
@@ -20,6 +18,7 @@
 #include "Simulator/PAddress.h"
 #include "Simulator/SimMgrLink.h"
 #include "Simulator/SimulatorAssembly.h"
+#include "Trace/TraceFileContainer.h"
 
 // The start-up from a command line and Run are in SimulatorAssembly.cpp; the teardown finds the
 // study's destructor here so that simulators assembled by hand link without a study.
@@ -32,13 +31,9 @@ SimulatorClass::SimulatorClass(BareTag) {
   SetDefaults();
 }
 
-SimulatorClass::SimulatorClass() { std::exit(1); }
-
 void SimulatorClass::CreateContainers() {
   TheReactivationList.clear();
   OverrideString = nullptr;
-  db_entity = new char[std::strlen("fake") + 1];
-  std::strcpy(db_entity, "fake");
   KAVRIN_DEBUG(3, "Starting SimulationClass");
   TheGroupContainer = new List<BaseGroupClass>();
   TheActionContainer = new List<BaseActionClass>();
@@ -54,24 +49,15 @@ void SimulatorClass::SetDefaults() {
   CurrEvent = nullptr;
   TempEvent = nullptr;
   NextEvent = nullptr;
-  NullEvent = nullptr;
   CurrAction = nullptr;
   TempAction = nullptr;
-  OtherAction = nullptr;
   NullAction = nullptr;
   AffectsAction = nullptr;
   TheEventList = nullptr;
   EventPointerArray = nullptr;
   GroupList = nullptr;
   InitiallyEnabled = nullptr;
-  ResamplingList = nullptr;
-  NumberResampling = 0;
-  CheckAlwaysList = nullptr;
-  NumberCheckAlways = 0;
-  TempPVAffects = nullptr;
   NumInitiallyEnabled = 0;
-  AccumulateStartTime = 0.0;
-  AccumulateStopTime = 0.0;
   SimControl = GO;
   CurrentTime = 0.0;
   TheModel = nullptr;
@@ -83,7 +69,6 @@ void SimulatorClass::SetDefaults() {
   CurSqrPacket = nullptr;
   NumberReports = 1;
   SimMgrSocket = nullptr;
-  InSocket = nullptr;
   ConnectionSocket = nullptr;
   AcceptSelectDelay = 2000;
   ReadSelectDelay = 0;
@@ -102,7 +87,6 @@ void SimulatorClass::SetDefaults() {
   traceKavrin = nullptr;
   traceXML = nullptr;
   RandomNumberSeed = 31415;
-  EventListType = 0;
   MaxNumOfBatches = 0;
   ASCIIFilename = nullptr;
   BinFilename = nullptr;
@@ -171,7 +155,6 @@ SimulatorClass::~SimulatorClass() {
   if (TheModel) DestructConnectivityList();
   if (SimulatorAssembly::StudyTeardown) SimulatorAssembly::StudyTeardown();
   delete[] OverrideString;
-  delete[] db_entity;
   delete _cpuTimer;
   delete StopTimes;
   delete CompletedBatches;

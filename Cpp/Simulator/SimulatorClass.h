@@ -59,8 +59,7 @@ class SimulatorClass {
   // itself on every start-up failure.
   SimulatorClass(int argc, char** argv);
   explicit SimulatorClass(BareTag);
-  // Not a usable way to build a simulator: ends the process with exit code 1.
-  SimulatorClass();
+  SimulatorClass() = delete;
   ~SimulatorClass();
 
   SimulatorClass(const SimulatorClass&) = delete;
@@ -95,8 +94,9 @@ class SimulatorClass {
   // ---- Observation packets and result files
   DataPacket* CreateDataPacket(int numPV);
   bool CheckReportSize(double seconds);
-  uint32_t OutputThreadFunc();
-  void ResetDataPacketBuffer();
+  // The output step, on the simulating thread: sends and writes every waiting packet pair, then
+  // checks the files.
+  void OutputStep();
   void OutputDataBinary(KavrinSocket* s, std::ostream* o, DataPacket* dp, DataPacket* dpsqr);
   void OutputDataCSV(std::ostream& o, DataPacket* dp, DataPacket* dpsqr);
   void OutputCPUTime(KavrinSocket* s, double cpuSeconds);
@@ -104,8 +104,6 @@ class SimulatorClass {
   int OutputInt(KavrinSocket* s, std::ostream* o, int value);
   int OutputShort(KavrinSocket* s, std::ostream* o, short value);
   int OutputByte(KavrinSocket* s, std::ostream* o, char value);
-  double EndianConvertDouble(double d);
-  void RemoveTrailingZeros(char* buffer, double d);
   std::ofstream* CreateAsciiFile(char* name);
   void CloseAsciiFile(std::ofstream& file);
   void WriteAsciiFooter(std::ofstream& file);
@@ -126,10 +124,6 @@ class SimulatorClass {
   KavrinSocket* WaitForSimMgrConnection(int timeout_ms);
   void ListenToSimMgr(KavrinSocket* s);
   void ListenToSimMgrLoop(KavrinSocket* s);
-  // Bodies for a threaded arrangement; the simulator itself starts no thread.
-  static uint32_t StaticSocketThreadFunc(void* simulator);
-  uint32_t SocketThreadFunc();
-  static uint32_t StaticOutputThreadFunc(void* simulator);
 
   // ---- Connectivity lists (builders return 0 on success)
   // The start-up's step: picks the builder from "SIMTEST", prints its name, returns its result.
@@ -145,9 +139,9 @@ class SimulatorClass {
   void PrintConnectivityList(std::ostream* out);
 
   // ---- Simulation step
-  short GenerateInitialEnabledList();
-  short GenerateCompleteEventList();
-  short GenerateCompleteEventListSS();
+  void GenerateInitialEnabledList();
+  void GenerateCompleteEventList();
+  void GenerateCompleteEventListSS();
   // Fires the event in NextEvent (CurrAction at CurrentTime), reschedules what the firing
   // affects and takes the next event. False when there is none to take.
   bool SimStep(EventAtInfinity atInfinity);
@@ -157,7 +151,6 @@ class SimulatorClass {
 
   // ---- Fields, in declaration order
   char* OverrideString;
-  char* db_entity;
   Heap<double>* StopTimes;
   Heap<int>* CompletedBatches;
   CPUTime* _cpuTimer;
@@ -168,10 +161,8 @@ class SimulatorClass {
   Event* CurrEvent;
   Event* TempEvent;
   Event** NextEvent;
-  Event* NullEvent;
   BaseActionClass* CurrAction;
   BaseActionClass* TempAction;
-  BaseActionClass* OtherAction;
   BaseActionClass* NullAction;
   ActionAffectsElement* AffectsAction;
   // The cells of the connectivity lists after compaction; owned, freed with the lists.
@@ -181,15 +172,8 @@ class SimulatorClass {
   PAddress* EventPointerArray;
   BaseGroupClass** GroupList;
   BaseActionClass** InitiallyEnabled;
-  BaseActionClass** ResamplingList;
-  int32_t NumberResampling;
   std::list<BaseActionClass*> TheReactivationList;
-  BaseActionClass** CheckAlwaysList;
-  int32_t NumberCheckAlways;
-  int** TempPVAffects;
   int NumInitiallyEnabled;
-  double AccumulateStartTime;
-  double AccumulateStopTime;
   int SimControl;
   double CurrentTime;
   PVModel* TheModel;
@@ -203,7 +187,6 @@ class SimulatorClass {
   KavrinSocket* SimMgrSocket;
   // The manager's side of the link has ended: no more commands can come.
   bool SimMgrInputEnded = false;
-  KavrinSocket* InSocket;
   KavrinSocket* ConnectionSocket;
   int AcceptSelectDelay;
   int ReadSelectDelay;
@@ -222,7 +205,6 @@ class SimulatorClass {
   TraceFileKavrin* traceKavrin;
   TraceFileXML* traceXML;
   uint32_t RandomNumberSeed;
-  short EventListType;
   int MaxNumOfBatches;
   char* ASCIIFilename;
   char* BinFilename;

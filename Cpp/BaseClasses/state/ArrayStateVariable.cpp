@@ -51,7 +51,9 @@ void BaseArrayStateVariable::ShareWith(BaseArrayStateVariable* otherArray) {
   if (otherArray == this) return;
   auto otheri = otherArray->fields.begin();
   for (auto i = fields.begin(); i != fields.end(); ++i, ++otheri) {
-    KAVRIN_ASSERT(otheri != otherArray->fields.end(), "ArrayStateVariable", __LINE__);
+    // The expression is printed as written here, whatever the layout of the code.
+    if (otheri == otherArray->fields.end())
+      KavrinAssertFailed("ArrayStateVariable", __LINE__, "otheri!=otherArray->fields.end()");
     (*i)->share(*otheri);
   }
 }
@@ -86,7 +88,7 @@ void BaseArrayStateVariable::removeSelfFromAffectedSVOfAction(BaseActionClass* a
 List<BaseStateVariableClass>* BaseArrayStateVariable::getLeafNodes() {
   if (fields.empty()) return BaseStateVariableClass::getLeafNodes();
   List<BaseStateVariableClass>* leaves = new (std::nothrow) List<BaseStateVariableClass>(getNumLeafNodes());
-  if (leaves == nullptr) KavrinOutOfMemory();
+  if (leaves == nullptr) MemoryAllocationError();
   for (BaseStateVariableClass* e : fields) {
     List<BaseStateVariableClass>* sub = e->getLeafNodes();
     leaves->append(sub);

@@ -105,7 +105,9 @@ void BaseStructStateVariable::ShareWith(BaseStructStateVariable* otherStruct) {
   if (otherStruct == this) return;
   auto otheri = otherStruct->fields.begin();
   for (auto i = fields.begin(); i != fields.end(); ++i, ++otheri) {
-    KAVRIN_ASSERT(otheri != otherStruct->fields.end(), "StructStateVariable", __LINE__);
+    // The expression is printed as written here, whatever the layout of the code.
+    if (otheri == otherStruct->fields.end())
+      KavrinAssertFailed("StructStateVariable", __LINE__, "otheri!=otherStruct->fields.end()");
     if (i->field != nullptr && otheri->field != nullptr) i->field->share(otheri->field);
   }
   // A second share of the same pair finds the lists already merged.
@@ -163,7 +165,7 @@ void BaseStructStateVariable::removeSelfFromAffectedSVOfAction(BaseActionClass* 
 List<BaseStateVariableClass>* BaseStructStateVariable::getLeafNodes() {
   if (fields.empty()) return BaseStateVariableClass::getLeafNodes();
   List<BaseStateVariableClass>* leaves = new (std::nothrow) List<BaseStateVariableClass>(getNumLeafNodes());
-  if (leaves == nullptr) KavrinOutOfMemory();
+  if (leaves == nullptr) MemoryAllocationError();
   for (const fieldType& f : fields) {
     if (f.field == nullptr) continue;
     List<BaseStateVariableClass>* sub = f.field->getLeafNodes();

@@ -11,12 +11,12 @@
 #include "BaseClasses/BaseActionClass.h"
 #include "BaseClasses/BaseGroupClass.h"
 #include "BaseClasses/List.h"
-#include "BaseClasses/TraceFileContainer.h"
 #include "Performance_Variables/PVModel.h"
 #include "Simulator/Event.h"
 #include "Simulator/EventList.h"
 #include "Simulator/PAddress.h"
 #include "Simulator/SimulatorClass.h"
+#include "Trace/TraceFileContainer.h"
 
 class StepHarness {
  public:

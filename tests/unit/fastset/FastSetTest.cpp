@@ -47,13 +47,13 @@ TEST(FastSet, EmptyAndClearedSets) {
 }
 
 TEST(FastSet, CountsConstructionsAndFreezes) {
-  const int built = FastSet::number1, frozen = FastSet::number2;
+  const int built = FastSet::SetsConstructed, frozen = FastSet::SetsFrozen;
   {
     FastSet a, b;
     a.NoMoreModifications();
   }
-  EXPECT_EQ(FastSet::number1, built + 2);
-  EXPECT_EQ(FastSet::number2, frozen + 1);
+  EXPECT_EQ(FastSet::SetsConstructed, built + 2);
+  EXPECT_EQ(FastSet::SetsFrozen, frozen + 1);
 }
 
 TEST(FastSetDeathTest, OperationsOfTheWrongPhaseAbort) {

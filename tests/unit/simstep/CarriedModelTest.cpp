@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "BaseClasses/TraceFileContainer.h"
-#include "BaseClasses/TraceFileKavrin.h"
 #include "Reward/GPU_REWARD/GPU_REWARDPVModel.h"
+#include "Trace/TraceFileContainer.h"
+#include "Trace/TraceFileKavrin.h"
 #include "tests/models/steptest/StepHarness.h"
 
 namespace {

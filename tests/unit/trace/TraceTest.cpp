@@ -11,9 +11,9 @@
 #include <sstream>
 #include <string>
 
-#include "BaseClasses/TraceFileContainer.h"
-#include "BaseClasses/TraceFileKavrin.h"
-#include "BaseClasses/TraceFileXML.h"
+#include "Trace/TraceFileContainer.h"
+#include "Trace/TraceFileKavrin.h"
+#include "Trace/TraceFileXML.h"
 #include "tests/models/steptest/StepHarness.h"
 #include "tests/models/steptest/StepTestModel.h"
 
