@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "BaseClasses/DistributionDefinition.h"
-#include "Simulator/UserDistributions.h"
+#include "Random/UserDistributions.h"
 #include "tests/models/steptest/StepHarness.h"
 #include "tests/models/steptest/StepTestModel.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "BaseClasses/debug.h"
-#include "Simulator/Distributions.h"
+#include "Random/Distributions.h"
 #include "tests/models/steptest/StepHarness.h"
 #include "tests/models/steptest/StepTestModel.h"
 

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "BaseClasses/DistributionDefinition.h"
+#include "Random/Distributions.h"
+#include "Random/UserDistributions.h"
 #include "Simulator/ActionAffectsElement.h"
-#include "Simulator/Distributions.h"
-#include "Simulator/UserDistributions.h"
 #include "support/ScriptedGenerator.h"
 #include "tests/models/steptest/StepHarness.h"
 #include "tests/models/steptest/StepTestModel.h"

@@ -11,7 +11,7 @@
 #ifndef DISTRIBUTIONS_H
 #define DISTRIBUTIONS_H
 
-#include "Simulator/RandomNumberGenerator.h"
+#include "Random/RandomNumberGenerator.h"
 
 class Distributions {
  public:
