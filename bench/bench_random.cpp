@@ -1,10 +1,10 @@
 // Cost of one uniform from each generator and of one exponential sample.
 #include <benchmark/benchmark.h>
 
-#include "Simulator/Distributions.h"
-#include "Simulator/LaggedFibonacci.h"
-#include "Simulator/MersenneTwister.h"
-#include "Simulator/Tausworthe.h"
+#include "Random/Distributions.h"
+#include "Random/LaggedFibonacci.h"
+#include "Random/MersenneTwister.h"
+#include "Random/Tausworthe.h"
 
 template <class Generator>
 static void BM_Uniform(benchmark::State& state) {

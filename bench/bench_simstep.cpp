@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "BaseClasses/DistributionDefinition.h"
-#include "Simulator/UserDistributions.h"
+#include "Random/UserDistributions.h"
 #include "tests/models/steptest/StepHarness.h"
 #include "tests/models/steptest/StepTestModel.h"
 
@@ -30,7 +30,7 @@ void BM_SimStepTimedExponential(benchmark::State& state) {
   h.sim.GenerateInitialEnabledList();
   h.startReplication();
   for (auto _ : state) {
-    benchmark::DoNotOptimize(h.sim.SimStep());
+    benchmark::DoNotOptimize(h.sim.SimStep(EventAtInfinity::IsNext));
   }
   state.SetItemsProcessed(state.iterations());
   state.counters["activities"] = n;

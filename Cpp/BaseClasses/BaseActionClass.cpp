@@ -5,6 +5,8 @@
 #include <new>
 
 #include "BaseClasses/BaseStateVariableClass.h"
+#include "BaseClasses/KavrinName.h"
+#include "BaseClasses/StandardErrors.h"
 
 int BaseActionClass::MaxID = 0;
 
@@ -15,10 +17,8 @@ BaseActionClass::BaseActionClass()
       Reactivation(false),
       ActionName(KavrinCopyName("default")),
       Affects(nullptr),
-      Fired(false),
       DistributionType(Exponential),
       EventPointer(nullptr),
-      FractionComplete(0.0),
       TheModel(nullptr),
       AffectedImpulseRewards(nullptr),
       AffectedImpulseWorkers(nullptr),
@@ -45,7 +45,6 @@ bool BaseActionClass::ReactivationPredicate() { return false; }
 bool BaseActionClass::ReactivationFunction() { return false; }
 double BaseActionClass::SampleDistribution() { return 0.0; }
 double* BaseActionClass::ReturnDistributionParameters() { return nullptr; }
-void BaseActionClass::SetFired(int fired) { Fired = fired != 0; }
 BaseActionClass* BaseActionClass::Fire() { return nullptr; }
 int BaseActionClass::Rank() { return 0; }
 bool BaseActionClass::EnablingChange() { return false; }
@@ -62,6 +61,7 @@ void BaseActionClass::printEnablingState(std::ostream* s) {
 
 BaseActionClass* BaseActionClass::getPrintedAction() { return this; }
 double BaseActionClass::ErlangParamM() { return 1.0; }
+void BaseActionClass::setGroupId(int id) { GroupID = id; }
 
 void BaseActionClass::BaseActionClassInitialize(const char* name, int groupId, Distribution dist,
                                                 ExecutionPolicyType policy, int, int, bool reactivation) {
@@ -73,9 +73,7 @@ void BaseActionClass::BaseActionClassInitialize(const char* name, int groupId, D
 }
 
 void BaseActionClass::defineName(const char* name) {
-  char* copy = KavrinCopyName(name);
-  delete[] ActionName;
-  ActionName = copy;
+  KavrinReplaceName(ActionName, name != nullptr ? name : "");
 }
 
 void BaseActionClass::addEnablingSV(BaseStateVariableClass* sv) {
@@ -116,10 +114,8 @@ void BaseActionClass::replaceAffectedSV(BaseStateVariableClass* oldSV, BaseState
 
 void BaseActionClass::AllocatePVRateDS(int n) {
   AffectedRateWorkers = new (std::nothrow) FastSet[n > 0 ? n : 1];
-  if (AffectedRateWorkers == nullptr) {
-    std::cerr << "!! Memory allocation error in BaseActionClass::AllocatePVRateDS()" << std::endl;
-    std::exit(1);
-  }
+  if (AffectedRateWorkers == nullptr)
+    AllocationFailure("!! Memory allocation error in BaseActionClass::AllocatePVRateDS()");
 }
 
 void BaseActionClass::AllocatePVImpulseDS(int n) {
@@ -128,10 +124,8 @@ void BaseActionClass::AllocatePVImpulseDS(int n) {
   AffectedImpulseWorkers = new (std::nothrow) int**[slots];
   NumAffectedImpulseWorkers = new (std::nothrow) int*[slots];
   if (AffectedImpulseRewards == nullptr || AffectedImpulseWorkers == nullptr ||
-      NumAffectedImpulseWorkers == nullptr) {
-    std::cerr << "!! Memory allocation error in BaseActionClass::AllocatePVImpulseDS()" << std::endl;
-    std::exit(1);
-  }
+      NumAffectedImpulseWorkers == nullptr)
+    AllocationFailure("!! Memory allocation error in BaseActionClass::AllocatePVImpulseDS()");
   for (int i = 0; i < slots; i++) {
     AffectedImpulseWorkers[i] = nullptr;
     NumAffectedImpulseWorkers[i] = nullptr;

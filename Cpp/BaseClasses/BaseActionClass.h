@@ -25,10 +25,8 @@ class BaseActionClass {
   bool Reactivation;
   char* ActionName;
   ActionAffectsElement* Affects;
-  bool Fired;
   Distribution DistributionType;
   PAddress* EventPointer;
-  double FractionComplete;
   void* TheModel;
   FastSet AffectedNodesByImpulseReward;
   FastSet* AffectedImpulseRewards;
@@ -62,7 +60,6 @@ class BaseActionClass {
   virtual bool ReactivationFunction();
   virtual double SampleDistribution();
   virtual double* ReturnDistributionParameters();
-  virtual void SetFired(int fired);
   virtual BaseActionClass* Fire();
   virtual int Rank();
   virtual bool EnablingChange();
@@ -81,8 +78,9 @@ class BaseActionClass {
   int getID() const { return ID; }
   static int getMaxID() { return MaxID; }
   int getGroupId() const { return GroupID; }
-  void setGroupId(int id) { GroupID = id; }
-  void setGroupID(int id) { GroupID = id; }
+  // Virtual so that a call through any pointer reaches a group, which hands the id on to its
+  // members rather than keep it.
+  virtual void setGroupId(int id);
 
   void addEnablingSV(BaseStateVariableClass* sv);
   void removeEnablingSV(BaseStateVariableClass* sv);

@@ -50,7 +50,7 @@ class BaseGroupClass : public BaseActionClass {
   void printEnablingState(std::ostream* s) override;
   BaseActionClass* getPrintedAction() override;
   virtual bool SelectAction();
-  virtual void setGroupId(int id);
+  void setGroupId(int id) override;
 
   void initialize(int n, const char* name);
   void appendGroup(BaseGroupClass* member);

@@ -4,6 +4,7 @@
 
 #include "BaseClasses/BaseActionClass.h"
 #include "BaseClasses/BaseStateVariableClass.h"
+#include "BaseClasses/KavrinName.h"
 #include "BaseClasses/debug.h"
 
 double BaseModelClass::LastActionTime = 0.0;
@@ -96,8 +97,4 @@ void BaseModelClass::DestructLocalState(State*) {
   KAVRIN_ASSERT(!"DestructLocalState", "BaseModelClass", __LINE__);
 }
 
-void BaseModelClass::DefineName(const char* name) {
-  char* copy = KavrinCopyName(name);
-  delete[] Name;
-  Name = copy;
-}
+void BaseModelClass::DefineName(const char* name) { KavrinReplaceName(Name, name != nullptr ? name : ""); }

@@ -5,30 +5,27 @@
 #include <new>
 
 #include "BaseClasses/BaseActionClass.h"
+#include "BaseClasses/StandardErrors.h"
 
-char* KavrinCopyName(const char* name) {
-  if (name == nullptr) name = "";
-  size_t n = std::strlen(name) + 1;
-  char* copy = new (std::nothrow) char[n];
-  if (copy == nullptr) {
-    std::cerr << "Not Enough Memory" << std::endl;
-    KavrinOutOfMemory();
-  }
-  std::memcpy(copy, name, n);
-  return copy;
-}
+namespace {
 
-static List<BaseActionClass>* newActionList() {
+const char* OrEmpty(const char* text) { return text != nullptr ? text : ""; }
+
+const char* const kNoNameMemory = "Not Enough Memory";
+
+List<BaseActionClass>* newActionList() {
   List<BaseActionClass>* l = new (std::nothrow) List<BaseActionClass>();
-  if (l == nullptr) KavrinOutOfMemory();
+  if (l == nullptr) MemoryAllocationError();
   return l;
 }
+
+}  // namespace
 
 BaseStateVariableClass::BaseStateVariableClass() : BaseStateVariableClass("default", "") {}
 
 BaseStateVariableClass::BaseStateVariableClass(const char* name, const char* prefix)
-    : StateVariableName(KavrinCopyName(name)),
-      VariableNamePrefix(KavrinCopyName(prefix)),
+    : StateVariableName(KavrinCopyName(OrEmpty(name), kNoNameMemory)),
+      VariableNamePrefix(KavrinCopyName(OrEmpty(prefix), kNoNameMemory)),
       Shared(false),
       Stored(true),
       FunctionallyShared(false),
@@ -63,21 +60,31 @@ void BaseStateVariableClass::replaceAffectingAction(BaseActionClass* oldAction, 
   SVAffectingActions->replaceItem(oldAction, newAction);
 }
 
-void BaseStateVariableClass::addSelfAsEnablingSVToAction(BaseActionClass* a) { a->addEnablingSV(this); }
+// The action hands a composite variable back here to be split into its leaves; a composite that
+// did not override these would bounce between the two for ever, so only a leaf may arrive.
+void BaseStateVariableClass::addSelfAsEnablingSVToAction(BaseActionClass* a) {
+  KAVRIN_CHECK(isLeafNode(), "BaseStateVariableClass", __LINE__);
+  a->addEnablingSV(this);
+}
 
-void BaseStateVariableClass::addSelfAsAffectedSVToAction(BaseActionClass* a) { a->addAffectedSV(this); }
+void BaseStateVariableClass::addSelfAsAffectedSVToAction(BaseActionClass* a) {
+  KAVRIN_CHECK(isLeafNode(), "BaseStateVariableClass", __LINE__);
+  a->addAffectedSV(this);
+}
 
 void BaseStateVariableClass::removeSelfFromEnablingSVOfAction(BaseActionClass* a) {
+  KAVRIN_CHECK(isLeafNode(), "BaseStateVariableClass", __LINE__);
   a->removeEnablingSV(this);
 }
 
 void BaseStateVariableClass::removeSelfFromAffectedSVOfAction(BaseActionClass* a) {
+  KAVRIN_CHECK(isLeafNode(), "BaseStateVariableClass", __LINE__);
   a->removeAffectedSV(this);
 }
 
 List<BaseStateVariableClass>* BaseStateVariableClass::getLeafNodes() {
   List<BaseStateVariableClass>* leaves = new (std::nothrow) List<BaseStateVariableClass>(1);
-  if (leaves == nullptr) KavrinOutOfMemory();
+  if (leaves == nullptr) MemoryAllocationError();
   leaves->append(this);
   return leaves;
 }
@@ -95,16 +102,12 @@ void BaseStateVariableClass::replaceEnabledAction(BaseActionClass* oldAction, Ba
 }
 
 void BaseStateVariableClass::SetName(const char* name) {
-  char* copy = KavrinCopyName(name);
-  delete[] StateVariableName;
-  StateVariableName = copy;
+  KavrinReplaceName(StateVariableName, OrEmpty(name), kNoNameMemory);
   rebuildFullyQualifiedName();
 }
 
 void BaseStateVariableClass::SetPrefix(const char* prefix) {
-  char* copy = KavrinCopyName(prefix);
-  delete[] VariableNamePrefix;
-  VariableNamePrefix = copy;
+  KavrinReplaceName(VariableNamePrefix, OrEmpty(prefix), kNoNameMemory);
   rebuildFullyQualifiedName();
 }
 
@@ -123,10 +126,7 @@ void BaseStateVariableClass::rebuildFullyQualifiedName() {
   size_t prefixLen = std::strlen(VariableNamePrefix);
   size_t total = prefixLen > 0 ? prefixLen + 1 + nameLen : nameLen;
   char* text = new (std::nothrow) char[total + 1];
-  if (text == nullptr) {
-    std::cerr << "Not Enough Memory" << std::endl;
-    KavrinOutOfMemory();
-  }
+  if (text == nullptr) MemoryAllocationError(kNoNameMemory);
   if (prefixLen > 0) {
     std::memcpy(text, VariableNamePrefix, prefixLen);
     text[prefixLen] = '.';

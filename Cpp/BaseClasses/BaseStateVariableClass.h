@@ -9,6 +9,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "BaseClasses/KavrinName.h"
 #include "BaseClasses/List.h"
 #include "BaseClasses/debug.h"
 
@@ -97,10 +98,6 @@ class BaseStateVariableClass {
  private:
   void rebuildFullyQualifiedName();
 };
-
-// Copies a name into a fresh array; reports "Not Enough Memory" and ends the process when the
-// copy cannot be allocated. A null name copies as the empty string.
-char* KavrinCopyName(const char* name);
 
 // Raw-state helpers: byte copies in the machine's native order, no alignment required.
 template <class T>

@@ -9,7 +9,7 @@
 #ifndef DISTRIBUTIONDEFINITION_H
 #define DISTRIBUTIONDEFINITION_H
 
-#include "Simulator/UserDistributions.h"
+#include "Random/UserDistributions.h"
 
 extern UserDistributions TheGenerator;
 extern UserDistributions* TheDistribution;

@@ -2,14 +2,14 @@
 
 #include "BaseClasses/debug.h"
 
-int FastSet::number1 = 0;
-int FastSet::number2 = 0;
+int FastSet::SetsConstructed = 0;
+int FastSet::SetsFrozen = 0;
 
 // The building set is made on the first insert: most actions' sets stay empty, and an empty
 // std::set per set was a large share of each action's memory.
 FastSet::FastSet() : is_vec_rep(false) {
   rep.building = nullptr;
-  ++number1;
+  ++SetsConstructed;
 }
 
 FastSet::~FastSet() {
@@ -49,7 +49,7 @@ void FastSet::NoMoreModifications() {
   rep.frozen.values = values;
   rep.frozen.count = count;
   is_vec_rep = true;
-  ++number2;
+  ++SetsFrozen;
 }
 
 int FastSet::size() const {

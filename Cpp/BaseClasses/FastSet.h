@@ -34,8 +34,9 @@ class FastSet {
 
   bool isFrozen() const { return is_vec_rep; }
 
-  static int number1;  // sets constructed
-  static int number2;  // sets frozen
+  // Process-wide statistics, read by nothing but a curious reader.
+  static int SetsConstructed;
+  static int SetsFrozen;
 
  private:
   bool is_vec_rep;

@@ -8,16 +8,14 @@
 #include <new>
 #include <unordered_set>
 
+#include "BaseClasses/StandardErrors.h"
 #include "BaseClasses/debug.h"
 
-// Reports an allocation that yielded nothing and ends the process (exit code 1).
-[[noreturn]] void KavrinOutOfMemory();
-
-// Allocates n objects of T or ends the process through KavrinOutOfMemory().
+// Allocates n objects of T or ends the process through MemoryAllocationError().
 template <class T>
 T* KavrinNewArray(int n) {
   T* p = new (std::nothrow) T[n > 0 ? n : 1];
-  if (p == nullptr) KavrinOutOfMemory();
+  if (p == nullptr) MemoryAllocationError();
   return p;
 }
 
@@ -136,12 +134,8 @@ class List {
   void increaseArraySize(int n) {
     KAVRIN_CHECK(n > ArraySize, "List", __LINE__);
     C** grown = new (std::nothrow) C*[n];
-    if (grown == nullptr) {
-      std::cerr << "!! Crtical error in "
-                << "List<C>::append(List*)"
-                << " do to insufficient memory...exiting" << std::endl;
-      KavrinOutOfMemory();
-    }
+    if (grown == nullptr)
+      MemoryAllocationError("!! Crtical error in List<C>::append(List*) do to insufficient memory...exiting");
     for (int i = 0; i < n; i++) grown[i] = i < NumItems ? TheList[i] : nullptr;
     delete[] TheList;
     TheList = grown;

@@ -14,10 +14,19 @@ void ReportMismatch(const char* kind, const char* Name1, const char* Name2) {
 }
 }  // namespace
 
+void AllocationFailure(const char* report) {
+  std::cerr << OrEmpty(report) << std::endl;
+  std::exit(1);
+}
+
+void MemoryAllocationError(const char* firstLine) {
+  std::cerr << OrEmpty(firstLine) << std::endl;
+  MemoryAllocationError();
+}
+
 void MemoryAllocationError() {
   std::cerr << "Insufficient Memory to allocate dynamic data structures from heap memory" << std::endl;
-  std::cerr << "Exiting program..." << std::endl;
-  std::exit(1);
+  AllocationFailure("Exiting program...");
 }
 
 void MemoryError() { std::cerr << "Memory Error" << std::endl; }

@@ -4,7 +4,12 @@
 #ifndef STANDARD_ERRORS_H
 #define STANDARD_ERRORS_H
 
+// Every allocation that yields nothing ends in one of these, with exit code 1. The plain form writes
+// the standard two lines; the second first writes the caller's own line (a name that cannot be
+// copied, a list that cannot grow); AllocationFailure writes only the caller's line.
 [[noreturn]] void MemoryAllocationError();
+[[noreturn]] void MemoryAllocationError(const char* firstLine);
+[[noreturn]] void AllocationFailure(const char* report);
 void MemoryError();
 void ErrorEmptyParameter(const char* txt);
 

@@ -1,7 +1,8 @@
 // The process-wide diagnostic gate and the one way to fail an internal check.
 //
-// Diagnostic lines ("** ...") print only when GlobalDebugLevel exceeds their threshold;
-// nothing raises the level, so they are silent in every run, but their texts stay greppable here.
+// Diagnostic lines ("** ...") print only when GlobalDebugLevel exceeds their threshold. Every
+// threshold goes through KAVRIN_DEBUG or KAVRIN_DEBUG_ON, so grep finds them all. No option
+// raises the level: the lines are silent in every run unless a test or a debugger sets it.
 // A failed internal check prints "!! Assertion failed in file <name>, line <n>" on standard error
 // and aborts. The file name and line are passed explicitly: they are observable output and must not
 // move when the code is reformatted or built from another path.
@@ -35,13 +36,26 @@ extern int GlobalDebugLevel;
     if (!(cond)) KavrinAssertFailed((file), (line), (text)); \
   } while (0)
 
+// KAVRIN_DEBUG_ON(level): whether diagnostics of this threshold print, for code that must take
+// another path while they do.
+#define KAVRIN_DEBUG_ON(level) (GlobalDebugLevel > (level))
+
 // KAVRIN_DEBUG(level, stream_expr): writes "** " + stream_expr + "\n" to standard output,
-// flushed, only when GlobalDebugLevel > level.
+// flushed, only when KAVRIN_DEBUG_ON(level).
 #define KAVRIN_DEBUG(level, stream_expr)              \
   do {                                                \
-    if (GlobalDebugLevel > (level)) {                 \
+    if (KAVRIN_DEBUG_ON(level)) {                     \
       std::cout << "** " << stream_expr << std::endl; \
     }                                                 \
+  } while (0)
+
+// KAVRIN_DEBUG_LINE(level, stream_expr): the same gate for the few diagnostic lines that carry no
+// "** " prefix.
+#define KAVRIN_DEBUG_LINE(level, stream_expr) \
+  do {                                        \
+    if (KAVRIN_DEBUG_ON(level)) {             \
+      std::cout << stream_expr << std::endl;  \
+    }                                         \
   } while (0)
 
 #endif

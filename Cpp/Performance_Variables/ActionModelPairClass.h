@@ -2,17 +2,12 @@
 #ifndef ACTION_MODEL_PAIR_CLASS_H
 #define ACTION_MODEL_PAIR_CLASS_H
 
-class ActionModelPairClass {
+#include "Performance_Variables/NamePair.h"
+
+class ActionModelPairClass : public NamePair {
  public:
-  char* ModelName;
-  char* ActionName;
-
-  ActionModelPairClass();
-  ~ActionModelPairClass();
-  void SetPair(const char* TheActionName, const char* TheModelName);
-
-  ActionModelPairClass(const ActionModelPairClass&) = delete;
-  ActionModelPairClass& operator=(const ActionModelPairClass&) = delete;
+  void SetPair(const char* TheActionName, const char* TheModelName) { Set(TheActionName, TheModelName); }
+  const char* ActionName() const { return Name; }
 };
 
 #endif

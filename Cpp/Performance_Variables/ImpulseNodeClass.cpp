@@ -1,7 +1,6 @@
 #include "Performance_Variables/ImpulseNodeClass.h"
 
-#include <cstdlib>
-#include <cstring>
+#include "BaseClasses/KavrinName.h"
 
 ImpulseNodeClass::ImpulseNodeClass()
     : TheModelPtr(nullptr),
@@ -18,7 +17,7 @@ ImpulseNodeClass::ImpulseNodeClass()
       Start(0.0),
       Stop(0.0) {}
 
-ImpulseNodeClass::~ImpulseNodeClass() { std::free(Name); }
+ImpulseNodeClass::~ImpulseNodeClass() { delete[] Name; }
 
 void ImpulseNodeClass::Reset() {
   Impulse = 0.0;
@@ -31,8 +30,7 @@ void ImpulseNodeClass::SetModelPointer(int k, BaseModelClass* model) {
 }
 
 void ImpulseNodeClass::DefineName(const char* name, int impulseNumber, int workerNumber) {
-  std::free(Name);
-  Name = name != nullptr ? strdup(name) : nullptr;
+  KavrinReplaceName(Name, name);
   ImpulseNumber = impulseNumber;
   WorkerNumber = workerNumber;
 }

@@ -19,8 +19,6 @@ PVModel::PVModel()
       LastAction(nullptr),
       PVListOfActions(nullptr),
       Simulation_Stop_Time(0.0),
-      AccumulateStartTime(0.0),
-      AccumulateStopTime(0.0),
       AffectingActions(nullptr),
       ListOfAffectedLists(nullptr),
       NumAffectingActions(0),
@@ -142,7 +140,8 @@ void PVModel::MakeAffectedLists() {
         BaseModelClass* model = instances.getItem(m);
         List<BaseStateVariableClass> variables;
         List<BaseModelClass> holders;
-        model->listSVs(node->VarNamesList[v].ModelName, node->VarNamesList[v].VarName, &variables, &holders);
+        model->listSVs(node->VarNamesList[v].ModelName, node->VarNamesList[v].VarName(), &variables,
+                       &holders);
         for (int k = 0; k < variables.getNumItems(); k++) {
           BaseStateVariableClass* sv = variables.getItem(k);
           for (int j = 0; j < sv->getNumAffectingActions(); j++) {
@@ -182,11 +181,11 @@ void PVModel::MakeImpulseAffectedLists() {
       for (int k = 0; k < models.getNumItems(); k++) {
         BaseModelClass* m = models.getItem(k);
         List<BaseActionClass> actions;
-        m->listActions(named.ActionName, &actions);
+        m->listActions(named.ActionName(), &actions);
         if (actions.getNumItems() == 0) {
           // A generated reward model may name an action its model lacks: that impulse earns nothing.
           std::cerr << "Warning: performance variable \"" << node->GetName() << "\": impulse action \""
-                    << named.ActionName << "\" does not exist in model \"" << named.ModelName
+                    << named.ActionName() << "\" does not exist in model \"" << named.ModelName
                     << "\"; the impulse is ignored." << std::endl;
           continue;
         }

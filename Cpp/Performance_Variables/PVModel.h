@@ -26,8 +26,6 @@ class PVModel : public BaseModelClass {
   BaseActionClass* LastAction;
   BaseActionClass** PVListOfActions;
   double Simulation_Stop_Time;
-  double AccumulateStartTime;
-  double AccumulateStopTime;
   BaseActionClass** AffectingActions;
   FastSet** ListOfAffectedLists;
   int NumAffectingActions;

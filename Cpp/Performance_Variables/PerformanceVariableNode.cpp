@@ -11,6 +11,7 @@
 #include "BaseClasses/BaseModelClass.h"
 #include "BaseClasses/FastSet.h"
 #include "BaseClasses/FinalOverrider.h"
+#include "BaseClasses/KavrinName.h"
 #include "BaseClasses/List.h"
 #include "BaseClasses/debug.h"
 #include "Performance_Variables/IntervalOfTimeImpulse.h"
@@ -18,8 +19,6 @@
 int PerformanceVariableNode::the_id = 0;
 
 namespace {
-
-char* CopyOf(const char* s) { return s != nullptr ? strdup(s) : nullptr; }
 
 bool SameName(const char* a, const char* b) { return a != nullptr && b != nullptr && std::strcmp(a, b) == 0; }
 
@@ -89,18 +88,18 @@ PerformanceVariableNode::PerformanceVariableNode()
       VarNameCapacity(0) {}
 
 PerformanceVariableNode::~PerformanceVariableNode() {
-  std::free(Name);
+  delete[] Name;
   delete[] StartList;
   delete[] StopList;
   delete[] ActionDependencies;
   delete[] ModelList;
   delete[] WorkerList;
   delete[] VarNamesList;
-  for (int m = 0; m < NumberOfModelNames; m++) std::free(ModelNamesList[m]);
+  for (int m = 0; m < NumberOfModelNames; m++) delete[] ModelNamesList[m];
   delete[] ModelNamesList;
   for (int i = 0; i < NumberOfImpulses; i++) {
     if (ImpulseModelNamesList[i] != nullptr) {
-      for (int m = 0; m < NumberOfImpulseModelNames[i]; m++) std::free(ImpulseModelNamesList[i][m]);
+      for (int m = 0; m < NumberOfImpulseModelNames[i]; m++) delete[] ImpulseModelNamesList[i][m];
       delete[] ImpulseModelNamesList[i];
     }
     delete[] ImpulseModelList[i];
@@ -137,8 +136,7 @@ void PerformanceVariableNode::Initialize(const char* the_name, RewardType reward
   Start = StartList[timeindex];
   Stop = StopList[timeindex];
   batchSize = Stop - Start;
-  std::free(Name);
-  Name = CopyOf(the_name);
+  KavrinReplaceName(Name, the_name);
 
   if (number_of_variable_dependencies > 0) {
     VarNameCapacity = number_of_variable_dependencies;
@@ -165,7 +163,7 @@ void PerformanceVariableNode::AddModelDependency(const char* TheName) {
   for (int m = 0; m < NumberOfModelNames; m++)
     if (SameName(ModelNamesList[m], TheName)) return;
   KAVRIN_CHECK(NumberOfModelNames < ModelNameCapacity, "PerformanceVariableNode", __LINE__);
-  ModelNamesList[NumberOfModelNames++] = CopyOf(TheName);
+  ModelNamesList[NumberOfModelNames++] = KavrinCopyName(TheName);
 }
 
 void PerformanceVariableNode::AddVariableDependency(const char* TheVarName, const char* TheModelName) {
@@ -200,7 +198,7 @@ void PerformanceVariableNode::AddImpulseModelDependency(const char* TheModelName
   if (IsDependentOnImpulseModel(TheModelName, n)) return;
   KAVRIN_CHECK(NumberOfImpulseModelNames[n] < TheImpulse->NumberOfModelDependencies + 1,
                "PerformanceVariableNode", __LINE__);
-  ImpulseModelNamesList[n][NumberOfImpulseModelNames[n]++] = CopyOf(TheModelName);
+  ImpulseModelNamesList[n][NumberOfImpulseModelNames[n]++] = KavrinCopyName(TheModelName);
 }
 
 bool PerformanceVariableNode::IsDependentOnModel(const char* TheModelName) const {
@@ -603,8 +601,7 @@ void PerformanceVariableNode::UpdateDependencies() {
 }
 
 void PerformanceVariableNode::DefineName(const char* TheName) {
-  std::free(Name);
-  Name = CopyOf(TheName);
+  KavrinReplaceName(Name, TheName);
   for (int w = 0; w < NumberOfWorkers; w++)
     if (WorkerList[w] != nullptr) WorkerList[w]->DefineName(Name, w);
   for (int i = 0; i < NumberOfImpulses; i++)

@@ -1,8 +1,8 @@
 #include "Performance_Variables/PerformanceVariableWorker.h"
 
-#include <cstdlib>
-#include <cstring>
 #include <iostream>
+
+#include "BaseClasses/KavrinName.h"
 
 PerformanceVariableWorker::PerformanceVariableWorker()
     : TheModelPtr(nullptr),
@@ -19,7 +19,7 @@ PerformanceVariableWorker::PerformanceVariableWorker()
       Stop(0.0) {}
 
 // The worker alone frees its name; whoever deletes the worker must not free it as well.
-PerformanceVariableWorker::~PerformanceVariableWorker() { std::free(Name); }
+PerformanceVariableWorker::~PerformanceVariableWorker() { delete[] Name; }
 
 void PerformanceVariableWorker::CurrentReward() {
   std::cerr << "!! Calling PerformanceVariableWorker::CurrentReward()" << std::endl;
@@ -35,7 +35,6 @@ void PerformanceVariableWorker::SetModelPointer(int k, BaseModelClass* model) {
 }
 
 void PerformanceVariableWorker::DefineName(const char* name, int number) {
-  std::free(Name);
-  Name = name != nullptr ? strdup(name) : nullptr;
+  KavrinReplaceName(Name, name);
   Number = number;
 }

@@ -2,18 +2,13 @@
 #ifndef VAR_MODEL_PAIR_CLASS_H
 #define VAR_MODEL_PAIR_CLASS_H
 
-class VarModelPairClass {
+#include "Performance_Variables/NamePair.h"
+
+class VarModelPairClass : public NamePair {
  public:
-  char* ModelName;
-  char* VarName;
-
-  VarModelPairClass();
-  ~VarModelPairClass();
   // Note the argument order: variable first.
-  void SetPair(const char* TheVarName, const char* TheModelName);
-
-  VarModelPairClass(const VarModelPairClass&) = delete;
-  VarModelPairClass& operator=(const VarModelPairClass&) = delete;
+  void SetPair(const char* TheVarName, const char* TheModelName) { Set(TheVarName, TheModelName); }
+  const char* VarName() const { return Name; }
 };
 
 #endif

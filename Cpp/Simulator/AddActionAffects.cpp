@@ -33,7 +33,7 @@ bool IsWholeNumber(const char* text) {
 }
 
 void TraceAdd(BaseActionClass* TheAction) {
-  if (GlobalDebugLevel > 3) std::cout << "AddActionAffects on " << TheAction->ActionName << std::endl;
+  KAVRIN_DEBUG_LINE(3, "AddActionAffects on " << TheAction->ActionName);
 }
 
 void Describe(std::ostream* out, BaseActionClass* action) {

@@ -10,19 +10,19 @@
 #include "BaseClasses/KavrinQueue.h"
 #include "BaseClasses/KavrinSocket.h"
 #include "BaseClasses/StandardErrors.h"
-#include "BaseClasses/TraceFileKavrin.h"
-#include "BaseClasses/TraceFileXML.h"
 #include "BaseClasses/debug.h"
 #include "Simulator/ByteOrder.h"
 #include "Simulator/DataPacket.h"
 #include "Simulator/OutputFiles.h"
 #include "Simulator/ResultRecords.h"
 #include "Simulator/SimulatorClass.h"
+#include "Trace/TraceFileKavrin.h"
+#include "Trace/TraceFileXML.h"
 
 namespace {
 
 // Reused across records so that a report allocates nothing once the largest record has been seen;
-// like the conversion buffer of the design, shared by the whole process.
+// shared by the whole process, which reports from one thread only.
 std::vector<unsigned char> RecordBuffer;
 std::string CSVBuffer;
 ResultRecords::ValueTextCache CSVValueCache;
@@ -92,11 +92,11 @@ bool SimulatorClass::CheckReportSize(double seconds) {
       SimControl != STOPSOFT)
     return false;
   ++NumberReports;
-  OutputThreadFunc();
+  OutputStep();
   return true;
 }
 
-uint32_t SimulatorClass::OutputThreadFunc() {
+void SimulatorClass::OutputStep() {
   while (OutputPackets->GetCount() > 0) {
     DataPacket* dp = OutputPackets->Pop();
     DataPacket* dpsqr = OutputPackets->Pop();
@@ -109,7 +109,6 @@ uint32_t SimulatorClass::OutputThreadFunc() {
   if (SimControl == STOPSOFT && OutputPackets->GetCount() == 0) RaiseSimControl(STOPHARD);
   if (FileBin) UpdateBinFileHeader(*FileBin);
   CheckOutputFiles();
-  return 0;
 }
 
 std::vector<OutputFiles::Output> SimulatorClass::RunOutputs() const {
@@ -155,10 +154,6 @@ void SimulatorClass::CloseOutputFiles() {
   CheckOutputFiles();
 }
 
-void SimulatorClass::ResetDataPacketBuffer() {
-  while (OutputPackets->GetCount() > 0) UnusedPackets->Push(OutputPackets->Pop());
-}
-
 void SimulatorClass::OutputDataBinary(KavrinSocket* s, std::ostream* o, DataPacket* dp, DataPacket* dpsqr) {
   ResultRecords::EncodeDataRecord(RecordBuffer, MyClientID, static_cast<int>(TheExperimentNumber), dp, dpsqr);
   if (SendAndWrite(*this, s, o, RecordBuffer.data(), RecordBuffer.size()) > 0 && o) o->flush();
@@ -200,19 +195,6 @@ int SimulatorClass::OutputShort(KavrinSocket* s, std::ostream* o, short value) {
 int SimulatorClass::OutputByte(KavrinSocket* s, std::ostream* o, char value) {
   unsigned char b = static_cast<unsigned char>(value);
   return SendAndWrite(*this, s, o, &b, 1);
-}
-
-double SimulatorClass::EndianConvertDouble(double d) {
-  unsigned char b[8];
-  ByteOrder::PutDouble(b, d);
-  double out;
-  std::memcpy(&out, b, sizeof out);
-  return out;
-}
-
-void SimulatorClass::RemoveTrailingZeros(char* buffer, double d) {
-  // buffer must hold ResultRecords::kValueTextCapacity bytes: enough for any double in full.
-  ResultRecords::FormatValue(buffer, d);
 }
 
 std::ofstream* SimulatorClass::CreateAsciiFile(char* name) {

@@ -219,9 +219,7 @@ void SimulatorClass::ListenToSimMgr(KavrinSocket* s) {
       break;
     case 2:
       std::cout << "SOCKET::Quit" << std::endl;
-      if (GlobalDebugLevel != 0)
-        std::cout << "** "
-                  << "LISTEN:  Quit Signal Received" << std::endl;
+      KAVRIN_DEBUG(0, "LISTEN:  Quit Signal Received");
       SendReply(*this, s, kQuitReplyMarker, 2);
       RaiseSimControl(STOPHARD);
       break;
@@ -238,25 +236,4 @@ void SimulatorClass::ListenToSimMgr(KavrinSocket* s) {
 void SimulatorClass::ListenToSimMgrLoop(KavrinSocket* s) {
   // A detach deletes the connection: stop listening to it then.
   while (SimControl == GO && SimMgrSocket == s && !SimMgrInputEnded) ListenToSimMgr(s);
-}
-
-uint32_t SimulatorClass::StaticSocketThreadFunc(void* simulator) {
-  return static_cast<SimulatorClass*>(simulator)->SocketThreadFunc();
-}
-
-uint32_t SimulatorClass::SocketThreadFunc() {
-  while (SimControl == GO) {
-    if (!SimMgrSocket) {
-      SimMgrSocket = ConnectionSocket ? AcceptManager(*this, -1) : WaitForSimMgrConnection(-1);
-    }
-    if (SimMgrSocket) ListenToSimMgrLoop(SimMgrSocket);
-    if (SimMgrInputEnded) break;  // no command can come any more
-  }
-  return 0;
-}
-
-uint32_t SimulatorClass::StaticOutputThreadFunc(void* simulator) {
-  auto* sim = static_cast<SimulatorClass*>(simulator);
-  while (sim->SimControl != STOPHARD) sim->OutputThreadFunc();
-  return 0;
 }

@@ -1,9 +1,9 @@
-// Scheduling at the start of a run and of each replication, and one firing of a terminating run.
+// Scheduling at the start of a run (and of each replication), and the one firing step that both
+// run drivers take.
 #include <cmath>
 
 #include "BaseClasses/BaseActionClass.h"
 #include "BaseClasses/BaseGroupClass.h"
-#include "BaseClasses/TraceFileContainer.h"
 #include "BaseClasses/debug.h"
 #include "Performance_Variables/PVModel.h"
 #include "Simulator/Event.h"
@@ -11,8 +11,9 @@
 #include "Simulator/ModelCheck.h"
 #include "Simulator/SimStepCommon.h"
 #include "Simulator/SimulatorClass.h"
+#include "Trace/TraceFileContainer.h"
 
-short SimulatorClass::GenerateInitialEnabledList() {
+void SimulatorClass::GenerateInitialEnabledList() {
   int numGroups = TheModel->getNumGroups();
   NumInitiallyEnabled = 0;
   delete[] InitiallyEnabled;
@@ -32,10 +33,9 @@ short SimulatorClass::GenerateInitialEnabledList() {
     delete[] InitiallyEnabled;
     InitiallyEnabled = shrunk;
   }
-  return 0;
 }
 
-short SimulatorClass::GenerateCompleteEventList() {
+void SimulatorClass::GenerateCompleteEventList() {
   for (int i = 0; i < NumInitiallyEnabled; i++) {
     CurrAction = InitiallyEnabled[i];
     KAVRIN_CHECK(CurrAction->Enabled(), "SimStep", 134);
@@ -44,10 +44,23 @@ short SimulatorClass::GenerateCompleteEventList() {
     KAVRIN_CHECK(CurrEvent != nullptr, "SimStep", 135);
     ScheduleGroup(*this, CurrAction);
   }
-  return 0;
 }
 
-bool SimulatorClass::SimStep() {
+// The steady-state run starts once, so it asks every group rather than keep an initial list.
+void SimulatorClass::GenerateCompleteEventListSS() {
+  int numGroups = TheModel->getNumGroups();
+  for (int i = 0; i < numGroups; i++) {
+    CurrAction = GroupList[i];
+    if (CurrAction->Enabled()) {
+      KAVRIN_DEBUG(3, "Current Action Enabled");
+      KAVRIN_CHECK(CurrEvent != nullptr, "SimStepSS", 135);
+      ScheduleGroup(*this, CurrAction);
+    }
+    KAVRIN_DEBUG(3, "After if Enabled");
+  }
+}
+
+bool SimulatorClass::SimStep(EventAtInfinity atInfinity) {
   // Nothing scheduled (a start in an absorbing state): nothing fires.
   if (NextEvent == nullptr) return false;
   TheEventList->Remove(NextEvent);
@@ -60,7 +73,6 @@ bool SimulatorClass::SimStep() {
   _fireActionCount++;
   trace->printPostFireAction(CurrAction, TempAction);
   KAVRIN_DEBUG(0, "Starting to look at the other actions that are affected by the firing");
-  AffectsAction = TempAction->Affects;
   CheckReactivationList();
   RemoveAffectedActions();
   InsertAffectedActions();
@@ -69,6 +81,11 @@ bool SimulatorClass::SimStep() {
 #endif
   NextEvent = TheEventList->Earliest();
   if (NextEvent == nullptr) return false;
+  if (atInfinity == EventAtInfinity::Absorbs && std::isinf((*NextEvent)->exec_time) &&
+      (*NextEvent)->exec_time > 0) {
+    NextEvent = nullptr;
+    return false;
+  }
   CurrentTime = (*NextEvent)->exec_time;
   CurrAction = (*NextEvent)->action_ptr;
   PrefetchAction(CurrAction);

@@ -3,6 +3,8 @@
 // the reactivation list, never the whole model.
 #include "Simulator/SimStepCommon.h"
 
+#include <cstdlib>
+#include <iostream>
 #include <string>
 
 #include "BaseClasses/BaseActionClass.h"
@@ -16,6 +18,16 @@ namespace {
 
 PAddress* addressOf(BaseActionClass* group) { return static_cast<PAddress*>(group->EventPointer); }
 
+// Reports the action and the sampler's text (without its marker) and ends the run.
+[[noreturn]] void HandleInvalidDistParams(const BaseActionClass* action, std::string message) {
+  const std::string marker = "INVALID_DIST_PARAMS:";
+  const size_t at = message.find(marker);
+  if (at != std::string::npos) message.erase(at, marker.size());
+  std::cerr << "FATAL ERROR: In action " << (action && action->ActionName ? action->ActionName : "") << ","
+            << message << std::endl;
+  std::exit(1);
+}
+
 void watchForReactivation(SimulatorClass& sim, BaseActionClass* group, PAddress* address) {
   group->Reactivation = true;
   sim.TheReactivationList.push_front(group);
@@ -24,20 +36,19 @@ void watchForReactivation(SimulatorClass& sim, BaseActionClass* group, PAddress*
 
 }  // namespace
 
-double SampleDelay(SimulatorClass& sim, BaseActionClass* group) {
+double SampleDelay(BaseActionClass* group) {
   try {
     return group->SampleDistribution();
   } catch (const std::string& message) {
-    sim.HandleInvalidDistParams(group, message);
+    HandleInvalidDistParams(group, message);
   } catch (const char* message) {
-    sim.HandleInvalidDistParams(group, message);
+    HandleInvalidDistParams(group, message);
   }
-  return 0.0;  // not reached: the handler ends the run
 }
 
 void ScheduleGroup(SimulatorClass& sim, BaseActionClass* group) {
   Event* record = sim.CurrEvent;
-  record->exec_time = sim.CurrentTime + SampleDelay(sim, group);
+  record->exec_time = sim.CurrentTime + SampleDelay(group);
   record->start_time = sim.CurrentTime;
   record->action_ptr = group;
   if (group->ReactivationPredicate()) watchForReactivation(sim, group, addressOf(group));
@@ -63,7 +74,7 @@ void SimulatorClass::CheckReactivationList() {
       TheReactivationList.erase(current);
     } else if (group->ReactivationFunction()) {
       Event* event = *address->event;
-      event->exec_time = CurrentTime + SampleDelay(*this, group);
+      event->exec_time = CurrentTime + SampleDelay(group);
       event->start_time = CurrentTime;
       TheEventList->ModifyKey(address->event);
       group->Reactivation = false;

@@ -1,7 +1,7 @@
-// Scheduling shared by the terminating and the steady-state simulation steps: one group gets an
-// event at the current time plus a fresh delay, and goes on the reactivation list when it asks to
-// be watched; and the scratch objects every run driver's steps work with. Used only by the step
-// and driver sources.
+// Scheduling shared by the start of a run and the firing step: one group gets an event at the
+// current time plus a fresh delay, and goes on the reactivation list when it asks to be watched;
+// and the scratch objects every run driver's steps work with. Used only by the step and driver
+// sources.
 #ifndef KAVRIN_SIM_STEP_COMMON_H
 #define KAVRIN_SIM_STEP_COMMON_H
 
@@ -10,11 +10,11 @@ class BaseActionClass;
 
 // Fills the simulator's CurrEvent for the group, records it on the reactivation list when its
 // ReactivationPredicate holds, and inserts the event. A sampler's parameter message ends the run
-// through HandleInvalidDistParams.
+// (exit code 1, after "FATAL ERROR: In action <name>,<message>").
 void ScheduleGroup(SimulatorClass& sim, BaseActionClass* group);
 
-// The group's delay; a sampler's parameter message ends the run through HandleInvalidDistParams.
-double SampleDelay(SimulatorClass& sim, BaseActionClass* group);
+// The group's delay; a sampler's parameter message ends the run as above.
+double SampleDelay(BaseActionClass* group);
 
 // The steps' scratch: TempEvent, CurrEvent, then NullAction (an action, so it takes the next action
 // id). Each run driver makes them before its first step and releases them when it ends.

@@ -14,25 +14,24 @@
 #include "BaseClasses/CPUTime.h"
 #include "BaseClasses/DistributionDefinition.h"
 #include "BaseClasses/List.h"
-#include "BaseClasses/TraceFileContainer.h"
-#include "BaseClasses/TraceFileKavrin.h"
-#include "BaseClasses/TraceFileXML.h"
 #include "BaseClasses/debug.h"
 #include "Performance_Variables/PVModel.h"
 #include "Performance_Variables/PerformanceVariableNode.h"
-#include "Simulator/EventList.h"
-#include "Simulator/MersenneTwister.h"
+#include "Random/MersenneTwister.h"
+#include "Random/Tausworthe.h"
+#include "Random/UserDistributions.h"
 #include "Simulator/OutputFiles.h"
-#include "Simulator/PAddress.h"
 #include "Simulator/SimMgrLink.h"
 #include "Simulator/SimulatorClass.h"
-#include "Simulator/Tausworthe.h"
-#include "Simulator/UserDistributions.h"
 #include "Study/BaseStudyClass.h"
+#include "Trace/TraceFileContainer.h"
+#include "Trace/TraceFileKavrin.h"
+#include "Trace/TraceFileXML.h"
 
 // The assembly follows the order in which the pieces depend on each other: result files first (an
 // unwritable file must stop the run before anything is simulated), then traces, the study and its
-// models, the variables the run kind considers, groups, connectivity lists, event list, generator.
+// models, the variables the run kind considers, the engine (groups, connectivity lists, event
+// list), generator.
 SimulatorClass::SimulatorClass(int argc, char** argv) {
   CreateContainers();
   if (TheDistribution == nullptr || TheDistribution->RNG == nullptr)
@@ -108,23 +107,7 @@ SimulatorClass::SimulatorClass(int argc, char** argv) {
   }
   TheModel->ConsiderOnly(considered.data(), static_cast<int>(considered.size()));
 
-  KAVRIN_DEBUG(3, "Getting groups");
-  TheModel->listGroups(TheGroupContainer);
-  GroupList = TheGroupContainer->getList();
-  const int numGroups = TheModel->NumGroups;
-  EventPointerArray = new PAddress[static_cast<size_t>(numGroups > 0 ? numGroups : 0) + 1];
-  for (int i = 0; i < numGroups; ++i) GroupList[i]->EventPointer = &EventPointerArray[i];
-  KAVRIN_DEBUG(3, "End getting groups");
-
-  CPUTime connectivityTimer;
-  connectivityTimer.Start();
-  if (BuildConnectivityLists() != 0) {
-    std::cerr << "Error Generating Connectivity List\n" << std::flush;
-    std::exit(1);
-  }
-  std::cout << "GenerateConnectivityList() Time=" << connectivityTimer.GetTime() << std::endl;
-
-  TheEventList = new EventList(numGroups + 1);
+  AssembleEngine();
 
   switch (RandomNumberGenerator) {
     case TAUSWORTHE:

@@ -1,23 +1,24 @@
-// Construction, run control and teardown of the simulator.
+// Construction, the engine's assembly, run control and teardown of the simulator.
 #include "Simulator/SimulatorClass.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <iostream>
 
+#include "BaseClasses/BaseGroupClass.h"
 #include "BaseClasses/CPUTime.h"
 #include "BaseClasses/KavrinQueue.h"
 #include "BaseClasses/KavrinSocket.h"
 #include "BaseClasses/List.h"
-#include "BaseClasses/TraceFileContainer.h"
 #include "BaseClasses/debug.h"
+#include "Performance_Variables/PVModel.h"
 #include "Simulator/DataPacket.h"
 #include "Simulator/EventList.h"
 #include "Simulator/Heap.h"
 #include "Simulator/PAddress.h"
 #include "Simulator/SimMgrLink.h"
 #include "Simulator/SimulatorAssembly.h"
+#include "Trace/TraceFileContainer.h"
 
 // The start-up from a command line and Run are in SimulatorAssembly.cpp; the teardown finds the
 // study's destructor here so that simulators assembled by hand link without a study.
@@ -30,13 +31,9 @@ SimulatorClass::SimulatorClass(BareTag) {
   SetDefaults();
 }
 
-SimulatorClass::SimulatorClass() { std::exit(1); }
-
 void SimulatorClass::CreateContainers() {
   TheReactivationList.clear();
   OverrideString = nullptr;
-  db_entity = new char[std::strlen("fake") + 1];
-  std::strcpy(db_entity, "fake");
   KAVRIN_DEBUG(3, "Starting SimulationClass");
   TheGroupContainer = new List<BaseGroupClass>();
   TheActionContainer = new List<BaseActionClass>();
@@ -52,24 +49,15 @@ void SimulatorClass::SetDefaults() {
   CurrEvent = nullptr;
   TempEvent = nullptr;
   NextEvent = nullptr;
-  NullEvent = nullptr;
   CurrAction = nullptr;
   TempAction = nullptr;
-  OtherAction = nullptr;
   NullAction = nullptr;
   AffectsAction = nullptr;
   TheEventList = nullptr;
   EventPointerArray = nullptr;
   GroupList = nullptr;
   InitiallyEnabled = nullptr;
-  ResamplingList = nullptr;
-  NumberResampling = 0;
-  CheckAlwaysList = nullptr;
-  NumberCheckAlways = 0;
-  TempPVAffects = nullptr;
   NumInitiallyEnabled = 0;
-  AccumulateStartTime = 0.0;
-  AccumulateStopTime = 0.0;
   SimControl = GO;
   CurrentTime = 0.0;
   TheModel = nullptr;
@@ -81,7 +69,6 @@ void SimulatorClass::SetDefaults() {
   CurSqrPacket = nullptr;
   NumberReports = 1;
   SimMgrSocket = nullptr;
-  InSocket = nullptr;
   ConnectionSocket = nullptr;
   AcceptSelectDelay = 2000;
   ReadSelectDelay = 0;
@@ -100,7 +87,6 @@ void SimulatorClass::SetDefaults() {
   traceKavrin = nullptr;
   traceXML = nullptr;
   RandomNumberSeed = 31415;
-  EventListType = 0;
   MaxNumOfBatches = 0;
   ASCIIFilename = nullptr;
   BinFilename = nullptr;
@@ -110,6 +96,26 @@ void SimulatorClass::SetDefaults() {
   FileCSV = nullptr;
   FileBin = nullptr;
   BatchRuns = 0;
+}
+
+void SimulatorClass::AssembleEngine() {
+  KAVRIN_DEBUG(3, "Getting groups");
+  TheModel->listGroups(TheGroupContainer);
+  GroupList = TheGroupContainer->getList();
+  const int numGroups = TheModel->getNumGroups();
+  EventPointerArray = new PAddress[static_cast<size_t>(numGroups > 0 ? numGroups : 0) + 1];
+  for (int i = 0; i < numGroups; ++i) GroupList[i]->EventPointer = &EventPointerArray[i];
+  KAVRIN_DEBUG(3, "End getting groups");
+
+  CPUTime connectivityTimer;
+  connectivityTimer.Start();
+  if (BuildConnectivityLists() != 0) {
+    std::cerr << "Error Generating Connectivity List\n" << std::flush;
+    std::exit(1);
+  }
+  std::cout << "GenerateConnectivityList() Time=" << connectivityTimer.GetTime() << std::endl;
+
+  TheEventList = new EventList(numGroups + 1);
 }
 
 void SimulatorClass::RaiseSimControl(int level) {
@@ -149,7 +155,6 @@ SimulatorClass::~SimulatorClass() {
   if (TheModel) DestructConnectivityList();
   if (SimulatorAssembly::StudyTeardown) SimulatorAssembly::StudyTeardown();
   delete[] OverrideString;
-  delete[] db_entity;
   delete _cpuTimer;
   delete StopTimes;
   delete CompletedBatches;

@@ -41,6 +41,11 @@ class TraceFileContainer;
 class TraceFileKavrin;
 class TraceFileXML;
 
+// What the firing step does when the next event lies at +infinity. A terminating replication
+// takes it as its next event, and its stop time ends the replication; a steady-state run would
+// close batches at that event for ever, so it counts the trajectory as absorbed.
+enum class EventAtInfinity { IsNext, Absorbs };
+
 // "Lagged Fibonacci", "Tausworthe", "Mersenne Twister", anything else "Unknown".
 std::string to_string(RandomNumberGeneratorType type);
 
@@ -54,8 +59,7 @@ class SimulatorClass {
   // itself on every start-up failure.
   SimulatorClass(int argc, char** argv);
   explicit SimulatorClass(BareTag);
-  // Not a usable way to build a simulator: ends the process with exit code 1.
-  SimulatorClass();
+  SimulatorClass() = delete;
   ~SimulatorClass();
 
   SimulatorClass(const SimulatorClass&) = delete;
@@ -69,6 +73,12 @@ class SimulatorClass {
   // 0 on success, 1 on any error (after printing it).
   short ParseCommandLineOptions(int argc, char** argv);
   void PrintUsage();
+  // The part of start-up that makes the model in TheModel runnable: the group list with one event
+  // slot per group, the connectivity lists (BuildConnectivityLists: the builder "SIMTEST" picks,
+  // then compacted) and the event list. The command-line start-up and simulators assembled by
+  // hand both take it, so both run on the same lists. Ends the process (exit code 1) when the
+  // lists cannot be built.
+  void AssembleEngine();
   void Run();
 
   // Run control only ever rises: GO -> STOPSOFT -> STOPHARD, and STOPHARD is final.
@@ -80,14 +90,13 @@ class SimulatorClass {
   void CheckCompletedBatches(PerformanceVariableNode** ThePVList, int* ResultCounters,
                              int* ResultSqrCounters);
   void SendSSResults(int* ResultCounters, int* ResultSqrCounters);
-  // Fatal: reports the action and the sampler's text and ends the process.
-  void HandleInvalidDistParams(BaseActionClass* action, std::string message);
 
   // ---- Observation packets and result files
   DataPacket* CreateDataPacket(int numPV);
   bool CheckReportSize(double seconds);
-  uint32_t OutputThreadFunc();
-  void ResetDataPacketBuffer();
+  // The output step, on the simulating thread: sends and writes every waiting packet pair, then
+  // checks the files.
+  void OutputStep();
   void OutputDataBinary(KavrinSocket* s, std::ostream* o, DataPacket* dp, DataPacket* dpsqr);
   void OutputDataCSV(std::ostream& o, DataPacket* dp, DataPacket* dpsqr);
   void OutputCPUTime(KavrinSocket* s, double cpuSeconds);
@@ -95,8 +104,6 @@ class SimulatorClass {
   int OutputInt(KavrinSocket* s, std::ostream* o, int value);
   int OutputShort(KavrinSocket* s, std::ostream* o, short value);
   int OutputByte(KavrinSocket* s, std::ostream* o, char value);
-  double EndianConvertDouble(double d);
-  void RemoveTrailingZeros(char* buffer, double d);
   std::ofstream* CreateAsciiFile(char* name);
   void CloseAsciiFile(std::ofstream& file);
   void WriteAsciiFooter(std::ofstream& file);
@@ -117,10 +124,6 @@ class SimulatorClass {
   KavrinSocket* WaitForSimMgrConnection(int timeout_ms);
   void ListenToSimMgr(KavrinSocket* s);
   void ListenToSimMgrLoop(KavrinSocket* s);
-  // Bodies for a threaded arrangement; the simulator itself starts no thread.
-  static uint32_t StaticSocketThreadFunc(void* simulator);
-  uint32_t SocketThreadFunc();
-  static uint32_t StaticOutputThreadFunc(void* simulator);
 
   // ---- Connectivity lists (builders return 0 on success)
   // The start-up's step: picks the builder from "SIMTEST", prints its name, returns its result.
@@ -136,18 +139,18 @@ class SimulatorClass {
   void PrintConnectivityList(std::ostream* out);
 
   // ---- Simulation step
-  short GenerateInitialEnabledList();
-  short GenerateCompleteEventList();
-  bool SimStep();
+  void GenerateInitialEnabledList();
+  void GenerateCompleteEventList();
+  void GenerateCompleteEventListSS();
+  // Fires the event in NextEvent (CurrAction at CurrentTime), reschedules what the firing
+  // affects and takes the next event. False when there is none to take.
+  bool SimStep(EventAtInfinity atInfinity);
   void CheckReactivationList();
   void RemoveAffectedActions();
   void InsertAffectedActions();
-  short GenerateCompleteEventListSS();
-  bool SimStepSS();
 
   // ---- Fields, in declaration order
   char* OverrideString;
-  char* db_entity;
   Heap<double>* StopTimes;
   Heap<int>* CompletedBatches;
   CPUTime* _cpuTimer;
@@ -158,10 +161,8 @@ class SimulatorClass {
   Event* CurrEvent;
   Event* TempEvent;
   Event** NextEvent;
-  Event* NullEvent;
   BaseActionClass* CurrAction;
   BaseActionClass* TempAction;
-  BaseActionClass* OtherAction;
   BaseActionClass* NullAction;
   ActionAffectsElement* AffectsAction;
   // The cells of the connectivity lists after compaction; owned, freed with the lists.
@@ -171,15 +172,8 @@ class SimulatorClass {
   PAddress* EventPointerArray;
   BaseGroupClass** GroupList;
   BaseActionClass** InitiallyEnabled;
-  BaseActionClass** ResamplingList;
-  int32_t NumberResampling;
   std::list<BaseActionClass*> TheReactivationList;
-  BaseActionClass** CheckAlwaysList;
-  int32_t NumberCheckAlways;
-  int** TempPVAffects;
   int NumInitiallyEnabled;
-  double AccumulateStartTime;
-  double AccumulateStopTime;
   int SimControl;
   double CurrentTime;
   PVModel* TheModel;
@@ -193,7 +187,6 @@ class SimulatorClass {
   KavrinSocket* SimMgrSocket;
   // The manager's side of the link has ended: no more commands can come.
   bool SimMgrInputEnded = false;
-  KavrinSocket* InSocket;
   KavrinSocket* ConnectionSocket;
   int AcceptSelectDelay;
   int ReadSelectDelay;
@@ -212,7 +205,6 @@ class SimulatorClass {
   TraceFileKavrin* traceKavrin;
   TraceFileXML* traceXML;
   uint32_t RandomNumberSeed;
-  short EventListType;
   int MaxNumOfBatches;
   char* ASCIIFilename;
   char* BinFilename;

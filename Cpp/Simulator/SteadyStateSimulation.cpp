@@ -9,8 +9,6 @@
 #include "BaseClasses/BaseActionClass.h"
 #include "BaseClasses/BaseModelClass.h"
 #include "BaseClasses/CPUTime.h"
-#include "BaseClasses/TraceFile.h"
-#include "BaseClasses/TraceFileContainer.h"
 #include "BaseClasses/debug.h"
 #include "Performance_Variables/PVModel.h"
 #include "Performance_Variables/PerformanceVariableNode.h"
@@ -20,6 +18,8 @@
 #include "Simulator/Heap.h"
 #include "Simulator/SimStepCommon.h"
 #include "Simulator/SimulatorClass.h"
+#include "Trace/TraceFile.h"
+#include "Trace/TraceFileContainer.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ void SimulatorClass::SteadyStateSimulation() {
   KAVRIN_DEBUG(3, "Creating initial enabled list");
   GenerateInitialEnabledList();
   KAVRIN_DEBUG(3, "Creating complete event list");
-  if (GenerateCompleteEventListSS() != 0) std::cerr << "ERROR: unable to generate event list\n" << std::flush;
+  GenerateCompleteEventListSS();
 
   TempAction = NullAction;
   StopTimes = new Heap<double>(numSteadyState);
@@ -107,7 +107,7 @@ void SimulatorClass::SteadyStateSimulation() {
     std::pair<int, int> fewest;
     CompletedBatches->Earliest(fewest);
     if (MaxNumOfBatches > 0 && fewest.first >= MaxNumOfBatches) RaiseSimControl(STOPSOFT);
-    if (!SimStepSS() || NoFiniteEvent(NextEvent)) {
+    if (!SimStep(EventAtInfinity::Absorbs) || NoFiniteEvent(NextEvent)) {
       RaiseSimControl(STOPSOFT);
       std::cout << kAbsorbingMessage << std::endl;
       Traceprintf(0, "%s\n", kAbsorbingMessage);

@@ -1,15 +1,12 @@
 // The terminating run driver: independent replications from the saved initial state, one
 // observation per performance variable each, reported in groups of ReportSize.
-#include <cstdio>
 #include <cstdlib>
 #include <iostream>
-#include <new>
 #include <string>
 #include <vector>
 
 #include "BaseClasses/BaseActionClass.h"
 #include "BaseClasses/CPUTime.h"
-#include "BaseClasses/TraceFileContainer.h"
 #include "BaseClasses/debug.h"
 #include "Performance_Variables/PVModel.h"
 #include "Performance_Variables/PerformanceVariableNode.h"
@@ -18,6 +15,7 @@
 #include "Simulator/EventList.h"
 #include "Simulator/SimStepCommon.h"
 #include "Simulator/SimulatorClass.h"
+#include "Trace/TraceFileContainer.h"
 
 void SimulatorClass::TerminatingSimulation() {
   PerformanceVariableNode** ThePVList = TheModel->PerformanceVariableList;
@@ -28,10 +26,8 @@ void SimulatorClass::TerminatingSimulation() {
   KAVRIN_DEBUG(2, "Size of original state = " << stateSize);
   std::vector<char> OriginalState(static_cast<size_t>(stateSize > 0 ? stateSize : 0) + 1);
   TheModel->CurrentState(OriginalState.data());
-  if (GlobalDebugLevel > 3) {
-    for (int i = 0; i < stateSize; ++i)
-      std::printf("OriginalState[%d] = %d\n", i, static_cast<int>(OriginalState[i]));
-  }
+  for (int i = 0; i < stateSize; ++i)
+    KAVRIN_DEBUG_LINE(3, "OriginalState[" << i << "] = " << static_cast<int>(OriginalState[i]));
 
   const int NextReport = ReportSize;
   GenerateInitialEnabledList();
@@ -48,10 +44,7 @@ void SimulatorClass::TerminatingSimulation() {
     for (BaseActionClass* action : TheReactivationList) action->Reactivation = false;
     TheReactivationList.clear();
 
-    if (GenerateCompleteEventList() != 0) {
-      std::cerr << "ERROR: unable to generate event list\n" << std::flush;
-      std::exit(1);
-    }
+    GenerateCompleteEventList();
     TempAction = NullAction;
     const double stop = TheModel->Simulation_Stop_Time;
     if (trace->getTraceLevel() > 0) trace->printInitialState();
@@ -61,7 +54,7 @@ void SimulatorClass::TerminatingSimulation() {
       CurrentTime = (*NextEvent)->exec_time;
       CurrAction = (*NextEvent)->action_ptr;
       while (CurrentTime <= stop) {
-        if (!SimStep()) break;
+        if (!SimStep(EventAtInfinity::IsNext)) break;
         if (trace->getTraceLevel() > 2) trace->printState();
       }
     }
@@ -96,13 +89,4 @@ void SimulatorClass::TerminatingSimulation() {
   }
 
   ReleaseStepScratch(*this);
-}
-
-void SimulatorClass::HandleInvalidDistParams(BaseActionClass* action, std::string message) {
-  const std::string marker = "INVALID_DIST_PARAMS:";
-  const size_t at = message.find(marker);
-  if (at != std::string::npos) message.erase(at, marker.size());
-  std::cerr << "FATAL ERROR: In action " << (action && action->ActionName ? action->ActionName : "") << ","
-            << message << std::endl;
-  std::exit(1);
 }

@@ -2,6 +2,8 @@
 // variables. A generated study derives from it, sets the globals of one experiment, lets the -O
 // text override single values, and builds the reward model (which it owns) on request.
 // Owns the name and type strings of its global variables.
+// Generated-code contract: the generated study fills GVNames and GVTypes with strdup copies, so
+// these names, unlike the framework's own (KavrinCopyName), are freed with free().
 #ifndef BASE_STUDY_CLASS_H
 #define BASE_STUDY_CLASS_H
 

@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "BaseClasses/DistributionDefinition.h"
-#include "Simulator/RandomNumberGenerator.h"
+#include "Random/RandomNumberGenerator.h"
 
 struct ScriptExhausted : std::runtime_error {
   using std::runtime_error::runtime_error;

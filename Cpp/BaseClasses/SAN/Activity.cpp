@@ -1,7 +1,6 @@
 #include "BaseClasses/SAN/Activity.h"
 
-Activity::Activity()
-    : BaseGroupClass(), NewEnabled(false), OldEnabled(false), TheDistributionParameters(nullptr) {
+Activity::Activity() : BaseGroupClass(), NewEnabled(false), OldEnabled(false) {
   Disabled = true;
   Reactivation = false;
   SelectedAction = this;

@@ -11,7 +11,6 @@ class Activity : public BaseGroupClass {
  public:
   bool NewEnabled;
   bool OldEnabled;
-  double* TheDistributionParameters;  // room for the distribution parameters; not read here
 
   Activity();
   Activity(const char* name, int groupId, Distribution dist, ExecutionPolicyType policy, int numAffected,

@@ -244,10 +244,10 @@ const std::vector<SANModel::ImageStep>& SANModel::imagePlan() {
   return ImagePlan;
 }
 
-// The copy helpers print at debug level 3 and up, so the plan serves only quieter runs.
+// The copy helpers print their diagnostics at threshold 2, so the plan serves only runs without them.
 void SANModel::CurrentState(void* buffer) {
   char* at = static_cast<char*>(buffer);
-  if (GlobalDebugLevel <= 2) {
+  if (!KAVRIN_DEBUG_ON(2)) {
     for (const ImageStep& step : imagePlan()) {
       if (step.cell != nullptr) {
         copyBytes(at, step.cell, step.size);
@@ -269,7 +269,7 @@ void SANModel::CurrentState(void* buffer) {
 
 void SANModel::SetState(void* buffer) {
   char* at = static_cast<char*>(buffer);
-  if (GlobalDebugLevel <= 2) {
+  if (!KAVRIN_DEBUG_ON(2)) {
     for (const ImageStep& step : imagePlan()) {
       if (step.cell != nullptr) {
         copyBytes(step.cell, at, step.size);
@@ -352,7 +352,7 @@ void SANModel::SetLocalState(const State* s) { s->SetState(this); }
 
 void SANModel::ConstructLocalState(State*& s) {
   s = new (std::nothrow) LocalState(this);
-  if (s == nullptr) KavrinOutOfMemory();
+  if (s == nullptr) MemoryAllocationError();
 }
 
 void SANModel::DestructLocalState(State* s) { delete s; }

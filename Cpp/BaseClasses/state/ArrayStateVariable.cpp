@@ -87,7 +87,7 @@ void BaseArrayStateVariable::removeSelfFromAffectedSVOfAction(BaseActionClass* a
 List<BaseStateVariableClass>* BaseArrayStateVariable::getLeafNodes() {
   if (fields.empty()) return BaseStateVariableClass::getLeafNodes();
   List<BaseStateVariableClass>* leaves = new (std::nothrow) List<BaseStateVariableClass>(getNumLeafNodes());
-  if (leaves == nullptr) KavrinOutOfMemory();
+  if (leaves == nullptr) MemoryAllocationError();
   for (BaseStateVariableClass* e : fields) {
     List<BaseStateVariableClass>* sub = e->getLeafNodes();
     leaves->append(sub);

@@ -35,7 +35,7 @@ class Int : public PrimitiveType<int> {
   void Set(int v) { mVar = v; }
 };
 
-// The design's long is 32 bits.
+// A long of the model language: 32 bits on every platform, as stored files and peers expect.
 class Long : public PrimitiveType<int32_t> {
  public:
   using PrimitiveType<int32_t>::operator=;
@@ -66,6 +66,6 @@ class Char : public PrimitiveType<char> {
   void Set(char v) { mVar = v; }
 };
 
-static_assert(sizeof(Long) == 4, "the design's long is 32 bits");
+static_assert(sizeof(Long) == 4, "a model's long is 32 bits");
 
 #endif

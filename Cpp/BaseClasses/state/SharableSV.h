@@ -7,7 +7,6 @@
 #ifndef KAVRIN_SHARABLESV_H
 #define KAVRIN_SHARABLESV_H
 
-#include <cstdio>
 #include <iostream>
 
 #include "BaseClasses/BaseActionClass.h"
@@ -142,18 +141,8 @@ class SharableSV : public BaseStateVariableClass {
     }
     other->Head = nullptr;
 
-    if (GlobalDebugLevel > 3) {
-      std::cout << "Now " << getName() << " has a head pointer = " << static_cast<void*>(Head) << std::endl;
-      std::cout << getName() << "  has " << SharingCount << " elements." << std::endl;
-      int counted = 0;
-      for (SharedPointer<C>* p = Head; p != nullptr; p = p->getNeighbor()) counted++;
-      std::cout << getName() << " really has " << counted << std::endl;
-      std::printf("%s Linked List Contains :\n", getName());
-      for (SharedPointer<C>* p = Head; p != nullptr; p = p->getNeighbor())
-        std::printf("%p\n", static_cast<void*>(p->getPointer()));
-      std::printf("\n");
-      std::fflush(stdout);
-    }
+    KAVRIN_DEBUG(3, "Now " << getName() << " has a head pointer = " << static_cast<void*>(Head) << ", "
+                           << SharingCount << " elements, " << chainLength() << " in its chain");
   }
 
   void ShareWith(SharableSV<C>* other) {
@@ -187,9 +176,15 @@ class SharableSV : public BaseStateVariableClass {
   }
 
  private:
+  int chainLength() const {
+    int n = 0;
+    for (SharedPointer<C>* p = Head; p != nullptr; p = p->getNeighbor()) n++;
+    return n;
+  }
+
   void pushRecord(C** p, BaseStateVariableClass* owner) {
     SharedPointer<C>* r = new (std::nothrow) SharedPointer<C>();
-    if (r == nullptr) KavrinOutOfMemory();
+    if (r == nullptr) MemoryAllocationError();
     r->setPointer(p);
     r->setOwner(owner);
     r->setNeighbor(Head);

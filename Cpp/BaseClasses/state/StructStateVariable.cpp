@@ -164,7 +164,7 @@ void BaseStructStateVariable::removeSelfFromAffectedSVOfAction(BaseActionClass* 
 List<BaseStateVariableClass>* BaseStructStateVariable::getLeafNodes() {
   if (fields.empty()) return BaseStateVariableClass::getLeafNodes();
   List<BaseStateVariableClass>* leaves = new (std::nothrow) List<BaseStateVariableClass>(getNumLeafNodes());
-  if (leaves == nullptr) KavrinOutOfMemory();
+  if (leaves == nullptr) MemoryAllocationError();
   for (const fieldType& f : fields) {
     if (f.field == nullptr) continue;
     List<BaseStateVariableClass>* sub = f.field->getLeafNodes();

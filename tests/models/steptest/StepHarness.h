@@ -1,7 +1,8 @@
-// Assembles a bare simulator around a reward model the way start-up does (group list, one event
-// slot per group, connectivity lists, event list, trace container, the driver's working records),
-// and runs replications the way the terminating driver does. Owns the simulator and everything
-// it creates for it; the reward model is borrowed and must outlive the harness.
+// Assembles a bare simulator around a reward model through the start-up's own engine assembly
+// (group list, one event slot per group, compacted connectivity lists, event list), adds a trace
+// container and the driver's working records, and starts replications the way the terminating
+// driver does. Owns the simulator and everything it creates for it; the reward model is borrowed
+// and must outlive the harness.
 #ifndef KAVRIN_TEST_STEP_HARNESS_H
 #define KAVRIN_TEST_STEP_HARNESS_H
 
@@ -10,24 +11,18 @@
 #include "BaseClasses/BaseActionClass.h"
 #include "BaseClasses/BaseGroupClass.h"
 #include "BaseClasses/List.h"
-#include "BaseClasses/TraceFileContainer.h"
 #include "Performance_Variables/PVModel.h"
 #include "Simulator/Event.h"
 #include "Simulator/EventList.h"
 #include "Simulator/PAddress.h"
 #include "Simulator/SimulatorClass.h"
+#include "Trace/TraceFileContainer.h"
 
 class StepHarness {
  public:
   explicit StepHarness(PVModel* model) : sim(SimulatorClass::BareTag{}) {
     sim.TheModel = model;
-    model->listGroups(sim.TheGroupContainer);
-    sim.GroupList = sim.TheGroupContainer->getList();
-    int groups = model->getNumGroups();
-    sim.EventPointerArray = new PAddress[groups];
-    for (int i = 0; i < groups; i++) sim.GroupList[i]->EventPointer = &sim.EventPointerArray[i];
-    sim.GenerateConnectivityList();
-    sim.TheEventList = new EventList(groups + 1);
+    sim.AssembleEngine();
     sim.trace = new TraceFileContainer();
     sim.CurrEvent = new Event();
     sim.TempEvent = new Event();
@@ -35,22 +30,14 @@ class StepHarness {
     sim.TempAction = sim.NullAction;
   }
 
+  // The simulator's own teardown frees what the assembly made; the scratch is the driver's.
   ~StepHarness() {
-    sim.DestructConnectivityList();
-    delete sim.TheEventList;
-    sim.TheEventList = nullptr;
-    delete[] sim.EventPointerArray;
-    sim.EventPointerArray = nullptr;
-    delete sim.trace;
-    sim.trace = nullptr;
     delete sim.CurrEvent;
     sim.CurrEvent = nullptr;
     delete sim.TempEvent;
     sim.TempEvent = nullptr;
     delete sim.NullAction;
     sim.NullAction = nullptr;
-    delete[] sim.InitiallyEnabled;
-    sim.InitiallyEnabled = nullptr;
   }
 
   StepHarness(const StepHarness&) = delete;

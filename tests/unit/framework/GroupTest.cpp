@@ -250,6 +250,11 @@ TEST(GroupMembership, SetGroupIdReachesTheActivities) {
   g.setGroupId(6);
   EXPECT_EQ(a.getGroupId(), 6);
   EXPECT_EQ(b.getGroupId(), 6);
+  // Through the base, as the engine holds its groups, the call still reaches the members.
+  BaseActionClass* asAction = &g;
+  asAction->setGroupId(9);
+  EXPECT_EQ(a.getGroupId(), 9);
+  EXPECT_EQ(b.getGroupId(), 9);
 }
 
 TEST(GroupDeath, EmptyGroupsAreRefused) {

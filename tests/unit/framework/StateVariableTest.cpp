@@ -173,6 +173,25 @@ TEST(SharingDeath, SharingWithAnotherKindIsRefused) {
   EXPECT_DEATH(p.share(&e), "!! Assertion failed in file SharableSV, line ");
 }
 
+// A composite that forgets to hand out its leaves would bounce between the action and the base
+// for ever; the base stops it with an internal check instead.
+TEST(CompositeDeath, CompositeWithoutItsOwnSplittingIsRefused) {
+  struct Unsplit : BaseStateVariableClass {
+    int StateSize() override { return 0; }
+    void SetState(void*) override {}
+    void CurrentState(void*) override {}
+    void share(BaseStateVariableClass*) override {}
+    bool isLeafNode() override { return false; }
+  } composite;
+  BaseActionClass action;
+  EXPECT_DEATH(action.addEnablingSV(&composite), "!! Assertion failed in file BaseStateVariableClass, line ");
+  EXPECT_DEATH(action.addAffectedSV(&composite), "!! Assertion failed in file BaseStateVariableClass, line ");
+  EXPECT_DEATH(action.removeEnablingSV(&composite),
+               "!! Assertion failed in file BaseStateVariableClass, line ");
+  EXPECT_DEATH(action.removeAffectedSV(&composite),
+               "!! Assertion failed in file BaseStateVariableClass, line ");
+}
+
 TEST(RawState, HelpersCopyNativeBytes) {
   unsigned char buf[16];
   writeMemory<double>(2.5, buf + 1);  // unaligned on purpose

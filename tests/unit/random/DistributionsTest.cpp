@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "Simulator/Distributions.h"
+#include "Random/Distributions.h"
 #include "support/ScriptedGenerator.h"
 
 namespace {

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "BaseClasses/DistributionDefinition.h"
-#include "Simulator/LaggedFibonacci.h"
-#include "Simulator/MersenneTwister.h"
-#include "Simulator/Rnd-KnuthLaggedFibonacci.h"
-#include "Simulator/Tausworthe.h"
-#include "Simulator/UserDistributions.h"
+#include "Random/LaggedFibonacci.h"
+#include "Random/MersenneTwister.h"
+#include "Random/Rnd-KnuthLaggedFibonacci.h"
+#include "Random/Tausworthe.h"
+#include "Random/UserDistributions.h"
 
 namespace {
 

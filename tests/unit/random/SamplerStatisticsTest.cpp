@@ -6,9 +6,9 @@
 #include <functional>
 #include <string>
 
-#include "Simulator/Distributions.h"
-#include "Simulator/MersenneTwister.h"
-#include "Simulator/Tausworthe.h"
+#include "Random/Distributions.h"
+#include "Random/MersenneTwister.h"
+#include "Random/Tausworthe.h"
 
 namespace {
 

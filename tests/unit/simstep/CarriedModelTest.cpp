@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "BaseClasses/TraceFileContainer.h"
-#include "BaseClasses/TraceFileKavrin.h"
 #include "Reward/GPU_REWARD/GPU_REWARDPVModel.h"
+#include "Trace/TraceFileContainer.h"
+#include "Trace/TraceFileKavrin.h"
 #include "tests/models/steptest/StepHarness.h"
 
 namespace {
@@ -26,7 +26,7 @@ struct CarriedRun {
     out.str("");  // keep the firings only
     EXPECT_TRUE(h.startReplication());
     times.push_back(h.sim.CurrentTime);
-    while (h.sim.SimStep()) {
+    while (h.sim.SimStep(EventAtInfinity::IsNext)) {
       times.push_back(h.sim.CurrentTime);
       if (level > 2) trace->printState();
     }

@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "BaseClasses/DistributionDefinition.h"
-#include "Simulator/Distributions.h"
-#include "Simulator/UserDistributions.h"
+#include "Random/Distributions.h"
+#include "Random/UserDistributions.h"
+#include "Simulator/ActionAffectsElement.h"
 #include "support/ScriptedGenerator.h"
 #include "tests/models/steptest/StepHarness.h"
 #include "tests/models/steptest/StepTestModel.h"
@@ -51,11 +52,11 @@ TEST(SimStep, TimedActivityThatStaysEnabledKeepsItsCompletionTime) {
   h.sim.GenerateInitialEnabledList();
   ASSERT_TRUE(h.startReplication());
   EXPECT_EQ(h.sim.CurrentTime, 2.0);
-  ASSERT_TRUE(h.sim.SimStep());
+  ASSERT_TRUE(h.sim.SimStep(EventAtInfinity::IsNext));
   EXPECT_EQ(h.scheduledTime(slow), 5.0);
   EXPECT_EQ(h.scheduledTime(fast), 4.0);  // rescheduled at now + a new sample
-  ASSERT_TRUE(h.sim.SimStep());
-  ASSERT_TRUE(h.sim.SimStep());
+  ASSERT_TRUE(h.sim.SimStep(EventAtInfinity::IsNext));
+  ASSERT_TRUE(h.sim.SimStep(EventAtInfinity::IsNext));
   EXPECT_EQ(fired, (std::vector<std::string>{"Fast", "Fast", "Slow"}));
   EXPECT_EQ(slow->sampleCalls, 2);  // the first sample, then the one after its own firing
   EXPECT_EQ(fast->sampleCalls, 3);
@@ -81,7 +82,7 @@ TEST(SimStep, DisabledActivityLosesItsEvent) {
   h.sim.GenerateInitialEnabledList();
   ASSERT_TRUE(h.startReplication());
   EXPECT_EQ(h.sim.CurrAction, fast);
-  EXPECT_FALSE(h.sim.SimStep());  // nothing is left: an absorbing state
+  EXPECT_FALSE(h.sim.SimStep(EventAtInfinity::IsNext));  // nothing is left: an absorbing state
   EXPECT_EQ(h.sim.NextEvent, nullptr);
   EXPECT_LT(h.scheduledTime(slow), 0.0);
   EXPECT_EQ(h.sim.TheEventList->getSize(), 0);
@@ -115,7 +116,7 @@ TEST(SimStep, ReactivationMovesTheEventAndKeepsWatching) {
   EXPECT_TRUE(h.onReactivationList(w));
   EXPECT_TRUE(w->Reactivation);
   EXPECT_FALSE(h.onReactivationList(t));
-  ASSERT_TRUE(h.sim.SimStep());  // T fires at 1
+  ASSERT_TRUE(h.sim.SimStep(EventAtInfinity::IsNext));  // T fires at 1
   EXPECT_EQ(h.scheduledTime(w), 5.0);
   EXPECT_EQ(h.sim.CurrentTime, 5.0);
   EXPECT_TRUE(h.onReactivationList(w));
@@ -123,7 +124,7 @@ TEST(SimStep, ReactivationMovesTheEventAndKeepsWatching) {
   EXPECT_FALSE(w->EventPointer->isReactNull());
   EXPECT_EQ(*w->EventPointer->getReact(), w);
   EXPECT_EQ(w->sampleCalls, 2);
-  EXPECT_FALSE(h.sim.SimStep());  // W fires at 5 and disables itself
+  EXPECT_FALSE(h.sim.SimStep(EventAtInfinity::IsNext));  // W fires at 5 and disables itself
   EXPECT_TRUE(h.sim.TheReactivationList.empty());
   EXPECT_FALSE(w->Reactivation);
   EXPECT_TRUE(w->EventPointer->isReactNull());
@@ -150,7 +151,7 @@ TEST(SimStep, ReactivatedGroupOnTheFiredListIsSampledTwice) {
 
   h.sim.GenerateInitialEnabledList();
   ASSERT_TRUE(h.startReplication());
-  ASSERT_TRUE(h.sim.SimStep());
+  ASSERT_TRUE(h.sim.SimStep(EventAtInfinity::IsNext));
   EXPECT_EQ(w->sampleCalls, 3);
   EXPECT_EQ(h.scheduledTime(w), 8.0);
   EXPECT_TRUE(h.onReactivationList(w));
@@ -184,9 +185,30 @@ TEST(SimStep, HigherRankFiresFirstAmongInstantaneousActivities) {
   ASSERT_EQ(h.sim.NumInitiallyEnabled, 2);
   ASSERT_TRUE(h.startReplication());
   EXPECT_EQ(h.sim.CurrAction, high);
-  EXPECT_FALSE(h.sim.SimStep());
+  EXPECT_FALSE(h.sim.SimStep(EventAtInfinity::IsNext));
   EXPECT_EQ(fired, (std::vector<std::string>{"High"}));
   EXPECT_EQ(gen.draws(), 0u);
+}
+
+// The harness assembles the engine as start-up does: the lists sit compacted in one block. Fast
+// changes P, which enables Slow: Slow's list holds Slow's group; Fast's list gets Fast's group,
+// then Slow's pushed in front of it. Three cells.
+TEST(SimStep, RunsOnTheCompactedListsOfTheProgram) {
+  auto* san = new StepTestSAN({{"P", 0}}, {{"Slow", Exponential}, {"Fast", Exponential}});
+  san->affects(1, 0);
+  san->reads(0, 0);
+  StepTestPV pv(san);
+  StepHarness h(&pv);
+  ASSERT_EQ(h.sim.AffectsBlockSize, 3);
+  const ActionAffectsElement* block = h.sim.AffectsBlock;
+  EXPECT_EQ(san->activity(0)->Affects, block);
+  EXPECT_EQ(block[0].Action, san->activity(0));
+  EXPECT_EQ(block[0].next, nullptr);
+  EXPECT_EQ(san->activity(1)->Affects, block + 1);
+  EXPECT_EQ(block[1].Action, san->activity(0));
+  EXPECT_EQ(block[1].next, block + 2);
+  EXPECT_EQ(block[2].Action, san->activity(1));
+  EXPECT_EQ(block[2].next, nullptr);
 }
 
 // Only enabled groups are kept, in group order; replications start again from the same list.
@@ -252,7 +274,7 @@ TEST(SimStepSS, ModelThatEnablesNothingStopsAtOnce) {
   StepHarness h(&pv);
   h.sim.GenerateInitialEnabledList();
   EXPECT_FALSE(h.startSteadyState());
-  EXPECT_FALSE(h.sim.SimStepSS());
+  EXPECT_FALSE(h.sim.SimStep(EventAtInfinity::Absorbs));
   EXPECT_EQ(h.sim._fireActionCount, 0);
   // Initial scheduling asks each group once; a disabled group is skipped.
   EXPECT_EQ(san->activity(0)->enabledCalls, 2);  // GenerateInitialEnabledList, then the SS list
@@ -279,7 +301,7 @@ TEST(SimStepSS, RunsTheSameTrajectoryAsTheTerminatingStep) {
   h.sim.GenerateInitialEnabledList();
   ASSERT_TRUE(h.startSteadyState());
   std::vector<double> times{h.sim.CurrentTime};
-  while (h.sim.SimStepSS()) times.push_back(h.sim.CurrentTime);
+  while (h.sim.SimStep(EventAtInfinity::Absorbs)) times.push_back(h.sim.CurrentTime);
   EXPECT_EQ(times, (std::vector<double>{0.5, 1.0, 1.5, 11.5}));
   EXPECT_EQ(h.sim._fireActionCount, 4);
   EXPECT_EQ(san->mark(0), 100);
@@ -302,7 +324,7 @@ TEST(SimStepSS, EventAtInfinityIsAnAbsorbingState) {
   StepHarness h(&pv);
   h.sim.GenerateInitialEnabledList();
   ASSERT_TRUE(h.startSteadyState());
-  EXPECT_FALSE(h.sim.SimStepSS());
+  EXPECT_FALSE(h.sim.SimStep(EventAtInfinity::Absorbs));
   EXPECT_EQ(h.sim.NextEvent, nullptr);
   EXPECT_EQ(h.sim.CurrentTime, 1.0);
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "BaseClasses/debug.h"
 
 TEST(InternalCheck, PrintsPinnedFileAndLineThenAborts) {
@@ -24,4 +26,19 @@ TEST(InternalCheck, PassingChecksSayNothingAndTheCodeGoesOn) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
   EXPECT_EQ(reached, 2);
+}
+
+// A diagnostic of threshold n prints when the level exceeds n, and only then.
+TEST(Diagnostics, ThresholdIsExceededNotReached) {
+  const int saved = GlobalDebugLevel;
+  GlobalDebugLevel = 2;
+  testing::internal::CaptureStdout();
+  KAVRIN_DEBUG(1, "shown " << 7);
+  KAVRIN_DEBUG(2, "hidden");
+  const bool on1 = KAVRIN_DEBUG_ON(1), on2 = KAVRIN_DEBUG_ON(2);
+  const std::string printed = testing::internal::GetCapturedStdout();
+  GlobalDebugLevel = saved;
+  EXPECT_EQ(printed, "** shown 7\n");
+  EXPECT_TRUE(on1);
+  EXPECT_FALSE(on2);
 }

@@ -10,9 +10,9 @@
 #include <sstream>
 #include <string>
 
-#include "BaseClasses/TraceFileContainer.h"
-#include "BaseClasses/TraceFileKavrin.h"
-#include "BaseClasses/TraceFileXML.h"
+#include "Trace/TraceFileContainer.h"
+#include "Trace/TraceFileKavrin.h"
+#include "Trace/TraceFileXML.h"
 #include "support/TestProcess.h"
 #include "tests/models/steptest/StepHarness.h"
 #include "tests/models/steptest/StepTestModel.h"
@@ -80,7 +80,7 @@ std::string textTrace(int level) {
   trace->newBatch();
   if (trace->getTraceLevel() > 0) trace->printInitialState();
   EXPECT_TRUE(h.startReplication());
-  EXPECT_FALSE(h.sim.SimStep());
+  EXPECT_FALSE(h.sim.SimStep(EventAtInfinity::IsNext));
   if (trace->getTraceLevel() > 2) trace->printState();
   trace->newBatch();
   trout = &std::cout;
@@ -189,7 +189,7 @@ std::string xmlTrace(const std::string& path, int replications, const char* acti
       m.san->mark(0) = 0;
       trace->printInitialState();
       if (h.startReplication())
-        while (h.sim.SimStep()) {
+        while (h.sim.SimStep(EventAtInfinity::IsNext)) {
         }
       if (boundaries) trace->newBatch();
     }

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "BaseClasses/TraceFile.h"
+#include "Trace/TraceFile.h"
 
 class BaseStateVariableClass;
 

@@ -1,4 +1,4 @@
-#include "BaseClasses/TraceFileKavrin.h"
+#include "Trace/TraceFileKavrin.h"
 
 #include <iostream>
 #include <ostream>

@@ -2,7 +2,7 @@
 // one sample after checking its parameters.
 //
 // A sampler that finds an invalid parameter does not return: it throws a std::string beginning
-// "INVALID_DIST_PARAMS: ", which the simulation step hands to SimulatorClass::HandleInvalidDistParams.
+// "INVALID_DIST_PARAMS: ", which the simulation step reports before it ends the run.
 // Scratch values are members, so one object must not be used by two threads at once.
 // Every draw a sampler makes is part of the stream's contract: do not reorder or skip any.
 //
@@ -11,7 +11,7 @@
 #ifndef DISTRIBUTIONS_H
 #define DISTRIBUTIONS_H
 
-#include "Simulator/RandomNumberGenerator.h"
+#include "Random/RandomNumberGenerator.h"
 
 class Distributions {
  public:

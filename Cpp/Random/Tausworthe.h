@@ -5,7 +5,7 @@
 #ifndef TAUSWORTHE_H
 #define TAUSWORTHE_H
 
-#include "Simulator/RandomNumberGenerator.h"
+#include "Random/RandomNumberGenerator.h"
 
 class Tausworthe : public RandomNumberGenerator {
  public:

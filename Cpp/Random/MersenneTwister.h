@@ -3,7 +3,7 @@
 #ifndef MERSENNETWISTER_H
 #define MERSENNETWISTER_H
 
-#include "Simulator/RandomNumberGenerator.h"
+#include "Random/RandomNumberGenerator.h"
 
 class MersenneTwister : public RandomNumberGenerator {
  public:

@@ -1,6 +1,6 @@
-#include "Simulator/LaggedFibonacci.h"
+#include "Random/LaggedFibonacci.h"
 
-#include "Simulator/Rnd-KnuthLaggedFibonacci.h"
+#include "Random/Rnd-KnuthLaggedFibonacci.h"
 
 namespace {
 // Read position into the current block, shared by all instances like the lag table itself.

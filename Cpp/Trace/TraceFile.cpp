@@ -1,4 +1,4 @@
-#include "BaseClasses/TraceFile.h"
+#include "Trace/TraceFile.h"
 
 #include <algorithm>
 #include <cerrno>

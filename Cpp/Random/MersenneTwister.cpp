@@ -1,4 +1,4 @@
-#include "Simulator/MersenneTwister.h"
+#include "Random/MersenneTwister.h"
 
 namespace {
 const uint32_t MT_MATRIX_A = 0x9908B0DFu;

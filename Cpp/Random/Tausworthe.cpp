@@ -1,4 +1,4 @@
-#include "Simulator/Tausworthe.h"
+#include "Random/Tausworthe.h"
 
 double Tausworthe::rnd() {
   static const double f = 1.0 / 2147483647.0;

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "BaseClasses/TraceFile.h"
+#include "Trace/TraceFile.h"
 
 class TraceFileContainer : public TraceFile {
  public:

@@ -5,7 +5,7 @@
 #ifndef KAVRIN_TRACE_FILE_KAVRIN_H
 #define KAVRIN_TRACE_FILE_KAVRIN_H
 
-#include "BaseClasses/TraceFile.h"
+#include "Trace/TraceFile.h"
 
 class TraceFileKavrin : public TraceFile {
  public:

@@ -1,4 +1,4 @@
-#include "Simulator/Distributions.h"
+#include "Random/Distributions.h"
 
 #include <cfloat>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "Simulator/LaggedFibonacci.h"
+#include "Random/LaggedFibonacci.h"
 
 namespace {
 

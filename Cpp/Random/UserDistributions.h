@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "Simulator/Distributions.h"
+#include "Random/Distributions.h"
 
 class UserDistributions : public Distributions {
  public:

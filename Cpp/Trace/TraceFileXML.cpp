@@ -1,4 +1,4 @@
-#include "BaseClasses/TraceFileXML.h"
+#include "Trace/TraceFileXML.h"
 
 #include <algorithm>
 #include <ostream>

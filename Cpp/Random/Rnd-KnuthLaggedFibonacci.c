@@ -1,6 +1,6 @@
 /* The floating-point lagged-Fibonacci generator: the old seeding form, with a parallel array of
  * low-order marks and no warm-up calls at the end of ranf_start. */
-#include "Simulator/Rnd-KnuthLaggedFibonacci.h"
+#include "Random/Rnd-KnuthLaggedFibonacci.h"
 
 #include <stdint.h>
 

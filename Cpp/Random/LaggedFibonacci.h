@@ -1,5 +1,5 @@
 // The default uniform generator: blocks of 100 values from the process-wide lagged-Fibonacci
-// stream (Simulator/Rnd-KnuthLaggedFibonacci.h), handed out one at a time.
+// stream (Random/Rnd-KnuthLaggedFibonacci.h), handed out one at a time.
 //
 // The lag table and the read position are shared by every instance: there is one such stream per
 // process, and the simulator never holds two instances in use at once. Each instance owns only its
@@ -7,7 +7,7 @@
 #ifndef LAGGEDFIBONACCI_H
 #define LAGGEDFIBONACCI_H
 
-#include "Simulator/RandomNumberGenerator.h"
+#include "Random/RandomNumberGenerator.h"
 
 class LaggedFibonacci : public RandomNumberGenerator {
  public:

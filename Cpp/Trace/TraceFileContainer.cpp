@@ -1,4 +1,4 @@
-#include "BaseClasses/TraceFileContainer.h"
+#include "Trace/TraceFileContainer.h"
 
 #include <cstdarg>
 #include <cstdio>
