@@ -131,7 +131,7 @@ class SimulatorSession {
     int signal = 0;
   };
   std::optional<Exit> _ended;  // once the process has ended
-  bool _signalled = false;    // the manager signalled it: its end is no fault of its own
+  bool _signalled = false;     // the manager signalled it: its end is no fault of its own
   int _sock = -1;
   int _port = 0;
   double _deadline = 0.0;

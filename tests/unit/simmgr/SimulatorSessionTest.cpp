@@ -10,8 +10,8 @@
 
 #include <functional>
 
-#include "support/RecordBytes.h"
 #include "SimulatorSession.h"
+#include "support/RecordBytes.h"
 
 using namespace simmgr;
 using namespace simmgr::recordbytes;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "support/RecordBytes.h"
 #include "Wire.h"
+#include "support/RecordBytes.h"
 
 using namespace simmgr;
 using namespace simmgr::recordbytes;
