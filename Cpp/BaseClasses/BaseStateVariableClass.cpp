@@ -18,17 +18,39 @@ char* KavrinCopyName(const char* name) {
   return copy;
 }
 
+// Room for one action, held inside the list; a variable read or changed by many actions grows
+// its list by doubling.
 static List<BaseActionClass>* newActionList() {
-  List<BaseActionClass>* l = new (std::nothrow) List<BaseActionClass>();
+  List<BaseActionClass>* l = new (std::nothrow) List<BaseActionClass>(1);
   if (l == nullptr) KavrinOutOfMemory();
   return l;
 }
 
+namespace {
+
+// The empty prefix and the default name are shared rather than copied, and a variable without a
+// prefix answers its own name as its qualified name: a model of many places would otherwise make
+// four small allocations per place for text it almost never changes.
+char kEmptyText[] = "";
+char kDefaultName[] = "default";
+
+char* copyText(const char* text) {
+  if (text == nullptr || text[0] == '\0') return kEmptyText;
+  if (std::strcmp(text, kDefaultName) == 0) return kDefaultName;
+  return KavrinCopyName(text);
+}
+
+void freeText(char* text) {
+  if (text != kEmptyText && text != kDefaultName) delete[] text;
+}
+
+}  // namespace
+
 BaseStateVariableClass::BaseStateVariableClass() : BaseStateVariableClass("default", "") {}
 
 BaseStateVariableClass::BaseStateVariableClass(const char* name, const char* prefix)
-    : StateVariableName(KavrinCopyName(name)),
-      VariableNamePrefix(KavrinCopyName(prefix)),
+    : StateVariableName(copyText(name)),
+      VariableNamePrefix(copyText(prefix)),
       Shared(false),
       Stored(true),
       FunctionallyShared(false),
@@ -40,9 +62,9 @@ BaseStateVariableClass::BaseStateVariableClass(const char* name, const char* pre
 }
 
 BaseStateVariableClass::~BaseStateVariableClass() {
-  delete[] StateVariableName;
-  delete[] VariableNamePrefix;
-  delete[] FullyQualifiedName;
+  if (FullyQualifiedName != StateVariableName) freeText(FullyQualifiedName);
+  freeText(StateVariableName);
+  freeText(VariableNamePrefix);
   if (Stored) {
     delete SVAffectingActions;
     delete SVEnabledActions;
@@ -95,15 +117,16 @@ void BaseStateVariableClass::replaceEnabledAction(BaseActionClass* oldAction, Ba
 }
 
 void BaseStateVariableClass::SetName(const char* name) {
-  char* copy = KavrinCopyName(name);
-  delete[] StateVariableName;
+  char* copy = copyText(name);
+  if (FullyQualifiedName == StateVariableName) FullyQualifiedName = nullptr;
+  freeText(StateVariableName);
   StateVariableName = copy;
   rebuildFullyQualifiedName();
 }
 
 void BaseStateVariableClass::SetPrefix(const char* prefix) {
-  char* copy = KavrinCopyName(prefix);
-  delete[] VariableNamePrefix;
+  char* copy = copyText(prefix);
+  freeText(VariableNamePrefix);
   VariableNamePrefix = copy;
   rebuildFullyQualifiedName();
 }
@@ -119,21 +142,20 @@ BaseActionClass* BaseStateVariableClass::getEnabledAction(int i) {
 }
 
 void BaseStateVariableClass::rebuildFullyQualifiedName() {
-  size_t nameLen = std::strlen(StateVariableName);
+  if (FullyQualifiedName != StateVariableName) freeText(FullyQualifiedName);
   size_t prefixLen = std::strlen(VariableNamePrefix);
-  size_t total = prefixLen > 0 ? prefixLen + 1 + nameLen : nameLen;
-  char* text = new (std::nothrow) char[total + 1];
+  if (prefixLen == 0) {
+    FullyQualifiedName = StateVariableName;
+    return;
+  }
+  size_t nameLen = std::strlen(StateVariableName);
+  char* text = new (std::nothrow) char[prefixLen + 1 + nameLen + 1];
   if (text == nullptr) {
     std::cerr << "Not Enough Memory" << std::endl;
     KavrinOutOfMemory();
   }
-  if (prefixLen > 0) {
-    std::memcpy(text, VariableNamePrefix, prefixLen);
-    text[prefixLen] = '.';
-    std::memcpy(text + prefixLen + 1, StateVariableName, nameLen + 1);
-  } else {
-    std::memcpy(text, StateVariableName, nameLen + 1);
-  }
-  delete[] FullyQualifiedName;
+  std::memcpy(text, VariableNamePrefix, prefixLen);
+  text[prefixLen] = '.';
+  std::memcpy(text + prefixLen + 1, StateVariableName, nameLen + 1);
   FullyQualifiedName = text;
 }
