@@ -10,23 +10,40 @@
 
 int BaseActionClass::MaxID = 0;
 
+namespace {
+
+// Every action is named "default" until its initialisation names it; sharing that text saves an
+// allocation and a free per action of a large model.
+char kDefaultName[] = "default";
+
+void freeName(char* name) {
+  if (name != kDefaultName) delete[] name;
+}
+
+}  // namespace
+
+// The variable lists start with room for one variable, held inside the list: most actions
+// read and change only one or two.
 BaseActionClass::BaseActionClass()
-    : GroupID(0),
-      ExecutionPolicy(RaceEnabled),
-      Disabled(true),
-      Reactivation(false),
-      ActionName(KavrinCopyName("default")),
-      Affects(nullptr),
-      DistributionType(Exponential),
+    : Affects(nullptr),
       EventPointer(nullptr),
+      GroupID(0),
+      ID(MaxID++),
+      Reactivation(false),
+      Disabled(true),
+      phase(1),
+      ExecutionPolicy(RaceEnabled),
+      DistributionType(Exponential),
+      TotalNumCollected(0),
+      ImpulseSlots(0),
+      ActionName(kDefaultName),
       TheModel(nullptr),
       AffectedImpulseRewards(nullptr),
       AffectedImpulseWorkers(nullptr),
       NumAffectedImpulseWorkers(nullptr),
       AffectedRateWorkers(nullptr),
-      TotalNumCollected(0),
-      phase(1),
-      ID(MaxID++) {}
+      AffectedStateVariables(1),
+      EnablingStateVariables(1) {}
 
 BaseActionClass::BaseActionClass(const char* name, int groupId, Distribution dist, ExecutionPolicyType policy,
                                  int numAffected, int numEnabling, bool reactivation)
@@ -35,7 +52,7 @@ BaseActionClass::BaseActionClass(const char* name, int groupId, Distribution dis
 }
 
 // The reward structures are released by the reward model, which knows their inner shapes.
-BaseActionClass::~BaseActionClass() { delete[] ActionName; }
+BaseActionClass::~BaseActionClass() { freeName(ActionName); }
 
 bool BaseActionClass::isSync() { return false; }
 bool BaseActionClass::Enabled() { return false; }
@@ -73,7 +90,9 @@ void BaseActionClass::BaseActionClassInitialize(const char* name, int groupId, D
 }
 
 void BaseActionClass::defineName(const char* name) {
-  KavrinReplaceName(ActionName, name != nullptr ? name : "");
+  char* copy = KavrinCopyName(name != nullptr ? name : "");
+  freeName(ActionName);
+  ActionName = copy;
 }
 
 void BaseActionClass::addEnablingSV(BaseStateVariableClass* sv) {
@@ -118,18 +137,23 @@ void BaseActionClass::AllocatePVRateDS(int n) {
     AllocationFailure("!! Memory allocation error in BaseActionClass::AllocatePVRateDS()");
 }
 
+// The three impulse arrays are one allocation: a model of many actions gives every action these
+// arrays, and three small allocations each cost more in allocator overhead than in content.
 void BaseActionClass::AllocatePVImpulseDS(int n) {
   int slots = n > 0 ? n : 1;
-  AffectedImpulseRewards = new (std::nothrow) FastSet[slots];
-  AffectedImpulseWorkers = new (std::nothrow) int**[slots];
-  NumAffectedImpulseWorkers = new (std::nothrow) int*[slots];
-  if (AffectedImpulseRewards == nullptr || AffectedImpulseWorkers == nullptr ||
-      NumAffectedImpulseWorkers == nullptr)
+  size_t bytes = static_cast<size_t>(slots) * (sizeof(FastSet) + sizeof(int**) + sizeof(int*));
+  char* block = static_cast<char*>(::operator new(bytes, std::nothrow));
+  if (block == nullptr)
     AllocationFailure("!! Memory allocation error in BaseActionClass::AllocatePVImpulseDS()");
+  AffectedImpulseRewards = reinterpret_cast<FastSet*>(block);
+  for (int i = 0; i < slots; i++) new (&AffectedImpulseRewards[i]) FastSet();
+  AffectedImpulseWorkers = reinterpret_cast<int***>(block + slots * sizeof(FastSet));
+  NumAffectedImpulseWorkers = reinterpret_cast<int**>(block + slots * (sizeof(FastSet) + sizeof(int**)));
   for (int i = 0; i < slots; i++) {
     AffectedImpulseWorkers[i] = nullptr;
     NumAffectedImpulseWorkers[i] = nullptr;
   }
+  ImpulseSlots = slots;
 }
 
 void BaseActionClass::DeallocatePVRateDS() {
@@ -138,12 +162,14 @@ void BaseActionClass::DeallocatePVRateDS() {
 }
 
 void BaseActionClass::DeallocatePVImpulseDS() {
-  delete[] AffectedImpulseRewards;
+  if (AffectedImpulseRewards != nullptr) {
+    for (int i = 0; i < ImpulseSlots; i++) AffectedImpulseRewards[i].~FastSet();
+    ::operator delete(static_cast<void*>(AffectedImpulseRewards));
+  }
   AffectedImpulseRewards = nullptr;
-  delete[] AffectedImpulseWorkers;
   AffectedImpulseWorkers = nullptr;
-  delete[] NumAffectedImpulseWorkers;
   NumAffectedImpulseWorkers = nullptr;
+  ImpulseSlots = 0;
 }
 
 void BaseActionClass::PrintInfo() {

@@ -19,25 +19,34 @@ class PAddress;
 
 class BaseActionClass {
  public:
-  int GroupID;
-  ExecutionPolicyType ExecutionPolicy;
-  bool Disabled;
-  bool Reactivation;
-  char* ActionName;
+  // The fields are ordered so that what a firing reads (connectivity list, event address,
+  // reactivation flag, identity) shares the object's first cache line with the virtual table
+  // pointer, and so that no padding is left between them; the reward structures and the variable
+  // lists, read only at start-up, come last.
   ActionAffectsElement* Affects;
-  Distribution DistributionType;
   PAddress* EventPointer;
+  int GroupID;
+  int ID;
+  bool Reactivation;
+  bool Disabled;
+  short phase;
+  ExecutionPolicyType ExecutionPolicy;
+  Distribution DistributionType;
+  int TotalNumCollected;
+
+ private:
+  int ImpulseSlots;  // length of the three impulse arrays, which share one allocation
+
+ public:
+  char* ActionName;
   void* TheModel;
-  FastSet AffectedNodesByImpulseReward;
   FastSet* AffectedImpulseRewards;
   int*** AffectedImpulseWorkers;
   int** NumAffectedImpulseWorkers;
   FastSet* AffectedRateWorkers;
-  int TotalNumCollected;
+  FastSet AffectedNodesByImpulseReward;
   FastSet AffectedNodes;
   FastSet AffectedNodesByRateReward;
-  short phase;
-  int ID;
   List<BaseStateVariableClass> AffectedStateVariables;
   List<BaseStateVariableClass> EnablingStateVariables;
 

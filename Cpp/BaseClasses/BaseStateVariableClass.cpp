@@ -9,14 +9,30 @@
 
 namespace {
 
-const char* OrEmpty(const char* text) { return text != nullptr ? text : ""; }
-
 const char* const kNoNameMemory = "Not Enough Memory";
 
+// Room for one action, held inside the list; a variable read or changed by many actions grows
+// its list by doubling.
 List<BaseActionClass>* newActionList() {
-  List<BaseActionClass>* l = new (std::nothrow) List<BaseActionClass>();
+  List<BaseActionClass>* l = new (std::nothrow) List<BaseActionClass>(1);
   if (l == nullptr) MemoryAllocationError();
   return l;
+}
+
+// The empty prefix and the default name are shared rather than copied, and a variable without a
+// prefix answers its own name as its qualified name: a model of many places would otherwise make
+// four small allocations per place for text it almost never changes.
+char kEmptyText[] = "";
+char kDefaultName[] = "default";
+
+char* copyText(const char* text) {
+  if (text == nullptr || text[0] == '\0') return kEmptyText;
+  if (std::strcmp(text, kDefaultName) == 0) return kDefaultName;
+  return KavrinCopyName(text, kNoNameMemory);
+}
+
+void freeText(char* text) {
+  if (text != kEmptyText && text != kDefaultName) delete[] text;
 }
 
 }  // namespace
@@ -24,8 +40,8 @@ List<BaseActionClass>* newActionList() {
 BaseStateVariableClass::BaseStateVariableClass() : BaseStateVariableClass("default", "") {}
 
 BaseStateVariableClass::BaseStateVariableClass(const char* name, const char* prefix)
-    : StateVariableName(KavrinCopyName(OrEmpty(name), kNoNameMemory)),
-      VariableNamePrefix(KavrinCopyName(OrEmpty(prefix), kNoNameMemory)),
+    : StateVariableName(copyText(name)),
+      VariableNamePrefix(copyText(prefix)),
       Shared(false),
       Stored(true),
       FunctionallyShared(false),
@@ -37,9 +53,9 @@ BaseStateVariableClass::BaseStateVariableClass(const char* name, const char* pre
 }
 
 BaseStateVariableClass::~BaseStateVariableClass() {
-  delete[] StateVariableName;
-  delete[] VariableNamePrefix;
-  delete[] FullyQualifiedName;
+  if (FullyQualifiedName != StateVariableName) freeText(FullyQualifiedName);
+  freeText(StateVariableName);
+  freeText(VariableNamePrefix);
   if (Stored) {
     delete SVAffectingActions;
     delete SVEnabledActions;
@@ -102,12 +118,17 @@ void BaseStateVariableClass::replaceEnabledAction(BaseActionClass* oldAction, Ba
 }
 
 void BaseStateVariableClass::SetName(const char* name) {
-  KavrinReplaceName(StateVariableName, OrEmpty(name), kNoNameMemory);
+  char* copy = copyText(name);
+  if (FullyQualifiedName == StateVariableName) FullyQualifiedName = nullptr;
+  freeText(StateVariableName);
+  StateVariableName = copy;
   rebuildFullyQualifiedName();
 }
 
 void BaseStateVariableClass::SetPrefix(const char* prefix) {
-  KavrinReplaceName(VariableNamePrefix, OrEmpty(prefix), kNoNameMemory);
+  char* copy = copyText(prefix);
+  freeText(VariableNamePrefix);
+  VariableNamePrefix = copy;
   rebuildFullyQualifiedName();
 }
 
@@ -122,18 +143,17 @@ BaseActionClass* BaseStateVariableClass::getEnabledAction(int i) {
 }
 
 void BaseStateVariableClass::rebuildFullyQualifiedName() {
-  size_t nameLen = std::strlen(StateVariableName);
+  if (FullyQualifiedName != StateVariableName) freeText(FullyQualifiedName);
   size_t prefixLen = std::strlen(VariableNamePrefix);
-  size_t total = prefixLen > 0 ? prefixLen + 1 + nameLen : nameLen;
-  char* text = new (std::nothrow) char[total + 1];
-  if (text == nullptr) MemoryAllocationError(kNoNameMemory);
-  if (prefixLen > 0) {
-    std::memcpy(text, VariableNamePrefix, prefixLen);
-    text[prefixLen] = '.';
-    std::memcpy(text + prefixLen + 1, StateVariableName, nameLen + 1);
-  } else {
-    std::memcpy(text, StateVariableName, nameLen + 1);
+  if (prefixLen == 0) {
+    FullyQualifiedName = StateVariableName;
+    return;
   }
-  delete[] FullyQualifiedName;
+  size_t nameLen = std::strlen(StateVariableName);
+  char* text = new (std::nothrow) char[prefixLen + 1 + nameLen + 1];
+  if (text == nullptr) MemoryAllocationError(kNoNameMemory);
+  std::memcpy(text, VariableNamePrefix, prefixLen);
+  text[prefixLen] = '.';
+  std::memcpy(text + prefixLen + 1, StateVariableName, nameLen + 1);
   FullyQualifiedName = text;
 }

@@ -25,8 +25,8 @@ class BaseStateVariableClass {
   int SharingCount;
   List<BaseActionClass>* SVAffectingActions;
   List<BaseActionClass>* SVEnabledActions;
-  // "prefix.name" or "name", rebuilt whenever either part changes, so the text handed out by
-  // getFullyQualifiedName stays valid for the variable's lifetime.
+  // "prefix.name", or the name itself (the same text) without a prefix; rebuilt whenever either
+  // part changes. An empty prefix and the default name are shared texts, never freed.
   char* FullyQualifiedName;
 
  public:

@@ -7,14 +7,14 @@ int FastSet::SetsFrozen = 0;
 
 // The building set is made on the first insert: most actions' sets stay empty, and an empty
 // std::set per set was a large share of each action's memory.
-FastSet::FastSet() : is_vec_rep(false) {
+FastSet::FastSet() : count(0), is_vec_rep(false) {
   rep.building = nullptr;
   ++SetsConstructed;
 }
 
 FastSet::~FastSet() {
   if (is_vec_rep)
-    delete[] rep.frozen.values;
+    delete[] rep.values;
   else
     delete rep.building;
 }
@@ -38,42 +38,42 @@ bool FastSet::empty() const {
 void FastSet::NoMoreModifications() {
   KAVRIN_ASSERT(!is_vec_rep, "FastSet", __LINE__);
   std::set<int>* building = rep.building;
-  const int count = building == nullptr ? 0 : static_cast<int>(building->size());
+  const int n = building == nullptr ? 0 : static_cast<int>(building->size());
   int* values = nullptr;
-  if (count > 0) {
-    values = new int[count];
+  if (n > 0) {
+    values = new int[n];
     int i = 0;
     for (int v : *building) values[i++] = v;
   }
   delete building;
-  rep.frozen.values = values;
-  rep.frozen.count = count;
+  rep.values = values;
+  count = n;
   is_vec_rep = true;
   ++SetsFrozen;
 }
 
 int FastSet::size() const {
   KAVRIN_ASSERT(is_vec_rep, "FastSet", __LINE__);
-  return rep.frozen.count;
+  return count;
 }
 
 int& FastSet::operator[](int i) {
   KAVRIN_ASSERT(is_vec_rep, "FastSet", __LINE__);
-  KAVRIN_CHECK(i >= 0 && i < rep.frozen.count, "FastSet", __LINE__);
-  return rep.frozen.values[i];
+  KAVRIN_CHECK(i >= 0 && i < count, "FastSet", __LINE__);
+  return rep.values[i];
 }
 
 const int& FastSet::operator[](int i) const {
   KAVRIN_ASSERT(is_vec_rep, "FastSet", __LINE__);
-  KAVRIN_CHECK(i >= 0 && i < rep.frozen.count, "FastSet", __LINE__);
-  return rep.frozen.values[i];
+  KAVRIN_CHECK(i >= 0 && i < count, "FastSet", __LINE__);
+  return rep.values[i];
 }
 
 void FastSet::clear() {
   if (is_vec_rep) {
-    delete[] rep.frozen.values;
-    rep.frozen.values = nullptr;
-    rep.frozen.count = 0;
+    delete[] rep.values;
+    rep.values = nullptr;
+    count = 0;
   } else if (rep.building != nullptr) {
     rep.building->clear();
   }

@@ -39,14 +39,13 @@ class FastSet {
   static int SetsFrozen;
 
  private:
-  bool is_vec_rep;
+  // 16 bytes: every action holds three sets.
   union Rep {
     std::set<int>* building;
-    struct {
-      int* values;
-      int count;
-    } frozen;
+    int* values;  // frozen
   } rep;
+  int count;  // frozen
+  bool is_vec_rep;
 };
 
 #endif

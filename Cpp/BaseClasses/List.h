@@ -1,12 +1,18 @@
 // List<C>: the framework's growable list of borrowed object pointers, without duplicates.
 // Used for actions, groups, models and state variables. The list owns only its slot array;
 // it never deletes the objects it holds. Slots at and beyond NumItems are always null.
+// A list of at most one slot keeps that slot inside the object: every action and state
+// variable has two lists, most with one item, and a heap array each was a large share of a
+// big model's memory and start-up allocations.
 #ifndef KAVRIN_LIST_H
 #define KAVRIN_LIST_H
 
+#include <algorithm>
+#include <functional>
 #include <iostream>
 #include <new>
 #include <unordered_set>
+#include <vector>
 
 #include "BaseClasses/StandardErrors.h"
 #include "BaseClasses/debug.h"
@@ -27,9 +33,9 @@ class List {
   int ArraySize;
 
  public:
-  List() : TheList(nullptr), NumItems(0), ArraySize(0) { allocate(10); }
-  explicit List(int n) : TheList(nullptr), NumItems(0), ArraySize(0) { allocate(n); }
-  ~List() { delete[] TheList; }
+  List() : TheList(nullptr), NumItems(0), ArraySize(0), Inline(nullptr) { allocate(10); }
+  explicit List(int n) : TheList(nullptr), NumItems(0), ArraySize(0), Inline(nullptr) { allocate(n); }
+  ~List() { release(); }
 
   // Copying would share the slot array between two owners.
   List(const List&) = delete;
@@ -49,13 +55,26 @@ class List {
     for (int i = 0; i < n; i++) insertItem(other->TheList[i]);
   }
 
-  // Whole models are listed this way: past a few dozen items the duplicate check goes through a
-  // hash set, or listing n actions would cost n * n comparisons. Order and growth are unchanged.
+  // Whole models are listed this way: past a few dozen items the duplicate check sorts a copy of
+  // the pointers, or listing n actions would cost n * n comparisons; only when that finds a
+  // repeat does a hash set decide item by item. Order and growth are unchanged.
   void append(C** items, int n) {
     if (n < 64) {
       for (int i = 0; i < n; i++) append(items[i]);
       return;
     }
+    std::vector<const C*> sorted(TheList, TheList + NumItems);
+    sorted.insert(sorted.end(), items, items + n);
+    std::sort(sorted.begin(), sorted.end(), std::less<const C*>());
+    if (std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end()) {
+      std::vector<const C*>().swap(sorted);
+      for (int i = 0; i < n; i++) {
+        if (NumItems >= ArraySize) increaseArraySize(grownSize(ArraySize));
+        TheList[NumItems++] = items[i];
+      }
+      return;
+    }
+    std::vector<const C*>().swap(sorted);
     std::unordered_set<const C*> present(TheList, TheList + NumItems);
     for (int i = 0; i < n; i++) {
       if (NumItems >= ArraySize) increaseArraySize(grownSize(ArraySize));
@@ -114,7 +133,7 @@ class List {
     for (int i = 0; i < NumItems; i++)
       if (!gone[i]) kept[k++] = TheList[i];
     delete[] gone;
-    delete[] TheList;
+    release();
     TheList = kept;
     NumItems = remaining;
     ArraySize = remaining;
@@ -133,11 +152,15 @@ class List {
 
   void increaseArraySize(int n) {
     KAVRIN_CHECK(n > ArraySize, "List", __LINE__);
+    if (n <= 1 && TheList == &Inline) {
+      ArraySize = n;
+      return;
+    }
     C** grown = new (std::nothrow) C*[n];
     if (grown == nullptr)
       MemoryAllocationError("!! Crtical error in List<C>::append(List*) do to insufficient memory...exiting");
     for (int i = 0; i < n; i++) grown[i] = i < NumItems ? TheList[i] : nullptr;
-    delete[] TheList;
+    release();
     TheList = grown;
     ArraySize = n;
   }
@@ -168,10 +191,17 @@ class List {
 
   void allocate(int n) {
     if (n < 0) n = 0;
-    TheList = KavrinNewArray<C*>(n);
+    TheList = n <= 1 ? &Inline : KavrinNewArray<C*>(n);
     for (int i = 0; i < (n > 0 ? n : 1); i++) TheList[i] = nullptr;
     ArraySize = n;
   }
+
+  void release() {
+    if (TheList != &Inline) delete[] TheList;
+  }
+
+  // The slot array of a list of capacity 0 or 1.
+  C* Inline;
 };
 
 #endif

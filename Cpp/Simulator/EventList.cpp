@@ -56,6 +56,7 @@ void EventList::Insert(Event* ev) {
   Place(size, mine, mine->exec_time, AddressOf(mine));
   size++;
   BubbleUp(size - 1);
+  PrefetchEarliest();
 }
 
 int EventList::IndexOf(Event** slot) const {
@@ -78,6 +79,7 @@ void EventList::Remove(Event** slot) {
   } else {
     S[i].ev = nullptr;
   }
+  PrefetchEarliest();
 }
 
 void EventList::Remove(void* where) { Remove(*static_cast<Event***>(where)); }

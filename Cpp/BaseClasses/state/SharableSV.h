@@ -2,8 +2,8 @@
 // ("equivalence sharing"). Each variable keeps a chain of SharedPointer records naming every
 // pointer that must follow its value cell; when variables are joined, the leader keeps its cell
 // and re-points every pointer of the absorbed chains at it.
-// Owns its value cell and its chain records while it is the leader (Stored); an absorbed
-// variable borrows the leader's cell and action lists.
+// Owns its value cell (from the ValueCellPool) and its chain records while it is the leader
+// (Stored); an absorbed variable borrows the leader's cell and action lists.
 #ifndef KAVRIN_SHARABLESV_H
 #define KAVRIN_SHARABLESV_H
 
@@ -13,6 +13,7 @@
 #include "BaseClasses/BaseStateVariableClass.h"
 #include "BaseClasses/debug.h"
 #include "BaseClasses/state/SharedPointer.h"
+#include "BaseClasses/state/ValueCellPool.h"
 
 template <class C>
 class SharableSV : public BaseStateVariableClass {
@@ -25,13 +26,13 @@ class SharableSV : public BaseStateVariableClass {
   using BaseStateVariableClass::printState;
 
   SharableSV() : BaseStateVariableClass(), TheState(nullptr), Head(nullptr), Leader(this) {
-    TheState = KavrinNewArray<C>(1);
+    TheState = ValueCellPool::Take<C>();
     *TheState = 0;
     registerMyself();
   }
 
   ~SharableSV() override {
-    if (Stored) delete[] TheState;
+    if (Stored) ValueCellPool::Give(TheState);
     SharedPointer<C>* p = Head;
     while (p != nullptr) {
       SharedPointer<C>* next = p->getNeighbor();
@@ -105,7 +106,7 @@ class SharableSV : public BaseStateVariableClass {
   void Register(SharableSV<C>* other) {
     if (other == this) return;
     LayoutEpoch++;
-    if (other->Stored) delete[] other->TheState;
+    if (other->Stored) ValueCellPool::Give(other->TheState);
     other->TheState = nullptr;
     other->Leader = this;
     other->setPointer(TheState);

@@ -1,8 +1,15 @@
 // SharedPointer<C>: one record of a sharing chain. It names a pointer variable (a variable's
 // value pointer or a place's mark pointer) that must always point at the chain's current value
-// cell. The record borrows both the pointer variable and its owner.
+// cell. The record borrows both the pointer variable and its owner. Records are carved from the
+// ValueCellPool's blocks: a large model has several per place, and they are only ever made and
+// freed one at a time.
 #ifndef KAVRIN_SHAREDPOINTER_H
 #define KAVRIN_SHAREDPOINTER_H
+
+#include <cstddef>
+#include <new>
+
+#include "BaseClasses/state/ValueCellPool.h"
 
 class BaseStateVariableClass;
 
@@ -16,6 +23,22 @@ class SharedPointer {
  public:
   SharedPointer() : TheSharedPointer(nullptr), Owner(nullptr), Next(nullptr) {}
 
+  static void* operator new(size_t size) {
+    void* p = Pooled(size) ? ValueCellPool::TakeRaw(size) : ::operator new(size);
+    if (p == nullptr) throw std::bad_alloc();
+    return p;
+  }
+  static void* operator new(size_t size, const std::nothrow_t&) noexcept {
+    return Pooled(size) ? ValueCellPool::TakeRaw(size) : ::operator new(size, std::nothrow);
+  }
+  static void operator delete(void* p, size_t size) noexcept {
+    if (p == nullptr) return;
+    if (Pooled(size))
+      ValueCellPool::GiveRaw(p, size);
+    else
+      ::operator delete(p);
+  }
+
   void setPointer(C** p) { TheSharedPointer = p; }
   C** getPointer() const { return TheSharedPointer; }
   void setNeighbor(SharedPointer<C>* n) { Next = n; }
@@ -26,6 +49,9 @@ class SharedPointer {
   void changePointer(C* cell) {
     if (TheSharedPointer != nullptr) *TheSharedPointer = cell;
   }
+
+ private:
+  static constexpr bool Pooled(size_t size) { return size == 24; }
 };
 
 #endif

@@ -33,6 +33,42 @@ TEST(ListEditing, AppendSkipsDuplicatesAndKeepsTheSlotsAfterTheItemsEmpty) {
   for (int i = l.getNumItems(); i < l.getArraySize(); i++) EXPECT_EQ(l.getList()[i], nullptr) << "slot " << i;
 }
 
+// A list of capacity 0 or 1 keeps its slot inside the object; growing past it, shrinking to
+// nothing and growing again must keep contents, null slots and capacities as for any list.
+TEST(ListEditing, OneSlotListsGrowAndShrinkLikeOthers) {
+  Item a, b, c;
+  List<Item> one(1);
+  EXPECT_EQ(one.getArraySize(), 1);
+  EXPECT_EQ(one.getList()[0], nullptr);
+  one.append(&a);
+  one.append(&a);
+  EXPECT_EQ(one.getNumItems(), 1);
+  one.append(&b);
+  EXPECT_EQ(one.getArraySize(), 2);
+  one.append(&c);
+  EXPECT_EQ(one.getArraySize(), 4);
+  EXPECT_EQ(contents(one), (std::vector<Item*>{&a, &b, &c}));
+  EXPECT_EQ(one.getList()[3], nullptr);
+  List<Item> all;
+  all.append(&a);
+  all.append(&b);
+  all.append(&c);
+  one.removeSetOfItems(all);
+  EXPECT_EQ(one.getNumItems(), 0);
+  one.append(&c);
+  EXPECT_EQ(contents(one), (std::vector<Item*>{&c}));
+
+  List<Item> none(0);
+  EXPECT_EQ(none.getArraySize(), 0);
+  none.append(&b);
+  EXPECT_EQ(none.getArraySize(), 1);
+  none.append(&a);
+  EXPECT_EQ(none.getArraySize(), 2);
+  EXPECT_EQ(contents(none), (std::vector<Item*>{&b, &a}));
+  none.remove(&b);
+  EXPECT_EQ(contents(none), (std::vector<Item*>{&a}));
+}
+
 TEST(ListEditing, RemoveMovesTheLastItemIntoTheGap) {
   Item a, b, c, absent;
   List<Item> l;
@@ -115,6 +151,28 @@ TEST(ListEditing, AppendListAndArray) {
   m.clearList();
   EXPECT_EQ(m.getNumItems(), 0);
   EXPECT_FALSE(m.contains(&c));
+}
+
+// A whole model's array (64 items or more) takes another duplicate check; its result, order and
+// growth must be those of appending the items one by one.
+TEST(ListEditing, LongArraysAppendAsItemByItem) {
+  std::vector<Item> pool(300);
+  std::mt19937 rng(7u);
+  // 0: no item twice; 1: repeats inside the array; 2: the array repeats an item already listed.
+  for (int repeats : {0, 1, 2}) {
+    std::vector<Item*> arr;
+    for (int i = 0; i < 200; i++) arr.push_back(&pool[repeats == 1 ? rng() % 150 : i + 100]);
+    List<Item> bulk(1);
+    List<Item> single(1);
+    for (List<Item>* l : {&bulk, &single}) {
+      l->append(&pool[5]);
+      l->append(&pool[repeats == 2 ? 120 : 50]);
+    }
+    bulk.append(arr.data(), static_cast<int>(arr.size()));
+    for (Item* x : arr) single.append(x);
+    EXPECT_EQ(contents(bulk), contents(single)) << "repeats " << repeats;
+    EXPECT_EQ(bulk.getArraySize(), single.getArraySize()) << "repeats " << repeats;
+  }
 }
 
 TEST(ListEditing, PrintList) {

@@ -59,6 +59,36 @@ TEST(PlaceBasics, FullyQualifiedNameFollowsNameAndPrefix) {
   EXPECT_STREQ(x.getFullyQualifiedName(), "Sub.x");
   x.SetName("y");
   EXPECT_STREQ(x.getFullyQualifiedName(), "Sub.y");
+  // Back to no prefix, then renamed: the qualified name follows each change.
+  x.SetPrefix("");
+  EXPECT_STREQ(x.getFullyQualifiedName(), "y");
+  x.SetName("default");
+  EXPECT_STREQ(x.getFullyQualifiedName(), "default");
+  x.SetName("z");
+  EXPECT_STREQ(x.getName(), "z");
+  EXPECT_STREQ(x.getFullyQualifiedName(), "z");
+  EXPECT_STREQ(x.getPrefix(), "");
+  Place unnamed;
+  EXPECT_STREQ(unnamed.getFullyQualifiedName(), "default");
+  unnamed.SetPrefix("P");
+  EXPECT_STREQ(unnamed.getFullyQualifiedName(), "P.default");
+}
+
+// Markings live side by side in shared blocks; each place still has a cell of its own, and a
+// cell given back by a destroyed place serves the next one without disturbing the others.
+TEST(PlaceBasics, MarkingsStayApartWhenCellsAreReused) {
+  std::vector<Place*> places;
+  for (int i = 0; i < 3000; i++) places.push_back(new Place("p", static_cast<short>(i)));
+  ExtendedPlace<int> wide("w", 70000);
+  for (int i = 0; i < 3000; i++) EXPECT_EQ(places[i]->getMark(), static_cast<short>(i));
+  delete places[10];
+  places[10] = new Place("again", -5);
+  for (int i = 0; i < 3000; i++) places[i]->Mark()++;
+  EXPECT_EQ(places[10]->getMark(), -4);
+  EXPECT_EQ(places[11]->getMark(), 12);
+  EXPECT_EQ(places[2999]->getMark(), 3000);
+  EXPECT_EQ(wide.getMark(), 70000);
+  for (Place* p : places) delete p;
 }
 
 TEST(PlaceBasics, LeafListHoldsOnlyTheVariable) {
