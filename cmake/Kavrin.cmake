@@ -69,9 +69,11 @@ function(kavrin_add_pv_description simname)
   set_target_properties(${_tool} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
   add_dependencies(${simname} ${_tool})
   # The tool's warnings about the model go to a log; a failure prints the log as its reason.
+  # The tool runs through the target's emulator when there is one (a cross build).
   set(_dir $<TARGET_FILE_DIR:${simname}>)
   add_custom_command(TARGET ${simname} POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:${_tool}> -DSIM=${simname}
+    COMMAND ${CMAKE_COMMAND} "-DEMULATOR=$<TARGET_PROPERTY:${_tool},CROSSCOMPILING_EMULATOR>"
+            -DTOOL=$<TARGET_FILE:${_tool}> -DSIM=${simname}
             -DPV=${_dir}/${simname}.pv -DKIND=${_dir}/${simname}.pvkind
             -DSTUDY=${_dir}/${simname}.study -DLOG=${_dir}/${simname}.pvdescribe.log
             -P ${CMAKE_SOURCE_DIR}/tools/pvdescribe/RunDescribe.cmake

@@ -82,7 +82,7 @@ struct Handoff {
   std::atomic<int> seen{0};
 };
 
-DWORD WaitForReady(void* data) {
+KavrinThreadResult WaitForReady(void* data) {
   Handoff* h = static_cast<Handoff*>(data);
   h->mutex.Get();
   while (!h->ready) h->cond.Wait(h->mutex);
