@@ -17,14 +17,30 @@ function(kavrin_add_model_library name)
 endfunction()
 
 # kavrin_add_gtest(NAME SOURCES ... [OBJECTS objlib...] [LABELS ...]): one GoogleTest executable.
+# Tests that still start processes or set environment variables through POSIX calls; on Windows
+# they are defined but not built (nor run) until they use the shared process helper.
+set(KAVRIN_POSIX_ONLY_TESTS system_cli system_simmgr connectivity_tests output_tests)
+
 function(kavrin_add_gtest name)
   cmake_parse_arguments(T "" "" "SOURCES;OBJECTS;LABELS;LIBS" ${ARGN})
+  if(WIN32 AND name IN_LIST KAVRIN_POSIX_ONLY_TESTS)
+    add_executable(${name} EXCLUDE_FROM_ALL ${T_SOURCES})
+    return()
+  endif()
   add_executable(${name} ${T_SOURCES})
   foreach(lib ${T_OBJECTS})
     target_sources(${name} PRIVATE $<TARGET_OBJECTS:${lib}>)
   endforeach()
   target_link_libraries(${name} PRIVATE kavrin_framework kavrin_test_support ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  if(CMAKE_CROSSCOMPILING)
+    # Every start under the emulator costs about a second: one test per executable, not per case.
+    add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    if(T_LABELS)
+      set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
+    endif()
+    return()
+  endif()
   if(T_LABELS)
     # The discovered-tests script splits unescaped lists, so keep several labels as one value.
     string(REPLACE ";" "\\;" _labels "${T_LABELS}")

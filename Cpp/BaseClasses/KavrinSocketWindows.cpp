@@ -14,7 +14,7 @@
 bool KavrinSocket::_libraryInitialized = false;
 
 namespace {
-SOCKET Handle(int fd) { return static_cast<SOCKET>(static_cast<unsigned int>(fd)); }
+SOCKET Handle(int fd) { return fd < 0 ? INVALID_SOCKET : static_cast<SOCKET>(static_cast<unsigned int>(fd)); }
 
 // A new socket that child processes do not inherit (they would keep a listening port or a link
 // open after this process closed it).

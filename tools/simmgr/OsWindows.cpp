@@ -41,7 +41,7 @@ struct Process {
 std::mutex gProcessLock;
 std::map<int, Process> gProcesses;
 
-SOCKET Handle(int fd) { return static_cast<SOCKET>(static_cast<unsigned int>(fd)); }
+SOCKET Handle(int fd) { return fd < 0 ? INVALID_SOCKET : static_cast<SOCKET>(static_cast<unsigned int>(fd)); }
 
 void StartWinsock() {
   static const bool started = [] {
