@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS  ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all configure build run test bench asan clean model
+.PHONY: all configure build run test bench asan clean model windows
 
 all: build
 
@@ -34,6 +34,10 @@ bench:
 asan:
 	@$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DKAVRIN_SANITIZE=ON -DKAVRIN_BENCH=OFF"
 
+# The tree cross-built for Windows with mingw-w64 (build-win/) and its tests under wine.
+windows:
+	@bash .ci/windows
+
 # A simulator from a description kept anywhere: make model MODEL=path/to/model.yaml
 model:
 	@test -n "$(MODEL)" || { echo "usage: make model MODEL=path/to/model.yaml"; exit 1; }
@@ -42,4 +46,4 @@ model:
 	@echo "Simulators in build-models/bin/"
 
 clean:
-	rm -rf build build-release build-asan build-models
+	rm -rf build build-release build-asan build-models build-win

@@ -15,5 +15,10 @@ struct BinaryStreams {
   }
 };
 // Before any other static object may write.
+#if defined(__GNUC__)
 __attribute__((init_priority(101))) BinaryStreams binaryStreams;
+#else
+#pragma init_seg(lib)
+BinaryStreams binaryStreams;
+#endif
 }  // namespace
