@@ -163,19 +163,19 @@ void CountImpulse::SetModelPointer(int k, BaseModelClass* model) {
   if (k >= 0 && k < static_cast<int>(Models.size())) Models[k] = model;
 }
 
-ToyNode::ToyNode(const NodeSpec& nodeSpec, int timeindex)
-    : TimeAveraged(nodeSpec.Reward == TIMEAVE_INTERVAL_OF_TIME) {
-  std::vector<double> starts = nodeSpec.Starts;
-  std::vector<double> stops = nodeSpec.Stops;
-  int models = static_cast<int>(nodeSpec.Models.size() + nodeSpec.Variables.size());
-  Initialize(nodeSpec.Name.c_str(), nodeSpec.Reward, static_cast<int>(starts.size()), starts.data(),
-             stops.data(), timeindex, static_cast<int>(nodeSpec.Impulses.size()), models,
-             static_cast<int>(nodeSpec.Variables.size()));
-  Type = nodeSpec.Type;
-  for (const auto& v : nodeSpec.Variables) AddVariableDependency(v.first.c_str(), v.second.c_str());
-  for (const auto& m : nodeSpec.Models) AddModelDependency(m.c_str());
-  for (const auto& i : nodeSpec.Impulses) {
-    Prototypes.emplace_back(new CountImpulse(nodeSpec.TimeAveragedImpulses));
+ToyNode::ToyNode(const NodeDef& nodeDef, int timeindex)
+    : TimeAveraged(nodeDef.Reward == TIMEAVE_INTERVAL_OF_TIME) {
+  std::vector<double> starts = nodeDef.Starts;
+  std::vector<double> stops = nodeDef.Stops;
+  int models = static_cast<int>(nodeDef.Models.size() + nodeDef.Variables.size());
+  Initialize(nodeDef.Name.c_str(), nodeDef.Reward, static_cast<int>(starts.size()), starts.data(),
+             stops.data(), timeindex, static_cast<int>(nodeDef.Impulses.size()), models,
+             static_cast<int>(nodeDef.Variables.size()));
+  Type = nodeDef.Type;
+  for (const auto& v : nodeDef.Variables) AddVariableDependency(v.first.c_str(), v.second.c_str());
+  for (const auto& m : nodeDef.Models) AddModelDependency(m.c_str());
+  for (const auto& i : nodeDef.Impulses) {
+    Prototypes.emplace_back(new CountImpulse(nodeDef.TimeAveragedImpulses));
     AddImpulse(i.first.c_str(), i.second.c_str(), Prototypes.back().get());
   }
 }
@@ -188,16 +188,16 @@ void ToyNode::CreateWorkerList() {
   for (int w = 0; w < NumberOfWorkers; w++) WorkerList[w] = new TokenWorker(NumberOfModelNames, TimeAveraged);
 }
 
-ToyPVModel::ToyPVModel(BaseModelClass* model, std::vector<NodeSpec> specs, bool expandtimearrays)
-    : Specs(std::move(specs)) {
+ToyPVModel::ToyPVModel(BaseModelClass* model, std::vector<NodeDef> defs, bool expandtimearrays)
+    : Defs(std::move(defs)) {
   TheModel = model;
   DefineName("ToyPVModel");
   StateMode = 1;
-  CreatePVList(static_cast<int>(Specs.size()), expandtimearrays);
+  CreatePVList(static_cast<int>(Defs.size()), expandtimearrays);
   Initialize();
 }
 
 PerformanceVariableNode* ToyPVModel::createPVNode(int pvindex, int timeindex) {
-  if (pvindex < 0 || pvindex >= static_cast<int>(Specs.size())) return nullptr;
-  return new ToyNode(Specs[pvindex], timeindex);
+  if (pvindex < 0 || pvindex >= static_cast<int>(Defs.size())) return nullptr;
+  return new ToyNode(Defs[pvindex], timeindex);
 }

@@ -1,7 +1,7 @@
 // Small hand-written models for the reward-model tests.
 //   ToyModel: one place "Tokens" and three actions "add" (+1), "remove" (-1) and "idle" (no change).
 //   ToyComposite: a top model listing several ToyModels, so that variables see several instances.
-//   ToyPVModel: a reward model whose variables are described by NodeSpec values.
+//   ToyPVModel: a reward model whose variables are described by NodeDef values.
 //   TokenWorker: a rate worker integrating the tokens of its instances over time.
 //   CountImpulse: an impulse earning 1 per firing.
 #ifndef REWARD_TOY_MODELS_H
@@ -90,7 +90,7 @@ class CountImpulse : public IntervalOfTimeImpulse {
   std::unique_ptr<ImpulseNodeClass*[]> WorkerArray;
 };
 
-struct NodeSpec {
+struct NodeDef {
   std::string Name = "toy";
   RewardType Reward = INTERVAL_OF_TIME;
   PVType Type = terminating;
@@ -104,7 +104,7 @@ struct NodeSpec {
 
 class ToyNode : public PerformanceVariableNode {
  public:
-  ToyNode(const NodeSpec& nodeSpec, int timeindex);
+  ToyNode(const NodeDef& nodeDef, int timeindex);
   ~ToyNode() override;
   void CreateWorkerList() override;
   std::vector<std::unique_ptr<CountImpulse>> Prototypes;
@@ -113,10 +113,10 @@ class ToyNode : public PerformanceVariableNode {
 
 class ToyPVModel : public PVModel {
  public:
-  // Takes ownership of the model; builds one node per NodeSpec (and per further time point when expanding).
-  ToyPVModel(BaseModelClass* model, std::vector<NodeSpec> specs, bool expandtimearrays = true);
+  // Takes ownership of the model; builds one node per NodeDef (and per further time point when expanding).
+  ToyPVModel(BaseModelClass* model, std::vector<NodeDef> defs, bool expandtimearrays = true);
   PerformanceVariableNode* createPVNode(int pvindex, int timeindex) override;
-  std::vector<NodeSpec> Specs;
+  std::vector<NodeDef> Defs;
 };
 
 #endif

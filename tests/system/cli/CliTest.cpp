@@ -1,18 +1,11 @@
 // The simulator's command line, seen from outside: echo lines, messages, usage text, exit codes.
 // Command lines that should fail end with a bad option where needed, so that only the parse runs.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "support/TestProcess.h"
 
 namespace {
 
@@ -38,59 +31,14 @@ const char* const kUsage =
 const char* const kParseError = "ERROR: Parsing command line options\n";
 const char* const kGoodExit = "SIMULATOR::MAIN()-GOOD EXIT\n";
 
-struct Result {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
+using testproc::ProcessResult;
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// Runs the simulator with the arguments in a fresh temporary directory; kills it after 60 s.
-Result RunSimulator(const std::vector<std::string>& args) {
-  char dirTemplate[] = "/tmp/kavrin_cli_XXXXXX";
-  const char* dir = mkdtemp(dirTemplate);
-  EXPECT_NE(dir, nullptr);
-  const std::string outPath = std::string(dir) + "/stdout";
-  const std::string errPath = std::string(dir) + "/stderr";
-
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(SIMULATOR_EXE));
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-
-  pid_t pid = fork();
-  if (pid == 0) {
-    int outFd = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    int errFd = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (outFd < 0 || errFd < 0 || chdir(dir) != 0) _exit(127);
-    dup2(outFd, 1);
-    dup2(errFd, 2);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  Result result;
-  int status = 0;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (waitpid(pid, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      kill(pid, SIGKILL);
-      waitpid(pid, &status, 0);
-      ADD_FAILURE() << "simulator did not end within 60 s";
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.out = ReadFile(outPath);
-  result.err = ReadFile(errPath);
-  std::system(("rm -rf '" + std::string(dir) + "'").c_str());
-  return result;
+// Runs the simulator with the arguments in a fresh scratch directory.
+ProcessResult RunSimulator(const std::vector<std::string>& args) {
+  testproc::ScratchDir dir("kavrin_cli");
+  testproc::ProcessOptions how;
+  how.workDir = dir.path();
+  return testproc::Run(SIMULATOR_EXE, args, how);
 }
 
 bool EndsWith(const std::string& text, const std::string& tail) {
@@ -104,7 +52,7 @@ bool StartsWith(const std::string& text, const std::string& head) {
 // A refused command line: nothing on standard output, the message, usage and the parse error.
 void ExpectRefused(const std::vector<std::string>& args, const std::string& message,
                    const std::string& expectedOut = "") {
-  Result r = RunSimulator(args);
+  ProcessResult r = RunSimulator(args);
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, expectedOut);
   EXPECT_EQ(r.err, message + kUsage + kParseError);
@@ -112,7 +60,7 @@ void ExpectRefused(const std::vector<std::string>& args, const std::string& mess
 
 // An accepted command line: the echo lines first, the good exit last on both streams.
 void ExpectAccepted(const std::vector<std::string>& args, const std::string& echoes) {
-  Result r = RunSimulator(args);
+  ProcessResult r = RunSimulator(args);
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_TRUE(StartsWith(r.out, echoes)) << r.out;
   EXPECT_TRUE(EndsWith(r.out, kGoodExit)) << r.out;

@@ -2,14 +2,14 @@
 // "file:line:column: message" and exit code 1, and nothing is written; a C++ error in a snippet is
 // reported by the compiler at the snippet's line of the description.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
+
+#include "support/TestProcess.h"
 
 namespace {
 
@@ -20,27 +20,30 @@ struct Outcome {
   std::string Output;
 };
 
-Outcome Execute(const std::string& command) {
-  Outcome r{0, ""};
-  FILE* p = popen((command + " 2>&1").c_str(), "r");
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) r.Output.append(buffer, n);
-  int status = pclose(p);
-  r.Code = WEXITSTATUS(status);
-  return r;
+// Runs a program; its standard output and error together, as a terminal shows them.
+Outcome Execute(const std::string& program, const std::vector<std::string>& args) {
+  testproc::ProcessOptions how;
+  how.mergeErrIntoOut = true;
+  how.timeoutSeconds = 120;
+  const testproc::ProcessResult r = testproc::Run(program, args, how);
+  return Outcome{r.shellStatus(), r.out};
+}
+
+// The compiler's syntax check of one generated source.
+Outcome Compile(const fs::path& out, const fs::path& source, std::vector<std::string> flags) {
+  std::vector<std::string> args{"-std=c++17", "-fsyntax-only"};
+  args.insert(args.end(), flags.begin(), flags.end());
+  for (const std::string& include : {out.string(), std::string(SOURCE_DIR), std::string(SOURCE_DIR) + "/Cpp"})
+    args.push_back("-I" + include);
+  args.push_back(source.string());
+  return Execute(CXX, args);
 }
 
 class Sangen : public ::testing::Test {
  protected:
   fs::path Dir;
-  void SetUp() override {
-    Dir = fs::temp_directory_path() / ("sangen_test_" + std::to_string(::getpid()) + "_" +
-                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(Dir);
-    fs::create_directories(Dir);
-  }
-  void TearDown() override { fs::remove_all(Dir); }
+  void SetUp() override { Dir = Scratch.path(); }
+  testproc::ScratchDir Scratch{"sangen_test"};
 
   std::string Write(const std::string& text) {
     fs::path p = Dir / "model.yaml";
@@ -50,7 +53,7 @@ class Sangen : public ::testing::Test {
   // Refused with exactly this position and message, and no file written.
   void ExpectRefused(const std::string& text, const std::string& position, const std::string& message) {
     std::string path = Write(text);
-    Outcome r = Execute(std::string(SANGEN) + " " + path + " --out " + (Dir / "out").string());
+    Outcome r = Execute(SANGEN, {path, "--out", (Dir / "out").string()});
     EXPECT_EQ(r.Code, 1) << r.Output;
     EXPECT_EQ(r.Output, path + ":" + position + ": " + message + "\n");
     EXPECT_FALSE(fs::exists(Dir / "out"));
@@ -143,7 +146,7 @@ TEST_F(Sangen, AcceptsProbabilitiesThatReadTheMarking) {
                            "      - {probability: \"Queue->Mark() < 5 ? 1.0 : 0.0\"}\n"
                            "      - {probability: \"Queue->Mark() < 5 ? 0.0 : 1.0\"}\n"
                            "study: {experiments: [{lambda: 1.0}]}\n");
-  Outcome r = Execute(std::string(SANGEN) + " " + path + " --out " + (Dir / "out").string());
+  Outcome r = Execute(SANGEN, {path, "--out", (Dir / "out").string()});
   EXPECT_EQ(r.Code, 0) << r.Output;
   EXPECT_TRUE(fs::exists(Dir / "out/Atomic/Q/QSAN.cpp"));
 }
@@ -171,7 +174,7 @@ TEST_F(Sangen, SweepsCrossTheirValuesLastFastest) {
             "    lambda: {range: [0.1, 0.3, 0.1]}\n"
             "    mu: [1, 2]\n");
   // mu is not a global of this model.
-  Outcome bad = Execute(std::string(SANGEN) + " " + path + " --out " + (Dir / "out").string());
+  Outcome bad = Execute(SANGEN, {path, "--out", (Dir / "out").string()});
   EXPECT_EQ(bad.Code, 1);
   EXPECT_NE(bad.Output.find(":10:5: unknown global variable 'mu'"), std::string::npos) << bad.Output;
   std::string text = std::string(kHead).replace(std::string(kHead).find("{lambda: double}"), 16,
@@ -182,7 +185,7 @@ TEST_F(Sangen, SweepsCrossTheirValuesLastFastest) {
                      "    lambda: {range: [0.1, 0.3, 0.1]}\n"
                      "    mu: [1, 2]\n";
   path = Write(text);
-  Outcome r = Execute(std::string(SANGEN) + " " + path + " --out " + (Dir / "out").string());
+  Outcome r = Execute(SANGEN, {path, "--out", (Dir / "out").string()});
   ASSERT_EQ(r.Code, 0) << r.Output;
   std::ifstream in(Dir / "out/Study/Q_STUDY/Q_STUDYSetStudy.cpp");
   std::string study((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -201,7 +204,7 @@ TEST_F(Sangen, DrawsTheNetAsDot) {
             "  - {name: Leave, delay: instantaneous, enabled: Queue->Mark() > 3,\n"
             "     cases: [{probability: 0.5, effect: Queue->Mark() = 0}, {probability: 0.5}]}\n"
             "study: {experiments: [{lambda: 1.0}]}\n");
-  Outcome r = Execute(std::string(SANGEN) + " --dot " + path);
+  Outcome r = Execute(SANGEN, {"--dot", path});
   ASSERT_EQ(r.Code, 0) << r.Output;
   for (const char* line : {
            "\"place:Queue\" [shape=circle, label=\"Queue\\n0\"];",
@@ -236,13 +239,11 @@ TEST_F(Sangen, GeneratedCodeLeavesShortNamesToTheModeller) {
       "10}\n"
       "  - {name: b, kind: instant, rate: Slots->Index(0)->Mark(), at: [1, 2]}\n"
       "study: {experiments: [{n: 1, k: 2, i: 0, w: 1, p: 0.5, model: 1, initial: 0, from: 0.1, to: 1.0}]}\n");
-  Outcome g = Execute(std::string(SANGEN) + " " + path + " --out " + (Dir / "out").string());
+  Outcome g = Execute(SANGEN, {path, "--out", (Dir / "out").string()});
   ASSERT_EQ(g.Code, 0) << g.Output;
   for (const auto& entry : fs::recursive_directory_iterator(Dir / "out")) {
     if (entry.path().extension() != ".cpp") continue;
-    Outcome c = Execute(std::string(CXX) + " -std=c++17 -fsyntax-only -Wall -Wextra -Wshadow -Werror -I" +
-                        (Dir / "out").string() + " -I" + SOURCE_DIR + " -I" + SOURCE_DIR + "/Cpp " +
-                        entry.path().string());
+    Outcome c = Compile(Dir / "out", entry.path(), {"-Wall", "-Wextra", "-Wshadow", "-Werror"});
     EXPECT_EQ(c.Code, 0) << entry.path() << "\n" << c.Output;
   }
 }
@@ -257,10 +258,9 @@ TEST_F(Sangen, SnippetErrorsPointAtTheDescription) {
                            "      Queue->Mark() > 0 &&\n"  // 10
                            "      Queue->Marc() < 5\n"     // 11: the typo
                            "study: {experiments: [{lambda: 1.0}]}\n");
-  Outcome g = Execute(std::string(SANGEN) + " " + path + " --out " + (Dir / "out").string());
+  Outcome g = Execute(SANGEN, {path, "--out", (Dir / "out").string()});
   ASSERT_EQ(g.Code, 0) << g.Output;
-  Outcome c = Execute(std::string(CXX) + " -std=c++17 -fsyntax-only -I" + (Dir / "out").string() + " -I" +
-                      SOURCE_DIR + " -I" + SOURCE_DIR + "/Cpp " + (Dir / "out/Atomic/Q/QSAN.cpp").string());
+  Outcome c = Compile(Dir / "out", Dir / "out/Atomic/Q/QSAN.cpp", {});
   EXPECT_NE(c.Code, 0);
   EXPECT_NE(c.Output.find(path + ":11:"), std::string::npos) << c.Output;
 }

@@ -2,7 +2,7 @@
 // link (port announcement, greeting, CPU-time and data records, replies to commands 1, 2
 // and 3) and sends observations the test knows, with switches for misbehaving.
 //
-//   fake_simulator -w -p 0 -c ID -e EXP -s SEED -n REPORT [-V SPEC] [-F FLAGS] [-D DIR]
+//   fake_simulator -w -p 0 -c ID -e EXP -s SEED -n REPORT [-V VARIABLES] [-F FLAGS] [-D DIR]
 //   -V  per variable, comma-separated: a number (constant), normal:MEAN:SD, or
 //       ar1:MEAN:PHI:X0 (x = MEAN + PHI (x - MEAN) + N(0, 1), from x = X0: a correlated
 //       output with a transient)
@@ -33,7 +33,7 @@
 
 namespace {
 
-struct VarSpec {
+struct VarDef {
   bool normal = false;
   bool ar1 = false;
   double a = 0.0, b = 0.0;
@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
   int client = 0, experiment = 0, report = 1000;
   unsigned long seed = 31415;
   bool wait = false;
-  std::string specText = "4", flags, dir;
+  std::string variablesText = "4", flags, dir;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (a.size() < 2 || a[0] != '-') continue;
@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
         std::cout << "ReportSize: " << value << "\n";
         break;
       case 'V':
-        specText = value;
+        variablesText = value;
         break;
       case 'F':
         flags = value;
@@ -141,12 +141,12 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  std::vector<VarSpec> specs;
+  std::vector<VarDef> defs;
   {
-    std::stringstream ss(specText);
+    std::stringstream ss(variablesText);
     std::string item;
     while (std::getline(ss, item, ',')) {
-      VarSpec v;
+      VarDef v;
       if (item.rfind("ar1:", 0) == 0) {
         v.ar1 = true;
         std::sscanf(item.c_str() + 4, "%lf:%lf:%lf", &v.a, &v.b, &v.state);
@@ -156,7 +156,7 @@ int main(int argc, char** argv) {
       } else {
         v.a = std::atof(item.c_str());
       }
-      specs.push_back(v);
+      defs.push_back(v);
     }
   }
   // "name" applies to every client, "name@C" only to client C.
@@ -218,25 +218,25 @@ int main(int argc, char** argv) {
     o.push_back(static_cast<uint8_t>(client));
     Put16(o, static_cast<uint16_t>(experiment));
     PutD(o, 0.01 * static_cast<double>(index));
-    values.assign(specs.size(), {});
-    const uint32_t L = static_cast<uint32_t>(9 + 7 * specs.size() + 8 * specs.size() * report);
+    values.assign(defs.size(), {});
+    const uint32_t L = static_cast<uint32_t>(9 + 7 * defs.size() + 8 * defs.size() * report);
     Put32(o, L);
     o.push_back(static_cast<uint8_t>(client));
     Put16(o, static_cast<uint16_t>(experiment));
-    Put16(o, static_cast<uint16_t>(specs.size()));
-    for (size_t v = 0; v < specs.size(); ++v) {
+    Put16(o, static_cast<uint16_t>(defs.size()));
+    for (size_t v = 0; v < defs.size(); ++v) {
       Put16(o, static_cast<uint16_t>(v));
       o.push_back(1);
       Put32(o, static_cast<uint32_t>(report));
-      std::normal_distribution<double> nd(specs[v].a, specs[v].b > 0 ? specs[v].b : 1.0);
+      std::normal_distribution<double> nd(defs[v].a, defs[v].b > 0 ? defs[v].b : 1.0);
       for (int r = 0; r < report; ++r) {
-        double x = specs[v].normal ? nd(rng) : specs[v].a;
-        if (specs[v].ar1) {
+        double x = defs[v].normal ? nd(rng) : defs[v].a;
+        if (defs[v].ar1) {
           std::normal_distribution<double> e(0.0, 1.0);
-          x = specs[v].state = specs[v].a + specs[v].b * (specs[v].state - specs[v].a) + e(rng);
+          x = defs[v].state = defs[v].a + defs[v].b * (defs[v].state - defs[v].a) + e(rng);
         }
-        if (r == 0 && v + 1 == specs.size() && index == nanReport) x = std::nan("");
-        if (r == 0 && v + 1 == specs.size() && index == infReport) x = HUGE_VAL;
+        if (r == 0 && v + 1 == defs.size() && index == nanReport) x = std::nan("");
+        if (r == 0 && v + 1 == defs.size() && index == infReport) x = HUGE_VAL;
         values[v].push_back(x);
         PutD(o, x);
       }
@@ -265,7 +265,7 @@ int main(int argc, char** argv) {
   std::vector<std::vector<double>> values;
   if (has("batch")) {
     // Greeting and three reports in one write.
-    std::vector<std::vector<double>> all(specs.size());
+    std::vector<std::vector<double>> all(defs.size());
     for (long k = 1; k <= 3; ++k) {
       std::vector<uint8_t> r = makeReport(k, values);
       first.insert(first.end(), r.begin(), r.end());

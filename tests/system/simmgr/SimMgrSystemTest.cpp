@@ -1,9 +1,6 @@
 // Runs the real simmgr executable against the fake simulator (and the carried study's
 // simulator when it is built) and checks what it prints and writes.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <boost/math/distributions/students_t.hpp>
 #include <chrono>
@@ -17,6 +14,8 @@
 #include <sstream>
 #include <thread>
 
+#include "support/TestProcess.h"
+
 using nlohmann::json;
 
 namespace {
@@ -27,73 +26,41 @@ struct RunOutput {
   json doc;
 };
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::ostringstream ss;
-  ss << f.rdbuf();
-  return ss.str();
-}
+using testproc::ReadFile;
 
 class SimMgr : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/simmgr-test-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir = tmpl;
-  }
-  void TearDown() override {
-    if (!HasFailure()) std::system(("rm -rf '" + dir + "'").c_str());
-  }
-
-  pid_t Start(const std::vector<std::string>& managerArgs, const std::vector<std::string>& simArgs,
-              const std::string& simulator = FAKE_SIMULATOR) {
-    std::vector<std::string> words{SIMMGR_EXE, "--json", dir + "/result.json"};
+  // The manager with its own arguments, then "--", the simulator and the simulator's arguments;
+  // the JSON summary goes into the scratch directory.
+  std::unique_ptr<testproc::Process> Start(const std::vector<std::string>& managerArgs,
+                                           const std::vector<std::string>& simArgs,
+                                           const std::string& simulator = FAKE_SIMULATOR) {
+    std::vector<std::string> words{"--json", dir / "result.json"};
     words.insert(words.end(), managerArgs.begin(), managerArgs.end());
     words.push_back("--");
     words.push_back(simulator);
     words.insert(words.end(), simArgs.begin(), simArgs.end());
-    const pid_t pid = fork();
-    if (pid == 0) {
-      if (!freopen((dir + "/out.txt").c_str(), "w", stdout) ||
-          !freopen((dir + "/err.txt").c_str(), "w", stderr))
-        _exit(126);
-      std::vector<char*> argv;
-      for (std::string& w : words) argv.push_back(w.data());
-      argv.push_back(nullptr);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
-    return pid;
+    std::remove((dir / "result.json").c_str());
+    return std::make_unique<testproc::Process>(SIMMGR_EXE, words);
   }
 
-  RunOutput Wait(pid_t pid) {
+  RunOutput Wait(testproc::Process& manager) {
+    const testproc::ProcessResult p = manager.Wait();
     RunOutput r;
-    int status = 0;
-    for (int i = 0; i < 600; ++i) {  // at most 60 s
-      if (waitpid(pid, &status, WNOHANG) == pid) {
-        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        break;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    if (r.exitCode == -1) {
-      kill(pid, SIGKILL);
-      waitpid(pid, &status, 0);
-      ADD_FAILURE() << "simmgr did not finish";
-    }
-    r.out = ReadAll(dir + "/out.txt");
-    r.err = ReadAll(dir + "/err.txt");
-    const std::string text = ReadAll(dir + "/result.json");
+    r.exitCode = p.shellStatus();
+    r.out = p.out;
+    r.err = p.err;
+    const std::string text = ReadFile(dir / "result.json");
     if (!text.empty()) r.doc = json::parse(text);
     return r;
   }
 
   RunOutput Run(const std::vector<std::string>& managerArgs, const std::vector<std::string>& simArgs,
                 const std::string& simulator = FAKE_SIMULATOR) {
-    return Wait(Start(managerArgs, simArgs, simulator));
+    return Wait(*Start(managerArgs, simArgs, simulator));
   }
 
-  std::string dir;
+  testproc::ScratchDir dir{"simmgr_test"};
 };
 
 const json& OnlyVariable(const RunOutput& r, size_t experiment = 0) {
@@ -127,12 +94,12 @@ TEST_F(SimMgr, ConstantObservationsGiveAZeroWidthInterval) {
 TEST_F(SimMgr, PooledEstimateEqualsAnOfflineComputationOfTheSameObservations) {
   const RunOutput r = Run({"--jobs", "3", "--min-obs", "600", "--precision", "0.005", "--report-size", "50",
                            "--confidence", "0.9", "--quiet"},
-                          {"-V", "normal:10:2", "-D", dir});
+                          {"-V", "normal:10:2", "-D", dir.path()});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   // Every value the fakes sent is in their logs; the manager must have pooled exactly those.
   std::vector<double> xs;
   for (int c = 0; c < 3; ++c) {
-    std::ifstream f(dir + "/obs.0." + std::to_string(c));
+    std::ifstream f(dir / "obs.0." + std::to_string(c));
     int index;
     double x;
     while (f >> index >> x) xs.push_back(x);
@@ -161,11 +128,11 @@ TEST_F(SimMgr, ASimulatorStillGreetingWhenTheRunStopsIsQuitAndWhatItSentIsPooled
   // precision; it greets and reports only once the quit arrives. Those records are on
   // their way before the simulator ends and must be pooled, not dropped with a closed link.
   const RunOutput r = Run({"--jobs", "2", "--min-obs", "100", "--report-size", "50", "--quiet"},
-                          {"-V", "4", "-D", dir, "-F", "greetlate@1,after=1"});
+                          {"-V", "4", "-D", dir.path(), "-F", "greetlate@1,after=1"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   size_t logged[2] = {0, 0};
   for (int c = 0; c < 2; ++c) {
-    std::ifstream f(dir + "/obs.0." + std::to_string(c));
+    std::ifstream f(dir / "obs.0." + std::to_string(c));
     int index;
     double x;
     while (f >> index >> x) ++logged[c];
@@ -201,7 +168,7 @@ TEST_F(SimMgr, IntervalsOfManyIndependentRunsCoverTheKnownMean) {
 
 TEST_F(SimMgr, TwoExperimentsWithFourJobsEach) {
   const RunOutput r = Run({"--jobs", "4", "--experiments", "0,1", "--min-obs", "2000", "--precision", "0.01",
-                           "--quiet", "--csv", dir + "/result.csv"},
+                           "--quiet", "--csv", dir / "result.csv"},
                           {"-V", "normal:5:1"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   ASSERT_EQ(r.doc["experiments"].size(), 2u);
@@ -220,7 +187,7 @@ TEST_F(SimMgr, TwoExperimentsWithFourJobsEach) {
     EXPECT_NEAR(OnlyVariable(r, e)["mean"].get<double>(), 5.0, 0.1);
   }
   EXPECT_EQ(seeds.size(), 8u);
-  const std::string csv = ReadAll(dir + "/result.csv");
+  const std::string csv = ReadFile(dir / "result.csv");
   EXPECT_EQ(csv.rfind("experiment,index,variable,observations,mean,", 0), 0u);
   EXPECT_NE(csv.find("\n0,0,pv0,"), std::string::npos);
   EXPECT_NE(csv.find("\n1,0,pv0,"), std::string::npos);
@@ -254,13 +221,13 @@ TEST_F(SimMgr, LauncherTemplateSpreadsJobsOverLoopbackHosts) {
 TEST_F(SimMgr, RecordsSplitIntoSingleBytesOrSentTogetherReadTheSame) {
   for (const char* how : {"split,slow=1", "batch"}) {
     const RunOutput r = Run({"--jobs", "1", "--min-obs", "250", "--quiet", "--report-size", "20"},
-                            {"-V", "4,2", "-F", how, "-D", dir});
+                            {"-V", "4,2", "-F", how, "-D", dir.path()});
     ASSERT_EQ(r.exitCode, 0) << how << r.err;
     const json& vars = r.doc["experiments"][0]["variables"];
     ASSERT_EQ(vars.size(), 2u) << how;
     EXPECT_EQ(vars[0]["mean"], 4.0);
     EXPECT_EQ(vars[1]["mean"], 2.0);
-    std::ifstream log(dir + "/obs.0.0");
+    std::ifstream log(dir / "obs.0.0");
     size_t lines = 0;
     std::string line;
     while (std::getline(log, line)) ++lines;
@@ -328,12 +295,12 @@ TEST_F(SimMgr, StopsAtTheTimeLimitOrAtMaxObs) {
 }
 
 TEST_F(SimMgr, NamesComeFromTheDescriptionAndOnlyConsideredVariablesCount) {
-  std::ofstream(dir + "/model.pv") << "Version:1\nNumPV:2\nName:token_game\nType:1\nNumTimes:1\nStart:0\n"
-                                      "Stop:100\nName:throughput\nType:3\nNumTimes:1\nStart:0\nStop:10\n";
-  std::ofstream(dir + "/model.pvkind") << "0 token_game terminating\n1 throughput steady_state\n";
+  std::ofstream(dir / "model.pv") << "Version:1\nNumPV:2\nName:token_game\nType:1\nNumTimes:1\nStart:0\n"
+                                     "Stop:100\nName:throughput\nType:3\nNumTimes:1\nStart:0\nStop:10\n";
+  std::ofstream(dir / "model.pvkind") << "0 token_game terminating\n1 throughput steady_state\n";
   // A terminating run also sends 0.0 for its steady-state variable; it must not be reported.
   const RunOutput r =
-      Run({"--jobs", "1", "--min-obs", "200", "--quiet", "--pv-file", dir + "/model.pv"}, {"-V", "4,0"});
+      Run({"--jobs", "1", "--min-obs", "200", "--quiet", "--pv-file", dir / "model.pv"}, {"-V", "4,0"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(OnlyVariable(r)["name"], "token_game");
   EXPECT_GT(r.doc["experiments"][0]["ignored_observations"].get<uint64_t>(), 0u);
@@ -341,42 +308,44 @@ TEST_F(SimMgr, NamesComeFromTheDescriptionAndOnlyConsideredVariablesCount) {
 
   // A record naming a variable the description lacks is refused.
   const RunOutput extra =
-      Run({"--jobs", "1", "--min-obs", "200", "--quiet", "--pv-file", dir + "/model.pv"}, {"-V", "4,0,1"});
+      Run({"--jobs", "1", "--min-obs", "200", "--quiet", "--pv-file", dir / "model.pv"}, {"-V", "4,0,1"});
   EXPECT_EQ(extra.exitCode, 2);
   EXPECT_NE(extra.err.find("names variable 2 but the model has 2"), std::string::npos) << extra.err;
 }
 
 TEST_F(SimMgr, DetachHandsEachSimulatorItsOwnFile) {
   const RunOutput r = Run(
-      {"--jobs", "2", "--min-obs", "100", "--quiet", "--detach", dir + "/run.bin", "--detach-batches", "7"},
+      {"--jobs", "2", "--min-obs", "100", "--quiet", "--detach", dir / "run.bin", "--detach-batches", "7"},
       {"-V", "4"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   for (int c = 0; c < 2; ++c) {
     const json& p = r.doc["experiments"][0]["processes"][c];
     if (p["simulator_pid"] == 0) continue;  // stopped before it linked
-    const std::string name = dir + "/run.e0.c" + std::to_string(c) + ".bin";
+    const std::string name = dir / "run.e0.c" + std::to_string(c) + ".bin";
     EXPECT_EQ(p["outcome"], "detached into " + name);
-    for (int i = 0; i < 50 && ReadAll(name).empty(); ++i)
+    for (int i = 0; i < 50 && ReadFile(name).empty(); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(ReadAll(name), "detached " + name + ";7;;\n");
+    EXPECT_EQ(ReadFile(name), "detached " + name + ";7;;\n");
   }
 }
 
 // A signal partway through a run: every simulator is quit, and what was collected is still
 // printed and written; SIGINT (Ctrl-C) and SIGHUP (a closed terminal) alike.
 TEST_F(SimMgr, InterruptOrHangupQuitsTheSimulatorsAndStillReports) {
-  for (const int sig : {SIGINT, SIGHUP}) {
-    SCOPED_TRACE(sig == SIGINT ? "SIGINT" : "SIGHUP");
-    const std::string csv = dir + "/result" + std::to_string(sig) + ".csv";
-    std::remove((dir + "/err.txt").c_str());  // the wait below looks for this run's progress
-    const pid_t pid = Start({"--jobs", "2", "--precision", "0", "--report-size", "10", "--progress-interval",
-                             "0.1", "--csv", csv},
-                            {"-V", "normal:3:1", "-F", "slow=10"});
-    for (int i = 0; i < 100 && ReadAll(dir + "/err.txt").find("n=") == std::string::npos; ++i)
+  for (const bool interrupt : {true, false}) {
+    SCOPED_TRACE(interrupt ? "interrupt" : "hang-up");
+    const std::string csv = dir / (interrupt ? "result_interrupt.csv" : "result_hangup.csv");
+    const auto manager = Start({"--jobs", "2", "--precision", "0", "--report-size", "10",
+                                "--progress-interval", "0.1", "--csv", csv},
+                               {"-V", "normal:3:1", "-F", "slow=10"});
+    for (int i = 0; i < 100 && manager->ErrSoFar().find("n=") == std::string::npos; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    kill(pid, sig);
-    const RunOutput r = Wait(pid);
+    if (interrupt)
+      manager->Interrupt();
+    else
+      manager->Hangup();
+    const RunOutput r = Wait(*manager);
     EXPECT_EQ(r.exitCode, 130);
     EXPECT_TRUE(r.doc["interrupted"].get<bool>());
     EXPECT_EQ(r.doc["experiments"][0]["stop_reason"], "interrupted");
@@ -386,13 +355,12 @@ TEST_F(SimMgr, InterruptOrHangupQuitsTheSimulatorsAndStillReports) {
     // Progress lines went to standard error while it ran.
     EXPECT_NE(r.err.find("experiment 0:  pv0 n="), std::string::npos) << r.err;
     EXPECT_NE(r.out.find("Experiment 0: interrupted"), std::string::npos) << r.out;
-    EXPECT_NE(ReadAll(csv).find("\n0,0,pv0,"), std::string::npos);
+    EXPECT_NE(ReadFile(csv).find("\n0,0,pv0,"), std::string::npos);
   }
 }
 
 TEST_F(SimMgr, CarriedStudyEstimatesTokenGameAsFour) {
   const std::string sim = REAL_SIMULATOR;
-  if (sim.empty() || access(sim.c_str(), X_OK) != 0) GTEST_SKIP() << "the study's simulator is not built";
   const RunOutput r = Run({"--jobs", "2", "--min-obs", "1000", "--quiet"}, {}, sim);
   ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
   const json& v = OnlyVariable(r);
@@ -406,11 +374,10 @@ TEST_F(SimMgr, CarriedStudyEstimatesTokenGameAsFour) {
 
 TEST_F(SimMgr, EachKindOfRunReportsOnlyItsOwnVariables) {
   const std::string sim = MIXED_SIMULATOR;
-  if (sim.empty() || access(sim.c_str(), X_OK) != 0 || access((sim + ".pvkind").c_str(), R_OK) != 0)
-    GTEST_SKIP() << "the two-kind study's simulator or its description is not built";
   std::map<std::string, std::string> kinds;  // name -> kind, from the sidecar the build wrote
   {
     std::ifstream f(sim + ".pvkind");
+    ASSERT_TRUE(f) << "the build wrote no " << sim << ".pvkind";
     std::string index, name, kind;
     while (f >> index >> name >> kind) kinds[name] = kind;
   }
@@ -432,12 +399,12 @@ TEST_F(SimMgr, NonFiniteObservationsFlagTheVariableOnceAndAreCountedNotHidden) {
   // pv0 is constant and reaches its precision; pv1 must be flagged, not left as nan or
   // waited for forever, and every non-finite value must be counted.
   const RunOutput r =
-      Run({"--jobs", "2", "--min-obs", "400", "--report-size", "50", "--quiet", "--csv", dir + "/result.csv"},
-          {"-V", "4,normal:2:1", "-F", "nan=1,inf=2,slow=5", "-D", dir});
+      Run({"--jobs", "2", "--min-obs", "400", "--report-size", "50", "--quiet", "--csv", dir / "result.csv"},
+          {"-V", "4,normal:2:1", "-F", "nan=1,inf=2,slow=5", "-D", dir.path()});
   EXPECT_EQ(r.exitCode, 3) << r.err;
   size_t finite = 0, nonFinite = 0;
   for (int c = 0; c < 2; ++c) {
-    std::ifstream f(dir + "/obs.0." + std::to_string(c));
+    std::ifstream f(dir / "obs.0." + std::to_string(c));
     std::string index, x;
     while (f >> index >> x)
       if (index == "1") ++(x == "nan" || x == "inf" ? nonFinite : finite);
@@ -460,7 +427,7 @@ TEST_F(SimMgr, NonFiniteObservationsFlagTheVariableOnceAndAreCountedNotHidden) {
   EXPECT_NE(r.out.find("warning: pv1 received " + std::to_string(nonFinite) + " non-finite observations"),
             std::string::npos)
       << r.out;
-  EXPECT_NE(ReadAll(dir + "/result.csv").find("\n0,1,pv1,"), std::string::npos);
+  EXPECT_NE(ReadFile(dir / "result.csv").find("\n0,1,pv1,"), std::string::npos);
 }
 
 TEST_F(SimMgr, SimulatorsThatCouldNotStartAreCountedAndTheRunStillReportsButFails) {
@@ -485,7 +452,7 @@ TEST_F(SimMgr, SteadyStateRunDeletesTheTransientAndReportsTheBatchAnalysis) {
   // deleted, or the mean of a thousand values would be off by several units. Every output
   // carries the batch columns.
   const RunOutput r = Run({"--jobs", "2", "--min-obs", "500", "--precision", "0.01", "--report-size", "100",
-                           "--quiet", "--csv", dir + "/result.csv"},
+                           "--quiet", "--csv", dir / "result.csv"},
                           {"-t", "0", "-V", "ar1:10:0.3:10000", "-F", "slow=5"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.doc["experiments"][0]["stop_reason"], "precision reached");
@@ -502,7 +469,7 @@ TEST_F(SimMgr, SteadyStateRunDeletesTheTransientAndReportsTheBatchAnalysis) {
   EXPECT_NEAR(v["mean"].get<double>(), 10.0, 0.1);
   EXPECT_LE(v["relative_half_width"].get<double>(), 0.01);
   EXPECT_NE(r.out.find("deleted  merge  batches   lag-1  indep."), std::string::npos) << r.out;
-  const std::string csv = ReadAll(dir + "/result.csv");
+  const std::string csv = ReadFile(dir / "result.csv");
   EXPECT_NE(
       csv.find(",deleted_batches,merge_factor,effective_batches,lag1_autocorrelation,independence_passed,"),
       std::string::npos);

@@ -4,7 +4,6 @@
 // Gaussian elimination (for the steady-state variable). Each estimate's 99% confidence interval
 // must contain the exact value and be at most 5% of it wide on either side.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <array>
 #include <cmath>
@@ -16,6 +15,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "support/TestProcess.h"
 
 namespace {
 
@@ -197,22 +198,19 @@ TEST_P(CentralServer, EstimatesHoldTheExactSolution) {
   chain.Transient(disk1Busy, 10.0, &readsAt, &readsIntegral);
   const double utilisation = Chain::Dot(chain.Stationary(), busy);
 
-  fs::path dir = fs::temp_directory_path() /
-                 ("central_server_" + std::to_string(e.Number) + "_" + std::to_string(::getpid()));
-  fs::create_directories(dir);
-  const std::string sim = CENTRAL_SERVER_SIM;
-  const std::string exp = " -e " + std::to_string(e.Number);
-  ASSERT_EQ(
-      std::system(
-          ("cd " + dir.string() + " && " + sim + exp + " -N 20000 -s 4711 -a t.csv >/dev/null 2>&1").c_str()),
-      0);
-  ASSERT_EQ(std::system(
-                ("cd " + dir.string() + " && " + sim + exp + " -t 0 -N 400 -s 4711 -a s.csv >/dev/null 2>&1")
-                    .c_str()),
-            0);
+  const testproc::ScratchDir dir("central_server_" + std::to_string(e.Number));
+  testproc::ProcessOptions how;
+  how.workDir = dir.path();
+  how.timeoutSeconds = 600;
+  const std::string exp = std::to_string(e.Number);
+  const testproc::ProcessResult t =
+      testproc::Run(CENTRAL_SERVER_SIM, {"-e", exp, "-N", "20000", "-s", "4711", "-a", "t.csv"}, how);
+  ASSERT_EQ(t.exitCode, 0) << t.err;
+  const testproc::ProcessResult ss = testproc::Run(
+      CENTRAL_SERVER_SIM, {"-e", exp, "-t", "0", "-N", "400", "-s", "4711", "-a", "s.csv"}, how);
+  ASSERT_EQ(ss.exitCode, 0) << ss.err;
   auto terminating = Observations(dir / "t.csv");
   auto steady = Observations(dir / "s.csv");
-  fs::remove_all(dir);
   // Variables in file order: cpu_busy_at (times 1 and 4), cpu_queue_average, disk1_reads, cpu_utilisation.
   ExpectWithin("processor busy at time 1", terminating[0], false, busy1);
   ExpectWithin("processor busy at time 4", terminating[1], false, busy4);

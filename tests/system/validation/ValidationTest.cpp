@@ -11,7 +11,6 @@
 //
 // With VALIDATION_TABLE set to a file name, each check appends one Markdown table row to it.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -22,6 +21,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "support/TestProcess.h"
 
 namespace {
 
@@ -125,11 +126,17 @@ Interval VarianceInterval(const std::vector<double>& x) {
   return {s2, kZ995 * std::sqrt((m4 - s2 * s2) / n), static_cast<int>(x.size())};
 }
 
+std::vector<std::string> Arguments(const Case& c, const std::string& ascii) {
+  return {"-t", c.SteadyState ? "0" : "1",    "-N", std::to_string(c.Batches),
+          "-e", std::to_string(c.Experiment), "-r", std::to_string(c.Generator),
+          "-s", std::to_string(c.Seed),       "-a", ascii};
+}
+
+// The run as a command line, for the table.
 std::string CommandLine(const Case& c, const std::string& ascii) {
-  std::ostringstream cmd;
-  cmd << fs::path(c.Simulator).filename().string() << " -t " << (c.SteadyState ? 0 : 1) << " -N " << c.Batches
-      << " -e " << c.Experiment << " -r " << c.Generator << " -s " << c.Seed << " -a " << ascii;
-  return cmd.str();
+  std::string cmd = fs::path(c.Simulator).filename().string();
+  for (const std::string& a : Arguments(c, ascii)) cmd += " " + a;
+  return cmd;
 }
 
 // Observations per variable index, in file order.
@@ -150,19 +157,15 @@ class Validation : public ::testing::TestWithParam<Case> {};
 
 TEST_P(Validation, ConfidenceIntervalHoldsTheory) {
   const Case& c = GetParam();
-  // The process id keeps runs of other build trees on the same machine out of this folder.
-  const fs::path dir = fs::path(::testing::TempDir()) /
-                       (std::string("validation_") + c.Label + "_" + std::to_string(::getpid()));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
+  const testproc::ScratchDir dir(std::string("validation_") + c.Label);
   const fs::path ascii = dir / "result.csv";
 
   const std::string shown = CommandLine(c, "result.csv");
-  std::ostringstream run;
-  run << "cd '" << dir.string() << "' && '" << c.Simulator << "'" << shown.substr(shown.find(' '))
-      << " > stdout.txt 2> stderr.txt";
-  const int status = std::system(run.str().c_str());
-  ASSERT_EQ(status, 0) << run.str();
+  testproc::ProcessOptions how;
+  how.workDir = dir.path();
+  how.timeoutSeconds = 600;
+  const testproc::ProcessResult run = testproc::Run(c.Simulator, Arguments(c, "result.csv"), how);
+  ASSERT_EQ(run.exitCode, 0) << shown << "\n" << run.err;
 
   std::map<int, std::vector<double>> obs = ReadAscii(ascii);
   const std::vector<double>& x = obs[c.PV];
@@ -184,7 +187,6 @@ TEST_P(Validation, ConfidenceIntervalHoldsTheory) {
                   std::fabs(ci.Estimate - c.Theory) <= ci.HalfWidth ? "yes" : "NO", shown.c_str());
     out << row;
   }
-  fs::remove_all(dir);
 }
 
 double MM1Mean(double rho) { return rho / (1.0 - rho); }

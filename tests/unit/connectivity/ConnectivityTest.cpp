@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <new>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "Performance_Variables/PVModel.h"
 #include "Simulator/ActionAffectsElement.h"
 #include "Simulator/SimulatorClass.h"
+#include "support/TestProcess.h"
 
 // Lets a test make the next nothrow allocations fail, to see the builders report it.
 static int g_failNothrowAfter = -1;  // -1: never fail
@@ -56,29 +58,11 @@ class HoldingModel : public PVModel {
   PerformanceVariableNode* createPVNode(int, int) override { return nullptr; }
 };
 
-class ScopedSimtest {
+// SIMTEST set to the value (unset for nullptr) for one scope.
+class ScopedSimtest : public testproc::ScopedEnv {
  public:
-  explicit ScopedSimtest(const char* value) {
-    const char* old = std::getenv("SIMTEST");
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    if (value == nullptr) {
-      unsetenv("SIMTEST");
-    } else {
-      setenv("SIMTEST", value, 1);
-    }
-  }
-  ~ScopedSimtest() {
-    if (had_) {
-      setenv("SIMTEST", old_.c_str(), 1);
-    } else {
-      unsetenv("SIMTEST");
-    }
-  }
-
- private:
-  bool had_ = false;
-  std::string old_;
+  explicit ScopedSimtest(const char* value)
+      : ScopedEnv("SIMTEST", value ? std::optional<std::string>(value) : std::nullopt) {}
 };
 
 std::vector<std::string> ListOf(BaseActionClass* a) {

@@ -277,17 +277,34 @@ TEST_F(EventListTest, RandomOperationsKeepTheHeapConsistentWithAShadow) {
 
 }  // namespace
 
-// A sift step reads both children of a position: they must sit in one cache line, or a large
-// list pays two misses per level.
-TEST_F(EventListTest, BothChildrenOfAPositionShareACacheLine) {
-  for (int g = 0; g < kGroups; g++) Schedule(g, 1.0 + g);
-  std::vector<std::uintptr_t> slot(kGroups);
-  for (int g = 0; g < kGroups; g++) {
-    ASSERT_EQ(addresses[g].event, SlotOf(g));
-    // Times in group order keep each group at its own position.
-    slot[g] = reinterpret_cast<std::uintptr_t>(SlotOf(g));
+// A full list, filled in a shuffled order, empties in time order; after every removal each group
+// still scheduled finds its own event through its address. The expected order is the sorted times.
+TEST_F(EventListTest, AFullListEmptiesInTimeOrderAndEveryAddressFollowsItsEvent) {
+  std::vector<int> order(kGroups);
+  for (int g = 0; g < kGroups; g++) order[g] = g;
+  std::shuffle(order.begin(), order.end(), std::mt19937(99));
+  // Group g is due at 0.5 + (g * 37) mod 64: distinct times, in no relation to g or the insertion order.
+  auto due = [](int g) { return 0.5 + (g * 37) % kGroups; };
+  for (int g : order) Schedule(g, due(g));
+  std::vector<int> expected(order);
+  std::sort(expected.begin(), expected.end(), [&](int a, int b) { return due(a) < due(b); });
+  std::vector<bool> pending(kGroups, true);
+  for (int k = 0; k < kGroups; k++) {
+    Event** slot = list.Earliest();
+    ASSERT_NE(slot, nullptr);
+    ASSERT_EQ((*slot)->action_ptr, &groups[expected[k]]) << "removal " << k;
+    list.Remove(slot);
+    pending[expected[k]] = false;
+    for (int g = 0; g < kGroups; g++) {
+      if (!pending[g]) {
+        ASSERT_EQ(addresses[g].event, nullptr);
+        continue;
+      }
+      ASSERT_NE(addresses[g].event, nullptr);
+      ASSERT_EQ((*addresses[g].event)->action_ptr, &groups[g]);
+      ASSERT_EQ((*addresses[g].event)->exec_time, due(g));
+    }
   }
-  for (int i = 0; 2 * i + 2 < kGroups; i++)
-    EXPECT_EQ(slot[2 * i + 1] / 64, slot[2 * i + 2] / 64) << "position " << i;
+  EXPECT_EQ(list.Earliest(), nullptr);
   EXPECT_EQ(list.IsValid(), 0);
 }

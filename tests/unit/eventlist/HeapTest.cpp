@@ -6,30 +6,28 @@
 
 #include "Simulator/Heap.h"
 
-TEST(HeapTest, GrowsByDoublingForSlotsAndIdentifiers) {
-  Heap<int> h(2);
-  h.Insert(5, 0);
-  h.Insert(3, 1);
-  h.Insert(4, 2);
-  EXPECT_EQ(h.capacity, 4);
-  EXPECT_EQ(h.MaxIndex, 4);
-  h.Insert(1, 9);
-  EXPECT_EQ(h.MaxIndex, 16);
-  std::pair<int, int> out;
-  h.Earliest(out);
-  EXPECT_EQ(out, std::make_pair(1, 9));
-  EXPECT_EQ(h.getElement(2), 4);
-}
-
-TEST(HeapTest, StartsEmptyAndStillGrows) {
-  Heap<double> h(0);
-  h.Insert(2.0, 0);
-  h.Insert(1.0, 3);
-  EXPECT_EQ(h.capacity, 2);
-  EXPECT_EQ(h.MaxIndex, 4);
-  std::pair<double, int> out;
-  h.Earliest(out);
-  EXPECT_EQ(out.second, 3);
+// Heaps made with room for 0 and for 2 entries take 40, under identifiers far beyond their room;
+// raising the smallest key past all others each time then visits the keys in sorted order.
+TEST(HeapTest, EntriesBeyondTheInitialRoomAreAllKept) {
+  for (const int room : {0, 2}) {
+    SCOPED_TRACE(room);
+    Heap<int> h(room);
+    std::map<int, int> shadow;  // identifier -> key
+    for (int k = 0; k < 40; k++) {
+      const int id = 7 * k + 3;
+      const int key = (k * 17) % 40;  // 0..39, each once
+      h.Insert(key, id);
+      shadow[id] = key;
+    }
+    for (const auto& [id, key] : shadow) EXPECT_EQ(h.getElement(id), key) << "identifier " << id;
+    for (int expected = 0; expected < 40; expected++) {
+      std::pair<int, int> out;
+      h.Earliest(out);
+      ASSERT_EQ(out.first, expected);
+      ASSERT_EQ(shadow[out.second], expected);
+      h.ModifyKey(out.second, 1000 + expected);
+    }
+  }
 }
 
 TEST(HeapTest, ModifyKeyMovesEntriesBothWaysAgainstAShadow) {

@@ -14,34 +14,37 @@ TEST(ActionIdentity, IdsFollowCreationOrder) {
   EXPECT_EQ(BaseActionClass::MaxID, first + 3);
 }
 
-TEST(ActionIdentity, DefaultsAndErlangPhases) {
-  BaseActionClass a;
-  EXPECT_STREQ(a.getName(), "default");
-  EXPECT_EQ(a.DistributionType, Exponential);
-  EXPECT_EQ(a.ExecutionPolicy, RaceEnabled);
-  EXPECT_TRUE(a.Disabled);
-  EXPECT_FALSE(a.Reactivation);
-  EXPECT_EQ(a.phase, 1);
-  EXPECT_EQ(a.EventPointer, nullptr);
-  EXPECT_TRUE(a.ReadyToFire());
-  a.Age();
-  EXPECT_FALSE(a.ReadyToFire());
-  a.ResetPhase();
-  EXPECT_TRUE(a.ReadyToFire());
+// An Erlang delay of M phases is M exponential stages: the action may fire only in its M-th.
+class ErlangAction : public BaseActionClass {
+ public:
+  explicit ErlangAction(int m) : m_(m) {}
+  double ErlangParamM() override { return m_; }
 
-  BaseActionClass b;
-  EXPECT_DOUBLE_EQ(a.Probability(&b), 1.0);
+ private:
+  int m_;
+};
+
+TEST(ActionPhases, AnErlangActionIsReadyOnlyInItsLastPhase) {
+  for (const int m : {1, 2, 5}) {
+    SCOPED_TRACE(m);
+    ErlangAction a(m);
+    for (int stage = 1; stage <= m; stage++) {
+      EXPECT_EQ(a.ReadyToFire(), stage == m) << "stage " << stage;
+      if (stage < m) a.Age();
+    }
+    a.ResetPhase();
+    EXPECT_EQ(a.ReadyToFire(), m == 1);
+  }
+}
+
+// An action on its own is a group of one: it is its only member, chosen with certainty, and
+// shows itself in traces.
+TEST(ActionPhases, ALoneActionIsAGroupOfOne) {
+  BaseActionClass a, b;
   EXPECT_TRUE(a.IsAMember(&a));
   EXPECT_FALSE(a.IsAMember(&b));
-  EXPECT_EQ(a.Fire(), nullptr);
+  EXPECT_DOUBLE_EQ(a.Probability(&a), 1.0);
   EXPECT_EQ(a.getPrintedAction(), &a);
-
-  BaseActionClass c("Named", 4, Deterministic, RaceAge, 3, 2, true);
-  EXPECT_STREQ(c.getName(), "Named");
-  EXPECT_EQ(c.getGroupId(), 4);
-  EXPECT_EQ(c.DistributionType, Deterministic);
-  EXPECT_EQ(c.ExecutionPolicy, RaceAge);
-  EXPECT_TRUE(c.Reactivation);
 }
 
 TEST(ActionArcs, VariableListsHoldEachLeafOnce) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <random>
+#include <set>
 #include <vector>
 
 #include "BaseClasses/List.h"
@@ -18,18 +19,18 @@ std::vector<Item*> contents(List<Item>& l) {
   return v;
 }
 
-TEST(ListEditing, AppendSkipsDuplicatesAndDoublesCapacity) {
+// Past the initial room of ten slots, with a duplicate arriving exactly when the list is full.
+TEST(ListEditing, AppendSkipsDuplicatesAndKeepsTheSlotsAfterTheItemsEmpty) {
   Item items[11];
   List<Item> l;
-  EXPECT_EQ(l.getArraySize(), 10);
   for (int i = 0; i < 10; i++) l.append(&items[i]);
-  l.append(&items[3]);  // present: count unchanged, but the full array still grows
-  EXPECT_EQ(l.getNumItems(), 10);
-  EXPECT_EQ(l.getArraySize(), 20);
+  l.append(&items[3]);
   l.append(&items[10]);
-  EXPECT_EQ(l.getNumItems(), 11);
-  EXPECT_EQ(l.getArraySize(), 20);
-  EXPECT_EQ(l.getList()[11], nullptr);
+  l.append(&items[0]);
+  std::vector<Item*> expected;
+  for (Item& i : items) expected.push_back(&i);
+  EXPECT_EQ(contents(l), expected);
+  for (int i = l.getNumItems(); i < l.getArraySize(); i++) EXPECT_EQ(l.getList()[i], nullptr) << "slot " << i;
 }
 
 TEST(ListEditing, RemoveMovesTheLastItemIntoTheGap) {
@@ -77,18 +78,16 @@ TEST(ListEditing, RemoveSetKeepsOrderAndTheListStaysUsable) {
   set.append(&d);
   l.removeSetOfItems(set);
   EXPECT_EQ(contents(l), (std::vector<Item*>{&a, &c}));
-  EXPECT_EQ(l.getArraySize(), 2);
-  EXPECT_EQ(set.getNumItems(), 2);  // the set is untouched
+  EXPECT_EQ(contents(set), (std::vector<Item*>{&b, &d}));  // the set is untouched
 
   List<Item> all;
   all.append(&a);
   all.append(&c);
   l.removeSetOfItems(all);
   EXPECT_EQ(l.getNumItems(), 0);
-  EXPECT_EQ(l.getArraySize(), 0);
-  l.append(&b);  // growing from an empty array
-  EXPECT_EQ(contents(l), (std::vector<Item*>{&b}));
-  EXPECT_EQ(l.getArraySize(), 1);
+  l.append(&b);  // growing from no slots at all
+  l.append(&c);
+  EXPECT_EQ(contents(l), (std::vector<Item*>{&b, &c}));
 }
 
 TEST(ListEditing, AppendListAndArray) {
@@ -103,9 +102,8 @@ TEST(ListEditing, AppendListAndArray) {
   other.append(&c);
   List<Item> l(1);
   l.append(&a);
-  l.append(&other);  // needs 4: grows to 8, a skipped
+  l.append(&other);  // one slot to start with; a is skipped
   EXPECT_EQ(contents(l), (std::vector<Item*>{&a, &b, &c}));
-  EXPECT_EQ(l.getArraySize(), 8);
   l.append(&l);  // appending itself changes nothing
   EXPECT_EQ(l.getNumItems(), 3);
 
@@ -133,6 +131,71 @@ TEST(ListDeath, CheckedAccessAndShrinkingAbort) {
   l.append(&a);
   EXPECT_DEATH(l.getItem(1), "!! Assertion failed in file List, line ");
   EXPECT_DEATH(l.increaseArraySize(10), "!! Assertion failed in file List, line ");
+}
+
+// Appending an array of 64 items or more checks duplicates through a hash set; the outcome must be
+// the same as appending one by one: what was listed stays first, then each new item at its first
+// occurrence. The shadow is a vector for the order and a set for what is present.
+TEST(ListShadow, AppendingAnArrayMatchesAVectorAndSetShadowAcrossTheHashThreshold) {
+  std::mt19937 rng(20261208u);
+  std::vector<Item> pool(400);
+  for (const int n : {1, 63, 64, 65, 200, 1000}) {
+    for (const int before : {0, 9, 10, 70}) {
+      for (const int distinct : {n, n / 2 + 1}) {  // all different, or about half repeats
+        SCOPED_TRACE(testing::Message() << n << " items (" << distinct << " distinct) after " << before);
+        List<Item> l;
+        std::vector<Item*> shadow;
+        std::set<Item*> present;
+        auto shadowAppend = [&](Item* x) {
+          if (present.insert(x).second) shadow.push_back(x);
+        };
+        for (int i = 0; i < before; i++) {
+          Item* x = &pool[rng() % pool.size()];
+          l.append(x);
+          shadowAppend(x);
+        }
+        // Draws from a window of the pool overlapping what is already listed.
+        std::vector<Item*> items;
+        const size_t window = std::min(pool.size(), static_cast<size_t>(distinct));
+        for (int i = 0; i < n; i++) items.push_back(&pool[i < distinct ? i % window : rng() % window]);
+        std::shuffle(items.begin(), items.end(), rng);
+        l.append(items.data(), n);
+        for (Item* x : items) shadowAppend(x);
+        ASSERT_EQ(contents(l), shadow);
+        for (int i = l.getNumItems(); i < l.getArraySize(); i++) ASSERT_EQ(l.getList()[i], nullptr);
+        for (Item& x : pool) ASSERT_EQ(l.contains(&x), present.count(&x) == 1);
+      }
+    }
+  }
+}
+
+// The duplicates that matter most sit on either side of the threshold: the 64th item repeating
+// the first, and items repeating what was listed before the call.
+TEST(ListShadow, DuplicatesAtTheHashThresholdAreSkipped) {
+  Item pool[70];
+  std::vector<Item*> items;
+  for (int i = 0; i < 63; i++) items.push_back(&pool[i]);
+  items.push_back(&pool[0]);  // 64 items, 63 distinct
+  List<Item> l;
+  l.append(items.data(), 64);
+  ASSERT_EQ(l.getNumItems(), 63);
+  for (int i = 0; i < 63; i++) EXPECT_EQ(l[i], &pool[i]);
+
+  List<Item> m;
+  m.append(&pool[69]);
+  m.append(&pool[5]);
+  std::vector<Item*> more;
+  for (int i = 0; i < 64; i++) more.push_back(&pool[i]);
+  more.push_back(&pool[69]);  // listed before the call
+  m.append(more.data(), 65);
+  // 69 and 5 first as they were, then 0..63 without 5: 2 + 63 items.
+  ASSERT_EQ(m.getNumItems(), 65);
+  EXPECT_EQ(m[0], &pool[69]);
+  EXPECT_EQ(m[1], &pool[5]);
+  EXPECT_EQ(m[2], &pool[0]);
+  EXPECT_EQ(m[6], &pool[4]);
+  EXPECT_EQ(m[7], &pool[6]);
+  EXPECT_EQ(m[64], &pool[63]);
 }
 
 // Seeded random operations compared after each step with a vector following the same rules.

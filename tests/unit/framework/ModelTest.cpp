@@ -3,10 +3,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "BaseClasses/SAN/SANModel.h"
 #include "FrameworkTestModels.h"
+#include "tests/models/steptest/StepTestModel.h"
 
 namespace {
 
@@ -196,16 +199,34 @@ TEST(LocalStateHolder, HashCompareAndAssign) {
   m.DestructLocalState(t);
 }
 
-// The hash works on signed bytes in 32-bit arithmetic: byte -1 counts as -1.
-TEST(LocalStateHolder, HashOfSignedBytesAndTheTableWraps) {
-  ThreePlacesSAN m;
+// The first n primes, by trial division.
+std::vector<uint32_t> FirstPrimes(int n) {
+  std::vector<uint32_t> found;
+  for (uint32_t c = 2; static_cast<int>(found.size()) < n; c++) {
+    bool prime = true;
+    for (uint32_t p : found) prime = prime && c % p != 0;
+    if (prime) found.push_back(c);
+  }
+  return found;
+}
+
+// Byte i of a state, read as a signed byte, is weighted by the (i mod 256)-th prime, the sum taken
+// modulo 2^32. A state of 150 places (300 bytes) passes the end of the 256 weights; the bytes run
+// through every value from -128 to 127.
+TEST(LocalStateHolder, HashWeightsSignedBytesByPrimesAndWrapsAfter256) {
+  std::vector<std::pair<std::string, short>> places;
+  for (int i = 0; i < 150; i++) places.push_back({"p" + std::to_string(i), 0});
+  StepTestSAN m(places, {});
   SANModel::LocalState s(&m);
-  s.state[0] = 1;
-  s.state[1] = 2;
-  for (int i = 2; i < 6; i++) s.state[i] = 0;
-  EXPECT_EQ(s.hash(), 8);
-  s.state[0] = -1;
-  EXPECT_EQ(s.hash(), -2 + 6);
+  ASSERT_EQ(s.size, 300);
+  const std::vector<uint32_t> primes = FirstPrimes(256);
+  uint32_t expected = 0;
+  for (int i = 0; i < s.size; i++) {
+    const int value = (i * 37) % 256 - 128;
+    s.state[i] = static_cast<char>(value);
+    expected += static_cast<uint32_t>(value) * primes[i % 256];
+  }
+  EXPECT_EQ(static_cast<uint32_t>(s.hash()), expected);
 }
 
 TEST(LocalStateHolder, FileRoundTripAndForeignSizes) {
@@ -244,11 +265,6 @@ TEST(LocalStateHolder, FileRoundTripAndForeignSizes) {
   EXPECT_EQ(back.state[0], 77);
   std::fclose(f);
   std::fclose(g);
-}
-
-TEST(LastActionTime, IsProcessWide) {
-  BaseModelClass::LastActionTime = 3.5;
-  EXPECT_DOUBLE_EQ(BaseModelClass::LastActionTime, 3.5);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "OutputTestSupport.h"
 #include "Simulator/SimMgrLink.h"
+#include "support/TestProcess.h"
 
 namespace {
 
@@ -164,13 +165,18 @@ TEST_F(SimMgrLinkTest, AManagerThatHangsUpStopsTheRunAtTheNextFailedSend) {
 }
 
 TEST(SimMgrLinkWait, ConnectionWaitCanBeShortenedFromTheEnvironment) {
-  unsetenv(SimMgrLink::ConnectionWaitVariable);
-  EXPECT_EQ(SimMgrLink::ConnectionWaitMs(60000), 60000);
-  setenv(SimMgrLink::ConnectionWaitVariable, "300", 1);
-  EXPECT_EQ(SimMgrLink::ConnectionWaitMs(60000), 300);
-  setenv(SimMgrLink::ConnectionWaitVariable, "soon", 1);
-  EXPECT_EQ(SimMgrLink::ConnectionWaitMs(60000), 60000);
-  unsetenv(SimMgrLink::ConnectionWaitVariable);
+  {
+    testproc::ScopedEnv unset(SimMgrLink::ConnectionWaitVariable, std::nullopt);
+    EXPECT_EQ(SimMgrLink::ConnectionWaitMs(60000), 60000);
+  }
+  {
+    testproc::ScopedEnv shorter(SimMgrLink::ConnectionWaitVariable, "300");
+    EXPECT_EQ(SimMgrLink::ConnectionWaitMs(60000), 300);
+  }
+  {
+    testproc::ScopedEnv notANumber(SimMgrLink::ConnectionWaitVariable, "soon");
+    EXPECT_EQ(SimMgrLink::ConnectionWaitMs(60000), 60000);
+  }
 }
 
 TEST(SimMgrLinkWait, NobodyConnectingEndsTheWaitWithoutAConnection) {

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <deque>
+#include <random>
 #include <string>
+#include <thread>
 
 #include "BaseClasses/CPUTime.h"
 #include "BaseClasses/KavrinQueue.h"
@@ -26,20 +30,30 @@ TEST(KavrinQueue, FullQueueDropsPushesUntilAPopMakesRoom) {
   EXPECT_EQ(q.Pop(), nullptr);
 }
 
-TEST(KavrinQueue, EmptyPopYieldsNullAndIndicesReturnToStartAfterFullCycle) {
-  KavrinQueue<int*> q(3);
-  EXPECT_EQ(q.Pop(), nullptr);
-  EXPECT_EQ(q.GetCount(), 0);
-  EXPECT_EQ(q._queueFront, 0);
-  EXPECT_EQ(q._queueEnd, 0);
-  for (int i = 0; i < 3; i++) {
-    q.Push(&slots[i]);
-    EXPECT_EQ(q.Pop(), &slots[i]);
+// Seeded pushes and pops against a deque that drops a push when it holds the capacity: the same
+// items come out in the same order, and an empty queue yields null, through many wraps.
+TEST(KavrinQueue, RandomPushesAndPopsMatchABoundedDequeShadow) {
+  std::mt19937 rng(5);
+  for (const int capacity : {1, 3, 7}) {
+    KavrinQueue<int*> q(capacity);
+    std::deque<int*> shadow;
+    for (int step = 0; step < 2000; step++) {
+      if (rng() % 2 == 0) {
+        int* x = &slots[rng() % 64];
+        q.Push(x);
+        if (static_cast<int>(shadow.size()) < capacity) shadow.push_back(x);
+      } else {
+        int* expected = nullptr;
+        if (!shadow.empty()) {
+          expected = shadow.front();
+          shadow.pop_front();
+        }
+        ASSERT_EQ(q.Pop(), expected) << "capacity " << capacity << ", step " << step;
+      }
+      ASSERT_EQ(q.GetCount(), static_cast<int>(shadow.size()))
+          << "capacity " << capacity << ", step " << step;
+    }
   }
-  EXPECT_EQ(q._queueFront, 0);
-  EXPECT_EQ(q._queueEnd, 0);
-  EXPECT_FALSE(q._endWrap);
-  EXPECT_EQ(q.GetCount(), 0);
 }
 
 TEST(KavrinQueue, CountAcrossTheWrap) {
@@ -48,9 +62,8 @@ TEST(KavrinQueue, CountAcrossTheWrap) {
   q.Pop();
   q.Pop();
   q.Push(&slots[3]);
-  q.Push(&slots[4]);  // end wraps to 1, front at 2
+  q.Push(&slots[4]);  // the fifth push goes round the end of the four slots
   EXPECT_EQ(q.GetCount(), 3);
-  EXPECT_TRUE(q._endWrap);
   EXPECT_EQ(q.Pop(), &slots[2]);
   EXPECT_EQ(q.Pop(), &slots[3]);
   EXPECT_EQ(q.Pop(), &slots[4]);
@@ -104,10 +117,32 @@ TEST(KavrinThread, ConditionWakesAWaitingThread) {
   thread.WaitUntilDone();  // a second wait returns at once
 }
 
-TEST(KavrinCond, SignalWithoutWaitersIsNotKept) {
-  KavrinCond cond;
-  EXPECT_EQ(cond.Signal(), 0);
-  EXPECT_EQ(cond._sema, 0);
+DWORD WaitOnce(void* data) {
+  Handoff* h = static_cast<Handoff*>(data);
+  h->mutex.Get();
+  h->cond.Wait(h->mutex);
+  h->seen = 1;
+  h->mutex.Release();
+  return 0;
+}
+
+// A signal nobody waits for is lost: a thread that waits afterwards sleeps on until the next one.
+TEST(KavrinCond, ASignalWithoutWaitersIsNotKeptForALaterWait) {
+  Handoff h;
+  EXPECT_EQ(h.cond.Signal(), 0);
+  KavrinThread thread(WaitOnce, &h);
+  thread.Start();
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(h.seen.load(), 0);
+  // Signals until the waiter wakes, in case it was not yet waiting.
+  for (int i = 0; i < 500 && h.seen.load() == 0; i++) {
+    h.mutex.Get();
+    h.cond.Signal();
+    h.mutex.Release();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  thread.WaitUntilDone();
+  EXPECT_EQ(h.seen.load(), 1);
 }
 
 TEST(CPUTime, StartsNearZeroAndGrowsWithWork) {

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "BaseClasses/KavrinSocket.h"
+#include "support/TestProcess.h"
 
 namespace {
 
@@ -107,21 +108,12 @@ TEST(KavrinSocket, BindToAPortInUseFailsQuietly) {
   EXPECT_EQ(second.GetErrorString(), nullptr);
 }
 
-// The system's numbers for "not a socket" and "connection refused".
-#ifdef _WIN32
-constexpr int kNoDescriptor = 10038;  // WSAENOTSOCK
-constexpr int kRefused = 10061;       // WSAECONNREFUSED
-#else
-constexpr int kNoDescriptor = 9;  // EBADF
-constexpr int kRefused = 111;     // ECONNREFUSED
-#endif
-
 TEST(KavrinSocket, OtherBindFailuresAreReportedWithErrnoAndPort) {
   KavrinSocket empty(false);
   CaptureStderr();
   EXPECT_FALSE(empty.Bind(12345));
   EXPECT_EQ(GetCapturedStderr(),
-            "error in bind.  errno=" + std::to_string(kNoDescriptor) + " (Port=12345)\n");
+            "error in bind.  errno=" + std::to_string(testproc::kErrBadDescriptor) + " (Port=12345)\n");
   EXPECT_FALSE(empty.LastBindWasAddressInUse());
   EXPECT_STREQ(empty.GetErrorString(), "error in bind.  errno=");
 }
@@ -134,7 +126,9 @@ TEST(KavrinSocket, FailuresAreRecordedOnTheSocketThatFailed) {
   EXPECT_FALSE(connection.Select(0));         // holds no descriptor
   std::string err = GetCapturedStderr();
   EXPECT_EQ(err.rfind("error in accept: \n", 0), 0u) << err;
-  EXPECT_NE(err.find("error in select" + std::to_string(kNoDescriptor) + "\n"), std::string::npos) << err;
+  EXPECT_NE(err.find("error in select" + std::to_string(testproc::kErrBadDescriptor) + "\n"),
+            std::string::npos)
+      << err;
   EXPECT_STREQ(listener.GetErrorString(), "error in accept: ");
   EXPECT_STREQ(connection.GetErrorString(), "error in select");
 }
@@ -150,7 +144,9 @@ TEST(KavrinSocket, ConnectToAnUnknownHostOrClosedPortFails) {
   KavrinSocket other(true);
   EXPECT_FALSE(other.Connect("no-such-host.invalid", port));
   std::string err = GetCapturedStderr();
-  EXPECT_NE(err.find("error in connect: errno=" + std::to_string(kRefused) + "\n"), std::string::npos) << err;
+  EXPECT_NE(err.find("error in connect: errno=" + std::to_string(testproc::kErrConnRefused) + "\n"),
+            std::string::npos)
+      << err;
   EXPECT_NE(err.find("error in connect: unknown host no-such-host.invalid\n"), std::string::npos) << err;
 }
 

@@ -62,7 +62,8 @@ TEST(LaggedFibonacciUnit, ValuesAreFractionsOnThe52BitGrid) {
   }
 }
 
-// The default seed's first value, as derived in the project's review of one replication.
+// The first value of the default seed 31415: every run without -s starts with it, so every stored
+// golden output depends on it.
 TEST(LaggedFibonacciUnit, DefaultSeedFirstValue) {
   Blocks b = BlocksAfterStart(31415);
   EXPECT_EQ(b.second[0], 0.2623968519976787);
@@ -210,11 +211,6 @@ TEST(MersenneTwisterUnit, UniformIsOpenInterval) {
     ASSERT_GT(v, 0.0);
     ASSERT_LT(v, 1.0);
   }
-  // The extremes of the word map strictly inside (0, 1).
-  EXPECT_GT((0u + 0.5) * 2.3283064365386963e-10, 0.0);
-  EXPECT_LT((4294967295u + 0.5) * 2.3283064365386963e-10, 1.0);
-  EXPECT_EQ(MersenneTwister::getMatrixA(1), 0x9908B0DFu);
-  EXPECT_EQ(MersenneTwister::getMatrixA(0), 0u);
 }
 
 TEST(UserDistributionsUnit, ConstructorsChooseTheGenerator) {

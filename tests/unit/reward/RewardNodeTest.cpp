@@ -15,21 +15,21 @@ void Step(PVModel& pv, BaseActionClass* action, double t) {
   pv.FireAction(action, t);
 }
 
-NodeSpec RateSpec(RewardType type, double start, double stop) {
-  NodeSpec nodeSpec;
-  nodeSpec.Reward = type;
-  nodeSpec.Starts = {start};
-  nodeSpec.Stops = {stop};
-  nodeSpec.Variables = {{"Tokens", "Toy"}};
-  return nodeSpec;
+NodeDef RateDef(RewardType type, double start, double stop) {
+  NodeDef nodeDef;
+  nodeDef.Reward = type;
+  nodeDef.Starts = {start};
+  nodeDef.Stops = {stop};
+  nodeDef.Variables = {{"Tokens", "Toy"}};
+  return nodeDef;
 }
 
-NodeSpec ImpulseSpec(double start, double stop, const char* action = "add") {
-  NodeSpec nodeSpec;
-  nodeSpec.Starts = {start};
-  nodeSpec.Stops = {stop};
-  nodeSpec.Impulses = {{action, "Toy"}};
-  return nodeSpec;
+NodeDef ImpulseDef(double start, double stop, const char* action = "add") {
+  NodeDef nodeDef;
+  nodeDef.Starts = {start};
+  nodeDef.Stops = {stop};
+  nodeDef.Impulses = {{action, "Toy"}};
+  return nodeDef;
 }
 
 }  // namespace
@@ -39,7 +39,7 @@ NodeSpec ImpulseSpec(double start, double stop, const char* action = "add") {
 // The event at 6 is the first after Stop: it closes the last step at Stop and completes the node.
 TEST(RateReward, IntervalAndTimeAveragedMatchHandIntegral) {
   auto* toy = new ToyModel("Toy", 2);
-  ToyPVModel pv(toy, {RateSpec(INTERVAL_OF_TIME, 1.0, 5.0), RateSpec(TIMEAVE_INTERVAL_OF_TIME, 1.0, 5.0)});
+  ToyPVModel pv(toy, {RateDef(INTERVAL_OF_TIME, 1.0, 5.0), RateDef(TIMEAVE_INTERVAL_OF_TIME, 1.0, 5.0)});
   pv.ConsiderOnly(nullptr, pv.Number_Of_Performance_Variables);
   Step(pv, toy->action("add"), 0.5);
   Step(pv, toy->action("add"), 2.0);
@@ -56,7 +56,7 @@ TEST(RateReward, IntervalAndTimeAveragedMatchHandIntegral) {
 
 TEST(RateReward, EndAccumulateClosesTheLastInterval) {
   auto* toy = new ToyModel("Toy", 1);
-  ToyPVModel pv(toy, {RateSpec(INTERVAL_OF_TIME, 0.0, 4.0)});
+  ToyPVModel pv(toy, {RateDef(INTERVAL_OF_TIME, 0.0, 4.0)});
   pv.ConsiderOnly(nullptr, pv.Number_Of_Performance_Variables);
   Step(pv, toy->action("add"), 1.0);  // 1 token for 1, then 2 tokens for 3
   pv.EndAccumulate(4.0);
@@ -67,7 +67,7 @@ TEST(RateReward, EndAccumulateClosesTheLastInterval) {
 // Firings exactly at Start and at Stop count; a firing is credited at the next accumulation.
 TEST(ImpulseWindow, EdgesAreIncludedAndTheFirstEventAfterStopCompletes) {
   auto* toy = new ToyModel("Toy", 0);
-  ToyPVModel pv(toy, {ImpulseSpec(1.0, 5.0)});
+  ToyPVModel pv(toy, {ImpulseDef(1.0, 5.0)});
   pv.ConsiderOnly(nullptr, pv.Number_Of_Performance_Variables);
   PerformanceVariableNode* node = pv.getPV(0);
   Step(pv, toy->action("add"), 0.5);  // before the window
@@ -111,7 +111,7 @@ TEST(ImpulseWindow, TimeAveragedDividesByTheObservedPartOfTheWindow) {
 // Each replication starts clean: totals zero, the node not started, no last action.
 TEST(ImpulseWindow, PVResetRestoresACleanReplication) {
   auto* toy = new ToyModel("Toy", 0);
-  ToyPVModel pv(toy, {ImpulseSpec(0.0, 1.0)});
+  ToyPVModel pv(toy, {ImpulseDef(0.0, 1.0)});
   pv.ConsiderOnly(nullptr, pv.Number_Of_Performance_Variables);
   for (int rep = 0; rep < 2; rep++) {
     Step(pv, toy->action("add"), 0.25);
@@ -126,12 +126,30 @@ TEST(ImpulseWindow, PVResetRestoresACleanReplication) {
   }
 }
 
+// The time of the last firing is where the next rate interval starts, and a new replication
+// starts it at 0 again. Replication 1: 1 token on [0, 3], 2 on [3, 4]: 3 + 2 = 5. Replication 2
+// (marking back to 1): 1 token on [0, 1], 2 on [1, 4]: 1 + 6 = 7; had the interval started at the
+// previous replication's last firing (3), the integral would have lost [0, 3].
+TEST(RateReward, EachReplicationIntegratesFromTimeZero) {
+  auto* toy = new ToyModel("Toy", 1);
+  ToyPVModel pv(toy, {RateDef(INTERVAL_OF_TIME, 0.0, 4.0)});
+  pv.ConsiderOnly(nullptr, pv.Number_Of_Performance_Variables);
+  Step(pv, toy->action("add"), 3.0);
+  pv.EndAccumulate(4.0);
+  EXPECT_DOUBLE_EQ(pv.getPV(0)->TotalReward, 5.0);
+  pv.PVReset();
+  toy->Tokens->Mark() = 1;
+  Step(pv, toy->action("add"), 1.0);
+  pv.EndAccumulate(4.0);
+  EXPECT_DOUBLE_EQ(pv.getPV(0)->TotalReward, 7.0);
+}
+
 // A steady-state node's window moves by one batch at each Reset, and its workers follow it.
 TEST(SteadyStateWindow, ResetMovesTheNodeAndItsWorkers) {
-  NodeSpec ss = RateSpec(INTERVAL_OF_TIME, 10.0, 20.0);
+  NodeDef ss = RateDef(INTERVAL_OF_TIME, 10.0, 20.0);
   ss.Type = steady_state;
   ss.Impulses = {{"add", "Toy"}};
-  NodeSpec term = ImpulseSpec(10.0, 20.0);
+  NodeDef term = ImpulseDef(10.0, 20.0);
   auto* toy = new ToyModel("Toy", 0);
   ToyPVModel pv(toy, {ss, term});
   PerformanceVariableNode* moving = pv.getPV(0);
@@ -149,7 +167,7 @@ TEST(SteadyStateWindow, ResetMovesTheNodeAndItsWorkers) {
 
 // Batches of firings at 15, 25, 35 (one per batch): each batch is credited exactly once.
 TEST(SteadyStateWindow, EveryBatchCountsItsOwnFirings) {
-  NodeSpec ss = ImpulseSpec(10.0, 20.0);
+  NodeDef ss = ImpulseDef(10.0, 20.0);
   ss.Type = steady_state;
   auto* toy = new ToyModel("Toy", 0);
   ToyPVModel pv(toy, {ss});
@@ -167,10 +185,10 @@ TEST(SteadyStateWindow, EveryBatchCountsItsOwnFirings) {
 TEST(WorkerEnumeration, EveryCombinationFirstNameSlowest) {
   auto* top = new ToyComposite({new ToyModel("A", 0), new ToyModel("A", 0), new ToyModel("B", 0),
                                 new ToyModel("B", 0), new ToyModel("B", 0)});
-  NodeSpec nodeSpec;
-  nodeSpec.Variables = {{"Tokens", "A"}};
-  nodeSpec.Models = {"B"};
-  ToyPVModel pv(top, {nodeSpec});
+  NodeDef nodeDef;
+  nodeDef.Variables = {{"Tokens", "A"}};
+  nodeDef.Models = {"B"};
+  ToyPVModel pv(top, {nodeDef});
   PerformanceVariableNode* node = pv.getPV(0);
   ASSERT_EQ(node->NumberOfWorkers, 6);
   for (int w = 0; w < 6; w++) {
@@ -194,9 +212,9 @@ TEST(WorkerEnumeration, EveryCombinationFirstNameSlowest) {
 // Several impulse workers: the squared total is the sum of the workers' squares.
 TEST(ImpulseWorkers, OneWorkerPerInstanceAndSumOfSquares) {
   auto* top = new ToyComposite({new ToyModel("A", 0), new ToyModel("A", 0)});
-  NodeSpec nodeSpec = ImpulseSpec(0.0, 10.0);
-  nodeSpec.Impulses = {{"add", "A"}};
-  ToyPVModel pv(top, {nodeSpec});
+  NodeDef nodeDef = ImpulseDef(0.0, 10.0);
+  nodeDef.Impulses = {{"add", "A"}};
+  ToyPVModel pv(top, {nodeDef});
   pv.ConsiderOnly(nullptr, pv.Number_Of_Performance_Variables);
   PerformanceVariableNode* node = pv.getPV(0);
   ASSERT_EQ(node->NumberOfImpulseWorkers[0], 2);
@@ -212,9 +230,9 @@ TEST(ImpulseWorkers, OneWorkerPerInstanceAndSumOfSquares) {
 
 TEST(AffectedLists, ActionReachedByRateAndImpulseIsListedOnce) {
   auto* toy = new ToyModel("Toy", 0);
-  NodeSpec nodeSpec = RateSpec(INTERVAL_OF_TIME, 0.0, 1.0);
-  nodeSpec.Impulses = {{"add", "Toy"}};
-  ToyPVModel pv(toy, {nodeSpec});
+  NodeDef nodeDef = RateDef(INTERVAL_OF_TIME, 0.0, 1.0);
+  nodeDef.Impulses = {{"add", "Toy"}};
+  ToyPVModel pv(toy, {nodeDef});
   EXPECT_EQ(pv.TotalNumAffectingActions, 2);  // add and remove
   EXPECT_EQ(pv.AffectingActions[0], toy->action("add"));
   EXPECT_EQ(toy->action("add")->AffectedNodes.size(), 1);
@@ -223,17 +241,17 @@ TEST(AffectedLists, ActionReachedByRateAndImpulseIsListedOnce) {
 }
 
 TEST(AffectedLists, NoDependenciesMeansNoAffectingActions) {
-  NodeSpec nodeSpec;
-  ToyPVModel pv(new ToyModel("Toy", 0), {nodeSpec});
+  NodeDef nodeDef;
+  ToyPVModel pv(new ToyModel("Toy", 0), {nodeDef});
   EXPECT_EQ(pv.TotalNumAffectingActions, 0);
   EXPECT_EQ(pv.AffectingActions, nullptr);
 }
 
 TEST(AffectedLists, MissingImpulseActionIsWarnedAndNeverFires) {
   auto* toy = new ToyModel("Toy", 0);
-  NodeSpec nodeSpec = ImpulseSpec(0.0, 1.0, "vanish");
+  NodeDef nodeDef = ImpulseDef(0.0, 1.0, "vanish");
   testing::internal::CaptureStderr();
-  ToyPVModel pv(toy, {nodeSpec});
+  ToyPVModel pv(toy, {nodeDef});
   std::string err = testing::internal::GetCapturedStderr();
   EXPECT_NE(err.find("\"toy\""), std::string::npos) << err;
   EXPECT_NE(err.find("\"vanish\""), std::string::npos) << err;
@@ -245,29 +263,29 @@ TEST(AffectedLists, MissingImpulseActionIsWarnedAndNeverFires) {
 }
 
 TEST(ModelDefinitionErrors, UnknownModelNameEndsWithStatus1) {
-  NodeSpec nodeSpec;
-  nodeSpec.Variables = {{"Tokens", "Nowhere"}};
-  EXPECT_EXIT(ToyPVModel(new ToyModel("Toy", 0), {nodeSpec}), testing::ExitedWithCode(1),
+  NodeDef nodeDef;
+  nodeDef.Variables = {{"Tokens", "Nowhere"}};
+  EXPECT_EXIT(ToyPVModel(new ToyModel("Toy", 0), {nodeDef}), testing::ExitedWithCode(1),
               "Number of Nowhere's was 0\\.  Model cannot be created\\.\nModel Name was: Toy\n\\.");
 }
 
 TEST(PVList, TimeArraysExpandIntoConsecutiveNodes) {
-  NodeSpec nodeSpec = ImpulseSpec(0.0, 1.0);
-  nodeSpec.Starts = {0.0, 2.0, 4.0};
-  nodeSpec.Stops = {1.0, 3.0, 7.5};
-  ToyPVModel expanded(new ToyModel("Toy", 0), {nodeSpec}, true);
+  NodeDef nodeDef = ImpulseDef(0.0, 1.0);
+  nodeDef.Starts = {0.0, 2.0, 4.0};
+  nodeDef.Stops = {1.0, 3.0, 7.5};
+  ToyPVModel expanded(new ToyModel("Toy", 0), {nodeDef}, true);
   ASSERT_EQ(expanded.getNumPVs(), 3);
   EXPECT_EQ(expanded.getPV(2)->Start, 4.0);
   EXPECT_EQ(expanded.getPV(2)->id, 2);
   EXPECT_EQ(expanded.getSimulationStopTime(), 7.5);
-  ToyPVModel single(new ToyModel("Toy", 0), {nodeSpec}, false);
+  ToyPVModel single(new ToyModel("Toy", 0), {nodeDef}, false);
   EXPECT_EQ(single.getNumPVs(), 1);
   EXPECT_EQ(single.getSimulationStopTime(), 1.0);
 }
 
 TEST(PVList, ConsiderOnlyAnEmptySelectionAccumulatesNothing) {
   auto* toy = new ToyModel("Toy", 0);
-  ToyPVModel pv(toy, {ImpulseSpec(0.0, 1.0)});
+  ToyPVModel pv(toy, {ImpulseDef(0.0, 1.0)});
   int none[1] = {0};
   pv.ConsiderOnly(none, 0);
   Step(pv, toy->action("add"), 0.5);
@@ -279,7 +297,7 @@ TEST(PVList, ConsiderOnlyAnEmptySelectionAccumulatesNothing) {
 // The data of an empty vector is null: an empty selection still selects nothing.
 TEST(PVList, ConsiderOnlyAnEmptySelectionThroughANullPointerAccumulatesNothing) {
   auto* toy = new ToyModel("Toy", 0);
-  ToyPVModel pv(toy, {ImpulseSpec(0.0, 1.0)});
+  ToyPVModel pv(toy, {ImpulseDef(0.0, 1.0)});
   pv.ConsiderOnly(nullptr, 0);
   Step(pv, toy->action("add"), 0.5);
   pv.EndAccumulate(1.0);
@@ -298,7 +316,7 @@ TEST(AdditionalState, BytesForCountsSignificantBytes) {
 
 TEST(AdditionalState, LastActionIndexFollowsTheModelImage) {
   auto* toy = new ToyModel("Toy", 7);
-  ToyPVModel pv(toy, {ImpulseSpec(0.0, 1.0)});
+  ToyPVModel pv(toy, {ImpulseDef(0.0, 1.0)});
   ASSERT_EQ(pv.StateSize(), toy->StateSize() + 1);
   std::vector<char> image(pv.StateSize());
   pv.CurrentState(image.data());
@@ -316,9 +334,9 @@ TEST(AdditionalState, LastActionIndexFollowsTheModelImage) {
 // A replication runs to the largest Stop of every variable, also those the run does not measure:
 // a shorter replication would change every draw after the first one for the same seed.
 TEST(StopTime, CoversEveryVariableWhateverTheRunConsiders) {
-  NodeSpec ss = RateSpec(INTERVAL_OF_TIME, 1000.0, 2000.0);
+  NodeDef ss = RateDef(INTERVAL_OF_TIME, 1000.0, 2000.0);
   ss.Type = steady_state;
-  NodeSpec term = ImpulseSpec(0.0, 10.0);
+  NodeDef term = ImpulseDef(0.0, 10.0);
   auto* toy = new ToyModel("Toy", 0);
   ToyPVModel pv(toy, {ss, term});
   EXPECT_EQ(pv.Simulation_Stop_Time, 2000.0);

@@ -15,8 +15,8 @@
 
 namespace {
 
-NodeSpec Spec(const char* name, RewardType reward, std::vector<double> starts, std::vector<double> stops) {
-  NodeSpec s;
+NodeDef Def(const char* name, RewardType reward, std::vector<double> starts, std::vector<double> stops) {
+  NodeDef s;
   s.Name = name;
   s.Reward = reward;
   s.Starts = std::move(starts);
@@ -50,9 +50,9 @@ class TwoExperimentStudy : public BaseStudyClass {
 
 TEST(StudyDescription, RowsOfSeveralTimePointsAreNamedAfterTheirPointInBothFiles) {
   ToyPVModel pv(new ToyModel("Toy", 0),
-                {Spec("unreliability", INSTANT_OF_TIME, {0.5, 1.0, 2.0}, {0.5, 1.0, 2.0}),
-                 Spec("served", INTERVAL_OF_TIME, {0.0, 10.0}, {10.0, 20.0}),
-                 Spec("once", INTERVAL_OF_TIME, {0.0}, {5.0})});
+                {Def("unreliability", INSTANT_OF_TIME, {0.5, 1.0, 2.0}, {0.5, 1.0, 2.0}),
+                 Def("served", INTERVAL_OF_TIME, {0.0, 10.0}, {10.0, 20.0}),
+                 Def("once", INTERVAL_OF_TIME, {0.0}, {5.0})});
   std::ostringstream kinds;
   StudyDescription::WriteKinds(pv, kinds);
   EXPECT_EQ(kinds.str(),

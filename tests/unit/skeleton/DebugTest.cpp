@@ -12,7 +12,16 @@ TEST(InternalCheck, StandardAssertionNamesTheExpression) {
                "!! Assertion failed in file FastSet, line 32\nExpression: is_vec_rep");
 }
 
-TEST(InternalCheck, PassingCheckDoesNothing) {
-  KAVRIN_CHECK(true, "Heap", 1);
-  EXPECT_EQ(GlobalDebugLevel, 0);
+TEST(InternalCheck, PassingChecksSayNothingAndTheCodeGoesOn) {
+  testing::internal::CaptureStderr();
+  testing::internal::CaptureStdout();
+  int reached = 0;
+  KAVRIN_CHECK(1 + 1 == 2, "Heap", 1);
+  reached++;
+  const bool holds = true;
+  KAVRIN_ASSERT(holds, "FastSet", 2);
+  reached++;
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(reached, 2);
 }

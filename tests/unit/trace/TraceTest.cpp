@@ -2,7 +2,6 @@
 // Traceprintf stream, the container's bounded formatting, and an XML document that is
 // well-formed and covers only the first replication.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +13,7 @@
 #include "BaseClasses/TraceFileContainer.h"
 #include "BaseClasses/TraceFileKavrin.h"
 #include "BaseClasses/TraceFileXML.h"
+#include "support/TestProcess.h"
 #include "tests/models/steptest/StepHarness.h"
 #include "tests/models/steptest/StepTestModel.h"
 
@@ -27,18 +27,20 @@ std::string readFile(const std::string& path) {
 }
 
 std::string tempPath(const std::string& name) {
-  return ::testing::TempDir() + "trace_" + std::to_string(::getpid()) + "_" + name;
+  return ::testing::TempDir() + "trace_" + std::to_string(testproc::ProcessId()) + "_" + name;
 }
 
+// xmllint's verdict; its messages are shown when it refuses the document.
 bool wellFormed(const std::string& path) {
 #ifdef _WIN32
-  // xmllint runs here through a POSIX shell; on Windows only the other checks of a document hold
-  // (its bytes are the same as on Linux, where this check runs).
+  // No xmllint on Windows: there only the other checks of a document hold (its bytes are the
+  // same as on Linux, where this check runs).
   (void)path;
   return true;
 #endif
-  std::string command = "xmllint --noout '" + path + "' 2>/dev/null";
-  return std::system(command.c_str()) == 0;
+  const testproc::ProcessResult r = testproc::Run("xmllint", {"--noout", path});
+  if (r.exitCode != 0) std::cerr << r.err;
+  return r.exitCode == 0;
 }
 
 int count(const std::string& text, const std::string& piece) {
