@@ -117,7 +117,7 @@ TEST(KavrinThread, ConditionWakesAWaitingThread) {
   thread.WaitUntilDone();  // a second wait returns at once
 }
 
-DWORD WaitOnce(void* data) {
+KavrinThreadResult WaitOnce(void* data) {
   Handoff* h = static_cast<Handoff*>(data);
   h->mutex.Get();
   h->cond.Wait(h->mutex);
