@@ -1,5 +1,3 @@
-#include "BaseClasses/KavrinSocket.h"
-
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -12,6 +10,8 @@
 #include <chrono>
 #include <cstring>
 #include <iostream>
+
+#include "BaseClasses/KavrinSocket.h"
 
 bool KavrinSocket::_libraryInitialized = false;
 
