@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS  ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all configure build run test bench asan clean model format format-check
+.PHONY: all configure build run test bench asan clean model format format-check windows
 
 all: build
 
@@ -42,6 +42,10 @@ format:
 format-check:
 	@$(FORMAT_FILES) | xargs -0 clang-format --dry-run --Werror && echo "== Format check: every C++ file is formatted"
 
+# The tree cross-built for Windows with mingw-w64 (build-win/) and its tests under wine.
+windows:
+	@bash .ci/windows
+
 # A simulator from a description kept anywhere: make model MODEL=path/to/model.yaml
 model:
 	@test -n "$(MODEL)" || { echo "usage: make model MODEL=path/to/model.yaml"; exit 1; }
@@ -50,4 +54,4 @@ model:
 	@echo "Simulators in build-models/bin/"
 
 clean:
-	rm -rf build build-release build-asan build-models
+	rm -rf build build-release build-asan build-models build-win

@@ -51,6 +51,10 @@ def run_one(build, cfg, seed, workdir, extra):
     cmd = [os.path.join(build, "bin", "simmgr"), "--quiet", "--json", out, "--seed", str(seed),
            "--jobs", str(jobs), "--experiments", str(exp), "--precision", str(precision),
            "--confidence", "0.95"] + extra + ["--", os.path.join(build, "bin", sim)] + args
+    # A cross build runs simmgr through its emulator (a ;-separated command).
+    emulator = [w for w in os.environ.get("KAVRIN_TEST_EMULATOR", "").split(";") if w]
+    if emulator:
+        cmd = emulator + [cmd[0] + ".exe"] + cmd[1:]
     t0 = time.monotonic()
     p = subprocess.run(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
     wall = time.monotonic() - t0

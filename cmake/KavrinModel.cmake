@@ -78,7 +78,7 @@ function(kavrin_add_model yaml)
       COMMAND ${CMAKE_COMMAND} -S ${KAVRIN_ROOT} -B ${_tree} -DKAVRIN_FRAMEWORK_ONLY=ON
               "-DKAVRIN_MODELS=${_yaml}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVRIN_MODEL_CHECK=${_check}
       COMMAND ${CMAKE_COMMAND} --build ${_tree} --target ${_sim}
-      COMMAND ${CMAKE_COMMAND} -E copy ${_tree}/bin/${_sim} ${_tree}/bin/${_sim}.pv ${_tree}/bin/${_sim}.pvkind
+      COMMAND ${CMAKE_COMMAND} -E copy ${_tree}/bin/${_sim}${CMAKE_EXECUTABLE_SUFFIX} ${_tree}/bin/${_sim}.pv ${_tree}/bin/${_sim}.pvkind
               ${_tree}/bin/${_sim}.study
               ${CMAKE_BINARY_DIR}
       DEPENDS ${_yaml}
@@ -98,9 +98,14 @@ function(kavrin_add_model yaml)
     ${_out}/Reward/${_reward}/${_reward}PVModel.h
     ${_out}/Reward/${_reward}/${_reward}PVNodes.h
     ${_out}/Study/${_study}/${_study}SetStudy.h)
+  # A cross build runs the build machine's generator, given as a path.
+  set(_sangen sangen)
+  if(KAVRIN_HOST_SANGEN)
+    set(_sangen ${KAVRIN_HOST_SANGEN})
+  endif()
   add_custom_command(OUTPUT ${_sources} ${_headers}
-    COMMAND sangen ${_yaml} --out ${_out}
-    DEPENDS ${_yaml} sangen
+    COMMAND ${_sangen} ${_yaml} --out ${_out}
+    DEPENDS ${_yaml} ${_sangen}
     COMMENT "Generating ${_sim} from ${yaml}"
     VERBATIM)
   set(_lib ${_sim}_model)
@@ -117,9 +122,9 @@ function(kavrin_add_model yaml)
   if(KAVRIN_DOT)
     set(_svg ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${_sim}.svg)
     add_custom_command(OUTPUT ${_svg}
-      COMMAND sangen --dot ${_yaml} -o ${_out}/${_sim}.dot
+      COMMAND ${_sangen} --dot ${_yaml} -o ${_out}/${_sim}.dot
       COMMAND ${KAVRIN_DOT} -Tsvg ${_out}/${_sim}.dot -o ${_svg}
-      DEPENDS ${_yaml} sangen
+      DEPENDS ${_yaml} ${_sangen}
       COMMENT "Drawing ${_sim}.svg"
       VERBATIM)
     add_custom_target(${_sim}_drawing ALL DEPENDS ${_svg})

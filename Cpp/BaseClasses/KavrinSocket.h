@@ -14,7 +14,7 @@ class KavrinSocket {
   KavrinSocket(const KavrinSocket&) = delete;
   KavrinSocket& operator=(const KavrinSocket&) = delete;
 
-  // Nothing to start on this platform; the process-wide flag is kept all the same.
+  // Starts the system's socket library once per process (nothing to start on POSIX systems).
   static bool InitializeSocketLibrary();
   static bool SocketLibraryInitialized();
   // A peer (or a reader of standard output) that goes away must not kill the process: writes to

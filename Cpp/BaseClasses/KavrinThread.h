@@ -11,8 +11,9 @@
 #include <mutex>
 #include <thread>
 
-typedef uint32_t DWORD;
-typedef DWORD (*THREADFUNC)(void*);
+// What a thread body returns (a 32-bit status; unused by the framework).
+typedef uint32_t KavrinThreadResult;
+typedef KavrinThreadResult (*THREADFUNC)(void*);
 
 // Runs a body on a thread of its own. A thread still running when its object is destroyed is
 // detached, as the handle of a started thread would simply be dropped.
@@ -30,7 +31,7 @@ class KavrinThread {
   void WaitUntilDone();
 
   THREADFUNC _threadFunc;
-  DWORD* _threadID;
+  KavrinThreadResult* _threadID;
   void* _threadData;
   std::thread _threadHandle;
 };

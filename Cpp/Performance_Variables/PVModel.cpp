@@ -421,7 +421,7 @@ void PVModel::PutPVState(void* PVStatePntr) {
 // ---------------------------------------------------------------- description file
 
 bool PVModel::WritePVTypeFile(const char* filename) {
-  std::ofstream out(filename, std::ios::out | std::ios::trunc);
+  std::ofstream out(filename, std::ios::out | std::ios::binary | std::ios::trunc);
   if (!out) {
     std::cerr << "Cannot open the reward-model description file " << filename << ": " << std::strerror(errno)
               << std::endl;

@@ -198,7 +198,7 @@ int SimulatorClass::OutputByte(KavrinSocket* s, std::ostream* o, char value) {
 }
 
 std::ofstream* SimulatorClass::CreateAsciiFile(char* name) {
-  auto* file = new std::ofstream(name ? name : "", std::ios::out | std::ios::trunc);
+  auto* file = new std::ofstream(name ? name : "", std::ios::out | std::ios::binary | std::ios::trunc);
   if (!file->is_open()) {
     ReportOpenFailure("ASCII", name, errno);
     delete file;

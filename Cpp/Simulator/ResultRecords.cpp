@@ -1,5 +1,6 @@
 #include "Simulator/ResultRecords.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -99,6 +100,12 @@ std::string AsciiFileHeader(uint32_t experiment, uint32_t seed, const std::strin
 }
 
 size_t FormatValue(char* buf, double d) {
+  // Not left to the C library, whose spelling differs between platforms ("-nan" or "nan").
+  if (!std::isfinite(d)) {
+    const char* text = std::isnan(d) ? (std::signbit(d) ? "-nan" : "nan") : (d < 0 ? "-inf" : "inf");
+    std::strcpy(buf, text);
+    return std::strlen(text);
+  }
   int n = std::snprintf(buf, kValueTextCapacity, "%.10f", d);
   if (n < 0) n = 0;
   size_t len = static_cast<size_t>(n) < kValueTextCapacity ? static_cast<size_t>(n) : kValueTextCapacity - 1;

@@ -42,7 +42,7 @@ int Traceprintf(int level, const char* format, ...) {
 TraceFile::TraceFile() : TraceLevel(1), tracefileout(nullptr), ownedFile(nullptr) { ::TraceLevel = 1; }
 
 TraceFile::TraceFile(const char* fname) : TraceLevel(0), tracefileout(nullptr), ownedFile(nullptr) {
-  ownedFile = new std::ofstream(fname, std::ios::out | std::ios::trunc);
+  ownedFile = new std::ofstream(fname, std::ios::out | std::ios::binary | std::ios::trunc);
   if (!ownedFile->is_open()) {
     int reason = errno;
     std::cerr << "ERROR: Cannot open trace file '" << fname << "': " << std::strerror(reason) << std::endl;

@@ -14,6 +14,13 @@ import unittest
 
 GOOD_EXIT = "SIMULATOR::MAIN()-GOOD EXIT\n"
 WAIT_VARIABLE = "KAVRIN_TEST_SIMMGR_WAIT_MS"
+# A cross build runs the programs under test through its emulator (a ;-separated command).
+EMULATOR = [w for w in os.environ.get("KAVRIN_TEST_EMULATOR", "").split(";") if w]
+
+
+def command(program, *args):
+    """The command line that runs program with args here, through the emulator if there is one."""
+    return [*EMULATOR, program, *args]
 
 
 def simulator_env(extra=None):
@@ -46,7 +53,7 @@ class ScratchDirTest(unittest.TestCase):
 
     def run_program(self, program, *args, env=None, timeout=60, preexec=None):
         """Runs program in the scratch folder; (exit code, standard output, standard error)."""
-        p = subprocess.run([program, *args], cwd=self.dir, env=simulator_env(env), capture_output=True,
+        p = subprocess.run(command(program, *args), cwd=self.dir, env=simulator_env(env), capture_output=True,
                            text=True, timeout=timeout, preexec_fn=preexec)
         return p.returncode, p.stdout, p.stderr
 
@@ -58,13 +65,18 @@ class LinkedSimulator:
     def __init__(self, test, program, *args, wait_ms=20000, env=None):
         extra = {WAIT_VARIABLE: str(wait_ms)}
         extra.update(env or {})
-        self.proc = subprocess.Popen([program, "-w", *args], cwd=test.dir, env=simulator_env(extra),
+        self.proc = subprocess.Popen(command(program, "-w", *args), cwd=test.dir, env=simulator_env(extra),
                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         self.out_lines = []
         self.err = ""
         self._reader = threading.Thread(target=self._read_stdout, daemon=True)
         self._reader.start()
         self.sock = None
+
+    def pid_in(self, greeting):
+        """The process id the simulator's greeting must carry: the one this test started, or
+        under an emulator (whose programs have ids of their own) the one the greeting names."""
+        return struct.unpack(">i", greeting[6:10])[0] if EMULATOR else self.proc.pid
 
     def _read_stdout(self):
         for line in self.proc.stdout:

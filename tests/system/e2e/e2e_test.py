@@ -137,8 +137,9 @@ class ManagerLink(ScratchDirTest, simlink.LinkTest):
     def test_greeting_records_are_you_there_and_quit(self):
         sim = self.start("-p", "0", "-n", "1", "-c", "3", "-e", "0")
         sim.connect()
-        self.assertEqual(sim.recv_exact(10),
-                         bytes([0, 0, 0, 10, 0xFF, 1]) + struct.pack(">i", sim.proc.pid))
+        greeting = sim.recv_exact(10)
+        pid = sim.pid_in(greeting)
+        self.assertEqual(greeting, bytes([0, 0, 0, 10, 0xFF, 1]) + struct.pack(">i", pid))
         # The first ten reports are flushed at once: a CPU-time record, then a data record.
         kind, client, exp, secs = sim.record()
         self.assertEqual((kind, client, exp), ("cpu", 3, 0))
@@ -150,12 +151,12 @@ class ManagerLink(ScratchDirTest, simlink.LinkTest):
 
         sim.sock.sendall(b"\x01")
         reply, seen = sim.until_reply()
-        self.assertEqual(reply, ("reply", 0xFF, 1, sim.proc.pid))
+        self.assertEqual(reply, ("reply", 0xFF, 1, pid))
         for r in seen:
             self.assertIn(r[0], ("cpu", "data"))
         sim.sock.sendall(b"\x02")
         reply, _ = sim.until_reply()
-        self.assertEqual(reply, ("reply", 0xFE, 2, sim.proc.pid))
+        self.assertEqual(reply, ("reply", 0xFE, 2, pid))
         self.assertTrue(sim.at_eof())
         rc, out, err = sim.finish()
         self.assertEqual(rc, 0, err)
@@ -165,10 +166,10 @@ class ManagerLink(ScratchDirTest, simlink.LinkTest):
     def test_detach_goes_on_into_the_named_file_until_the_limit(self):
         sim = self.start("-p", "0", "-n", "1")
         sim.connect()
-        sim.recv_exact(10)
+        pid = sim.pid_in(sim.recv_exact(10))
         sim.sock.sendall(b"\x03out.bin;50;;")
         reply, _ = sim.until_reply()
-        self.assertEqual(reply, ("reply", 0xFF, 3, sim.proc.pid))
+        self.assertEqual(reply, ("reply", 0xFF, 3, pid))
         self.assertTrue(sim.at_eof())  # nothing more goes to the socket
         rc, out, err = sim.finish()
         self.assertEqual(rc, 0, err)

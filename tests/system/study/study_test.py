@@ -27,6 +27,16 @@ def exe(name):
     return os.path.join(BIN, name)
 
 
+# A cross build runs our programs through its emulator (a ;-separated command), by file name.
+EMULATOR = [w for w in os.environ.get("KAVRIN_TEST_EMULATOR", "").split(";") if w]
+
+
+def command(program, *args):
+    if EMULATOR and os.path.dirname(program) == BIN:
+        return [*EMULATOR, program + ".exe", *args]
+    return [program, *args]
+
+
 def formats_reader():
     """The Python reader as docs/FORMATS.md shows it: its first python block."""
     with open(FORMATS) as f:
@@ -66,7 +76,7 @@ class Scratch(unittest.TestCase):
         full_env = dict(os.environ)
         full_env.pop("SIMTEST", None)
         full_env.update(env or {})
-        p = subprocess.run(list(args), cwd=self.dir, env=full_env, capture_output=True, text=True,
+        p = subprocess.run(command(*args), cwd=self.dir, env=full_env, capture_output=True, text=True,
                            timeout=timeout)
         return p.returncode, p.stdout, p.stderr
 
@@ -195,7 +205,8 @@ class Listing(Scratch):
             self.assertEqual(out.count("Experiment "), study.count("\nexperiment\t") + study.startswith("experiment\t"))
 
     def test_a_simulator_without_description(self):
-        shutil.copy(exe("GPUS_STUDYSim"), self.path("bare"))
+        suffix = ".exe" if EMULATOR else ""  # the program's own file name
+        shutil.copy(exe("GPUS_STUDYSim") + suffix, self.path("bare") + suffix)
         rc, _, err = self.run_cmd(exe("simmgr"), "--list", "--", self.path("bare"))
         self.assertEqual(rc, 1)
         self.assertIn("no study description beside", err)

@@ -172,6 +172,13 @@ TEST_F(CarriedModelConnectivity, OldBuilderWithoutTheMatrixAppendsInDiscoveryOrd
   ExpectLists(kOldAppend);
 }
 
+// The Windows C runtime keeps no variable with an empty value (setting one removes it).
+#ifdef _WIN32
+constexpr bool kNoEmptyVariables = true;
+#else
+constexpr bool kNoEmptyVariables = false;
+#endif
+
 TEST_F(CarriedModelConnectivity, StartupChoiceFollowsSimtest) {
   struct Choice {
     const char* simtest;
@@ -185,6 +192,7 @@ TEST_F(CarriedModelConnectivity, StartupChoiceFollowsSimtest) {
                             // Set but empty reads as 0.
                             {"", "GenerateConnectivityListOld()\n", &kOldAppend}};
   for (const Choice& c : choices) {
+    if (kNoEmptyVariables && c.simtest && !*c.simtest) continue;
     ScopedSimtest env(c.simtest);
     testing::internal::CaptureStdout();
     EXPECT_EQ(sim.BuildConnectivityLists(), 0);
@@ -208,6 +216,7 @@ TEST_F(CarriedModelConnectivity, SimtestThatIsNotANumberIsWarnedAboutAndKeepsIts
                         {" +2", "", &kDefault},
                         {"0", "", &kOldAppend}};
   for (const Case& c : cases) {
+    if (kNoEmptyVariables && c.simtest && !*c.simtest) continue;
     ScopedSimtest env(c.simtest);
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();

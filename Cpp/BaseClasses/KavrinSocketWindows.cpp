@@ -1,24 +1,35 @@
-#include "BaseClasses/KavrinSocket.h"
+// Winsock version of the socket wrapper. A SOCKET handle is kept in the int descriptor: Windows
+// handles carry only 32 significant bits, and INVALID_SOCKET becomes -1.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+//
+#include <windows.h>
 
-#include <arpa/inet.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <iostream>
 
+#include "BaseClasses/KavrinSocket.h"
+
 bool KavrinSocket::_libraryInitialized = false;
+
+namespace {
+SOCKET Handle(int fd) { return fd < 0 ? INVALID_SOCKET : static_cast<SOCKET>(static_cast<unsigned int>(fd)); }
+
+// A new socket that child processes do not inherit (they would keep a listening port or a link
+// open after this process closed it).
+int NewSocket() {
+  SOCKET s = ::WSASocketW(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0,
+                          WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT);
+  if (s == INVALID_SOCKET) return -1;
+  return static_cast<int>(s);
+}
+}  // namespace
 
 KavrinSocket::KavrinSocket(bool openFD) : _socket(-1), ErrorString(nullptr), _bindAddressInUse(false) {
   InitializeSocketLibrary();
   if (openFD) {
-    _socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    _socket = NewSocket();
     if (_socket < 0) {
       _socket = -1;
       SetError("error in socket creation");
@@ -33,15 +44,19 @@ KavrinSocket::~KavrinSocket() {
 }
 
 bool KavrinSocket::InitializeSocketLibrary() {
+  if (_libraryInitialized) return true;
+  WSADATA data;
+  if (::WSAStartup(MAKEWORD(2, 2), &data) != 0) return false;
   _libraryInitialized = true;
   return true;
 }
 
 bool KavrinSocket::SocketLibraryInitialized() { return _libraryInitialized; }
 
-void KavrinSocket::IgnoreBrokenPipeSignal() { ::signal(SIGPIPE, SIG_IGN); }
+// Windows has no broken-pipe signal: a write to a closed peer already fails with an error.
+void KavrinSocket::IgnoreBrokenPipeSignal() {}
 
-int KavrinSocket::ProcessId() { return static_cast<int>(::getpid()); }
+int KavrinSocket::ProcessId() { return static_cast<int>(::GetCurrentProcessId()); }
 
 void KavrinSocket::SetError(const char* text) {
   delete[] ErrorString;
@@ -51,8 +66,11 @@ void KavrinSocket::SetError(const char* text) {
 
 bool KavrinSocket::Bind(int port, const char* address) {
   _bindAddressInUse = false;
-  int one = 1;
-  if (_socket >= 0) ::setsockopt(_socket, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+  // Without exclusive use, another process could bind the same port and take the connections.
+  BOOL one = TRUE;
+  if (_socket >= 0)
+    ::setsockopt(Handle(_socket), SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&one),
+                 sizeof one);
   sockaddr_in addr;
   std::memset(&addr, 0, sizeof addr);
   addr.sin_family = AF_INET;
@@ -61,10 +79,11 @@ bool KavrinSocket::Bind(int port, const char* address) {
     std::cerr << ErrorString << (address ? address : "") << std::endl;
     return false;
   }
-  addr.sin_port = htons(static_cast<uint16_t>(port));
-  if (::bind(_socket, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) return true;
-  int err = errno;
-  if (err == EADDRINUSE) {
+  addr.sin_port = htons(static_cast<u_short>(port));
+  if (::bind(Handle(_socket), reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) return true;
+  const int err = ::WSAGetLastError();
+  // A port held exclusively by another process is refused with WSAEACCES.
+  if (err == WSAEADDRINUSE || err == WSAEACCES) {
     _bindAddressInUse = true;
     return false;
   }
@@ -76,17 +95,17 @@ bool KavrinSocket::Bind(int port, const char* address) {
 int KavrinSocket::GetBoundPort() const {
   if (_socket < 0) return -1;
   sockaddr_in addr;
-  socklen_t len = sizeof addr;
+  int len = sizeof addr;
   std::memset(&addr, 0, sizeof addr);
-  if (::getsockname(_socket, reinterpret_cast<sockaddr*>(&addr), &len) != 0) return -1;
+  if (::getsockname(Handle(_socket), reinterpret_cast<sockaddr*>(&addr), &len) != 0) return -1;
   return ntohs(addr.sin_port);
 }
 
 bool KavrinSocket::Listen(int queueSize) {
   _listenAddressInUse = false;
-  if (::listen(_socket, queueSize) == 0) return true;
-  int err = errno;
-  if (err == EADDRINUSE) {
+  if (::listen(Handle(_socket), queueSize) == 0) return true;
+  const int err = ::WSAGetLastError();
+  if (err == WSAEADDRINUSE) {
     _listenAddressInUse = true;
     return false;
   }
@@ -97,12 +116,16 @@ bool KavrinSocket::Listen(int queueSize) {
 
 bool KavrinSocket::Accept(KavrinSocket& connection) {
   connection.Close();
-  int fd;
+  SOCKET s;
   do {
-    fd = ::accept(_socket, nullptr, nullptr);
-  } while (fd < 0 && errno == EINTR);
-  connection._socket = fd < 0 ? -1 : fd;
-  if (fd >= 0) return true;
+    s = ::accept(Handle(_socket), nullptr, nullptr);
+  } while (s == INVALID_SOCKET && ::WSAGetLastError() == WSAEINTR);
+  if (s != INVALID_SOCKET) {
+    ::SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
+    connection._socket = static_cast<int>(s);
+    return true;
+  }
+  connection._socket = -1;
   SetError("error in accept: ");
   std::cerr << ErrorString << std::endl;
   return false;
@@ -115,7 +138,6 @@ bool KavrinSocket::Connect(const char* hostname, int port) {
   hints.ai_socktype = SOCK_STREAM;
   addrinfo* found = nullptr;
   if (hostname == nullptr || ::getaddrinfo(hostname, nullptr, &hints, &found) != 0 || found == nullptr) {
-    // An unknown host is a connect failure like any other; the message names the host.
     SetError("error in connect: unknown host ");
     std::cerr << ErrorString << (hostname ? hostname : "") << std::endl;
     return false;
@@ -123,14 +145,14 @@ bool KavrinSocket::Connect(const char* hostname, int port) {
   sockaddr_in addr;
   std::memcpy(&addr, found->ai_addr, sizeof addr);
   ::freeaddrinfo(found);
-  addr.sin_port = htons(static_cast<uint16_t>(port));
-  if (_socket < 0) _socket = ::socket(AF_INET, SOCK_STREAM, 0);
+  addr.sin_port = htons(static_cast<u_short>(port));
+  if (_socket < 0) _socket = NewSocket();
   int rc;
   do {
-    rc = ::connect(_socket, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-  } while (rc != 0 && errno == EINTR);
+    rc = ::connect(Handle(_socket), reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+  } while (rc != 0 && ::WSAGetLastError() == WSAEINTR);
   if (rc == 0) return true;
-  int err = errno;
+  const int err = ::WSAGetLastError();
   SetError("error in connect: errno=");
   std::cerr << ErrorString << err << std::endl;
   return false;
@@ -139,40 +161,27 @@ bool KavrinSocket::Connect(const char* hostname, int port) {
 bool KavrinSocket::Select(int millisec_timeout) {
   if (_socket < 0) {
     SetError("error in select");
-    std::cerr << ErrorString << EBADF << std::endl;
+    std::cerr << ErrorString << WSAENOTSOCK << std::endl;
     return false;
   }
-  using Clock = std::chrono::steady_clock;
-  const bool unlimited = millisec_timeout < 0;
-  const Clock::time_point deadline =
-      Clock::now() + std::chrono::milliseconds(unlimited ? 0 : millisec_timeout);
-  pollfd pfd;
-  pfd.fd = _socket;
-  pfd.events = POLLIN;
-  int wait_ms = unlimited ? -1 : millisec_timeout;
-  for (;;) {
-    pfd.revents = 0;
-    int rc = ::poll(&pfd, 1, wait_ms);
-    if (rc >= 0) return rc > 0 && (pfd.revents & (POLLIN | POLLHUP | POLLERR)) != 0;
-    int err = errno;
-    if (err != EINTR) {
-      SetError("error in select");
-      std::cerr << ErrorString << err << std::endl;
-      return false;
-    }
-    if (!unlimited) {
-      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      wait_ms = left > 0 ? static_cast<int>(left) : 0;
-    }
-  }
+  WSAPOLLFD pfd;
+  pfd.fd = Handle(_socket);
+  pfd.events = POLLRDNORM;
+  pfd.revents = 0;
+  const int rc = ::WSAPoll(&pfd, 1, millisec_timeout < 0 ? -1 : millisec_timeout);
+  if (rc >= 0) return rc > 0 && (pfd.revents & (POLLRDNORM | POLLHUP | POLLERR)) != 0;
+  const int err = ::WSAGetLastError();
+  SetError("error in select");
+  std::cerr << ErrorString << err << std::endl;
+  return false;
 }
 
 int KavrinSocket::Recv(char* buffer, int buf_len) {
-  ssize_t n;
+  int n;
   do {
-    n = ::recv(_socket, buffer, buf_len > 0 ? static_cast<size_t>(buf_len) : 0, 0);
-  } while (n < 0 && errno == EINTR);
-  return static_cast<int>(n);
+    n = ::recv(Handle(_socket), buffer, buf_len > 0 ? buf_len : 0, 0);
+  } while (n == SOCKET_ERROR && ::WSAGetLastError() == WSAEINTR);
+  return n;
 }
 
 int KavrinSocket::RecvBlock(char* buffer, int desired_len) {
@@ -205,33 +214,34 @@ int KavrinSocket::Send(const char* str, int strlen) {
   if (_socket < 0 || strlen < 0) return -1;
   int sent = 0;
   while (sent < strlen) {
-    ssize_t n = ::send(_socket, str + sent, static_cast<size_t>(strlen - sent), MSG_NOSIGNAL);
-    if (n < 0) {
-      if (errno == EINTR) continue;
+    const int n = ::send(Handle(_socket), str + sent, strlen - sent, 0);
+    if (n == SOCKET_ERROR) {
+      if (::WSAGetLastError() == WSAEINTR) continue;
       return -1;
     }
     if (n == 0) return -1;
-    sent += static_cast<int>(n);
+    sent += n;
   }
   return sent;
 }
 
 void KavrinSocket::Close() {
   if (_socket < 0) return;
-  // A socket that was never connected, or whose peer reset it, cannot be shut down; that is no
-  // failure worth reporting when it is being closed anyway.
-  if (::shutdown(_socket, SHUT_RDWR) != 0 && errno != ENOTCONN) {
-    int err = errno;
-    SetError("error in shutdown.  errno=");
-    std::cerr << ErrorString << err << std::endl;
+  if (::shutdown(Handle(_socket), SD_BOTH) != 0) {
+    const int err = ::WSAGetLastError();
+    // Not connected, or reset by the peer: nothing worth reporting when closing anyway.
+    if (err != WSAENOTCONN && err != WSAECONNRESET && err != WSAECONNABORTED) {
+      SetError("error in shutdown.  errno=");
+      std::cerr << ErrorString << err << std::endl;
+    }
   }
-  ::close(_socket);
+  ::closesocket(Handle(_socket));
   _socket = -1;
 }
 
 void KavrinSocket::CloseGracefully(int timeout_ms) {
   if (_socket < 0) return;
-  if (::shutdown(_socket, SHUT_WR) == 0) {
+  if (::shutdown(Handle(_socket), SD_SEND) == 0) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
     char discard[4096];
@@ -239,19 +249,17 @@ void KavrinSocket::CloseGracefully(int timeout_ms) {
       const auto left =
           std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
       if (left <= 0) break;
-      pollfd pfd;
-      pfd.fd = _socket;
-      pfd.events = POLLIN;
+      WSAPOLLFD pfd;
+      pfd.fd = Handle(_socket);
+      pfd.events = POLLRDNORM;
       pfd.revents = 0;
-      const int rc = ::poll(&pfd, 1, static_cast<int>(left));
-      if (rc < 0 && errno == EINTR) continue;
+      const int rc = ::WSAPoll(&pfd, 1, static_cast<int>(left));
       if (rc <= 0) break;
-      const ssize_t n = ::recv(_socket, discard, sizeof discard, 0);
-      if (n < 0 && errno == EINTR) continue;
+      const int n = ::recv(Handle(_socket), discard, sizeof discard, 0);
       if (n <= 0) break;  // the peer's end of stream, or the link is gone
     }
   }
-  ::close(_socket);
+  ::closesocket(Handle(_socket));
   _socket = -1;
 }
 

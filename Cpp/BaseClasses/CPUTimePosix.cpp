@@ -1,6 +1,6 @@
-#include "BaseClasses/CPUTime.h"
-
 #include <ctime>
+
+#include "BaseClasses/CPUTime.h"
 
 CPUTime::CPUTime() : _initialCPUClock(0.0), _initialSYSClock(0.0) {}
 
