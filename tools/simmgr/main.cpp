@@ -1,4 +1,5 @@
 // simmgr: starts simulators of a study, pools their observations and reports estimates.
+#include <cctype>
 #include <fstream>
 #include <functional>
 #include <iostream>
@@ -38,6 +39,16 @@ bool CanCreate(const std::string& path) {
 
 }  // namespace
 
+// The build writes a simulator's descriptions beside it under the simulator's target name, so a
+// program given as "X.exe" is described by "X.pv" and "X.study" unless "X.exe.pv" exists.
+static std::string DescribedName(const std::string& simulator) {
+  const std::string exe = ".exe";
+  if (simulator.size() <= exe.size() || os::FileExists(simulator + ".pv")) return simulator;
+  std::string tail = simulator.substr(simulator.size() - exe.size());
+  for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return tail == exe ? simulator.substr(0, simulator.size() - exe.size()) : simulator;
+}
+
 int main(int argc, char** argv) {
   Options opt;
   std::string error;
@@ -57,7 +68,8 @@ int main(int argc, char** argv) {
     }
 
   PVDescription pv;
-  const std::string pvFile = opt.pvFile.empty() ? opt.simulator + ".pv" : opt.pvFile;
+  const std::string described = DescribedName(opt.simulator);
+  const std::string pvFile = opt.pvFile.empty() ? described + ".pv" : opt.pvFile;
   if (!opt.pvFile.empty() || os::FileExists(pvFile)) {
     if (!pv.LoadTypeFile(pvFile, error)) {
       std::cerr << "simmgr: " << error << "\n";
@@ -76,7 +88,7 @@ int main(int argc, char** argv) {
 
   if (opt.list) {
     StudyListing study;
-    const std::string studyFile = opt.simulator + ".study";
+    const std::string studyFile = described + ".study";
     if (os::FileExists(studyFile) && !study.LoadStudyFile(studyFile, error)) {
       std::cerr << "simmgr: " << error << "\n";
       return 1;

@@ -219,6 +219,17 @@ class Listing(Scratch):
         self.assertEqual(out.count("(no study description beside the simulator)"), 2, out)
 
 
+    def test_a_program_named_with_its_windows_suffix_is_described_by_the_files_without_it(self):
+        # The build writes X.pv, X.pvkind and X.study beside the program X (X.exe on Windows).
+        shutil.copy(exe("MM1_STUDYSim") + (".exe" if EMULATOR else ""), self.path("mm1.exe"))
+        for ext in (".pv", ".pvkind", ".study"):
+            shutil.copy(exe("MM1_STUDYSim") + ext, self.path("mm1") + ext)
+        rc, out, err = self.run_cmd(exe("simmgr"), "--list", "--", self.path("mm1.exe"))
+        self.assertEqual(rc, 0, err)
+        self.assertIn("mean_in_system  steady_state", out)
+        self.assertIn("2  Experiment 3  lambda=0.9  mu=1", out)
+
+
 class Messages(Scratch):
     def test_warnings_of_simulators_that_exit_well_reach_the_table_and_the_json_once(self):
         rc, out, err, doc = self.simmgr("--jobs", "2", "--min-obs", "4000", "--report-size", "500", "--",
