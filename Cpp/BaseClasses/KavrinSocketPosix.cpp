@@ -13,8 +13,6 @@
 
 #include "BaseClasses/KavrinSocket.h"
 
-bool KavrinSocket::_libraryInitialized = false;
-
 KavrinSocket::KavrinSocket(bool openFD) : _socket(-1), ErrorString(nullptr), _bindAddressInUse(false) {
   InitializeSocketLibrary();
   if (openFD) {
@@ -37,17 +35,9 @@ bool KavrinSocket::InitializeSocketLibrary() {
   return true;
 }
 
-bool KavrinSocket::SocketLibraryInitialized() { return _libraryInitialized; }
-
 void KavrinSocket::IgnoreBrokenPipeSignal() { ::signal(SIGPIPE, SIG_IGN); }
 
 int KavrinSocket::ProcessId() { return static_cast<int>(::getpid()); }
-
-void KavrinSocket::SetError(const char* text) {
-  delete[] ErrorString;
-  ErrorString = new char[std::strlen(text) + 1];
-  std::strcpy(ErrorString, text);
-}
 
 bool KavrinSocket::Bind(int port, const char* address) {
   _bindAddressInUse = false;
@@ -175,32 +165,6 @@ int KavrinSocket::Recv(char* buffer, int buf_len) {
   return static_cast<int>(n);
 }
 
-int KavrinSocket::RecvBlock(char* buffer, int desired_len) {
-  int count = 0;
-  while (count < desired_len) {
-    int n = Recv(buffer + count, desired_len - count);
-    if (n <= 0) break;
-    count += n;
-  }
-  return count;
-}
-
-int KavrinSocket::RecvBlock(char* buffer, int buflen, const char* endstr) {
-  int count = 0;
-  const size_t endlen = endstr ? std::strlen(endstr) : 0;
-  if (buflen >= 0) buffer[0] = '\0';
-  while (count < buflen) {
-    int n = Recv(buffer + count, buflen - count);
-    if (n <= 0) break;
-    count += n;
-    buffer[count] = '\0';
-    if (endlen > 0 && static_cast<size_t>(count) >= endlen &&
-        std::memcmp(buffer + count - endlen, endstr, endlen) == 0)
-      break;
-  }
-  return count;
-}
-
 int KavrinSocket::Send(const char* str, int strlen) {
   if (_socket < 0 || strlen < 0) return -1;
   int sent = 0;
@@ -254,5 +218,3 @@ void KavrinSocket::CloseGracefully(int timeout_ms) {
   ::close(_socket);
   _socket = -1;
 }
-
-char* KavrinSocket::GetErrorString() { return ErrorString; }
