@@ -2,6 +2,8 @@
 
 #include <unordered_set>
 
+#include "Os.h"
+
 namespace simmgr {
 
 namespace {
@@ -69,18 +71,7 @@ std::vector<std::string> SimulatorCommand(const Options& o, const JobSpec& job) 
   return cmd;
 }
 
-std::string ShellQuote(const std::string& word) {
-  const std::string safe = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-./=:,+@%";
-  if (!word.empty() && word.find_first_not_of(safe) == std::string::npos) return word;
-  std::string q = "'";
-  for (char c : word) {
-    if (c == '\'')
-      q += "'\\''";
-    else
-      q += c;
-  }
-  return q + "'";
-}
+std::string ShellQuote(const std::string& word) { return os::ShellQuote(word); }
 
 std::string ShellJoin(const std::vector<std::string>& words) {
   std::string s;

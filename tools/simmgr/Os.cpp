@@ -213,6 +213,23 @@ int InterruptCount() { return static_cast<int>(gInterrupted); }
 
 void IgnoreBrokenPipe() { signal(SIGPIPE, SIG_IGN); }
 
+std::string ShellQuote(const std::string& word) {
+  const std::string safe = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-./=:,+@%";
+  if (!word.empty() && word.find_first_not_of(safe) == std::string::npos) return word;
+  std::string q = "'";
+  for (char c : word) {
+    if (c == '\'')
+      q += "'\\''";
+    else
+      q += c;
+  }
+  return q + "'";
+}
+
+std::vector<std::string> ShellCommand(const std::string& commandLine) {
+  return {"/bin/sh", "-c", commandLine};
+}
+
 bool StderrIsTerminal() { return isatty(2) == 1; }
 
 int CpuCount() {

@@ -53,6 +53,11 @@ bool Interrupted();
 int InterruptCount();  // Ctrl-C presses so far: a second one cuts the orderly stop short
 void IgnoreBrokenPipe();
 
+// A word as the system's command interpreter reads it back as one word (launch templates, and
+// the command lines the manager shows), and the argv that runs a command line through it.
+std::string ShellQuote(const std::string& word);
+std::vector<std::string> ShellCommand(const std::string& commandLine);
+
 bool StderrIsTerminal();
 int CpuCount();
 double Now();  // monotonic seconds

@@ -128,8 +128,8 @@ void CopyPipe(HANDLE pipe, SOCKET sink) {
 
 // One argument as the C runtime's command-line parser reads it back (backslashes are literal
 // except before a quote).
-std::string QuoteArgument(const std::string& a) {
-  if (!a.empty() && a.find_first_of(" \t\n\v\"") == std::string::npos) return a;
+std::string QuoteArgument(const std::string& a, bool always = false) {
+  if (!always && !a.empty() && a.find_first_of(" \t\n\v\"") == std::string::npos) return a;
   std::string out = "\"";
   for (size_t i = 0;; ++i) {
     size_t backslashes = 0;
@@ -152,12 +152,14 @@ std::string QuoteArgument(const std::string& a) {
   return out;
 }
 
-// The command line for argv. The manager runs launch templates as {"/bin/sh", "-c", text}; here
-// cmd.exe runs the text (/s: the outer quotes are removed and the rest is taken as it is).
+const char* const kShellMarker = "\x01cmd";
+
+// The command line for argv. ShellCommand's argv runs its text through cmd.exe (/s: the outer
+// quotes are removed and the rest is taken as it is).
 std::string CommandLine(const std::vector<std::string>& argv) {
-  if (argv.size() == 3 && argv[0] == "/bin/sh" && argv[1] == "-c") {
+  if (argv.size() == 2 && argv[0] == kShellMarker) {
     const char* comspec = std::getenv("ComSpec");
-    return QuoteArgument(comspec && *comspec ? comspec : "cmd.exe") + " /d /s /c \"" + argv[2] + "\"";
+    return QuoteArgument(comspec && *comspec ? comspec : "cmd.exe") + " /d /s /c \"" + argv[1] + "\"";
   }
   std::string line;
   for (const std::string& a : argv) {
@@ -427,6 +429,15 @@ int InterruptCount() { return gInterrupted.load(); }
 
 // Windows has no broken-pipe signal: a write to a closed reader fails with an error.
 void IgnoreBrokenPipe() {}
+
+// Quoted as the C runtime reads a word back, and so that cmd.exe leaves & | < > ^ ( ) inside it alone.
+std::string ShellQuote(const std::string& word) {
+  const std::string safe = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-./=:,+@\\";
+  if (!word.empty() && word.find_first_not_of(safe) == std::string::npos) return word;
+  return QuoteArgument(word, true);
+}
+
+std::vector<std::string> ShellCommand(const std::string& commandLine) { return {kShellMarker, commandLine}; }
 
 bool StderrIsTerminal() { return _isatty(2) != 0; }
 

@@ -55,7 +55,7 @@ void SimulatorSession::Launch() {
   std::vector<std::string> argv = cmd;
   if (!o.launchTemplate.empty()) {
     _result.commandLine = ExpandLaunchTemplate(o.launchTemplate, cmd, _result.host);
-    argv = {"/bin/sh", "-c", _result.commandLine};
+    argv = os::ShellCommand(_result.commandLine);
   } else {
     _result.commandLine = ShellJoin(cmd);
   }

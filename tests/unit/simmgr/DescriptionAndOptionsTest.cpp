@@ -107,18 +107,30 @@ TEST(Launch, CommandLinesAndTemplates) {
   o.reportSize = 50;
   o.simulatorArgs = {"-O", "a b"};
   const std::vector<std::string> cmd = SimulatorCommand(o, JobSpec{3, 1, 99, "127.0.0.1"});
-  EXPECT_EQ(ShellJoin(cmd), "/bin/sim -w -p 0 -c 1 -e 3 -s 99 -n 50 -O 'a b'");
+  // Words are quoted for the system's command interpreter: the POSIX shell, or cmd.exe with the
+  // C runtime's rules.
+#ifdef _WIN32
+  const std::string ab = "\"a b\"";
+  EXPECT_EQ(ShellQuote("it's"), "\"it's\"");
+  EXPECT_EQ(ShellQuote("C:\\sims\\mm1.exe"), "C:\\sims\\mm1.exe");
+  EXPECT_EQ(ShellQuote("C:\\my sims\\"), "\"C:\\my sims\\\\\"");
+  EXPECT_EQ(ShellQuote("a&b"), "\"a&b\"");
+#else
+  const std::string ab = "'a b'";
+  EXPECT_EQ(ShellQuote("it's"), "'it'\\''s'");
+  EXPECT_EQ(ShellQuote("a&b"), "'a&b'");
+#endif
+  EXPECT_EQ(ShellJoin(cmd), "/bin/sim -w -p 0 -c 1 -e 3 -s 99 -n 50 -O " + ab);
   // A manager reaching the simulator from elsewhere needs it to listen beyond the loopback.
   EXPECT_EQ(ShellJoin(SimulatorCommand(o, JobSpec{3, 1, 99, "h"})),
-            "env KAVRIN_LISTEN_ADDRESS=0.0.0.0 /bin/sim -w -p 0 -c 1 -e 3 -s 99 -n 50 -O 'a b'");
+            "env KAVRIN_LISTEN_ADDRESS=0.0.0.0 /bin/sim -w -p 0 -c 1 -e 3 -s 99 -n 50 -O " + ab);
   EXPECT_EQ(ShellJoin(SimulatorCommand(o, JobSpec{3, 1, 99, "192.0.2.2"})),
-            "env KAVRIN_LISTEN_ADDRESS=192.0.2.2 /bin/sim -w -p 0 -c 1 -e 3 -s 99 -n 50 -O 'a b'");
+            "env KAVRIN_LISTEN_ADDRESS=192.0.2.2 /bin/sim -w -p 0 -c 1 -e 3 -s 99 -n 50 -O " + ab);
   EXPECT_EQ(ListenAddressFor("localhost"), "");
   EXPECT_EQ(ListenAddressFor("127.0.0.2"), "127.0.0.2");
   EXPECT_EQ(ListenAddressFor("10.1.2.3"), "10.1.2.3");
   EXPECT_EQ(ListenAddressFor("10.1.2.300"), "0.0.0.0");
   EXPECT_EQ(ListenAddressFor("node1.cluster"), "0.0.0.0");
-  EXPECT_EQ(ShellQuote("it's"), "'it'\\''s'");
   EXPECT_EQ(ExpandLaunchTemplate("ssh {host} {cmd}", {"/bin/sim", "-w"}, "node1"), "ssh node1 /bin/sim -w");
   EXPECT_EQ(ExpandLaunchTemplate("srun -N1", {"sim"}, "x"), "srun -N1 sim");
 
