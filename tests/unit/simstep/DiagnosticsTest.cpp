@@ -77,9 +77,10 @@ TEST(Diagnostics, StateImageShowsEachCopyOnlyWhileTheHelpersSpeak) {
     DebugLevel level(3);
     testing::internal::CaptureStdout();
     san->CurrentState(image);
+    // Only the regular expressions every platform's GoogleTest understands (no brackets).
     EXPECT_THAT(testing::internal::GetCapturedStdout(),
-                testing::MatchesRegex("\\*\\* Writing value to location = 0x[0-9a-f]+\n"
-                                      "\\*\\* Writing value to location = 0x[0-9a-f]+\n"));
+                testing::MatchesRegex("\\*\\* Writing value to location = 0x\\w+\n"
+                                      "\\*\\* Writing value to location = 0x\\w+\n"));
   }
   EXPECT_EQ(image[0], 7);
   EXPECT_EQ(image[1], -2);
