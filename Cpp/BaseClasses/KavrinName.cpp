@@ -9,10 +9,7 @@ char* KavrinCopyName(const char* name, const char* failureLine) {
   if (name == nullptr) return nullptr;
   const size_t n = std::strlen(name) + 1;
   char* copy = new (std::nothrow) char[n];
-  if (copy == nullptr) {
-    if (failureLine != nullptr) MemoryAllocationError(failureLine);
-    MemoryAllocationError();
-  }
+  if (copy == nullptr) MemoryAllocationError(failureLine);
   std::memcpy(copy, name, n);
   return copy;
 }

@@ -20,7 +20,7 @@ void AllocationFailure(const char* report) {
 }
 
 void MemoryAllocationError(const char* firstLine) {
-  std::cerr << OrEmpty(firstLine) << std::endl;
+  if (firstLine != nullptr) std::cerr << firstLine << std::endl;
   MemoryAllocationError();
 }
 

@@ -5,7 +5,7 @@
 #define STANDARD_ERRORS_H
 
 // Every allocation that yields nothing ends in one of these, with exit code 1. The plain form writes
-// the standard two lines; the second first writes the caller's own line (a name that cannot be
+// the standard two lines; the second first writes the caller's own line, if any (a name that cannot be
 // copied, a list that cannot grow); AllocationFailure writes only the caller's line.
 [[noreturn]] void MemoryAllocationError();
 [[noreturn]] void MemoryAllocationError(const char* firstLine);
