@@ -35,7 +35,7 @@ void BM_Hold(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   std::vector<HoldGroup> groups(n);
   std::vector<PAddress> addresses(n);
-  EventList list(n + 1);
+  EventList list(n, addresses.data());
   Increments inc;
   for (int i = 0; i < n; i++) {
     groups[i].EventPointer = &addresses[i];
@@ -43,8 +43,8 @@ void BM_Hold(benchmark::State& state) {
     list.Insert(&ev);
   }
   for (auto _ : state) {
-    Event** slot = list.Earliest();
-    Event next(**slot);
+    Event* slot = list.Earliest();
+    Event next(*slot);
     list.Remove(slot);
     next.start_time = next.exec_time;
     next.exec_time += inc.next();
@@ -58,7 +58,7 @@ void BM_HoldModifyKey(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   std::vector<HoldGroup> groups(n);
   std::vector<PAddress> addresses(n);
-  EventList list(n + 1);
+  EventList list(n, addresses.data());
   Increments inc;
   for (int i = 0; i < n; i++) {
     groups[i].EventPointer = &addresses[i];
@@ -66,9 +66,9 @@ void BM_HoldModifyKey(benchmark::State& state) {
     list.Insert(&ev);
   }
   for (auto _ : state) {
-    Event** slot = list.Earliest();
-    (*slot)->start_time = (*slot)->exec_time;
-    (*slot)->exec_time += inc.next();
+    Event* slot = list.Earliest();
+    slot->start_time = slot->exec_time;
+    slot->exec_time += inc.next();
     list.ModifyKey(slot);
   }
   state.SetItemsProcessed(state.iterations());

@@ -10,7 +10,7 @@
 #include "BaseClasses/SAN/Activity.h"
 #include "Performance_Variables/PVModel.h"
 #include "Simulator/Event.h"
-#include "Simulator/PAddress.h"
+#include "Simulator/EventList.h"
 #include "Simulator/SimulatorClass.h"
 
 namespace {
@@ -76,8 +76,8 @@ void CheckModelSchedule(SimulatorClass& sim) {
   }
   for (int g = 0; g < numGroups; g++) {
     BaseGroupClass* group = sim.GroupList[g];
-    PAddress* address = static_cast<PAddress*>(group->EventPointer);
-    bool scheduled = address != nullptr && address->event != nullptr;
+    const Event* event = group->EventPointer != nullptr ? sim.TheEventList->Scheduled(group) : nullptr;
+    bool scheduled = event != nullptr;
     bool enabled = group->Enabled();
     const char* arcs =
         "An enabling arc is missing: every place its enabling, delay parameters or case weights read must "
@@ -92,7 +92,6 @@ void CheckModelSchedule(SimulatorClass& sim) {
     int n = ParameterCount(sampler->DistributionType);
     double* p = n > 0 ? sampler->ReturnDistributionParameters() : nullptr;
     if (p == nullptr) continue;
-    const Event* event = *address->event;
     std::vector<double> now(p, p + n);
     auto it = drawn.find(group);
     // A new start or completion time means a fresh draw: remember the parameters it used.

@@ -81,13 +81,13 @@ bool SimulatorClass::SimStep(EventAtInfinity atInfinity) {
 #endif
   NextEvent = TheEventList->Earliest();
   if (NextEvent == nullptr) return false;
-  if (atInfinity == EventAtInfinity::Absorbs && std::isinf((*NextEvent)->exec_time) &&
-      (*NextEvent)->exec_time > 0) {
+  if (atInfinity == EventAtInfinity::Absorbs && std::isinf(NextEvent->exec_time) &&
+      NextEvent->exec_time > 0) {
     NextEvent = nullptr;
     return false;
   }
-  CurrentTime = (*NextEvent)->exec_time;
-  CurrAction = (*NextEvent)->action_ptr;
+  CurrentTime = NextEvent->exec_time;
+  CurrAction = NextEvent->action_ptr;
   PrefetchAction(CurrAction);
   return true;
 }

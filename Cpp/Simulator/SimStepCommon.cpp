@@ -63,20 +63,20 @@ void SimulatorClass::CheckReactivationList() {
     std::list<BaseActionClass*>::iterator current = entry++;
     BaseActionClass* group = *current;
     PAddress* address = addressOf(group);
-    if (address->event == nullptr) {
+    Event* event = TheEventList->Scheduled(group);
+    if (event == nullptr) {
       address->setReactNull();
       group->Reactivation = false;
       TheReactivationList.erase(current);
     } else if (!group->Enabled()) {
-      TheEventList->Remove(address->event);
+      TheEventList->Remove(event);
       address->setReactNull();
       group->Reactivation = false;
       TheReactivationList.erase(current);
     } else if (group->ReactivationFunction()) {
-      Event* event = *address->event;
       event->exec_time = CurrentTime + SampleDelay(group);
       event->start_time = CurrentTime;
-      TheEventList->ModifyKey(address->event);
+      TheEventList->ModifyKey(event);
       group->Reactivation = false;
       address->setReactNull();
       TheReactivationList.erase(current);
@@ -88,11 +88,12 @@ void SimulatorClass::CheckReactivationList() {
 void SimulatorClass::RemoveAffectedActions() {
   for (AffectsAction = TempAction->Affects; AffectsAction != nullptr; AffectsAction = AffectsAction->next) {
     BaseActionClass* group = AffectsAction->Action;
-    PAddress* address = addressOf(group);
-    if (address->event == nullptr) continue;
+    Event* event = TheEventList->Scheduled(group);
+    if (event == nullptr) continue;
     if (group->EnablingChange() || (group->Reactivation && group->ReactivationFunction())) {
       group->Reactivation = false;
-      TheEventList->Remove(address->event);
+      TheEventList->Remove(event);
+      PAddress* address = addressOf(group);
       if (!address->isReactNull()) {
         TheReactivationList.erase(address->getReact());
         address->setReactNull();
@@ -105,8 +106,17 @@ void SimulatorClass::InsertAffectedActions() {
   for (AffectsAction = TempAction->Affects; AffectsAction != nullptr; AffectsAction = AffectsAction->next) {
     BaseActionClass* group = AffectsAction->Action;
     // Enabled() is asked of every group on the list: an activity keeps its last two answers.
-    if (group->Enabled() && addressOf(group)->event == nullptr) ScheduleGroup(*this, group);
+    if (group->Enabled() && TheEventList->Scheduled(group) == nullptr) ScheduleGroup(*this, group);
   }
+}
+
+void SimulatorClass::ClearSchedule() {
+  TheEventList->ClearEventList();
+  for (BaseActionClass* group : TheReactivationList) {
+    group->Reactivation = false;
+    addressOf(group)->setReactNull();
+  }
+  TheReactivationList.clear();
 }
 
 void CreateStepScratch(SimulatorClass& sim) {

@@ -115,7 +115,7 @@ void SimulatorClass::AssembleEngine() {
   }
   std::cout << "GenerateConnectivityList() Time=" << connectivityTimer.GetTime() << std::endl;
 
-  TheEventList = new EventList(numGroups + 1);
+  TheEventList = new EventList(numGroups + 1, EventPointerArray);
 }
 
 void SimulatorClass::RaiseSimControl(int level) {

@@ -142,6 +142,8 @@ class SimulatorClass {
   void GenerateInitialEnabledList();
   void GenerateCompleteEventList();
   void GenerateCompleteEventListSS();
+  // Empties the event list and the reactivation list, as a replication starts.
+  void ClearSchedule();
   // Fires the event in NextEvent (CurrAction at CurrentTime), reschedules what the firing
   // affects and takes the next event. False when there is none to take.
   bool SimStep(EventAtInfinity atInfinity);
@@ -160,7 +162,7 @@ class SimulatorClass {
   List<BaseActionClass>* TheActionContainer;
   Event* CurrEvent;
   Event* TempEvent;
-  Event** NextEvent;
+  Event* NextEvent;
   BaseActionClass* CurrAction;
   BaseActionClass* TempAction;
   BaseActionClass* NullAction;

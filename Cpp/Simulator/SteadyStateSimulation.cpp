@@ -27,7 +27,7 @@ const char* const kAbsorbingMessage =
     "Simulator encountered an absorbing state and is unable to proceed.  Terminating run.";
 
 // An event at +infinity can never fire: the trajectory is as stuck as with no event at all.
-bool NoFiniteEvent(Event** next) { return !next || std::isinf((*next)->exec_time); }
+bool NoFiniteEvent(const Event* next) { return !next || std::isinf(next->exec_time); }
 
 }  // namespace
 
@@ -96,8 +96,8 @@ void SimulatorClass::SteadyStateSimulation() {
                 << std::endl;
     RaiseSimControl(STOPSOFT);
   } else {
-    CurrentTime = (*NextEvent)->exec_time;
-    CurrAction = (*NextEvent)->action_ptr;
+    CurrentTime = NextEvent->exec_time;
+    CurrAction = NextEvent->action_ptr;
   }
   if (trace->getTraceLevel() > 0) trace->printInitialState();
 

@@ -40,9 +40,7 @@ void SimulatorClass::TerminatingSimulation() {
 
   while (SimControl == GO) {
     CurrentTime = 0;
-    TheEventList->ClearEventList();
-    for (BaseActionClass* action : TheReactivationList) action->Reactivation = false;
-    TheReactivationList.clear();
+    ClearSchedule();
 
     GenerateCompleteEventList();
     TempAction = NullAction;
@@ -51,8 +49,8 @@ void SimulatorClass::TerminatingSimulation() {
 
     NextEvent = TheEventList->Earliest();
     if (NextEvent) {
-      CurrentTime = (*NextEvent)->exec_time;
-      CurrAction = (*NextEvent)->action_ptr;
+      CurrentTime = NextEvent->exec_time;
+      CurrAction = NextEvent->action_ptr;
       while (CurrentTime <= stop) {
         if (!SimStep(EventAtInfinity::IsNext)) break;
         if (trace->getTraceLevel() > 2) trace->printState();

@@ -47,9 +47,7 @@ class StepHarness {
   // is an event to fire.
   bool startReplication() {
     sim.CurrentTime = 0.0;
-    sim.TheEventList->ClearEventList();
-    for (BaseActionClass* group : sim.TheReactivationList) group->Reactivation = false;
-    sim.TheReactivationList.clear();
+    sim.ClearSchedule();
     sim.GenerateCompleteEventList();
     return takeEarliest();
   }
@@ -64,15 +62,15 @@ class StepHarness {
   bool takeEarliest() {
     sim.NextEvent = sim.TheEventList->Earliest();
     if (sim.NextEvent == nullptr) return false;
-    sim.CurrentTime = (*sim.NextEvent)->exec_time;
-    sim.CurrAction = (*sim.NextEvent)->action_ptr;
+    sim.CurrentTime = sim.NextEvent->exec_time;
+    sim.CurrAction = sim.NextEvent->action_ptr;
     return true;
   }
 
   // The completion time of the group's event, or a negative value when it has none.
   double scheduledTime(BaseActionClass* group) const {
-    PAddress* address = group->EventPointer;
-    return address->event == nullptr ? -1.0 : (*address->event)->exec_time;
+    const Event* event = sim.TheEventList->Scheduled(group);
+    return event == nullptr ? -1.0 : event->exec_time;
   }
   bool onReactivationList(BaseActionClass* group) const {
     for (BaseActionClass* g : sim.TheReactivationList)

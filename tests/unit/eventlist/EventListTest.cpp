@@ -41,7 +41,7 @@ class EventListTest : public ::testing::Test {
   static constexpr int kGroups = 64;
   std::vector<FakeGroup> groups{kGroups};
   std::vector<PAddress> addresses{kGroups};
-  EventList list{kGroups + 1};
+  EventList list{kGroups, addresses.data()};
 
   void SetUp() override {
     for (int i = 0; i < kGroups; i++) groups[i].EventPointer = &addresses[i];
@@ -50,10 +50,10 @@ class EventListTest : public ::testing::Test {
     Event ev(t, start, &groups[g]);
     list.Insert(&ev);
   }
-  Event** SlotOf(int g) { return addresses[g].event; }
+  Event* SlotOf(int g) { return list.Scheduled(&groups[g]); }
   BaseActionClass* Next() {
-    Event** slot = list.Earliest();
-    return slot ? (*slot)->action_ptr : nullptr;
+    Event* ev = list.Earliest();
+    return ev ? ev->action_ptr : nullptr;
   }
 };
 
@@ -73,15 +73,22 @@ TEST_F(EventListTest, EarliestOrdersByTimeThenHigherRankWithoutDrawing) {
   EXPECT_EQ(list.IsValid(), 0);
 }
 
-TEST_F(EventListTest, InsertCopiesTheCallersRecordAndPointsTheGroupAtItsSlot) {
+TEST_F(EventListTest, InsertCopiesTheCallersRecordAndTheGroupFindsItsEvent) {
   Event mine(2.5, 1.5, &groups[0]);
   list.Insert(&mine);
   mine.exec_time = 99.0;
   ASSERT_NE(SlotOf(0), nullptr);
-  EXPECT_NE(*SlotOf(0), &mine);
-  EXPECT_EQ((*SlotOf(0))->exec_time, 2.5);
-  EXPECT_EQ((*SlotOf(0))->start_time, 1.5);
-  EXPECT_EQ(list.getNumFree(), kGroups);
+  EXPECT_NE(SlotOf(0), &mine);
+  EXPECT_EQ(SlotOf(0)->exec_time, 2.5);
+  EXPECT_EQ(SlotOf(0)->start_time, 1.5);
+  EXPECT_EQ(SlotOf(0)->action_ptr, &groups[0]);
+  EXPECT_EQ(SlotOf(1), nullptr);
+  EXPECT_EQ(list.getSize(), 1);
+}
+
+TEST_F(EventListTest, SchedulingAGroupTwiceIsAFault) {
+  Schedule(4, 1.0);
+  EXPECT_DEATH(Schedule(4, 2.0), "!! Assertion failed in file EventList");
 }
 
 TEST_F(EventListTest, ExactTiesAreChosenByWeightWithOneDrawPerCall) {
@@ -136,27 +143,21 @@ TEST_F(EventListTest, TieSearchIgnoresLaterEventsAndLowerRanks) {
 TEST_F(EventListTest, RemovingTheLastSlotLeavesTheRestInPlace) {
   for (int g = 0; g < 5; g++) Schedule(g, g + 1.0);
   std::vector<Event*> before;
-  for (int g = 0; g < 4; g++) before.push_back(*SlotOf(g));
-  std::vector<Event**> slots;
-  for (int g = 0; g < 4; g++) slots.push_back(SlotOf(g));
-  Event** last = SlotOf(4);
-  list.Remove(last);
-  EXPECT_EQ(*last, nullptr);
-  EXPECT_EQ(addresses[4].event, nullptr);
+  for (int g = 0; g < 4; g++) before.push_back(SlotOf(g));
+  list.Remove(SlotOf(4));
+  EXPECT_EQ(SlotOf(4), nullptr);
   for (int g = 0; g < 4; g++) {
-    EXPECT_EQ(SlotOf(g), slots[g]);
-    EXPECT_EQ(*SlotOf(g), before[g]);
+    EXPECT_EQ(SlotOf(g), before[g]);
+    EXPECT_EQ(SlotOf(g)->exec_time, g + 1.0);
   }
   EXPECT_EQ(list.getSize(), 4);
-  EXPECT_EQ(list.getNumFree(), kGroups + 1 - 4);
   EXPECT_EQ(list.IsValid(), 0);
 }
 
 TEST_F(EventListTest, RemovingTheRootSiftsTheLastEventDown) {
   for (int g = 0; g < 7; g++) Schedule(g, g + 1.0);
-  Event** root = SlotOf(0);
-  list.Remove(root);
-  EXPECT_EQ(addresses[0].event, nullptr);
+  list.Remove(SlotOf(0));
+  EXPECT_EQ(SlotOf(0), nullptr);
   EXPECT_EQ(list.IsValid(), 0);
   for (int g = 1; g < 7; g++) {
     ASSERT_EQ(Next(), &groups[g]);
@@ -166,32 +167,31 @@ TEST_F(EventListTest, RemovingTheRootSiftsTheLastEventDown) {
   EXPECT_EQ(list.getSize(), 0);
 }
 
-TEST_F(EventListTest, RemoveThroughTheGroupsAddressAndModifyKeyBothWays) {
+TEST_F(EventListTest, RemoveAnyGroupsEventAndModifyKeyBothWays) {
   for (int g = 0; g < 6; g++) Schedule(g, 10.0 + g);
-  list.Remove(static_cast<void*>(&addresses[3]));
-  EXPECT_EQ(addresses[3].event, nullptr);
-  (*SlotOf(5))->exec_time = 1.0;
+  list.Remove(SlotOf(3));
+  EXPECT_EQ(SlotOf(3), nullptr);
+  SlotOf(5)->exec_time = 1.0;
   list.ModifyKey(SlotOf(5));
   EXPECT_EQ(Next(), &groups[5]);
-  (*SlotOf(5))->exec_time = 100.0;
+  SlotOf(5)->exec_time = 100.0;
   list.ModifyKey(SlotOf(5));
   EXPECT_EQ(Next(), &groups[0]);
   EXPECT_EQ(list.IsValid(), 0);
 }
 
-TEST_F(EventListTest, ClearReturnsEveryEventAndResetsEveryAddress) {
-  std::list<BaseActionClass*> reactivation{&groups[0]};
+TEST_F(EventListTest, ClearUnschedulesEveryGroupAndEachCanBeScheduledAgain) {
   for (int g = 0; g < 10; g++) Schedule(g, g);
-  addresses[0].setReact(reactivation.begin());
   list.ClearEventList();
   EXPECT_EQ(list.getSize(), 0);
-  EXPECT_EQ(list.getNumFree(), kGroups + 1);
-  for (int g = 0; g < 10; g++) {
-    EXPECT_EQ(addresses[g].event, nullptr);
-    EXPECT_TRUE(addresses[g].isReactNull());
-  }
+  for (int g = 0; g < 10; g++) EXPECT_EQ(SlotOf(g), nullptr);
   EXPECT_EQ(list.IsValid(), 0);
   EXPECT_EQ(list.Earliest(), nullptr);
+  for (int g = 9; g >= 0; g--) Schedule(g, 20.0 - g);
+  for (int g = 9; g >= 0; g--) {
+    ASSERT_EQ(Next(), &groups[g]);
+    list.Remove(list.Earliest());
+  }
 }
 
 TEST_F(EventListTest, SchedulingAndCancellingNeverAllocate) {
@@ -200,7 +200,7 @@ TEST_F(EventListTest, SchedulingAndCancellingNeverAllocate) {
   long before = g_allocations;
   for (int round = 0; round < 200; round++) {
     for (int g = 0; g < kGroups; g++) Schedule(g, (g * 7 + round) % 5);
-    while (Event** slot = list.Earliest()) list.Remove(slot);
+    while (Event* ev = list.Earliest()) list.Remove(ev);
   }
   for (int g = 0; g < kGroups; g++) Schedule(g, g % 3);
   list.ClearEventList();
@@ -241,13 +241,13 @@ TEST_F(EventListTest, RandomOperationsKeepTheHeapConsistentWithAShadow) {
       list.Remove(SlotOf(g));
       shadow[g] = -1.0;
     } else if (op == 1) {
-      (*SlotOf(g))->exec_time = t;
+      SlotOf(g)->exec_time = t;
       list.ModifyKey(SlotOf(g));
       shadow[g] = t;
     } else {
-      Event** slot = list.Earliest();
+      Event* slot = list.Earliest();
       ASSERT_NE(slot, nullptr);
-      int chosen = static_cast<int>(static_cast<FakeGroup*>((*slot)->action_ptr) - groups.data());
+      int chosen = static_cast<int>(static_cast<FakeGroup*>(slot->action_ptr) - groups.data());
       // The chosen event must be minimal in time and maximal in rank at that time.
       for (int h = 0; h < kGroups; h++) {
         if (shadow[h] < 0) continue;
@@ -264,14 +264,13 @@ TEST_F(EventListTest, RandomOperationsKeepTheHeapConsistentWithAShadow) {
     for (int h = 0; h < kGroups; h++) {
       if (shadow[h] >= 0) {
         live++;
-        ASSERT_NE(addresses[h].event, nullptr);
-        ASSERT_EQ((*addresses[h].event)->exec_time, shadow[h]);
+        ASSERT_NE(SlotOf(h), nullptr);
+        ASSERT_EQ(SlotOf(h)->exec_time, shadow[h]);
       } else {
-        ASSERT_EQ(addresses[h].event, nullptr);
+        ASSERT_EQ(SlotOf(h), nullptr);
       }
     }
     ASSERT_EQ(list.getSize(), live);
-    ASSERT_EQ(list.getNumFree(), kGroups + 1 - live);
   }
 }
 
@@ -290,19 +289,19 @@ TEST_F(EventListTest, AFullListEmptiesInTimeOrderAndEveryAddressFollowsItsEvent)
   std::sort(expected.begin(), expected.end(), [&](int a, int b) { return due(a) < due(b); });
   std::vector<bool> pending(kGroups, true);
   for (int k = 0; k < kGroups; k++) {
-    Event** slot = list.Earliest();
+    Event* slot = list.Earliest();
     ASSERT_NE(slot, nullptr);
-    ASSERT_EQ((*slot)->action_ptr, &groups[expected[k]]) << "removal " << k;
+    ASSERT_EQ(slot->action_ptr, &groups[expected[k]]) << "removal " << k;
     list.Remove(slot);
     pending[expected[k]] = false;
     for (int g = 0; g < kGroups; g++) {
       if (!pending[g]) {
-        ASSERT_EQ(addresses[g].event, nullptr);
+        ASSERT_EQ(SlotOf(g), nullptr);
         continue;
       }
-      ASSERT_NE(addresses[g].event, nullptr);
-      ASSERT_EQ((*addresses[g].event)->action_ptr, &groups[g]);
-      ASSERT_EQ((*addresses[g].event)->exec_time, due(g));
+      ASSERT_NE(SlotOf(g), nullptr);
+      ASSERT_EQ(SlotOf(g)->action_ptr, &groups[g]);
+      ASSERT_EQ(SlotOf(g)->exec_time, due(g));
     }
   }
   EXPECT_EQ(list.Earliest(), nullptr);
