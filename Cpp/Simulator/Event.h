@@ -1,8 +1,10 @@
-// One scheduled firing: when the group completes, when it was scheduled, and which group.
-// A plain copyable record; the group is borrowed.
+// One scheduled firing: when the group completes, when it was scheduled, and which group, with the
+// group's connectivity list beside it so that the step can start loading that list as soon as it
+// knows the next event, before it reads the group. A plain copyable record; both are borrowed.
 #ifndef KAVRIN_EVENT_H
 #define KAVRIN_EVENT_H
 
+class ActionAffectsElement;
 class BaseActionClass;
 
 class Event {
@@ -10,6 +12,7 @@ class Event {
   double exec_time;
   double start_time;
   BaseActionClass* action_ptr;
+  const ActionAffectsElement* affects;
 
   Event();
   Event(double exec, double start, BaseActionClass* action);

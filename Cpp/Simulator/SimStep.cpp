@@ -6,6 +6,7 @@
 #include "BaseClasses/BaseGroupClass.h"
 #include "BaseClasses/debug.h"
 #include "Performance_Variables/PVModel.h"
+#include "Simulator/ActionAffectsElement.h"
 #include "Simulator/Event.h"
 #include "Simulator/EventList.h"
 #include "Simulator/ModelCheck.h"
@@ -64,6 +65,10 @@ bool SimulatorClass::SimStep(EventAtInfinity atInfinity) {
   // Nothing scheduled (a start in an absorbing state): nothing fires.
   if (NextEvent == nullptr) return false;
   TheEventList->Remove(NextEvent);
+  // The groups this firing may affect are visited after it; start loading them now, while the
+  // reward model accumulates and the action fires.
+  for (const ActionAffectsElement* cell = NextEvent->affects; cell != nullptr; cell = cell->next)
+    PrefetchAction(cell->Action);
   TheModel->Accumulate(CurrentTime);
   trace->printPreFireAction(CurrAction);
   trace->printFireAction(CurrAction, CurrentTime);
@@ -89,5 +94,6 @@ bool SimulatorClass::SimStep(EventAtInfinity atInfinity) {
   CurrentTime = NextEvent->exec_time;
   CurrAction = NextEvent->action_ptr;
   PrefetchAction(CurrAction);
+  __builtin_prefetch(NextEvent->affects);
   return true;
 }

@@ -51,6 +51,7 @@ void ScheduleGroup(SimulatorClass& sim, BaseActionClass* group) {
   record->exec_time = sim.CurrentTime + SampleDelay(group);
   record->start_time = sim.CurrentTime;
   record->action_ptr = group;
+  record->affects = group->Affects;
   if (group->ReactivationPredicate()) watchForReactivation(sim, group, addressOf(group));
   sim.TheEventList->Insert(record);
 }
