@@ -67,8 +67,9 @@ bool SimulatorClass::SimStep(EventAtInfinity atInfinity) {
   TheEventList->Remove(NextEvent);
   // The groups this firing may affect are visited after it; start loading them now, while the
   // reward model accumulates and the action fires.
-  for (const ActionAffectsElement* cell = NextEvent->affects; cell != nullptr; cell = cell->next)
-    PrefetchAction(cell->Action);
+  if (PrefetchObjects)
+    for (const ActionAffectsElement* cell = NextEvent->affects; cell != nullptr; cell = cell->next)
+      PrefetchAction(cell->Action);
   TheModel->Accumulate(CurrentTime);
   trace->printPreFireAction(CurrAction);
   trace->printFireAction(CurrAction, CurrentTime);
@@ -93,7 +94,10 @@ bool SimulatorClass::SimStep(EventAtInfinity atInfinity) {
   }
   CurrentTime = NextEvent->exec_time;
   CurrAction = NextEvent->action_ptr;
-  PrefetchAction(CurrAction);
-  __builtin_prefetch(NextEvent->affects);
+  if (PrefetchObjects) {
+    PrefetchAction(CurrAction);
+    // A group of several members has no list of its own; a null address would be a slow prefetch.
+    if (NextEvent->affects != nullptr) __builtin_prefetch(NextEvent->affects);
+  }
   return true;
 }

@@ -171,6 +171,9 @@ class SimulatorClass {
   ActionAffectsElement* AffectsBlock = nullptr;
   int AffectsBlockSize = 0;
   EventList* TheEventList;
+  // Whether the step prefetches the objects it will visit: only worth it when the model's objects
+  // outgrow the caches; in a small model the prefetches are pure cost.
+  bool PrefetchObjects = false;
   PAddress* EventPointerArray;
   BaseGroupClass** GroupList;
   BaseActionClass** InitiallyEnabled;
