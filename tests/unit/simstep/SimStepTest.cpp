@@ -328,3 +328,73 @@ TEST(SimStepSS, EventAtInfinityIsAnAbsorbingState) {
   EXPECT_EQ(h.sim.NextEvent, nullptr);
   EXPECT_EQ(h.sim.CurrentTime, 1.0);
 }
+
+// 2,100 queues, 4,200 activities: a model large enough that the step prefetches the objects it
+// will visit. Queue k's arrival is due every d = 1 + (7k mod 13)/16 time units and its service
+// 0.25 after each arrival, so up to time 10 (inclusive) the arrival fires floor(10/d) times and
+// the service once for each arrival j with j*d + 0.25 <= 10; the queue holds the difference.
+// All times are exact binary fractions; distinct ranks order ties without a draw.
+TEST(SimStep, ALargeModelPrefetchesAndFiresTheSameTrajectory) {
+  constexpr int kQueues = 2100;
+  std::vector<std::pair<std::string, short> > places;
+  std::vector<std::pair<std::string, Distribution> > activities;
+  for (int k = 0; k < kQueues; k++) {
+    places.push_back({"Q" + std::to_string(k), 0});
+    activities.push_back({"Arrive" + std::to_string(k), Deterministic});
+    activities.push_back({"Serve" + std::to_string(k), Deterministic});
+  }
+  auto* san = new StepTestSAN(places, activities);
+  auto period = [](int k) { return 1.0 + ((7 * k) % 13) / 16.0; };
+  std::vector<int> arrivals(kQueues, 0), services(kQueues, 0);
+  for (int k = 0; k < kQueues; k++) {
+    StepTestActivity* arrive = san->activity(2 * k);
+    StepTestActivity* serve = san->activity(2 * k + 1);
+    arrive->rank = 2 * k;
+    serve->rank = 2 * k + 1;
+    arrive->delay = [period, k] { return period(k); };
+    arrive->effect = [san, k, &arrivals] {
+      san->mark(k)++;
+      arrivals[k]++;
+    };
+    serve->enabling = [san, k] { return san->mark(k) > 0; };
+    serve->delay = [] { return 0.25; };
+    serve->effect = [san, k, &services] {
+      san->mark(k)--;
+      services[k]++;
+    };
+    san->affects(2 * k, k);
+    san->affects(2 * k + 1, k);
+    san->reads(2 * k + 1, k);
+  }
+  StepTestPV pv(san);
+  StepHarness h(&pv);
+  EXPECT_TRUE(h.sim.PrefetchObjects);
+  h.sim.GenerateInitialEnabledList();
+  ASSERT_TRUE(h.startReplication());
+  while (h.sim.CurrentTime <= 10.0) ASSERT_TRUE(h.sim.SimStep(EventAtInfinity::IsNext));
+
+  long expectedFirings = 0;
+  for (int k = 0; k < kQueues; k++) {
+    const double d = period(k);
+    int a = 0, s = 0;
+    for (int j = 1; j * d <= 10.0; j++) {
+      a++;
+      if (j * d + 0.25 <= 10.0) s++;
+    }
+    ASSERT_EQ(arrivals[k], a) << "queue " << k;
+    ASSERT_EQ(services[k], s) << "queue " << k;
+    ASSERT_EQ(san->mark(k), a - s) << "queue " << k;
+    expectedFirings += a + s;
+  }
+  // The last step took the first event after time 10 without firing it.
+  EXPECT_EQ(h.sim._fireActionCount, expectedFirings);
+  EXPECT_GT(h.sim.CurrentTime, 10.0);
+}
+
+// Below the threshold the step does not prefetch; the model above runs either way.
+TEST(SimStep, ASmallModelDoesNotPrefetch) {
+  auto* san = new StepTestSAN({{"P", 0}}, {{"Tick", Deterministic}});
+  StepTestPV pv(san);
+  StepHarness h(&pv);
+  EXPECT_FALSE(h.sim.PrefetchObjects);
+}
