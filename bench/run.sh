@@ -6,7 +6,7 @@
 #   bash bench/run.sh [BUILD_DIR]        (default: build-release; relative to the repository root)
 #
 # Environment: BENCH_REPEAT (default 3) runs of each measurement, the lowest CPU time kept;
-# BENCH_BANK_REPEAT (default 1) the same for the bank rows, which take longest.
+# BENCH_BANK_REPEAT (default 3) the same for the bank rows, which take longest.
 # BENCH_PEER_EVENTS (default 1000000) events for the peer row; BENCH_PYTHON the interpreter that
 # has the peer's package (default: the first of /usr/bin/python3 and python3 that imports it).
 # CPU times are user + system time of the child process (getrusage), peak memory its max RSS.
@@ -19,7 +19,7 @@ BIN="$BUILD/bin"
 FLOOR="$BUILD/bench"
 WORK="$BUILD/bench-run"
 REPEAT="${BENCH_REPEAT:-3}"
-BANK_REPEAT="${BENCH_BANK_REPEAT:-1}"
+BANK_REPEAT="${BENCH_BANK_REPEAT:-3}"
 PEER_EVENTS="${BENCH_PEER_EVENTS:-1000000}"
 
 for prog in floor_gpu floor_mm1 cpurun; do
