@@ -158,12 +158,16 @@ void PVModel::MakeAffectedLists() {
       }
     }
   }
-  // Only after every node: a frozen set accepts no further insertion.
+  // Only after every node: a frozen set accepts no further insertion. An action no rate reward
+  // depends on reads the frozen empty sets of ZeroImpulseAction instead of a copy of its own.
   for (int a = 0; a < NumActions; a++) {
     BaseActionClass* action = ActionAt(a);
-    EnsureRateDS(action);
-    for (int p = 0; p < Number_Of_Performance_Variables; p++)
-      action->AffectedRateWorkers[p].NoMoreModifications();
+    if (action->IsPVRateDSAllocated()) {
+      for (int p = 0; p < Number_Of_Performance_Variables; p++)
+        action->AffectedRateWorkers[p].NoMoreModifications();
+    } else {
+      action->AffectedRateWorkers = ZeroImpulseAction.AffectedRateWorkers;
+    }
     action->AffectedNodesByRateReward.NoMoreModifications();
   }
 }
@@ -210,11 +214,17 @@ void PVModel::MakeImpulseAffectedLists() {
       }
     }
   }
+  // As for the rate sets: an action that earns no impulse shares ZeroImpulseAction's empty arrays.
   for (int a = 0; a < NumActions; a++) {
     BaseActionClass* action = ActionAt(a);
-    EnsureImpulseDS(action);
-    for (int p = 0; p < Number_Of_Performance_Variables; p++)
-      action->AffectedImpulseRewards[p].NoMoreModifications();
+    if (action->IsPVImpulseDSAllocated()) {
+      for (int p = 0; p < Number_Of_Performance_Variables; p++)
+        action->AffectedImpulseRewards[p].NoMoreModifications();
+    } else {
+      action->AffectedImpulseRewards = ZeroImpulseAction.AffectedImpulseRewards;
+      action->AffectedImpulseWorkers = ZeroImpulseAction.AffectedImpulseWorkers;
+      action->NumAffectedImpulseWorkers = ZeroImpulseAction.NumAffectedImpulseWorkers;
+    }
     action->AffectedNodesByImpulseReward.NoMoreModifications();
   }
 }
@@ -464,15 +474,23 @@ void PVModel::FreeImpulseWorkers(BaseActionClass* action) {
 }
 
 void PVModel::Destruct() {
-  FreeImpulseWorkers(&ZeroImpulseAction);
-  ZeroImpulseAction.DeallocatePVRateDS();
-  ZeroImpulseAction.DeallocatePVImpulseDS();
   for (int a = 0; a < NumActions && PVListOfActions != nullptr; a++) {
     BaseActionClass* action = PVListOfActions[a];
+    // Borrowed from ZeroImpulseAction (see MakeAffectedLists): freed once, with it.
+    if (action->AffectedRateWorkers == ZeroImpulseAction.AffectedRateWorkers)
+      action->AffectedRateWorkers = nullptr;
+    if (action->AffectedImpulseRewards == ZeroImpulseAction.AffectedImpulseRewards) {
+      action->AffectedImpulseRewards = nullptr;
+      action->AffectedImpulseWorkers = nullptr;
+      action->NumAffectedImpulseWorkers = nullptr;
+    }
     FreeImpulseWorkers(action);
     action->DeallocatePVRateDS();
     action->DeallocatePVImpulseDS();
   }
+  FreeImpulseWorkers(&ZeroImpulseAction);
+  ZeroImpulseAction.DeallocatePVRateDS();
+  ZeroImpulseAction.DeallocatePVImpulseDS();
   for (int p = 0; p < Number_Of_Performance_Variables; p++) {
     if (PerformanceVariableList[p] == nullptr) continue;
     delete[] PerformanceVariableList[p]->ActionDependencies;
