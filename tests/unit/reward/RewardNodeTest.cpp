@@ -240,6 +240,39 @@ TEST(AffectedLists, ActionReachedByRateAndImpulseIsListedOnce) {
   EXPECT_EQ(toy->action("idle")->AffectedNodes.size(), 0);
 }
 
+// A rate reward on Tokens (changed by add and remove) and an impulse of 1 per firing of add,
+// over [0, 10]. Only add has impulse arrays of its own and only add and remove rate sets; the
+// others read the reward model's empty tables. Firing all three counts add's two firings only.
+TEST(AffectedLists, ActionsNoRewardDependsOnShareTheEmptyTables) {
+  auto* toy = new ToyModel("Toy", 0);
+  // The reward model owns the toy and frees the shared tables once (a double free would show
+  // under the sanitizers).
+  ToyPVModel pv(toy, {RateDef(INTERVAL_OF_TIME, 0.0, 10.0), ImpulseDef(0.0, 10.0)});
+  const BaseActionClass& none = pv.ZeroImpulseAction;
+  BaseActionClass* add = toy->action("add");
+  BaseActionClass* remove = toy->action("remove");
+  BaseActionClass* idle = toy->action("idle");
+  EXPECT_NE(add->AffectedRateWorkers, none.AffectedRateWorkers);
+  EXPECT_NE(remove->AffectedRateWorkers, none.AffectedRateWorkers);
+  EXPECT_EQ(idle->AffectedRateWorkers, none.AffectedRateWorkers);
+  EXPECT_NE(add->AffectedImpulseRewards, none.AffectedImpulseRewards);
+  EXPECT_EQ(remove->AffectedImpulseRewards, none.AffectedImpulseRewards);
+  EXPECT_EQ(idle->AffectedImpulseRewards, none.AffectedImpulseRewards);
+  EXPECT_EQ(idle->AffectedImpulseWorkers, none.AffectedImpulseWorkers);
+  for (int p = 0; p < 2; p++) {
+    EXPECT_EQ(idle->AffectedRateWorkers[p].size(), 0);
+    EXPECT_EQ(remove->AffectedImpulseRewards[p].size(), 0);
+  }
+  pv.ConsiderOnly(nullptr, pv.Number_Of_Performance_Variables);
+  Step(pv, idle, 1.0);
+  Step(pv, add, 2.0);
+  Step(pv, remove, 3.0);
+  Step(pv, add, 4.0);
+  Step(pv, idle, 5.0);
+  pv.EndAccumulate(10.0);
+  EXPECT_DOUBLE_EQ(pv.getPV(1)->TotalReward, 2.0);
+}
+
 TEST(AffectedLists, NoDependenciesMeansNoAffectingActions) {
   NodeDef nodeDef;
   ToyPVModel pv(new ToyModel("Toy", 0), {nodeDef});
