@@ -7,11 +7,6 @@
 #include "BaseClasses/debug.h"
 #include "Simulator/PAddress.h"
 
-bool EventEarlier::operator()(const Event* e1, const Event* e2) const {
-  if (e1->exec_time < e2->exec_time) return true;
-  return e1->exec_time == e2->exec_time && e1->action_ptr->Rank() > e2->action_ptr->Rank();
-}
-
 bool EventEqual::operator()(const Event* e1, const Event* e2) const {
   return e1->exec_time == e2->exec_time && e1->action_ptr->Rank() == e2->action_ptr->Rank();
 }
@@ -145,7 +140,8 @@ int EventList::IsValid() const {
 
 int EventList::Rank(int32_t g) const { return Events[g].action_ptr->Rank(); }
 
-// The same order as EventEarlier, with the times read from the heap: (t, g) against position j.
+// The heap order, with the times read from the heap: (t, g) goes before position j when it is due
+// earlier, or at the same instant with a higher group rank.
 bool EventList::Earlier(double t, int32_t g, int j) const {
   if (t < S[j].key) return true;
   return t == S[j].key && Rank(g) > Rank(S[j].group);

@@ -18,11 +18,6 @@
 #include "Simulator/Event.h"
 #include "Simulator/PAddress.h"
 
-class EventEarlier {
- public:
-  bool operator()(const Event* e1, const Event* e2) const;
-};
-
 class EventEqual {
  public:
   bool operator()(const Event* e1, const Event* e2) const;

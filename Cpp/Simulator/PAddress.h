@@ -16,9 +16,8 @@ class PAddress {
   bool reactIsNull;
   ReactIterator react;
 
-  PAddress() { clear(); }
+  PAddress() : reactIsNull(true) {}
 
-  void clear() { reactIsNull = true; }
   bool isReactNull() const { return reactIsNull; }
   void setReactNull() { reactIsNull = true; }
   ReactIterator getReact() const { return react; }
