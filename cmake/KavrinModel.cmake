@@ -92,7 +92,8 @@ function(kavrin_add_model yaml)
     ${_out}/Atomic/${_model}/${_model}SAN.cpp
     ${_out}/Reward/${_reward}/${_reward}PVModel.cpp
     ${_out}/Reward/${_reward}/${_reward}PVNodes.cpp
-    ${_out}/Study/${_study}/${_study}SetStudy.cpp)
+    ${_out}/Study/${_study}/${_study}SetStudy.cpp
+    ${_out}/Study/${_study}/${_study}Provenance.cpp)
   set(_headers
     ${_out}/Atomic/${_model}/${_model}SAN.h
     ${_out}/Reward/${_reward}/${_reward}PVModel.h

@@ -2,7 +2,8 @@
 //   pvdescribe <file.pv> <file.pvkind> [<file.study>]
 // <file.pv> is the reward model's own description file; <file.pvkind> has one line per row of
 // observations, "index name terminating|steady_state", saying which kind of run considers it;
-// <file.study> lists the global variables and the experiments (see StudyDescription).
+// <file.study> lists the global variables and the experiments, and the SHA-256 of the description
+// a generated study came from (see StudyDescription).
 // Linked with a study's generated objects, it builds that study's reward model as a run would
 // (first experiment, time arrays expanded).
 #include <cerrno>
@@ -12,7 +13,9 @@
 #include <iostream>
 
 #include "Performance_Variables/PVModel.h"
+#include "Simulator/ModelProvenance.h"
 #include "Study/BaseStudyClass.h"
+#include "Study/ExperimentNames.h"
 #include "StudyDescription.h"
 
 namespace {
@@ -41,7 +44,9 @@ int main(int argc, char** argv) {
   }
   BaseStudyClass* study = GenerateStudy();
   int status = 0;
-  if (argc == 4 && !WriteText(argv[3], [&](std::ostream& o) { StudyDescription::WriteStudy(*study, o); }))
+  if (argc == 4 && !WriteText(argv[3], [&](std::ostream& o) {
+        StudyDescription::WriteStudy(*study, o, KavrinExperimentNames, KavrinModelDescriptionSha256);
+      }))
     status = 1;
   study->SetGVs(0);
   PVModel* pv = study->GetPVModel(true);

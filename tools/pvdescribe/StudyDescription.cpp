@@ -71,13 +71,16 @@ void StudyDescription::WriteKinds(PVModel& model, std::ostream& out) {
   }
 }
 
-void StudyDescription::WriteStudy(BaseStudyClass& study, std::ostream& out) {
+void StudyDescription::WriteStudy(BaseStudyClass& study, std::ostream& out, const char* const* names,
+                                  const char* sha256) {
+  if (sha256 != nullptr && sha256[0] != '\0') out << "description_sha256\t" << sha256 << '\n';
   for (uint32_t g = 0; g < study.GetNumGVs(); g++)
     out << "global\t" << study.GetGVName(g) << '\t' << study.GetGVType(g) << '\t'
         << OverrideLetter(study.GetGVType(g)) << '\n';
   for (uint32_t e = 0; e < study.GetNumExps(); e++) {
     study.SetGVs(static_cast<int>(e));
-    out << "experiment\t" << e << '\t' << study.GetExpName(static_cast<int>(e));
+    out << "experiment\t" << e << '\t'
+        << (names != nullptr ? names[e] : study.GetExpName(static_cast<int>(e)));
     for (uint32_t g = 0; g < study.GetNumGVs(); g++)
       out << '\t' << study.GetGVName(g) << '=' << GlobalValue(study, static_cast<int>(g));
     out << '\n';

@@ -22,9 +22,13 @@ class StudyDescription {
 
   // "index name terminating|steady_state", one line per row.
   static void WriteKinds(PVModel& model, std::ostream& out);
-  // "global\tname\ttype\tletter" per global variable, then
+  // "description_sha256\t<hex>" first when the study was generated from a description (sha256
+  // not empty), then "global\tname\ttype\tletter" per global variable, then
   // "experiment\tindex\tname\tvar=value..." per experiment (it sets each experiment's values).
-  static void WriteStudy(BaseStudyClass& study, std::ostream& out);
+  // The name is the description's own (names: one per experiment) or else the study's
+  // "Experiment N".
+  static void WriteStudy(BaseStudyClass& study, std::ostream& out, const char* const* names = nullptr,
+                         const char* sha256 = "");
 };
 
 #endif

@@ -59,6 +59,15 @@ class CodeGenerator {
   std::string RewardNodesSource();
   std::string StudyHeader();
   std::string StudySource();
+
+  // The description's SHA-256, the experiments' names, and the study's printing of its globals.
+  std::string ProvenanceSource() const;
+  std::string ExperimentNameTable() const;
+  std::string PrintGlobalValuesSource() const;
+  // The check that stops a run whose generated arcs or initial markings overflow a place.
+  std::string MarkingCheck() const;
+  std::string CheckedMarking(const PlaceDef& p, const std::string& place, const std::string& what) const;
+  std::string ArcUpdate(const ArcDef& arc, const std::string& sign, const std::string& what) const;
 };
 
 }  // namespace sangen

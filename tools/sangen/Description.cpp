@@ -2,7 +2,9 @@
 
 #include <yaml-cpp/yaml.h>
 
+#include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -561,14 +563,66 @@ void Loader::ReadRewards(const YAML::Node& n) {
   }
 }
 
+// The value a global takes, as it reads in an experiment's name: a number in the shortest text
+// that reads back as the same value of the global's type ("0.50" -> "0.5", "1e3" -> "1000"),
+// anything else (a sampler's name, true, a character) as written.
+std::string ValueName(const GlobalDef& g, const std::string& literal) {
+  double v = 0;
+  if (!ParseNumber(literal, &v) || !std::isfinite(v)) return literal;
+  char buffer[64];
+  std::to_chars_result r{};
+  if (g.Type == "double") {
+    r = std::to_chars(buffer, buffer + sizeof buffer, v);
+  } else if (g.Type == "float") {
+    r = std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(v));
+  } else if (v == std::floor(v) && std::fabs(v) < 9.0e15) {
+    r = std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(v));
+  } else {
+    return literal;
+  }
+  return std::string(buffer, r.ptr);
+}
+
+// One experiment as the study makes it: the values it sets, in the order the description gives
+// them, its own name if it has one, and where it is written.
+struct Row {
+  std::map<std::string, std::string> Values;
+  std::vector<std::string> Order;
+  std::string Name;
+  Pos At;
+  void Set(const std::string& global, const std::string& value) {
+    if (Values.count(global)) Order.erase(std::find(Order.begin(), Order.end(), global));
+    Values[global] = value;
+    Order.push_back(global);
+  }
+};
+
+// An experiment's name: the one the description gives it; otherwise the globals it sets, in the
+// order given, as "global=value" joined by commas ("N=10,lambda=0.05"), a sweep's globals last in
+// the sweep's order; a listed experiment that has a name and is crossed with a sweep keeps it in
+// front ("rho_0.5,mu=2"). An experiment that sets nothing is "Experiment <number from 1>".
+std::string ExperimentName(const Description& d, const std::string& given,
+                           const std::vector<std::pair<std::string, std::string>>& values, size_t index) {
+  std::string name = given;
+  for (const auto& v : values)
+    name += (name.empty() ? "" : ",") + v.first + "=" + ValueName(*d.FindGlobal(v.first), v.second);
+  return name.empty() ? "Experiment " + std::to_string(index + 1) : name;
+}
+
 void Loader::ReadStudy(const YAML::Node& n) {
-  std::vector<std::map<std::string, std::string>> rows;
-  std::vector<std::string> names;
+  std::vector<Row> rows;
   auto literal = [&](const YAML::Node& key, const YAML::Node& value) {
     std::string g = key.Scalar();
     if (D.FindGlobal(g) == nullptr) Fail(key, "unknown global variable '" + g + "'");
     return Scalar(value, "value of " + g);
   };
+  // The globals a sweep sets in each of its points, in the sweep's order, with the position of
+  // the last value (where a name that repeats another is reported).
+  struct Point {
+    std::vector<std::pair<std::string, std::string>> Values;
+    Pos At;
+  };
+  std::vector<Point> cross;
   if (n) {
     if (!n.IsMap()) Fail(n, "'study' is a mapping");
     CheckKeys(n, {"name", "experiments", "sweep"}, "the study");
@@ -577,25 +631,24 @@ void Loader::ReadStudy(const YAML::Node& n) {
       if (!n["experiments"].IsSequence()) Fail(n["experiments"], "'experiments' is a list");
       for (const auto& e : n["experiments"]) {
         if (!e.IsMap()) Fail(e, "an experiment maps global variables to values");
-        std::map<std::string, std::string> row;
-        std::string name;
+        Row row;
+        row.At = At(e);
         for (const auto& kv : e) {
           if (kv.first.Scalar() == "name") {
-            name = Scalar(kv.second, "name");
+            row.Name = Scalar(kv.second, "name");
           } else {
-            row[kv.first.Scalar()] = literal(kv.first, kv.second);
+            row.Set(kv.first.Scalar(), literal(kv.first, kv.second));
           }
         }
         rows.push_back(row);
-        names.push_back(name);
       }
     }
     if (n["sweep"]) {
       const YAML::Node s = n["sweep"];
       if (!s.IsMap()) Fail(s, "'sweep' maps global variables to lists or ranges");
-      std::vector<std::map<std::string, std::string>> cross{{}};
+      cross = {Point{{}, At(s)}};
       for (const auto& kv : s) {
-        std::vector<std::string> values;
+        std::vector<std::pair<std::string, Pos>> values;
         if (kv.second.IsMap() && kv.second["range"]) {
           const YAML::Node r = kv.second["range"];
           if (!r.IsSequence() || r.size() != 3) Fail(r, "a range is [first, last, step]");
@@ -613,63 +666,68 @@ void Loader::ReadStudy(const YAML::Node& n) {
                 (D.FindGlobal(kv.first.Scalar())->Type == "double" ||
                  D.FindGlobal(kv.first.Scalar())->Type == "float"))
               t += ".0";
-            values.push_back(t);
+            values.emplace_back(t, At(r));
           }
           literal(kv.first, r[0]);
         } else if (kv.second.IsSequence()) {
-          for (const auto& e : kv.second) values.push_back(literal(kv.first, e));
+          for (const auto& e : kv.second) values.emplace_back(literal(kv.first, e), At(e));
         } else {
-          values.push_back(literal(kv.first, kv.second));
+          values.emplace_back(literal(kv.first, kv.second), At(kv.second));
         }
-        std::vector<std::map<std::string, std::string>> next;
-        for (const auto& row : cross)
+        std::vector<Point> next;
+        for (const Point& point : cross)
           for (const auto& value : values) {
-            auto r2 = row;
-            r2[kv.first.Scalar()] = value;
-            next.push_back(r2);
+            Point p = point;
+            p.Values.emplace_back(kv.first.Scalar(), value.first);
+            p.At = value.second;
+            next.push_back(p);
           }
         cross = next;
       }
-      // A sweep crosses every experiment listed (or the defaults alone) with its values.
-      std::vector<std::map<std::string, std::string>> base =
-          rows.empty() ? std::vector<std::map<std::string, std::string>>{{}} : rows;
-      std::vector<std::string> baseNames = rows.empty() ? std::vector<std::string>{""} : names;
-      rows.clear();
-      names.clear();
-      for (size_t b = 0; b < base.size(); b++)
-        for (const auto& c : cross) {
-          auto r = base[b];
-          std::string name = baseNames[b];
-          for (const auto& kv : c) {
-            r[kv.first] = kv.second;
-            name += (name.empty() ? "" : ",") + kv.first + "=" + kv.second;
-          }
-          rows.push_back(r);
-          names.push_back(name);
-        }
     }
   }
-  if (rows.empty()) {
-    rows.push_back({});
-    names.push_back("");
-  }
-  for (size_t e = 0; e < rows.size(); e++) {
-    ExperimentDef x;
-    x.Name = names[e];
-    for (const GlobalDef& g : D.Globals) {
-      auto it = rows[e].find(g.Name);
-      if (it != rows[e].end()) {
-        x.Values[g.Name] = it->second;
-      } else if (!g.Default.empty()) {
-        x.Values[g.Name] = g.Default;
-      } else {
-        throw DescriptionError(g.At, "global variable '" + g.Name +
-                                         "' has no default and no value in experiment " +
-                                         std::to_string(e + 1));
+  // A sweep crosses every experiment listed (or the defaults alone) with its values.
+  std::vector<ExperimentDef> made;
+  if (rows.empty()) rows.push_back(Row{{}, {}, "", n ? At(n) : Pos{1, 1}});
+  if (cross.empty()) cross.push_back(Point{});
+  for (const Row& base : rows) {
+    for (const Point& point : cross) {
+      Row r = base;
+      for (const auto& v : point.Values) r.Set(v.first, v.second);
+      if (!point.Values.empty()) r.At = point.At;
+      // A named experiment keeps its name in front of the swept values; an unnamed one is named
+      // after all it sets, the sweep's globals last.
+      std::vector<std::pair<std::string, std::string>> named;
+      for (const std::string& g : r.Order) {
+        bool swept = false;
+        for (const auto& v : point.Values) swept = swept || v.first == g;
+        if (!swept && base.Name.empty()) named.emplace_back(g, r.Values[g]);
       }
+      for (const auto& v : point.Values) named.push_back(v);
+      ExperimentDef x;
+      x.At = r.At;
+      x.Name = ExperimentName(D, base.Name, named, made.size());
+      for (const GlobalDef& g : D.Globals) {
+        auto it = r.Values.find(g.Name);
+        if (it != r.Values.end()) {
+          x.Values[g.Name] = it->second;
+        } else if (!g.Default.empty()) {
+          x.Values[g.Name] = g.Default;
+        } else {
+          throw DescriptionError(g.At, "global variable '" + g.Name +
+                                           "' has no default and no value in experiment " +
+                                           std::to_string(made.size() + 1));
+        }
+      }
+      for (size_t k = 0; k < made.size(); k++)
+        if (made[k].Name == x.Name)
+          throw DescriptionError(x.At, "experiment " + std::to_string(made.size()) + " is named '" + x.Name +
+                                           "' like experiment " + std::to_string(k) +
+                                           ": the experiments of a study need different names");
+      made.push_back(x);
     }
-    D.Experiments.push_back(x);
   }
+  D.Experiments = made;
 }
 
 }  // namespace

@@ -114,8 +114,9 @@ struct VariableDef {
 };
 
 struct ExperimentDef {
-  std::string Name;
+  std::string Name;  // unique within the study (see ExperimentName in Description.cpp)
   std::map<std::string, std::string> Values;  // global name -> C++ literal
+  Pos At;                                     // where the description makes it
 };
 
 class Description {

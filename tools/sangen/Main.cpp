@@ -11,13 +11,15 @@
 #include "CodeGenerator.h"
 #include "Description.h"
 #include "DotWriter.h"
+#include "KavrinVersion.h"
 
 namespace {
 
 const char* const kUsage =
     "usage: sangen MODEL.yaml --out DIR     write DIR/Atomic/<model>/, DIR/Reward/<reward>/, "
     "DIR/Study/<study>/\n"
-    "       sangen --dot MODEL.yaml [-o FILE]  draw the net as Graphviz DOT (standard output by default)\n";
+    "       sangen --dot MODEL.yaml [-o FILE]  draw the net as Graphviz DOT (standard output by default)\n"
+    "       sangen --version                  print the generator's version\n";
 
 // Leaves a file alone when its text is unchanged, so a rebuild recompiles only what changed.
 bool WriteIfChanged(const std::filesystem::path& path, const std::string& text) {
@@ -46,6 +48,9 @@ int main(int argc, char** argv) {
       dot = true;
     } else if (a == "-o" && k + 1 < argc) {
       dotFile = argv[++k];
+    } else if (a == "--version") {
+      std::cout << "sangen " << KAVRIN_VERSION << "\n";
+      return 0;
     } else if (a == "--help" || a == "-h") {
       std::cout << kUsage;
       return 0;
