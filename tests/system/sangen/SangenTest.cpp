@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "KavrinVersion.h"
 #include "support/TestProcess.h"
 
 namespace {
@@ -195,6 +196,62 @@ TEST_F(Sangen, SweepsCrossTheirValuesLastFastest) {
                        "\"lambda=0.3,mu=1\", \"lambda=0.3,mu=2\"}"),
             std::string::npos)
       << study;
+}
+
+// Listed experiments keep their names; the others are named after what they set, in the order
+// written (a sweep's globals last), numbers in their shortest text; one that sets nothing keeps
+// the simulator's "Experiment N". A name is a C++ literal of the same text, whatever it holds.
+TEST_F(Sangen, NamesEveryExperiment) {
+  std::string text =
+      std::string(kHead).replace(std::string(kHead).find("{lambda: double}"), 16,
+                                 "{lambda: {type: double, default: 1.0}, mu: {type: int, default: 1}}") +
+      "  - {name: Arrival, delay: Exponential, parameters: [lambda], output: {Queue: 1}}\n"
+      "study:\n"
+      "  experiments:\n"
+      "    - {name: 'say \"hi\" \\ now', lambda: 0.5}\n"
+      "    - {mu: 2, lambda: 0.50}\n"
+      "    - {lambda: 1e3}\n"
+      "    - {lambda: 0.1}\n"
+      "    - {}\n";
+  std::string path = Write(text);
+  Outcome r = Execute(SANGEN, {path, "--out", (Dir / "out").string()});
+  ASSERT_EQ(r.Code, 0) << r.Output;
+  const fs::path source = Dir / "out/Study/Q_STUDY/Q_STUDYSetStudy.cpp";
+  std::ifstream in(source);
+  std::string study((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(study.find("{\"say \\\"hi\\\" \\\\ now\", \"mu=2,lambda=0.5\", \"lambda=1000\", "
+                       "\"lambda=0.1\", \"Experiment 5\"}"),
+            std::string::npos)
+      << study;
+  Outcome compiled = Compile(Dir / "out", source, {"-Wall", "-Wextra", "-Werror"});
+  EXPECT_EQ(compiled.Code, 0) << compiled.Output;
+}
+
+TEST_F(Sangen, RefusesTwoExperimentsOfOneName) {
+  const std::string head =
+      std::string(kHead) +
+      "  - {name: Arrival, delay: Exponential, parameters: [lambda], output: {Queue: 1}}\n";
+  ExpectRefused(
+      head +
+          "study:\n"                       // 7
+          "  experiments:\n"               // 8
+          "    - {name: a, lambda: 1}\n"   // 9
+          "    - {name: a, lambda: 2}\n",  // 10: the second starts at column 7
+      "10:7", "experiment 1 is named 'a' like experiment 0: the experiments of a study need different names");
+  // 0.50 is the value 0.5 again, so the point's name is too.
+  ExpectRefused(head +
+                    "study:\n"                    // 7
+                    "  sweep:\n"                  // 8
+                    "    lambda: [0.5, 0.50]\n",  // 9: the second value at column 19
+                "9:19",
+                "experiment 1 is named 'lambda=0.5' like experiment 0: the experiments of a study need "
+                "different names");
+}
+
+TEST_F(Sangen, PrintsItsVersion) {
+  Outcome r = Execute(SANGEN, {"--version"});
+  EXPECT_EQ(r.Code, 0);
+  EXPECT_EQ(r.Output, std::string("sangen ") + KAVRIN_VERSION + "\n");
 }
 
 TEST_F(Sangen, DrawsTheNetAsDot) {

@@ -96,3 +96,17 @@ TEST(StudyDescription, GlobalsWithTheirLettersAndEveryExperimentsValues) {
   EXPECT_FALSE(listing.ParseStudyText("experiment\t0\tE\trate:1\n", error));
   EXPECT_FALSE(listing.ParseStudyText("parameter\tx\n", error));
 }
+
+// A study generated from a description: the description's digest comes first, and each experiment
+// has the description's name for it instead of "Experiment N".
+TEST(StudyDescription, AGeneratedStudyStartsWithItsDigestAndNamesItsExperiments) {
+  TwoExperimentStudy study;
+  const char* const names[] = {"slow", "rate=2.5,servers=-4"};
+  const std::string digest(64, 'e');
+  std::ostringstream out;
+  StudyDescription::WriteStudy(study, out, names, digest.c_str());
+  EXPECT_EQ(out.str(), "description_sha256\t" + digest +
+                           "\nglobal\trate\tdouble\td\nglobal\tservers\tint\ti\n"
+                           "experiment\t0\tslow\trate=0.1\tservers=3\n"
+                           "experiment\t1\trate=2.5,servers=-4\trate=2.5\tservers=-4\n");
+}
