@@ -185,15 +185,15 @@ class Listing(Scratch):
         expected = {
             "MM1_STUDYSim": (["mean_in_system  steady_state", "arrivals        terminating"],
                              ['lambda  double   d   e.g. -O "d:lambda:VALUE"'],
-                             ["0  Experiment 1  lambda=0.5  mu=1", "1  Experiment 2  lambda=0.8  mu=1",
-                              "2  Experiment 3  lambda=0.9  mu=1"]),
+                             ["0  rho_0.5  lambda=0.5  mu=1", "1  rho_0.8  lambda=0.8  mu=1",
+                              "2  rho_0.9  lambda=0.9  mu=1"]),
             "GPUS_STUDYSim": (["token_game  terminating    interval of time         [0, 1]"], ["(none)"],
                               ["0  Experiment 1\n"]),
             "ERLANG_STUDYSim": (["all_busy  steady_state", "blocked   steady_state"],
                                 ['c             int      i   e.g. -O "i:c:VALUE"'],
-                                ["2  Experiment 3  c=5  lambda=4  service_dist=11"]),
+                                ["2  service_dist=Uniform  c=5  lambda=4  service_dist=11"]),
             "REPAIR_STUDYSim": (["machines_down  steady_state"], ["N       int      i"],
-                                ["1  Experiment 2  N=10  lambda=0.1  mu=1"]),
+                                ["1  N=10,lambda=0.1  N=10  lambda=0.1  mu=1"]),
         }
         for sim, (variables, globals_, experiments) in expected.items():
             rc, out, err = self.run_cmd(exe("simmgr"), "--list", "--", exe(sim))
@@ -202,7 +202,8 @@ class Listing(Scratch):
                 self.assertIn(text, out, sim)
             with open(exe(sim) + ".study") as f:
                 study = f.read()
-            self.assertEqual(out.count("Experiment "), study.count("\nexperiment\t") + study.startswith("experiment\t"))
+            listed = [l for l in out.split("\nExperiments (", 1)[1].splitlines()[1:] if l.strip()]
+            self.assertEqual(len(listed), study.count("\nexperiment\t") + study.startswith("experiment\t"))
 
     def test_a_simulator_without_description(self):
         suffix = ".exe" if EMULATOR else ""  # the program's own file name
@@ -227,7 +228,7 @@ class Listing(Scratch):
         rc, out, err = self.run_cmd(exe("simmgr"), "--list", "--", self.path("mm1.exe"))
         self.assertEqual(rc, 0, err)
         self.assertIn("mean_in_system  steady_state", out)
-        self.assertIn("2  Experiment 3  lambda=0.9  mu=1", out)
+        self.assertIn("2  rho_0.9  lambda=0.9  mu=1", out)
 
 
 class Messages(Scratch):
