@@ -2,7 +2,8 @@
 // compiles (atomic model, reward model, study), in the folder shapes Atomic/<model>/,
 // Reward/<reward>/ and Study/<study>/. It derives what a modeller should not write by hand: the
 // enabling and affect arc lists (from the places each activity names), the group ids, the case
-// groups, and the reactivation of activities whose delay parameters read the marking. Code taken
+// groups, the reactivation of activities whose delay parameters read the marking, the stop on a
+// marking a place cannot hold, the experiments' names and the description's SHA-256. Code taken
 // from the description is fenced with #line directives so the compiler reports it at its line in
 // the description file.
 #ifndef SANGEN_CODEGENERATOR_H
