@@ -145,6 +145,70 @@ TEST_F(Scripted, OneDrawSamplersByHand) {
   EXPECT_EQ(gen.draws(), 8u);
 }
 
+// The uniforms below are away from 1/2, so u and 1 - u give different samples, and the
+// parameters are asymmetric (p != 1 - p, a mode off the middle). Each expected value is the
+// inverse of the distribution's survival function S(x) = u (or of its CDF where stated), solved by
+// hand; the other half of each comment is what the mirrored draw 1 - u would give instead.
+TEST_F(Scripted, InverseTransformsTellUFromOneMinusU) {
+  gen.push({0.2, 0.1, 0.2, 0.2, 0.2, 0.25, 0.04});
+  // S(x) = exp(-2x) = 0.2: x = ln(5)/2, about 0.805 (1 - u: ln(1.25)/2, about 0.112).
+  EXPECT_DOUBLE_EQ(d.Exponential(2), std::log(5.0) / 2);
+  // Failures before a success of probability 0.2: P(X >= k) = 0.8^k, and 0.8^10 = 0.107 >= 0.1 >
+  // 0.8^11 = 0.086, so X = 10 (1 - u = 0.9: 0; ln(p) for ln(1 - p): 1).
+  EXPECT_EQ(d.Geometric(0.2), 10.0);
+  // Shape 2, scale 3: S(x) = exp(-(x/3)^2) = 0.2, x = 3 sqrt(ln 5) (a power of 2 for 1/2: 3 ln(5)^2).
+  EXPECT_DOUBLE_EQ(d.Weibull(2, 3), 3 * std::sqrt(std::log(5.0)));
+  // Shape 2, scale 2, age 1: S(1 + x) / S(1) = exp(-((1 + x)/2)^2 + 1/4) = 0.2 gives
+  // x = 2 sqrt(ln 5 + 1/4) - 1.
+  EXPECT_DOUBLE_EQ(d.ConditionalWeibull(2, 2, 1), 2 * std::sqrt(std::log(5.0) + 0.25) - 1);
+  // CDF (x - 1)/4 = 0.2: x = 1.8 (1 - u: 4.2).
+  EXPECT_DOUBLE_EQ(d.Uniform(1, 5), 1.8);
+  // Scale 2, shape 2: S(x) = (2/x)^2 = 0.25, x = 4 (1 - u: 2.31).
+  EXPECT_DOUBLE_EQ(d.Pareto(2, 2), 4.0);
+  // Scale 1, shape 1/2: S(x) = x^-0.5 = 0.04, x = 625 (shape multiplied instead of divided: 5).
+  EXPECT_DOUBLE_EQ(d.Pareto(1, 0.5), 625.0);
+  EXPECT_EQ(gen.draws(), 7u);
+}
+
+TEST_F(Scripted, TriangularWithTheModeOffTheMiddle) {
+  // Minimum 0, maximum 4, mode 1. CDF x^2/4 below the mode, 1 - (4 - x)^2/12 above it.
+  gen.push({0.16, 0.64});
+  EXPECT_DOUBLE_EQ(d.Triangular(0, 4, 1), 0.8);                  // x^2/4 = 0.16
+  EXPECT_DOUBLE_EQ(d.Triangular(0, 4, 1), 4 - std::sqrt(4.32));  // (4 - x)^2 = 12 * 0.36
+  EXPECT_EQ(gen.draws(), 2u);
+}
+
+TEST_F(Scripted, SumsOfExponentialPhasesWithUniformsAwayFromOneHalf) {
+  // Each phase of rate r inverts S(x) = exp(-r x): x = -ln(u)/r.
+  double rates[] = {1, 2, 4};
+  gen.push({0.2, 0.5, 0.8});
+  EXPECT_DOUBLE_EQ(d.HypoExponential(3, rates), std::log(5.0) + std::log(2.0) / 2 + std::log(1.25) / 4);
+  // Two phases of mean 3/2 each (rate 2/3): 1.5 (ln 5 + ln 2.5) = 1.5 ln 12.5.
+  gen.push({0.2, 0.4});
+  EXPECT_DOUBLE_EQ(d.Erlang(2, 3), 1.5 * std::log(12.5));
+  // Shape 1, scale 3 is the exponential of mean 3: 3 ln 5.
+  gen.push(0.2);
+  EXPECT_DOUBLE_EQ(d.Gamma(1, 3), 3 * std::log(5.0));
+  // (rate, p) pairs (1, 1/4), (4, 3/4): 0.6 >= 1/4 chooses the second phase, then ln(5)/4.
+  double params[] = {1, 0.25, 4, 0.75};
+  gen.push({0.6, 0.2});
+  EXPECT_DOUBLE_EQ(d.HyperExponential(2, params), std::log(5.0) / 4);
+  // Two geometric failure counts with p = 0.2: 0.8^10 >= 0.1 > 0.8^11 and 0.8^3 >= 0.5 > 0.8^4.
+  gen.push({0.1, 0.5});
+  EXPECT_EQ(d.NegativeBinomial(2, 0.2), 13.0);
+  EXPECT_EQ(gen.draws(), 10u);
+}
+
+TEST_F(Scripted, GammaAboveOneAcceptsAwayFromTheMiddle) {
+  // Shape 2: a1 = 1/sqrt(3), b1 = 2 - ln 4, q1 = 2 + sqrt(3), d1 = 1 + ln 4.5. U1 = 3/4 gives
+  // V1 = ln(3)/sqrt(3), Y = 2 * 3^(1/sqrt(3)) (about 3.771), Z = 9/32, W = b1 + q1 V1 - Y (about
+  // -0.790), and d1 + W - 4.5 Z (about 0.448) >= 0 accepts. With ln((1 - U1)/U1), Y would be
+  // 2 * 3^(-1/sqrt(3)), about 1.061.
+  gen.push({0.75, 0.5});
+  EXPECT_DOUBLE_EQ(d.Gamma(2, 3), 3 * 2 * std::pow(3.0, 1 / std::sqrt(3.0)));
+  EXPECT_EQ(gen.draws(), 2u);
+}
+
 TEST_F(Scripted, SamplersThatDoNotDraw) {
   EXPECT_EQ(d.Deterministic(2.5), 2.5);
   EXPECT_EQ(d.Triangular(3, 3, 3), 3.0);
