@@ -26,10 +26,24 @@ run: configure
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
 
+# Three Release trees measured on the same work: plain (no link-time optimisation), the default
+# (link-time optimisation), and link-time plus profile-guided optimisation, then side by side.
+BENCH_FLAGS = -DCMAKE_BUILD_TYPE=Release -DKAVRIN_BENCH=ON -DKAVRIN_TESTS=OFF
 bench:
-	@cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DKAVRIN_BENCH=ON >/dev/null
-	@cmake --build build-release -j $(JOBS)
-	@bash bench/run.sh build-release
+	@echo "== Building build-release-plain/ (no link-time optimisation)"
+	@cmake -S . -B build-release-plain $(BENCH_FLAGS) -DKAVRIN_LTO=OFF >/dev/null
+	@cmake --build build-release-plain -j $(JOBS) -- --no-print-directory >/dev/null
+	@echo "== Building build-release/ (link-time optimisation, the default)"
+	@cmake -S . -B build-release $(BENCH_FLAGS) >/dev/null
+	@cmake --build build-release -j $(JOBS) -- --no-print-directory >/dev/null
+	@echo "== Building build-release-pgo/ (link-time and profile-guided optimisation)"
+	@cmake -DSOURCE=$(CURDIR) -DBUILD=$(CURDIR)/build-release-pgo -DJOBS=$(JOBS) \
+	  "-DCMAKE_ARGS=$(BENCH_FLAGS)" -P cmake/KavrinPgoBuild.cmake >build-release-pgo.log
+	@bash bench/run.sh build-release-plain >/dev/null
+	@bash bench/run.sh build-release >/dev/null
+	@bash bench/run.sh build-release-pgo
+	@echo
+	@bash bench/compare.sh plain=build-release-plain lto=build-release lto+pgo=build-release-pgo
 
 asan:
 	@$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DKAVRIN_SANITIZE=ON -DKAVRIN_BENCH=OFF"
@@ -54,4 +68,4 @@ model:
 	@echo "Simulators in build-models/bin/"
 
 clean:
-	rm -rf build build-release build-asan build-models build-win
+	rm -rf build build-release build-release-plain build-release-pgo build-release-pgo.log build-asan build-models build-win

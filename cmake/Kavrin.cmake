@@ -6,6 +6,7 @@ function(kavrin_add_simulator name)
     target_sources(${name} PRIVATE $<TARGET_OBJECTS:${lib}>)
   endforeach()
   target_link_libraries(${name} PRIVATE kavrin_framework)
+  kavrin_optimise_program(${name})
 endfunction()
 
 # kavrin_add_model_library(NAME sources...): an object library of generated model code.
@@ -14,6 +15,7 @@ endfunction()
 function(kavrin_add_model_library name)
   add_library(${name} OBJECT ${ARGN})
   target_link_libraries(${name} PUBLIC kavrin_framework)
+  kavrin_optimise_objects(${name})
 endfunction()
 
 # Every test carries exactly one kind and at least one subsystem (tests/README.md explains them).

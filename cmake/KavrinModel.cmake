@@ -1,5 +1,5 @@
-# kavrin_add_model(<file.yaml> [SIMULATOR <name>] [WERROR]): a simulator built from one model
-# description. sangen writes the generated model into the build tree whenever the description
+# kavrin_add_model(<file.yaml> [SIMULATOR <name>] [WERROR] [PGO [TRAINING "<options>|..."]]): a
+# simulator built from one model description. sangen writes the generated model into the build tree whenever the description
 # changes; the simulator (default <study>Sim) gets its .pv/.pvkind files beside it, and a drawing
 # of the net (<simulator>.svg) when Graphviz is installed.
 #
@@ -11,6 +11,13 @@
 #   project(my_model CXX C)
 #   include(/path/to/kavrin/cmake/KavrinModel.cmake)
 #   kavrin_add_model(my_model.yaml)
+#
+# PGO (in a modeller's own project): the simulator is built twice, instrumented and then with the
+# profile of a training run of its own study (by default the first experiment, 10,000 replications
+# and 50 steady-state batches, for the kinds of variable it has; TRAINING gives other options,
+# runs separated by "|", for example TRAINING "-N 2000|-t 0 -e 1 -N 20"). See
+# cmake/KavrinPgoBuild.cmake. Release simulators are linked with link-time optimisation either way
+# (KAVRIN_LTO, cmake/KavrinOptimise.cmake).
 get_filename_component(KAVRIN_ROOT ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
 
 # kavrin_model_names(<yaml> <model-var> <reward-var> <study-var>): the names a description gives
@@ -59,7 +66,7 @@ function(kavrin_model_names yaml out_model out_reward out_study)
 endfunction()
 
 function(kavrin_add_model yaml)
-  cmake_parse_arguments(M "WERROR" "SIMULATOR" "" ${ARGN})
+  cmake_parse_arguments(M "WERROR;PGO" "SIMULATOR;TRAINING" "" ${ARGN})
   get_filename_component(_yaml ${yaml} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
   kavrin_model_names(${_yaml} _model _reward _study)
   set(_sim ${_study}Sim)
@@ -74,10 +81,30 @@ function(kavrin_add_model yaml)
     if(KAVRIN_MODEL_CHECK)
       set(_check ON)
     endif()
+    set(_lto ON)
+    if(DEFINED KAVRIN_LTO AND NOT KAVRIN_LTO)
+      set(_lto OFF)
+    endif()
+    set(_args -DKAVRIN_FRAMEWORK_ONLY=ON "-DKAVRIN_MODELS=${_yaml}" -DKAVRIN_MODEL_CHECK=${_check}
+              -DKAVRIN_LTO=${_lto})
+    if(M_PGO)
+      set(_training)
+      if(M_TRAINING)
+        # Every run of the training is one of this simulator.
+        string(REPLACE "|" "|${_sim} " _training "${_sim} ${M_TRAINING}")
+      endif()
+      string(REPLACE ";" "|" _pgo_args "${_args};-DCMAKE_BUILD_TYPE=Release")
+      set(_build_steps
+        COMMAND ${CMAKE_COMMAND} -DSOURCE=${KAVRIN_ROOT} -DBUILD=${_tree} -DTARGETS=${_sim}
+                "-DCMAKE_ARGS=${_pgo_args}" "-DTRAINING=${_training}"
+                -P ${KAVRIN_ROOT}/cmake/KavrinPgoBuild.cmake)
+    else()
+      set(_build_steps
+        COMMAND ${CMAKE_COMMAND} -S ${KAVRIN_ROOT} -B ${_tree} ${_args} -DCMAKE_BUILD_TYPE=RelWithDebInfo
+        COMMAND ${CMAKE_COMMAND} --build ${_tree} --target ${_sim})
+    endif()
     add_custom_target(${_sim} ALL
-      COMMAND ${CMAKE_COMMAND} -S ${KAVRIN_ROOT} -B ${_tree} -DKAVRIN_FRAMEWORK_ONLY=ON
-              "-DKAVRIN_MODELS=${_yaml}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVRIN_MODEL_CHECK=${_check}
-      COMMAND ${CMAKE_COMMAND} --build ${_tree} --target ${_sim}
+      ${_build_steps}
       COMMAND ${CMAKE_COMMAND} -E copy ${_tree}/bin/${_sim}${CMAKE_EXECUTABLE_SUFFIX} ${_tree}/bin/${_sim}.pv ${_tree}/bin/${_sim}.pvkind
               ${_tree}/bin/${_sim}.study
               ${CMAKE_BINARY_DIR}
