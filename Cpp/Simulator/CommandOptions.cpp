@@ -1,4 +1,5 @@
 // The command line: options, their echo lines, their messages and the usage text.
+#include <cctype>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -31,7 +32,9 @@ int ReadInt(const char* text) {
 bool ReadPort(const char* text, int* port) {
   char* end = nullptr;
   const long long value = std::strtoll(text, &end, 10);
-  if (end == text || *end != '\0' || value < 0 || value > 65535) return false;
+  if (end == text) return false;
+  while (std::isspace(static_cast<unsigned char>(*end))) ++end;
+  if (*end != '\0' || value < 0 || value > 65535) return false;
   *port = static_cast<int>(value);
   return true;
 }

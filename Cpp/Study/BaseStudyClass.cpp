@@ -1,5 +1,6 @@
 #include "Study/BaseStudyClass.h"
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -94,7 +95,7 @@ const char* TypeOfLetter(char letter) {
 }
 
 // Whether the whole text is one number of the kind the letter reads (the notation overrideGVs
-// accepts, with nothing after it). Letters that read no number, or that are unknown, pass.
+// accepts, with nothing but blanks after it). Letters that read no number, or that are unknown, pass.
 bool WholeNumber(char letter, const std::string& text) {
   const char* begin = text.c_str();
   char* end = nullptr;
@@ -112,7 +113,9 @@ bool WholeNumber(char letter, const std::string& text) {
     default:
       return true;
   }
-  return end != begin && *end == '\0';
+  if (end == begin) return false;
+  while (std::isspace(static_cast<unsigned char>(*end))) ++end;  // as the study's own reading allows
+  return *end == '\0';
 }
 
 void ReportUnparsable(char letter, const std::string& name, const std::string& value) {

@@ -110,7 +110,7 @@ TEST(CommandLine, NumbersReadLikeAtoiButSaturate) {
 
 // A port is a whole number from 0 to 65535; the echo shows it as a signed 16-bit value, as before.
 TEST(CommandLine, PortsOutsideTheirRangeAreRefused) {
-  ExpectRefused({"-p", "0", "-p", "65535", "-p", "32768", "-zz"},
+  ExpectRefused({"-p", "0", "-p", "65535", "-p", "32768 ", "-zz"},
                 "ERROR: Unrecognized Command Line option: -zz\n", "Port: 0\nPort: -1\nPort: -32768\n");
   for (const char* bad : {"70000", "65536", "-1", "12x", "x", "99999999999999999999"}) {
     const std::string argument = std::string("-p") + bad;

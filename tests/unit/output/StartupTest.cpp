@@ -33,6 +33,7 @@ TEST(VersionText, NamesTheProgramAndWhereItsModelCameFrom) {
 TEST(UnreadableOverride, FindsTheFirstValueThatIsNotWhollyANumber) {
   EXPECT_EQ(BaseStudyClass::UnreadableOverride(nullptr), "");
   EXPECT_EQ(BaseStudyClass::UnreadableOverride("d:lambda:0.7"), "");
+  EXPECT_EQ(BaseStudyClass::UnreadableOverride("d:lambda: 0.7 "), "");
   EXPECT_EQ(BaseStudyClass::UnreadableOverride("d:lambda:0.7junk"),
             "The value \"0.7junk\" of global variable lambda is not a number of type d (double)");
   // Separators come in runs; the second triple is the faulty one.
