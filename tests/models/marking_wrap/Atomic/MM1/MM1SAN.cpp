@@ -1,4 +1,4 @@
-// Written by hand.
+// Written by hand: missing_arc's M/M/1 queue with every arc, whose arrivals come 1000 at a time.
 #include "Atomic/MM1/MM1SAN.h"
 
 #include <cstdio>
