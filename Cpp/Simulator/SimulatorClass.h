@@ -71,7 +71,8 @@ class SimulatorClass {
   void CreateContainers();
   void SetDefaults();
   // With "--version" among the arguments: prints VersionText for this program and ends the
-  // process (exit code 0) before anything else is read. Otherwise does nothing.
+  // process (exit code 0; 1 when standard output cannot take the text) before anything else is
+  // read. Otherwise does nothing.
   static void AnswerVersionOption(int argc, char** argv);
   // "<program name> <version>", then "model description sha256: <hex>", or "model: written by
   // hand" when the hash is empty; each line ended by a line feed.
