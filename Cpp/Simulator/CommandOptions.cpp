@@ -1,4 +1,5 @@
 // The command line: options, their echo lines, their messages and the usage text.
+#include <cctype>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "Simulator/SimulatorClass.h"
+#include "Study/BaseStudyClass.h"
 
 namespace {
 
@@ -23,6 +25,18 @@ int ReadInt(const char* text) {
   if (value > INT_MAX) return INT_MAX;
   if (value < INT_MIN) return INT_MIN;
   return static_cast<int>(value);
+}
+
+// A port number: the whole text one number from 0 to 65535 (a larger one would wrap to another
+// port without a word).
+bool ReadPort(const char* text, int* port) {
+  char* end = nullptr;
+  const long long value = std::strtoll(text, &end, 10);
+  if (end == text) return false;
+  while (std::isspace(static_cast<unsigned char>(*end))) ++end;
+  if (*end != '\0' || value < 0 || value > 65535) return false;
+  *port = static_cast<int>(value);
+  return true;
 }
 
 // Replaces *target with an own copy of text (released with delete[]).
@@ -145,10 +159,18 @@ short SimulatorClass::ParseCommandLineOptions(int argc, char** argv) {
         MaxNumOfBatches = ReadInt(parameter);
         std::cout << "Max Number of Batches: " << MaxNumOfBatches << std::endl;
         break;
-      case 'p':
-        SocketPort = static_cast<short>(static_cast<uint16_t>(ReadInt(parameter)));
+      case 'p': {
+        int port = 0;
+        if (!ReadPort(parameter, &port)) {
+          std::cerr << "ERROR: The port given with '-p' must be a number from 0 to 65535, not \"" << parameter
+                    << "\"\n"
+                    << std::flush;
+          return 1;
+        }
+        SocketPort = static_cast<short>(static_cast<uint16_t>(port));
         std::cout << "Port: " << SocketPort << std::endl;
         break;
+      }
       case 'r': {
         const int kind = ReadInt(parameter);
         if (kind < LAGGED_FIBONACCI || kind >= MAX_NUM_GENERATORS) return 1;
@@ -168,10 +190,16 @@ short SimulatorClass::ParseCommandLineOptions(int argc, char** argv) {
         WaitForSocket = true;
         std::cout << "Wait For Socket Enabled" << std::endl;
         break;
-      case 'O':
+      case 'O': {
+        const std::string unreadable = BaseStudyClass::UnreadableOverride(parameter);
+        if (!unreadable.empty()) {
+          std::cerr << "ERROR: " << unreadable << " in the text given with '-O'\n" << std::flush;
+          return 1;
+        }
         CopyText(OverrideString, parameter);
         std::cout << "OverrideString is " << OverrideString << std::endl;
         break;
+      }
     }
   }
 

@@ -7,7 +7,12 @@
 
 #include "BaseClasses/BaseActionClass.h"
 #include "BaseClasses/BaseGroupClass.h"
+#include "BaseClasses/BaseModelClass.h"
+#include "BaseClasses/BaseStateVariableClass.h"
+#include "BaseClasses/List.h"
 #include "BaseClasses/SAN/Activity.h"
+#include "BaseClasses/SAN/Place.h"
+#include "BaseClasses/SAN/SANModel.h"
 #include "Performance_Variables/PVModel.h"
 #include "Simulator/Event.h"
 #include "Simulator/EventList.h"
@@ -60,7 +65,63 @@ struct Drawn {
   std::exit(1);
 }
 
+// Every place of the model and its submodels, once per value cell (places joined by sharing hold
+// one), with the marking taken before the current firing.
+struct WatchedPlace {
+  Place* place;
+  short before;
+};
+
+void CollectPlaces(BaseModelClass* model, std::vector<WatchedPlace>& places) {
+  if (model == nullptr) return;
+  BaseStateVariableClass** locals = model->GetLocalStateVariables(nullptr);
+  int count = model->getNumStateVariables();
+  if (SANModel* san = dynamic_cast<SANModel*>(model)) count -= san->getNumReadOnlyPlaces();
+  for (int i = 0; locals != nullptr && i < count; i++) {
+    List<BaseStateVariableClass>* leaves = locals[i]->getLeafNodes();
+    for (int j = 0; j < leaves->getNumItems(); j++) {
+      Place* place = dynamic_cast<Place*>(leaves->getItem(j));
+      if (place == nullptr) continue;
+      bool known = false;
+      for (const WatchedPlace& w : places) known = known || &w.place->Mark() == &place->Mark();
+      if (!known) places.push_back(WatchedPlace{place, 0});
+    }
+    delete leaves;
+  }
+  if (model->GetModelType() == AtomicModel) return;
+  for (int c = 0; c < model->GetNumberOfChildren(); c++) CollectPlaces(model->GetChild(c), places);
+}
+
+std::vector<WatchedPlace>& Watched(SimulatorClass& sim) {
+  static std::vector<WatchedPlace> places;
+  static bool collected = false;
+  if (!collected) {
+    CollectPlaces(sim.TheModel->getTheModel(), places);
+    collected = true;
+  }
+  return places;
+}
+
 }  // namespace
+
+void RememberMarkings(SimulatorClass& sim) {
+  for (WatchedPlace& w : Watched(sim)) w.before = w.place->getMark();
+}
+
+void CheckMarkings(SimulatorClass& sim) {
+  for (const WatchedPlace& w : Watched(sim)) {
+    const int before = w.before;
+    const int after = w.place->getMark();
+    // One firing's arcs move a marking by far less than half the 16-bit range; a step of 32768 or
+    // more is a change that went past one end and came back at the other.
+    if (after - before <= 32767 && before - after <= 32767) continue;
+    std::cerr << "Model check: after firing " << sim._fireActionCount << " (" << sim.TempAction->getName()
+              << " at time " << sim.CurrentTime << "), place " << w.place->getFullyQualifiedName()
+              << " went from " << before << " to " << after
+              << ": its marking wrapped past the range of a 16-bit place (-32768 to 32767)." << std::endl;
+    std::exit(1);
+  }
+}
 
 void CheckModelSchedule(SimulatorClass& sim) {
   static std::unordered_map<BaseActionClass*, Drawn> drawn;

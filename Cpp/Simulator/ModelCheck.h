@@ -2,7 +2,8 @@
 // group again whether it is enabled and compares the answer with the event list, and compares the
 // delay parameters of every scheduled activity with those its delay was drawn with. A model whose
 // arcs miss a place its enabling or its delay reads leaves such a schedule stale; the check stops
-// the run there, naming the activity and the firing. Ordinary builds never call it.
+// the run there, naming the activity and the firing. It also watches every place's 16-bit marking
+// for a wrap past its range. Ordinary builds never call it.
 #ifndef KAVRIN_MODEL_CHECK_H
 #define KAVRIN_MODEL_CHECK_H
 
@@ -10,5 +11,11 @@ class SimulatorClass;
 
 // Checks the schedule after the firing just completed; ends the process (exit code 1) when it is stale.
 void CheckModelSchedule(SimulatorClass& sim);
+
+// Takes the marking of every place of the model, just before a firing.
+void RememberMarkings(SimulatorClass& sim);
+// Compares every place's marking with the one taken before the firing just completed; ends the
+// process (exit code 1), naming the place, when a marking has wrapped past the 16-bit range.
+void CheckMarkings(SimulatorClass& sim);
 
 #endif

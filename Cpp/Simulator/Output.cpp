@@ -44,18 +44,22 @@ int SendAndWrite(SimulatorClass& sim, KavrinSocket* s, std::ostream* o, const un
 
 // Reports the first failure of one file (its bit in sim.OutputFailuresReported); later checks of
 // the same file stay quiet.
-bool CheckFile(SimulatorClass& sim, std::ostream* stream, const char* kind, const std::string& name,
-               unsigned bit) {
+// `what` names the output as the message shows it ("trace file 'run.txt'").
+bool CheckOutput(SimulatorClass& sim, std::ostream* stream, const std::string& what, unsigned bit) {
   const bool reported = (sim.OutputFailuresReported & bit) != 0;
   if (stream == nullptr || reported) return !reported;
   const int error = OutputFiles::WriteError(*stream);
   if (error == 0) return true;
-  std::cerr << "ERROR: Unable to write " << kind << " file '" << name << "': " << std::strerror(error)
-            << std::endl;
+  std::cerr << "ERROR: Unable to write " << what << ": " << std::strerror(error) << std::endl;
   sim.OutputFailuresReported |= bit;
   sim.OutputFailed = true;
   sim.RaiseSimControl(STOPHARD);
   return false;
+}
+
+bool CheckFile(SimulatorClass& sim, std::ostream* stream, const char* kind, const std::string& name,
+               unsigned bit) {
+  return CheckOutput(sim, stream, std::string(kind) + " file '" + name + "'", bit);
 }
 
 void ReportOpenFailure(const char* kind, const char* name, int error) {
@@ -123,11 +127,13 @@ std::vector<OutputFiles::Output> SimulatorClass::RunOutputs() const {
 bool SimulatorClass::CheckOutputFiles() {
   bool fine = CheckFile(*this, FileCSV, "ASCII result", ASCIIFilename ? ASCIIFilename : "", 1u);
   fine = CheckFile(*this, FileBin, "binary result", BinFilename ? BinFilename : "", 2u) && fine;
-  // Traces on standard output are not files of this run.
   if (TraceFilename) {
     const std::string base = TraceFilename;
     if (traceKavrin) fine = CheckFile(*this, traceKavrin->getStream(), "trace", base + ".txt", 4u) && fine;
     if (traceXML) fine = CheckFile(*this, traceXML->getStream(), "trace", base + ".xml", 8u) && fine;
+  } else if (traceKavrin || traceXML) {
+    // A trace without a file name goes to standard output, and is lost as surely as a file's.
+    fine = CheckOutput(*this, &std::cout, "the trace on standard output", 16u) && fine;
   }
   return fine;
 }

@@ -73,10 +73,16 @@ bool SimulatorClass::SimStep(EventAtInfinity atInfinity) {
   TheModel->Accumulate(CurrentTime);
   trace->printPreFireAction(CurrAction);
   trace->printFireAction(CurrAction, CurrentTime);
+#ifdef KAVRIN_MODEL_CHECK
+  RememberMarkings(*this);
+#endif
   TempAction = TheModel->FireAction(CurrAction, CurrentTime);
   // A group always reports the member that fired; nothing else has a connectivity list to walk.
   KAVRIN_CHECK(TempAction != nullptr, "SimStep", __LINE__);
   _fireActionCount++;
+#ifdef KAVRIN_MODEL_CHECK
+  CheckMarkings(*this);
+#endif
   trace->printPostFireAction(CurrAction, TempAction);
   KAVRIN_DEBUG(0, "Starting to look at the other actions that are affected by the firing");
   CheckReactivationList();

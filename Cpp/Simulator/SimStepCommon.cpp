@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <sstream>
 #include <string>
 
 #include "BaseClasses/BaseActionClass.h"
@@ -28,6 +29,26 @@ PAddress* addressOf(BaseActionClass* group) { return static_cast<PAddress*>(grou
   std::exit(1);
 }
 
+// A positive delay too small to move a clock this far along (t + delay == t) would fire the group
+// at the same instant for ever.
+[[noreturn]] void FrozenClock(const BaseActionClass* action, double delay, double time) {
+  std::ostringstream text;
+  text.precision(17);
+  text << "FATAL ERROR: In action " << (action && action->ActionName ? action->ActionName : "")
+       << ", the delay " << delay << " drawn at time " << time
+       << " does not move the simulation clock (time + delay == time); the run cannot go on.";
+  std::cerr << text.str() << std::endl;
+  std::exit(1);
+}
+
+// The completion time of a delay drawn now. The comparison costs one test per scheduling: only
+// instantaneous groups (delay 0) take the second one.
+inline double CompletionTime(const BaseActionClass* group, double now, double delay) {
+  const double completion = now + delay;
+  if (completion == now && delay > 0.0) FrozenClock(group, delay, now);
+  return completion;
+}
+
 void watchForReactivation(SimulatorClass& sim, BaseActionClass* group, PAddress* address) {
   group->Reactivation = true;
   sim.TheReactivationList.push_front(group);
@@ -48,7 +69,7 @@ double SampleDelay(BaseActionClass* group) {
 
 void ScheduleGroup(SimulatorClass& sim, BaseActionClass* group) {
   Event* record = sim.CurrEvent;
-  record->exec_time = sim.CurrentTime + SampleDelay(group);
+  record->exec_time = CompletionTime(group, sim.CurrentTime, SampleDelay(group));
   record->start_time = sim.CurrentTime;
   record->action_ptr = group;
   record->affects = group->Affects;
@@ -75,7 +96,7 @@ void SimulatorClass::CheckReactivationList() {
       group->Reactivation = false;
       TheReactivationList.erase(current);
     } else if (group->ReactivationFunction()) {
-      event->exec_time = CurrentTime + SampleDelay(group);
+      event->exec_time = CompletionTime(group, CurrentTime, SampleDelay(group));
       event->start_time = CurrentTime;
       TheEventList->ModifyKey(event);
       group->Reactivation = false;

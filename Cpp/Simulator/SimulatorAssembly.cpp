@@ -3,10 +3,12 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "BaseClasses/BaseActionClass.h"
@@ -28,11 +30,46 @@
 #include "Trace/TraceFileKavrin.h"
 #include "Trace/TraceFileXML.h"
 
+namespace {
+
+// Bytes of a global variable's value, by its declared type; 0 for a type this build does not know.
+size_t ValueSize(const char* type) {
+  const std::string t = type != nullptr ? type : "";
+  if (t == "short") return sizeof(short);
+  if (t == "int") return sizeof(int);
+  if (t == "long") return sizeof(int32_t);
+  if (t == "float") return sizeof(float);
+  if (t == "double") return sizeof(double);
+  if (t == "bool") return sizeof(bool);
+  if (t == "char") return sizeof(char);
+  return 0;
+}
+
+// Shows the values the run will use. A study's printing may set its experiment's values again
+// (SetGVs), which would undo the -O overrides: the values are kept around it.
+void PrintGlobalValues(BaseStudyClass* study, int experiment) {
+  const uint32_t count = study->GetNumGVs();
+  if (count == 0) return;
+  std::vector<std::pair<void*, std::vector<unsigned char>>> kept;
+  for (uint32_t i = 0; i < count; ++i) {
+    const size_t size = ValueSize(study->GetGVType(static_cast<int>(i)));
+    void* value = size > 0 ? study->GetGVValue(study->GetGVName(static_cast<int>(i))) : nullptr;
+    if (value == nullptr) continue;
+    const unsigned char* bytes = static_cast<const unsigned char*>(value);
+    kept.emplace_back(value, std::vector<unsigned char>(bytes, bytes + size));
+  }
+  study->PrintGlobalValues(experiment);
+  for (const auto& entry : kept) std::memcpy(entry.first, entry.second.data(), entry.second.size());
+}
+
+}  // namespace
+
 // The assembly follows the order in which the pieces depend on each other: result files first (an
 // unwritable file must stop the run before anything is simulated), then traces, the study and its
 // models, the variables the run kind considers, the engine (groups, connectivity lists, event
 // list), generator.
 SimulatorClass::SimulatorClass(int argc, char** argv) {
+  AnswerVersionOption(argc, argv);
   CreateContainers();
   if (TheDistribution == nullptr || TheDistribution->RNG == nullptr)
     TheDistribution = new UserDistributions(0, 31415);
@@ -88,6 +125,7 @@ SimulatorClass::SimulatorClass(int argc, char** argv) {
     TheStudy->overrideGVs(OverrideString);
     std::cout << "Overriding global variables in simulator" << std::endl;
   }
+  PrintGlobalValues(TheStudy, static_cast<int>(TheExperimentNumber));
   TheModel = TheStudy->GetPVModel(true);
   if (tracing) trace->addPVModel(TheModel);
   trace->printHeader();

@@ -70,6 +70,14 @@ class SimulatorClass {
   // the defaults (with the packet queues).
   void CreateContainers();
   void SetDefaults();
+  // With "--version" among the arguments: prints VersionText for this program and ends the
+  // process (exit code 0; 1 when standard output cannot take the text) before anything else is
+  // read. Otherwise does nothing.
+  static void AnswerVersionOption(int argc, char** argv);
+  // "<program name> <version>", then "model description sha256: <hex>", or "model: written by
+  // hand" when the hash is empty; each line ended by a line feed.
+  static std::string VersionText(const std::string& programPath, const char* version,
+                                 const char* descriptionSha256);
   // 0 on success, 1 on any error (after printing it).
   short ParseCommandLineOptions(int argc, char** argv);
   void PrintUsage();
@@ -86,6 +94,10 @@ class SimulatorClass {
 
   // ---- Run drivers
   void TerminatingSimulation();
+  // Where each replication of a terminating run ends: the reward model's stop time (the largest
+  // Stop of every variable), except in a model that also has steady-state variables, whose
+  // replications end at the largest Stop of the terminating ones.
+  double ReplicationStopTime() const;
   void SteadyStateSimulation();
   void CheckCompletedBatches(PerformanceVariableNode** ThePVList, int* ResultCounters,
                              int* ResultSqrCounters);

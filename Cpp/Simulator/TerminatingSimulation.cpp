@@ -17,6 +17,25 @@
 #include "Simulator/SimulatorClass.h"
 #include "Trace/TraceFileContainer.h"
 
+double SimulatorClass::ReplicationStopTime() const {
+  // A model with both kinds of variable: the steady-state ones are not measured here, and their
+  // horizon (warm-up plus batches) would only lengthen every replication for nothing reported.
+  bool steadyState = false;
+  bool measured = false;
+  double stop = 0.0;
+  const int numPVs = TheModel->Number_Of_Performance_Variables;
+  for (int i = 0; i < numPVs; ++i) {
+    const PerformanceVariableNode* pv = TheModel->PerformanceVariableList[i];
+    if (pv->Type == steady_state) {
+      steadyState = true;
+    } else {
+      measured = true;
+      if (pv->Stop > stop) stop = pv->Stop;
+    }
+  }
+  return steadyState && measured ? stop : TheModel->Simulation_Stop_Time;
+}
+
 void SimulatorClass::TerminatingSimulation() {
   PerformanceVariableNode** ThePVList = TheModel->PerformanceVariableList;
   int r = 0;
@@ -30,6 +49,7 @@ void SimulatorClass::TerminatingSimulation() {
     KAVRIN_DEBUG_LINE(3, "OriginalState[" << i << "] = " << static_cast<int>(OriginalState[i]));
 
   const int NextReport = ReportSize;
+  const double stop = ReplicationStopTime();
   GenerateInitialEnabledList();
   delete _cpuTimer;
   _cpuTimer = new CPUTime();
@@ -44,7 +64,6 @@ void SimulatorClass::TerminatingSimulation() {
 
     GenerateCompleteEventList();
     TempAction = NullAction;
-    const double stop = TheModel->Simulation_Stop_Time;
     if (trace->getTraceLevel() > 0) trace->printInitialState();
 
     NextEvent = TheEventList->Earliest();

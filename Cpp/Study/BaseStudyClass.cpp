@@ -1,5 +1,6 @@
 #include "Study/BaseStudyClass.h"
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -93,6 +94,30 @@ const char* TypeOfLetter(char letter) {
   }
 }
 
+// Whether the whole text is one number of the kind the letter reads (the notation overrideGVs
+// accepts, with nothing but blanks after it). Letters that read no number, or that are unknown, pass.
+bool WholeNumber(char letter, const std::string& text) {
+  const char* begin = text.c_str();
+  char* end = nullptr;
+  switch (letter) {
+    case 'b':
+    case 'i':
+    case 'l':
+    case 's':
+      std::strtol(begin, &end, 0);
+      break;
+    case 'd':
+    case 'f':
+      std::strtod(begin, &end);
+      break;
+    default:
+      return true;
+  }
+  if (end == begin) return false;
+  while (std::isspace(static_cast<unsigned char>(*end))) ++end;  // as the study's own reading allows
+  return *end == '\0';
+}
+
 void ReportUnparsable(char letter, const std::string& name, const std::string& value) {
   std::cerr << "Value \"" << value << "\" of global variable " << name << " (type " << letter
             << ") cannot be read; the override is ignored." << std::endl;
@@ -179,6 +204,20 @@ void BaseStudyClass::overrideGVs(const char* TheOverrideString) {
     }
     ReportUnparsable(letter, name, value);
   }
+}
+
+std::string BaseStudyClass::UnreadableOverride(const char* TheOverrideString) {
+  if (TheOverrideString == nullptr) return "";
+  const std::vector<std::string> tokens = SplitOnColons(TheOverrideString);
+  // Triples as overrideGVs walks them; an incomplete last one is left to its own message.
+  for (size_t next = 0; next + 3 <= tokens.size(); next += 3) {
+    const char letter = tokens[next][0];
+    const std::string& value = tokens[next + 2];
+    if (WholeNumber(letter, value)) continue;
+    return "The value \"" + value + "\" of global variable " + tokens[next + 1] +
+           " is not a number of type " + letter + " (" + TypeOfLetter(letter) + ")";
+  }
+  return "";
 }
 
 const char* BaseStudyClass::DeclaredType(const std::string& name) const {

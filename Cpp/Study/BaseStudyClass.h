@@ -39,6 +39,9 @@ class BaseStudyClass {
   // Applies a colon-separated sequence of type:name:value triples (the text of -O). A triple whose
   // type letter differs from the variable's declared type is reported and skipped.
   void overrideGVs(const char* TheOverrideString);
+  // Checks the -O text before any study exists: the first value that is not wholly a number of the
+  // type its letter names ("0.7junk" for a double) gives a message naming it; "" when every value reads.
+  static std::string UnreadableOverride(const char* TheOverrideString);
   // The declared type name of the named global variable, or null when the study has none.
   const char* DeclaredType(const std::string& name) const;
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "KavrinVersion.h"
 #include "support/TestProcess.h"
 
 namespace {
@@ -99,12 +100,57 @@ TEST(CommandLine, EveryOptionEchoesWhatItStored) {
 }
 
 TEST(CommandLine, NumbersReadLikeAtoiButSaturate) {
-  ExpectRefused({"-s", "3000000000", "-s-1", "-e-1", "-c", "12abc", "-N", "junk", "-p", "70000", "-p",
-                 "40000", "-s-9999999999", "-z"},
-                "ERROR: Unrecognized Command Line option: -z\n",
-                "Random Number Seed: 2147483647\nRandom Number Seed: 4294967295\nExperiment: 4294967295\n"
-                "ClientID: 12\nMax Number of Batches: 0\nPort: 4464\nPort: -25536\n"
-                "Random Number Seed: 2147483648\n");
+  ExpectRefused(
+      {"-s", "3000000000", "-s-1", "-e-1", "-c", "12abc", "-N", "junk", "-p", "40000", "-s-9999999999", "-z"},
+      "ERROR: Unrecognized Command Line option: -z\n",
+      "Random Number Seed: 2147483647\nRandom Number Seed: 4294967295\nExperiment: 4294967295\n"
+      "ClientID: 12\nMax Number of Batches: 0\nPort: -25536\n"
+      "Random Number Seed: 2147483648\n");
+}
+
+// A port is a whole number from 0 to 65535; the echo shows it as a signed 16-bit value, as before.
+TEST(CommandLine, PortsOutsideTheirRangeAreRefused) {
+  ExpectRefused({"-p", "0", "-p", "65535", "-p", "32768 ", "-zz"},
+                "ERROR: Unrecognized Command Line option: -zz\n", "Port: 0\nPort: -1\nPort: -32768\n");
+  for (const char* bad : {"70000", "65536", "-1", "12x", "x", "99999999999999999999"}) {
+    const std::string argument = std::string("-p") + bad;
+    ExpectRefused({"-N", "1", argument},
+                  std::string("ERROR: The port given with '-p' must be a number from 0 to 65535, not \"") +
+                      bad + "\"\n",
+                  "Max Number of Batches: 1\n");
+  }
+}
+
+// Each value of the -O text must be wholly a number of its letter's type; the checks of names and
+// types against the study, and of incomplete triples, stay the study's.
+TEST(CommandLine, OverrideValuesThatAreNotNumbersAreRefused) {
+  ExpectRefused(
+      {"-O", "d:lambda:0.7junk"},
+      "ERROR: The value \"0.7junk\" of global variable lambda is not a number of type d (double) in the "
+      "text given with '-O'\n");
+  ExpectRefused({"-O", "d:lambda:0.7:i:n:12abc"},
+                "ERROR: The value \"12abc\" of global variable n is not a number of type i (int) in the text "
+                "given with '-O'\n");
+  // Accepted as the study reads them: exponents, hexadecimal integers, characters, incomplete
+  // triples, unknown letters.
+  ExpectRefused({"-O", "d:a:1e300:f:b:-2.5e-3:i:c:0x1F:l:d:-7:s:e:010:b:f:1:c:g:xyz:q:h:?:d", "-?"},
+                "ERROR: Unrecognized Command Line option: -?\n",
+                "OverrideString is d:a:1e300:f:b:-2.5e-3:i:c:0x1F:l:d:-7:s:e:010:b:f:1:c:g:xyz:q:h:?:d\n");
+}
+
+TEST(CommandLine, VersionIsAnsweredBeforeAnyOtherOption) {
+  const std::string expected = std::string("GPUS_STUDYSim ") + KAVRIN_VERSION + "\nmodel: written by hand\n";
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--version"},
+        std::vector<std::string>{"-N", "1", "-a", "out.csv", "--version"},
+        std::vector<std::string>{"-q", "--version"}}) {
+    ProcessResult r = RunSimulator(args);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, expected);
+    EXPECT_EQ(r.err, "");
+  }
+  // Only the whole word: anything else keeps its handling.
+  ExpectRefused({"--versions"}, "ERROR: Unrecognized Command Line option: --versions\n");
 }
 
 TEST(CommandLine, GeneratorChoice) {

@@ -105,15 +105,37 @@ class EmptySelection(ScratchDirTest):
 
 
 class StopTime(ScratchDirTest):
-    # MM1 measures arrivals in [0, 10] but its steady-state variable's window ends at 2000, and a
-    # replication runs to the largest Stop of all variables: at lambda = 0.5 about 1,000 arrivals
-    # and as many departures (sd about 45 each), against about 9 firings if it stopped at 10.
-    def test_a_replication_runs_to_the_largest_stop_of_every_variable(self):
-        rc, out, err = self.run_sim("MM1_STUDYSim", "-N", "1", "-a", "out.csv")
+    @staticmethod
+    def fired(out):
+        return int(re.search(r"^Actions fired: (\d+)$", out, re.M).group(1))
+
+    # MM1 measures arrivals in [0, 10] and, in steady state only, a window that ends at 2000. A
+    # terminating replication ends at 10: per replication Poisson(0.5 * 10) = 5 arrivals on
+    # average, and departures between none and as many (5 - E[N(10)], with N(10) below the
+    # stationary mean 1 of a queue started empty), so 1,000 replications fire about 9,000 to
+    # 10,000 actions (arrivals alone: 5,000, sd 71). Running each to 2000 fired about 2 million.
+    def test_a_mixed_model_replication_ends_at_its_terminating_variables_horizon(self):
+        rc, out, err = self.run_sim("MM1_STUDYSim", "-N", "1000", "-a", "out.csv")
         self.assertEqual(rc, 0, err)
-        fired = int(re.search(r"^Actions fired: (\d+)$", out, re.M).group(1))
-        self.assertGreater(fired, 1700)
-        self.assertLess(fired, 2300)
+        fired = self.fired(out)
+        self.assertGreater(fired, 8500)
+        self.assertLess(fired, 10000)
+        # The arrivals counted per replication still average 5.
+        values = [float(line.split(",")[1]) for line in self.read("out.csv").splitlines()
+                  if line.startswith("1,")]
+        self.assertEqual(len(values), 1000)
+        self.assertAlmostEqual(sum(values) / len(values), 5.0, delta=4 * (5.0 / 1000) ** 0.5)
+
+    # A model of one kind keeps the largest Stop: the repairman has only a steady-state variable
+    # (warm-up 1000, one batch of 1000), so a terminating replication still runs to 2000. Ten
+    # machines failing at 0.05 each while up (at most 0.5 per unit of time, about 0.47 with the
+    # few in repair), each failure followed by its repair: about 2 * 0.47 * 2000 = 1,900 firings.
+    def test_a_model_of_one_kind_keeps_the_largest_stop(self):
+        rc, out, err = self.run_sim("REPAIR_STUDYSim", "-N", "1")
+        self.assertEqual(rc, 0, err)
+        fired = self.fired(out)
+        self.assertGreater(fired, 1600)
+        self.assertLess(fired, 2100)
 
 
 class Overrides(ScratchDirTest):
@@ -142,6 +164,19 @@ class InvalidParameters(ScratchDirTest):
             self.assertEqual(rc, 1, err)
             self.assertIn("FATAL ERROR: In action %s, %s\n" % (action, text), err)
             self.assertNotIn("GOOD EXIT", out)
+
+
+class FrozenClock(ScratchDirTest):
+    # Service at rate 1e300 draws delays near 1e-300; once the first arrival has moved the clock
+    # past 0 (to about 2.7), time + delay == time and the service would fire there for ever.
+    def test_a_delay_that_no_longer_moves_the_clock_ends_the_run(self):
+        rc, out, err = self.run_sim("MM1_STUDYSim", "-t", "0", "-N", "3", "-O", "d:mu:1e300",
+                                    timeout=30)
+        self.assertEqual(rc, 1, err)
+        self.assertRegex(err, r"FATAL ERROR: In action Service, the delay [0-9.]+e-30[0-9] drawn at "
+                              r"time [0-9.]+ does not move the simulation clock \(time \+ delay == "
+                              r"time\); the run cannot go on\.\n")
+        self.assertNotIn("GOOD EXIT", out + err)
 
 
 class SilentRuns(ScratchDirTest):
@@ -183,6 +218,21 @@ class WriteFailures(ScratchDirTest):
                                   "trace", "full.txt", full)
         self.assert_write_failure(self.run_sim("GPUS_STUDYSim", "-N", "3", "-x", "-f", "full"),
                                   "trace", "full.xml", full)
+
+    # The text trace (and the XML one) without a file name goes to standard output.
+    def test_a_full_device_as_standard_output_of_a_trace_ends_the_run_with_exit_1(self):
+        for trace in (["-m", "-l", "3"], ["-x"]):
+            with open("/dev/full", "w") as full:
+                p = subprocess.run([sim("MM1_STUDYSim"), "-N", "2", *trace], cwd=self.dir,
+                                   stdout=full, stderr=subprocess.PIPE, text=True, timeout=60)
+            self.assertEqual(p.returncode, 1, p.stderr)
+            self.assertRegex(p.stderr, r"^ERROR: Unable to write the trace on standard output: .+\n")
+            self.assertNotIn("GOOD EXIT", p.stderr)
+        # Without a trace, standard output is the progress text's alone, and unchecked as before.
+        with open("/dev/full", "w") as full:
+            p = subprocess.run([sim("MM1_STUDYSim"), "-N", "2"], cwd=self.dir, stdout=full,
+                               stderr=subprocess.PIPE, text=True, timeout=60)
+        self.assertEqual(p.returncode, 0, p.stderr)
 
     def test_a_file_that_fills_during_the_run_stops_it_as_a_quit_would(self):
         # Files may not grow past 2000 bytes; SIGXFSZ ignored, so a write fails with EFBIG.

@@ -277,6 +277,38 @@ class Messages(Scratch):
                 self.assertEqual(a.read(), b.read())
 
 
+class GlobalValues(Scratch):
+    def fired(self, out):
+        return int(re.search(r"^Actions fired: (\d+)$", out, re.M).group(1))
+
+    # The study shows its values once the experiment and the -O text have been applied, before
+    # the engine is built; the run then uses the overridden value. Experiment 0 of MM1 has
+    # lambda 0.5, experiment 1 lambda 0.8 (mu 1 in both): with -O d:lambda:0.8 experiment 0 is
+    # experiment 1, draw for draw.
+    def test_the_values_follow_the_overrides_and_precede_the_run(self):
+        rc, out, err = self.run_cmd(exe("MM1_STUDYSim"), "-N", "50", "-e", "0", "-O", "d:lambda:0.8")
+        self.assertEqual(rc, 0, err)
+        lines = out.splitlines()
+        header = [i for i, line in enumerate(lines)
+                  if line.startswith("The Global Variable values for experiment Experiment 1")]
+        self.assertEqual(len(header), 1, out)
+        self.assertLess(lines.index("Overriding global variables in simulator"), header[0])
+        self.assertLess(header[0], lines.index("GenerateConnectivityList()"))
+        _, out1, _ = self.run_cmd(exe("MM1_STUDYSim"), "-N", "50", "-e", "1")
+        _, out0, _ = self.run_cmd(exe("MM1_STUDYSim"), "-N", "50", "-e", "0")
+        self.assertEqual(self.fired(out), self.fired(out1))
+        self.assertNotEqual(self.fired(out), self.fired(out0))
+        self.assertEqual(len([line for line in out1.splitlines()
+                              if line.startswith("The Global Variable values for experiment Experiment 2")]), 1)
+
+    # The carried model's study has no global variable: its output gains nothing.
+    def test_a_study_without_global_variables_prints_nothing_new(self):
+        rc, out, err = self.run_cmd(exe("GPUS_STUDYSim"), "-N", "1")
+        self.assertEqual(rc, 0, err)
+        self.assertNotIn("Global Variable", out)
+        self.assertNotIn("global variables", out)
+
+
 class DescriptionFailure(Scratch):
     def test_the_build_prints_the_reason(self):
         tool = self.path("describe")

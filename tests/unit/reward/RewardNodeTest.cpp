@@ -364,8 +364,8 @@ TEST(AdditionalState, LastActionIndexFollowsTheModelImage) {
   EXPECT_EQ(toy->Tokens->getMark(), 7);
 }
 
-// A replication runs to the largest Stop of every variable, also those the run does not measure:
-// a shorter replication would change every draw after the first one for the same seed.
+// The reward model's stop time is the largest Stop of every variable, also those the run does not
+// measure; where a mixed model's terminating replications end is the simulator's decision.
 TEST(StopTime, CoversEveryVariableWhateverTheRunConsiders) {
   NodeDef ss = RateDef(INTERVAL_OF_TIME, 1000.0, 2000.0);
   ss.Type = steady_state;

@@ -398,3 +398,36 @@ TEST(SimStep, ASmallModelDoesNotPrefetch) {
   StepHarness h(&pv);
   EXPECT_FALSE(h.sim.PrefetchObjects);
 }
+
+// At 2^53 doubles lie 2 apart: a delay of 1 rounds back to 2^53 (the tie goes to the even
+// neighbour, 2^53 itself), so the activity would fire at that instant for ever. The run ends
+// naming the activity, the delay and the time.
+TEST(SimStep, ADelayThatNoLongerMovesTheClockEndsTheRun) {
+  const double late = 9007199254740992.0;  // 2^53
+  auto* san = new StepTestSAN({}, {{"Tick", Deterministic}});
+  san->activity(0)->delay = delays({late, 1.0});
+  StepTestPV pv(san);
+  StepHarness h(&pv);
+  h.sim.GenerateInitialEnabledList();
+  ASSERT_TRUE(h.startReplication());
+  ASSERT_EQ(h.sim.CurrentTime, late);
+  EXPECT_EXIT(h.sim.SimStep(EventAtInfinity::IsNext), ::testing::ExitedWithCode(1),
+              "FATAL ERROR: In action Tick, the delay 1 drawn at time 9007199254740992 does not move the "
+              "simulation clock \\(time \\+ delay == time\\); the run cannot go on\\.");
+}
+
+// The same clock still moves by a delay of 2 (the next double); an instantaneous activity's delay
+// of 0 fires at the same instant by design.
+TEST(SimStep, DelaysThatStillMoveTheClockAndInstantaneousOnesRunOn) {
+  const double late = 9007199254740992.0;
+  auto* san = new StepTestSAN({}, {{"Tick", Deterministic}});
+  san->activity(0)->delay = delays({late, 0.0, 2.0, 0.0});
+  StepTestPV pv(san);
+  StepHarness h(&pv);
+  h.sim.GenerateInitialEnabledList();
+  ASSERT_TRUE(h.startReplication());
+  for (double expected : {late, late + 2.0, late + 2.0}) {
+    ASSERT_TRUE(h.sim.SimStep(EventAtInfinity::IsNext));
+    EXPECT_EQ(h.sim.CurrentTime, expected);
+  }
+}
