@@ -31,6 +31,18 @@ bool ReadFile(const std::string& path, std::string& text, std::string& error, si
   return true;
 }
 
+bool ReadHead(const std::string& path, size_t count, std::string& text, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = "cannot read " + path;
+    return false;
+  }
+  text.assign(count, '\0');
+  in.read(&text[0], static_cast<std::streamsize>(count));
+  text.resize(static_cast<size_t>(in.gcount()));
+  return !in.bad();
+}
+
 bool LoadFile(const std::string& path, const std::function<bool(const std::string&, std::string&)>& parse,
               std::string& error) {
   std::string text;

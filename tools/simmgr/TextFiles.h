@@ -18,6 +18,9 @@ constexpr size_t kTextFileLimit = size_t{16} << 20;
 // holds more than `limit` bytes (reading stops there, so an endless device ends too).
 bool ReadFile(const std::string& path, std::string& text, std::string& error, size_t limit = kTextFileLimit);
 
+// At most the first `count` bytes of a file.
+bool ReadHead(const std::string& path, size_t count, std::string& text, std::string& error);
+
 // Reads a file (at most kTextFileLimit bytes) and hands its text to `parse`; a parse error is
 // prefixed with the path.
 bool LoadFile(const std::string& path, const std::function<bool(const std::string&, std::string&)>& parse,
