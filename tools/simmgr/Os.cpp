@@ -248,7 +248,7 @@ bool FileExists(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to, std::string& error) {
+bool RenameOver(const std::string& from, const std::string& to, std::string& error) {
   if (rename(from.c_str(), to.c_str()) == 0) return true;
   error = ErrorText(errno);
   return false;

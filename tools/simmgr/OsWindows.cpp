@@ -456,7 +456,7 @@ bool FileExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to, std::string& error) {
+bool RenameOver(const std::string& from, const std::string& to, std::string& error) {
   if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
   error = SystemMessage(GetLastError());
   return false;

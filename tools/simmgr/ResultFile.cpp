@@ -34,14 +34,25 @@ bool ResultFile::Probe(std::string& error) const {
     error = "cannot write " + _path + ": it is a folder";
     return false;
   }
-  const std::string probe = Direct() ? _path : TemporaryName();
+  // An existing file must be writable itself (one made read-only is not replaced), and the
+  // folder must take the temporary file; what the probe made is removed.
+  const bool direct = Direct();
+  if (direct || fs::exists(_path, ec)) {
+    std::ofstream f(_path, std::ios::binary | std::ios::app);
+    if (!f) {
+      error = "cannot write " + _path;
+      return false;
+    }
+  }
+  if (direct) return true;
+  const std::string probe = TemporaryName();
   std::ofstream f(probe, std::ios::binary | std::ios::app);
   if (!f) {
-    error = "cannot write " + _path;
+    error = "cannot write " + _path + " (no new file can be made in its folder)";
     return false;
   }
   f.close();
-  if (!Direct()) std::remove(probe.c_str());
+  std::remove(probe.c_str());
   return true;
 }
 
@@ -68,7 +79,7 @@ bool ResultFile::Write(const std::function<void(std::ostream&)>& body, std::stri
   const fs::file_status old = fs::status(target, ec);
   if (!ec && fs::is_regular_file(old)) fs::permissions(name, old.permissions(), ec);
   std::string why;
-  if (!os::ReplaceFile(name, target, why)) {
+  if (!os::RenameOver(name, target, why)) {
     error = "cannot put " + name + " in the place of " + _path + ": " + why;
     std::remove(name.c_str());
     return false;

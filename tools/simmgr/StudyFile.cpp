@@ -201,7 +201,7 @@ bool StudyFile::Select(const std::string& list, std::vector<int>& out, std::stri
       error = "experiment " + std::to_string(index) + " is given twice";
       return false;
     }
-    if (_loaded && !Find(index)) {
+    if (!_experiments.empty() && !Find(index)) {  // a study that lists none checks nothing
       error = "the study has no experiment " + std::to_string(index);
       return false;
     }

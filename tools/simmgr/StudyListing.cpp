@@ -54,7 +54,9 @@ void StudyListing::Write(std::ostream& out, const std::string& simulator) const 
   for (const StudyFile::Global& g : _study.Globals())
     out << "  " << std::left << std::setw(static_cast<int>(width)) << g.name << "  " << std::setw(7) << g.type
         << std::right << "  " << g.letter << "   e.g. -O \"" << g.letter << ":" << g.name << ":VALUE\"\n";
-  out << "\nExperiments (choose one with -e INDEX, several with simmgr --experiments LIST):\n";
+  out << "\nExperiments (choose one with -e INDEX, several with simmgr --experiments LIST of indices, "
+         "ranges, names "
+         "or all):\n";
   if (_study.Experiments().empty()) out << (_study.Loaded() ? "  (none)\n" : missing);
   for (const StudyFile::Experiment& e : _study.Experiments()) {
     out << "  " << std::setw(3) << e.index << "  " << e.name;
