@@ -205,8 +205,9 @@ bool FromFiles::Read(RunResult& run) {
         warnings.push_back("no closing #META_DATA line (the simulator did not finish the file)");
     }
     if (problem.empty() && batches > written)
-      warnings.push_back("holds " + std::to_string(written) + " observations but says " +
-                         std::to_string(batches) + " (the file was cut)");
+      warnings.push_back("holds " + std::to_string(written) + " observations but its " +
+                         (binary ? "header" : "closing line") + " says " + std::to_string(batches) +
+                         " (cut short, or its simulator was stopped before it reported them all)");
 
     for (const auto& kv : counts) proc.observations = std::max(proc.observations, kv.second);
     proc.outcome = "read " + std::to_string(records) + (binary ? " records" : " lines") + " from " + path;

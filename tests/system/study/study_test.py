@@ -198,10 +198,13 @@ class FromFiles(Scratch):
             text = f.read()
         body = text[:text.index(b"#META_DATA")]
         cases = {
-            "half.bin": (data[:at], "holds 250 observations but says 500"),
+            "half.bin": (data[:at], "holds 250 observations but its header says 500"),
             # Cut inside the last value: "1,13.0" became "1,13", and the closing line is gone.
             "cut_value.csv": (body[:-3], "its last line has no line end"),
             "unclosed.csv": (body, "no closing #META_DATA line"),
+            # The last report (ten values of each variable) gone, the closing line kept.
+            "short.csv": (b"".join(body.splitlines(keepends=True)[:-20]) + text[len(body):],
+                          "holds 490 observations but its closing line says 500"),
         }
         for name, (content, said) in cases.items():
             with open(self.path(name), "wb") as f:
@@ -210,7 +213,8 @@ class FromFiles(Scratch):
             self.assertEqual(rc, 3, name + out + err)
             self.assertIn("simmgr: %s: warning: %s" % (name, said), err)
             self.assertTrue(doc["experiments"][0]["processes"][0]["fault"], name)
-        self.assertEqual(doc["experiments"][0]["variables"][0]["observations"], 500)  # every line was read
+            if name == "unclosed.csv":
+                self.assertEqual(doc["experiments"][0]["variables"][0]["observations"], 500)  # every line read
 
         # A file saved with Windows line ends reads as the original does.
         with open(self.path("crlf.csv"), "wb") as f:
