@@ -17,6 +17,8 @@ namespace {
 const char kBinaryMagic[] = "KAVRIN_SIM_BIN_FILE,";
 const char kAsciiMagic[] = "#KAVRIN_SIM_ASCII_FILE,";
 const size_t kHeaderBytes = 256;
+// A bound on one result file, so that a wrong path (a device) cannot read for ever.
+const size_t kResultFileLimit = size_t{1} << 32;
 
 struct Pool {
   ExperimentResult result;
@@ -67,13 +69,17 @@ bool FromFiles::Read(RunResult& run) {
 
   for (const std::string& path : _opt.fromFiles) {
     std::string bytes, error;
-    if (!ReadFile(path, bytes, error)) {
+    if (!ReadHead(path, kHeaderBytes, bytes, error)) {
       _msg << "simmgr: " << error << "\n";
       return false;
     }
     const bool binary = StartsWith(bytes, kBinaryMagic);
     if (!binary && !StartsWith(bytes, kAsciiMagic)) {
       _msg << "simmgr: " << path << " is not a result file of the simulator\n";
+      return false;
+    }
+    if (!ReadFile(path, bytes, error, kResultFileLimit)) {
+      _msg << "simmgr: " << error << "\n";
       return false;
     }
     const std::string header =
@@ -85,9 +91,12 @@ bool FromFiles::Read(RunResult& run) {
     proc.host = "-";
     proc.started = true;  // a file holds what its simulator sent; only a live run can fail to start one
     int experiment = std::atoi(HeaderField(header, "EXPERIMENTS").c_str());
-    std::map<int, uint64_t> counts;  // values per variable from this file
+    std::map<int, uint64_t> counts;  // values per considered variable from this file
+    uint64_t written = 0;            // values of the variable with the most, considered or not
+    std::map<int, uint64_t> all;
     uint64_t records = 0;
-    std::string problem;
+    std::string problem;                // the rest of the file cannot be read
+    std::vector<std::string> warnings;  // read, but the file is not whole
 
     // Values of one variable; false when the description has no such variable.
     auto add = [&](int index, const std::vector<double>& values) {
@@ -96,6 +105,7 @@ bool FromFiles::Read(RunResult& run) {
             "names variable " + std::to_string(index) + " but the model has " + std::to_string(_pv.Count());
         return false;
       }
+      written = std::max(written, all[index] += values.size());
       Pool& p = pool(experiment);
       if (!_pv.Considered(index, terminating)) {
         p.result.ignoredObservations += values.size();
@@ -116,6 +126,9 @@ bool FromFiles::Read(RunResult& run) {
       return true;
     };
 
+    // The replications the simulator had completed when it last wrote the file (0 in a
+    // steady-state run, which says nothing).
+    uint64_t batches = std::strtoull(HeaderField(header, "BATCHES").c_str(), nullptr, 10);
     if (binary) {
       // The header, then data records exactly as they travel to the manager.
       size_t at = kHeaderBytes;
@@ -160,11 +173,18 @@ bool FromFiles::Read(RunResult& run) {
       }
     } else {
       // "index,value" lines; lines starting with '#' are the header and the closing metadata.
+      // A file saved with CRLF line ends reads the same.
       std::istringstream text(bytes);
       std::string line;
       int lineNo = 0;
+      bool closed = false;  // the closing line the simulator writes as it ends
       while (problem.empty() && std::getline(text, line)) {
         ++lineNo;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.rfind("#META_DATA", 0) == 0) {
+          closed = true;
+          batches = std::strtoull(HeaderField(line, "BATCHES").c_str(), nullptr, 10);
+        }
         if (line.empty() || line[0] == '#') continue;
         char* endIndex = nullptr;
         const long index = std::strtol(line.c_str(), &endIndex, 10);
@@ -179,7 +199,15 @@ bool FromFiles::Read(RunResult& run) {
         ++records;
       }
       proc.clientId = 0;
+      if (problem.empty() && !bytes.empty() && bytes.back() != '\n')
+        warnings.push_back("its last line has no line end (the file was cut)");
+      else if (problem.empty() && !closed)
+        warnings.push_back("no closing #META_DATA line (the simulator did not finish the file)");
     }
+    if (problem.empty() && batches > written)
+      warnings.push_back("holds " + std::to_string(written) + " observations but its " +
+                         (binary ? "header" : "closing line") + " says " + std::to_string(batches) +
+                         " (cut short, or its simulator was stopped before it reported them all)");
 
     for (const auto& kv : counts) proc.observations = std::max(proc.observations, kv.second);
     proc.outcome = "read " + std::to_string(records) + (binary ? " records" : " lines") + " from " + path;
@@ -187,6 +215,11 @@ bool FromFiles::Read(RunResult& run) {
       proc.fault = true;
       proc.outcome += "; " + problem + ", the rest is not read";
       _msg << "simmgr: " << path << ": " << problem << "\n";
+    }
+    for (const std::string& w : warnings) {
+      proc.fault = true;
+      proc.outcome += "; " + w;
+      _msg << "simmgr: " << path << ": warning: " << w << "; the results are incomplete\n";
     }
     if (proc.clientId < 0) proc.clientId = 0;
     pool(experiment).result.processes.push_back(proc);

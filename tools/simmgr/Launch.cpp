@@ -67,8 +67,19 @@ std::vector<std::string> SimulatorCommand(const Options& o, const JobSpec& job) 
                                      "-s",        std::to_string(job.seed),
                                      "-n",        std::to_string(o.reportSize)};
   cmd.insert(cmd.end(), own.begin(), own.end());
-  cmd.insert(cmd.end(), o.simulatorArgs.begin(), o.simulatorArgs.end());
+  const std::vector<std::string> args = RenameSimulatorFiles(o.simulatorArgs, [&](const std::string& name) {
+    return OwnFileName(o, name, job.experiment, job.clientId);
+  });
+  cmd.insert(cmd.end(), args.begin(), args.end());
   return cmd;
+}
+
+std::string OwnFileName(const Options& o, const std::string& name, int experiment, int clientId) {
+  const size_t jobs = o.jobs > 0 ? static_cast<size_t>(o.jobs) : static_cast<size_t>(os::CpuCount());
+  const bool placeholders =
+      name.find("{exp}") != std::string::npos || name.find("{client}") != std::string::npos;
+  if (jobs * o.experiments.size() <= 1 && !placeholders) return name;
+  return DetachFileName(name, experiment, clientId);
 }
 
 std::string ShellQuote(const std::string& word) { return os::ShellQuote(word); }

@@ -35,6 +35,11 @@ std::string ListenAddressFor(const std::string& host);
 // on the far side of a launcher.
 std::vector<std::string> SimulatorCommand(const Options& o, const JobSpec& job);
 
+// The name a simulator's own result or trace file gets: the name as given when the run has one
+// simulator and the name holds no {exp} or {client}; otherwise the name DetachFileName makes
+// for the experiment and client, so that no two simulators write one file.
+std::string OwnFileName(const Options& o, const std::string& name, int experiment, int clientId);
+
 // Quotes a word for /bin/sh.
 std::string ShellQuote(const std::string& word);
 std::string ShellJoin(const std::vector<std::string>& words);

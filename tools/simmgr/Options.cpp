@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
+#include <exception>
 #include <functional>
 #include <sstream>
 #include <utility>
 
+#include "Statistics.h"
 #include "TextFiles.h"
 
 namespace simmgr {
@@ -72,6 +75,23 @@ bool FindSimulatorOption(const std::vector<std::string>& args, char letter, std:
   return found;
 }
 
+std::vector<std::string> RenameSimulatorFiles(const std::vector<std::string>& args,
+                                              const std::function<std::string(const std::string&)>& rename) {
+  std::vector<std::string> out = args;
+  for (size_t i = 0; i < out.size(); ++i) {
+    const std::string& a = out[i];
+    if (a.size() < 2 || a[0] != '-') continue;
+    const bool names = a[1] == 'a' || a[1] == 'b' || a[1] == 'f';
+    if (a.size() > 2) {
+      if (names) out[i] = a.substr(0, 2) + rename(a.substr(2));
+    } else if (i + 1 < out.size() && (out[i + 1].empty() || out[i + 1][0] != '-')) {
+      ++i;
+      if (names) out[i] = rename(out[i]);
+    }
+  }
+  return out;
+}
+
 bool Options::TerminatingRun() const {
   std::string v;
   if (!FindSimulatorOption(simulatorArgs, 't', v)) return true;
@@ -91,7 +111,8 @@ std::string UsageText() {
          std::to_string(kMaxJobs) +
          " (default: number of cores)\n"
          "  --seed S              base seed; each simulator gets its own seed from it (default 31415)\n"
-         "  --experiments LIST    experiments to run, e.g. 0,2,4-6 (default 0)\n"
+         "  --experiments LIST    experiments to run by index, range or name, or all,\n"
+         "                        e.g. 0,2,4-6 or lambda=0.5 (default 0)\n"
          "  --report-size N       observations per report, the simulator's -n (default 100)\n"
          "  --confidence C        confidence level of the intervals (default 0.95)\n"
          "  --precision P         wanted relative half-width (default 0.1)\n"
@@ -115,8 +136,11 @@ std::string UsageText() {
          "  --from-files FILE...  compute the results from binary (or ASCII) result files the\n"
          "                        simulator wrote, instead of running simulators\n"
          "  --list                print the study's variables and experiments, run nothing\n"
+         "  --version             the manager's version\n"
          "  --help                this text\n"
-         "The manager passes -w, -p 0, -c, -e, -s and -n to every simulator; do not give them.\n";
+         "The manager passes -w, -p 0, -c, -e, -s and -n to every simulator; do not give them.\n"
+         "With more than one simulator, the files of -a, -b and -f get .e<experiment>.c<client>\n"
+         "before their extension (or {exp} and {client} replaced), as with --detach.\n";
 }
 
 namespace {
@@ -163,10 +187,26 @@ const std::vector<ValueOption>& ValueOptions() {
   static const std::vector<ValueOption> options{
       {"--jobs", Whole(&Options::jobs, 1, kMaxJobs), ": give 1 to " + std::to_string(kMaxJobs)},
       {"--seed", Whole(&Options::seed, 0, 4294967295LL)},
+      // Names need the study file; they are checked once it is read.
       {"--experiments",
-       [](const std::string& v, Options& o) { return ParseExperimentList(v, o.experiments); }},
+       [](const std::string& v, Options& o) {
+         o.experimentList = v;
+         if (!ParseExperimentList(v, o.experiments)) o.experiments.clear();
+         return !v.empty();
+       }},
       {"--report-size", Whole(&Options::reportSize, 1, 1000000)},
-      {"--confidence", Real(&Options::confidence, 0.0, 1.0, true, true)},
+      {"--confidence",
+       [](const std::string& v, Options& o) {
+         // A level so close to 1 that the quantile of the widest interval (one degree of
+         // freedom) is not a finite number gives no interval at all.
+         if (!Real(&Options::confidence, 0.0, 1.0, true, true)(v, o)) return false;
+         try {
+           return std::isfinite(StudentQuantile(o.confidence, 1));
+         } catch (const std::exception&) {
+           return false;
+         }
+       },
+       ": give a level above 0 and below 1 whose Student-t quantile is finite"},
       {"--precision", Real(&Options::precision, 0.0, 1e300)},
       {"--min-obs", Whole(&Options::minObs, 1, INT64_MAX)},
       {"--max-obs", Whole(&Options::maxObs, 0, INT64_MAX)},
@@ -213,6 +253,9 @@ bool ParseOptions(int argc, const char* const* argv, Options& out, std::string& 
     const bool hasValue = eq != std::string::npos;
     if (name == "--help") {
       out.help = true;
+      return true;
+    } else if (name == "--version") {
+      out.version = true;
       return true;
     } else if (name == "--list") {
       out.list = true;

@@ -3,6 +3,7 @@
 #define SIMMGR_OPTIONS_H
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,8 @@ struct Options {
   int jobs = 0;  // 0: the number of cores
   uint32_t seed = 31415;
   std::vector<int> experiments{0};
+  // As given: indices, ranges, names or "all", resolved against the study before the run.
+  std::string experimentList = "0";
   int reportSize = 100;
   double confidence = 0.95;
   double precision = 0.1;
@@ -39,6 +42,7 @@ struct Options {
   bool list = false;                   // print the study's description and stop
   bool quiet = false;
   bool help = false;
+  bool version = false;
 
   std::string simulator;
   std::vector<std::string> simulatorArgs;  // passed through unchanged
@@ -52,12 +56,17 @@ struct Options {
 bool ParseOptions(int argc, const char* const* argv, Options& out, std::string& error);
 std::string UsageText();
 
-// "0,2,4-6" -> {0, 2, 4, 5, 6}.
+// "0,2,4-6" -> {0, 2, 4, 5, 6}; names are resolved by StudyFile::Select.
 bool ParseExperimentList(const std::string& text, std::vector<int>& out);
 
 // The parameter of a single-letter simulator option as the simulator's parser finds it
 // ("-t0" or "-t 0"); false when the option is absent.
 bool FindSimulatorOption(const std::vector<std::string>& args, char letter, std::string& value);
+
+// The simulator options that name a file it writes (-a, -b, -f), each replaced by `rename`'s
+// answer for it: several simulators of one run must not write one file.
+std::vector<std::string> RenameSimulatorFiles(const std::vector<std::string>& args,
+                                              const std::function<std::string(const std::string&)>& rename);
 
 }  // namespace simmgr
 

@@ -248,5 +248,19 @@ bool FileExists(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool RenameOver(const std::string& from, const std::string& to, std::string& error) {
+  if (rename(from.c_str(), to.c_str()) == 0) return true;
+  error = ErrorText(errno);
+  return false;
+}
+
+int ProcessId() { return static_cast<int>(getpid()); }
+
+std::string HostName() {
+  char name[256] = {};
+  if (gethostname(name, sizeof name - 1) != 0) return "";
+  return name;
+}
+
 }  // namespace os
 }  // namespace simmgr

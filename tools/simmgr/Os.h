@@ -62,6 +62,11 @@ bool StderrIsTerminal();
 int CpuCount();
 double Now();  // monotonic seconds
 bool FileExists(const std::string& path);
+// Puts the file `from` in the place of `to` in one step (both in one folder), replacing the
+// file there; false with the reason otherwise.
+bool RenameOver(const std::string& from, const std::string& to, std::string& error);
+int ProcessId();
+std::string HostName();  // this machine's name, "" when it has none
 std::string ErrorText(int err);
 
 }  // namespace os

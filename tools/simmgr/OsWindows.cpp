@@ -456,5 +456,20 @@ bool FileExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool RenameOver(const std::string& from, const std::string& to, std::string& error) {
+  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  error = SystemMessage(GetLastError());
+  return false;
+}
+
+int ProcessId() { return static_cast<int>(GetCurrentProcessId()); }
+
+std::string HostName() {
+  char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD size = sizeof name;
+  if (!GetComputerNameA(name, &size)) return "";
+  return std::string(name, size);
+}
+
 }  // namespace os
 }  // namespace simmgr

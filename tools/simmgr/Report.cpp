@@ -1,11 +1,14 @@
 #include "Report.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <iomanip>
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <sstream>
 
+#include "KavrinVersion.h"
 #include "Launch.h"
 
 namespace simmgr {
@@ -46,6 +49,142 @@ std::string Verdict(const VariableResult& v, const Options& o) {
   return "unreliable: " + why;
 }
 
+// A CSV field, quoted when it holds a separator, a quote, a line break or '#' (which readers
+// told to skip comment lines would cut at), or starts or ends with a space.
+std::string CsvField(const std::string& text) {
+  const bool quote = text.find_first_of(",\"\r\n#") != std::string::npos ||
+                     (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+  if (!quote) return text;
+  std::string q = "\"";
+  for (char c : text) {
+    if (c == '"') q += '"';
+    q += c;
+  }
+  return q + "\"";
+}
+
+std::string VersionText() { return KAVRIN_VERSION; }
+
+// The hosts the run's simulators ran on, each once, in the order first used.
+std::vector<std::string> RunHosts(const RunResult& run) {
+  std::vector<std::string> hosts;
+  for (const ExperimentResult& e : run.experiments)
+    for (const ProcessResult& p : e.processes)
+      if (p.host != "-" && std::find(hosts.begin(), hosts.end(), p.host) == hosts.end())
+        hosts.push_back(p.host);
+  return hosts;
+}
+
+// The value an experiment gives a global variable, "" when the study does not say.
+std::string GlobalValue(const StudyFile& study, int experiment, const std::string& global) {
+  if (const StudyFile::Experiment* e = study.Find(experiment))
+    for (const auto& kv : e->values)
+      if (kv.first == global) return kv.second;
+  return "";
+}
+
+// A value of the study file as a JSON number when it reads as one, else as its text.
+nlohmann::json JsonValue(const std::string& text) {
+  if (text.empty()) return nullptr;
+  char* end = nullptr;
+  const long long whole = std::strtoll(text.c_str(), &end, 10);
+  if (*end == '\0' && text.find_first_not_of("-0123456789") == std::string::npos) return whole;
+  const double d = std::strtod(text.c_str(), &end);
+  if (*end == '\0' && std::isfinite(d)) return d;
+  return text;
+}
+
+// The lines under an experiment's heading in the table: its name and its global variables.
+void WriteExperimentIdentity(std::ostream& out, const RunContext& c, int experiment) {
+  out << "  name:        " << c.study.NameOf(experiment) << "\n";
+  const StudyFile::Experiment* e = c.study.Find(experiment);
+  if (!e || e->values.empty()) return;
+  out << "  globals:    ";
+  for (const auto& kv : e->values) out << " " << kv.first << "=" << kv.second;
+  out << "\n";
+}
+
+// The run's provenance lines at the top of the table.
+void WriteProvenanceLines(std::ostream& out, const RunContext& c) {
+  out << "  version:     simmgr " << VersionText() << "\n";
+  out << "  started:     " << c.startTime;
+  if (!c.managerHost.empty()) out << " on " << c.managerHost;
+  out << "\n";
+  if (!c.study.DescriptionHash().empty())
+    out << "  description: sha256 " << c.study.DescriptionHash() << "\n";
+}
+
+// CSV columns after the figures: the experiment's name, one column per global variable, and
+// the provenance of the run (the same on every line).
+std::vector<std::string> CsvContextHeader(const RunContext& c) {
+  static const std::vector<std::string> fixed{"experiment",
+                                              "index",
+                                              "variable",
+                                              "observations",
+                                              "mean",
+                                              "variance",
+                                              "half_width",
+                                              "low",
+                                              "high",
+                                              "relative_half_width",
+                                              "confidence",
+                                              "reached",
+                                              "stop_reason",
+                                              "deleted_batches",
+                                              "merge_factor",
+                                              "effective_batches",
+                                              "lag1_autocorrelation",
+                                              "independence_passed",
+                                              "skewness",
+                                              "normality_passed",
+                                              "non_finite",
+                                              "note",
+                                              "experiment_name",
+                                              "simmgr_version",
+                                              "description_sha256",
+                                              "start_time",
+                                              "command",
+                                              "hosts"};
+  std::vector<std::string> names{"experiment_name"};
+  for (const StudyFile::Global& g : c.study.Globals())
+    names.push_back(std::find(fixed.begin(), fixed.end(), g.name) != fixed.end() ? "global_" + g.name
+                                                                                 : g.name);
+  for (const char* n : {"simmgr_version", "description_sha256", "start_time", "command", "hosts"})
+    names.push_back(n);
+  return names;
+}
+
+std::vector<std::string> CsvContextFields(const RunContext& c, const RunResult& run, int experiment) {
+  std::vector<std::string> fields{c.study.NameOf(experiment)};
+  for (const StudyFile::Global& g : c.study.Globals())
+    fields.push_back(GlobalValue(c.study, experiment, g.name));
+  std::string hosts;
+  for (const std::string& h : RunHosts(run)) hosts += (hosts.empty() ? "" : " ") + h;
+  fields.insert(fields.end(),
+                {VersionText(), c.study.DescriptionHash(), c.startTime, ShellJoin(c.command), hosts});
+  return fields;
+}
+
+nlohmann::json JsonProvenance(const Options& o, const RunResult& run, const RunContext& c) {
+  return {
+      {"simmgr_version", VersionText()},
+      {"description_sha256", c.study.DescriptionHash().empty() ? nlohmann::json(nullptr)
+                                                               : nlohmann::json(c.study.DescriptionHash())},
+      {"command", c.command},
+      {"start_time", c.startTime},
+      {"manager_host", c.managerHost},
+      {"hosts", RunHosts(run)},
+      {"seed", o.seed}};
+}
+
+void AddJsonExperimentIdentity(nlohmann::json& je, const RunContext& c, int experiment) {
+  je["name"] = c.study.NameOf(experiment);
+  nlohmann::json globals = nlohmann::json::object();
+  if (const StudyFile::Experiment* e = c.study.Find(experiment))
+    for (const auto& kv : e->values) globals[kv.first] = JsonValue(kv.second);
+  je["globals"] = globals;
+}
+
 }  // namespace
 
 int ExitStatus(const RunResult& run) {
@@ -54,16 +193,18 @@ int ExitStatus(const RunResult& run) {
     if (e.Observations() == 0) return 2;
   for (const ExperimentResult& e : run.experiments) {
     if (e.NotStarted() > 0) return 3;
+    for (const ProcessResult& p : e.processes)
+      if (p.fault) return 3;
     for (const VariableResult& v : e.variables)
       if (v.nonFinite > 0) return 3;
   }
   return 0;
 }
 
-void WriteTable(std::ostream& out, const Options& o, const RunResult& run,
-                const std::vector<std::string>& managerArgs) {
+void WriteTable(std::ostream& out, const Options& o, const RunResult& run, const RunContext& context) {
   out << "Simulation results\n";
-  out << "  command:     " << ShellJoin(managerArgs) << "\n";
+  out << "  command:     " << ShellJoin(context.command) << "\n";
+  WriteProvenanceLines(out, context);
   if (o.fromFiles.empty()) {
     out << "  simulator:   " << CommandTemplate(o) << "\n";
     if (!o.launchTemplate.empty()) out << "  launcher:    " << o.launchTemplate << "\n";
@@ -90,6 +231,7 @@ void WriteTable(std::ostream& out, const Options& o, const RunResult& run,
     if (e.ran && o.fromFiles.empty())
       out << " after " << std::fixed << std::setprecision(1) << e.seconds << " s" << std::defaultfloat;
     out << "\n";
+    WriteExperimentIdentity(out, context, e.experiment);
     if (!e.ran) continue;
     if (e.variables.empty()) {
       out << "  no observations\n";
@@ -171,33 +313,38 @@ void WriteTable(std::ostream& out, const Options& o, const RunResult& run,
   out.flush();
 }
 
-void WriteCsv(std::ostream& out, const Options& o, const RunResult& run) {
+void WriteCsv(std::ostream& out, const Options& o, const RunResult& run, const RunContext& context) {
   out << "experiment,index,variable,observations,mean,variance,half_width,low,high,"
          "relative_half_width,confidence,reached,stop_reason,deleted_batches,merge_factor,effective_batches,"
-         "lag1_autocorrelation,independence_passed,skewness,normality_passed,non_finite,note\n";
-  for (const ExperimentResult& e : run.experiments)
+         "lag1_autocorrelation,independence_passed,skewness,normality_passed,non_finite,note";
+  for (const std::string& name : CsvContextHeader(context)) out << "," << CsvField(name);
+  out << "\n";
+  for (const ExperimentResult& e : run.experiments) {
+    const std::vector<std::string> contextFields = CsvContextFields(context, run, e.experiment);
     for (const VariableResult& v : e.variables) {
       const Interval iv = VariableInterval(v, o);
-      out << e.experiment << "," << v.index << "," << v.name << "," << v.stats.Count() << ","
+      out << e.experiment << "," << v.index << "," << CsvField(v.name) << "," << v.stats.Count() << ","
           << Exact(iv.mean) << "," << Exact(v.stats.Variance()) << "," << Exact(iv.halfWidth) << ","
           << Exact(iv.low) << "," << Exact(iv.high) << "," << Exact(iv.relative) << "," << o.confidence << ","
-          << (PrecisionReached(v, o) ? "yes" : "no") << "," << e.stopReason << ",";
+          << (PrecisionReached(v, o) ? "yes" : "no") << "," << CsvField(e.stopReason) << ",";
       if (v.steadyState)
         out << v.batch.deleted << "," << v.batch.mergeFactor << "," << v.batch.batches << ","
             << Exact(v.batch.lag1) << "," << (v.batch.independent ? "yes" : "no") << ","
             << Exact(v.batch.skewness) << "," << (v.batch.normal ? "yes" : "no");
       else
         out << ",,,,,,";
-      out << "," << v.nonFinite << "," << Verdict(v, o) << "\n";
+      out << "," << v.nonFinite << "," << CsvField(Verdict(v, o));
+      for (const std::string& f : contextFields) out << "," << CsvField(f);
+      out << "\n";
     }
+  }
   out.flush();
 }
 
-void WriteJson(std::ostream& out, const Options& o, const RunResult& run,
-               const std::vector<std::string>& managerArgs) {
+void WriteJson(std::ostream& out, const Options& o, const RunResult& run, const RunContext& context) {
   using nlohmann::json;
   json doc;
-  doc["context"] = {{"command", managerArgs},
+  doc["context"] = {{"command", context.command},
                     {"simulator", o.simulator},
                     {"simulator_args", o.simulatorArgs},
                     {"simulator_command", CommandTemplate(o)},
@@ -216,6 +363,7 @@ void WriteJson(std::ostream& out, const Options& o, const RunResult& run,
                     {"min_batches", o.minBatches},
                     {"batch_test_level", o.batchTestLevel}};
   if (!o.fromFiles.empty()) doc["context"]["from_files"] = o.fromFiles;
+  doc["provenance"] = JsonProvenance(o, run, context);
   doc["interrupted"] = run.interrupted;
   json exps = json::array();
   for (const ExperimentResult& e : run.experiments) {
@@ -228,6 +376,7 @@ void WriteJson(std::ostream& out, const Options& o, const RunResult& run,
                {"simulators_not_started", e.NotStarted()},
                {"ignored_observations", e.ignoredObservations},
                {"detached_files", e.detachedFiles}};
+    AddJsonExperimentIdentity(je, context, e.experiment);
     json vars = json::array();
     for (const VariableResult& v : e.variables) {
       const Interval iv = VariableInterval(v, o);

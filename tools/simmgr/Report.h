@@ -9,18 +9,18 @@
 
 #include "Manager.h"
 #include "Options.h"
+#include "RunContext.h"
 
 namespace simmgr {
 
-void WriteTable(std::ostream& out, const Options& o, const RunResult& run,
-                const std::vector<std::string>& managerArgs);
-void WriteCsv(std::ostream& out, const Options& o, const RunResult& run);
-void WriteJson(std::ostream& out, const Options& o, const RunResult& run,
-               const std::vector<std::string>& managerArgs);
+void WriteTable(std::ostream& out, const Options& o, const RunResult& run, const RunContext& context);
+void WriteCsv(std::ostream& out, const Options& o, const RunResult& run, const RunContext& context);
+void WriteJson(std::ostream& out, const Options& o, const RunResult& run, const RunContext& context);
 
 // Exit status of the manager: 130 after an interrupt, 2 when an experiment got no
-// observation, 3 when results are incomplete (a simulator could not be started, or a
-// variable received non-finite observations), otherwise 0.
+// observation, 3 when results are incomplete (a simulator could not be started, crashed, broke
+// its link or left a faulty result file, or a variable received non-finite observations),
+// otherwise 0.
 int ExitStatus(const RunResult& run);
 
 }  // namespace simmgr

@@ -7,36 +7,20 @@
 
 #include <iosfwd>
 #include <string>
-#include <vector>
 
 #include "PVDescription.h"
+#include "StudyFile.h"
 
 namespace simmgr {
 
 class StudyListing {
  public:
-  struct Global {
-    std::string name, type, letter;
-  };
-  struct Experiment {
-    int index = 0;
-    std::string name;
-    std::vector<std::pair<std::string, std::string>> values;  // global variable, value
-  };
-
-  // The study file: "global\tNAME\tTYPE\tLETTER" and "experiment\tINDEX\tNAME\tVAR=VALUE...".
-  bool ParseStudyText(const std::string& text, std::string& error);
-  bool LoadStudyFile(const std::string& path, std::string& error);
-
-  void Write(std::ostream& out, const std::string& simulator, const PVDescription& pv) const;
-
-  const std::vector<Global>& Globals() const { return _globals; }
-  const std::vector<Experiment>& Experiments() const { return _experiments; }
+  StudyListing(const PVDescription& pv, const StudyFile& study) : _pv(pv), _study(study) {}
+  void Write(std::ostream& out, const std::string& simulator) const;
 
  private:
-  bool _loaded = false;  // a study file was read
-  std::vector<Global> _globals;
-  std::vector<Experiment> _experiments;
+  const PVDescription& _pv;
+  const StudyFile& _study;
 };
 
 }  // namespace simmgr

@@ -5,16 +5,42 @@
 
 namespace simmgr {
 
-bool ReadFile(const std::string& path, std::string& text, std::string& error) {
+bool ReadFile(const std::string& path, std::string& text, std::string& error, size_t limit) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     error = "cannot read " + path;
     return false;
   }
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  text = ss.str();
+  text.clear();
+  char buffer[65536];
+  while (in) {
+    in.read(buffer, sizeof buffer);
+    const size_t got = static_cast<size_t>(in.gcount());
+    if (got == 0) break;
+    if (text.size() + got > limit) {
+      error = path + " is larger than " + std::to_string(limit) + " bytes; not read";
+      text.clear();
+      return false;
+    }
+    text.append(buffer, got);
+  }
+  if (in.bad()) {
+    error = "cannot read " + path;
+    return false;
+  }
   return true;
+}
+
+bool ReadHead(const std::string& path, size_t count, std::string& text, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = "cannot read " + path;
+    return false;
+  }
+  text.assign(count, '\0');
+  in.read(&text[0], static_cast<std::streamsize>(count));
+  text.resize(static_cast<size_t>(in.gcount()));
+  return !in.bad();
 }
 
 bool LoadFile(const std::string& path, const std::function<bool(const std::string&, std::string&)>& parse,

@@ -1,40 +1,36 @@
 // simmgr: starts simulators of a study, pools their observations and reports estimates.
 #include <cctype>
-#include <fstream>
-#include <functional>
+#include <ctime>
 #include <iostream>
 
 #include "FromFiles.h"
+#include "KavrinVersion.h"
 #include "Launch.h"
 #include "Manager.h"
 #include "Options.h"
 #include "Os.h"
 #include "PVDescription.h"
 #include "Report.h"
+#include "ResultFile.h"
+#include "RunContext.h"
 #include "StudyListing.h"
 
 using namespace simmgr;
 
 namespace {
 
-bool WriteFile(const std::string& path, const std::function<void(std::ostream&)>& body) {
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  if (!f) {
-    std::cerr << "simmgr: cannot write " << path << "\n";
-    return false;
-  }
-  body(f);
-  f.close();
-  if (!f) {
-    std::cerr << "simmgr: error writing " << path << "\n";
-    return false;
-  }
-  return true;
+// The current time, UTC, ISO 8601.
+std::string UtcNow() {
+  const std::time_t now = std::time(nullptr);
+  char text[32] = {};
+  if (const std::tm* t = std::gmtime(&now)) std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", t);
+  return text;
 }
 
-bool CanCreate(const std::string& path) {
-  std::ofstream f(path, std::ios::binary | std::ios::app);
-  return static_cast<bool>(f);
+// Says what went wrong; returns the exit status of a command-line or file error.
+int Fail(const std::string& message) {
+  std::cerr << "simmgr: " << message << "\n";
+  return 1;
 }
 
 }  // namespace
@@ -60,12 +56,13 @@ int main(int argc, char** argv) {
     std::cout << UsageText();
     return 0;
   }
+  if (opt.version) {
+    std::cout << "simmgr " << KAVRIN_VERSION << "\n";
+    return 0;
+  }
   // Result files are checked before any simulator runs, not after minutes of work.
   for (const std::string* f : {&opt.csvFile, &opt.jsonFile})
-    if (!f->empty() && !CanCreate(*f)) {
-      std::cerr << "simmgr: cannot write " << *f << "\n";
-      return 1;
-    }
+    if (!f->empty() && !ResultFile(*f).Probe(error)) return Fail(error);
 
   PVDescription pv;
   const std::string described = DescribedName(opt.simulator);
@@ -86,25 +83,28 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  RunContext context;
+  context.command.assign(argv, argv + argc);
+  const std::string studyFile = described + ".study";
+  if (os::FileExists(studyFile) && !context.study.Load(studyFile, error)) return Fail(error);
+  std::string overrides;
+  if (FindSimulatorOption(opt.simulatorArgs, 'O', overrides)) context.study.ApplyOverrides(overrides);
+
   if (opt.list) {
-    StudyListing study;
-    const std::string studyFile = described + ".study";
-    if (os::FileExists(studyFile) && !study.LoadStudyFile(studyFile, error)) {
-      std::cerr << "simmgr: " << error << "\n";
-      return 1;
-    }
-    if (!pv.Known() && !os::FileExists(studyFile)) {
-      std::cerr << "simmgr: no study description beside " << opt.simulator << " (" << pvFile << ", "
-                << studyFile << "); the build writes them\n";
-      return 1;
-    }
-    study.Write(std::cout, opt.simulator, pv);
+    if (!pv.Known() && !context.study.Loaded())
+      return Fail("no study description beside " + opt.simulator + " (" + pvFile + ", " + studyFile +
+                  "); the build writes them");
+    StudyListing(pv, context.study).Write(std::cout, opt.simulator);
     return 0;
   }
+  // Experiments by name, and any the study lacks, are settled before anything starts.
+  if (opt.fromFiles.empty() && !context.study.Select(opt.experimentList, opt.experiments, error))
+    return Fail("bad value '" + opt.experimentList + "' for --experiments: " + error);
 
   os::IgnoreBrokenPipe();
   os::InstallInterruptHandler();
-  std::vector<std::string> args(argv, argv + argc);
+  context.startTime = UtcNow();
+  context.managerHost = os::HostName();
   RunResult run;
   if (!opt.fromFiles.empty()) {
     if (!FromFiles(opt, pv, std::cerr).Read(run)) return 1;
@@ -112,12 +112,14 @@ int main(int argc, char** argv) {
     run = Manager(opt, pv, std::cerr).Run();
   }
 
-  WriteTable(std::cout, opt, run, args);
+  WriteTable(std::cout, opt, run, context);
   bool filesOk = true;
-  if (!opt.csvFile.empty())
-    filesOk &= WriteFile(opt.csvFile, [&](std::ostream& o) { WriteCsv(o, opt, run); });
-  if (!opt.jsonFile.empty())
-    filesOk &= WriteFile(opt.jsonFile, [&](std::ostream& o) { WriteJson(o, opt, run, args); });
+  if (!opt.csvFile.empty() &&
+      !ResultFile(opt.csvFile).Write([&](std::ostream& o) { WriteCsv(o, opt, run, context); }, error))
+    filesOk = Fail(error) == 0;
+  if (!opt.jsonFile.empty() &&
+      !ResultFile(opt.jsonFile).Write([&](std::ostream& o) { WriteJson(o, opt, run, context); }, error))
+    filesOk = Fail(error) == 0;
   const int status = ExitStatus(run);
   return status != 0 ? status : (filesOk ? 0 : 1);
 }

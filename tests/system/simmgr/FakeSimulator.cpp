@@ -6,7 +6,7 @@
 //   -V  per variable, comma-separated: a number (constant), normal:MEAN:SD, or
 //       ar1:MEAN:PHI:X0 (x = MEAN + PHI (x - MEAN) + N(0, 1), from x = X0: a correlated
 //       output with a transient)
-//   -F  comma-separated: split, batch, badlen, cut, crash, noregister, wrongpid,
+//   -F  comma-separated: split, batch, badlen, cut, crash, segv, noregister, wrongpid,
 //       slow=MS, reports=N (end on its own after N reports), greetlate (mark
 //       DIR/linked.<client> once connected, greet only when a command arrives),
 //       after=C (greet only once DIR/linked.C exists), nostart (fail as an exec
@@ -21,6 +21,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -309,6 +310,7 @@ int main(int argc, char** argv) {
       close(gSock);
       return 0;
     }
+    if (has("segv") && k == 3) std::raise(SIGSEGV);
     if (has("crash") && k == 3) {
       std::cerr << "fatal: the fake simulator crashed on purpose" << std::endl;
       _exit(3);

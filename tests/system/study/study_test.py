@@ -6,6 +6,8 @@ that must reach the user (simulator warnings, SIMTEST, the job limit, a failed d
 Every run happens in a scratch directory.
 """
 import argparse
+import csv
+import datetime
 import json
 import math
 import os
@@ -119,9 +121,11 @@ class FormatsReader(Scratch):
 class FromFiles(Scratch):
     def test_same_estimates_as_the_live_run_that_wrote_the_file(self):
         for kind, name in (("1", "arrivals"), ("0", "mean_in_system")):
+            # The simulator ends on its own after 400 observations, so that its file holds every
+            # replication it counted (one quit between reports has run some it never reported).
             rc, out, err, live = self.simmgr("--jobs", "1", "--seed", "99", "--min-obs", "300", "--precision",
-                                             "0.05", "--", exe("MM1_STUDYSim"), "-t", kind, "-b", "live.bin",
-                                             json_name="live.json")
+                                             "0", "--", exe("MM1_STUDYSim"), "-t", kind, "-N", "400", "-b",
+                                             "live.bin", json_name="live.json")
             self.assertEqual(rc, 0, out + err)
             rc, out, err, read = self.simmgr("--from-files", "live.bin", "--", exe("MM1_STUDYSim"), "-t", kind,
                                              json_name="read.json")
@@ -173,11 +177,158 @@ class FromFiles(Scratch):
         with open(self.path("cut.bin"), "r+b") as f:
             f.truncate(os.path.getsize(self.path("cut.bin")) - 3)
         rc, out, err, doc = self.simmgr("--from-files", "cut.bin", "--", exe("MM1_STUDYSim"))
-        self.assertEqual(rc, 0, err)
+        self.assertEqual(rc, 3, err)
         self.assertIn("last record cut short", err)
         p = doc["experiments"][0]["processes"][0]
         self.assertTrue(p["fault"])
         self.assertEqual(p["observations"], 20)  # two whole reports of ten
+
+    def test_files_cut_where_no_record_shows_it_are_read_and_reported_incomplete(self):
+        rc, _, err = self.run_cmd(exe("MM1_STUDYSim"), "-N", "500", "-n", "10", "-s", "3", "-b", "run.bin",
+                                  "-a", "run.csv")
+        self.assertEqual(rc, 0, err)
+        with open(self.path("run.bin"), "rb") as f:
+            data = f.read()
+        at = 256
+        for _ in range(25):  # 25 whole records of 10 replications: half of what the header says
+            at += int.from_bytes(data[at:at + 4], "big")
+        with open(self.path("half.bin"), "wb") as f:
+            f.write(data[:at])
+        with open(self.path("run.csv"), "rb") as f:
+            text = f.read()
+        body = text[:text.index(b"#META_DATA")]
+        cases = {
+            "half.bin": (data[:at], "holds 250 observations but its header says 500"),
+            # Cut inside the last value: "1,13.0" became "1,13", and the closing line is gone.
+            "cut_value.csv": (body[:-3], "its last line has no line end"),
+            "unclosed.csv": (body, "no closing #META_DATA line"),
+            # The last report (ten values of each variable) gone, the closing line kept.
+            "short.csv": (b"".join(body.splitlines(keepends=True)[:-20]) + text[len(body):],
+                          "holds 490 observations but its closing line says 500"),
+        }
+        for name, (content, said) in cases.items():
+            with open(self.path(name), "wb") as f:
+                f.write(content)
+            rc, out, err, doc = self.simmgr("--from-files", name, "--", exe("MM1_STUDYSim"), json_name=name + ".json")
+            self.assertEqual(rc, 3, name + out + err)
+            self.assertIn("simmgr: %s: warning: %s" % (name, said), err)
+            self.assertTrue(doc["experiments"][0]["processes"][0]["fault"], name)
+            if name == "unclosed.csv":
+                self.assertEqual(doc["experiments"][0]["variables"][0]["observations"], 500)  # every line read
+
+        # A file saved with Windows line ends reads as the original does.
+        with open(self.path("crlf.csv"), "wb") as f:
+            f.write(text.replace(b"\n", b"\r\n"))
+        rc, out, err, crlf = self.simmgr("--from-files", "crlf.csv", "--", exe("MM1_STUDYSim"), json_name="c.json")
+        self.assertEqual(rc, 0, out + err)
+        rc, out, err, lf = self.simmgr("--from-files", "run.csv", "--", exe("MM1_STUDYSim"), json_name="l.json")
+        self.assertEqual(rc, 0, out + err)
+        self.assertEqual(crlf["experiments"][0]["variables"], lf["experiments"][0]["variables"])
+        self.assertEqual(lf["experiments"][0]["variables"][0]["observations"], 500)
+
+    def test_simulators_of_one_run_write_result_files_of_their_own(self):
+        rc, out, err, live = self.simmgr("--jobs", "2", "--min-obs", "400", "--precision", "0", "--report-size",
+                                         "20", "--", exe("MM1_STUDYSim"), "-N", "300", "-b", "run.bin")
+        self.assertEqual(rc, 0, out + err)
+        files = ["run.e0.c0.bin", "run.e0.c1.bin"]
+        self.assertFalse(os.path.exists(self.path("run.bin")))
+        rc, out, err, read = self.simmgr("--from-files", *files, "--", exe("MM1_STUDYSim"), json_name="read.json")
+        self.assertEqual(rc, 0, out + err)
+        # Each file holds its own simulator's replications, whole.
+        self.assertEqual([(p["seed"], p["observations"]) for p in read["experiments"][0]["processes"]],
+                         [(p["seed"], 300) for p in live["experiments"][0]["processes"]])
+        a, b = read["experiments"][0]["variables"][0], live["experiments"][0]["variables"][0]
+        self.assertEqual(a["observations"], 600)
+        self.assertEqual(a["observations"], b["observations"])
+        self.assertTrue(math.isclose(a["mean"], b["mean"], rel_tol=1e-12))  # pooled in another order
+        self.assertEqual(len(set(p["seed"] for p in read["experiments"][0]["processes"])), 2)
+
+
+class Experiments(Scratch):
+    HASH = "0123456789abcdef" * 4
+    STUDY = ("description_sha256\t%s\n"
+             "global\tlambda\tdouble\td\nglobal\tmu\tdouble\td\n"
+             "a_later_kind\tof line\n"
+             "experiment\t0\tlambda=0.5\tlambda=0.5\tmu=1\n"
+             "experiment\t1\trho \"high\", fast\tlambda=0.8\tmu=1\n"
+             "experiment\t2\tlambda=0.9\tlambda=0.9\tmu=1\n" % HASH)
+
+    def setUp(self):
+        super().setUp()
+        # The M/M/1 simulator under a study file whose experiments have names a list must cope with.
+        suffix = ".exe" if EMULATOR else ""
+        self.sim = self.path("mm1") + suffix
+        shutil.copy(exe("MM1_STUDYSim") + suffix, self.sim)
+        for ext in (".pv", ".pvkind"):
+            shutil.copy(exe("MM1_STUDYSim") + ext, self.path("mm1") + ext)
+        with open(self.path("mm1.study"), "w") as f:
+            f.write(self.STUDY)
+
+    def test_every_output_names_each_experiment_and_its_values(self):
+        before = datetime.datetime.now(datetime.timezone.utc).replace(microsecond=0)
+        args = ["--jobs", "1", "--experiments", 'rho "high", fast,0', "--min-obs", "50", "--precision", "1",
+                "--csv", "r.csv", "--", self.sim, "-O", "d:mu:2"]
+        rc, out, err, doc = self.simmgr(*args)
+        self.assertEqual(rc, 0, out + err)
+        after = datetime.datetime.now(datetime.timezone.utc)
+        exps = doc["experiments"]
+        self.assertEqual([(e["experiment"], e["name"], e["globals"]) for e in exps],
+                         [(1, 'rho "high", fast', {"lambda": 0.8, "mu": 2}), (0, "lambda=0.5", {"lambda": 0.5, "mu": 2})])
+        self.assertIn('Experiment 1: ', out)
+        self.assertIn('  name:        rho "high", fast\n  globals:     lambda=0.8 mu=2\n', out)
+
+        # Provenance: version, description, command line, start time, hosts.
+        p = doc["provenance"]
+        _, version, _ = self.run_cmd(exe("simmgr"), "--version")
+        self.assertEqual("simmgr " + p["simmgr_version"] + "\n", version)
+        self.assertEqual(p["description_sha256"], self.HASH)
+        self.assertEqual(p["command"][1:], ["--quiet", "--json", self.path("result.json"), *args])
+        start = datetime.datetime.strptime(p["start_time"], "%Y-%m-%dT%H:%M:%SZ").replace(tzinfo=datetime.timezone.utc)
+        self.assertTrue(before <= start <= after, (before, start, after))
+        self.assertEqual(p["hosts"], ["127.0.0.1"])
+        self.assertIn("version:     simmgr " + p["simmgr_version"], out)
+        self.assertIn("description: sha256 " + self.HASH, out)
+
+        # The CSV: one column per global variable, the name quoted as CSV quotes it, and the
+        # provenance in columns, so it loads as it is.
+        with open(self.path("r.csv"), newline="") as f:
+            rows = list(csv.DictReader(f))
+        self.assertEqual([(r["experiment"], r["experiment_name"], r["lambda"], r["mu"]) for r in rows],
+                         [("1", 'rho "high", fast', "0.8", "2"), ("0", "lambda=0.5", "0.5", "2")])
+        for r in rows:
+            self.assertEqual(r["variable"], "arrivals")
+            self.assertEqual(r["description_sha256"], self.HASH)
+            self.assertEqual(r["start_time"], p["start_time"])
+            self.assertEqual(r["simmgr_version"], p["simmgr_version"])
+            self.assertEqual(r["hosts"], "127.0.0.1")
+
+        # --list shows the same names and the overridden values.
+        rc, out, err = self.run_cmd(exe("simmgr"), "--list", "--", self.sim, "-O", "d:mu:2")
+        self.assertEqual(rc, 0, err)
+        self.assertIn('    1  rho "high", fast  lambda=0.8  mu=2\n', out)
+
+    def test_lists_by_range_name_or_all_and_what_the_study_lacks(self):
+        rc, out, err, doc = self.simmgr("--jobs", "1", "--experiments", "all", "--max-obs", "20", "--", self.sim)
+        self.assertEqual(rc, 0, out + err)
+        self.assertEqual([e["name"] for e in doc["experiments"]], ["lambda=0.5", 'rho "high", fast', "lambda=0.9"])
+        for bad, said in (("0-5", "the study has no experiment 3"), ("rho_0.9", "the study has no experiment 'rho_0.9'")):
+            rc, out, err, doc = self.simmgr("--jobs", "1", "--experiments", bad, "--", self.sim,
+                                            json_name="bad.json")
+            self.assertEqual(rc, 1, out + err)
+            self.assertIn("simmgr: bad value '%s' for --experiments: %s; it has 0 (lambda=0.5), "
+                          '1 (rho "high", fast), 2 (lambda=0.9)\n' % (bad, said), err)
+            self.assertEqual(out, "")  # nothing ran
+            self.assertIsNone(doc)
+
+    def test_without_a_study_file_only_indices_work(self):
+        os.remove(self.path("mm1.study"))
+        rc, out, err, doc = self.simmgr("--jobs", "1", "--experiments", "1", "--max-obs", "20", "--", self.sim)
+        self.assertEqual(rc, 0, out + err)
+        self.assertEqual((doc["experiments"][0]["name"], doc["experiments"][0]["globals"]), ("Experiment 2", {}))
+        self.assertIsNone(doc["provenance"]["description_sha256"])
+        rc, out, err, _ = self.simmgr("--experiments", "all", "--", self.sim, json_name="bad.json")
+        self.assertEqual(rc, 1)
+        self.assertIn("'all' is not an experiment index or range", err)
 
 
 class Listing(Scratch):
