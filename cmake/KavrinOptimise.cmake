@@ -60,6 +60,13 @@ elseif(KAVRIN_PGO_PHASE STREQUAL "use")
   list(APPEND _kavrin_opt_link -fprofile-use -fprofile-partial-training)
 endif()
 
+# Every other program that links those objects (the tests, the description tool) uses their
+# ordinary code: with the linker plugin, a link would otherwise optimise them at link time too.
+# The simulators' own -flto comes after this on their link line, and the last one counts.
+if(KAVRIN_LTO_ACTIVE)
+  string(APPEND CMAKE_EXE_LINKER_FLAGS " -fno-lto")
+endif()
+
 # kavrin_optimise_objects(TARGET): TARGET's objects go into simulators.
 function(kavrin_optimise_objects target)
   if(_kavrin_opt_compile)
