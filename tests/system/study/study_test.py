@@ -441,8 +441,10 @@ class GlobalValues(Scratch):
         self.assertEqual(rc, 0, err)
         lines = out.splitlines()
         header = [i for i, line in enumerate(lines)
-                  if line.startswith("The Global Variable values for experiment Experiment 1")]
+                  if line == "The Global Variable values for experiment rho_0.5 are:"]
         self.assertEqual(len(header), 1, out)
+        # The values printed are the ones the run uses: the override, and mu as the experiment has it.
+        self.assertEqual(lines[header[0] + 1:header[0] + 3], ["  lambda = 0.8", "  mu = 1"])
         self.assertLess(lines.index("Overriding global variables in simulator"), header[0])
         self.assertLess(header[0], lines.index("GenerateConnectivityList()"))
         _, out1, _ = self.run_cmd(exe("MM1_STUDYSim"), "-N", "50", "-e", "1")
@@ -450,7 +452,7 @@ class GlobalValues(Scratch):
         self.assertEqual(self.fired(out), self.fired(out1))
         self.assertNotEqual(self.fired(out), self.fired(out0))
         self.assertEqual(len([line for line in out1.splitlines()
-                              if line.startswith("The Global Variable values for experiment Experiment 2")]), 1)
+                              if line == "The Global Variable values for experiment rho_0.8 are:"]), 1)
 
     # The carried model's study has no global variable: its output gains nothing.
     def test_a_study_without_global_variables_prints_nothing_new(self):
