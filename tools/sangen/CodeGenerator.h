@@ -41,7 +41,8 @@ class CodeGenerator {
  private:
   const Description& D;
   std::vector<Action> ActionList;
-  std::string SourceName;  // the description path written into #line
+  std::string SourcePath;  // the description path written into #line
+  std::string SourceName;  // the same, fit for a comment
   std::string OutDir;
 
   int PlaceIndex(const std::string& name) const;
