@@ -31,6 +31,24 @@ long long Positive(const std::string& text) {
   return v > 0 ? v : -1;
 }
 
+// A message on one line: a name quoted in it may hold a line break or a tab.
+std::string OneLine(const std::string& text) {
+  static const char* const kHex = "0123456789abcdef";
+  std::string out;
+  for (char c : text) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (c == '\n')
+      out += "\\n";
+    else if (c == '\t')
+      out += "\\t";
+    else if (u < 0x20 || u == 0x7f)
+      out += std::string("\\x") + kHex[u >> 4] + kHex[u & 15];
+    else
+      out += c;
+  }
+  return out;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -95,9 +113,10 @@ int main(int argc, char** argv) {
     }
   } catch (const sangen::DescriptionError& e) {
     if (e.Where.Line == 0)
-      std::cerr << input << ": " << e.what() << std::endl;
+      std::cerr << input << ": " << OneLine(e.what()) << std::endl;
     else
-      std::cerr << input << ":" << e.Where.Line << ":" << e.Where.Column << ": " << e.what() << std::endl;
+      std::cerr << input << ":" << e.Where.Line << ":" << e.Where.Column << ": " << OneLine(e.what())
+                << std::endl;
     return 1;
   } catch (const std::exception& e) {
     std::cerr << input << ": " << e.what() << std::endl;
