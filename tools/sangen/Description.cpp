@@ -155,7 +155,15 @@ class Loader {
     s.Line = block ? n.Mark().line + 2 : n.Mark().line + 1;
     return s;
   }
+  // Code that must give a value: an empty text would leave "()" in the generated code.
+  Snippet Expression(const YAML::Node& n, const std::string& what) const {
+    Snippet s = Code(n, what);
+    if (s.Text.find_first_not_of(" \t\r\n") == std::string::npos)
+      Fail(n, what + " is empty: a C++ expression is expected");
+    return s;
+  }
   void CheckKeys(const YAML::Node& map, const std::set<std::string>& known, const std::string& what) const {
+    if (!map.IsMap()) Fail(map, what + " is a mapping");
     for (const auto& kv : map) {
       std::string key = kv.first.Scalar();
       if (!known.count(key)) Fail(kv.first, "unknown key '" + key + "' in " + what);
@@ -387,7 +395,7 @@ void Loader::ReadPlaces(const YAML::Node& n) {
             Fail(init, "array '" + p.Name + "' has " + std::to_string(p.Size) + " elements but " +
                            std::to_string(init.size()) + " initial markings");
           for (const auto& e : init) {
-            p.Elements.push_back(Code(e, "initial marking"));
+            p.Elements.push_back(Expression(e, "initial marking"));
             CheckNumber(e, p.Elements.back().Text, p.IsInt ? "int" : "short", "the initial marking");
           }
         } else if (init) {
@@ -417,7 +425,7 @@ std::vector<ArcDef> Loader::ReadArcs(const YAML::Node& n, const std::string& wha
       Fail(kv.first, "place '" + a.Place + "' is an array: use an effect instead of an arc");
     if (D.FindPlace(a.Place)->ReadOnly)
       Fail(kv.first, "place '" + a.Place + "' is read-only: it cannot have arcs");
-    a.Count = Code(kv.second, "token count");
+    a.Count = Expression(kv.second, "token count");
     arcs.push_back(a);
   }
   return arcs;
@@ -469,7 +477,7 @@ ActivityDef Loader::ReadActivity(const YAML::Node& n) {
     std::vector<Snippet> params;
     if (list) {
       if (!list.IsSequence()) Fail(list, "'parameters' is a list of C++ expressions");
-      for (const auto& p : list) params.push_back(Code(p, "parameter"));
+      for (const auto& p : list) params.push_back(Expression(p, "parameter"));
     }
     int want = Samplers().at(sampler);
     if (static_cast<int>(params.size()) != want)
@@ -524,8 +532,8 @@ ActivityDef Loader::ReadActivity(const YAML::Node& n) {
   if (n["input"]) a.Input = ReadArcs(n["input"], "'input'");
   if (n["output"]) a.Output = ReadArcs(n["output"], "'output'");
   if (n["effect"]) a.Effect = Code(n["effect"], "effect");
-  if (n["rank"]) a.Rank = Code(n["rank"], "rank");
-  if (n["weight"]) a.Weight = Code(n["weight"], "weight");
+  if (n["rank"]) a.Rank = Expression(n["rank"], "rank");
+  if (n["weight"]) a.Weight = Expression(n["weight"], "weight");
   if (n["affects"]) {
     a.ExplicitAffects = true;
     a.Affects = ReadPlaceList(n["affects"]);
@@ -548,9 +556,10 @@ ActivityDef Loader::ReadActivity(const YAML::Node& n) {
       if (!r.IsMap()) Fail(r, "'reactivation' is auto, off, or {predicate: ..., function: ...}");
       CheckKeys(r, {"predicate", "function"}, "'reactivation'");
       a.ReactivationMode = ActivityDef::Reactivation::Explicit;
-      a.ReactivationPredicate = r["predicate"] ? Code(r["predicate"], "predicate") : Snippet{"true", 0, {}};
+      a.ReactivationPredicate =
+          r["predicate"] ? Expression(r["predicate"], "predicate") : Snippet{"true", 0, {}};
       if (!r["function"]) Fail(r, "an explicit reactivation needs a 'function'");
-      a.ReactivationFunction = Code(r["function"], "function");
+      a.ReactivationFunction = Expression(r["function"], "function");
     }
   }
   if (n["cases"]) {
@@ -566,7 +575,7 @@ ActivityDef Loader::ReadActivity(const YAML::Node& n) {
       cd.At = At(c);
       if (c["probability"] && c["weight"]) Fail(c, "a case has a 'probability' or a 'weight', not both");
       if (c["probability"]) {
-        cd.Probability = Code(c["probability"], "probability");
+        cd.Probability = Expression(c["probability"], "probability");
         anyProbability = true;
         double v = 0;
         if (ParseNumber(cd.Probability.Text, &v))
@@ -574,7 +583,7 @@ ActivityDef Loader::ReadActivity(const YAML::Node& n) {
         else
           allConstant = false;
       } else if (c["weight"]) {
-        cd.Probability = Code(c["weight"], "weight");
+        cd.Probability = Expression(c["weight"], "weight");
         cd.IsWeight = true;
       } else {
         Fail(c, "a case needs a 'probability' (or a relative 'weight')");
@@ -670,12 +679,12 @@ void Loader::ReadRewards(const YAML::Node& n) {
         pv.Impulses.push_back(ImpulseDef{action, value, absent, At(key)});
       };
       if (im.IsMap()) {
-        for (const auto& kv : im) add(kv.first, kv.first.Scalar(), Code(kv.second, "impulse"), false);
+        for (const auto& kv : im) add(kv.first, kv.first.Scalar(), Expression(kv.second, "impulse"), false);
       } else if (im.IsSequence()) {
         for (const auto& e : im) {
           if (!e.IsMap() || !e["action"]) Fail(e, "an impulse is {action: NAME, value: EXPRESSION}");
           CheckKeys(e, {"action", "value", "may_be_absent"}, "an impulse");
-          Snippet value = e["value"] ? Code(e["value"], "value") : Snippet{"1.0", 0, {}};
+          Snippet value = e["value"] ? Expression(e["value"], "value") : Snippet{"1.0", 0, {}};
           bool absent = e["may_be_absent"] && Bool(e["may_be_absent"], "may_be_absent");
           add(e["action"], Scalar(e["action"], "action"), value, absent);
         }
@@ -700,7 +709,7 @@ void Loader::ReadStudy(const YAML::Node& n) {
   };
   auto value = [&](const YAML::Node& key, const YAML::Node& v) {
     const GlobalDef* g = global(key);
-    Snippet s = Code(v, "value of " + g->Name);
+    Snippet s = Expression(v, "value of " + g->Name);
     CheckNumber(v, s.Text, g->Type, "value");
     return s;
   };

@@ -288,9 +288,13 @@ TEST_F(Sangen, SnippetErrorsPointAtTheDescription) {
   EXPECT_NE(c.Output.find(path + ":11:"), std::string::npos) << c.Output;
 }
 
-// A delay chosen among no samplers, names that would become paths outside the output folder.
-TEST_F(Sangen, RefusesEmptyChoicesAndPathNames) {
+// A delay chosen among no samplers, an empty expression, names that would become paths outside the
+// output folder.
+TEST_F(Sangen, RefusesEmptyChoicesEmptyExpressionsAndPathNames) {
   ExpectAllRefused({
+      {std::string(kHead) +
+           "  - {name: A, delay: Exponential, parameters: [lambda], input: {Queue: ''}}\n",  // 6:72
+       "6:72", "token count is empty: a C++ expression is expected"},
       {std::string(kHead) + "  - {name: A, delay: {select: lambda, choices: {}}}\n",  // choices at 6:48
        "6:48", "a selected delay needs at least one choice (sampler: [parameters])"},
       {"reward_model: ../../escaped\n" + kArrival.substr(0), "1:15",
