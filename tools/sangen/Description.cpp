@@ -771,7 +771,7 @@ void Loader::ReadStudy(const YAML::Node& n) {
           const double count = std::floor((v[1] - v[0]) / v[2] + 1e-9) + 1;
           if (!(count <= static_cast<double>(Most.Experiments)))
             TooMany(r, "a range of " + Number(count) + " values", Most.Experiments, "--max-experiments");
-          for (int k = 0; k < static_cast<int>(count); k++) {
+          for (long long k = 0; k < static_cast<long long>(count); k++) {
             std::ostringstream o;
             o.precision(15);
             o << v[0] + k * v[2];

@@ -23,12 +23,12 @@ const char* const kUsage =
     "  --max-replicas N      copies made by one 'replicas' key (default 10000)\n"
     "  --max-elements N      elements of one array place (default 100000)\n";
 
-// A positive whole number, or -1.
+// A whole number from 1 to 2147483647 (counts are ints in the generated code), or -1.
 long long Positive(const std::string& text) {
-  if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos)
+  if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos)
     return -1;
   const long long v = std::strtoll(text.c_str(), nullptr, 10);
-  return v > 0 ? v : -1;
+  return v > 0 && v <= 2147483647 ? v : -1;
 }
 
 // A message on one line: a name quoted in it may hold a line break or a tab.
@@ -69,7 +69,9 @@ int main(int argc, char** argv) {
     } else if (limitOptions.count(a) && k + 1 < argc) {
       const long long v = Positive(argv[++k]);
       if (v < 0) {
-        std::cerr << "sangen: " << a << " takes a positive whole number, not '" << argv[k] << "'\n" << kUsage;
+        std::cerr << "sangen: " << a << " takes a whole number from 1 to 2147483647, not '" << argv[k]
+                  << "'\n"
+                  << kUsage;
         return 1;
       }
       *limitOptions.at(a) = v;
