@@ -12,8 +12,9 @@ namespace sangen {
 
 class OutputFiles {
  public:
-  // Path -> contents. Returns "" on success, otherwise "cannot write <path>: <reason>"; on a
-  // failure no file of the set is changed or created (folders made on the way may stay).
+  // Path -> contents. Returns "" on success, otherwise "cannot write <path>: <reason>". A failure
+  // to write changes no file of the set and leaves no temporary file (folders made on the way may
+  // stay); only a rename refused after every file was written can leave the set half replaced.
   static std::string Write(const std::map<std::string, std::string>& files);
 };
 
