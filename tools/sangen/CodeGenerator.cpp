@@ -821,10 +821,16 @@ std::string CodeGenerator::StudySource() {
     o << "  " + g.Name + "Values = new " + CType(g.Type) + "[NumExps]{\n";
     for (size_t e = 0; e < D.Experiments.size(); e++) {
       const ExperimentDef& x = D.Experiments[e];
-      o << "      static_cast<" + CType(g.Type) + ">(\n";
-      o.Code(Snippet{x.Values.at(g.Name), x.ValueLines.count(g.Name) ? x.ValueLines.at(g.Name) : 0, {}},
-             "          ");
-      o << (e + 1 < D.Experiments.size() ? "      ),\n" : "      )};\n");
+      const std::string& value = x.Values.at(g.Name);
+      const int line = x.ValueLines.count(g.Name) ? x.ValueLines.at(g.Name) : 0;
+      const std::string end = e + 1 < D.Experiments.size() ? ",\n" : "};\n";
+      if (line == 0) {  // a number the generator made: one line
+        o << "      static_cast<" + CType(g.Type) + ">(" + value + ")" + end;
+      } else {
+        o << "      static_cast<" + CType(g.Type) + ">(\n";
+        o.Code(Snippet{value, line, {}}, "          ");
+        o << "      )" + end;
+      }
     }
   }
   o << "}\n\n" + c + "::~" + c + "() {\n  delete ThePVModel;\n";

@@ -350,8 +350,9 @@ void Loader::ReadGlobals(const YAML::Node& n) {
     if (kv.second.IsMap() && kv.second["default"]) {
       const Snippet value = Code(kv.second["default"], "default");
       g.Default = value.Text;
-      g.DefaultLine = value.Line;
       CheckNumber(kv.second["default"], g.Default, g.Type, "the default");
+      double number = 0;
+      g.DefaultLine = ParseNumber(g.Default, &number) ? 0 : value.Line;
     }
     D.Globals.push_back(g);
   }
@@ -711,6 +712,9 @@ void Loader::ReadStudy(const YAML::Node& n) {
     const GlobalDef* g = global(key);
     Snippet s = Expression(v, "value of " + g->Name);
     CheckNumber(v, s.Text, g->Type, "value");
+    // A checked plain number cannot fail to compile: no #line, so a long sweep keeps the study small.
+    double number = 0;
+    if (ParseNumber(s.Text, &number)) s.Line = 0;
     return s;
   };
   // Names go to tab-separated files and one-line listings.
@@ -779,9 +783,8 @@ void Loader::ReadStudy(const YAML::Node& n) {
             if (t.find_first_of(".e") == std::string::npos && (g->Type == "double" || g->Type == "float"))
               t += ".0";
             CheckNumber(r, t, g->Type, "value");
-            Snippet point = Code(r[0], "range");
-            point.Text = t;
-            values.push_back(point);
+            // A number made and checked here needs no #line: the study stays small for long ranges.
+            values.push_back(Snippet{t, 0, At(r)});
           }
         } else if (kv.second.IsSequence()) {
           for (const auto& e : kv.second) values.push_back(value(kv.first, e));
