@@ -817,21 +817,27 @@ std::string CodeGenerator::StudySource() {
     o << "  GVNames[" + std::to_string(k) + "] = strdup(" + Lit(g.Name) + ");\n";
     o << "  GVTypes[" + std::to_string(k) + "] = strdup(" + Lit(g.Type) + ");\n";
   }
+  // One line per table; a value written as an expression goes on lines of its own under #line.
   for (const GlobalDef& g : D.Globals) {
-    o << "  " + g.Name + "Values = new " + CType(g.Type) + "[NumExps]{\n";
+    const std::string cast = "static_cast<" + CType(g.Type) + ">(";
+    bool fenced = false;
+    for (const ExperimentDef& x : D.Experiments) fenced = fenced || x.ValueLines.count(g.Name) != 0;
+    o << "  " + g.Name + "Values = new " + CType(g.Type) + "[NumExps]{" + (fenced ? "\n" : "");
     for (size_t e = 0; e < D.Experiments.size(); e++) {
       const ExperimentDef& x = D.Experiments[e];
       const std::string& value = x.Values.at(g.Name);
-      const int line = x.ValueLines.count(g.Name) ? x.ValueLines.at(g.Name) : 0;
-      const std::string end = e + 1 < D.Experiments.size() ? ",\n" : "};\n";
-      if (line == 0) {  // a number the generator made: one line
-        o << "      static_cast<" + CType(g.Type) + ">(" + value + ")" + end;
+      const auto line = x.ValueLines.find(g.Name);
+      if (!fenced) {
+        o << (e ? ", " : "") + cast + value + ")";
+      } else if (line == x.ValueLines.end()) {
+        o << "      " + cast + value + "),\n";
       } else {
-        o << "      static_cast<" + CType(g.Type) + ">(\n";
-        o.Code(Snippet{value, line, {}}, "          ");
-        o << "      )" + end;
+        o << "      " + cast + "\n";
+        o.Code(Snippet{value, line->second, {}}, "          ");
+        o << "      ),\n";
       }
     }
+    o << "};\n";
   }
   o << "}\n\n" + c + "::~" + c + "() {\n  delete ThePVModel;\n";
   for (const GlobalDef& g : D.Globals) o << "  delete[] " + g.Name + "Values;\n";

@@ -839,10 +839,10 @@ void Loader::ReadStudy(const YAML::Node& n) {
       auto it = rows[e].find(g.Name);
       if (it != rows[e].end()) {
         x.Values[g.Name] = it->second.Text;
-        x.ValueLines[g.Name] = it->second.Line;
+        if (it->second.Line > 0) x.ValueLines[g.Name] = it->second.Line;
       } else if (!g.Default.empty()) {
         x.Values[g.Name] = g.Default;
-        x.ValueLines[g.Name] = g.DefaultLine;
+        if (g.DefaultLine > 0) x.ValueLines[g.Name] = g.DefaultLine;
       } else {
         throw DescriptionError(g.At, "global variable '" + g.Name +
                                          "' has no default and no value in experiment " +

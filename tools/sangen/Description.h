@@ -125,7 +125,7 @@ struct VariableDef {
 struct ExperimentDef {
   std::string Name;
   std::map<std::string, std::string> Values;  // global name -> C++ literal
-  std::map<std::string, int> ValueLines;      // global name -> line of the value in the description
+  std::map<std::string, int> ValueLines;      // global name -> line of a value that needs #line
 };
 
 class Description {
