@@ -21,7 +21,7 @@ const std::set<std::string> kKeywords{
     "static_cast", "struct",    "switch",     "template",  "this",     "thread_local", "throw",
     "true",        "try",       "typedef",    "typeid",    "typename", "union",        "unsigned",
     "using",       "virtual",   "void",       "volatile",  "wchar_t",  "while",        "xor",
-    "xor_eq",      "final",     "override",   "import",    "module"};
+    "xor_eq"};
 
 // Names at global scope in the framework headers the generated code includes, and the names the
 // generated code itself gives things at global scope or in its functions.
