@@ -42,7 +42,8 @@ class CodeGenerator {
  private:
   const Description& D;
   std::vector<Action> ActionList;
-  std::string SourceName;  // the description path written into #line
+  std::string SourcePath;  // the description path written into #line
+  std::string SourceName;  // the same, fit for a comment
   std::string OutDir;
 
   int PlaceIndex(const std::string& name) const;
@@ -68,7 +69,6 @@ class CodeGenerator {
   // The check that stops a run whose generated arcs or initial markings overflow a place.
   std::string MarkingCheck() const;
   std::string CheckedMarking(const PlaceDef& p, const std::string& place, const std::string& what) const;
-  std::string ArcUpdate(const ArcDef& arc, const std::string& sign, const std::string& what) const;
 };
 
 }  // namespace sangen

@@ -4,11 +4,17 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include "NameRules.h"
 
 namespace sangen {
 
@@ -92,18 +98,17 @@ namespace {
 
 const std::set<std::string> kTypes{"short", "int", "long", "float", "double", "bool", "char"};
 
-bool IsIdentifier(const std::string& s) {
-  if (s.empty() || !(std::isalpha(static_cast<unsigned char>(s[0])) || s[0] == '_')) return false;
-  for (char c : s)
-    if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_')) return false;
-  return true;
-}
-
 bool ParseNumber(const std::string& s, double* value) {
   if (s.empty()) return false;
   char* end = nullptr;
   *value = std::strtod(s.c_str(), &end);
   return end != nullptr && *end == '\0';
+}
+
+std::string Number(double v) {
+  std::ostringstream o;
+  o << v;
+  return o.str();
 }
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
@@ -118,16 +123,20 @@ std::string Replace(std::string text, const std::string& from, const std::string
 
 class Loader {
  public:
-  explicit Loader(const std::string& path) : Path(path) {}
+  Loader(const std::string& path, const Limits& limits) : Path(path), Most(limits) {}
 
   Description Run();
 
  private:
   std::string Path;
+  Limits Most;
   std::string Source;
+  Pos ModelAt;        // where the model is named (the default names of reward model and study follow from it)
   std::string Index;  // text that "$i" stands for in the replica being read ("" outside replicas)
   Description D;
-  std::set<std::string> UsedNames;  // places, globals, activities and actions share one namespace
+  // Every name the generated C++ gives something at the model's level -> what it names, and
+  // whether the modeller wrote it (a place, ...) or it is derived (an activity's group, ...).
+  std::map<std::string, std::pair<std::string, bool>> UsedNames;
 
   Pos At(const YAML::Node& n) const { return Pos{n.Mark().line + 1, n.Mark().column + 1}; }
   [[noreturn]] void Fail(const YAML::Node& n, const std::string& message) const {
@@ -148,16 +157,90 @@ class Loader {
     s.Line = block ? n.Mark().line + 2 : n.Mark().line + 1;
     return s;
   }
+  // Code that must give a value: an empty text would leave "()" in the generated code.
+  Snippet Expression(const YAML::Node& n, const std::string& what) const {
+    Snippet s = Code(n, what);
+    if (s.Text.find_first_not_of(" \t\r\n") == std::string::npos)
+      Fail(n, what + " is empty: a C++ expression is expected");
+    return s;
+  }
   void CheckKeys(const YAML::Node& map, const std::set<std::string>& known, const std::string& what) const {
+    if (!map.IsMap()) Fail(map, what + " is a mapping");
     for (const auto& kv : map) {
       std::string key = kv.first.Scalar();
       if (!known.count(key)) Fail(kv.first, "unknown key '" + key + "' in " + what);
     }
   }
+  // A name the modeller gives a place, global, activity or the model.
   void Claim(const YAML::Node& n, const std::string& name, const std::string& what) {
-    if (!IsIdentifier(name)) Fail(n, what + " name '" + name + "' is not a C++ identifier");
-    if (!UsedNames.insert(name).second) Fail(n, "duplicate name '" + name + "'");
+    const std::string problem = NameRules::Problem(name);
+    if (!problem.empty()) Fail(n, what + " name '" + name + "' " + problem);
+    auto taken = UsedNames.find(name);
+    if (taken != UsedNames.end())
+      Fail(n, taken->second.second ? "duplicate name '" + name + "'"
+                                   : "name '" + name + "' is taken by " + taken->second.first);
+    UsedNames[name] = {what + " '" + name + "'", true};
   }
+  // A name the generated code makes from the modeller's (owner: "the group of activity 'A'").
+  void Derive(const YAML::Node& n, const std::string& name, const std::string& owner) {
+    DeriveAt(At(n), name, owner);
+  }
+  void DeriveAt(const Pos& at, const std::string& name, const std::string& owner) {
+    auto taken = UsedNames.find(name);
+    if (taken != UsedNames.end())
+      throw DescriptionError(at, owner + " is called '" + name + "', a name taken by " + taken->second.first);
+    UsedNames[name] = {owner, false};
+  }
+  // A name that only becomes part of file and class names (reward model, study).
+  void CheckPrefix(const YAML::Node& n, const std::string& name, const std::string& what) const {
+    if (!NameRules::IsIdentifier(name)) Fail(n, what + " name '" + name + "' is not a C++ identifier");
+  }
+  bool Bool(const YAML::Node& n, const std::string& what) const {
+    bool value = false;
+    if (!n.IsScalar() || !YAML::convert<bool>::decode(n, value)) Fail(n, "'" + what + "' is true or false");
+    return value;
+  }
+  // A count: a positive integer no larger than `most` (a limit of its own, raised with `option`).
+  long long Whole(const YAML::Node& n, const std::string& what, const std::string& message, long long most,
+                  const std::string& option) const {
+    double v = 0;
+    if (!ParseNumber(Scalar(n, what), &v) || !std::isfinite(v) || v < 1 || v != std::floor(v))
+      Fail(n, message);
+    if (v > static_cast<double>(most)) TooMany(n, Scalar(n, what) + " " + what, most, option);
+    return static_cast<long long>(v);
+  }
+  [[noreturn]] void TooMany(const YAML::Node& n, const std::string& what, long long most,
+                            const std::string& option) const {
+    Fail(n,
+         what + " would be more than the limit of " + std::to_string(most) + " (" + option + " raises it)");
+  }
+  // A time of a performance variable.
+  double Time(const YAML::Node& x, const std::string& what) const {
+    double d = 0;
+    if (!ParseNumber(Scalar(x, what), &d)) Fail(x, what + " must be a number");
+    if (!std::isfinite(d)) Fail(x, what + " must be a finite number");
+    return d;
+  }
+  // A value written as a plain number must fit the type it is converted to; an expression is left
+  // to the compiler.
+  void CheckNumber(const YAML::Node& n, const std::string& text, const std::string& type,
+                   const std::string& what) const {
+    double v = 0;
+    if (!ParseNumber(text, &v)) return;
+    if (!std::isfinite(v)) Fail(n, what + " '" + text + "' is not a finite number");
+    static const std::map<std::string, std::pair<double, double>> ranges{
+        {"short", {-32768.0, 32767.0}},
+        {"int", {-2147483648.0, 2147483647.0}},
+        {"long", {-2147483648.0, 2147483647.0}},
+        {"char", {-128.0, 127.0}},
+        {"float", {-FLT_MAX, FLT_MAX}}};
+    auto range = ranges.find(type);
+    if (range != ranges.end() && !(v >= range->second.first && v <= range->second.second))
+      Fail(n, what + " '" + text + "' is out of the range of " + type);
+  }
+  // Duplicate and non-scalar keys anywhere in the file; also bounds the nodes visited (aliases
+  // can make a small file describe a huge tree).
+  void CheckTree(const YAML::Node& n, long long& visited) const;
 
   void ReadGlobals(const YAML::Node& n);
   void ReadPlaces(const YAML::Node& n);
@@ -174,11 +257,31 @@ void Loader::CheckPlaceNamed(const YAML::Node& n, const std::string& name) const
   if (D.FindPlace(name) == nullptr) Fail(n, "unknown place '" + name + "'");
 }
 
+void Loader::CheckTree(const YAML::Node& n, long long& visited) const {
+  if (++visited > 1000000) Fail(n, "the description is too large: more than 1000000 YAML nodes");
+  if (n.IsMap()) {
+    std::set<std::string> keys;
+    for (const auto& kv : n) {
+      if (!kv.first.IsScalar()) Fail(kv.first, "a key must be a single value");
+      if (!keys.insert(kv.first.Scalar()).second) Fail(kv.first, "duplicate key '" + kv.first.Scalar() + "'");
+      CheckTree(kv.second, visited);
+    }
+  } else if (n.IsSequence()) {
+    for (const auto& e : n) CheckTree(e, visited);
+  }
+}
+
 Description Loader::Run() {
+  errno = 0;
   std::ifstream in(Path, std::ios::binary);
-  if (!in) throw DescriptionError(Pos{0, 0}, "cannot read the file");
+  if (!in)
+    throw DescriptionError(Pos{0, 0}, std::string("cannot open: ") + std::strerror(errno ? errno : ENOENT));
+  std::error_code ec;
+  if (std::filesystem::is_directory(Path, ec))
+    throw DescriptionError(Pos{0, 0}, "cannot open: Is a directory");
   std::stringstream text;
   text << in.rdbuf();
+  if (in.bad()) throw DescriptionError(Pos{0, 0}, "cannot open: read error");
   Source = text.str();
   YAML::Node root;
   try {
@@ -186,6 +289,8 @@ Description Loader::Run() {
   } catch (const YAML::Exception& e) {
     throw DescriptionError(Pos{e.mark.line + 1, e.mark.column + 1}, "invalid YAML: " + e.msg);
   }
+  long long visited = 0;
+  CheckTree(root, visited);
   D.Path = Path;
   if (!root.IsMap())
     throw DescriptionError(Pos{1, 1}, "a model description is a mapping with the key 'model'");
@@ -195,12 +300,21 @@ Description Loader::Run() {
       "the description");
   if (!root["model"]) Fail(root, "the key 'model' (the model's name) is missing");
   D.ModelName = Scalar(root["model"], "model");
-  if (!IsIdentifier(D.ModelName))
-    Fail(root["model"], "model name '" + D.ModelName + "' is not a C++ identifier");
-  UsedNames.insert(D.ModelName);  // the reward code holds the model under its name
+  ModelAt = At(root["model"]);
+  Claim(root["model"], D.ModelName, "model");  // the reward code holds the model under its name
+  Derive(root["model"], D.ModelName + "SAN", "the class of model '" + D.ModelName + "'");
+  Derive(root["model"], D.ModelName + "SAN_H", "the header guard of model '" + D.ModelName + "'");
   std::string upper;
   for (char c : D.ModelName) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  D.RewardName = root["reward_model"] ? Scalar(root["reward_model"], "reward_model") : upper + "_REWARD";
+  D.RewardName = upper + "_REWARD";
+  if (root["reward_model"]) {
+    D.RewardName = Scalar(root["reward_model"], "reward_model");
+    CheckPrefix(root["reward_model"], D.RewardName, "reward model");
+  }
+  const YAML::Node rewardAt = root["reward_model"] ? root["reward_model"] : root["model"];
+  Derive(rewardAt, D.RewardName + "PVModel", "the class of reward model '" + D.RewardName + "'");
+  Derive(rewardAt, D.RewardName + "PVMODEL_H", "a header guard of reward model '" + D.RewardName + "'");
+  Derive(rewardAt, D.RewardName + "PVNODES_H", "a header guard of reward model '" + D.RewardName + "'");
   D.StudyName = upper + "_STUDY";
   if (root["globals"]) ReadGlobals(root["globals"]);
   if (!root["places"]) Fail(root, "the key 'places' is missing");
@@ -220,6 +334,7 @@ void Loader::ReadGlobals(const YAML::Node& n) {
     g.Name = kv.first.Scalar();
     g.At = At(kv.first);
     Claim(kv.first, g.Name, "global variable");
+    Derive(kv.first, g.Name + "Values", "the study's table of global variable '" + g.Name + "'");
     if (g.Name == "name")
       Fail(kv.first, "a global variable cannot be called 'name': an experiment's name takes that key");
     if (g.Name == "t")
@@ -228,13 +343,19 @@ void Loader::ReadGlobals(const YAML::Node& n) {
       CheckKeys(kv.second, {"type", "default"}, "global variable '" + g.Name + "'");
       if (!kv.second["type"]) Fail(kv.second, "global variable '" + g.Name + "' needs a 'type'");
       g.Type = Scalar(kv.second["type"], "type");
-      if (kv.second["default"]) g.Default = Scalar(kv.second["default"], "default");
     } else {
       g.Type = Scalar(kv.second, "type");
     }
     if (!kTypes.count(g.Type))
       Fail(kv.second.IsMap() ? kv.second["type"] : kv.second,
            "unknown type '" + g.Type + "' (short, int, long, float, double, bool or char)");
+    if (kv.second.IsMap() && kv.second["default"]) {
+      const Snippet value = Code(kv.second["default"], "default");
+      g.Default = value.Text;
+      CheckNumber(kv.second["default"], g.Default, g.Type, "the default");
+      double number = 0;
+      g.DefaultLine = ParseNumber(g.Default, &number) ? 0 : value.Line;
+    }
     D.Globals.push_back(g);
   }
 }
@@ -244,22 +365,20 @@ void Loader::ReadPlaces(const YAML::Node& n) {
   for (const auto& kv : n) {
     std::string name = kv.first.Scalar();
     int replicas = 0;
-    if (kv.second.IsMap() && kv.second["replicas"]) {
-      std::string r = kv.second["replicas"].Scalar();
-      double v = 0;
-      if (!ParseNumber(r, &v) || v < 1 || v != std::floor(v))
-        Fail(kv.second["replicas"], "replicas must be a positive integer");
-      replicas = static_cast<int>(v);
-    }
+    if (kv.second.IsMap() && kv.second["replicas"])
+      replicas =
+          static_cast<int>(Whole(kv.second["replicas"], "replicas", "replicas must be a positive integer",
+                                 Most.Replicas, "--max-replicas"));
     for (int r = 0; r < std::max(replicas, 1); r++) {
       Index = replicas > 0 ? std::to_string(r) : "";
       PlaceDef p;
       p.Name = Replace(name, "$i", Index);
       p.At = At(kv.first);
       Claim(kv.first, p.Name, "place");
+      Derive(kv.first, p.Name + "_Kavrin_Mark", "the marking of place '" + p.Name + "'");
       if (kv.second.IsMap()) {
         CheckKeys(kv.second, {"initial", "type", "size", "replicas", "read_only"}, "place '" + p.Name + "'");
-        if (kv.second["read_only"]) p.ReadOnly = kv.second["read_only"].as<bool>();
+        if (kv.second["read_only"]) p.ReadOnly = Bool(kv.second["read_only"], "read_only");
         if (kv.second["type"]) {
           std::string t = Scalar(kv.second["type"], "type");
           if (t != "int" && t != "short")
@@ -267,10 +386,10 @@ void Loader::ReadPlaces(const YAML::Node& n) {
           p.IsInt = t == "int";
         }
         if (kv.second["size"]) {
-          double v = 0;
-          if (!ParseNumber(Scalar(kv.second["size"], "size"), &v) || v < 1 || v != std::floor(v))
-            Fail(kv.second["size"], "an array's size must be a positive integer");
-          p.Size = static_cast<int>(v);
+          p.Size = static_cast<int>(Whole(kv.second["size"], "elements",
+                                          "an array's size must be a positive integer", Most.Elements,
+                                          "--max-elements"));
+          Derive(kv.first, D.ModelName + "_" + p.Name + "Array", "the class of array '" + p.Name + "'");
         }
         const YAML::Node init = kv.second["initial"];
         if (init && init.IsSequence()) {
@@ -278,12 +397,17 @@ void Loader::ReadPlaces(const YAML::Node& n) {
           if (static_cast<int>(init.size()) != p.Size)
             Fail(init, "array '" + p.Name + "' has " + std::to_string(p.Size) + " elements but " +
                            std::to_string(init.size()) + " initial markings");
-          for (const auto& e : init) p.Elements.push_back(Scalar(e, "initial marking"));
+          for (const auto& e : init) {
+            p.Elements.push_back(Expression(e, "initial marking"));
+            CheckNumber(e, p.Elements.back().Text, p.IsInt ? "int" : "short", "the initial marking");
+          }
         } else if (init) {
           p.Initial = Code(init, "initial");
+          CheckNumber(init, p.Initial.Text, p.IsInt ? "int" : "short", "the initial marking");
         }
       } else {
         p.Initial = Code(kv.second, "initial marking");
+        CheckNumber(kv.second, p.Initial.Text, "short", "the initial marking");
       }
       if (!p.Initial.Present() && p.Elements.empty()) p.Initial.Text = "0";
       D.Places.push_back(p);
@@ -304,7 +428,7 @@ std::vector<ArcDef> Loader::ReadArcs(const YAML::Node& n, const std::string& wha
       Fail(kv.first, "place '" + a.Place + "' is an array: use an effect instead of an arc");
     if (D.FindPlace(a.Place)->ReadOnly)
       Fail(kv.first, "place '" + a.Place + "' is read-only: it cannot have arcs");
-    a.Count = Scalar(kv.second, "token count");
+    a.Count = Expression(kv.second, "token count");
     arcs.push_back(a);
   }
   return arcs;
@@ -327,12 +451,9 @@ void Loader::ReadActivities(const YAML::Node& n) {
   for (const auto& a : n) {
     if (!a.IsMap()) Fail(a, "an activity is a mapping with at least 'name'");
     int replicas = 0;
-    if (a["replicas"]) {
-      double v = 0;
-      if (!ParseNumber(a["replicas"].Scalar(), &v) || v < 1 || v != std::floor(v))
-        Fail(a["replicas"], "replicas must be a positive integer");
-      replicas = static_cast<int>(v);
-    }
+    if (a["replicas"])
+      replicas = static_cast<int>(Whole(a["replicas"], "replicas", "replicas must be a positive integer",
+                                        Most.Replicas, "--max-replicas"));
     for (int r = 0; r < std::max(replicas, 1); r++) {
       Index = replicas > 0 ? std::to_string(r) : "";
       D.Activities.push_back(ReadActivity(a));
@@ -351,13 +472,15 @@ ActivityDef Loader::ReadActivity(const YAML::Node& n) {
   a.Name = Scalar(n["name"], "name");
   a.At = At(n["name"]);
   Claim(n["name"], a.Name, "activity");
+  Derive(n["name"], a.Name + "Activity", "the class of activity '" + a.Name + "'");
+  Derive(n["name"], a.Name + "Group", "the group of activity '" + a.Name + "'");
   if (!n["delay"]) Fail(n, "activity '" + a.Name + "' needs a 'delay': a sampler's name or 'instantaneous'");
   const YAML::Node delay = n["delay"];
   auto readParameters = [&](const YAML::Node& list, const std::string& sampler, const YAML::Node& where) {
     std::vector<Snippet> params;
     if (list) {
       if (!list.IsSequence()) Fail(list, "'parameters' is a list of C++ expressions");
-      for (const auto& p : list) params.push_back(Code(p, "parameter"));
+      for (const auto& p : list) params.push_back(Expression(p, "parameter"));
     }
     int want = Samplers().at(sampler);
     if (static_cast<int>(params.size()) != want)
@@ -374,6 +497,8 @@ ActivityDef Loader::ReadActivity(const YAML::Node& n) {
     a.SelectBy = Scalar(delay["select"], "select");
     if (D.FindGlobal(a.SelectBy) == nullptr)
       Fail(delay["select"], "unknown global variable '" + a.SelectBy + "'");
+    if (delay["choices"].size() == 0)
+      Fail(delay["choices"], "a selected delay needs at least one choice (sampler: [parameters])");
     for (const auto& kv : delay["choices"]) {
       SamplerChoice c;
       c.Sampler = kv.first.Scalar();
@@ -410,8 +535,8 @@ ActivityDef Loader::ReadActivity(const YAML::Node& n) {
   if (n["input"]) a.Input = ReadArcs(n["input"], "'input'");
   if (n["output"]) a.Output = ReadArcs(n["output"], "'output'");
   if (n["effect"]) a.Effect = Code(n["effect"], "effect");
-  if (n["rank"]) a.Rank = Code(n["rank"], "rank");
-  if (n["weight"]) a.Weight = Code(n["weight"], "weight");
+  if (n["rank"]) a.Rank = Expression(n["rank"], "rank");
+  if (n["weight"]) a.Weight = Expression(n["weight"], "weight");
   if (n["affects"]) {
     a.ExplicitAffects = true;
     a.Affects = ReadPlaceList(n["affects"]);
@@ -431,11 +556,13 @@ ActivityDef Loader::ReadActivity(const YAML::Node& n) {
       else
         Fail(r, "'reactivation' is auto, off, or {predicate: ..., function: ...}");
     } else {
+      if (!r.IsMap()) Fail(r, "'reactivation' is auto, off, or {predicate: ..., function: ...}");
       CheckKeys(r, {"predicate", "function"}, "'reactivation'");
       a.ReactivationMode = ActivityDef::Reactivation::Explicit;
-      a.ReactivationPredicate = r["predicate"] ? Code(r["predicate"], "predicate") : Snippet{"true", 0, {}};
+      a.ReactivationPredicate =
+          r["predicate"] ? Expression(r["predicate"], "predicate") : Snippet{"true", 0, {}};
       if (!r["function"]) Fail(r, "an explicit reactivation needs a 'function'");
-      a.ReactivationFunction = Code(r["function"], "function");
+      a.ReactivationFunction = Expression(r["function"], "function");
     }
   }
   if (n["cases"]) {
@@ -451,7 +578,7 @@ ActivityDef Loader::ReadActivity(const YAML::Node& n) {
       cd.At = At(c);
       if (c["probability"] && c["weight"]) Fail(c, "a case has a 'probability' or a 'weight', not both");
       if (c["probability"]) {
-        cd.Probability = Code(c["probability"], "probability");
+        cd.Probability = Expression(c["probability"], "probability");
         anyProbability = true;
         double v = 0;
         if (ParseNumber(cd.Probability.Text, &v))
@@ -459,7 +586,7 @@ ActivityDef Loader::ReadActivity(const YAML::Node& n) {
         else
           allConstant = false;
       } else if (c["weight"]) {
-        cd.Probability = Code(c["weight"], "weight");
+        cd.Probability = Expression(c["weight"], "weight");
         cd.IsWeight = true;
       } else {
         Fail(c, "a case needs a 'probability' (or a relative 'weight')");
@@ -477,8 +604,10 @@ ActivityDef Loader::ReadActivity(const YAML::Node& n) {
     }
     if (n["weight"]) Fail(n["weight"], "an activity with cases takes its weights from the cases");
     for (size_t k = 0; k < a.Cases.size(); k++) {
-      std::string action = a.Name + "_case" + std::to_string(k + 1);
-      if (!UsedNames.insert(action).second) Fail(cases[k], "duplicate name '" + action + "'");
+      const std::string suffix = "_case" + std::to_string(k + 1);
+      Derive(cases[k], a.Name + suffix, "case " + std::to_string(k + 1) + " of activity '" + a.Name + "'");
+      Derive(cases[k], a.Name + "Activity" + suffix,
+             "the class of case " + std::to_string(k + 1) + " of activity '" + a.Name + "'");
     }
   }
   return a;
@@ -496,14 +625,18 @@ void Loader::ReadRewards(const YAML::Node& n) {
     if (!v["name"]) Fail(v, "a performance variable needs a 'name'");
     pv.Name = Scalar(v["name"], "name");
     pv.At = At(v["name"]);
+    // The name is a column of the manager's tables and a word of the .pv files.
+    if (!NameRules::IsIdentifier(pv.Name))
+      Fail(v["name"],
+           "performance variable name '" + pv.Name +
+               "' is not made of letters, digits and underscores, starting with a letter or underscore");
     if (!names.insert(pv.Name).second) Fail(v["name"], "duplicate name '" + pv.Name + "'");
+    const std::string node = D.RewardName + "PV" + std::to_string(D.Variables.size());
+    Derive(v["name"], node, "the class of performance variable '" + pv.Name + "'");
+    Derive(v["name"], node + "Worker", "the worker class of performance variable '" + pv.Name + "'");
     if (!v["kind"]) Fail(v, "performance variable '" + pv.Name + "' needs a 'kind'");
     pv.Kind = Scalar(v["kind"], "kind");
-    auto number = [&](const YAML::Node& x, const std::string& what) {
-      double d = 0;
-      if (!ParseNumber(Scalar(x, what), &d)) Fail(x, what + " must be a number");
-      return d;
-    };
+    auto number = [&](const YAML::Node& x, const std::string& what) { return Time(x, what); };
     auto numbers = [&](const YAML::Node& x, const std::string& what) {
       std::vector<double> out;
       if (x.IsSequence()) {
@@ -529,6 +662,7 @@ void Loader::ReadRewards(const YAML::Node& n) {
       double w = number(v["warmup"], "warmup");
       double b = number(v["batch"], "batch");
       if (!(b > 0)) Fail(v["batch"], "the batch length must be positive");
+      if (!std::isfinite(w + b)) Fail(v["batch"], "the first batch would end after the largest time");
       pv.Starts = {w};
       pv.Stops = {w + b};
     } else {
@@ -541,16 +675,20 @@ void Loader::ReadRewards(const YAML::Node& n) {
         bool known = false;
         for (const auto& x : actions) known = known || x == action;
         if (!known && !absent) Fail(key, "unknown activity '" + action + "'");
+        if (!NameRules::IsIdentifier(action))
+          Fail(key, "action name '" + action + "' is not a C++ identifier");
+        Derive(key, node + "Impulse" + std::to_string(pv.Impulses.size()),
+               "an impulse class of performance variable '" + pv.Name + "'");
         pv.Impulses.push_back(ImpulseDef{action, value, absent, At(key)});
       };
       if (im.IsMap()) {
-        for (const auto& kv : im) add(kv.first, kv.first.Scalar(), Code(kv.second, "impulse"), false);
+        for (const auto& kv : im) add(kv.first, kv.first.Scalar(), Expression(kv.second, "impulse"), false);
       } else if (im.IsSequence()) {
         for (const auto& e : im) {
           if (!e.IsMap() || !e["action"]) Fail(e, "an impulse is {action: NAME, value: EXPRESSION}");
           CheckKeys(e, {"action", "value", "may_be_absent"}, "an impulse");
-          Snippet value = e["value"] ? Code(e["value"], "value") : Snippet{"1.0", 0, {}};
-          bool absent = e["may_be_absent"] && e["may_be_absent"].as<bool>();
+          Snippet value = e["value"] ? Expression(e["value"], "value") : Snippet{"1.0", 0, {}};
+          bool absent = e["may_be_absent"] && Bool(e["may_be_absent"], "may_be_absent");
           add(e["action"], Scalar(e["action"], "action"), value, absent);
         }
       } else {
@@ -586,11 +724,11 @@ std::string ValueName(const GlobalDef& g, const std::string& literal) {
 // One experiment as the study makes it: the values it sets, in the order the description gives
 // them, its own name if it has one, and where it is written.
 struct Row {
-  std::map<std::string, std::string> Values;
+  std::map<std::string, Snippet> Values;
   std::vector<std::string> Order;
   std::string Name;
   Pos At;
-  void Set(const std::string& global, const std::string& value) {
+  void Set(const std::string& global, const Snippet& value) {
     if (Values.count(global)) Order.erase(std::find(Order.begin(), Order.end(), global));
     Values[global] = value;
     Order.push_back(global);
@@ -611,33 +749,58 @@ std::string ExperimentName(const Description& d, const std::string& given,
 
 void Loader::ReadStudy(const YAML::Node& n) {
   std::vector<Row> rows;
-  auto literal = [&](const YAML::Node& key, const YAML::Node& value) {
-    std::string g = key.Scalar();
-    if (D.FindGlobal(g) == nullptr) Fail(key, "unknown global variable '" + g + "'");
-    return Scalar(value, "value of " + g);
+  auto global = [&](const YAML::Node& key) {
+    const GlobalDef* g = D.FindGlobal(key.Scalar());
+    if (g == nullptr) Fail(key, "unknown global variable '" + key.Scalar() + "'");
+    return g;
+  };
+  auto value = [&](const YAML::Node& key, const YAML::Node& v) {
+    const GlobalDef* g = global(key);
+    Snippet s = Expression(v, "value of " + g->Name);
+    CheckNumber(v, s.Text, g->Type, "value");
+    // A checked plain number cannot fail to compile: no #line, so a long sweep keeps the study small.
+    double number = 0;
+    if (ParseNumber(s.Text, &number)) s.Line = 0;
+    return s;
+  };
+  // Names go to tab-separated files and one-line listings.
+  auto checkName = [&](const Pos& at, const std::string& name) {
+    for (char c : name)
+      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+        throw DescriptionError(
+            at, "an experiment's name cannot hold a tab, a line break or another control character");
   };
   // The globals a sweep sets in each of its points, in the sweep's order, with the position of
   // the last value (where a name that repeats another is reported).
   struct Point {
-    std::vector<std::pair<std::string, std::string>> Values;
+    std::vector<std::pair<std::string, Snippet>> Values;
     Pos At;
   };
   std::vector<Point> cross;
+  Pos studyAt = ModelAt;
   if (n) {
     if (!n.IsMap()) Fail(n, "'study' is a mapping");
     CheckKeys(n, {"name", "experiments", "sweep"}, "the study");
-    if (n["name"]) D.StudyName = Scalar(n["name"], "name");
+    if (n["name"]) {
+      D.StudyName = Scalar(n["name"], "name");
+      CheckPrefix(n["name"], D.StudyName, "study");
+      studyAt = At(n["name"]);
+    }
     if (n["experiments"]) {
-      if (!n["experiments"].IsSequence()) Fail(n["experiments"], "'experiments' is a list");
-      for (const auto& e : n["experiments"]) {
+      const YAML::Node list = n["experiments"];
+      if (!list.IsSequence()) Fail(list, "'experiments' is a list");
+      if (static_cast<long long>(list.size()) > Most.Experiments)
+        TooMany(list, std::to_string(list.size()) + " experiments", Most.Experiments, "--max-experiments");
+      for (const auto& e : list) {
         if (!e.IsMap()) Fail(e, "an experiment maps global variables to values");
         Row row;
         row.At = At(e);
         for (const auto& kv : e) {
           if (kv.first.Scalar() == "name") {
             row.Name = Scalar(kv.second, "name");
+            checkName(At(kv.second), row.Name);
           } else {
-            row.Set(kv.first.Scalar(), literal(kv.first, kv.second));
+            row.Set(kv.first.Scalar(), value(kv.first, kv.second));
           }
         }
         rows.push_back(row);
@@ -648,48 +811,63 @@ void Loader::ReadStudy(const YAML::Node& n) {
       if (!s.IsMap()) Fail(s, "'sweep' maps global variables to lists or ranges");
       cross = {Point{{}, At(s)}};
       for (const auto& kv : s) {
-        std::vector<std::pair<std::string, Pos>> values;
-        if (kv.second.IsMap() && kv.second["range"]) {
+        const GlobalDef* g = global(kv.first);
+        std::vector<Snippet> values;
+        if (kv.second.IsMap()) {
+          CheckKeys(kv.second, {"range"}, "the sweep of '" + g->Name + "'");
           const YAML::Node r = kv.second["range"];
-          if (!r.IsSequence() || r.size() != 3) Fail(r, "a range is [first, last, step]");
+          if (!r || !r.IsSequence() || r.size() != 3)
+            Fail(r ? r : kv.second, "a range is [first, last, step]");
           double v[3];
-          for (int k = 0; k < 3; k++)
-            if (!ParseNumber(r[k].Scalar(), &v[k])) Fail(r[k], "a range holds numbers");
+          for (int k = 0; k < 3; k++) {
+            if (!ParseNumber(Scalar(r[k], "range"), &v[k])) Fail(r[k], "a range holds numbers");
+            if (!std::isfinite(v[k])) Fail(r[k], "a range holds finite numbers");
+          }
           if (!(v[2] > 0) || v[1] < v[0]) Fail(r, "a range needs first <= last and a positive step");
-          int count = static_cast<int>(std::floor((v[1] - v[0]) / v[2] + 1e-9)) + 1;
-          for (int k = 0; k < count; k++) {
+          const double count = std::floor((v[1] - v[0]) / v[2] + 1e-9) + 1;
+          if (!(count <= static_cast<double>(Most.Experiments)))
+            TooMany(r, "a range of " + Number(count) + " values", Most.Experiments, "--max-experiments");
+          for (long long k = 0; k < static_cast<long long>(count); k++) {
             std::ostringstream o;
             o.precision(15);
             o << v[0] + k * v[2];
             std::string t = o.str();
-            if (t.find_first_of(".e") == std::string::npos && D.FindGlobal(kv.first.Scalar()) &&
-                (D.FindGlobal(kv.first.Scalar())->Type == "double" ||
-                 D.FindGlobal(kv.first.Scalar())->Type == "float"))
+            if (t.find_first_of(".e") == std::string::npos && (g->Type == "double" || g->Type == "float"))
               t += ".0";
-            values.emplace_back(t, At(r));
+            CheckNumber(r, t, g->Type, "value");
+            // A number made and checked here needs no #line: the study stays small for long ranges.
+            values.push_back(Snippet{t, 0, At(r)});
           }
-          literal(kv.first, r[0]);
         } else if (kv.second.IsSequence()) {
-          for (const auto& e : kv.second) values.emplace_back(literal(kv.first, e), At(e));
+          for (const auto& e : kv.second) values.push_back(value(kv.first, e));
         } else {
-          values.emplace_back(literal(kv.first, kv.second), At(kv.second));
+          values.push_back(value(kv.first, kv.second));
         }
+        if (values.empty()) Fail(kv.second, "a sweep of '" + g->Name + "' needs at least one value");
+        if (static_cast<double>(cross.size()) * static_cast<double>(values.size()) >
+            static_cast<double>(Most.Experiments))
+          TooMany(kv.first, "the sweep's cross product", Most.Experiments, "--max-experiments");
         std::vector<Point> next;
         for (const Point& point : cross)
-          for (const auto& value : values) {
+          for (const Snippet& x : values) {
             Point p = point;
-            p.Values.emplace_back(kv.first.Scalar(), value.first);
-            p.At = value.second;
+            p.Values.emplace_back(g->Name, x);
+            p.At = x.At;
             next.push_back(p);
           }
         cross = next;
       }
+      const double listed = rows.empty() ? 1.0 : static_cast<double>(rows.size());
+      if (listed * static_cast<double>(cross.size()) > static_cast<double>(Most.Experiments))
+        TooMany(s, "the listed experiments crossed with the sweep", Most.Experiments, "--max-experiments");
     }
   }
+  DeriveAt(studyAt, D.StudyName + "SetStudy", "the class of study '" + D.StudyName + "'");
+  DeriveAt(studyAt, D.StudyName + "SETSTUDY_H", "the header guard of study '" + D.StudyName + "'");
   // A sweep crosses every experiment listed (or the defaults alone) with its values.
-  std::vector<ExperimentDef> made;
   if (rows.empty()) rows.push_back(Row{{}, {}, "", n ? At(n) : Pos{1, 1}});
   if (cross.empty()) cross.push_back(Point{});
+  std::map<std::string, size_t> seen;  // name -> the experiment that has it
   for (const Row& base : rows) {
     for (const Point& point : cross) {
       Row r = base;
@@ -701,37 +879,47 @@ void Loader::ReadStudy(const YAML::Node& n) {
       for (const std::string& g : r.Order) {
         bool swept = false;
         for (const auto& v : point.Values) swept = swept || v.first == g;
-        if (!swept && base.Name.empty()) named.emplace_back(g, r.Values[g]);
+        if (!swept && base.Name.empty()) named.emplace_back(g, r.Values[g].Text);
       }
-      for (const auto& v : point.Values) named.push_back(v);
+      for (const auto& v : point.Values) named.emplace_back(v.first, v.second.Text);
       ExperimentDef x;
       x.At = r.At;
-      x.Name = ExperimentName(D, base.Name, named, made.size());
+      x.Name = ExperimentName(D, base.Name, named, D.Experiments.size());
+      checkName(x.At, x.Name);
       for (const GlobalDef& g : D.Globals) {
         auto it = r.Values.find(g.Name);
         if (it != r.Values.end()) {
-          x.Values[g.Name] = it->second;
+          x.Values[g.Name] = it->second.Text;
+          if (it->second.Line > 0) x.ValueLines[g.Name] = it->second.Line;
         } else if (!g.Default.empty()) {
           x.Values[g.Name] = g.Default;
+          if (g.DefaultLine > 0) x.ValueLines[g.Name] = g.DefaultLine;
         } else {
           throw DescriptionError(g.At, "global variable '" + g.Name +
                                            "' has no default and no value in experiment " +
-                                           std::to_string(made.size() + 1));
+                                           std::to_string(D.Experiments.size() + 1));
         }
       }
-      for (size_t k = 0; k < made.size(); k++)
-        if (made[k].Name == x.Name)
-          throw DescriptionError(x.At, "experiment " + std::to_string(made.size()) + " is named '" + x.Name +
-                                           "' like experiment " + std::to_string(k) +
-                                           ": the experiments of a study need different names");
-      made.push_back(x);
+      const auto first = seen.emplace(x.Name, D.Experiments.size());
+      if (!first.second)
+        throw DescriptionError(x.At, "experiment " + std::to_string(D.Experiments.size()) + " is named '" +
+                                         x.Name + "' like experiment " + std::to_string(first.first->second) +
+                                         ": the experiments of a study need different names");
+      D.Experiments.push_back(x);
     }
   }
-  D.Experiments = made;
 }
 
 }  // namespace
 
-Description Description::Load(const std::string& path) { return Loader(path).Run(); }
+Description Description::Load(const std::string& path, const Limits& limits) {
+  try {
+    return Loader(path, limits).Run();
+  } catch (const YAML::Exception& e) {
+    // A library error that no check caught first still gets a position.
+    Pos at = e.mark.is_null() ? Pos{1, 1} : Pos{e.mark.line + 1, e.mark.column + 1};
+    throw DescriptionError(at, e.msg);
+  }
+}
 
 }  // namespace sangen

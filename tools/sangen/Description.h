@@ -38,22 +38,31 @@ struct GlobalDef {
   std::string Name;
   std::string Type;  // short, int, long, float, double, bool, char
   std::string Default;
+  int DefaultLine = 0;  // for #line
   Pos At;
+};
+
+// The most a description may make: beyond these it is refused before anything is built, since a
+// mistyped range step or a large cross product would otherwise run until memory runs out.
+struct Limits {
+  long long Experiments = 100000;  // experiments of the study, a sweep's cross product included
+  long long Replicas = 10000;      // copies made by one 'replicas' key
+  long long Elements = 100000;     // elements of one array place
 };
 
 struct PlaceDef {
   std::string Name;
-  bool IsInt = false;                 // a 32-bit marking
-  bool ReadOnly = false;              // never changed by the model: outside its state, needs no arcs
-  int Size = 0;                       // 0: a single place; otherwise an array of this many elements
-  Snippet Initial;                    // single place, or the value of every array element
-  std::vector<std::string> Elements;  // array: one initial value per element, when given as a list
+  bool IsInt = false;             // a 32-bit marking
+  bool ReadOnly = false;          // never changed by the model: outside its state, needs no arcs
+  int Size = 0;                   // 0: a single place; otherwise an array of this many elements
+  Snippet Initial;                // single place, or the value of every array element
+  std::vector<Snippet> Elements;  // array: one initial value per element, when given as a list
   Pos At;
 };
 
 struct ArcDef {
   std::string Place;
-  std::string Count;  // C++ expression
+  Snippet Count;  // C++ expression
   Pos At;
 };
 
@@ -117,12 +126,14 @@ struct ExperimentDef {
   std::string Name;  // unique within the study (see ExperimentName in Description.cpp)
   std::map<std::string, std::string> Values;  // global name -> C++ literal
   Pos At;                                     // where the description makes it
+  std::map<std::string, int> ValueLines;      // global name -> line of a value that needs #line
 };
 
 class Description {
  public:
-  // Reads and checks a description; throws DescriptionError (or YAML errors turned into one).
-  static Description Load(const std::string& path);
+  // Reads and checks a description; throws DescriptionError. A file that cannot be read is
+  // refused with the position 0:0.
+  static Description Load(const std::string& path, const Limits& limits = Limits());
 
   std::string Path;
   std::string ModelName;

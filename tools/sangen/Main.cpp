@@ -1,38 +1,54 @@
 // sangen: turns one model description (YAML) into the generated-model sources of a simulator,
 // or draws it as a Graphviz graph. A description that fails a check is refused with
 // "file:line:column: message" and exit code 1, and nothing is written.
-#include <cstring>
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <sstream>
+#include <map>
 #include <string>
 
 #include "CodeGenerator.h"
 #include "Description.h"
 #include "DotWriter.h"
 #include "KavrinVersion.h"
+#include "OutputFiles.h"
 
 namespace {
 
 const char* const kUsage =
-    "usage: sangen MODEL.yaml --out DIR     write DIR/Atomic/<model>/, DIR/Reward/<reward>/, "
+    "usage: sangen MODEL.yaml --out DIR [LIMITS]  write DIR/Atomic/<model>/, DIR/Reward/<reward>/, "
     "DIR/Study/<study>/\n"
-    "       sangen --dot MODEL.yaml [-o FILE]  draw the net as Graphviz DOT (standard output by default)\n"
-    "       sangen --version                  print the generator's version\n";
+    "       sangen --dot MODEL.yaml [-o FILE]     draw the net as Graphviz DOT (standard output by default)\n"
+    "       sangen --version                     print the generator's version\n"
+    "LIMITS (a description that would make more is refused):\n"
+    "  --max-experiments N   experiments of the study (default 100000)\n"
+    "  --max-replicas N      copies made by one 'replicas' key (default 10000)\n"
+    "  --max-elements N      elements of one array place (default 100000)\n";
 
-// Leaves a file alone when its text is unchanged, so a rebuild recompiles only what changed.
-bool WriteIfChanged(const std::filesystem::path& path, const std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (in) {
-    std::stringstream old;
-    old << in.rdbuf();
-    if (old.str() == text) return true;
+// A whole number from 1 to 2147483647 (counts are ints in the generated code), or -1.
+long long Positive(const std::string& text) {
+  if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos)
+    return -1;
+  const long long v = std::strtoll(text.c_str(), nullptr, 10);
+  return v > 0 && v <= 2147483647 ? v : -1;
+}
+
+// A message on one line: a name quoted in it may hold a line break or a tab.
+std::string OneLine(const std::string& text) {
+  static const char* const kHex = "0123456789abcdef";
+  std::string out;
+  for (char c : text) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (c == '\n')
+      out += "\\n";
+    else if (c == '\t')
+      out += "\\t";
+    else if (u < 0x20 || u == 0x7f)
+      out += std::string("\\x") + kHex[u >> 4] + kHex[u & 15];
+    else
+      out += c;
   }
-  std::filesystem::create_directories(path.parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-  return static_cast<bool>(out);
+  return out;
 }
 
 }  // namespace
@@ -40,6 +56,10 @@ bool WriteIfChanged(const std::filesystem::path& path, const std::string& text) 
 int main(int argc, char** argv) {
   std::string input, outDir, dotFile;
   bool dot = false;
+  sangen::Limits limits;
+  const std::map<std::string, long long*> limitOptions{{"--max-experiments", &limits.Experiments},
+                                                       {"--max-replicas", &limits.Replicas},
+                                                       {"--max-elements", &limits.Elements}};
   for (int k = 1; k < argc; k++) {
     std::string a = argv[k];
     if (a == "--out" && k + 1 < argc) {
@@ -51,6 +71,15 @@ int main(int argc, char** argv) {
     } else if (a == "--version") {
       std::cout << "sangen " << KAVRIN_VERSION << "\n";
       return 0;
+    } else if (limitOptions.count(a) && k + 1 < argc) {
+      const long long v = Positive(argv[++k]);
+      if (v < 0) {
+        std::cerr << "sangen: " << a << " takes a whole number from 1 to 2147483647, not '" << argv[k]
+                  << "'\n"
+                  << kUsage;
+        return 1;
+      }
+      *limitOptions.at(a) = v;
     } else if (a == "--help" || a == "-h") {
       std::cout << kUsage;
       return 0;
@@ -66,27 +95,35 @@ int main(int argc, char** argv) {
     return 1;
   }
   try {
-    sangen::Description d = sangen::Description::Load(input);
+    sangen::Description d = sangen::Description::Load(input, limits);
     sangen::CodeGenerator generator(d);
+    std::map<std::string, std::string> files;
     if (dot) {
       std::string text = sangen::DotWriter::Write(d, generator);
       if (dotFile.empty()) {
-        std::cout << text;
-      } else if (!WriteIfChanged(dotFile, text)) {
-        std::cerr << "sangen: cannot write " << dotFile << ": " << std::strerror(errno) << std::endl;
-        return 1;
+        std::cout << text << std::flush;
+        if (!std::cout) {
+          std::cerr << "sangen: cannot write the standard output" << std::endl;
+          return 1;
+        }
+        return 0;
       }
-      return 0;
+      files[dotFile] = text;
+    } else {
+      for (const auto& file : generator.Generate(outDir))
+        files[(std::filesystem::path(outDir) / file.first).string()] = file.second;
     }
-    for (const auto& file : generator.Generate(outDir)) {
-      std::filesystem::path path = std::filesystem::path(outDir) / file.first;
-      if (!WriteIfChanged(path, file.second)) {
-        std::cerr << "sangen: cannot write " << path.string() << ": " << std::strerror(errno) << std::endl;
-        return 1;
-      }
+    const std::string failure = sangen::OutputFiles::Write(files);
+    if (!failure.empty()) {
+      std::cerr << "sangen: " << failure << std::endl;
+      return 1;
     }
   } catch (const sangen::DescriptionError& e) {
-    std::cerr << input << ":" << e.Where.Line << ":" << e.Where.Column << ": " << e.what() << std::endl;
+    if (e.Where.Line == 0)
+      std::cerr << input << ": " << OneLine(e.what()) << std::endl;
+    else
+      std::cerr << input << ":" << e.Where.Line << ":" << e.Where.Column << ": " << OneLine(e.what())
+                << std::endl;
     return 1;
   } catch (const std::exception& e) {
     std::cerr << input << ": " << e.what() << std::endl;

@@ -52,12 +52,30 @@ class Sangen : public ::testing::Test {
     return p.string();
   }
   // Refused with exactly this position and message, and no file written.
-  void ExpectRefused(const std::string& text, const std::string& position, const std::string& message) {
+  void ExpectRefused(const std::string& text, const std::string& position, const std::string& message,
+                     const std::vector<std::string>& options = {}) {
     std::string path = Write(text);
-    Outcome r = Execute(SANGEN, {path, "--out", (Dir / "out").string()});
+    std::vector<std::string> args{path, "--out", (Dir / "out").string()};
+    args.insert(args.end(), options.begin(), options.end());
+    Outcome r = Execute(SANGEN, args);
     EXPECT_EQ(r.Code, 1) << r.Output;
     EXPECT_EQ(r.Output, path + ":" + position + ": " + message + "\n");
     EXPECT_FALSE(fs::exists(Dir / "out"));
+  }
+  struct Refusal {
+    std::string Text;
+    std::string Position;
+    std::string Message;
+  };
+  void ExpectAllRefused(const std::vector<Refusal>& cases) {
+    for (const Refusal& c : cases) {
+      SCOPED_TRACE(c.Text);
+      ExpectRefused(c.Text, c.Position, c.Message);
+    }
+  }
+  std::string Read(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   }
 };
 
@@ -68,6 +86,11 @@ const char* const kHead =
     "places:\n"                    // 3
     "  Queue: 0\n"                 // 4
     "activities:\n";               // 5
+
+// kHead with one activity on line 6.
+const std::string kArrival =
+    std::string(kHead) +
+    "  - {name: Arrival, delay: Exponential, parameters: [lambda], output: {Queue: 1}}\n";
 
 TEST_F(Sangen, RefusesUnknownPlace) {
   ExpectRefused(std::string(kHead) +
@@ -320,6 +343,218 @@ TEST_F(Sangen, SnippetErrorsPointAtTheDescription) {
   Outcome c = Compile(Dir / "out", Dir / "out/Atomic/Q/QSAN.cpp", {});
   EXPECT_NE(c.Code, 0);
   EXPECT_NE(c.Output.find(path + ":11:"), std::string::npos) << c.Output;
+}
+
+// A delay chosen among no samplers, an empty expression, names that would become paths outside the
+// output folder.
+TEST_F(Sangen, RefusesEmptyChoicesEmptyExpressionsAndPathNames) {
+  ExpectAllRefused({
+      {std::string(kHead) +
+           "  - {name: A, delay: Exponential, parameters: [lambda], input: {Queue: ''}}\n",  // 6:72
+       "6:72", "token count is empty: a C++ expression is expected"},
+      {std::string(kHead) + "  - {name: A, delay: {select: lambda, choices: {}}}\n",  // choices at 6:48
+       "6:48", "a selected delay needs at least one choice (sampler: [parameters])"},
+      {"reward_model: ../../escaped\n" + kArrival.substr(0), "1:15",
+       "reward model name '../../escaped' is not a C++ identifier"},
+      {kArrival + "study:\n  name: ../../../x\n", "8:9", "study name '../../../x' is not a C++ identifier"},
+  });
+  EXPECT_FALSE(fs::exists(Dir / ".." / "escaped"));
+}
+
+// Numbers that do not fit what they become, and times that are not finite.
+TEST_F(Sangen, RefusesOutOfRangeAndNonFiniteNumbers) {
+  ExpectAllRefused({
+      {std::string(kHead) +
+           "  - {name: A$i, delay: Exponential, parameters: [1.0], replicas: 1e10}\n",  // 6:66
+       "6:66", "1e10 replicas would be more than the limit of 10000 (--max-replicas raises it)"},
+      {"model: Q\nplaces:\n  P: {size: 3e9}\nactivities: []\n", "3:13",
+       "3e9 elements would be more than the limit of 100000 (--max-elements raises it)"},
+      {"model: Q\nplaces:\n  P: {size: 2.5}\nactivities: []\n", "3:13",
+       "an array's size must be a positive integer"},
+      {"model: Q\nplaces:\n  P: 70000\nactivities: []\n", "3:6",
+       "the initial marking '70000' is out of the range of short"},
+      {kArrival + "study: {sweep: {lambda: {range: [0.1, nan, 1]}}}\n", "7:39",
+       "a range holds finite numbers"},
+      {kArrival + "study: {sweep: {lambda: {range: [0.1, 1e12, 1]}}}\n", "7:33",
+       "a range of 1e+12 values would be more than the limit of 100000 (--max-experiments raises it)"},
+      {"model: Q\nglobals: {n: int}\nplaces: {P: 0}\nactivities: []\nstudy: {experiments: [{n: 3e9}]}\n",
+       "5:27", "value '3e9' is out of the range of int"},
+      {"model: Q\nglobals: {n: {type: short, default: 40000}}\nplaces: {P: 0}\nactivities: []\n", "2:37",
+       "the default '40000' is out of the range of short"},
+      {kArrival + "rewards: [{name: x, kind: interval, rate: '1', from: 0, to: inf}]\n", "7:61",
+       "to must be a finite number"},
+      {kArrival + "rewards: [{name: x, kind: steady_state, rate: '1', warmup: nan, batch: 10}]\n", "7:60",
+       "warmup must be a finite number"},
+  });
+}
+
+// A mistyped step or a wide cross product is refused before anything is built; the limit is an option.
+TEST_F(Sangen, RefusesDescriptionsBeyondTheLimits) {
+  ExpectRefused(
+      kArrival + "study: {sweep: {lambda: {range: [0, 1, 1e-9]}}}\n", "7:33",
+      "a range of 1e+09 values would be more than the limit of 100000 (--max-experiments raises it)");
+  // Twelve globals of ten values each: 10^12 experiments. The product passes 100000 at the sixth.
+  std::string globals = "globals: {", sweep = "study:\n  sweep:\n";
+  for (int k = 0; k < 12; k++) {
+    globals += (k ? ", g" : "g") + std::to_string(k) + ": int";
+    sweep += "    g" + std::to_string(k) + ": [0, 1, 2, 3, 4, 5, 6, 7, 8, 9]\n";
+  }
+  ExpectRefused(
+      "model: Q\n" + globals + "}\nplaces: {P: 0}\nactivities: []\n" + sweep, "12:5",
+      "the sweep's cross product would be more than the limit of 100000 (--max-experiments raises it)");
+  // Six experiments: refused under a limit of 5, made under a limit of 6.
+  const std::string six = kArrival + "study: {sweep: {lambda: {range: [1, 6, 1]}}}\n";
+  ExpectRefused(six, "7:33",
+                "a range of 6 values would be more than the limit of 5 (--max-experiments raises it)",
+                {"--max-experiments", "5"});
+  Outcome r = Execute(SANGEN, {Write(six), "--out", (Dir / "out").string(), "--max-experiments", "6"});
+  EXPECT_EQ(r.Code, 0) << r.Output;
+  EXPECT_NE(Read(Dir / "out/Study/Q_STUDY/Q_STUDYSetStudy.cpp").find("NumExps = 6;"), std::string::npos);
+  fs::remove_all(Dir / "out");
+  ExpectRefused("model: Q\nplaces:\n  P: {size: 11}\nactivities: []\n", "3:13",
+                "11 elements would be more than the limit of 10 (--max-elements raises it)",
+                {"--max-elements", "10"});
+}
+
+TEST_F(Sangen, RefusesDuplicateKeys) {
+  ExpectAllRefused({
+      {kArrival + "activities:\n  - {name: B, delay: instantaneous}\n", "7:1", "duplicate key 'activities'"},
+      {kArrival + "study: {experiments: [{lambda: 1.0, lambda: 2.0}]}\n", "7:37", "duplicate key 'lambda'"},
+      {"model: Q\nmodel: R\nplaces: {P: 0}\nactivities: []\n", "2:1", "duplicate key 'model'"},
+      {"model: Q\nplaces: {P: 0}\nactivities: []\n? [a]\n: 1\n", "4:3", "a key must be a single value"},
+  });
+}
+
+// Keywords, the framework's names and the generated code's own would fail inside generated files or,
+// worse, be hidden by a member of the same name where the model's code runs.
+TEST_F(Sangen, RefusesNamesTheGeneratedCodeCannotTake) {
+  std::vector<Refusal> cases;
+  for (const char* name : {"class", "new", "Rate", "Fire", "ImmediateGroup", "Exponential", "NumExps", "std",
+                           "main", "Kavrin_Value"}) {
+    const std::string n = name;
+    const std::string why = n == "class" || n == "new" ? "is a C++ keyword"
+                            : n == "Kavrin_Value"
+                                ? "starts with Kavrin, which the generated code keeps for itself"
+                                : "is used by the framework or the generated code";
+    cases.push_back({std::string(kHead) + "  - {name: " + n + ", delay: instantaneous}\n", "6:12",
+                     "activity name '" + n + "' " + why});
+    cases.push_back(
+        {"model: Q\nplaces:\n  " + n + ": 0\nactivities: []\n", "3:3", "place name '" + n + "' " + why});
+  }
+  // Members of the reward workers and of activities: an interval reward 'rate: Start' would read the
+  // worker's own start time.
+  for (const char* name : {"Start", "Stop", "Reward", "Number", "id", "Trace", "phase", "ID", "GroupID",
+                           "Disabled", "NewEnabled"})
+    cases.push_back(
+        {"model: Q\nglobals: {" + std::string(name) + ": double}\nplaces: {P: 0}\nactivities: []\n", "2:11",
+         "global variable name '" + std::string(name) + "' is used by the framework or the generated code"});
+  // Names the generated code derives from the modeller's.
+  cases.push_back({"model: Q\nplaces: {P: 0, AGroup: 0}\nactivities: [{name: A, delay: instantaneous}]\n",
+                   "3:21", "the group of activity 'A' is called 'AGroup', a name taken by place 'AGroup'"});
+  cases.push_back({"model: Q\nglobals: {a: int, aValues: int}\nplaces: {P: 0}\nactivities: []\n", "2:19",
+                   "name 'aValues' is taken by the study's table of global variable 'a'"});
+  ExpectAllRefused(cases);
+}
+
+// Names that reach the manager's tables and the result files, and experiment names that reach
+// tab-separated files: a message shows a control character escaped, on one line.
+TEST_F(Sangen, RefusesNamesThatAreNotWords) {
+  const std::string word =
+      "' is not made of letters, digits and underscores, starting with a letter or underscore";
+  ExpectAllRefused({
+      {kArrival + "rewards: [{name: \"a\\n#error injected\", kind: instant, rate: '1', at: 1}]\n", "7:18",
+       "performance variable name 'a\\n#error injected" + word},
+      {kArrival + "rewards: [{name: a b, kind: instant, rate: '1', at: 1}]\n", "7:18",
+       "performance variable name 'a b" + word},
+      {kArrival + "rewards: [{name: 'a,b', kind: instant, rate: '1', at: 1}]\n", "7:18",
+       "performance variable name 'a,b" + word},
+      {kArrival + "rewards: [{name: '', kind: instant, rate: '1', at: 1}]\n", "7:18",
+       "performance variable name '" + word},
+      {kArrival + "study: {experiments: [{name: \"x\\ty\", lambda: 1.0}]}\n", "7:30",
+       "an experiment's name cannot hold a tab, a line break or another control character"},
+  });
+}
+
+// yaml-cpp's own conversion errors and a missing file are reported like every other refusal.
+TEST_F(Sangen, ReportsEveryRefusalWithItsPosition) {
+  ExpectAllRefused({
+      {std::string(kHead) + "  - {name: A, delay: instantaneous, reactivation: [1, 2]}\n", "6:51",
+       "'reactivation' is auto, off, or {predicate: ..., function: ...}"},
+      {"model: Q\nplaces:\n  P: {initial: 0, read_only: maybe}\nactivities: []\n", "3:30",
+       "'read_only' is true or false"},
+      {kArrival +
+           "rewards: [{name: x, kind: instant, at: 1, impulses: [{action: Arrival, may_be_absent: 2}]}]\n",
+       "7:87", "'may_be_absent' is true or false"},
+  });
+  const std::string missing = (Dir / "missing.yaml").string();
+  Outcome r = Execute(SANGEN, {missing, "--out", (Dir / "out").string()});
+  EXPECT_EQ(r.Code, 1);
+  EXPECT_EQ(r.Output, missing + ": cannot open: No such file or directory\n");
+}
+
+// Experiment names keep quotes, backslashes, '??=' and the characters of sweep names; the
+// description's path in #line keeps its own: the compiler, reading the literals back, reports the
+// path exactly as it is.
+TEST_F(Sangen, EscapesTextInStringLiterals) {
+  const fs::path odd = Dir / "a \"quoted\" \\ dir ?\?= \xc3\xa9";
+  fs::create_directories(odd);
+  const std::string path = (odd / "model.yaml").string();
+  std::ofstream(path)
+      << std::string(kHead) +
+             "  - name: Service\n"        // 6
+             "    delay: Exponential\n"   // 7
+             "    parameters: [1.0]\n"    // 8
+             "    enabled: |\n"           // 9
+             "      Queue->Marc() < 5\n"  // 10: the typo
+             "study: {experiments: [{name: 'say \"hi\" \\ ?\?= lambda=0.5,mu=1', lambda: 1.0}]}\n";
+  Outcome g = Execute(SANGEN, {path, "--out", (Dir / "out").string()});
+  ASSERT_EQ(g.Code, 0) << g.Output;
+  // The experiment name, escaped by hand: \" for ", \\ for \, ?\? so no trigraph can form.
+  EXPECT_NE(
+      Read(Dir / "out/Study/Q_STUDY/Q_STUDYSetStudy.cpp").find(R"("say \"hi\" \\ ?\?= lambda=0.5,mu=1")"),
+      std::string::npos);
+  Outcome study =
+      Compile(Dir / "out", Dir / "out/Study/Q_STUDY/Q_STUDYSetStudy.cpp", {"-Wall", "-Wextra", "-Werror"});
+  EXPECT_EQ(study.Code, 0) << study.Output;
+  Outcome model = Compile(Dir / "out", Dir / "out/Atomic/Q/QSAN.cpp", {});
+  EXPECT_NE(model.Code, 0);
+  EXPECT_NE(model.Output.find(path + ":10:"), std::string::npos) << model.Output;
+}
+
+// Arc counts, experiment values, defaults and initial markings of array elements are reported at
+// their own lines of the description.
+TEST_F(Sangen, ValuesPointAtTheDescription) {
+  std::string path = Write(
+      "model: Q\n"                                        // 1
+      "globals:\n"                                        // 2
+      "  lambda: double\n"                                // 3
+      "  mu: {type: double, default: oops_default}\n"     // 4
+      "places:\n"                                         // 5
+      "  Queue: 0\n"                                      // 6
+      "  Slots: {size: 2, initial: [0, oops_element]}\n"  // 7
+      "  Spare: {size: 3, initial: oops_initial}\n"       // 8
+      "activities:\n"                                     // 9
+      "  - name: Arrival\n"                               // 10
+      "    delay: Exponential\n"                          // 11
+      "    parameters: [lambda]\n"                        // 12
+      "    input: {Queue: oops_input}\n"                  // 13
+      "    output: {Queue: oops_output}\n"                // 14
+      "study:\n"                                          // 15
+      "  experiments:\n"                                  // 16
+      "    - {lambda: oops_value}\n");                    // 17
+  Outcome g = Execute(SANGEN, {path, "--out", (Dir / "out").string()});
+  ASSERT_EQ(g.Code, 0) << g.Output;
+  std::string errors = Compile(Dir / "out", Dir / "out/Atomic/Q/QSAN.cpp", {}).Output +
+                       Compile(Dir / "out", Dir / "out/Study/Q_STUDY/Q_STUDYSetStudy.cpp", {}).Output;
+  for (const auto& [line, name] : std::vector<std::pair<int, std::string>>{{4, "oops_default"},
+                                                                           {7, "oops_element"},
+                                                                           {8, "oops_initial"},
+                                                                           {13, "oops_input"},
+                                                                           {14, "oops_output"},
+                                                                           {17, "oops_value"}})
+    EXPECT_NE(errors.find(path + ":" + std::to_string(line) + ":" + ""), std::string::npos)
+        << name << " at line " << line << "\n"
+        << errors;
 }
 
 }  // namespace

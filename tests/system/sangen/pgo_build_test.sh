@@ -26,7 +26,7 @@ cmake --build "$work/build" >"$work/build.log" 2>&1 || { tail -40 "$work/build.l
 grep -q "pass 'generate'" "$work/build.log"
 grep -q "Training run: $sim -t 0 -N 10" "$work/build.log"
 grep -q "pass 'use'" "$work/build.log"
-find "$work/build/kavrin" -name '*.gcda' | grep -q .
+[ -n "$(find "$work/build/kavrin" -name '*.gcda' -print -quit)" ]
 
 cd "$work"
 status=0
