@@ -118,22 +118,26 @@ class FormatsReader(Scratch):
 
 class FromFiles(Scratch):
     def test_same_estimates_as_the_live_run_that_wrote_the_file(self):
+        # The live run uses everything when its simulator ends on its own (-N) before the rule
+        # stops it; the file holds the same records. Without -t the file tells its kind.
         for kind, name in (("1", "arrivals"), ("0", "mean_in_system")):
             rc, out, err, live = self.simmgr("--jobs", "1", "--seed", "99", "--min-obs", "300", "--precision",
-                                             "0.05", "--", exe("MM1_STUDYSim"), "-t", kind, "-b", "live.bin",
-                                             json_name="live.json")
-            self.assertEqual(rc, 0, out + err)
-            rc, out, err, read = self.simmgr("--from-files", "live.bin", "--", exe("MM1_STUDYSim"), "-t", kind,
+                                             "0.0001", "--", exe("MM1_STUDYSim"), "-t", kind, "-N", "300", "-b",
+                                             "live.bin", json_name="live.json")
+            self.assertIn(rc, (0, 3), out + err)
+            self.assertTrue(live["experiments"][0]["stop_reason"].startswith("all simulators ended"), out)
+            rc, out, err, read = self.simmgr("--from-files", "live.bin", "--", exe("MM1_STUDYSim"),
                                              json_name="read.json")
-            self.assertEqual(rc, 0, out + err)
+            self.assertIn(rc, (0, 3), out + err)
             a, b = live["experiments"][0], read["experiments"][0]
+            self.assertEqual(read["context"]["run_kinds"], ["terminating" if kind == "1" else "steady_state"])
             self.assertEqual([v["name"] for v in b["variables"]], [name])
             # One simulator: the same records in the same order, so the same numbers exactly.
             for key in ("observations", "mean", "variance", "half_width", "low", "high"):
                 self.assertEqual(a["variables"][0][key], b["variables"][0][key], key)
             self.assertEqual(a["ignored_observations"], b["ignored_observations"])
             self.assertEqual(a["processes"][0]["seed"], b["processes"][0]["seed"])
-            self.assertEqual(b["stop_reason"], "read from files")
+            self.assertEqual(b["stop_reason"], a["stop_reason"].replace("all simulators ended", "read from files"))
             self.assertEqual(read["context"]["from_files"], ["live.bin"])
             self.assertIn("read from:   live.bin (no simulator was run)", out)
 
@@ -172,7 +176,7 @@ class FromFiles(Scratch):
         self.assertEqual(rc, 0, err)
         with open(self.path("cut.bin"), "r+b") as f:
             f.truncate(os.path.getsize(self.path("cut.bin")) - 3)
-        rc, out, err, doc = self.simmgr("--from-files", "cut.bin", "--", exe("MM1_STUDYSim"))
+        rc, out, err, doc = self.simmgr("--from-files", "cut.bin", "--min-obs", "10", "--", exe("MM1_STUDYSim"))
         self.assertEqual(rc, 0, err)
         self.assertIn("last record cut short", err)
         p = doc["experiments"][0]["processes"][0]
@@ -274,6 +278,103 @@ class Messages(Scratch):
             self.assertEqual(mask(out), mask(zero_out))
             with open(self.path("zero.csv")) as a, open(self.path("other.csv")) as b:
                 self.assertEqual(a.read(), b.read())
+
+
+def stripped(doc):
+    """The JSON without what depends on timing or on the machine: times, process ids, and how
+    many observations arrived after the stop (the figures never use them, and a variable the kind
+    of run ignores is counted as it arrives)."""
+    for e in doc["experiments"]:
+        for key in ("seconds", "observations_not_used", "ignored_observations"):
+            e.pop(key, None)
+        for p in e.get("phases", []):
+            p.pop("seconds", None)
+            p.pop("observations_not_used", None)
+        for p in e["processes"]:
+            for key in ("simulator_pid", "cpu_seconds", "observations"):
+                p.pop(key, None)
+    return doc
+
+
+class Kinds(Scratch):
+    def test_a_model_with_only_steady_state_variables_runs_them_without_being_told(self):
+        rc, out, err, doc = self.simmgr("--jobs", "2", "--", exe("REPAIR_STUDYSim"))
+        self.assertEqual(rc, 0, out + err)
+        self.assertEqual(doc["context"]["run_kind"], "steady_state")
+        e = doc["experiments"][0]
+        self.assertEqual([(v["name"], v["kind"]) for v in e["variables"]], [("machines_down", "steady_state")])
+        self.assertEqual(e["stop_reason"], "precision reached")
+        self.assertEqual(e["ignored_observations"], 0)
+        for p in e["processes"]:
+            self.assertTrue(p["command"].endswith(" -t 0"), p["command"])
+
+    def test_a_model_with_both_kinds_runs_both_and_reports_them_together(self):
+        rc, out, err, doc = self.simmgr("--jobs", "2", "--csv", "both.csv", "--", exe("MM1_STUDYSim"))
+        self.assertEqual(rc, 0, out + err)
+        e = doc["experiments"][0]
+        self.assertEqual([(v["name"], v["kind"]) for v in e["variables"]],
+                         [("mean_in_system", "steady_state"), ("arrivals", "terminating")])
+        self.assertEqual([p["kind"] for p in e["phases"]], ["terminating", "steady_state"])
+        self.assertEqual(len(e["processes"]), 4)
+        self.assertEqual(len({p["seed"] for p in e["processes"]}), 4)
+        self.assertIn("run kind:    terminating, then steady state", out)
+        with open(self.path("both.csv")) as f:
+            rows = f.read().splitlines()[1:]
+        self.assertEqual([r.split(",")[3] for r in rows], ["steady_state", "terminating"])
+
+    def test_a_kind_the_model_lacks_is_refused_at_once(self):
+        for sim, t, has in (("REPAIR_STUDYSim", "1", "steady state (machines_down): give -t 0"),
+                            ("GPUS_STUDYSim", "0", "terminating (token_game): give -t 1")):
+            rc, out, err = self.run_cmd(exe("simmgr"), "--", exe(sim), "-t", t, timeout=30)
+            self.assertEqual(rc, 1, out + err)
+            self.assertIn(has, err)
+            self.assertEqual(out, "")
+
+    def test_result_files_tell_their_kind(self):
+        for args, name in ((["-t", "0", "-N", "200", "-s", "5"], "ss"), (["-N", "200", "-s", "6"], "t")):
+            rc, _, err = self.run_cmd(exe("MM1_STUDYSim"), *args, "-b", name + ".bin", "-a", name + ".csv")
+            self.assertEqual(rc, 0, err)
+        for files in (("ss.bin", "t.bin"), ("t.csv", "ss.csv")):
+            rc, out, err, doc = self.simmgr("--from-files", *files, "--", exe("MM1_STUDYSim"))
+            self.assertIn(rc, (0, 3), out + err)
+            e = doc["experiments"][0]
+            self.assertEqual(doc["context"]["run_kinds"], ["terminating", "steady_state"])
+            self.assertEqual({v["name"]: (v["kind"], v["observations"]) for v in e["variables"]},
+                             {"mean_in_system": ("steady_state", 200), "arrivals": ("terminating", 200)})
+            self.assertIn("(steady state)", " ".join(p["outcome"] for p in e["processes"]))
+        # -t says otherwise: both files read as terminating; the steady-state run holds no arrivals.
+        rc, out, err, doc = self.simmgr("--from-files", "ss.bin", "t.bin", "--", exe("MM1_STUDYSim"), "-t", "1")
+        self.assertIn(rc, (0, 3), out + err)
+        self.assertEqual([(v["name"], v["observations"]) for v in doc["experiments"][0]["variables"]],
+                         [("arrivals", 200)])
+
+
+class Reproducible(Scratch):
+    def test_the_same_seed_gives_the_same_figures_whatever_the_load(self):
+        # A busy process competes for the processors, so the simulators' records arrive in another
+        # order each time; the CSV must not change by a byte, nor the JSON beyond timings and ids.
+        busy = subprocess.Popen([sys.executable, "-c", "while True: pass"])
+        try:
+            for jobs in ("2", "4"):
+                first_csv = first_json = None
+                for i in range(3):
+                    rc, out, err, doc = self.simmgr(
+                        "--jobs", jobs, "--experiments", "0,1", "--report-size", "10", "--csv",
+                        "r.csv", "--", exe("MM1_STUDYSim"), json_name="r.json")
+                    self.assertEqual(rc, 0, out + err)
+                    with open(self.path("r.csv")) as f:
+                        csv = f.read()
+                    for e in doc["experiments"]:
+                        self.assertTrue(e["reproducible"], e["stop_reason"])
+                    doc = stripped(doc)
+                    if first_csv is None:
+                        first_csv, first_json = csv, doc
+                        continue
+                    self.assertEqual(csv, first_csv, "jobs %s, run %d" % (jobs, i))
+                    self.assertEqual(doc["experiments"], first_json["experiments"], "jobs %s, run %d" % (jobs, i))
+        finally:
+            busy.kill()
+            busy.wait()
 
 
 class DescriptionFailure(Scratch):
