@@ -83,6 +83,14 @@ std::string RowStopReason(const ExperimentResult& e, const VariableResult& v) {
   return p ? p->stopReason : e.stopReason;
 }
 
+// The simulators' command line as the run gave it: -t 0 is added for a steady-state phase the
+// options did not ask for.
+std::string RunCommandTemplate(const Options& o, const RunResult& run) {
+  const std::string plain = CommandTemplate(o);
+  if (KindGiven(o) || !HasKind(run, false)) return plain;
+  return HasKind(run, true) ? plain + "  (with -t 0 in the steady-state phase)" : plain + " -t 0";
+}
+
 bool Reproducible(const ExperimentResult& e) {
   if (e.phases.empty()) return false;
   for (const PhaseResult& p : e.phases)
@@ -112,7 +120,7 @@ void WriteTable(std::ostream& out, const Options& o, const RunResult& run,
   out << "Simulation results\n";
   out << "  command:     " << ShellJoin(managerArgs) << "\n";
   if (o.fromFiles.empty()) {
-    out << "  simulator:   " << CommandTemplate(o) << "\n";
+    out << "  simulator:   " << RunCommandTemplate(o, run) << "\n";
     if (!o.launchTemplate.empty()) out << "  launcher:    " << o.launchTemplate << "\n";
   } else {
     out << "  read from:   " << ShellJoin(o.fromFiles) << " (no simulator was run)\n";
@@ -260,7 +268,7 @@ void WriteJson(std::ostream& out, const Options& o, const RunResult& run,
   doc["context"] = {{"command", managerArgs},
                     {"simulator", o.simulator},
                     {"simulator_args", o.simulatorArgs},
-                    {"simulator_command", CommandTemplate(o)},
+                    {"simulator_command", RunCommandTemplate(o, run)},
                     {"launcher", o.launchTemplate},
                     {"hosts", o.hosts},
                     {"run_kind", RunKindKey(run)},
