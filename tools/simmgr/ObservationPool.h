@@ -77,6 +77,8 @@ class ObservationPool {
   void Consume(uint64_t k);
   // Observations pooled at checkpoint k, given who is running (k no beyond what all of them sent).
   uint64_t Pooled(uint64_t k, const std::vector<bool>& running) const;
+  // The schedule's smallest step: one report of every simulator.
+  uint64_t Step() const;
   // The first checkpoint at which the pool holds `target` observations, when it is already
   // known from what has arrived (ready: k <= ready); false when not yet known or never.
   bool Reaches(uint64_t target, uint64_t ready, const std::vector<bool>& running, uint64_t& k) const;
@@ -86,8 +88,9 @@ class ObservationPool {
   const size_t _simulators;
   std::map<int, Variable> _vars;
   uint64_t _lastK = 0;
-  uint64_t _nextScheduled = 1;
+  uint64_t _nextScheduled;
   bool _stopped = false, _between = false;
+  bool _preciseBefore = false;  // the last checkpoint found every variable precise
   std::vector<bool> _runningAtStop;
   uint64_t _finalCap = kEverything;
   std::map<int, VariableResult> _latest, _final;

@@ -37,7 +37,9 @@ std::string StopReason(const std::map<int, VariableResult>& variables, const Opt
   return seen.empty() ? RunStop(o, run) : seen;
 }
 
-uint64_t NextCheckpoint(uint64_t k) { return k + std::max<uint64_t>(1, k / 4); }
+uint64_t NextCheckpoint(uint64_t k, uint64_t step) {
+  return k + std::max<uint64_t>(std::max<uint64_t>(1, step), k / 4);
+}
 
 bool Untrusted(const VariableResult& v, const Options& o) {
   const std::string why = ShortOfPrecision(v, o);

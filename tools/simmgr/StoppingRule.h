@@ -35,11 +35,13 @@ std::string RunStop(const Options& o, const RunFacts& run);
 // comes.
 std::string StopReason(const std::map<int, VariableResult>& variables, const Options& o, const RunFacts& run);
 
-// The checkpoint after k (observations per simulator) in the fixed schedule 1, 2, ..., 8, 10,
-// 12, 15, 18, 22, ...: each a quarter beyond the last. Every look at the stopping rule is a
-// chance to stop on a lucky sample (tests passing by chance, a variance low by chance), so
-// looks are spaced geometrically rather than taken at every report.
-uint64_t NextCheckpoint(uint64_t k);
+// The checkpoint after k (observations per simulator) in the fixed schedule step, 2 step, ...
+// until a quarter of k is more than a step, then a quarter beyond the last (step 100: 100,
+// 200, 300, 400, 500, 625, 781, ...). Every look at the stopping rule is a chance to stop on a
+// lucky sample (tests passing by chance, a variance low by chance), so looks are spaced
+// geometrically rather than taken at every report, and never closer than one report of each
+// simulator (the step is --report-size).
+uint64_t NextCheckpoint(uint64_t k, uint64_t step);
 
 // The reason as reported: the cause, then every variable whose interval is not to be trusted
 // and why ("max-obs reached; mean_in_system unreliable: batches correlated"). A variable that

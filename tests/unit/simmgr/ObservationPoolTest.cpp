@@ -19,6 +19,7 @@ Options Rule(double precision, uint64_t minObs, uint64_t maxObs) {
   o.minObs = minObs;
   o.maxObs = maxObs;
   o.minBatches = 4;
+  o.reportSize = 1;  // checkpoints 1, 2, ..., 8, 10, 12, 15, ...
   return o;
 }
 
@@ -57,7 +58,9 @@ TEST(ObservationPool, MaxObsIsACheckpointAndLaterObservationsAreCountedNotUsed) 
   const std::vector<std::vector<double>> seqs{{1, 2, 3, 4, 100, 100}, {5, 6, 7, 8, 100}};
   for (size_t first : {0, 1})
     for (size_t chunk : {1, 2, 6}) {
-      ObservationPool pool(Rule(0.0, 1, 7), true, 2);
+      const Options poolOptions = Rule(0.0, 1, 7);
+
+      ObservationPool pool(poolOptions, true, 2);
       EXPECT_EQ(Feed(pool, seqs, chunk, first, {false, false}), "max-obs reached");
       const std::map<int, VariableResult> r = pool.Results();
       EXPECT_EQ(pool.Prefix(), 4u);
@@ -73,7 +76,8 @@ TEST(ObservationPool, ASimulatorThatEndedGivesAllItHasAndTheOthersCarryOn) {
   // Simulator 1 ends after 2 observations: at k it gives min(k, 2), so --max-obs 7 is reached
   // at k = 5 (5 + 2): 1..5 and 10, 20; mean (15 + 30) / 7.
   const std::vector<std::vector<double>> seqs{{1, 2, 3, 4, 5, 6, 7, 8}, {10, 20}};
-  ObservationPool pool(Rule(0.0, 1, 7), true, 2);
+  const Options poolOptions = Rule(0.0, 1, 7);
+  ObservationPool pool(poolOptions, true, 2);
   EXPECT_EQ(Feed(pool, seqs, 1, 1, {false, true}), "max-obs reached");
   EXPECT_EQ(pool.Prefix(), 5u);
   const VariableResult v = pool.Results().at(0);
@@ -85,7 +89,8 @@ TEST(ObservationPool, MinObsIsACheckpointBetweenTheScheduledOnes) {
   // Constant values are precise as soon as --min-obs 21 holds: two simulators reach it at
   // k = 11 (22), between the scheduled 10 and 12.
   const std::vector<std::vector<double>> seqs{std::vector<double>(40, 3.0), std::vector<double>(40, 3.0)};
-  ObservationPool pool(Rule(0.1, 21, 0), true, 2);
+  const Options poolOptions = Rule(0.1, 21, 0);
+  ObservationPool pool(poolOptions, true, 2);
   EXPECT_EQ(Feed(pool, seqs, 3, 0, {false, false}), "precision reached");
   EXPECT_EQ(pool.Prefix(), 11u);
   EXPECT_EQ(pool.Results().at(0).stats.Count(), 22u);
@@ -128,7 +133,8 @@ TEST(ObservationPool, TheFiguresDoNotDependOnTheOrderOfArrival) {
   }
   // The running sums taken in pieces are those of one pass: the same prefix pooled as a
   // terminating and as a steady-state variable has the same mean and variance, bit for bit.
-  ObservationPool t(Rule(0.0, 1, 0), true, 3), s(Rule(0.0, 1, 0), false, 3);
+  const Options sums = Rule(0.0, 1, 0);  // a pool keeps a reference to its options
+  ObservationPool t(sums, true, 3), s(sums, false, 3);
   Feed(t, seqs, 37, 2, {true, true, true});
   Feed(s, seqs, 1000, 0, {true, true, true});
   EXPECT_TRUE(SameBits(t.Results().at(0).stats.Mean(), s.Results().at(0).stats.Mean()));
@@ -137,7 +143,8 @@ TEST(ObservationPool, TheFiguresDoNotDependOnTheOrderOfArrival) {
 }
 
 TEST(ObservationPool, AStopBetweenCheckpointsUsesTheLargestCommonPrefix) {
-  ObservationPool pool(Rule(0.0, 1, 0), true, 3);
+  const Options poolOptions = Rule(0.0, 1, 0);
+  ObservationPool pool(poolOptions, true, 3);
   pool.Add(0, 0, "x", {1, 2, 3, 4, 5, 6});
   pool.Add(1, 0, "x", {7, 8, 9});
   EXPECT_EQ(pool.Advance({true, true, true}), "");  // simulator 2 has sent nothing: nothing is ready
@@ -153,7 +160,8 @@ TEST(ObservationPool, AStopBetweenCheckpointsUsesTheLargestCommonPrefix) {
 }
 
 TEST(ObservationPool, NonFiniteValuesCountOnlyInsideThePrefixAndNeverInTheSums) {
-  ObservationPool pool(Rule(0.0, 1, 0), true, 1);
+  const Options poolOptions = Rule(0.0, 1, 0);
+  ObservationPool pool(poolOptions, true, 1);
   EXPECT_EQ(pool.Add(0, 0, "x", {1, NAN, 3, INFINITY, 5}), 2u);
   // The NaN flags the only variable at k = 2; the infinity lies beyond.
   EXPECT_EQ(pool.Advance({true}), "every variable received non-finite observations");
@@ -163,14 +171,16 @@ TEST(ObservationPool, NonFiniteValuesCountOnlyInsideThePrefixAndNeverInTheSums) 
   EXPECT_EQ(v.stats.Count(), 1u);
   EXPECT_DOUBLE_EQ(v.stats.Mean(), 1.0);
 
-  ObservationPool late(Rule(0.0, 1, 2), true, 1);
+  const Options lateOptions = Rule(0.0, 1, 2);
+  ObservationPool late(lateOptions, true, 1);
   late.Add(0, 0, "x", {1, 2, 3, NAN});
   EXPECT_EQ(late.Advance({true}), "max-obs reached");  // at k = 2, before the NaN
   EXPECT_EQ(late.Results().at(0).nonFinite, 0u);
 }
 
 TEST(ObservationPool, WhenEverySimulatorHasEndedEverythingIsTheLastLook) {
-  ObservationPool pool(Rule(0.0, 1, 0), true, 2);
+  const Options poolOptions = Rule(0.0, 1, 0);
+  ObservationPool pool(poolOptions, true, 2);
   pool.Declare(3, "quiet");  // declared, never observed: reported with no observation
   pool.Add(0, 0, "x", {1, 2, 3});
   pool.Add(1, 0, "x", {4});
@@ -180,4 +190,20 @@ TEST(ObservationPool, WhenEverySimulatorHasEndedEverythingIsTheLastLook) {
   EXPECT_DOUBLE_EQ(r.at(0).stats.Mean(), 2.5);
   EXPECT_EQ(r.at(3).stats.Count(), 0u);
   EXPECT_EQ(pool.Used(0), 3u);
+}
+
+TEST(ObservationPool, ASteadyStateStopNeedsTwoPreciseLooksInARow) {
+  // Constant batch means are precise (width 0) as soon as there are --min-batches 4 of them:
+  // at k = 4. The steady-state rule stops only when the next checkpoint, k = 5, says so
+  // again, and its figures stand; a terminating variable stops at its first precise look
+  // (two observations: k = 2).
+  const Options o = Rule(0.1, 1, 0);
+  ObservationPool steady(o, false, 1), terminating(o, true, 1);
+  for (ObservationPool* pool : {&steady, &terminating}) {
+    pool->Add(0, 0, "x", std::vector<double>(20, 5.0));
+    EXPECT_EQ(pool->Advance({true}), "precision reached");
+  }
+  EXPECT_EQ(steady.Prefix(), 5u);
+  EXPECT_EQ(steady.Results().at(0).batch.batches, 5u);
+  EXPECT_EQ(terminating.Prefix(), 2u);
 }

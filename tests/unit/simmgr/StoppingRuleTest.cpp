@@ -111,12 +111,17 @@ TEST(StoppingRule, ASteadyStateVariableAlsoNeedsItsBatchesToPassTheTests) {
   }
 }
 
-TEST(StoppingRule, CheckpointsComeAQuarterApartAfterTheFirstEight) {
-  // k + max(1, floor(k / 4)): 8 + 2, 10 + 2, 12 + 3, 15 + 3, 18 + 4, 22 + 5, 27 + 6.
+TEST(StoppingRule, CheckpointsComeAReportApartThenAQuarterApart) {
+  // k + max(step, floor(k / 4)). Step 1: 8 + 2, 10 + 2, 12 + 3, 15 + 3, 18 + 4, 22 + 5, 27 + 6.
   std::vector<uint64_t> ks{1};
-  while (ks.size() < 15) ks.push_back(NextCheckpoint(ks.back()));
+  while (ks.size() < 15) ks.push_back(NextCheckpoint(ks.back(), 1));
   EXPECT_EQ(ks, (std::vector<uint64_t>{1, 2, 3, 4, 5, 6, 7, 8, 10, 12, 15, 18, 22, 27, 33}));
-  EXPECT_EQ(NextCheckpoint(1000000), 1250000u);
+  // Step 100: a report apart up to 400 (a quarter of 400 is 100), then 500 + 125, 625 + 156.
+  ks = {100};
+  while (ks.size() < 7) ks.push_back(NextCheckpoint(ks.back(), 100));
+  EXPECT_EQ(ks, (std::vector<uint64_t>{100, 200, 300, 400, 500, 625, 781}));
+  EXPECT_EQ(NextCheckpoint(1000000, 100), 1250000u);
+  EXPECT_EQ(NextCheckpoint(5, 0), 6u);  // never standing still
 }
 
 TEST(StoppingRule, TheVerdictNamesEveryVariableNotToBeTrustedAndOnlyThose) {
