@@ -252,13 +252,18 @@ class Messages(Scratch):
             self.assertTrue(set(linked) <= set(m["clients"]), m)
 
     def test_processes_count_observations_in_the_tables_unit(self):
-        # Two variables; each replication gives a value of both, but it is one observation.
+        # Two variables; each replication gives a value of both, but it is one observation. The
+        # results hold the first 500; what came after the stop is counted per process.
         rc, out, err, doc = self.simmgr("--jobs", "1", "--max-obs", "500", "--precision", "0", "--",
-                                        exe("MM1_STUDYSim"))
+                                        exe("MM1_STUDYSim"), "-t", "1")
         self.assertEqual(rc, 0, out + err)
         e = doc["experiments"][0]
-        self.assertEqual(e["processes"][0]["observations"], e["variables"][0]["observations"])
-        self.assertEqual(e["observations"], e["variables"][0]["observations"])
+        p = e["processes"][0]
+        self.assertEqual(p["observations_used"], 500)
+        self.assertEqual(e["variables"][0]["observations"], 500)
+        self.assertEqual(e["observations"], 500)
+        self.assertEqual(e["observations_not_used"], p["observations"] - 500)
+        self.assertEqual(e["ignored_observations"], p["observations"])  # mean_in_system's 0.0 values
         self.assertIn("obs:         observations: one per replication (terminating) or batch", out)
 
     def test_the_job_limit_is_in_the_message(self):
