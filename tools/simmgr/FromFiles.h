@@ -1,8 +1,9 @@
 // Results computed from the files simulators wrote (`-b` binary or `-a` ASCII result files, for
 // example those of a detached run or of jobs run on a cluster) instead of from live simulators.
-// The observations are pooled exactly as a live run pools them, file by file in the order
-// given, so the table, CSV and JSON are the same as the live run's when it read the same
-// records in the same order. Each file becomes one process of the experiment it belongs to.
+// Each file becomes one process of the experiment and the kind of run it holds, and every
+// observation in it is pooled as a live run pools its simulators', file by file in the order
+// given: the figures are those of a live run whose simulators sent the same records and ended
+// on their own.
 #ifndef SIMMGR_FROMFILES_H
 #define SIMMGR_FROMFILES_H
 

@@ -10,6 +10,8 @@
 
 #include "KavrinVersion.h"
 #include "Launch.h"
+#include "RunKinds.h"
+#include "StoppingRule.h"
 
 namespace simmgr {
 
@@ -120,6 +122,7 @@ std::vector<std::string> CsvContextHeader(const RunContext& c) {
   static const std::vector<std::string> fixed{"experiment",
                                               "index",
                                               "variable",
+                                              "kind",
                                               "observations",
                                               "mean",
                                               "variance",
@@ -185,18 +188,70 @@ void AddJsonExperimentIdentity(nlohmann::json& je, const RunContext& c, int expe
   je["globals"] = globals;
 }
 
+bool HasKind(const RunResult& run, bool terminating) {
+  return std::find(run.kinds.begin(), run.kinds.end(), terminating) != run.kinds.end();
+}
+
+std::string RunKindText(const RunResult& run) {
+  if (run.kinds.size() > 1)
+    return "terminating, then steady state (each experiment runs both kinds, one after the other)";
+  return KindText(run.kinds.empty() || run.kinds[0]);
+}
+
+std::string RunKindKey(const RunResult& run) {
+  if (run.kinds.size() > 1) return "mixed";
+  return KindKey(run.kinds.empty() || run.kinds[0]);
+}
+
+// The phase a variable or a process of the experiment belongs to.
+const PhaseResult* PhaseOfVariable(const ExperimentResult& e, const VariableResult& v) {
+  for (const PhaseResult& p : e.phases)
+    if (p.terminating == !v.steadyState) return &p;
+  return nullptr;
+}
+
+const PhaseResult* PhaseOfProcess(const ExperimentResult& e, size_t process) {
+  for (const PhaseResult& p : e.phases)
+    if (process >= p.firstProcess && process < p.firstProcess + p.processCount) return &p;
+  return nullptr;
+}
+
+std::string RowStopReason(const ExperimentResult& e, const VariableResult& v) {
+  if (e.phases.size() < 2) return e.stopReason;
+  const PhaseResult* p = PhaseOfVariable(e, v);
+  return p ? p->stopReason : e.stopReason;
+}
+
+// The simulators' command line as the run gave it: -t 0 is added for a steady-state phase the
+// options did not ask for.
+std::string RunCommandTemplate(const Options& o, const RunResult& run) {
+  const std::string plain = CommandTemplate(o);
+  if (KindGiven(o) || !HasKind(run, false)) return plain;
+  return HasKind(run, true) ? plain + "  (with -t 0 in the steady-state phase)" : plain + " -t 0";
+}
+
+bool Reproducible(const ExperimentResult& e) {
+  if (e.phases.empty()) return false;
+  for (const PhaseResult& p : e.phases)
+    if (!p.reproducible) return false;
+  return true;
+}
+
 }  // namespace
 
-int ExitStatus(const RunResult& run) {
+int ExitStatus(const Options& o, const RunResult& run) {
   if (run.interrupted) return 130;
-  for (const ExperimentResult& e : run.experiments)
+  for (const ExperimentResult& e : run.experiments) {
     if (e.Observations() == 0) return 2;
+    for (const PhaseResult& p : e.phases)
+      if (p.observations == 0) return 2;
+  }
   for (const ExperimentResult& e : run.experiments) {
     if (e.NotStarted() > 0) return 3;
     for (const ProcessResult& p : e.processes)
       if (p.fault) return 3;
     for (const VariableResult& v : e.variables)
-      if (v.nonFinite > 0) return 3;
+      if (Untrusted(v, o)) return 3;
   }
   return 0;
 }
@@ -206,12 +261,12 @@ void WriteTable(std::ostream& out, const Options& o, const RunResult& run, const
   out << "  command:     " << ShellJoin(context.command) << "\n";
   WriteProvenanceLines(out, context);
   if (o.fromFiles.empty()) {
-    out << "  simulator:   " << CommandTemplate(o) << "\n";
+    out << "  simulator:   " << RunCommandTemplate(o, run) << "\n";
     if (!o.launchTemplate.empty()) out << "  launcher:    " << o.launchTemplate << "\n";
   } else {
     out << "  read from:   " << ShellJoin(o.fromFiles) << " (no simulator was run)\n";
   }
-  out << "  run kind:    " << (o.TerminatingRun() ? "terminating" : "steady state") << "\n";
+  out << "  run kind:    " << RunKindText(run) << "\n";
   if (o.fromFiles.empty()) {
     out << "  generator:   " << GeneratorName(o.GeneratorChoice()) << "\n";
     out << "  seed:        " << o.seed << " with " << run.jobs << " jobs per experiment\n";
@@ -221,7 +276,7 @@ void WriteTable(std::ostream& out, const Options& o, const RunResult& run, const
   out << "  confidence:  " << o.confidence << ", precision " << o.precision << ", min-obs " << o.minObs
       << ", max-obs " << Limit(o.maxObs) << ", time limit "
       << (o.timeLimit > 0 ? Num(o.timeLimit) + " s" : std::string("none")) << "\n";
-  if (!o.TerminatingRun())
+  if (HasKind(run, false))
     out << "  batch means: MSER-5 deletion per simulator, merged until the lag-1 and skewness tests at level "
         << o.batchTestLevel << " pass, at least " << o.minBatches << " batches\n";
   if (run.interrupted) out << "  interrupted: the figures hold what was collected\n";
@@ -237,9 +292,10 @@ void WriteTable(std::ostream& out, const Options& o, const RunResult& run, const
       out << "  no observations\n";
     } else {
       out << "  " << std::left << std::setw(20) << "variable" << std::right << std::setw(10) << "obs"
-          << std::setw(16) << "mean" << std::setw(14) << "variance" << std::setw(14) << "half-width"
+          << std::setw(14) << "kind" << std::setw(16) << "mean" << std::setw(14) << "variance"
+          << std::setw(14) << "half-width"
           << "  " << std::left << std::setw(30) << "interval" << std::right << std::setw(10) << "rel.hw";
-      if (!o.TerminatingRun())
+      if (HasKind(run, false))
         out << std::setw(9) << "deleted" << std::setw(7) << "merge" << std::setw(9) << "batches"
             << std::setw(8) << "lag-1"
             << "  indep." << std::setw(7) << "skew"
@@ -249,15 +305,17 @@ void WriteTable(std::ostream& out, const Options& o, const RunResult& run, const
         const Interval iv = VariableInterval(v, o);
         const std::string interval = "[" + Num(iv.low) + ", " + Num(iv.high) + "]";
         out << "  " << std::left << std::setw(20) << v.name << std::right << std::setw(10) << v.stats.Count()
-            << std::setw(16) << Num(iv.mean) << std::setw(14) << Num(v.stats.Variance(), 6) << std::setw(14)
-            << Num(iv.halfWidth, 6) << "  " << std::left << std::setw(30) << interval << std::right
-            << std::setw(10) << Num(iv.relative, 4);
+            << std::setw(14) << KindText(!v.steadyState) << std::setw(16) << Num(iv.mean) << std::setw(14)
+            << Num(v.stats.Variance(), 6) << std::setw(14) << Num(iv.halfWidth, 6) << "  " << std::left
+            << std::setw(30) << interval << std::right << std::setw(10) << Num(iv.relative, 4);
         if (v.steadyState)
           out << std::setw(9) << v.batch.deleted << std::setw(7) << v.batch.mergeFactor << std::setw(9)
               << v.batch.batches << std::setw(8) << Num(v.batch.lag1, 3) << "  " << std::left << std::setw(6)
               << (v.batch.independent ? "yes" : "no") << std::right << std::setw(7)
               << Num(v.batch.skewness, 2) << "  " << std::left << std::setw(6)
               << (v.batch.normal ? "yes" : "no") << std::right;
+        else if (HasKind(run, false))
+          out << std::string(9 + 7 + 9 + 8 + 8 + 7 + 8, ' ');
         const std::string verdict = Verdict(v, o);
         out << "  " << (verdict == "reached" ? "yes" : "no")
             << (verdict.rfind("unreliable", 0) == 0 ? ", " + verdict : "") << "\n";
@@ -279,7 +337,8 @@ void WriteTable(std::ostream& out, const Options& o, const RunResult& run, const
         out << "its batch means still fail the independence test (lag-1 autocorrelation "
             << Num(v.batch.lag1, 3) << " over " << v.batch.batches << " batches of " << v.batch.mergeFactor
             << ")";
-      out << " when the run stopped (" << e.stopReason << "); the interval is likely too narrow\n";
+      out << " when the run stopped (" << RowStopReason(e, v).substr(0, RowStopReason(e, v).find(';'))
+          << "); the interval is likely too narrow\n";
     }
     for (const VariableResult& v : e.variables)
       if (v.nonFinite > 0)
@@ -289,14 +348,22 @@ void WriteTable(std::ostream& out, const Options& o, const RunResult& run, const
     if (e.NotStarted() > 0)
       out << "  warning: " << e.processes.size() - static_cast<size_t>(e.NotStarted()) << " of "
           << e.processes.size() << " simulators started; these figures hold what they sent\n";
+    if (e.NotUsed())
+      out << "  (" << e.NotUsed() << " observations that arrived after the stopping point are not used)\n";
     if (e.ignoredObservations)
       out << "  (" << e.ignoredObservations
           << " observations of variables this kind of run does not consider were ignored)\n";
-    out << "  processes:\n";
-    for (const ProcessResult& p : e.processes) {
+    if (e.phases.size() < 2) out << "  processes:\n";
+    for (size_t i = 0; i < e.processes.size(); ++i) {
+      const ProcessResult& p = e.processes[i];
+      for (const PhaseResult& ph : e.phases)
+        if (e.phases.size() > 1 && ph.firstProcess == i && ph.processCount > 0)
+          out << "  processes (" << KindText(ph.terminating) << "):\n";
       out << "    client " << p.clientId << "  seed " << p.seed << "  host " << p.host;
       if (p.simulatorPid) out << "  pid " << p.simulatorPid;
-      out << "  " << p.observations << " obs  cpu " << Num(p.cpuSeconds, 4) << " s  " << p.outcome << "\n";
+      out << "  " << p.observations << " obs";
+      if (p.used != p.observations && o.fromFiles.empty()) out << " (" << p.used << " used)";
+      out << "  cpu " << Num(p.cpuSeconds, 4) << " s  " << p.outcome << "\n";
       if (p.fault && !p.stderrTail.empty()) {
         std::istringstream lines(p.stderrTail);
         std::string line;
@@ -314,7 +381,7 @@ void WriteTable(std::ostream& out, const Options& o, const RunResult& run, const
 }
 
 void WriteCsv(std::ostream& out, const Options& o, const RunResult& run, const RunContext& context) {
-  out << "experiment,index,variable,observations,mean,variance,half_width,low,high,"
+  out << "experiment,index,variable,kind,observations,mean,variance,half_width,low,high,"
          "relative_half_width,confidence,reached,stop_reason,deleted_batches,merge_factor,effective_batches,"
          "lag1_autocorrelation,independence_passed,skewness,normality_passed,non_finite,note";
   for (const std::string& name : CsvContextHeader(context)) out << "," << CsvField(name);
@@ -323,10 +390,11 @@ void WriteCsv(std::ostream& out, const Options& o, const RunResult& run, const R
     const std::vector<std::string> contextFields = CsvContextFields(context, run, e.experiment);
     for (const VariableResult& v : e.variables) {
       const Interval iv = VariableInterval(v, o);
-      out << e.experiment << "," << v.index << "," << CsvField(v.name) << "," << v.stats.Count() << ","
-          << Exact(iv.mean) << "," << Exact(v.stats.Variance()) << "," << Exact(iv.halfWidth) << ","
-          << Exact(iv.low) << "," << Exact(iv.high) << "," << Exact(iv.relative) << "," << o.confidence << ","
-          << (PrecisionReached(v, o) ? "yes" : "no") << "," << CsvField(e.stopReason) << ",";
+      out << e.experiment << "," << v.index << "," << CsvField(v.name) << "," << KindKey(!v.steadyState)
+          << "," << v.stats.Count() << "," << Exact(iv.mean) << "," << Exact(v.stats.Variance()) << ","
+          << Exact(iv.halfWidth) << "," << Exact(iv.low) << "," << Exact(iv.high) << "," << Exact(iv.relative)
+          << "," << o.confidence << "," << (PrecisionReached(v, o) ? "yes" : "no") << ","
+          << CsvField(RowStopReason(e, v)) << ",";
       if (v.steadyState)
         out << v.batch.deleted << "," << v.batch.mergeFactor << "," << v.batch.batches << ","
             << Exact(v.batch.lag1) << "," << (v.batch.independent ? "yes" : "no") << ","
@@ -347,10 +415,10 @@ void WriteJson(std::ostream& out, const Options& o, const RunResult& run, const 
   doc["context"] = {{"command", context.command},
                     {"simulator", o.simulator},
                     {"simulator_args", o.simulatorArgs},
-                    {"simulator_command", CommandTemplate(o)},
+                    {"simulator_command", RunCommandTemplate(o, run)},
                     {"launcher", o.launchTemplate},
                     {"hosts", o.hosts},
-                    {"run_kind", o.TerminatingRun() ? "terminating" : "steady_state"},
+                    {"run_kind", RunKindKey(run)},
                     {"generator", GeneratorName(o.GeneratorChoice())},
                     {"seed", o.seed},
                     {"jobs", run.jobs},
@@ -362,6 +430,9 @@ void WriteJson(std::ostream& out, const Options& o, const RunResult& run, const 
                     {"time_limit", o.timeLimit},
                     {"min_batches", o.minBatches},
                     {"batch_test_level", o.batchTestLevel}};
+  json kinds = json::array();
+  for (bool k : run.kinds) kinds.push_back(KindKey(k));
+  doc["context"]["run_kinds"] = kinds;
   if (!o.fromFiles.empty()) doc["context"]["from_files"] = o.fromFiles;
   doc["provenance"] = JsonProvenance(o, run, context);
   doc["interrupted"] = run.interrupted;
@@ -375,6 +446,8 @@ void WriteJson(std::ostream& out, const Options& o, const RunResult& run, const 
                {"simulators_started", static_cast<int>(e.processes.size()) - e.NotStarted()},
                {"simulators_not_started", e.NotStarted()},
                {"ignored_observations", e.ignoredObservations},
+               {"observations_not_used", e.NotUsed()},
+               {"reproducible", Reproducible(e)},
                {"detached_files", e.detachedFiles}};
     AddJsonExperimentIdentity(je, context, e.experiment);
     json vars = json::array();
@@ -395,6 +468,7 @@ void WriteJson(std::ostream& out, const Options& o, const RunResult& run, const 
                  {"enough_batches", v.batch.enoughBatches}};
       vars.push_back({{"index", v.index},
                       {"name", v.name},
+                      {"kind", KindKey(!v.steadyState)},
                       {"observations", v.stats.Count()},
                       {"mean", JsonNumber(iv.mean)},
                       {"variance", JsonNumber(v.stats.Variance())},
@@ -408,19 +482,34 @@ void WriteJson(std::ostream& out, const Options& o, const RunResult& run, const 
                       {"batch_means", batch}});
     }
     je["variables"] = vars;
+    json phases = json::array();
+    for (const PhaseResult& p : e.phases)
+      phases.push_back({{"kind", KindKey(p.terminating)},
+                        {"stop_reason", p.stopReason},
+                        {"seconds", p.seconds},
+                        {"observations", p.observations},
+                        {"reproducible", p.reproducible},
+                        {"prefix", p.prefix ? json(p.prefix) : json(nullptr)},
+                        {"observations_not_used", p.notUsed}});
+    je["phases"] = phases;
     json procs = json::array();
-    for (const ProcessResult& p : e.processes)
+    for (size_t i = 0; i < e.processes.size(); ++i) {
+      const ProcessResult& p = e.processes[i];
+      const PhaseResult* ph = PhaseOfProcess(e, i);
       procs.push_back({{"client", p.clientId},
+                       {"kind", KindKey(ph ? ph->terminating : true)},
                        {"seed", p.seed},
                        {"host", p.host},
                        {"command", p.commandLine},
                        {"simulator_pid", p.simulatorPid},
                        {"observations", p.observations},
+                       {"observations_used", p.used},
                        {"cpu_seconds", JsonNumber(p.cpuSeconds)},
                        {"outcome", p.outcome},
                        {"fault", p.fault},
                        {"started", p.started},
                        {"stderr_tail", p.stderrTail}});
+    }
     je["processes"] = procs;
     json messages = json::array();
     for (const SimulatorMessages::Line& m : e.messages.Lines())

@@ -17,11 +17,11 @@ void WriteTable(std::ostream& out, const Options& o, const RunResult& run, const
 void WriteCsv(std::ostream& out, const Options& o, const RunResult& run, const RunContext& context);
 void WriteJson(std::ostream& out, const Options& o, const RunResult& run, const RunContext& context);
 
-// Exit status of the manager: 130 after an interrupt, 2 when an experiment got no
-// observation, 3 when results are incomplete (a simulator could not be started, crashed, broke
-// its link or left a faulty result file, or a variable received non-finite observations),
-// otherwise 0.
-int ExitStatus(const RunResult& run);
+// Exit status of the manager: 130 after an interrupt, 2 when an experiment (or one kind of
+// run of it) got no observation, 3 when results are incomplete (a simulator could not be
+// started, crashed, broke its link or left a faulty result file, or a variable is unreliable or
+// received non-finite observations), otherwise 0.
+int ExitStatus(const Options& o, const RunResult& run);
 
 }  // namespace simmgr
 

@@ -26,6 +26,7 @@ struct ProcessResult {
   int childPid = -1;          // the process the manager started (simulator or launcher)
   uint32_t simulatorPid = 0;  // from the greeting
   uint64_t observations = 0;  // replications or batches it reported (one value per variable each)
+  uint64_t used = 0;          // of which the results hold
   double cpuSeconds = 0.0;    // last CPU time the simulator reported
   std::string outcome;        // how it ended, in words
   bool fault = false;

@@ -11,7 +11,6 @@ void AnalyseVariable(VariableResult& v, const Options& o) {
   settings.minBatches = static_cast<size_t>(o.minBatches);
   settings.testLevel = o.batchTestLevel;
   v.batch = stats::AnalyseBatchMeans(v.perSimulator, settings);
-  v.analysedAt = v.stats.Count();
 }
 
 bool AddObservation(VariableResult& v, size_t simulator, double value) {

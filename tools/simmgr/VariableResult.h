@@ -21,12 +21,11 @@ struct VariableResult {
   // Observations that were NaN or infinite (a broken model): kept out of the estimate,
   // counted, and the variable can no longer reach its precision.
   uint64_t nonFinite = 0;
-  // Steady-state runs: each simulator's batch means in arrival order (by client) and the
-  // latest analysis of them.
+  // Steady-state runs: each simulator's batch means in the order it sent them (by client)
+  // and the analysis of them.
   bool steadyState = false;
   std::vector<std::vector<double>> perSimulator;
   stats::BatchMeansResult batch;
-  uint64_t analysedAt = 0;  // observations the analysis has seen
 };
 
 // Brings a steady-state variable's batch-means analysis up to date with its observations.

@@ -109,7 +109,12 @@ int main(int argc, char** argv) {
   if (!opt.fromFiles.empty()) {
     if (!FromFiles(opt, pv, std::cerr).Read(run)) return 1;
   } else {
-    run = Manager(opt, pv, std::cerr).Run();
+    Manager manager(opt, pv, std::cerr);
+    if (!manager.Plan(error)) {  // before anything is launched
+      std::cerr << "simmgr: " << error << "\n";
+      return 1;
+    }
+    run = manager.Run();
   }
 
   WriteTable(std::cout, opt, run, context);
@@ -120,6 +125,6 @@ int main(int argc, char** argv) {
   if (!opt.jsonFile.empty() &&
       !ResultFile(opt.jsonFile).Write([&](std::ostream& o) { WriteJson(o, opt, run, context); }, error))
     filesOk = Fail(error) == 0;
-  const int status = ExitStatus(run);
+  const int status = ExitStatus(opt, run);
   return status != 0 ? status : (filesOk ? 0 : 1);
 }

@@ -96,15 +96,26 @@ TEST_F(SimMgr, PooledEstimateEqualsAnOfflineComputationOfTheSameObservations) {
                            "--confidence", "0.9", "--quiet"},
                           {"-V", "normal:10:2", "-D", dir.path()});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  // Every value the fakes sent is in their logs; the manager must have pooled exactly those.
+  // Every value the fakes sent is in their logs; the manager must have pooled exactly the first
+  // k of each, the same k for every one of them, and counted the rest as not used.
+  const json& e = r.doc["experiments"][0];
+  const uint64_t k = e["phases"][0]["prefix"].get<uint64_t>();
   std::vector<double> xs;
+  uint64_t sent = 0;
   for (int c = 0; c < 3; ++c) {
     std::ifstream f(dir / "obs.0." + std::to_string(c));
     int index;
     double x;
-    while (f >> index >> x) xs.push_back(x);
+    uint64_t n = 0;
+    while (f >> index >> x)
+      if (++n <= k) xs.push_back(x);
+    sent += n;
+    EXPECT_EQ(e["processes"][c]["observations"].get<uint64_t>(), n);
+    EXPECT_EQ(e["processes"][c]["observations_used"].get<uint64_t>(), std::min(n, k));
   }
   ASSERT_GT(xs.size(), 600u);
+  EXPECT_EQ(e["observations_not_used"].get<uint64_t>(), sent - xs.size());
+  EXPECT_TRUE(e["reproducible"].get<bool>());
   double sum = 0;
   for (double x : xs) sum += x;
   const double n = static_cast<double>(xs.size()), mean = sum / n;
@@ -124,11 +135,14 @@ TEST_F(SimMgr, PooledEstimateEqualsAnOfflineComputationOfTheSameObservations) {
 }
 
 TEST_F(SimMgr, ASimulatorStillGreetingWhenTheRunStopsIsQuitAndWhatItSentIsPooled) {
-  // Client 1 is connected but has not greeted when client 0's observations reach the
-  // precision; it greets and reports only once the quit arrives. Those records are on
-  // their way before the simulator ends and must be pooled, not dropped with a closed link.
-  const RunOutput r = Run({"--jobs", "2", "--min-obs", "100", "--report-size", "50", "--quiet"},
-                          {"-V", "4", "-D", dir.path(), "-F", "greetlate@1,after=1"});
+  // Client 1 is connected but greets and reports only once a command arrives, so no checkpoint
+  // is ever ready and the time limit stops the run. The quit makes it greet and send one report
+  // of 50; those records are on their way before the simulator ends and must be pooled, not
+  // dropped with a closed link. A stop between checkpoints uses the largest prefix every
+  // simulator has: 50 of each.
+  const RunOutput r =
+      Run({"--jobs", "2", "--min-obs", "100", "--report-size", "50", "--time-limit", "1", "--quiet"},
+          {"-V", "4", "-D", dir.path(), "-F", "greetlate@1,after=1,slow=5"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   size_t logged[2] = {0, 0};
   for (int c = 0; c < 2; ++c) {
@@ -137,12 +151,18 @@ TEST_F(SimMgr, ASimulatorStillGreetingWhenTheRunStopsIsQuitAndWhatItSentIsPooled
     double x;
     while (f >> index >> x) ++logged[c];
   }
-  const json& late = r.doc["experiments"][0]["processes"][1];
-  EXPECT_GT(logged[1], 0u) << r.out << r.err;
+  const json& e = r.doc["experiments"][0];
+  const json& late = e["processes"][1];
+  EXPECT_EQ(logged[1], 50u) << r.out << r.err;
+  EXPECT_GT(logged[0], 50u) << r.out << r.err;
   EXPECT_EQ(late["observations"].get<size_t>(), logged[1]) << r.out << r.err;
   EXPECT_EQ(late["outcome"], "quit, exited with code 0");
   EXPECT_FALSE(late["fault"].get<bool>());
-  EXPECT_EQ(OnlyVariable(r)["observations"].get<size_t>(), logged[0] + logged[1]);
+  EXPECT_EQ(e["stop_reason"], "time limit");
+  EXPECT_FALSE(e["reproducible"].get<bool>());
+  EXPECT_EQ(e["processes"][0]["observations_used"], 50);
+  EXPECT_EQ(OnlyVariable(r)["observations"].get<size_t>(), 100u);
+  EXPECT_EQ(e["observations_not_used"].get<size_t>(), logged[0] - 50);
 }
 
 TEST_F(SimMgr, IntervalsOfManyIndependentRunsCoverTheKnownMean) {
@@ -188,9 +208,9 @@ TEST_F(SimMgr, TwoExperimentsWithFourJobsEach) {
   }
   EXPECT_EQ(seeds.size(), 8u);
   const std::string csv = ReadFile(dir / "result.csv");
-  EXPECT_EQ(csv.rfind("experiment,index,variable,observations,mean,", 0), 0u);
-  EXPECT_NE(csv.find("\n0,0,pv0,"), std::string::npos);
-  EXPECT_NE(csv.find("\n1,0,pv0,"), std::string::npos);
+  EXPECT_EQ(csv.rfind("experiment,index,variable,kind,observations,mean,", 0), 0u);
+  EXPECT_NE(csv.find("\n0,0,pv0,terminating,"), std::string::npos);
+  EXPECT_NE(csv.find("\n1,0,pv0,terminating,"), std::string::npos);
 
   // The same seed and job count give the same process seeds again.
   const RunOutput again =
@@ -231,7 +251,8 @@ TEST_F(SimMgr, RecordsSplitIntoSingleBytesOrSentTogetherReadTheSame) {
     size_t lines = 0;
     std::string line;
     while (std::getline(log, line)) ++lines;
-    EXPECT_EQ(vars[0]["observations"].get<size_t>() + vars[1]["observations"].get<size_t>(), lines) << how;
+    // Every value sent was read: two per observation.
+    EXPECT_EQ(2 * r.doc["experiments"][0]["processes"][0]["observations"].get<size_t>(), lines) << how;
     EXPECT_TRUE(r.err.empty()) << r.err;
   }
 }
@@ -302,16 +323,16 @@ TEST_F(SimMgr, NamesComeFromTheDescriptionAndOnlyConsideredVariablesCount) {
                                      "Stop:100\nName:throughput\nType:3\nNumTimes:1\nStart:0\nStop:10\n";
   std::ofstream(dir / "model.pvkind") << "0 token_game terminating\n1 throughput steady_state\n";
   // A terminating run also sends 0.0 for its steady-state variable; it must not be reported.
-  const RunOutput r =
-      Run({"--jobs", "1", "--min-obs", "200", "--quiet", "--pv-file", dir / "model.pv"}, {"-V", "4,0"});
+  const RunOutput r = Run({"--jobs", "1", "--min-obs", "200", "--quiet", "--pv-file", dir / "model.pv"},
+                          {"-V", "4,0", "-t", "1"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(OnlyVariable(r)["name"], "token_game");
   EXPECT_GT(r.doc["experiments"][0]["ignored_observations"].get<uint64_t>(), 0u);
   EXPECT_NE(r.out.find("token_game"), std::string::npos);
 
   // A record naming a variable the description lacks is refused.
-  const RunOutput extra =
-      Run({"--jobs", "1", "--min-obs", "200", "--quiet", "--pv-file", dir / "model.pv"}, {"-V", "4,0,1"});
+  const RunOutput extra = Run({"--jobs", "1", "--min-obs", "200", "--quiet", "--pv-file", dir / "model.pv"},
+                              {"-V", "4,0,1", "-t", "1"});
   EXPECT_EQ(extra.exitCode, 2);
   EXPECT_NE(extra.err.find("names variable 2 but the model has 2"), std::string::npos) << extra.err;
 }
@@ -405,12 +426,15 @@ TEST_F(SimMgr, NonFiniteObservationsFlagTheVariableOnceAndAreCountedNotHidden) {
       Run({"--jobs", "2", "--min-obs", "400", "--report-size", "50", "--quiet", "--csv", dir / "result.csv"},
           {"-V", "4,normal:2:1", "-F", "nan=1,inf=2,slow=5", "-D", dir.path()});
   EXPECT_EQ(r.exitCode, 3) << r.err;
+  // Counted over the observations the results hold: the first k of pv1 from each client.
+  const uint64_t k = r.doc["experiments"][0]["phases"][0]["prefix"].get<uint64_t>();
   size_t finite = 0, nonFinite = 0;
   for (int c = 0; c < 2; ++c) {
     std::ifstream f(dir / "obs.0." + std::to_string(c));
     std::string index, x;
+    uint64_t seen = 0;
     while (f >> index >> x)
-      if (index == "1") ++(x == "nan" || x == "inf" ? nonFinite : finite);
+      if (index == "1" && ++seen <= k) ++(x == "nan" || x == "inf" ? nonFinite : finite);
   }
   ASSERT_GE(nonFinite, 2u) << r.err;
   const json& vars = r.doc["experiments"][0]["variables"];
@@ -421,7 +445,9 @@ TEST_F(SimMgr, NonFiniteObservationsFlagTheVariableOnceAndAreCountedNotHidden) {
   EXPECT_EQ(vars[1]["non_finite"].get<size_t>(), nonFinite);
   EXPECT_EQ(vars[1]["observations"].get<size_t>(), finite);
   EXPECT_NEAR(vars[1]["mean"].get<double>(), 2.0, 0.5);  // the finite ones still make an estimate
-  EXPECT_EQ(r.doc["experiments"][0]["stop_reason"], "precision reached");
+  // Not "precision reached": that is said only when every variable reached it.
+  EXPECT_EQ(r.doc["experiments"][0]["stop_reason"],
+            "other variables precise; pv1 flagged: non-finite observations");
   // Said once, however many arrive.
   const std::string said = "variable pv1 received a non-finite observation";
   const size_t first = r.err.find(said);
@@ -479,23 +505,90 @@ TEST_F(SimMgr, SteadyStateRunDeletesTheTransientAndReportsTheBatchAnalysis) {
   EXPECT_NE(csv.find(",yes,0,reached,"), std::string::npos) << csv;
 }
 
-TEST_F(SimMgr, SteadyStateRunStoppedByALimitWithCorrelatedBatchesSaysSoInWords) {
-  // phi 0.995: even 16 values merged stay correlated at 0.9, and 400 values leave too few
-  // batches to merge further. The interval is narrow enough for --precision 0.5, but it
-  // must not count as reached, and the table says UNRELIABLE.
-  const RunOutput r = Run({"--jobs", "1", "--max-obs", "400", "--precision", "0.5", "--quiet"},
-                          {"-t", "0", "-V", "ar1:10:0.995:10", "-F", "slow=20"});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.doc["experiments"][0]["stop_reason"], "max-obs reached");
-  const json& v = OnlyVariable(r);
+TEST_F(SimMgr, ALimitReachedWithAnUnreliableVariableSaysWhichOneEverywhereAndFails) {
+  // pv0 is independent normal noise and reaches its precision; pv1, phi 0.995, stays correlated
+  // at 0.9 even merged by 16, and 400 values leave too few batches to merge further. Its
+  // interval is narrow enough for --precision 0.5 but must not count as reached: the stop
+  // reason names it in the table, the CSV and the JSON alike, and the results are incomplete.
+  const RunOutput r =
+      Run({"--jobs", "1", "--max-obs", "400", "--precision", "0.5", "--quiet", "--csv", dir / "r.csv"},
+          {"-t", "0", "-V", "normal:10:1,ar1:10:0.995:10", "-F", "slow=20"});
+  EXPECT_EQ(r.exitCode, 3) << r.err;
+  const std::string reason = "max-obs reached; pv1 unreliable: batches correlated";
+  const json& e = r.doc["experiments"][0];
+  EXPECT_EQ(e["stop_reason"], reason);
+  ASSERT_EQ(e["variables"].size(), 2u);
+  EXPECT_TRUE(e["variables"][0]["reached"].get<bool>());
+  const json& v = e["variables"][1];
   EXPECT_FALSE(v["reached"].get<bool>());
   EXPECT_FALSE(v["batch_means"]["independence_passed"].get<bool>());
   EXPECT_GT(v["batch_means"]["lag1_autocorrelation"].get<double>(), 0.5);
   EXPECT_EQ(v["note"], "unreliable: batches correlated");
-  EXPECT_NE(r.out.find("warning: pv0 is UNRELIABLE: its batch means still fail the independence test"),
+  EXPECT_NE(r.out.find("Experiment 0: " + reason + " after"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("warning: pv1 is UNRELIABLE: its batch means still fail the independence test"),
             std::string::npos)
       << r.out;
   EXPECT_NE(r.out.find("no, unreliable: batches correlated"), std::string::npos) << r.out;
+  const std::string csv = ReadFile(dir / "r.csv");
+  EXPECT_NE(csv.find("\n0,0,pv0,steady_state,400,"), std::string::npos) << csv;
+  EXPECT_NE(csv.find(",yes," + reason + ","), std::string::npos) << csv;
+  EXPECT_NE(csv.find(",no," + reason + ","), std::string::npos) << csv;
+}
+
+TEST_F(SimMgr, AModelWithBothKindsRunsAPhaseOfEachWithSeedsOfTheirOwn) {
+  std::ofstream(dir / "model.pv") << "Version:1\nNumPV:2\nName:served\nType:1\nNumTimes:1\nStart:0\n"
+                                     "Stop:100\nName:queue\nType:3\nNumTimes:1\nStart:0\nStop:10\n";
+  std::ofstream(dir / "model.pvkind") << "0 served terminating\n1 queue steady_state\n";
+  const std::vector<std::string> common{
+      "--jobs", "2", "--min-obs", "200", "--quiet", "--pv-file", dir / "model.pv", "--csv", dir / "both.csv"};
+  const RunOutput r = Run(common, {"-V", "4,normal:3:1"});
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  const json& e = r.doc["experiments"][0];
+  EXPECT_EQ(r.doc["context"]["run_kind"], "mixed");
+  ASSERT_EQ(e["phases"].size(), 2u);
+  EXPECT_EQ(e["phases"][0]["kind"], "terminating");
+  EXPECT_EQ(e["phases"][1]["kind"], "steady_state");
+  ASSERT_EQ(e["variables"].size(), 2u);
+  EXPECT_EQ(e["variables"][0]["kind"], "terminating");
+  EXPECT_EQ(e["variables"][0]["mean"], 4.0);
+  EXPECT_EQ(e["variables"][1]["kind"], "steady_state");
+  EXPECT_TRUE(e["variables"][1]["batch_means"].is_object());
+  EXPECT_EQ(e["stop_reason"], "terminating: precision reached; steady state: precision reached");
+  ASSERT_EQ(e["processes"].size(), 4u);
+  std::set<uint32_t> seeds;
+  for (int p = 0; p < 4; ++p) {
+    const json& proc = e["processes"][p];
+    seeds.insert(proc["seed"].get<uint32_t>());
+    const bool steady = p >= 2;
+    EXPECT_EQ(proc["kind"], steady ? "steady_state" : "terminating");
+    const std::string cmd = proc["command"];
+    EXPECT_EQ(cmd.size() >= 4 && cmd.compare(cmd.size() - 4, 4, "-t 0") == 0, steady) << cmd;
+  }
+  EXPECT_EQ(seeds.size(), 4u);
+  const std::string csv = ReadFile(dir / "both.csv");
+  EXPECT_NE(csv.find("\n0,0,served,terminating,"), std::string::npos) << csv;
+  EXPECT_NE(csv.find("\n0,1,queue,steady_state,"), std::string::npos) << csv;
+  EXPECT_NE(r.out.find("processes (steady state):"), std::string::npos) << r.out;
+
+  // A run of one kind keeps the seeds a terminating run has always had: the first phase's.
+  const RunOutput one = Run(common, {"-V", "4,normal:3:1", "-t", "1"});
+  ASSERT_EQ(one.exitCode, 0) << one.err;
+  for (int p = 0; p < 2; ++p)
+    EXPECT_EQ(one.doc["experiments"][0]["processes"][p]["seed"], e["processes"][p]["seed"]);
+}
+
+TEST_F(SimMgr, AKindTheModelLacksIsRefusedBeforeAnythingStarts) {
+  std::ofstream(dir / "model.pv")
+      << "Version:1\nNumPV:1\nName:served\nType:1\nNumTimes:1\nStart:0\nStop:100\n";
+  std::ofstream(dir / "model.pvkind") << "0 served terminating\n";
+  const RunOutput r =
+      Run({"--jobs", "1", "--pv-file", dir / "model.pv"}, {"-V", "4", "-t", "0", "-D", dir.path()});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err,
+            "simmgr: the model has no steady-state variable, so a run with -t 0 observes nothing; its "
+            "variables are "
+            "terminating (served): give -t 1, or leave -t out to run every kind the model has\n");
+  EXPECT_FALSE(std::ifstream(dir / "obs.0.0").good());  // no simulator was started
 }
 
 TEST_F(SimMgr, CommandLineAndDescriptionErrorsStartNothingAndLeaveNoFile) {

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "StoppingRule.h"
 
@@ -49,7 +50,8 @@ TEST(StoppingRule, AFlaggedVariableNeverHoldsTheOthersBack) {
   std::map<int, VariableResult> vars{{0, OneToFive(0)},
                                      {1, Terminating(1, {std::numeric_limits<double>::quiet_NaN(), 1.0})}};
   EXPECT_EQ(vars[1].nonFinite, 1u);
-  EXPECT_EQ(StopReason(vars, Rule(0.66), kGoingOn), "precision reached");
+  // Not "precision reached": that is said only when every variable reached it.
+  EXPECT_EQ(StopReason(vars, Rule(0.66), kGoingOn), "other variables precise");
   Options cap = Rule(0.01);
   cap.maxObs = 5;  // pv1 has a single finite observation, yet the cap is reached
   EXPECT_EQ(StopReason(vars, cap, kGoingOn), "max-obs reached");
@@ -109,18 +111,36 @@ TEST(StoppingRule, ASteadyStateVariableAlsoNeedsItsBatchesToPassTheTests) {
   }
 }
 
-TEST(StoppingRule, TheAnalysisIsRedoneEachTimeAQuarterMoreHaveCome) {
-  VariableResult v;
-  v.steadyState = true;
-  EXPECT_FALSE(AnalysisDue(v));  // nothing yet
-  AddObservation(v, 0, 1.0);
-  EXPECT_TRUE(AnalysisDue(v));  // the first observation: max(1, 0 / 4) = 1 new
-  for (int i = 0; i < 99; ++i) AddObservation(v, 0, 1.0);
-  v.analysedAt = 100;
-  for (int i = 0; i < 24; ++i) AddObservation(v, 0, 1.0);
-  EXPECT_FALSE(AnalysisDue(v));  // 24 new < 100 / 4
-  AddObservation(v, 0, 1.0);
-  EXPECT_TRUE(AnalysisDue(v));  // 25 new
-  v.steadyState = false;
-  EXPECT_FALSE(AnalysisDue(v));  // a terminating variable has no batch analysis
+TEST(StoppingRule, CheckpointsComeAReportApartThenAQuarterApart) {
+  // k + max(step, floor(k / 4)). Step 1: 8 + 2, 10 + 2, 12 + 3, 15 + 3, 18 + 4, 22 + 5, 27 + 6.
+  std::vector<uint64_t> ks{1};
+  while (ks.size() < 15) ks.push_back(NextCheckpoint(ks.back(), 1));
+  EXPECT_EQ(ks, (std::vector<uint64_t>{1, 2, 3, 4, 5, 6, 7, 8, 10, 12, 15, 18, 22, 27, 33}));
+  // Step 100: a report apart up to 400 (a quarter of 400 is 100), then 500 + 125, 625 + 156.
+  ks = {100};
+  while (ks.size() < 7) ks.push_back(NextCheckpoint(ks.back(), 100));
+  EXPECT_EQ(ks, (std::vector<uint64_t>{100, 200, 300, 400, 500, 625, 781}));
+  EXPECT_EQ(NextCheckpoint(1000000, 100), 1250000u);
+  EXPECT_EQ(NextCheckpoint(5, 0), 6u);  // never standing still
+}
+
+TEST(StoppingRule, TheVerdictNamesEveryVariableNotToBeTrustedAndOnlyThose) {
+  VariableResult wide = OneToFive(0), correlated = OneToFive(1),
+                 flagged = Terminating(2, {1, 2, 3, 4, 5, NAN});
+  wide.name = "wide";
+  correlated.name = "queue";
+  correlated.steadyState = true;
+  correlated.batch.enoughBatches = correlated.batch.normal = true;  // independent stays false
+  flagged.name = "broken";
+  std::map<int, VariableResult> vars{{0, wide}, {1, correlated}, {2, flagged}};
+  const Options o = Rule(0.01);
+  EXPECT_FALSE(Untrusted(wide, o));  // only wider than asked: the cause says the run stopped short
+  EXPECT_TRUE(Untrusted(correlated, o));
+  EXPECT_TRUE(Untrusted(flagged, o));
+  EXPECT_EQ(StopVerdict("max-obs reached", vars, o),
+            "max-obs reached; queue unreliable: batches correlated; broken flagged: non-finite observations");
+  // Too few observations for --min-obs is a reason not to trust the interval too.
+  EXPECT_EQ(StopVerdict("time limit", {{0, wide}}, Rule(0.01, 6)),
+            "time limit; wide unreliable: too few observations");
+  EXPECT_EQ(StopVerdict("precision reached", {{0, wide}}, Rule(0.66)), "precision reached");
 }
