@@ -114,6 +114,11 @@ function(kavrin_add_model yaml)
     return()
   endif()
 
+  if(M_PGO AND NOT KAVRIN_PGO_PHASE)
+    # In a tree of the repository's the passes are the whole tree's: cmake/KavrinPgoBuild.cmake.
+    message(STATUS "${_sim}: PGO applies to a model's own project; this tree is built from a profile "
+                   "by cmake -P cmake/KavrinPgoBuild.cmake (make bench does)")
+  endif()
   set(_out ${CMAKE_BINARY_DIR}/generated/${_sim})
   set(_sources
     ${_out}/Atomic/${_model}/${_model}SAN.cpp

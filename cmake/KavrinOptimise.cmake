@@ -60,17 +60,17 @@ elseif(KAVRIN_PGO_PHASE STREQUAL "use")
   list(APPEND _kavrin_opt_link -fprofile-use -fprofile-partial-training)
 endif()
 
-# Every other program that links those objects (the tests, the description tool) uses their
-# ordinary code: with the linker plugin, a link would otherwise optimise them at link time too.
-# The simulators' own -flto comes after this on their link line, and the last one counts.
-if(KAVRIN_LTO_ACTIVE)
-  string(APPEND CMAKE_EXE_LINKER_FLAGS " -fno-lto")
-endif()
-
-# kavrin_optimise_objects(TARGET): TARGET's objects go into simulators.
+# kavrin_optimise_objects(TARGET): TARGET's objects go into simulators. Every other program that
+# links them (the tests, the description tool) uses their ordinary code: with the linker plugin a
+# link would otherwise optimise them at link time too, slowly. -fno-lto cannot simply come before
+# a simulator's -flto on its link line (the driver keeps it), so it goes only to programs that
+# are not marked as simulators.
 function(kavrin_optimise_objects target)
   if(_kavrin_opt_compile)
     target_compile_options(${target} PRIVATE ${_kavrin_opt_compile})
+  endif()
+  if(KAVRIN_LTO_ACTIVE)
+    target_link_options(${target} INTERFACE $<$<NOT:$<BOOL:$<TARGET_PROPERTY:KAVRIN_SIMULATOR>>>:-fno-lto>)
   endif()
   # Programs built from the framework's instrumented objects need the profiling run-time.
   if(KAVRIN_PGO_PHASE STREQUAL "generate")
@@ -80,6 +80,7 @@ endfunction()
 
 # kavrin_optimise_program(TARGET): TARGET is a simulator, linked as one optimised program.
 function(kavrin_optimise_program target)
+  set_target_properties(${target} PROPERTIES KAVRIN_SIMULATOR ON)
   kavrin_optimise_objects(${target})
   if(_kavrin_opt_link)
     target_link_options(${target} PRIVATE ${_kavrin_opt_link})
