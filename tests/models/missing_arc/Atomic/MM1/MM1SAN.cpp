@@ -1,4 +1,6 @@
-// Written by hand.
+// Written by hand. Compiled twice: as it stands, with the enabling arc the model check must find
+// missing; and with MARKING_WRAP_TEST defined (tests/models/marking_wrap), with every arc present
+// and customers arriving 1000 at a time, so that the 16-bit marking wraps after some 33 arrivals.
 #include "Atomic/MM1/MM1SAN.h"
 
 #include <cstdio>
@@ -24,7 +26,12 @@ MM1SAN::MM1SAN() {
   static const int AffectArcs[2][2] = {{0, 0}, {0, 1}};
   for (int n = 0; n < 2; n++)
     AddAffectArc(InitialPlaces[AffectArcs[n][0]], InitialActionList[AffectArcs[n][1]]);
-  // Deliberately wrong: Service reads Queue in its enabling but has no enabling arc on it.
+
+  // Deliberately wrong unless MARKING_WRAP_TEST: Service reads Queue in its enabling but has no
+  // enabling arc on it.
+#ifdef MARKING_WRAP_TEST
+  AddEnableArc(InitialPlaces[0], InitialActionList[1]);
+#endif
 
   for (int n = 0; n < 2; n++) InitialActionList[n]->LinkVariables();
   CustomInitialization();
@@ -84,7 +91,11 @@ double* MM1SAN::ArrivalActivity::ReturnDistributionParameters() {
 int MM1SAN::ArrivalActivity::Rank() { return (1); }
 
 BaseActionClass* MM1SAN::ArrivalActivity::Fire() {
+#ifdef MARKING_WRAP_TEST
+  (*(Queue_Kavrin_Mark)) += (1000);
+#else
   (*(Queue_Kavrin_Mark)) += (1);
+#endif
   return this;
 }
 
