@@ -24,9 +24,9 @@ MM1SAN::MM1SAN() {
   assignPlacesToActivitiesTimed();
 
   static const int AffectArcs[2][2] = {{0, 0}, {0, 1}};
-  for (int n = 0; n < 2; n++)
+  for (int n = 0; n < 2; n++) {
     AddAffectArc(InitialPlaces[AffectArcs[n][0]], InitialActionList[AffectArcs[n][1]]);
-
+  }
   // Deliberately wrong unless MARKING_WRAP_TEST: Service reads Queue in its enabling but has no
   // enabling arc on it.
 #ifdef MARKING_WRAP_TEST
