@@ -337,6 +337,48 @@ class Experiments(Scratch):
         self.assertIn("'all' is not an experiment index or range", err)
 
 
+class Sweep(Scratch):
+    """A generated model whose study is a range sweep (tests/unit/sangen/counter.yaml: step swept
+    over 0.5, 1 and 1.5; the count climbs from 32760 to its limit 32767 and stays there, so every
+    replication observes exactly 32767 at t = 100): every output names each point and gives the
+    values of all three global variables."""
+
+    NAMES = ["step=0.5", "step=1", "step=1.5"]
+    STEPS = [0.5, 1.0, 1.5]
+
+    def test_every_output_of_a_sweep_names_its_points_and_their_values(self):
+        rc, out, err, doc = self.simmgr("--jobs", "1", "--experiments", "all", "--min-obs", "20", "--csv",
+                                        "sweep.csv", "--", exe("COUNTER_Sim"))
+        self.assertEqual(rc, 0, out + err)
+        self.assertEqual([(e["experiment"], e["name"]) for e in doc["experiments"]], list(enumerate(self.NAMES)))
+        for e, step in zip(doc["experiments"], self.STEPS):
+            self.assertEqual(e["globals"], {"start": 32760, "limit": 32767, "step": step})
+            self.assertEqual([(v["name"], v["mean"], v["variance"]) for v in e["variables"]],
+                             [("count", 32767.0, 0.0)])
+        for name, step in zip(self.NAMES, self.STEPS):
+            self.assertIn("  name:        %s\n  globals:     start=32760 limit=32767 step=%g\n" % (name, step), out)
+        # One column per global variable: the sweep loads into a data frame as it is.
+        with open(self.path("sweep.csv"), newline="") as f:
+            rows = list(csv.DictReader(f))
+        self.assertEqual([(r["experiment"], r["experiment_name"], r["start"], r["limit"], float(r["step"]))
+                          for r in rows],
+                         [(str(i), n, "32760", "32767", s) for i, (n, s) in enumerate(zip(self.NAMES, self.STEPS))])
+        # A point chosen by its generated name; --list shows the same names and values.
+        rc, out, err, doc = self.simmgr("--jobs", "1", "--experiments", "step=1", "--min-obs", "20", "--",
+                                        exe("COUNTER_Sim"), json_name="one.json")
+        self.assertEqual(rc, 0, out + err)
+        self.assertEqual([e["experiment"] for e in doc["experiments"]], [1])
+        rc, out, err = self.run_cmd(exe("simmgr"), "--list", "--", exe("COUNTER_Sim"))
+        self.assertEqual(rc, 0, err)
+        for name in self.NAMES:
+            self.assertIn(name, out)
+        # The simulator itself prints its point's values before it runs.
+        rc, out, err = self.run_cmd(exe("COUNTER_Sim"), "-e", "2", "-N", "1")
+        self.assertEqual(rc, 0, err)
+        self.assertIn("The Global Variable values for experiment step=1.5 are:\n  start = 32760\n"
+                      "  limit = 32767\n  step = 1.5\n", out)
+
+
 class Listing(Scratch):
     def test_the_example_studies(self):
         expected = {
