@@ -310,7 +310,12 @@ int main(int argc, char** argv) {
       close(gSock);
       return 0;
     }
-    if (has("segv") && k == 3) std::raise(SIGSEGV);
+    if (has("segv") && k == 3) {
+      // The default action, so that the process dies by the signal even where a sanitizer's handler
+      // would catch it and exit with a code instead.
+      std::signal(SIGSEGV, SIG_DFL);
+      std::raise(SIGSEGV);
+    }
     if (has("crash") && k == 3) {
       std::cerr << "fatal: the fake simulator crashed on purpose" << std::endl;
       _exit(3);
