@@ -18,6 +18,10 @@ namespace {
 const char* const kUsage =
     "usage: sangen MODEL.yaml --out DIR [LIMITS]  write DIR/Atomic/<model>/, DIR/Reward/<reward>/, "
     "DIR/Study/<study>/\n"
+    "       sangen --list-outputs MODEL.yaml     print the names and the files --out would write, one per "
+    "line:\n"
+    "                                            'simulator|model|reward_model|study NAME', 'source|header "
+    "PATH'\n"
     "       sangen --dot MODEL.yaml [-o FILE]     draw the net as Graphviz DOT (standard output by default)\n"
     "       sangen --version                     print the generator's version\n"
     "LIMITS (a description that would make more is refused):\n"
@@ -55,7 +59,7 @@ std::string OneLine(const std::string& text) {
 
 int main(int argc, char** argv) {
   std::string input, outDir, dotFile;
-  bool dot = false;
+  bool dot = false, listOutputs = false;
   sangen::Limits limits;
   const std::map<std::string, long long*> limitOptions{{"--max-experiments", &limits.Experiments},
                                                        {"--max-replicas", &limits.Replicas},
@@ -66,6 +70,8 @@ int main(int argc, char** argv) {
       outDir = argv[++k];
     } else if (a == "--dot") {
       dot = true;
+    } else if (a == "--list-outputs") {
+      listOutputs = true;
     } else if (a == "-o" && k + 1 < argc) {
       dotFile = argv[++k];
     } else if (a == "--version") {
@@ -90,7 +96,7 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  if (input.empty() || (!dot && outDir.empty())) {
+  if (input.empty() || (dot && listOutputs) || (!dot && !listOutputs && outDir.empty())) {
     std::cerr << kUsage;
     return 1;
   }
@@ -98,6 +104,23 @@ int main(int argc, char** argv) {
     sangen::Description d = sangen::Description::Load(input, limits);
     sangen::CodeGenerator generator(d);
     std::map<std::string, std::string> files;
+    if (listOutputs) {
+      // What a build needs to know before it generates: the names (the simulator's is the
+      // study's with "Sim") and every file, relative to the folder given to --out.
+      std::string text = "simulator " + d.StudyName + "Sim\nmodel " + d.ModelName + "\nreward_model " +
+                         d.RewardName + "\nstudy " + d.StudyName + "\n";
+      for (const auto& file : generator.Generate("."))
+        text +=
+            (file.first.size() > 2 && file.first.compare(file.first.size() - 2, 2, ".h") == 0 ? "header "
+                                                                                              : "source ") +
+            file.first + "\n";
+      std::cout << text << std::flush;
+      if (!std::cout) {
+        std::cerr << "sangen: cannot write the standard output" << std::endl;
+        return 1;
+      }
+      return 0;
+    }
     if (dot) {
       std::string text = sangen::DotWriter::Write(d, generator);
       if (dotFile.empty()) {
