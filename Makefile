@@ -1,9 +1,13 @@
 # A newcomer's entry: `make run` and `make test`. CMake does the real work.
 BUILD ?= build
+comma := ,
 JOBS  ?= $(shell nproc)
 CMAKE_FLAGS ?=
+PREFIX ?= /usr/local
+# The Debian packages an entry needs, installed when missing (as root) or named with the command.
+PREREQUISITES = bash tools/prerequisites.sh
 
-.PHONY: all configure build run test bench asan clean model format format-check windows
+.PHONY: all configure build run test bench asan clean model install format format-check windows
 
 all: build
 
@@ -14,22 +18,28 @@ configure:
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS) -- --no-print-directory
 
-# Builds only what it runs: the carried study's simulator and the manager, not the tests.
-run: configure
-	@echo "== Building the carried study's simulator GPUS_STUDYSim and the manager simmgr (tests come with 'make test')"
-	@cmake --build $(BUILD) -j $(JOBS) --target GPUS_STUDYSim simmgr -- --no-print-directory
+# Builds only what it runs and what the README runs next: the carried study's simulator, the example
+# simulators and the manager, not the tests.
+run:
+	@$(PREREQUISITES) run
+	@$(MAKE) --no-print-directory configure
+	@echo "== Building the carried study's simulator GPUS_STUDYSim, the example simulators and the manager simmgr (tests come with 'make test')"
+	@cmake --build $(BUILD) -j $(JOBS) --target GPUS_STUDYSim kavrin_examples simmgr -- --no-print-directory
 	@echo "== Running: $(BUILD)/bin/simmgr --min-obs 1000 -- $(BUILD)/bin/GPUS_STUDYSim"
 	@echo "   (one simulator per core, each with its own seed; the manager pools their observations)"
 	@$(BUILD)/bin/simmgr --min-obs 1000 -- $(BUILD)/bin/GPUS_STUDYSim
 	@echo "== token_game is exactly 4 in every replication (see README.md): the interval has width 0."
 
-test: build
+test:
+	@$(PREREQUISITES) test
+	@$(MAKE) --no-print-directory build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
 
 # Three Release trees measured on the same work: plain (no link-time optimisation), the default
 # (link-time optimisation), and link-time plus profile-guided optimisation, then side by side.
 BENCH_FLAGS = -DCMAKE_BUILD_TYPE=Release -DKAVRIN_BENCH=ON -DKAVRIN_TESTS=OFF
 bench:
+	@$(PREREQUISITES) bench
 	@echo "== Building build-release-plain/ (no link-time optimisation)"
 	@cmake -S . -B build-release-plain $(BENCH_FLAGS) -DKAVRIN_LTO=OFF >/dev/null
 	@cmake --build build-release-plain -j $(JOBS) -- --no-print-directory >/dev/null
@@ -60,12 +70,26 @@ format-check:
 windows:
 	@bash .ci/windows
 
-# A simulator from a description kept anywhere: make model MODEL=path/to/model.yaml
+# Simulators from descriptions kept anywhere: make model MODEL=path/to/model.yaml[,other.yaml]
+# The framework, sangen and simmgr come from $(BUILD) (built there first when missing); the
+# simulators, their files and a link to simmgr go to build-models/.
 model:
-	@test -n "$(MODEL)" || { echo "usage: make model MODEL=path/to/model.yaml"; exit 1; }
-	@cmake -S . -B build-models -DKAVRIN_FRAMEWORK_ONLY=ON -DKAVRIN_MODELS="$(abspath $(MODEL))" $(CMAKE_FLAGS) >/dev/null
+	@test -n "$(MODEL)" || { echo "usage: make model MODEL=path/to/model.yaml[,other.yaml]"; exit 1; }
+	@$(PREREQUISITES) run
+	@$(MAKE) --no-print-directory configure
+	@cmake --build $(BUILD) -j $(JOBS) --target kavrin_package -- --no-print-directory
+	@cmake -S cmake/ModelProject -B build-models -DKavrin_DIR=$(abspath $(BUILD)) \
+	  "-DKAVRIN_MODELS=$(subst $(comma),;,$(foreach m,$(subst $(comma), ,$(MODEL)),$(abspath $(m))))" $(CMAKE_FLAGS) >/dev/null
 	@cmake --build build-models -j $(JOBS) -- --no-print-directory
-	@echo "Simulators in build-models/bin/"
+	@echo "== Simulators in build-models/ (run a study: build-models/simmgr -- build-models/<simulator>)"
+
+# sangen, simmgr, the framework library and headers, the CMake package (find_package(Kavrin)) and
+# the documentation, into PREFIX (/usr/local; DESTDIR is honoured).
+install:
+	@$(PREREQUISITES) run
+	@$(MAKE) --no-print-directory configure
+	@cmake --build $(BUILD) -j $(JOBS) --target kavrin_package -- --no-print-directory
+	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
 	rm -rf build build-release build-release-plain build-release-pgo build-release-pgo.log build-asan build-models build-win

@@ -1,27 +1,7 @@
-# kavrin_add_simulator(NAME objlib...): a simulator executable is the entry point,
-# the generated model's object libraries and the framework library.
-function(kavrin_add_simulator name)
-  add_executable(${name} ${CMAKE_SOURCE_DIR}/Cpp/Simulator/Main.cpp)
-  foreach(lib ${ARGN})
-    target_sources(${name} PRIVATE $<TARGET_OBJECTS:${lib}>)
-  endforeach()
-  target_link_libraries(${name} PRIVATE kavrin_framework)
-  kavrin_optimise_program(${name})
-endfunction()
-
-# kavrin_add_model_library(NAME sources...): an object library of generated model code.
-# Object libraries keep the generated half (which defines GenerateStudy) in every link,
-# so the framework library can call into it.
-function(kavrin_add_model_library name)
-  add_library(${name} OBJECT ${ARGN})
-  target_link_libraries(${name} PUBLIC kavrin_framework)
-  kavrin_optimise_objects(${name})
-endfunction()
-
 # Every test carries exactly one kind and at least one subsystem (tests/README.md explains them).
 set(KAVRIN_TEST_KINDS unit system validation golden)
 set(KAVRIN_TEST_SUBSYSTEMS control engine framework reward random study trace platform shared model sangen
-                           simmgr examples)
+                           simmgr examples build)
 
 # kavrin_check_test_labels(WHAT labels...): stops the configure unless the labels are one kind
 # and one or more subsystems, nothing else.
@@ -123,31 +103,4 @@ function(kavrin_existing_targets out)
     endif()
   endforeach()
   set(${out} ${_r} PARENT_SCOPE)
-endfunction()
-
-# kavrin_add_pv_description(SIMNAME objlib...): whenever simulator SIMNAME is built, writes its
-# reward-model description SIMNAME.pv, the kinds of its rows of observations SIMNAME.pvkind and
-# its global variables and experiments SIMNAME.study beside it, for the simulation manager.
-# The objects are the same generated-model libraries the simulator links.
-function(kavrin_add_pv_description simname)
-  set(_tool ${simname}_pvdescribe)
-  add_executable(${_tool} ${CMAKE_SOURCE_DIR}/tools/pvdescribe/PVDescribe.cpp
-                          ${CMAKE_SOURCE_DIR}/tools/pvdescribe/StudyDescription.cpp)
-  foreach(lib ${ARGN})
-    target_sources(${_tool} PRIVATE $<TARGET_OBJECTS:${lib}>)
-  endforeach()
-  target_link_libraries(${_tool} PRIVATE kavrin_framework)
-  set_target_properties(${_tool} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
-  add_dependencies(${simname} ${_tool})
-  # The tool's warnings about the model go to a log; a failure prints the log as its reason.
-  # The tool runs through the target's emulator when there is one (a cross build).
-  set(_dir $<TARGET_FILE_DIR:${simname}>)
-  add_custom_command(TARGET ${simname} POST_BUILD
-    COMMAND ${CMAKE_COMMAND} "-DEMULATOR=$<TARGET_PROPERTY:${_tool},CROSSCOMPILING_EMULATOR>"
-            -DTOOL=$<TARGET_FILE:${_tool}> -DSIM=${simname}
-            -DPV=${_dir}/${simname}.pv -DKIND=${_dir}/${simname}.pvkind
-            -DSTUDY=${_dir}/${simname}.study -DLOG=${_dir}/${simname}.pvdescribe.log
-            -P ${CMAKE_SOURCE_DIR}/tools/pvdescribe/RunDescribe.cmake
-    COMMENT "Writing the study description of ${simname}"
-    VERBATIM)
 endfunction()

@@ -20,9 +20,14 @@ set(KAVRIN_PGO_PHASE "" CACHE STRING "Profile-guided optimisation pass: empty, g
 set_property(CACHE KAVRIN_PGO_PHASE PROPERTY STRINGS "" generate use)
 
 set(KAVRIN_LTO_ACTIVE OFF)
+# The build types linked with link-time optimisation: a modeller's folder (KavrinConfig.cmake)
+# keeps its RelWithDebInfo links quick and optimises Release ones.
+if(NOT DEFINED KAVRIN_LTO_BUILD_TYPES)
+  set(KAVRIN_LTO_BUILD_TYPES Release RelWithDebInfo)
+endif()
 # The instrumented pass needs no link-time optimisation: counters are placed before it runs.
 if(KAVRIN_LTO AND NOT KAVRIN_SANITIZE AND NOT KAVRIN_PGO_PHASE STREQUAL "generate"
-   AND CMAKE_BUILD_TYPE MATCHES "^(Release|RelWithDebInfo)$")
+   AND CMAKE_BUILD_TYPE IN_LIST KAVRIN_LTO_BUILD_TYPES)
   include(CheckIPOSupported)
   check_ipo_supported(RESULT _kavrin_ipo OUTPUT _kavrin_ipo_why LANGUAGES CXX)
   if(_kavrin_ipo)
@@ -84,5 +89,10 @@ function(kavrin_optimise_program target)
   kavrin_optimise_objects(${target})
   if(_kavrin_opt_link)
     target_link_options(${target} PRIVATE ${_kavrin_opt_link})
+  endif()
+  # Objects that carry link-time code (a framework compiled for it, linked here without) would
+  # otherwise still be optimised at link time.
+  if(NOT KAVRIN_LTO_ACTIVE)
+    target_link_options(${target} PRIVATE -fno-lto)
   endif()
 endfunction()

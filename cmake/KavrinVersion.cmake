@@ -13,4 +13,5 @@ if(GIT_FOUND AND EXISTS ${CMAKE_SOURCE_DIR}/.git)
 endif()
 configure_file(${CMAKE_CURRENT_LIST_DIR}/KavrinVersion.h.in ${CMAKE_BINARY_DIR}/include/KavrinVersion.h @ONLY)
 add_library(kavrin_version INTERFACE)
-target_include_directories(kavrin_version INTERFACE ${CMAKE_BINARY_DIR}/include)
+target_include_directories(kavrin_version INTERFACE $<BUILD_INTERFACE:${CMAKE_BINARY_DIR}/include>
+                                                   $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/kavrin>)

@@ -3,9 +3,9 @@
 # instrumented, trained on its own study, rebuilt from the profile. Its result files must equal,
 # byte for byte, those of the same description built the plain way (the repository's simulator),
 # because the optimisation may reorder code but never arithmetic.
-#   pgo_build_test.sh <repository> <description.yaml> <plain simulator>
+#   pgo_build_test.sh <build tree> <description.yaml> <plain simulator>
 set -euo pipefail
-root=$1
+tree=$1
 yaml=$2
 plain=$3
 work=$(mktemp -d)
@@ -16,17 +16,17 @@ sim=$(basename "$plain")
 cat >"$work/model/CMakeLists.txt" <<CMAKE
 cmake_minimum_required(VERSION 3.25)
 project(pgo_model CXX C)
-include($root/cmake/KavrinModel.cmake)
+find_package(Kavrin REQUIRED)
 kavrin_add_model(model.yaml PGO TRAINING "-N 2000|-t 0 -N 10")
 CMAKE
 export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-2}
-cmake -S "$work/model" -B "$work/build" >/dev/null
+cmake -S "$work/model" -B "$work/build" -DKavrin_DIR="$tree" >/dev/null
 cmake --build "$work/build" >"$work/build.log" 2>&1 || { tail -40 "$work/build.log"; exit 1; }
 # Both passes ran, and the training wrote a profile that the second pass read.
 grep -q "pass 'generate'" "$work/build.log"
 grep -q "Training run: $sim -t 0 -N 10" "$work/build.log"
 grep -q "pass 'use'" "$work/build.log"
-[ -n "$(find "$work/build/kavrin" -name '*.gcda' -print -quit)" ]
+[ -n "$(find "$work/build/kavrin-pgo" -name '*.gcda' -print -quit)" ]
 
 cd "$work"
 status=0
