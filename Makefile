@@ -1,6 +1,8 @@
 # A newcomer's entry: `make run` and `make test`. CMake does the real work.
 BUILD ?= build
 comma := ,
+empty :=
+space := $(empty) $(empty)
 JOBS  ?= $(shell nproc)
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
@@ -54,6 +56,8 @@ bench:
 	@bash bench/run.sh build-release-pgo
 	@echo
 	@bash bench/compare.sh plain=build-release-plain lto=build-release lto+pgo=build-release-pgo
+	@cmake --build build-release -j $(JOBS) --target kavrin_package -- --no-print-directory >/dev/null
+	@bash bench/build_time.sh build-release
 
 asan:
 	@$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DKAVRIN_SANITIZE=ON -DKAVRIN_BENCH=OFF"
@@ -78,8 +82,10 @@ model:
 	@$(PREREQUISITES) run
 	@$(MAKE) --no-print-directory configure
 	@cmake --build $(BUILD) -j $(JOBS) --target kavrin_package -- --no-print-directory
+	@# A build-models/ of an older layout (configured from the repository itself) is replaced.
+	@if grep -qx "CMAKE_HOME_DIRECTORY:INTERNAL=$(CURDIR)" build-models/CMakeCache.txt 2>/dev/null; then rm -rf build-models; fi
 	@cmake -S cmake/ModelProject -B build-models -DKavrin_DIR=$(abspath $(BUILD)) \
-	  "-DKAVRIN_MODELS=$(subst $(comma),;,$(foreach m,$(subst $(comma), ,$(MODEL)),$(abspath $(m))))" $(CMAKE_FLAGS) >/dev/null
+	  "-DKAVRIN_MODELS=$(subst $(space),;,$(strip $(foreach m,$(subst $(comma), ,$(MODEL)),$(abspath $(m)))))" $(CMAKE_FLAGS) >/dev/null
 	@cmake --build build-models -j $(JOBS) -- --no-print-directory
 	@echo "== Simulators in build-models/ (run a study: build-models/simmgr -- build-models/<simulator>)"
 
