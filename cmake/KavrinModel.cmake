@@ -160,6 +160,12 @@ function(kavrin_add_model yaml)
     set(_sangen ${KAVRIN_SANGEN})
   endif()
 
+  if(NOT TARGET sangen AND KAVRIN_SIMMGR)
+    # The manager beside the simulators: ./simmgr -- ./<simulator>
+    file(MAKE_DIRECTORY ${_dir})
+    file(CREATE_LINK ${KAVRIN_SIMMGR} ${_dir}/simmgr${CMAKE_EXECUTABLE_SUFFIX} SYMBOLIC COPY_ON_ERROR)
+  endif()
+  find_program(KAVRIN_DOT dot)
   if(M_PGO AND NOT TARGET sangen)
     kavrin_add_pgo_model(${_yaml} ${_sim} ${_dir} "${M_TRAINING}")
     return()
@@ -203,21 +209,18 @@ function(kavrin_add_model yaml)
   set_target_properties(${_sim} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${_dir})
   kavrin_add_pv_description(${_sim} ${_lib})
 
-  find_program(KAVRIN_DOT dot)
   if(KAVRIN_DOT)
     set(_svg ${_dir}/${_sim}.svg)
     add_custom_command(OUTPUT ${_svg}
       COMMAND ${_sangen} --dot ${_yaml} -o ${_out}/${_sim}.dot
       COMMAND ${KAVRIN_DOT} -Tsvg ${_out}/${_sim}.dot -o ${_svg}
-      DEPENDS ${_yaml} ${_sangen} ${_unity}
+      DEPENDS ${_yaml} ${_sangen}
       COMMENT "Drawing ${_sim}.svg"
       VERBATIM)
+    # After the model's generation (which removes an old drawing), and with the simulator.
     add_custom_target(${_sim}_drawing ALL DEPENDS ${_svg})
-  endif()
-  if(NOT TARGET sangen AND KAVRIN_SIMMGR AND NOT EXISTS ${_dir}/simmgr${CMAKE_EXECUTABLE_SUFFIX})
-    # The manager beside the simulators: ./simmgr -- ./<simulator>
-    file(MAKE_DIRECTORY ${_dir})
-    file(CREATE_LINK ${KAVRIN_SIMMGR} ${_dir}/simmgr${CMAKE_EXECUTABLE_SUFFIX} SYMBOLIC COPY_ON_ERROR)
+    add_dependencies(${_sim}_drawing ${_lib})
+    add_dependencies(${_sim} ${_sim}_drawing)
   endif()
 endfunction()
 
@@ -242,8 +245,12 @@ function(kavrin_add_pgo_model yaml sim dir training)
   string(REPLACE ";" "|" _pgo_args "${_args}")
   set(_files ${_tree}/bin/${sim}${CMAKE_EXECUTABLE_SUFFIX} ${_tree}/bin/${sim}.pv ${_tree}/bin/${sim}.pvkind
              ${_tree}/bin/${sim}.study)
+  if(KAVRIN_DOT)
+    list(APPEND _files ${_tree}/bin/${sim}.svg)
+  endif()
   add_custom_target(${sim} ALL
-    COMMAND ${CMAKE_COMMAND} -E rm -f ${dir}/${sim}${CMAKE_EXECUTABLE_SUFFIX}
+    COMMAND ${CMAKE_COMMAND} -E rm -f ${dir}/${sim}${CMAKE_EXECUTABLE_SUFFIX} ${dir}/${sim}.pv ${dir}/${sim}.pvkind
+            ${dir}/${sim}.study ${dir}/${sim}.svg
     COMMAND ${CMAKE_COMMAND} -DSOURCE=${KAVRIN_SOURCE_DIR} -DBUILD=${_tree} -DTARGETS=${sim}
             "-DCMAKE_ARGS=${_pgo_args}" "-DTRAINING=${_training}" -P ${KAVRIN_CMAKE_DIR}/KavrinPgoBuild.cmake
     COMMAND ${CMAKE_COMMAND} -E copy ${_files} ${dir}
