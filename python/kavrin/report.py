@@ -20,7 +20,7 @@ table { border-collapse: collapse; margin: 0.6em 0 1.2em; font-size: 0.9em; }
 th, td { border: 1px solid #bbb; padding: 0.2em 0.5em; text-align: left; vertical-align: top; }
 td.num { text-align: right; font-variant-numeric: tabular-nums; }
 figure.plot { margin: 0.5em 0 1em; }
-figure.plot svg { width: 640px; height: auto; display: block; }
+figure.plot svg { max-width: 100%; height: auto; display: block; }
 figcaption { font-size: 0.85em; color: #555; }
 .warning { color: #a00; }
 pre { background: #f4f4f4; padding: 0.5em; white-space: pre-wrap; }
