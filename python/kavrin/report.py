@@ -103,6 +103,10 @@ def _plot_against(results: StudyResults, name: str, swept: str) -> str:
         high = [v.high - v.mean if v.high is not None else 0.0 for _, v in points]
         label = ", ".join(f"{g}={k}" for g, k in zip(others, key)) or "mean"
         ax.errorbar(x, y, yerr=[low, high], marker="o", capsize=4, label=label + " (confidence interval)")
+        doubtful = [(xi, v.mean) for xi, (_, v) in zip(x, points) if not v.note.startswith(("reached", "imprecise"))]
+        if doubtful:
+            ax.plot(*zip(*doubtful), "x", color="C3", markersize=11, markeredgewidth=2,
+                    label="not to be trusted (see the table's note)")
         pct = [{round(q.p * 100): q.value for q in v.percentiles} for _, v in points]
         if all(pct) and len(series) == 1:
             for level, style in ((5, ":"), (50, "--"), (95, ":")):
