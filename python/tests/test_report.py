@@ -2,6 +2,7 @@
 steady-state and one terminating variable), opened in a real headless browser: it must show its
 plots and reference nothing outside itself."""
 import os
+import re
 import shutil
 import subprocess
 from html.parser import HTMLParser
@@ -9,6 +10,7 @@ from html.parser import HTMLParser
 import pytest
 
 from conftest import exe, run
+from kavrin.report import render_report
 
 PLOT_BLUE = (0x1F, 0x77, 0xB4)  # matplotlib's first colour: estimates, intervals, histograms
 
@@ -66,6 +68,10 @@ def test_the_report_holds_its_parts_and_references_nothing_outside_itself(report
     assert not {"script", "link", "img", "iframe", "object", "embed"} & set(parser.tags)
     # One plot per variable against the swept lambda, one histogram figure for the terminating one.
     assert parser.tags.count("svg") == 3
+    # The figures' ids stay apart in one page, and the same results give the same bytes again.
+    ids = re.findall(r'\sid="([^"]+)"', text)
+    assert len(ids) == len(set(ids)) > 3
+    assert render_report(report.with_suffix(".json")) == text
     for part in ("mean_in_system", "arrivals", "rho_0.5", "rho_0.9", "Stop reason:", "Simulator messages",
                  "No simulator messages", "Provenance", "simmgr version", "median [interval]", "Lagged Fibonacci"):
         assert part in text or (part == "Simulator messages" and "No simulator messages" in text), part
@@ -97,7 +103,6 @@ document.body.setAttribute("data-plot-boxes", JSON.stringify(Array.from(document
 
 def test_a_browser_renders_every_plot(report, tmp_path):
     import json
-    import re
 
     from PIL import Image
 
