@@ -68,7 +68,8 @@ class Variable:
     @property
     def percentiles(self) -> list[Percentile]:
         dist = self.raw.get("distribution") or {}
-        return [Percentile(**p) for p in dist.get("percentiles", [])]
+        keys = Percentile.__dataclass_fields__
+        return [Percentile(**{k: v for k, v in p.items() if k in keys}) for p in dist.get("percentiles", [])]
 
     @property
     def histogram(self) -> tuple[list[float], list[int]] | None:
