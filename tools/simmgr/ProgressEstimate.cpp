@@ -96,6 +96,7 @@ std::string ProgressText(const ProgressEstimate& e, const Options& o) {
   text += e.worstKnown ? Short(e.worst, 3) + " (" + e.worstName + ")" : std::string("-");
   text += " of " + Short(o.precision, 6) + ", ";
   if (!e.timeKnown) return text + "time left not known yet: " + e.unknownWhy;
+  if (!e.atLeast && e.secondsLeft < 1.0) return text + "less than 1 s left";
   return text + (e.atLeast ? "at least about " : "about ") + Duration(e.secondsLeft) + " left";
 }
 

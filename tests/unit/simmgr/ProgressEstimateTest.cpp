@@ -57,6 +57,9 @@ TEST(ProgressEstimate, TimeLeftFollowsTheHalfWidthsOneOverRootNDecline) {
   EXPECT_EQ(both.worstName, "served");
   EXPECT_GT(both.secondsLeft, e.secondsLeft);
   // Long waits read in minutes and hours.
+  ProgressEstimate soon = e;
+  soon.secondsLeft = 0.0;  // precise, waiting for the checkpoint that confirms it
+  EXPECT_EQ(ProgressText(soon, Wanted(0.05)), "worst rel.hw 0.094 (queue) of 0.05, less than 1 s left");
   ProgressEstimate slow = e;
   slow.secondsLeft = 5400;
   EXPECT_EQ(ProgressText(slow, Wanted(0.05)), "worst rel.hw 0.094 (queue) of 0.05, about 1.5 h left");
