@@ -12,6 +12,7 @@
 #include "Launch.h"
 #include "ObservationPool.h"
 #include "Os.h"
+#include "ProgressEstimate.h"
 #include "RunKinds.h"
 #include "StoppingRule.h"
 #include "Wire.h"
@@ -161,7 +162,9 @@ class Manager::Phase : public SimulatorSession::Listener {
       if (kv.second.stats.Count() > 0) line << " " << FormatNumber(iv.mean);
       if (kv.second.stats.Count() > 1) line << " +- " << FormatNumber(iv.halfWidth);
     }
-    line << "  [" << std::fixed << std::setprecision(1) << os::Now() - _start << " s]";
+    const double elapsed = os::Now() - _start;
+    line << "  " << ProgressText(EstimateProgress(latest, _opt, elapsed), _opt);
+    line << "  [" << std::fixed << std::setprecision(1) << elapsed << " s]";
     if (_tty)
       _msg << "\r\x1b[K" << line.str();
     else

@@ -88,6 +88,7 @@ void ObservationPool::Consume(uint64_t k) {
         else
           ++s.headNonFinite;
       }
+      s.summed.insert(s.summed.end(), s.values.begin(), s.values.begin() + static_cast<std::ptrdiff_t>(n));
       s.values.erase(s.values.begin(), s.values.begin() + static_cast<std::ptrdiff_t>(n));
       s.consumed = end;
     }
@@ -170,15 +171,34 @@ void ObservationPool::StopBetweenCheckpoints(const std::vector<bool>& running) {
 }
 
 std::map<int, VariableResult> ObservationPool::Results() {
-  if (_stopped) return _final;
-  if (_between) {
-    // A simulator that sent nothing does not hold the others back: it has no part to share.
-    _finalCap = kEverything;
-    for (size_t i = 0; i < _simulators; ++i)
-      if (_runningAtStop[i] && Sent(i) > 0) _finalCap = std::min(_finalCap, Sent(i));
+  if (!_stopped) {
+    if (_between) {
+      // A simulator that sent nothing does not hold the others back: it has no part to share.
+      _finalCap = kEverything;
+      for (size_t i = 0; i < _simulators; ++i)
+        if (_runningAtStop[i] && Sent(i) > 0) _finalCap = std::min(_finalCap, Sent(i));
+    }
+    _final = Evaluate(_finalCap);
   }
-  _final = Evaluate(_finalCap);
+  if (_terminating)
+    for (auto& kv : _final)
+      if (kv.second.sorted.size() != kv.second.stats.Count())
+        kv.second.sorted = SortedValues(_vars.at(kv.first), _finalCap);
   return _final;
+}
+
+std::vector<double> ObservationPool::SortedValues(const Variable& v, uint64_t cap) const {
+  std::vector<double> out;
+  for (const Sequence& s : v.bySimulator) {
+    const uint64_t end = std::max(s.consumed, std::min(cap, s.Size()));  // as Evaluate counts them
+    for (uint64_t j = 0; j < end; ++j) {
+      const double x =
+          j < s.consumed ? s.summed[static_cast<size_t>(j)] : s.values[static_cast<size_t>(j - s.consumed)];
+      if (std::isfinite(x)) out.push_back(x);
+    }
+  }
+  std::sort(out.begin(), out.end());
+  return out;
 }
 
 }  // namespace simmgr

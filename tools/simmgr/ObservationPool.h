@@ -7,8 +7,9 @@
 // running has sent k observations, it is applied to the first k of every simulator (all of
 // what a simulator that ended sent, when that is fewer), pooled in client order. When it says
 // stop, the results are exactly those, and what arrives later is counted, not used.
-// Terminating variables keep only the running sums of what a checkpoint has covered;
-// steady-state variables keep every batch mean for the batch-means analysis.
+// Terminating variables keep the running sums of what a checkpoint has covered, and every value
+// for the percentiles of the final results; steady-state variables keep every batch mean for the
+// batch-means analysis.
 #ifndef SIMMGR_OBSERVATIONPOOL_H
 #define SIMMGR_OBSERVATIONPOOL_H
 
@@ -61,6 +62,7 @@ class ObservationPool {
  private:
   struct Sequence {
     std::vector<double> values;  // from `consumed` on
+    std::vector<double> summed;  // the `consumed` leading values (terminating only)
     uint64_t consumed = 0;       // leading values already summed into `head` (terminating only)
     RunningStats head;
     uint64_t headNonFinite = 0;
@@ -73,6 +75,8 @@ class ObservationPool {
 
   // The variables over the first min(cap, sent) observations of every simulator.
   std::map<int, VariableResult> Evaluate(uint64_t cap) const;
+  // The finite values of the first min(cap, sent) observations of every simulator, ascending.
+  std::vector<double> SortedValues(const Variable& v, uint64_t cap) const;
   // Sums what checkpoint k covered into the heads of the terminating sequences.
   void Consume(uint64_t k);
   // Observations pooled at checkpoint k, given who is running (k no beyond what all of them sent).

@@ -8,8 +8,10 @@
 #include <ostream>
 #include <sstream>
 
+#include "Histogram.h"
 #include "KavrinVersion.h"
 #include "Launch.h"
+#include "PercentileInterval.h"
 #include "RunKinds.h"
 #include "StoppingRule.h"
 
@@ -186,6 +188,35 @@ void AddJsonExperimentIdentity(nlohmann::json& je, const RunContext& c, int expe
   if (const StudyFile::Experiment* e = c.study.Find(experiment))
     for (const auto& kv : e->values) globals[kv.first] = JsonValue(kv.second);
   je["globals"] = globals;
+}
+
+// A terminating variable's per-replication values: the 5th, 50th and 95th percentiles with their
+// order-statistic intervals at the run's confidence, and a histogram; null for a steady-state
+// variable (its observations are batch means, not replications) or one without values.
+nlohmann::json JsonDistribution(const VariableResult& v, const Options& o) {
+  using nlohmann::json;
+  if (v.steadyState || v.sorted.empty()) return nullptr;
+  json percentiles = json::array();
+  for (double p : {0.05, 0.5, 0.95}) {
+    const stats::PercentileInterval q = stats::EstimatePercentile(v.sorted, p, o.confidence);
+    percentiles.push_back({{"p", p},
+                           {"value", JsonNumber(q.value)},
+                           {"low", JsonNumber(q.low)},
+                           {"high", JsonNumber(q.high)},
+                           {"low_rank", q.lowRank},
+                           {"high_rank", q.highRank},
+                           {"coverage", JsonNumber(q.coverage)}});
+  }
+  const stats::Histogram h = stats::MakeHistogram(v.sorted);
+  json edges = json::array();
+  for (double e : h.edges) edges.push_back(JsonNumber(e));
+  return {{"method", "order statistics (binomial)"},
+          {"confidence", o.confidence},
+          {"observations", v.sorted.size()},
+          {"min", v.sorted.front()},
+          {"max", v.sorted.back()},
+          {"percentiles", percentiles},
+          {"histogram", {{"edges", edges}, {"counts", h.counts}}}};
 }
 
 bool HasKind(const RunResult& run, bool terminating) {
@@ -479,7 +510,8 @@ void WriteJson(std::ostream& out, const Options& o, const RunResult& run, const 
                       {"reached", PrecisionReached(v, o)},
                       {"non_finite", v.nonFinite},
                       {"note", Verdict(v, o)},
-                      {"batch_means", batch}});
+                      {"batch_means", batch},
+                      {"distribution", JsonDistribution(v, o)}});
     }
     je["variables"] = vars;
     json phases = json::array();

@@ -26,6 +26,9 @@ struct VariableResult {
   bool steadyState = false;
   std::vector<std::vector<double>> perSimulator;
   stats::BatchMeansResult batch;
+  // Terminating runs, in the final results only: every finite observation they hold, ascending,
+  // for the percentiles and the histogram.
+  std::vector<double> sorted;
 };
 
 // Brings a steady-state variable's batch-means analysis up to date with its observations.

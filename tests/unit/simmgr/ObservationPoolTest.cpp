@@ -67,6 +67,8 @@ TEST(ObservationPool, MaxObsIsACheckpointAndLaterObservationsAreCountedNotUsed) 
       EXPECT_EQ(r.at(0).stats.Count(), 8u);
       EXPECT_DOUBLE_EQ(r.at(0).stats.Mean(), 4.5);
       EXPECT_DOUBLE_EQ(r.at(0).stats.Variance(), 6.0);
+      // The values for the percentiles are those same eight, whatever was summed before the stop.
+      EXPECT_EQ(r.at(0).sorted, (std::vector<double>{1, 2, 3, 4, 5, 6, 7, 8}));
       EXPECT_EQ(pool.Used(0) + pool.Used(1), 8u);
       EXPECT_EQ(pool.Sent(0) + pool.Sent(1), 11u);  // 3 arrived beyond the stop
     }
@@ -83,6 +85,7 @@ TEST(ObservationPool, ASimulatorThatEndedGivesAllItHasAndTheOthersCarryOn) {
   const VariableResult v = pool.Results().at(0);
   EXPECT_EQ(v.stats.Count(), 7u);
   EXPECT_DOUBLE_EQ(v.stats.Mean(), 45.0 / 7.0);
+  EXPECT_EQ(v.sorted, (std::vector<double>{1, 2, 3, 4, 5, 10, 20}));
 }
 
 TEST(ObservationPool, MinObsIsACheckpointBetweenTheScheduledOnes) {
