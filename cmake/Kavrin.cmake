@@ -20,7 +20,7 @@ endfunction()
 
 # Every test carries exactly one kind and at least one subsystem (tests/README.md explains them).
 set(KAVRIN_TEST_KINDS unit system validation golden)
-set(KAVRIN_TEST_SUBSYSTEMS control engine framework reward random study trace platform shared model sangen
+set(KAVRIN_TEST_SUBSYSTEMS control engine framework reward random study trace platform shared model sangen cluster
                            simmgr examples)
 
 # kavrin_check_test_labels(WHAT labels...): stops the configure unless the labels are one kind

@@ -318,6 +318,25 @@ std::string SignalName(int signalNumber) {
   }
 }
 
+bool ResolveIPv4(const std::string& host, std::string& address, std::string& error) {
+  StartWinsock();
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* res = nullptr;
+  const int rc = getaddrinfo(host.c_str(), nullptr, &hints, &res);
+  if (rc != 0 || !res) {
+    error = "cannot resolve " + host + ": " + SystemMessage(static_cast<DWORD>(rc));
+    return false;
+  }
+  const auto* in = reinterpret_cast<const sockaddr_in*>(res->ai_addr);
+  const auto* b = reinterpret_cast<const unsigned char*>(&in->sin_addr);
+  address = std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "." +
+            std::to_string(b[3]);
+  freeaddrinfo(res);
+  return true;
+}
+
 int ConnectStart(const std::string& host, int port, std::string& error) {
   StartWinsock();
   addrinfo hints{};
