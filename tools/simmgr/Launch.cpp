@@ -52,6 +52,7 @@ bool SettleHosts(Options& o, SlurmAllocation& slurm, const char* slurmNodeList, 
     if (o.launchTemplate.empty()) o.launchTemplate = kSlurmLaunch;
   }
   o.hostAddresses.clear();
+  o.managerAddresses.clear();
   for (size_t i = 0; i < connectTo.size(); ++i) {
     std::string address, why;
     if (!os::ResolveIPv4(connectTo[i], address, why)) {
@@ -59,6 +60,14 @@ bool SettleHosts(Options& o, SlurmAllocation& slurm, const char* slurmNodeList, 
       return false;
     }
     o.hostAddresses.push_back(address);
+    std::string from;
+    // Only this machine reaches a loopback address: no peer to keep out there.
+    const bool loopback = address.compare(0, 4, "127.") == 0;
+    if (!loopback && !os::LocalAddressTo(address, from, why)) {
+      error = "host " + o.hosts[i] + " (" + address + ") cannot be reached from here: " + why;
+      return false;
+    }
+    o.managerAddresses.push_back(from);
   }
   return true;
 }
@@ -80,6 +89,8 @@ std::vector<std::string> SimulatorCommand(const Options& o, const JobSpec& job) 
   std::vector<std::string> cmd;
   const std::string address = ListenAddressFor(job.address.empty() ? job.host : job.address);
   if (!address.empty()) cmd = {"env", "KAVRIN_LISTEN_ADDRESS=" + address};
+  if (!address.empty() && !job.managerAddress.empty())
+    cmd.push_back("KAVRIN_MANAGER_ADDRESS=" + job.managerAddress);
   const std::vector<std::string> own{o.simulator, "-w",
                                      "-p",        "0",
                                      "-c",        std::to_string(job.clientId),

@@ -22,8 +22,9 @@ struct JobSpec {
   int experiment = 0;
   int clientId = 0;
   uint32_t seed = 0;
-  std::string host;          // as the launcher names it ({host})
-  std::string address = {};  // the IPv4 address the manager connects to; empty: host itself
+  std::string host;                 // as the launcher names it ({host})
+  std::string address = {};         // the IPv4 address the manager connects to; empty: host itself
+  std::string managerAddress = {};  // the address the manager connects from; empty: anyone
 };
 
 // The launcher of `--hosts slurm` when no --launch is given: one task on the job's node, using
@@ -33,7 +34,8 @@ constexpr const char* kSlurmLaunch = "srun --nodes=1 --ntasks=1 --exact --nodeli
 // Settles where the jobs run before anything starts: `--hosts slurm` becomes the nodes of the
 // allocation whose node list is slurmNodeList (and runs the jobs through kSlurmLaunch unless
 // --launch says otherwise), and every host gets in hostAddresses the IPv4 address the manager
-// connects to, so that the simulator can listen on exactly that one. False with a message when
+// connects to, so that the simulator can listen on exactly that one, and in managerAddresses the
+// address the manager connects from, the only one the simulator then accepts. False with a message when
 // the allocation cannot be read or a host has no IPv4 address.
 bool SettleHosts(Options& o, SlurmAllocation& slurm, const char* slurmNodeList, std::string& error);
 
@@ -44,8 +46,9 @@ bool SettleHosts(Options& o, SlurmAllocation& slurm, const char* slurmNodeList, 
 std::string ListenAddressFor(const std::string& host);
 
 // The simulator's own command line for one job; for a host reached other than through the
-// loopback interface it runs through env with KAVRIN_LISTEN_ADDRESS set, so that it also works
-// on the far side of a launcher.
+// loopback interface it runs through env with KAVRIN_LISTEN_ADDRESS set (and
+// KAVRIN_MANAGER_ADDRESS, when the job knows the manager's address), so that it also works on
+// the far side of a launcher.
 std::vector<std::string> SimulatorCommand(const Options& o, const JobSpec& job);
 
 // The name a simulator's own result or trace file gets: the name as given when the run has one

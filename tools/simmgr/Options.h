@@ -38,6 +38,9 @@ struct Options {
   // The IPv4 address of each of hosts, which the manager connects to and the simulator listens
   // on; settled before the run (SettleHosts), empty until then.
   std::vector<std::string> hostAddresses;
+  // This machine's address as each of hosts sees the manager connect (for a host reached other
+  // than through the loopback interface; "" otherwise): its simulators accept no one else.
+  std::vector<std::string> managerAddresses;
   double registerTimeout = 30.0;
   double quitTimeout = 30.0;
   double progressInterval = 5.0;       // seconds between progress lines when stderr is not a terminal

@@ -32,6 +32,10 @@ std::string SignalName(int signalNumber);
 // message when it has none.
 bool ResolveIPv4(const std::string& host, std::string& address, std::string& error);
 
+// The address of this machine that a connection to the IPv4 address `remote` starts from, as
+// the routing table chooses it (no packet is sent); false with a message when there is no route.
+bool LocalAddressTo(const std::string& remote, std::string& local, std::string& error);
+
 // Starts a non-blocking TCP connection to an IPv4 address of host; -1 with a message on failure.
 int ConnectStart(const std::string& host, int port, std::string& error);
 // 0 once the connection stands, EINPROGRESS-like "pending" as 1, or -1 with a message.

@@ -48,12 +48,13 @@ SimulatorSession::SimulatorSession(const Context& context, int clientId, uint32_
   const size_t h = o.hosts.empty() ? 0 : static_cast<size_t>(clientId) % o.hosts.size();
   _result.host = o.hosts.empty() ? "127.0.0.1" : o.hosts[h];
   _address = h < o.hostAddresses.size() ? o.hostAddresses[h] : _result.host;
+  _managerAddress = h < o.managerAddresses.size() ? o.managerAddresses[h] : "";
 }
 
 void SimulatorSession::Launch() {
   const Options& o = _ctx.options;
-  const std::vector<std::string> cmd =
-      SimulatorCommand(o, JobSpec{_ctx.experiment, _result.clientId, _result.seed, _result.host, _address});
+  const std::vector<std::string> cmd = SimulatorCommand(
+      o, JobSpec{_ctx.experiment, _result.clientId, _result.seed, _result.host, _address, _managerAddress});
   std::vector<std::string> argv = cmd;
   if (!o.launchTemplate.empty()) {
     _result.commandLine = ExpandLaunchTemplate(o.launchTemplate, cmd, _result.host);

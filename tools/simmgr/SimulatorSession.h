@@ -124,7 +124,8 @@ class SimulatorSession {
 
   Context _ctx;
   ProcessResult _result;
-  std::string _address;  // the IPv4 address the manager connects to
+  std::string _address;         // the IPv4 address the manager connects to
+  std::string _managerAddress;  // the one it connects from, when the simulator is elsewhere
   Phase _phase = Phase::Announcing;
   std::string _spawnError;
   os::Child _child;

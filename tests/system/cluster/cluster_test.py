@@ -8,6 +8,7 @@ import json
 import os
 import re
 import shutil
+import socket
 import struct
 import subprocess
 import sys
@@ -117,7 +118,7 @@ class Slurm(SlurmCluster):
     def test_inside_an_allocation_the_figures_are_those_of_a_local_run(self):
         study = ["--jobs", "4", "--seed", "11", "--min-obs", "3000", "--precision", "0.05", "--quiet"]
         self.local(*study, "--csv", "local.csv", "--", sim("MM1_STUDYSim"))
-        for launch in ([], ["--launch", "srun -N1 -n1 -w {host} {cmd}"]):
+        for launch in ([], ["--launch", "srun -N1 -n1 --exact -w {host} {cmd}"]):
             p = self.simmgr(*study, "--hosts", "slurm", *launch, "--csv", "slurm.csv", "--json", "slurm.json",
                             "--", sim("MM1_STUDYSim"),
                             via=["salloc", "--nodes=2", "--ntasks-per-node=2", "--quiet"])
@@ -136,9 +137,60 @@ class Slurm(SlurmCluster):
                 processes = json.load(f)["experiments"][0]["processes"]
             self.assertEqual(len(processes), 8)
             for proc in processes:
-                expected = "KAVRIN_LISTEN_ADDRESS=%s " % self.cluster.address[proc["host"]]
+                expected = "env KAVRIN_LISTEN_ADDRESS=%s KAVRIN_MANAGER_ADDRESS=%s " % (
+                    self.cluster.address[proc["host"]], self.cluster.here)
                 self.assertIn(expected, proc["command"])
-                self.assertEqual(proc["command"].startswith("srun "), not launch)
+                self.assertTrue(proc["command"].startswith("srun --nodes=1 --ntasks=1 --exact --nodelist=%s " % proc["host"] if not launch else "srun -N1 -n1 --exact -w %s " % proc["host"]), proc["command"])
+
+    # The trust model on the Slurm route: a simulator started through srun as the manager starts
+    # it listens on its node's address only (not on every interface, not on the node's loopback),
+    # and a peer other than the manager's address is closed unanswered: not even the greeting is
+    # written to it, and the simulator still serves its manager afterwards.
+    def test_only_the_manager_gets_anything_from_a_simulator_on_a_node(self):
+        node, here = self.cluster.address["kn1"], self.cluster.here
+        srun = subprocess.Popen(["srun", "-N1", "-n1", "-w", "kn1", "env", "KAVRIN_LISTEN_ADDRESS=" + node,
+                                 "KAVRIN_MANAGER_ADDRESS=" + here, sim("GPUS_STUDYSim"), "-w", "-p", "0",
+                                 "-N", "1"], cwd=self.work, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                env=self.cluster.env)
+        try:
+            line = b""
+            while not line.startswith(b"REGISTER"):
+                line = srun.stdout.readline()
+                if not line:
+                    self.fail("no REGISTER line: " + srun.stderr.read().decode())
+            port = int(re.search(rb"\[(\d+)\]", line).group(1))
+            listening = listening_addresses(self.cluster, "kn1")
+            self.assertEqual([a for a in listening if a[1] == port], [(node, port)], listening)
+
+            def connect_from(where, address):
+                probe = ("import socket\ns = socket.create_connection((%r, %d), timeout=20)\n"
+                         "data = b''\nwhile True:\n    chunk = s.recv(100)\n    data += chunk\n"
+                         "    if not chunk or len(data) >= 10: break\nprint(data.hex())" % (address, port))
+                return testcluster.run(*self.cluster.in_ns(where, sys.executable, "-c", probe), check=False,
+                                       timeout=60)
+
+            refused = connect_from("kn1", "127.0.0.1")
+            self.assertIn("ConnectionRefusedError", refused.stderr)
+            stranger = connect_from("stranger", node)
+            self.assertEqual((stranger.returncode, stranger.stdout.strip()), (0, ""), stranger.stderr)
+            # The manager's side: the greeting, then the one replication's records.
+            with socket.create_connection((node, port), timeout=20) as s:
+                greeting = b""
+                while len(greeting) < 10:
+                    chunk = s.recv(10 - len(greeting))
+                    self.assertTrue(chunk)
+                    greeting += chunk
+                self.assertEqual(greeting[4:6], b"\xff\x01")
+                while s.recv(65536):
+                    pass
+            out, err = srun.communicate(timeout=60)
+        finally:
+            if srun.poll() is None:
+                srun.kill()
+                srun.communicate()
+        self.assertEqual(srun.returncode, 0, err)
+        self.assertIn("!! Connection from %s closed unanswered: the simulation manager connects from %s"
+                      % (self.cluster.address["stranger"], here), err.decode())
 
     # Outside an allocation --hosts slurm has nothing to take the nodes from.
     def test_hosts_from_slurm_need_an_allocation(self):
