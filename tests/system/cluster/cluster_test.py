@@ -8,6 +8,7 @@ import json
 import os
 import re
 import shutil
+import signal
 import socket
 import struct
 import subprocess
@@ -191,6 +192,62 @@ class Slurm(SlurmCluster):
         self.assertEqual(srun.returncode, 0, err)
         self.assertIn("!! Connection from %s closed unanswered: the simulation manager connects from %s"
                       % (self.cluster.address["stranger"], here), err.decode())
+
+    # A simulator killed on its node is reported as one killed here: srun's status 137 is the
+    # signal, the same outcome line as a local run where the same simulator is killed, and the
+    # other simulator goes on.
+    def test_a_simulator_killed_on_its_node_is_reported_as_here(self):
+        args = ["--jobs", "2", "--min-obs", "3000000", "--max-obs", "3000000", "--progress-interval", "0.2",
+                "--", sim("GPUS_STUDYSim")]
+        outcomes = []
+        for where in ("slurm", "here"):
+            if where == "slurm":
+                cmd = ["salloc", "--nodes=1", "--ntasks-per-node=2", "-w", "kn1", "--quiet", sim("simmgr"),
+                       "--hosts", "slurm", *args]
+            else:
+                cmd = [sim("simmgr"), *args]
+            out = self.run_and_kill(cmd, where)
+            outcomes.append(re.search(r"client 0 +seed \d+ +host \S+ +pid \d+ +\d+ obs +cpu \S+ s +(.*)", out).group(1))
+            self.assertRegex(out, r"client 1 +seed \d+ .*quit, exited with code 0")
+            self.assertIn("not reproducible: 1 of 2 simulators failed", out)
+        self.assertEqual(outcomes, ["ended by Killed", "ended by Killed"])
+
+    def run_and_kill(self, cmd, where):
+        """Runs cmd, kills client 0's simulator once observations flow, and returns the table."""
+        with open(self.path("table.txt"), "w") as out_file:
+            proc = subprocess.Popen(cmd, cwd=self.work, stdout=out_file, stderr=subprocess.PIPE, text=True,
+                                    env=self.cluster.env)
+        try:
+            for line in proc.stderr:
+                if re.search(r"n=[1-9]", line):
+                    break
+            if where == "slurm":
+                pids = testcluster.run("ip", "netns", "pids", self.cluster.ns["kn1"]).stdout.split()
+            else:
+                pids = []
+                for task in os.listdir("/proc/%d/task" % proc.pid):
+                    with open("/proc/%d/task/%s/children" % (proc.pid, task)) as f:
+                        pids += f.read().split()
+            victim = None
+            for pid in pids:
+                try:
+                    with open("/proc/%s/cmdline" % pid, "rb") as f:
+                        words = f.read().split(b"\0")
+                except FileNotFoundError:
+                    continue
+                if words[0].endswith(b"GPUS_STUDYSim") and words[words.index(b"-c") + 1] == b"0":
+                    victim = int(pid)
+            self.assertIsNotNone(victim)
+            os.kill(victim, signal.SIGKILL)
+            proc.stderr.read()
+            self.assertEqual(proc.wait(timeout=180), 3)
+        finally:
+            if proc.poll() is None:
+                proc.kill()
+                proc.wait()
+            proc.stderr.close()
+        with open(self.path("table.txt")) as f:
+            return f.read()
 
     # Outside an allocation --hosts slurm has nothing to take the nodes from.
     def test_hosts_from_slurm_need_an_allocation(self):

@@ -130,6 +130,17 @@ class Cluster:
                 os.killpg(p.pid, signal.SIGKILL)
                 p.wait()
         self.procs = []
+        # Client commands of this cluster that outlived their test: an srun whose node died
+        # waits for the controller to give the node up. They carry this cluster's SLURM_CONF.
+        if getattr(self, "conf", None):
+            mark = ("SLURM_CONF=" + self.conf).encode()
+            for pid in filter(str.isdigit, os.listdir("/proc")):
+                try:
+                    with open("/proc/%s/environ" % pid, "rb") as f:
+                        if mark in f.read().split(b"\0") and int(pid) != os.getpid():
+                            os.kill(int(pid), signal.SIGKILL)
+                except (OSError, ValueError):
+                    pass
         # Whatever still runs in a namespace (job steps, simulators) was started by this test.
         for ns in self.ns.values():
             for pid in run("ip", "netns", "pids", ns, check=False).stdout.split():
