@@ -141,7 +141,8 @@ class Slurm(SlurmCluster):
                 expected = "env KAVRIN_LISTEN_ADDRESS=%s KAVRIN_MANAGER_ADDRESS=%s " % (
                     self.cluster.address[proc["host"]], self.cluster.here)
                 self.assertIn(expected, proc["command"])
-                self.assertTrue(proc["command"].startswith("srun --nodes=1 --ntasks=1 --exact --nodelist=%s " % proc["host"] if not launch else "srun -N1 -n1 --exact -w %s " % proc["host"]), proc["command"])
+                launcher = "srun -N1 -n1 --exact -w %s " if launch else "srun --nodes=1 --ntasks=1 --exact --nodelist=%s "
+                self.assertTrue(proc["command"].startswith(launcher % proc["host"]), proc["command"])
 
     # The trust model on the Slurm route: a simulator started through srun as the manager starts
     # it listens on its node's address only (not on every interface, not on the node's loopback),

@@ -4,6 +4,7 @@ lives in one temporary folder and is stopped again by stop(), also after a failu
 this module started are ever signalled. Nothing here installs anything: where a program is missing
 or a daemon does not come up, Unavailable says why and the caller skips."""
 
+import ctypes
 import os
 import re
 import shlex
@@ -20,6 +21,13 @@ class Unavailable(Exception):
 
 def run(*cmd, check=True, **kw):
     return subprocess.run(list(cmd), capture_output=True, text=True, check=check, **kw)
+
+
+def die_with_parent():
+    """In a daemon's child before it starts: killed when the test's process ends, even when a
+    time-out kills the test before it can stop its daemons."""
+    PR_SET_PDEATHSIG = 1
+    ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGKILL)
 
 
 def shell_quote(word):
@@ -47,8 +55,8 @@ def wait_for(what, predicate, timeout, log=None):
 
 class Cluster:
     """Namespaces ("nodes") joined by a bridge in this namespace. The bridge has the first
-    address of a /28 from 198.51.100.0/24 (a documentation range nothing here routes), node i
-    the address after it. Names carry this process's id, so parallel runs do not collide."""
+    address of a free /28 from 198.51.100.0/24 (a documentation range nothing here routes), the
+    nodes and a "stranger" (a peer that is not the manager) the addresses after it. Names carry this process's id, so parallel runs do not collide."""
 
     def __init__(self, folder, nodes):
         self.dir = folder
@@ -64,10 +72,11 @@ class Cluster:
 
     # --- network ---------------------------------------------------------------------------
     def create_network(self):
-        if os.geteuid() != 0 or shutil.which("ip") is None:
-            raise Unavailable("network namespaces need root and iproute2 here")
+        if os.geteuid() != 0 or shutil.which("ip") is None or shutil.which("nsenter") is None:
+            raise Unavailable("network namespaces need root, iproute2 and nsenter (util-linux) here")
         used = run("ip", "-4", "addr", "show").stdout + run("ip", "-4", "route", "show").stdout
-        for block in range(0, 256, 16):
+        first = os.getpid() % 16  # parallel runs start their search at different blocks
+        for block in (16 * ((first + i) % 16) for i in range(16)):
             if "198.51.100.%d" % block not in used and "198.51.100.%d/" % block not in used:
                 if not re.search(r"198\.51\.100\.(%s)\b" % "|".join(str(block + i) for i in range(16)),
                                  used):
@@ -108,7 +117,8 @@ class Cluster:
     def start(self, name, cmd, log, **kw):
         out = open(log, "ab")
         p = subprocess.Popen(cmd, stdout=out, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL,
-                             env=kw.pop("env", self.env), start_new_session=True, **kw)
+                             env=kw.pop("env", self.env), start_new_session=True,
+                             preexec_fn=die_with_parent, **kw)
         out.close()
         self.procs.append((name, p))
         return p
