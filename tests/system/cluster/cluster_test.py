@@ -354,9 +354,15 @@ class Ssh(ClusterTest):
         ssh = " ".join(["ssh", "-T"] + [testcluster.shell_quote(w) for w in self.cluster.ssh_options])
         study = ["--jobs", "2", "--seed", "3", "--min-obs", "500", "--quiet"]
         tail = ["--", exe, "-r", "1", "-a", self.path("it's here.csv")]
-        p = self.simmgr(*study, "--hosts", node, "--launch", ssh + " {host} {remote_cmd}", "--csv", "ssh.csv", *tail)
+        p = self.simmgr(*study, "--hosts", node, "--launch", ssh + " {host} {remote_cmd}", "--csv", "ssh.csv",
+                        "--json", "ssh.json", *tail)
         self.assertEqual(p.returncode, 0, p.stdout + p.stderr)
         self.assertIn("host %s" % node, p.stdout)
+        # The node's address only, and only the manager's address answered, over ssh as well.
+        with open(self.path("ssh.json")) as f:
+            for proc in json.load(f)["experiments"][0]["processes"]:
+                self.assertIn(" 'env KAVRIN_LISTEN_ADDRESS=%s KAVRIN_MANAGER_ADDRESS=%s " % (node, self.cluster.here),
+                              proc["command"])
         # Each simulator wrote its own result file under the quoted name, on the node (whose files
         # are this machine's).
         for client in (0, 1):
