@@ -1,7 +1,7 @@
 # Every test carries exactly one kind and at least one subsystem (tests/README.md explains them).
 set(KAVRIN_TEST_KINDS unit system validation golden)
 set(KAVRIN_TEST_SUBSYSTEMS control engine framework reward random study trace platform shared model sangen
-                           simmgr examples build python)
+                           simmgr examples build python cluster)
 
 # kavrin_check_test_labels(WHAT labels...): stops the configure unless the labels are one kind
 # and one or more subsystems, nothing else.

@@ -16,7 +16,7 @@ set -euo pipefail
 run=(g++ cmake make libyaml-cpp-dev libboost-dev nlohmann-json3-dev)
 test=("${run[@]}" libgtest-dev libgmock-dev python3 python3-pytest python3-pandas python3-matplotlib graphviz libxml2-utils iproute2)
 bench=("${run[@]}" libbenchmark-dev)
-ci=("${test[@]}" libbenchmark-dev chromium clang-format git g++-mingw-w64-x86-64-posix wine64)
+ci=("${test[@]}" libbenchmark-dev chromium munge slurmctld slurmd slurm-client openssh-server openssh-client clang-format git g++-mingw-w64-x86-64-posix wine64)
 
 group=${1:-}
 case $group in

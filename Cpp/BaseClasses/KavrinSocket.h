@@ -6,6 +6,8 @@
 #ifndef KAVRIN_SOCKET_H
 #define KAVRIN_SOCKET_H
 
+#include <string>
+
 class KavrinSocket {
  public:
   // openFD false: the object holds no descriptor until Accept gives it one.
@@ -37,6 +39,8 @@ class KavrinSocket {
   bool LastListenWasAddressInUse() const { return _listenAddressInUse; }
   // The failure, if any, is recorded on this (listening) socket, never on the connection.
   bool Accept(KavrinSocket& connection);
+  // The IPv4 address of a connection's peer in dotted form; "" when it has none.
+  std::string PeerAddress() const;
   bool Connect(const char* hostname, int port);
   // Waits up to the time-out (milliseconds; 0 only looks, negative waits without limit) for the
   // socket to become readable.

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstring>
 #include <iostream>
+#include <string>
 
 #include "BaseClasses/KavrinSocket.h"
 
@@ -96,6 +97,18 @@ bool KavrinSocket::Accept(KavrinSocket& connection) {
   SetError("error in accept: ");
   std::cerr << ErrorString << std::endl;
   return false;
+}
+
+std::string KavrinSocket::PeerAddress() const {
+  if (_socket < 0) return "";
+  sockaddr_in addr;
+  socklen_t len = sizeof addr;
+  std::memset(&addr, 0, sizeof addr);
+  if (::getpeername(_socket, reinterpret_cast<sockaddr*>(&addr), &len) != 0 || addr.sin_family != AF_INET)
+    return "";
+  const auto* b = reinterpret_cast<const unsigned char*>(&addr.sin_addr);
+  return std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "." +
+         std::to_string(b[3]);
 }
 
 bool KavrinSocket::Connect(const char* hostname, int port) {

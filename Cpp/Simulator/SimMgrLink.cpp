@@ -36,6 +36,22 @@ const char* ListenAddress() {
   return text && *text ? text : DefaultListenAddress;
 }
 
+const char* ManagerAddress() {
+  const char* text = std::getenv(ManagerAddressVariable);
+  return text && *text ? text : nullptr;
+}
+
+bool IsDottedIPv4(const char* text) {
+  int parts = 0;
+  for (const char* p = text;; ++p) {
+    int value = 0, digits = 0;
+    for (; *p >= '0' && *p <= '9' && digits < 4; ++p, ++digits) value = value * 10 + (*p - '0');
+    if (digits == 0 || digits > 3 || value > 255) return false;
+    if (++parts == 4) return *p == '\0';
+    if (*p != '.') return false;
+  }
+}
+
 }  // namespace SimMgrLink
 
 namespace {
@@ -61,8 +77,17 @@ KavrinSocket* AcceptManager(SimulatorClass& sim, int timeout_ms) {
   while (sim.SimControl == GO && !connected && (unlimited || remaining > 0)) {
     const int wait = unlimited || remaining > sim.AcceptSelectDelay ? sim.AcceptSelectDelay : remaining;
     if (sim.ConnectionSocket->Select(wait) && sim.ConnectionSocket->Accept(*connection)) {
-      SendReply(sim, connection, kReplyMarker, 1);
-      connected = true;
+      const char* manager = SimMgrLink::ManagerAddress();
+      const std::string peer = manager ? connection->PeerAddress() : "";
+      if (manager && peer != manager) {
+        // Not the manager: it gets nothing, not even the greeting, and the wait goes on.
+        std::cerr << "!! Connection from " << (peer.empty() ? "an unknown address" : peer)
+                  << " closed unanswered: the simulation manager connects from " << manager << std::endl;
+        connection->Close();
+      } else {
+        SendReply(sim, connection, kReplyMarker, 1);
+        connected = true;
+      }
     }
     if (!unlimited) remaining -= wait;
   }
@@ -157,6 +182,12 @@ KavrinSocket* SimulatorClass::WaitForSimMgrConnection(int timeout_ms) {
   // before announcing: a manager that connects as soon as it reads the port must find us.
   int systemChosenTries = 0;
   const char* address = SimMgrLink::ListenAddress();
+  const char* manager = SimMgrLink::ManagerAddress();
+  if (manager && !SimMgrLink::IsDottedIPv4(manager)) {
+    std::cerr << "ERROR: " << SimMgrLink::ManagerAddressVariable << " is not an IPv4 address: " << manager
+              << std::endl;
+    std::exit(1);
+  }
   for (;;) {
     if (ConnectionSocket->Bind(port, address)) {
       if (ConnectionSocket->Listen(100)) break;

@@ -25,6 +25,14 @@ constexpr const char* ListenAddressVariable = "KAVRIN_LISTEN_ADDRESS";
 constexpr const char* DefaultListenAddress = "127.0.0.1";
 const char* ListenAddress();
 
+// Set by the manager for a simulator it reaches from another host: the IPv4 address it connects
+// from. A connection from any other address is closed before anything is written to it, and the
+// simulator goes on waiting for its manager. Unset: whoever connects first is the manager.
+constexpr const char* ManagerAddressVariable = "KAVRIN_MANAGER_ADDRESS";
+const char* ManagerAddress();  // null when unset or empty
+// Whether text is an IPv4 address in dotted form (four numbers from 0 to 255).
+bool IsDottedIPv4(const char* text);
+
 // standardMs, or the value of ConnectionWaitVariable when that holds a number.
 int ConnectionWaitMs(int standardMs);
 

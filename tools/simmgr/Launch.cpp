@@ -43,6 +43,35 @@ std::string ListenAddressFor(const std::string& host) {
   return IsIPv4Literal(host) ? host : "0.0.0.0";
 }
 
+bool SettleHosts(Options& o, SlurmAllocation& slurm, const char* slurmNodeList, std::string& error) {
+  std::vector<std::string> connectTo = o.hosts;
+  if (o.hosts.size() == 1 && o.hosts[0] == "slurm") {
+    if (!slurm.Read(slurmNodeList, error)) return false;
+    o.hosts = slurm.Names();
+    connectTo = slurm.Addresses();
+    if (o.launchTemplate.empty()) o.launchTemplate = kSlurmLaunch;
+  }
+  o.hostAddresses.clear();
+  o.managerAddresses.clear();
+  for (size_t i = 0; i < connectTo.size(); ++i) {
+    std::string address, why;
+    if (!os::ResolveIPv4(connectTo[i], address, why)) {
+      error = "host " + o.hosts[i] + " has no IPv4 address to reach its simulators at (" + why + ")";
+      return false;
+    }
+    o.hostAddresses.push_back(address);
+    std::string from;
+    // Only this machine reaches a loopback address: no peer to keep out there.
+    const bool loopback = address.compare(0, 4, "127.") == 0;
+    if (!loopback && !os::LocalAddressTo(address, from, why)) {
+      error = "host " + o.hosts[i] + " (" + address + ") cannot be reached from here: " + why;
+      return false;
+    }
+    o.managerAddresses.push_back(from);
+  }
+  return true;
+}
+
 std::vector<uint32_t> ProcessSeeds(uint32_t base, size_t count) {
   const uint64_t range = 2147483645ULL;
   std::vector<uint32_t> seeds;
@@ -58,8 +87,10 @@ std::vector<uint32_t> ProcessSeeds(uint32_t base, size_t count) {
 
 std::vector<std::string> SimulatorCommand(const Options& o, const JobSpec& job) {
   std::vector<std::string> cmd;
-  const std::string address = ListenAddressFor(job.host);
+  const std::string address = ListenAddressFor(job.address.empty() ? job.host : job.address);
   if (!address.empty()) cmd = {"env", "KAVRIN_LISTEN_ADDRESS=" + address};
+  if (!address.empty() && !job.managerAddress.empty())
+    cmd.push_back("KAVRIN_MANAGER_ADDRESS=" + job.managerAddress);
   const std::vector<std::string> own{o.simulator, "-w",
                                      "-p",        "0",
                                      "-c",        std::to_string(job.clientId),
@@ -96,9 +127,12 @@ std::string ShellJoin(const std::vector<std::string>& words) {
 std::string ExpandLaunchTemplate(const std::string& tmpl, const std::vector<std::string>& cmd,
                                  const std::string& host) {
   std::string out = tmpl;
-  if (out.find("{cmd}") == std::string::npos) out += " {cmd}";
-  // {host} first: the command line may itself contain the text "{host}".
+  if (out.find("{cmd}") == std::string::npos && out.find("{remote_cmd}") == std::string::npos)
+    out += " {cmd}";
+  // {host} first: the command line may itself contain the text "{host}"; {remote_cmd} before
+  // {cmd} for the same reason.
   ReplaceAll(out, "{host}", ShellQuote(host));
+  ReplaceAll(out, "{remote_cmd}", ShellQuote(ShellJoin(cmd)));
   ReplaceAll(out, "{cmd}", ShellJoin(cmd));
   return out;
 }

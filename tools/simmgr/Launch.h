@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Options.h"
+#include "SlurmAllocation.h"
 
 namespace simmgr {
 
@@ -21,8 +22,22 @@ struct JobSpec {
   int experiment = 0;
   int clientId = 0;
   uint32_t seed = 0;
-  std::string host;  // where the manager connects
+  std::string host;                 // as the launcher names it ({host})
+  std::string address = {};         // the IPv4 address the manager connects to; empty: host itself
+  std::string managerAddress = {};  // the address the manager connects from; empty: anyone
 };
+
+// The launcher of `--hosts slurm` when no --launch is given: one task on the job's node, using
+// only the processor it needs, so that several simulators share a node of the allocation.
+constexpr const char* kSlurmLaunch = "srun --nodes=1 --ntasks=1 --exact --nodelist={host} {cmd}";
+
+// Settles where the jobs run before anything starts: `--hosts slurm` becomes the nodes of the
+// allocation whose node list is slurmNodeList (and runs the jobs through kSlurmLaunch unless
+// --launch says otherwise), and every host gets in hostAddresses the IPv4 address the manager
+// connects to, so that the simulator can listen on exactly that one, and in managerAddresses the
+// address the manager connects from, the only one the simulator then accepts. False with a message when
+// the allocation cannot be read or a host has no IPv4 address.
+bool SettleHosts(Options& o, SlurmAllocation& slurm, const char* slurmNodeList, std::string& error);
 
 // The address a simulator must listen on for the manager to reach it at `host`: empty for
 // 127.0.0.1 and localhost (the simulator's default), the address itself for any other IPv4
@@ -31,8 +46,9 @@ struct JobSpec {
 std::string ListenAddressFor(const std::string& host);
 
 // The simulator's own command line for one job; for a host reached other than through the
-// loopback interface it runs through env with KAVRIN_LISTEN_ADDRESS set, so that it also works
-// on the far side of a launcher.
+// loopback interface it runs through env with KAVRIN_LISTEN_ADDRESS set (and
+// KAVRIN_MANAGER_ADDRESS, when the job knows the manager's address), so that it also works on
+// the far side of a launcher.
 std::vector<std::string> SimulatorCommand(const Options& o, const JobSpec& job);
 
 // The name a simulator's own result or trace file gets: the name as given when the run has one
@@ -45,7 +61,9 @@ std::string ShellQuote(const std::string& word);
 std::string ShellJoin(const std::vector<std::string>& words);
 
 // The launcher command line: {cmd} becomes the quoted simulator command line, {host} the
-// quoted host; a template without {cmd} gets it appended.
+// quoted host, {remote_cmd} the command line quoted once more, as one word, for a launcher
+// that hands its words to a shell on the other host (ssh); a template without {cmd} or
+// {remote_cmd} gets {cmd} appended.
 std::string ExpandLaunchTemplate(const std::string& tmpl, const std::vector<std::string>& cmd,
                                  const std::string& host);
 

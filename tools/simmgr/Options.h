@@ -34,7 +34,13 @@ struct Options {
   std::string detachFile;  // non-empty: detach (command 3) instead of quit
   int64_t detachBatches = 1000;
   std::string launchTemplate;
-  std::vector<std::string> hosts;
+  std::vector<std::string> hosts;  // {"slurm"}: the nodes of the Slurm allocation
+  // The IPv4 address of each of hosts, which the manager connects to and the simulator listens
+  // on; settled before the run (SettleHosts), empty until then.
+  std::vector<std::string> hostAddresses;
+  // This machine's address as each of hosts sees the manager connect (for a host reached other
+  // than through the loopback interface; "" otherwise): its simulators accept no one else.
+  std::vector<std::string> managerAddresses;
   double registerTimeout = 30.0;
   double quitTimeout = 30.0;
   double progressInterval = 5.0;       // seconds between progress lines when stderr is not a terminal

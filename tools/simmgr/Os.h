@@ -28,6 +28,14 @@ enum class Stop { Terminate, Kill };
 void SignalGroup(int pid, Stop how);
 std::string SignalName(int signalNumber);
 
+// The IPv4 address (dotted) that host names or is, as a connection to it would use; false with a
+// message when it has none.
+bool ResolveIPv4(const std::string& host, std::string& address, std::string& error);
+
+// The address of this machine that a connection to the IPv4 address `remote` starts from, as
+// the routing table chooses it (no packet is sent); false with a message when there is no route.
+bool LocalAddressTo(const std::string& remote, std::string& local, std::string& error);
+
 // Starts a non-blocking TCP connection to an IPv4 address of host; -1 with a message on failure.
 int ConnectStart(const std::string& host, int port, std::string& error);
 // 0 once the connection stands, EINPROGRESS-like "pending" as 1, or -1 with a message.

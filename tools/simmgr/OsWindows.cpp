@@ -318,6 +318,52 @@ std::string SignalName(int signalNumber) {
   }
 }
 
+bool ResolveIPv4(const std::string& host, std::string& address, std::string& error) {
+  StartWinsock();
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* res = nullptr;
+  const int rc = getaddrinfo(host.c_str(), nullptr, &hints, &res);
+  if (rc != 0 || !res) {
+    error = "cannot resolve " + host + ": " + SystemMessage(static_cast<DWORD>(rc));
+    return false;
+  }
+  const auto* in = reinterpret_cast<const sockaddr_in*>(res->ai_addr);
+  const auto* b = reinterpret_cast<const unsigned char*>(&in->sin_addr);
+  address = std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "." +
+            std::to_string(b[3]);
+  freeaddrinfo(res);
+  return true;
+}
+
+bool LocalAddressTo(const std::string& remote, std::string& local, std::string& error) {
+  StartWinsock();
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(9);  // a datagram socket's connect only picks the route
+  if (inet_pton(AF_INET, remote.c_str(), &to.sin_addr) != 1) {
+    error = remote + " is not an IPv4 address";
+    return false;
+  }
+  const SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);
+  if (s == INVALID_SOCKET) {
+    error = "socket: " + SystemMessage(WSAGetLastError());
+    return false;
+  }
+  sockaddr_in from{};
+  int len = sizeof from;
+  const bool ok = connect(s, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0 &&
+                  getsockname(s, reinterpret_cast<sockaddr*>(&from), &len) == 0;
+  if (!ok) error = "no route to " + remote + ": " + SystemMessage(WSAGetLastError());
+  closesocket(s);
+  if (!ok) return false;
+  const auto* b = reinterpret_cast<const unsigned char*>(&from.sin_addr);
+  local = std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "." +
+          std::to_string(b[3]);
+  return true;
+}
+
 int ConnectStart(const std::string& host, int port, std::string& error) {
   StartWinsock();
   addrinfo hints{};

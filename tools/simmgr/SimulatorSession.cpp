@@ -45,13 +45,16 @@ SimulatorSession::SimulatorSession(const Context& context, int clientId, uint32_
   const Options& o = _ctx.options;
   _result.clientId = clientId;
   _result.seed = seed;
-  _result.host = o.hosts.empty() ? "127.0.0.1" : o.hosts[static_cast<size_t>(clientId) % o.hosts.size()];
+  const size_t h = o.hosts.empty() ? 0 : static_cast<size_t>(clientId) % o.hosts.size();
+  _result.host = o.hosts.empty() ? "127.0.0.1" : o.hosts[h];
+  _address = h < o.hostAddresses.size() ? o.hostAddresses[h] : _result.host;
+  _managerAddress = h < o.managerAddresses.size() ? o.managerAddresses[h] : "";
 }
 
 void SimulatorSession::Launch() {
   const Options& o = _ctx.options;
-  const std::vector<std::string> cmd =
-      SimulatorCommand(o, JobSpec{_ctx.experiment, _result.clientId, _result.seed, _result.host});
+  const std::vector<std::string> cmd = SimulatorCommand(
+      o, JobSpec{_ctx.experiment, _result.clientId, _result.seed, _result.host, _address, _managerAddress});
   std::vector<std::string> argv = cmd;
   if (!o.launchTemplate.empty()) {
     _result.commandLine = ExpandLaunchTemplate(o.launchTemplate, cmd, _result.host);
@@ -150,6 +153,7 @@ bool SimulatorSession::AskToStop(const std::vector<uint8_t>& command) {
       // fault has finished its run and is on its way out: it is waited for like one asked to
       // quit, not terminated in the middle of its exit.
       const bool finishing = _phase == Phase::Unlinked && _result.simulatorPid != 0 && _linkProblem.empty();
+      _closedOnItsOwn = finishing;
       CloseLink();
       _phase = Phase::Stopped;
       if (!_ended && !_signalled && !finishing) Signal(os::Stop::Terminate);
@@ -326,7 +330,7 @@ void SimulatorSession::ReadStdout() {
       if (!ParseRegisterLine(line, port)) continue;
       _port = port;
       std::string why;
-      _sock = os::ConnectStart(_result.host, port, why);
+      _sock = os::ConnectStart(_address, port, why);
       if (_sock < 0) {
         LinkFailure(why);
       } else {
@@ -350,6 +354,12 @@ void SimulatorSession::Reap() {
   if (_ended || _child.pid < 0 || _phase == Phase::Detached) return;
   Exit e;
   if (!os::Reap(_child.pid, e.code, e.signal)) return;
+  // A launcher (srun, ssh, a shell) reports a process that a signal ended as exit status
+  // 128 + the signal's number; it is reported as the signal, as when it runs here.
+  if (!_ctx.options.launchTemplate.empty() && e.signal == 0 && e.code > 128 && e.code <= 128 + 64) {
+    e.signal = e.code - 128;
+    e.code = -1;
+  }
   _ended = e;
   if (StopAsked() || _signalled) return;
   const std::string how =
@@ -359,6 +369,10 @@ void SimulatorSession::Reap() {
 
 void SimulatorSession::Terminate() {
   if (!ProcessPending()) return;
+  // A simulator that ends its run closes its link and exits. One that closed its link and then
+  // did not exit did not end that way: it was killed with its launcher still waiting for it, or
+  // its node died under a remote launcher (srun, ssh) that has not noticed yet.
+  if (_closedOnItsOwn && _linkProblem.empty()) _linkProblem = "closed its link but did not exit";
   _ctx.listener.Say(*this, "did not exit in time; terminating it");
   Signal(os::Stop::Terminate);
 }

@@ -124,6 +124,8 @@ class SimulatorSession {
 
   Context _ctx;
   ProcessResult _result;
+  std::string _address;         // the IPv4 address the manager connects to
+  std::string _managerAddress;  // the one it connects from, when the simulator is elsewhere
   Phase _phase = Phase::Announcing;
   std::string _spawnError;
   os::Child _child;
@@ -131,8 +133,9 @@ class SimulatorSession {
     int code = 0;  // -1 when a signal ended it
     int signal = 0;
   };
-  std::optional<Exit> _ended;  // once the process has ended
-  bool _signalled = false;     // the manager signalled it: its end is no fault of its own
+  std::optional<Exit> _ended;    // once the process has ended
+  bool _signalled = false;       // the manager signalled it: its end is no fault of its own
+  bool _closedOnItsOwn = false;  // it closed its link unasked, as at the end of its run
   int _sock = -1;
   int _port = 0;
   double _deadline = 0.0;

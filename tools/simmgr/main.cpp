@@ -1,5 +1,6 @@
 // simmgr: starts simulators of a study, pools their observations and reports estimates.
 #include <cctype>
+#include <cstdlib>
 #include <ctime>
 #include <iostream>
 
@@ -100,6 +101,11 @@ int main(int argc, char** argv) {
   // Experiments by name, and any the study lacks, are settled before anything starts.
   if (opt.fromFiles.empty() && !context.study.Select(opt.experimentList, opt.experiments, error))
     return Fail("bad value '" + opt.experimentList + "' for --experiments: " + error);
+
+  if (opt.fromFiles.empty()) {
+    SlurmAllocation slurm;
+    if (!SettleHosts(opt, slurm, std::getenv("SLURM_JOB_NODELIST"), error)) return Fail(error);
+  }
 
   os::IgnoreBrokenPipe();
   os::InstallInterruptHandler();

@@ -218,4 +218,63 @@ TEST(SimMgrLinkWait, ATakenPortIsSteppedOver) {
   sim->ConnectionSocket = nullptr;
 }
 
+// Told its manager's address, the simulator answers nobody else: a peer from another address
+// reads the end of the stream without a single byte, and the manager connecting afterwards is
+// greeted. 127.0.0.2 stands in for the manager's host, 127.0.0.1 for a stranger.
+TEST(SimMgrLinkWait, OnlyTheManagersAddressIsAnswered) {
+  testproc::ScopedEnv manager(SimMgrLink::ManagerAddressVariable, "127.0.0.2");
+  int port = 0;
+  {
+    KavrinSocket probe(true);
+    ASSERT_TRUE(probe.Bind(0));
+    port = probe.GetBoundPort();
+  }
+  auto sim = BareSimulator(1, 1);
+  sim->SocketPort = static_cast<short>(port);
+  sim->AcceptSelectDelay = 10;
+  std::string strangerRead = "not run", managerRead;
+  std::thread peers([&] {
+    auto connectFrom = [&](const char* from, std::string& got) {
+      for (int attempt = 0; attempt < 500; ++attempt) {
+        KavrinSocket s(true);
+        if (!s.Bind(0, from)) return;
+        if (s.Connect("127.0.0.1", port)) {
+          char buffer[16];
+          const int n = s.RecvBlock(buffer, 10);
+          got.assign(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+          return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+    };
+    connectFrom("127.0.0.1", strangerRead);
+    connectFrom("127.0.0.2", managerRead);
+  });
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  KavrinSocket* connection = sim->WaitForSimMgrConnection(10000);
+  testing::internal::GetCapturedStdout();
+  const std::string err = testing::internal::GetCapturedStderr();
+  peers.join();
+  ASSERT_NE(connection, nullptr);
+  EXPECT_EQ(strangerRead, "");
+  ASSERT_EQ(managerRead.size(), 10u);
+  EXPECT_EQ(static_cast<unsigned char>(managerRead[4]), 0xFF);
+  EXPECT_EQ(managerRead[5], 1);
+  EXPECT_EQ(
+      err,
+      "!! Connection from 127.0.0.1 closed unanswered: the simulation manager connects from 127.0.0.2\n");
+  delete connection;
+  delete sim->ConnectionSocket;
+  sim->ConnectionSocket = nullptr;
+}
+
+TEST(SimMgrLinkWait, AManagerAddressMustBeAnIPv4Address) {
+  for (const char* good : {"192.0.2.1", "0.0.0.0", "255.255.255.255"})
+    EXPECT_TRUE(SimMgrLink::IsDottedIPv4(good)) << good;
+  for (const char* bad :
+       {"", "nowhere", "1.2.3", "1.2.3.4.5", "256.1.1.1", "1.2.3.4 ", "1..2.3", "1.2.3.0004", "-1.2.3.4"})
+    EXPECT_FALSE(SimMgrLink::IsDottedIPv4(bad)) << bad;
+}
+
 }  // namespace

@@ -169,3 +169,38 @@ TEST_F(Session, NoAnnouncementInTimeIsAFaultBeforeItStarted) {
   EXPECT_TRUE(r.fault);
   EXPECT_FALSE(r.started);
 }
+
+// A simulator ends its run by closing its link and exiting. One that closed its link and then
+// did not exit (its node died under srun, which has not noticed) is a fault once it has to be
+// terminated, not a quiet end.
+TEST_F(Session, OneThatClosedItsLinkButNeverExitedIsAFault) {
+  _opt.launchTemplate = _opt.launchTemplate.replace(_opt.launchTemplate.find("sleep 0.5"), 9, "sleep 30");
+  SimulatorSession s(_ctx, 0, 7);
+  s.Launch();
+  GreetAndReport(s);
+  HangUp();
+  ASSERT_TRUE(Drive(s, [&] { return s.phase() == Phase::Unlinked; }));
+  EXPECT_FALSE(s.AskToStop({CmdQuit}));
+  s.Terminate();
+  ASSERT_TRUE(Drive(s, [&] { return !s.ProcessPending(); }));
+  const ProcessResult r = s.Conclude();
+  EXPECT_EQ(r.outcome, "closed its link but did not exit; ended by " + os::SignalName(15));
+  EXPECT_TRUE(r.fault);
+}
+
+// srun, ssh and shells report a task that a signal ended as exit status 128 + its number: it is
+// reported as the signal, as for a simulator the manager started itself.
+TEST_F(Session, ALaunchersSignalStatusIsReportedAsTheSignal) {
+  _opt.launchTemplate =
+      _opt.launchTemplate.replace(_opt.launchTemplate.find("exec sleep 0.5"), 14, "sleep 0.3; exit 137");
+  SimulatorSession s(_ctx, 0, 7);
+  s.Launch();
+  GreetAndReport(s);
+  HangUp();
+  ASSERT_TRUE(Drive(s, [&] { return !s.ProcessPending(); }));
+  const ProcessResult r = s.Conclude();
+  EXPECT_EQ(r.outcome, "ended by " + os::SignalName(9));
+  EXPECT_TRUE(r.fault);
+  EXPECT_EQ(_listener.said,
+            (std::vector<std::string>{"was ended by " + os::SignalName(9) + " before it was asked to stop"}));
+}
