@@ -104,6 +104,7 @@ void CodeGenerator::Derive() {
   int group = 0;
   for (const ActivityDef& a : D.Activities) {
     int cases = a.Cases.empty() ? 1 : static_cast<int>(a.Cases.size());
+    std::vector<std::string> unlisted;  // places its expressions read that an explicit list leaves out
     for (int c = 0; c < cases; c++) {
       Action x;
       x.Def = &a;
@@ -148,8 +149,21 @@ void CodeGenerator::Derive() {
       for (const std::string& p : x.Affects) AddUnique(x.Members, p);
       for (const std::string& p : enables) AddUnique(x.Members, p);
       for (const std::string& p : affects) AddUnique(x.Members, p);
+      if (a.ExplicitEnables)
+        for (const std::string& p : changing(enables))
+          if (std::find(a.Enables.begin(), a.Enables.end(), p) == a.Enables.end()) AddUnique(unlisted, p);
       ActionList.push_back(x);
     }
+    if (a.Timed && a.ReactivationMode == ActivityDef::Reactivation::Off && ActionList.back().MarkingDependent)
+      WarningList.push_back(
+          Warning{a.ReactivationAt, "activity '" + a.Name +
+                                        "' has 'reactivation: off' but its delay parameters "
+                                        "read the marking: a delay drawn before the marking "
+                                        "changes is kept"});
+    for (const std::string& p : unlisted)
+      WarningList.push_back(Warning{a.EnablesAt, "activity '" + a.Name + "' reads place '" + p +
+                                                     "' but its 'enables' list leaves it out: a change of '" +
+                                                     p + "' will not re-evaluate the activity"});
     group++;
   }
 }

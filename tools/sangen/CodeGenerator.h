@@ -38,10 +38,14 @@ class CodeGenerator {
   };
   // The actions with their derived arcs (also used to draw the net).
   const std::vector<Action>& Actions() const { return ActionList; }
+  // What the derivation found likely wrong: 'reactivation: off' on a delay that reads the marking,
+  // an explicit 'enables' list that leaves out a place the activity's own expressions read.
+  const std::vector<Warning>& Warnings() const { return WarningList; }
 
  private:
   const Description& D;
   std::vector<Action> ActionList;
+  std::vector<Warning> WarningList;
   std::string SourcePath;  // the description path written into #line
   std::string SourceName;  // the same, fit for a comment
   std::string OutDir;

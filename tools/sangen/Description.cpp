@@ -70,6 +70,35 @@ std::vector<std::string> Identifiers(const std::string& code) {
   return out;
 }
 
+size_t UnpairedBracket(const std::string& code) {
+  std::vector<size_t> open;
+  size_t i = 0;
+  const size_t n = code.size();
+  while (i < n) {
+    const char c = code[i];
+    if (c == '/' && i + 1 < n && code[i + 1] == '/') {
+      while (i < n && code[i] != '\n') i++;
+    } else if (c == '/' && i + 1 < n && code[i + 1] == '*') {
+      size_t end = code.find("*/", i + 2);
+      i = end == std::string::npos ? n : end + 2;
+    } else if (c == '"' || c == '\'') {
+      i++;
+      while (i < n && code[i] != c) i += code[i] == '\\' ? 2 : 1;
+      i++;
+    } else {
+      if (c == '(' || c == '[' || c == '{') {
+        open.push_back(i);
+      } else if (c == ')' || c == ']' || c == '}') {
+        const char want = c == ')' ? '(' : c == ']' ? '[' : '{';
+        if (open.empty() || code[open.back()] != want) return i;
+        open.pop_back();
+      }
+      i++;
+    }
+  }
+  return open.empty() ? std::string::npos : open.front();
+}
+
 const PlaceDef* Description::FindPlace(const std::string& name) const {
   for (const PlaceDef& p : Places)
     if (p.Name == name) return &p;
@@ -145,7 +174,38 @@ class Loader {
 
   std::string Scalar(const YAML::Node& n, const std::string& what) const {
     if (!n.IsScalar()) Fail(n, what + " must be a single value");
-    return Replace(n.Scalar(), "$i", Index);
+    return Expand(n, n.Scalar());
+  }
+  // "$i" stands for the number of the replica being read; outside 'replicas' it stands for nothing,
+  // and dropping it silently would make "Q$i" name Q.
+  std::string Expand(const YAML::Node& n, const std::string& text) const {
+    if (Index.empty() && text.find("$i") != std::string::npos)
+      Fail(
+          n,
+          "'$i' stands for a replica's number: it is only meaningful in a place or activity with 'replicas'");
+    return Replace(text, "$i", Index);
+  }
+  // The position of character `offset` of a scalar's text in the file (block scalars line by line).
+  Pos PosIn(const YAML::Node& n, const std::string& text, size_t offset) const {
+    const size_t pos = n.Mark().pos;
+    const size_t lineIndex = static_cast<size_t>(std::count(text.begin(), text.begin() + offset, '\n'));
+    const size_t lineStart = text.rfind('\n', offset == 0 ? 0 : offset - 1);
+    const size_t column = lineStart == std::string::npos || offset == 0 ? offset : offset - lineStart - 1;
+    if (pos < Source.size() && (Source[pos] == '|' || Source[pos] == '>')) {
+      // The content starts on the line after the indicator; its indentation is that of the file's line
+      // less the spaces the text itself keeps.
+      size_t at = pos;
+      for (size_t k = 0; k <= lineIndex && at != std::string::npos; k++) at = Source.find('\n', at) + 1;
+      if (at == 0 || at >= Source.size()) return At(n);
+      const size_t fileIndent = Source.find_first_not_of(' ', at) - at;
+      const size_t textLine = lineStart == std::string::npos || offset == 0 ? 0 : lineStart + 1;
+      const size_t textIndent = text.find_first_not_of(' ', textLine) - textLine;
+      return Pos{n.Mark().line + 2 + static_cast<int>(lineIndex),
+                 static_cast<int>(fileIndent - std::min(fileIndent, textIndent) + column) + 1};
+    }
+    if (lineIndex > 0) return At(n);  // a folded scalar: its lines do not map one to one
+    const bool quoted = pos < Source.size() && (Source[pos] == '"' || Source[pos] == '\'');
+    return Pos{n.Mark().line + 1, n.Mark().column + 1 + static_cast<int>(column) + (quoted ? 1 : 0)};
   }
   Snippet Code(const YAML::Node& n, const std::string& what) const {
     Snippet s;
@@ -155,6 +215,16 @@ class Loader {
     size_t pos = n.Mark().pos;
     bool block = pos < Source.size() && (Source[pos] == '|' || Source[pos] == '>');
     s.Line = block ? n.Mark().line + 2 : n.Mark().line + 1;
+    // An unpaired bracket would be reported by the compiler in the generated file, at the generated
+    // line: report it here, where the modeller wrote it.
+    const size_t bad = UnpairedBracket(s.Text);
+    if (bad != std::string::npos) {
+      const char c = s.Text[bad];
+      throw DescriptionError(
+          PosIn(n, s.Text, bad),
+          what + ": '" + std::string(1, c) + "' " +
+              (c == '(' || c == '[' || c == '{' ? "is never closed" : "closes nothing open"));
+    }
     return s;
   }
   // Code that must give a value: an empty text would leave "()" in the generated code.
@@ -372,7 +442,7 @@ void Loader::ReadPlaces(const YAML::Node& n) {
     for (int r = 0; r < std::max(replicas, 1); r++) {
       Index = replicas > 0 ? std::to_string(r) : "";
       PlaceDef p;
-      p.Name = Replace(name, "$i", Index);
+      p.Name = Expand(kv.first, name);
       p.At = At(kv.first);
       Claim(kv.first, p.Name, "place");
       Derive(kv.first, p.Name + "_Kavrin_Mark", "the marking of place '" + p.Name + "'");
@@ -421,7 +491,7 @@ std::vector<ArcDef> Loader::ReadArcs(const YAML::Node& n, const std::string& wha
   std::vector<ArcDef> arcs;
   for (const auto& kv : n) {
     ArcDef a;
-    a.Place = Replace(kv.first.Scalar(), "$i", Index);
+    a.Place = Expand(kv.first, kv.first.Scalar());
     a.At = At(kv.first);
     CheckPlaceNamed(kv.first, a.Place);
     if (D.FindPlace(a.Place)->Size > 0)
@@ -543,10 +613,12 @@ ActivityDef Loader::ReadActivity(const YAML::Node& n) {
   }
   if (n["enables"]) {
     a.ExplicitEnables = true;
+    a.EnablesAt = At(n["enables"]);
     a.Enables = ReadPlaceList(n["enables"]);
   }
   if (n["reactivation"]) {
     const YAML::Node r = n["reactivation"];
+    a.ReactivationAt = At(r);
     if (r.IsScalar()) {
       std::string v = r.Scalar();
       if (v == "false" || v == "off")
@@ -595,6 +667,7 @@ ActivityDef Loader::ReadActivity(const YAML::Node& n) {
       if (c["effect"]) cd.Effect = Code(c["effect"], "effect");
       a.Cases.push_back(cd);
     }
+    a.ProbabilityCases = anyProbability;
     for (const CaseDef& cd : a.Cases)
       if (cd.IsWeight && anyProbability) Fail(cases, "cases give all probabilities or all weights");
     if (anyProbability && allConstant && std::fabs(sum - 1.0) > 1e-9) {

@@ -103,6 +103,9 @@ struct ActivityDef {
   bool ExplicitEnables = false;
   std::vector<std::string> Affects;
   std::vector<std::string> Enables;
+  Pos ReactivationAt;             // where 'reactivation' is given (warnings name it)
+  Pos EnablesAt;                  // where an explicit 'enables' list is given
+  bool ProbabilityCases = false;  // cases carry probabilities (not relative weights)
 };
 
 struct ImpulseDef {
@@ -129,6 +132,12 @@ struct ExperimentDef {
   std::map<std::string, int> ValueLines;      // global name -> line of a value that needs #line
 };
 
+// Something a description may mean but is likely wrong about; the generator still generates.
+struct Warning {
+  Pos Where;
+  std::string Message;
+};
+
 class Description {
  public:
   // Reads and checks a description; throws DescriptionError. A file that cannot be read is
@@ -151,6 +160,11 @@ class Description {
   // The action names of the model: activities without cases, or <name>_case<k>.
   std::vector<std::string> ActionNames() const;
 };
+
+// Where the brackets of a piece of C++ fail to pair ((), [], {}; literals and comments skipped):
+// the offset of the first bracket that closes nothing or closes the wrong kind, or of the first
+// one left open; std::string::npos when they pair.
+size_t UnpairedBracket(const std::string& code);
 
 // Samplers of the framework by name, with their number of parameters.
 const std::map<std::string, int>& Samplers();

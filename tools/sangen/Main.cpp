@@ -133,6 +133,11 @@ int main(int argc, char** argv) {
       }
       files[dotFile] = text;
     } else {
+      // Warnings go with the files they concern: a build asks --list-outputs first and should not
+      // see each of them twice.
+      for (const sangen::Warning& w : generator.Warnings())
+        std::cerr << input << ":" << w.Where.Line << ":" << w.Where.Column
+                  << ": warning: " << OneLine(w.Message) << std::endl;
       for (const auto& file : generator.Generate(outDir))
         files[(std::filesystem::path(outDir) / file.first).string()] = file.second;
     }
