@@ -65,11 +65,24 @@ void AddUnique(std::vector<std::string>& list, const std::string& name) {
   if (std::find(list.begin(), list.end(), name) == list.end()) list.push_back(name);
 }
 
+// The places of a model that a piece of C++ names, each once, in order of first mention.
+std::vector<std::string> PlacesOf(const Description& d, const std::string& code) {
+  std::vector<std::string> out;
+  for (const std::string& id : Identifiers(code))
+    if (d.FindPlace(id) != nullptr) AddUnique(out, id);
+  return out;
+}
+
 }  // namespace
 
-CodeGenerator::CodeGenerator(const Description& d)
-    : D(d), SourcePath(d.Path), SourceName(CppText::Comment(d.Path)) {
+CodeGenerator::CodeGenerator(const Description& d, bool submodel)
+    : D(d), SourcePath(d.Path), SourceName(CppText::Comment(d.Path)), Submodel(submodel) {
+  if (submodel) MarkingFunction = "Kavrin_Marking_" + d.ModelName;
   Derive();
+}
+
+const Description& CodeGenerator::Scope(const VariableDef& v) const {
+  return D.Composed ? *D.FindSubmodel(v.OverSubmodel) : D;
 }
 
 int CodeGenerator::PlaceIndex(const std::string& name) const {
@@ -174,8 +187,21 @@ std::map<std::string, std::string> CodeGenerator::Generate(const std::string& ou
   const std::string m = D.ModelName;
   const std::string r = D.RewardName;
   const std::string s = D.StudyName;
-  files["Atomic/" + m + "/" + m + "SAN.h"] = AtomicHeader();
-  files["Atomic/" + m + "/" + m + "SAN.cpp"] = AtomicSource();
+  if (D.Composed) {
+    for (const Description& sub : D.Submodels) {
+      CodeGenerator g(sub, true);
+      g.OutDir = outDir;
+      g.SourcePath = SourcePath;
+      g.SourceName = SourceName;
+      files["Atomic/" + sub.ModelName + "/" + sub.ModelName + "SAN.h"] = g.AtomicHeader();
+      files["Atomic/" + sub.ModelName + "/" + sub.ModelName + "SAN.cpp"] = g.AtomicSource();
+    }
+    files["Atomic/" + m + "/" + m + "Composed.h"] = ComposedHeader();
+    files["Atomic/" + m + "/" + m + "Composed.cpp"] = ComposedSource();
+  } else {
+    files["Atomic/" + m + "/" + m + "SAN.h"] = AtomicHeader();
+    files["Atomic/" + m + "/" + m + "SAN.cpp"] = AtomicSource();
+  }
   files["Reward/" + r + "/" + r + "PVModel.h"] = RewardModelHeader();
   files["Reward/" + r + "/" + r + "PVModel.cpp"] = RewardModelSource();
   files["Reward/" + r + "/" + r + "PVNodes.h"] = RewardNodesHeader();
@@ -216,6 +242,22 @@ int ParameterCount(const ActivityDef& a) {
   return k;
 }
 
+// Cases whose probabilities read the marking: a checked build stops where they do not sum to 1
+// (constant ones were summed when the description was read).
+bool CheckedProbabilities(const Description& d, const ActivityDef& a) {
+  if (!a.ProbabilityCases) return false;
+  for (const CaseDef& c : a.Cases)
+    for (const std::string& id : Identifiers(c.Probability.Text))
+      if (d.FindPlace(id) != nullptr) return true;
+  return false;
+}
+
+bool AnyCheckedProbabilities(const Description& d) {
+  for (const ActivityDef& a : d.Activities)
+    if (CheckedProbabilities(d, a)) return true;
+  return false;
+}
+
 bool AutoReactivation(const CodeGenerator::Action& x) {
   return x.Def->Timed && x.MarkingDependent &&
          x.Def->ReactivationMode == ActivityDef::Reactivation::Automatic;
@@ -231,7 +273,7 @@ std::string CodeGenerator::AtomicHeader() {
            ". Do not edit: change the\n"
     << "// description and rebuild. The model owns its places, its activities and its groups.\n";
   o << "#ifndef " + m + "SAN_H\n#define " + m + "SAN_H\n\n";
-  o << "#include <cstdint>\n\n";
+  o << (Submodel ? "#include <cstdint>\n#include <string>\n\n" : "#include <cstdint>\n\n");
   o << "#include \"BaseClasses/PostselectGroup.h\"\n#include \"BaseClasses/PreselectGroup.h\"\n"
     << "#include \"BaseClasses/SAN/Activity.h\"\n#include \"BaseClasses/SAN/ExtendedPlace.h\"\n"
     << "#include \"BaseClasses/SAN/Place.h\"\n#include \"BaseClasses/SAN/SANModel.h\"\n"
@@ -281,6 +323,7 @@ std::string CodeGenerator::AtomicHeader() {
            "SAN&) = delete;\n\n";
   o << "  void CustomInitialization();\n  void assignPlacesToActivitiesInst();\n  void "
        "assignPlacesToActivitiesTimed();\n";
+  if (Submodel) o << InstanceMembers();
   o << "};\n\n#endif\n";
   return o.Text;
 }
@@ -294,6 +337,7 @@ std::string CodeGenerator::AtomicSource() {
   o << "#include \"Atomic/" + m + "/" + m + "SAN.h\"\n\n";
   o << "#include <cstdio>\n#include <cstdlib>\n#include <iostream>\n";
   o << MarkingCheck();
+  if (AnyCheckedProbabilities(D)) o << "#include \"BaseClasses/CaseProbabilities.h\"\n";
   o << "#include \"BaseClasses/DistributionDefinition.h\"\n\n";
 
   for (const PlaceDef& p : D.Places) {
@@ -334,6 +378,7 @@ std::string CodeGenerator::AtomicSource() {
              ");\n";
     for (size_t k = 0; k < a.Cases.size(); k++)
       o << "  " + a.Name + "Group.appendGroup(&" + a.Name + "_case" + std::to_string(k + 1) + ");\n";
+    if (CheckedProbabilities(D, a)) o << "  CaseProbabilities::Declare(&" + a.Name + "Group);\n";
   }
   o << "\n";
   for (const PlaceDef& p : D.Places) {
@@ -411,6 +456,8 @@ std::string CodeGenerator::AtomicSource() {
   o << "  CustomInitialization();\n}\n\n";
 
   o << cls + "::~" + cls + "() {\n";
+  for (const ActivityDef& a : D.Activities)
+    if (CheckedProbabilities(D, a)) o << "  CaseProbabilities::Withdraw(&" + a.Name + "Group);\n";
   for (const PlaceDef& p : D.Places) o << "  delete " + p.Name + ";\n";
   o << "}\n\n";
   o << "void " + cls + "::CustomInitialization() {\n";
@@ -593,6 +640,7 @@ std::string CodeGenerator::AtomicSource() {
       if (D.Places[PlaceIndex(name)].Size == 0) o << "  " + name + "->Register(&" + name + "_Kavrin_Mark);\n";
     o << "}\n\n";
   }
+  if (Submodel) o << InstanceSource();
   return o.Text;
 }
 
@@ -618,10 +666,11 @@ std::string CodeGenerator::RewardModelSource() {
   const std::string m = D.ModelName;
   Out o("", SourcePath);
   o << "// Generated by sangen from " + SourceName + ".\n";
-  o << "#include \"Reward/" + r + "/" + r + "PVModel.h\"\n\n#include \"Atomic/" + m + "/" + m + "SAN.h\"\n";
+  const std::string top = D.Composed ? m + "Composed" : m + "SAN";
+  o << "#include \"Reward/" + r + "/" + r + "PVModel.h\"\n\n#include \"Atomic/" + m + "/" + top + ".h\"\n";
   o << "#include \"Reward/" + r + "/" + r + "PVNodes.h\"\n\n";
-  o << r + "PVModel::" + r + "PVModel(bool expandtimearrays) : PVModel() {\n  TheModel = new " + m +
-           "SAN();\n";
+  o << r + "PVModel::" + r + "PVModel(bool expandtimearrays) : PVModel() {\n  TheModel = new " + top +
+           "();\n";
   o << "  DefineName(" + Lit(r + "PVModel") + ");\n  StateMode = 1;\n  CreatePVList(" +
            std::to_string(D.Variables.size()) + ", expandtimearrays);\n  Initialize();\n}\n\n";
   o << r + "PVModel::~" + r + "PVModel() = default;\n\n";
@@ -647,13 +696,15 @@ std::string CodeGenerator::RewardNodesHeader() {
   o << "#ifndef " + r + "PVNODES_H\n#define " + r + "PVNODES_H\n\n";
   o << "#include \"Performance_Variables/IntervalOfTimeImpulse.h\"\n#include "
        "\"Performance_Variables/PerformanceVariableNode.h\"\n";
-  o << "#include \"Performance_Variables/PerformanceVariableWorker.h\"\n\nclass BaseModelClass;\nclass " + m +
-           "SAN;\n\n";
+  o << "#include \"Performance_Variables/PerformanceVariableWorker.h\"\n\nclass BaseModelClass;\n";
+  for (const std::string& c : ReadModels()) o << "class " + c + "SAN;\n";
+  o << "\n";
   for (size_t k = 0; k < D.Variables.size(); k++) {
     const VariableDef& v = D.Variables[k];
     const std::string n = r + "PV" + std::to_string(k);
+    const std::string vm = D.Composed ? v.OverSubmodel : m;
     if (v.Rate.Present()) {
-      o << "class " + n + "Worker : public PerformanceVariableWorker {\n public:\n  " + m + "SAN* " + m +
+      o << "class " + n + "Worker : public PerformanceVariableWorker {\n public:\n  " + vm + "SAN* " + vm +
                ";\n";
       o << "  " + n + "Worker();\n  double Reward_Function() override;\n";
       o << "  void Accumulate(double next_time, double last_event_time) override;\n";
@@ -661,13 +712,13 @@ std::string CodeGenerator::RewardNodesHeader() {
     }
     for (size_t i = 0; i < v.Impulses.size(); i++) {
       const std::string c = n + "Impulse" + std::to_string(i);
-      o << "class " + c + " : public IntervalOfTimeImpulse {\n public:\n  " + m + "SAN* " + m + ";\n";
+      o << "class " + c + " : public IntervalOfTimeImpulse {\n public:\n  " + vm + "SAN* " + vm + ";\n";
       o << "  ImpulseNodeClass** ImpulseWorkerList;\n  int ImpulseWorkerListLength;\n";
       o << "  " + c + "();\n  ~" + c + "() override;\n  double Impulse_Function(double t) override;\n";
       o << "  ImpulseNodeClass** CreateImpulseWorkerList(int n) override;\n";
       o << "  void SetModelPointer(int k, BaseModelClass* model) override;\n};\n\n";
     }
-    o << "class " + n + " : public PerformanceVariableNode {\n public:\n  " + m + "SAN* The" + m + "SAN;\n";
+    o << "class " + n + " : public PerformanceVariableNode {\n public:\n  " + vm + "SAN* The" + vm + "SAN;\n";
     for (size_t i = 0; i < v.Impulses.size(); i++)
       o << "  " + n + "Impulse" + std::to_string(i) + " Impulse" + std::to_string(i) + ";\n";
     o << "\n  explicit " + n + "(int timeindex = 0);\n  ~" + n +
@@ -684,27 +735,34 @@ std::string CodeGenerator::RewardNodesSource() {
   const std::string file = OutDir + "/Reward/" + r + "/" + r + "PVNodes.cpp";
   Out o(file, SourcePath);
   o << "// Generated by sangen from " + SourceName + ".\n";
-  o << "#include \"Reward/" + r + "/" + r + "PVNodes.h\"\n\n#include <algorithm>\n\n#include \"Atomic/" + m +
-           "/" + m + "SAN.h\"\n\n";
+  o << "#include \"Reward/" + r + "/" + r + "PVNodes.h\"\n\n#include <algorithm>\n\n";
+  for (const std::string& c : ReadModels()) o << "#include \"Atomic/" + c + "/" + c + "SAN.h\"\n";
+  o << "\n";
   // Places named by an expression, bound to locals so the expression reads like the model's own code.
-  auto locals = [&](const std::string& code) {
-    for (const std::string& p : PlacesIn(code)) {
-      const PlaceDef& pd = D.Places[PlaceIndex(p)];
-      o << "  " + PlaceType(pd, m) + "* " + p + " = " + m + "->" + p + ";\n  (void)" + p + ";\n";
+  auto locals = [&](const Description& sd, const std::string& code) {
+    for (const std::string& p : PlacesOf(sd, code)) {
+      const PlaceDef& pd = *sd.FindPlace(p);
+      o << "  " + PlaceType(pd, sd.ModelName) + "* " + p + " = " + sd.ModelName + "->" + p + ";\n  (void)" +
+               p + ";\n";
     }
   };
   for (size_t k = 0; k < D.Variables.size(); k++) {
     const VariableDef& v = D.Variables[k];
     const std::string n = r + "PV" + std::to_string(k);
+    const Description& sd = Scope(v);
+    const std::string vm = sd.ModelName;
+    const std::string over = D.Composed ? v.Over : m;
+    // The variable's rewards averaged over its instances: each one's share of the sum.
+    const std::string share = v.Average ? " / " + std::to_string(v.Instances) + ".0" : "";
     o << "// ----- " + v.Name + "\n\n";
     if (v.Rate.Present()) {
       const std::string w = n + "Worker";
-      o << w + "::" + w + "() : " + m + "(nullptr) { NumModels = 1; }\n\n";
+      o << w + "::" + w + "() : " + vm + "(nullptr) { NumModels = 1; }\n\n";
       o << "double " + w + "::Reward_Function() {\n";
-      locals(v.Rate.Text);
+      locals(sd, v.Rate.Text);
       o << "  return (\n";
       o.Code(v.Rate, "      ");
-      o << "  );\n}\n\n";
+      o << "  )" + share + ";\n}\n\n";
       o << "void " + w + "::Accumulate(double next_time, double last_event_time) {\n";
       if (v.Kind == "instant") {
         o << "  (void)next_time;\n  (void)last_event_time;\n";
@@ -719,13 +777,13 @@ std::string CodeGenerator::RewardNodesSource() {
       }
       o << "}\n\n";
       o << "void " + w +
-               "::SetModelPointer(int Kavrin_K, BaseModelClass* Kavrin_Model) {\n  if (Kavrin_K == 0) " + m +
-               " = static_cast<" + m + "SAN*>(Kavrin_Model);\n}\n\n";
+               "::SetModelPointer(int Kavrin_K, BaseModelClass* Kavrin_Model) {\n  if (Kavrin_K == 0) " + vm +
+               " = static_cast<" + vm + "SAN*>(Kavrin_Model);\n}\n\n";
     }
     for (size_t i = 0; i < v.Impulses.size(); i++) {
       const std::string c = n + "Impulse" + std::to_string(i);
       const bool averaged = v.Kind == "time_averaged";
-      o << c + "::" + c + "()\n    : IntervalOfTimeImpulse(" + (averaged ? "true" : "") + "), " + m +
+      o << c + "::" + c + "()\n    : IntervalOfTimeImpulse(" + (averaged ? "true" : "") + "), " + vm +
                "(nullptr), ImpulseWorkerList(nullptr), ImpulseWorkerListLength(0) {\n";
       o << "  NumberOfModelDependencies = 1;\n  TheModelPtr = new "
            "BaseModelClass**[NumberOfModelDependencies];\n";
@@ -738,26 +796,26 @@ std::string CodeGenerator::RewardNodesSource() {
       bool readsT = false;
       for (const std::string& id : Identifiers(v.Impulses[i].Value.Text)) readsT = readsT || id == "t";
       o << "double " + c + "::Impulse_Function(double" + (readsT ? " t" : "") + ") {\n";
-      locals(v.Impulses[i].Value.Text);
+      locals(sd, v.Impulses[i].Value.Text);
       o << "  return (\n";
       o.Code(v.Impulses[i].Value, "      ");
-      o << "  );\n}\n\n";
+      o << "  )" + share + ";\n}\n\n";
       o << "ImpulseNodeClass** " + c +
                "::CreateImpulseWorkerList(int Kavrin_N) {\n  ImpulseWorkerListLength = Kavrin_N;\n";
       o << "  ImpulseWorkerList = new ImpulseNodeClass*[Kavrin_N];\n";
       o << "  for (int Kavrin_I = 0; Kavrin_I < Kavrin_N; Kavrin_I++) ImpulseWorkerList[Kavrin_I] = new " +
                c + ";\n  return ImpulseWorkerList;\n}\n\n";
       o << "void " + c +
-               "::SetModelPointer(int Kavrin_K, BaseModelClass* Kavrin_Model) {\n  if (Kavrin_K == 0) " + m +
-               " = static_cast<" + m + "SAN*>(Kavrin_Model);\n}\n\n";
+               "::SetModelPointer(int Kavrin_K, BaseModelClass* Kavrin_Model) {\n  if (Kavrin_K == 0) " + vm +
+               " = static_cast<" + vm + "SAN*>(Kavrin_Model);\n}\n\n";
     }
     static const std::map<std::string, std::string> kinds{{"instant", "INSTANT_OF_TIME"},
                                                           {"interval", "INTERVAL_OF_TIME"},
                                                           {"time_averaged", "TIMEAVE_INTERVAL_OF_TIME"},
                                                           {"steady_state", "STEADY_STATE"}};
-    std::vector<std::string> deps = PlacesIn(v.Rate.Text);
+    std::vector<std::string> deps = PlacesOf(sd, v.Rate.Text);
     const std::string nt = std::to_string(v.Starts.size());
-    o << n + "::" + n + "(int timeindex) : PerformanceVariableNode(), The" + m + "SAN(nullptr) {\n";
+    o << n + "::" + n + "(int timeindex) : PerformanceVariableNode(), The" + vm + "SAN(nullptr) {\n";
     o << "  TheModelPtr = nullptr;  // bound through SetModelPointer\n";
     std::string starts, stops;
     for (size_t t = 0; t < v.Starts.size(); t++) {
@@ -770,10 +828,10 @@ std::string CodeGenerator::RewardNodesSource() {
              ", startpts, stoppts, timeindex, " + std::to_string(v.Impulses.size()) + ", " +
              (v.Rate.Present() ? "1" : "0") + ", " + std::to_string(deps.size()) + ");\n";
     if (v.Kind == "steady_state") o << "  Type = steady_state;\n";
-    for (const std::string& p : deps) o << "  AddVariableDependency(" + Lit(p) + ", " + Lit(m) + ");\n";
-    if (v.Rate.Present() && deps.empty()) o << "  AddModelDependency(" + Lit(m) + ");\n";
+    for (const std::string& p : deps) o << "  AddVariableDependency(" + Lit(p) + ", " + Lit(over) + ");\n";
+    if (v.Rate.Present() && deps.empty()) o << "  AddModelDependency(" + Lit(over) + ");\n";
     for (size_t i = 0; i < v.Impulses.size(); i++)
-      o << "  AddImpulse(" + Lit(v.Impulses[i].Action) + ", " + Lit(m) + ", &Impulse" + std::to_string(i) +
+      o << "  AddImpulse(" + Lit(v.Impulses[i].Action) + ", " + Lit(over) + ", &Impulse" + std::to_string(i) +
                ");\n";
     o << "}\n\n";
     o << n + "::~" + n +
@@ -784,8 +842,8 @@ std::string CodeGenerator::RewardNodesSource() {
       o << "  for (int Kavrin_W = 0; Kavrin_W < NumberOfWorkers; Kavrin_W++) WorkerList[Kavrin_W] = new " +
                n + "Worker;\n";
     o << "}\n\n";
-    o << "void " + n + "::SetModelPointer(BaseModelClass* Kavrin_Model) {\n  The" + m + "SAN = static_cast<" +
-             m + "SAN*>(Kavrin_Model);\n}\n\n";
+    o << "void " + n + "::SetModelPointer(BaseModelClass* Kavrin_Model) {\n  The" + vm +
+             "SAN = static_cast<" + vm + "SAN*>(Kavrin_Model);\n}\n\n";
   }
   return o.Text;
 }
@@ -984,8 +1042,8 @@ std::string CodeGenerator::MarkingCheck() const {
   t += "namespace {\n\n";
   t += "// Stops the run when a marking the generated code computes does not fit the place.\n";
   t += "template <typename Kavrin_T, typename Kavrin_V>\n";
-  t +=
-      "Kavrin_T Kavrin_Marking(const char* Kavrin_Place, const char* Kavrin_What, Kavrin_V Kavrin_Value) {\n";
+  t += "Kavrin_T " + MarkingFunction +
+       "(const char* Kavrin_Place, const char* Kavrin_What, Kavrin_V Kavrin_Value) {\n";
   t += "  constexpr Kavrin_T Kavrin_Low = std::numeric_limits<Kavrin_T>::min();\n";
   t += "  constexpr Kavrin_T Kavrin_High = std::numeric_limits<Kavrin_T>::max();\n";
   t += "  bool Kavrin_Fits;\n";
@@ -1009,7 +1067,7 @@ std::string CodeGenerator::MarkingCheck() const {
 
 std::string CodeGenerator::CheckedMarking(const PlaceDef& p, const std::string& place,
                                           const std::string& what) const {
-  return "Kavrin_Marking<" + MarkType(p) + ">(\"" + place + "\", \"" + what + "\", ";
+  return MarkingFunction + "<" + MarkType(p) + ">(\"" + place + "\", \"" + what + "\", ";
 }
 
 }  // namespace sangen

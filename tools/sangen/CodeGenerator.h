@@ -19,7 +19,10 @@ namespace sangen {
 
 class CodeGenerator {
  public:
-  explicit CodeGenerator(const Description& d);
+  // A submodel's generator writes the atomic class of one submodel of a composed model: the atomic
+  // contract, plus the naming of an instance by its path and a marking check of its own name (the
+  // build compiles every generated file of a model as one unit).
+  explicit CodeGenerator(const Description& d, bool submodel = false);
 
   // Relative path -> file contents.
   std::map<std::string, std::string> Generate(const std::string& outDir);
@@ -49,6 +52,8 @@ class CodeGenerator {
   std::string SourcePath;  // the description path written into #line
   std::string SourceName;  // the same, fit for a comment
   std::string OutDir;
+  bool Submodel = false;
+  std::string MarkingFunction = "Kavrin_Marking";
 
   int PlaceIndex(const std::string& name) const;
   // Index among the model's own state variables (read-only places excluded), or among the
@@ -59,6 +64,16 @@ class CodeGenerator {
 
   std::string AtomicHeader();
   std::string AtomicSource();
+  // A submodel's instance naming (header members and their definitions).
+  std::string InstanceMembers() const;
+  std::string InstanceSource() const;
+  // The classes of a composed model's nodes, from templates.
+  std::string ComposedHeader() const;
+  std::string ComposedSource() const;
+  // The atomic models the reward variables read: the model, or the submodels they are over.
+  std::vector<std::string> ReadModels() const;
+  // The description a reward variable reads: the model's, or that of the submodel it is over.
+  const Description& Scope(const VariableDef& v) const;
   std::string RewardModelHeader();
   std::string RewardModelSource();
   std::string RewardNodesHeader();

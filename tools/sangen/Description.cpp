@@ -105,6 +105,12 @@ const PlaceDef* Description::FindPlace(const std::string& name) const {
   return nullptr;
 }
 
+const Description* Description::FindSubmodel(const std::string& name) const {
+  for (const Description& d : Submodels)
+    if (d.ModelName == name) return &d;
+  return nullptr;
+}
+
 const GlobalDef* Description::FindGlobal(const std::string& name) const {
   for (const GlobalDef& g : Globals)
     if (g.Name == name) return &g;
@@ -320,6 +326,11 @@ class Loader {
   std::vector<std::string> ReadPlaceList(const YAML::Node& n);
   void ReadRewards(const YAML::Node& n);
   void ReadStudy(const YAML::Node& n);
+  void ReadSubmodels(const YAML::Node& n);
+  CompositionNode ReadNode(const YAML::Node& n);
+  void ListInstances(const CompositionNode& node, const std::string& path, long long& count);
+  // The place a node offers for sharing under a name, or null.
+  const PlaceDef* SharedPlace(const CompositionNode& node, const std::string& name) const;
   void CheckPlaceNamed(const YAML::Node& n, const std::string& name) const;
 };
 
@@ -364,10 +375,10 @@ Description Loader::Run() {
   D.Path = Path;
   if (!root.IsMap())
     throw DescriptionError(Pos{1, 1}, "a model description is a mapping with the key 'model'");
-  CheckKeys(
-      root,
-      {"model", "reward_model", "globals", "places", "activities", "initialization", "rewards", "study"},
-      "the description");
+  CheckKeys(root,
+            {"model", "reward_model", "globals", "places", "activities", "initialization", "rewards", "study",
+             "submodels", "compose"},
+            "the description");
   if (!root["model"]) Fail(root, "the key 'model' (the model's name) is missing");
   D.ModelName = Scalar(root["model"], "model");
   ModelAt = At(root["model"]);
@@ -387,14 +398,180 @@ Description Loader::Run() {
   Derive(rewardAt, D.RewardName + "PVNODES_H", "a header guard of reward model '" + D.RewardName + "'");
   D.StudyName = upper + "_STUDY";
   if (root["globals"]) ReadGlobals(root["globals"]);
-  if (!root["places"]) Fail(root, "the key 'places' is missing");
-  ReadPlaces(root["places"]);
-  if (!root["activities"]) Fail(root, "the key 'activities' is missing");
-  ReadActivities(root["activities"]);
-  if (root["initialization"]) D.Initialization = Code(root["initialization"], "initialization");
+  if (root["compose"]) {
+    for (const char* key : {"places", "activities", "initialization"})
+      if (root[key])
+        Fail(root[key],
+             std::string("a composed model has no '") + key + "' of its own: its submodels have them");
+    if (!root["submodels"]) Fail(root["compose"], "'compose' needs 'submodels' to instantiate");
+    D.Composed = true;
+    ReadSubmodels(root["submodels"]);
+    D.Composition = ReadNode(root["compose"]);
+    long long count = 0;
+    ListInstances(D.Composition, D.Composition.Name, count);
+    Derive(root["model"], D.ModelName + "Composed", "the class of composed model '" + D.ModelName + "'");
+  } else {
+    if (root["submodels"]) Fail(root["submodels"], "submodels are used by 'compose', which is missing");
+    if (!root["places"]) Fail(root, "the key 'places' is missing");
+    ReadPlaces(root["places"]);
+    if (!root["activities"]) Fail(root, "the key 'activities' is missing");
+    ReadActivities(root["activities"]);
+    if (root["initialization"]) D.Initialization = Code(root["initialization"], "initialization");
+  }
   if (root["rewards"]) ReadRewards(root["rewards"]);
   ReadStudy(root["study"]);
   return D;
+}
+
+void Loader::ReadSubmodels(const YAML::Node& n) {
+  if (!n.IsMap() || n.size() == 0)
+    Fail(n, "'submodels' maps each submodel's name to its places and activities");
+  const Description top = D;
+  const auto topNames = UsedNames;
+  std::vector<Description> submodels;
+  std::map<std::string, std::pair<std::string, bool>> generated;  // names at global scope of all submodels
+  for (const auto& kv : n) {
+    const std::string name = kv.first.Scalar();
+    // Each submodel is a model of its own: its names only meet the description's (globals, the
+    // model's) and the global names generated for the other submodels.
+    UsedNames = topNames;
+    for (const auto& g : generated) UsedNames.insert(g);
+    Claim(kv.first, name, "submodel");
+    Derive(kv.first, name + "SAN", "the class of submodel '" + name + "'");
+    Derive(kv.first, name + "SAN_H", "the header guard of submodel '" + name + "'");
+    generated[name] = UsedNames[name];
+    generated[name + "SAN"] = UsedNames[name + "SAN"];
+    generated[name + "SAN_H"] = UsedNames[name + "SAN_H"];
+    if (!kv.second.IsMap())
+      Fail(kv.second, "submodel '" + name + "' is a mapping with 'places' and 'activities'");
+    CheckKeys(kv.second, {"places", "activities", "initialization"}, "submodel '" + name + "'");
+    D = Description();
+    D.Path = top.Path;
+    D.ModelName = name;
+    D.Globals = top.Globals;
+    if (!kv.second["places"]) Fail(kv.second, "submodel '" + name + "' needs 'places'");
+    ReadPlaces(kv.second["places"]);
+    for (const PlaceDef& p : D.Places) {
+      if (p.Size > 0)
+        Fail(kv.second["places"],
+             "submodel '" + name + "': array places are not composed yet ('" + p.Name + "')");
+      generated[D.ModelName + "_" + p.Name + "Array"] = {"", false};
+    }
+    if (!kv.second["activities"]) Fail(kv.second, "submodel '" + name + "' needs 'activities'");
+    ReadActivities(kv.second["activities"]);
+    if (kv.second["initialization"]) D.Initialization = Code(kv.second["initialization"], "initialization");
+    submodels.push_back(D);
+  }
+  D = top;
+  UsedNames = topNames;
+  for (const auto& g : generated) UsedNames.insert(g);
+  D.Submodels = submodels;
+}
+
+CompositionNode Loader::ReadNode(const YAML::Node& n) {
+  CompositionNode node;
+  node.At = At(n);
+  if (!n.IsMap())
+    Fail(n,
+         "a composition node is {submodel: S}, {join: NAME, of: [...]} or {replicate: NAME, count: N, of: "
+         "...}");
+  auto name = [&](const YAML::Node& key) {
+    const std::string text = Scalar(key, "name");
+    if (!NameRules::IsIdentifier(text))
+      Fail(key, "instance name '" + text + "' is not made of letters, digits and underscores");
+    return text;
+  };
+  auto shares = [&]() {
+    if (!n["share"]) return;
+    if (!n["share"].IsSequence()) Fail(n["share"], "'share' is a list of place names");
+    for (const auto& e : n["share"]) {
+      const std::string place = Scalar(e, "place name");
+      if (std::find(node.Share.begin(), node.Share.end(), place) != node.Share.end())
+        Fail(e, "place '" + place + "' is shared twice");
+      node.Share.push_back(place);
+    }
+  };
+  if (n["submodel"]) {
+    CheckKeys(n, {"submodel", "as"}, "a submodel instance");
+    node.Type = CompositionNode::Kind::Submodel;
+    node.Submodel = Scalar(n["submodel"], "submodel");
+    if (D.FindSubmodel(node.Submodel) == nullptr)
+      Fail(n["submodel"], "unknown submodel '" + node.Submodel + "'");
+    node.Name = n["as"] ? name(n["as"]) : node.Submodel;
+    return node;
+  }
+  if (n["join"]) {
+    CheckKeys(n, {"join", "of", "share"}, "a join");
+    node.Type = CompositionNode::Kind::Join;
+    node.Name = name(n["join"]);
+    if (!n["of"] || !n["of"].IsSequence() || n["of"].size() == 0)
+      Fail(n, "a join needs 'of': a list of nodes");
+    std::set<std::string> names;
+    for (const auto& c : n["of"]) {
+      node.Children.push_back(ReadNode(c));
+      if (!names.insert(node.Children.back().Name).second)
+        Fail(c, "join '" + node.Name + "' has two nodes named '" + node.Children.back().Name +
+                    "' (give one 'as')");
+    }
+    shares();
+    for (size_t k = 0; k < node.Share.size(); k++) {
+      const PlaceDef* first = nullptr;
+      int holders = 0;
+      for (const CompositionNode& c : node.Children) {
+        const PlaceDef* p = SharedPlace(c, node.Share[k]);
+        if (p == nullptr) continue;
+        holders++;
+        if (first != nullptr && first->IsInt != p->IsInt)
+          Fail(n["share"][k], "place '" + node.Share[k] + "' is short in one node and int in another");
+        if (first == nullptr) first = p;
+      }
+      if (holders == 0)
+        Fail(n["share"][k], "no node of join '" + node.Name + "' offers a place '" + node.Share[k] + "'");
+    }
+    return node;
+  }
+  if (n["replicate"]) {
+    CheckKeys(n, {"replicate", "count", "of", "share"}, "a replicate");
+    node.Type = CompositionNode::Kind::Replicate;
+    node.Name = name(n["replicate"]);
+    if (!n["count"]) Fail(n, "a replicate needs a 'count'");
+    node.Count =
+        Whole(n["count"], "copies", "count must be a positive integer", Most.Replicas, "--max-replicas");
+    if (!n["of"]) Fail(n, "a replicate needs 'of': the node it copies");
+    node.Children.push_back(ReadNode(n["of"]));
+    shares();
+    for (size_t k = 0; k < node.Share.size(); k++)
+      if (SharedPlace(node.Children[0], node.Share[k]) == nullptr)
+        Fail(n["share"][k],
+             "the node replicated by '" + node.Name + "' offers no place '" + node.Share[k] + "'");
+    return node;
+  }
+  Fail(
+      n,
+      "a composition node is {submodel: S}, {join: NAME, of: [...]} or {replicate: NAME, count: N, of: ...}");
+}
+
+const PlaceDef* Loader::SharedPlace(const CompositionNode& node, const std::string& name) const {
+  if (node.Type == CompositionNode::Kind::Submodel) return D.FindSubmodel(node.Submodel)->FindPlace(name);
+  if (std::find(node.Share.begin(), node.Share.end(), name) == node.Share.end()) return nullptr;
+  for (const CompositionNode& c : node.Children)
+    if (const PlaceDef* p = SharedPlace(c, name)) return p;
+  return nullptr;
+}
+
+void Loader::ListInstances(const CompositionNode& node, const std::string& path, long long& count) {
+  if (node.Type == CompositionNode::Kind::Submodel) {
+    if (++count > 10000000)
+      throw DescriptionError(node.At, "the composition makes more than 10000000 instances");
+    D.Instances.emplace_back(path, node.Submodel);
+    return;
+  }
+  if (node.Type == CompositionNode::Kind::Join) {
+    for (const CompositionNode& c : node.Children) ListInstances(c, path + "." + c.Name, count);
+    return;
+  }
+  for (long long k = 0; k < node.Count; k++)
+    ListInstances(node.Children[0], path + "[" + std::to_string(k) + "]", count);
 }
 
 void Loader::ReadGlobals(const YAML::Node& n) {
@@ -692,7 +869,8 @@ void Loader::ReadRewards(const YAML::Node& n) {
   std::set<std::string> names;
   for (const auto& v : n) {
     if (!v.IsMap()) Fail(v, "a performance variable is a mapping with 'name' and 'kind'");
-    CheckKeys(v, {"name", "kind", "rate", "impulses", "at", "from", "to", "warmup", "batch"},
+    CheckKeys(v,
+              {"name", "kind", "rate", "impulses", "at", "from", "to", "warmup", "batch", "over", "average"},
               "a performance variable");
     VariableDef pv;
     if (!v["name"]) Fail(v, "a performance variable needs a 'name'");
@@ -741,12 +919,34 @@ void Loader::ReadRewards(const YAML::Node& n) {
     } else {
       Fail(v["kind"], "unknown kind '" + pv.Kind + "' (instant, interval, time_averaged or steady_state)");
     }
+    // The names a composed model's variable reads are those of the submodel it is over.
+    std::vector<std::string> scopeActions = actions;
+    if (D.Composed) {
+      if (!v["over"])
+        Fail(v, "performance variable '" + pv.Name +
+                    "' of a composed model needs 'over': a submodel (all its instances) or an instance path");
+      pv.Over = Scalar(v["over"], "over");
+      pv.Instances = 0;
+      for (const auto& instance : D.Instances) {
+        if (instance.second == pv.Over || instance.first == pv.Over) {
+          pv.OverSubmodel = instance.second;
+          pv.Instances++;
+        }
+      }
+      if (pv.Instances == 0)
+        Fail(v["over"], "'" + pv.Over + "' is neither an instantiated submodel nor the path of an instance");
+      if (v["average"]) pv.Average = Bool(v["average"], "average");
+      scopeActions = D.FindSubmodel(pv.OverSubmodel)->ActionNames();
+    } else {
+      for (const char* key : {"over", "average"})
+        if (v[key]) Fail(v[key], std::string("'") + key + "' is for the variables of a composed model");
+    }
     if (v["rate"]) pv.Rate = Code(v["rate"], "rate");
     if (v["impulses"]) {
       const YAML::Node im = v["impulses"];
       auto add = [&](const YAML::Node& key, const std::string& action, const Snippet& value, bool absent) {
         bool known = false;
-        for (const auto& x : actions) known = known || x == action;
+        for (const auto& x : scopeActions) known = known || x == action;
         if (!known && !absent) Fail(key, "unknown activity '" + action + "'");
         if (!NameRules::IsIdentifier(action))
           Fail(key, "action name '" + action + "' is not a C++ identifier");

@@ -117,6 +117,12 @@ struct ImpulseDef {
 
 struct VariableDef {
   std::string Name;
+  // Composed models: the instances the variable reads. A submodel's name reads every instance of
+  // it (their rewards add up, or are averaged); an instance path ("Farm.Server[3]") reads that one.
+  std::string Over;
+  std::string OverSubmodel;  // the submodel the instances are of
+  bool Average = false;      // divide by the number of instances
+  long long Instances = 1;
   std::string Kind;  // instant, interval, time_averaged, steady_state
   Snippet Rate;
   std::vector<ImpulseDef> Impulses;
@@ -130,6 +136,18 @@ struct ExperimentDef {
   std::map<std::string, std::string> Values;  // global name -> C++ literal
   Pos At;                                     // where the description makes it
   std::map<std::string, int> ValueLines;      // global name -> line of a value that needs #line
+};
+
+// One node of a composed model: an instance of a submodel, a join of different nodes sharing the
+// places it names, or a replicate of copies of one node sharing the places it names.
+struct CompositionNode {
+  enum class Kind { Submodel, Join, Replicate } Type = Kind::Submodel;
+  std::string Name;      // the node's element of the instance path
+  std::string Submodel;  // Kind::Submodel: the submodel it instantiates
+  long long Count = 0;   // Kind::Replicate: the number of copies
+  std::vector<std::string> Share;
+  std::vector<CompositionNode> Children;  // a join's nodes; a replicate's one node
+  Pos At;
 };
 
 // Something a description may mean but is likely wrong about; the generator still generates.
@@ -154,6 +172,14 @@ class Description {
   std::vector<VariableDef> Variables;
   std::vector<ExperimentDef> Experiments;
   Snippet Initialization;
+  // A composed model: its submodels, each read like an atomic model (the globals are the
+  // description's), and the tree that instantiates them. Places and Activities are then empty.
+  bool Composed = false;
+  std::vector<Description> Submodels;
+  CompositionNode Composition;
+  // Every atomic instance of the tree: its path and its submodel, in the order they are built.
+  std::vector<std::pair<std::string, std::string>> Instances;
+  const Description* FindSubmodel(const std::string& name) const;
 
   const PlaceDef* FindPlace(const std::string& name) const;
   const GlobalDef* FindGlobal(const std::string& name) const;
