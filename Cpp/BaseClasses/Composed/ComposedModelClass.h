@@ -24,7 +24,7 @@ class ComposedModelClass : public BaseModelClass {
 
   // Takes ownership of a child built at the given instance path.
   void Adopt(BaseModelClass* child, const std::string& path);
-  // Joins the places into one cell (holding the marking of the last of them); every action of every child
+  // Joins the places into one cell (holding the marking of the first of them); every action of every child
   // that reads or changes any of them now reads or changes the one cell.
   void Share(const std::vector<BaseStateVariableClass*>& places);
   // A place this model offers its parent for sharing, under the name it was shared by.

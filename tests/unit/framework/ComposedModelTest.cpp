@@ -67,6 +67,27 @@ TEST(ComposedModel, ReplicateSharesOnePlaceAndKeepsTheOthers) {
   EXPECT_TRUE(rep.CompareState(image, image));
 }
 
+// Five copies with different markings joined (in pairs, then pairs of pairs): one cell, holding the
+// first copy's marking, read and watched by every copy.
+TEST(ComposedModel, SharingKeepsTheFirstMarking) {
+  RepModelClass rep("Five");
+  std::vector<ThreePlacesSAN*> copies;
+  std::vector<BaseStateVariableClass*> places;
+  for (int k = 0; k < 5; k++) {
+    copies.push_back(new ThreePlacesSAN());
+    copies.back()->A->Mark() = static_cast<short>(10 + k);
+    rep.Adopt(copies.back(), "Five[" + std::to_string(k) + "]");
+    places.push_back(copies.back()->A);
+  }
+  rep.Share(places);
+  rep.Finish();
+  for (ThreePlacesSAN* c : copies) EXPECT_EQ(c->A->Mark(), 10);
+  copies[3]->A->Mark() = 2;
+  EXPECT_EQ(copies[0]->A->Mark(), 2);
+  EXPECT_EQ(copies[4]->A->getNumEnabledActions(), 5);
+  EXPECT_EQ(rep.StateSize(), 5 * 4 + 2);
+}
+
 TEST(ComposedModel, ModelsAreFoundByNameOrByPath) {
   ThreeCopies rep("Farm.Server");
   List<BaseModelClass> all;
