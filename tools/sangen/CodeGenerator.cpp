@@ -316,8 +316,15 @@ std::string CodeGenerator::AtomicHeader() {
     o << "  };\n\n";
   }
   for (const Action& x : ActionList) o << "  " + x.ClassName + " " + x.Name + ";\n";
-  o << "\n  PreselectGroup ImmediateGroup;\n";
-  for (const ActivityDef& a : D.Activities) o << "  PostselectGroup " + a.Name + "Group;\n";
+  if (Submodel) {
+    // Copies of a submodel come by the thousand: only the groups the model lists are members.
+    o << "\n";
+    for (const ActivityDef& a : D.Activities)
+      if (!a.Cases.empty()) o << "  PostselectGroup " + a.Name + "Group;\n";
+  } else {
+    o << "\n  PreselectGroup ImmediateGroup;\n";
+    for (const ActivityDef& a : D.Activities) o << "  PostselectGroup " + a.Name + "Group;\n";
+  }
   o << "\n  " + m + "SAN();\n  ~" + m + "SAN() override;\n";
   o << "  " + m + "SAN(const " + m + "SAN&) = delete;\n  " + m + "SAN& operator=(const " + m +
            "SAN&) = delete;\n\n";
