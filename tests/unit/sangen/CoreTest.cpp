@@ -178,6 +178,131 @@ TEST_F(Core, RefusalsPointAtTheOffendingText) {
   EXPECT_GE(std::stoi(unclosed), 2) << unclosed;
 }
 
+// A composed description: a dispatcher and a replicate of servers sharing Jobs; the servers share
+// Crew among themselves.
+const char* const kFarm = R"yaml(model: Farm
+submodels:
+  Dispatcher:
+    places: {Jobs: 0}
+    activities:
+      - {name: Arrive, delay: Exponential, parameters: [1.0], output: {Jobs: 1}}
+  Server:
+    places: {Jobs: 0, Crew: 1, Queue: 0}
+    activities:
+      - {name: Fetch, delay: Exponential, parameters: [2.0], input: {Jobs: 1}, output: {Queue: 1}}
+      - {name: Serve, delay: Exponential, parameters: [1.0], input: {Queue: 1, Crew: 1}, output: {Crew: 1}}
+compose:
+  join: Farm
+  share: [Jobs]
+  of:
+    - {submodel: Dispatcher}
+    - {replicate: Server, count: 3, share: [Jobs, Crew], of: {submodel: Server}}
+rewards:
+  - {name: queues, over: Server, average: true, kind: instant, at: 1, rate: Queue->Mark()}
+  - {name: first, over: "Farm.Server[0]", kind: interval, from: 0, to: 1, impulses: {Serve: 1}}
+)yaml";
+
+TEST_F(Core, CompositionGivesEveryInstanceItsPath) {
+  const Description d = Load(kFarm);
+  ASSERT_TRUE(d.Composed);
+  const std::vector<std::pair<std::string, std::string>> expected{{"Farm.Dispatcher", "Dispatcher"},
+                                                                  {"Farm.Server[0]", "Server"},
+                                                                  {"Farm.Server[1]", "Server"},
+                                                                  {"Farm.Server[2]", "Server"}};
+  EXPECT_EQ(d.Instances, expected);
+  ASSERT_EQ(d.Variables.size(), 2u);
+  EXPECT_EQ(d.Variables[0].OverSubmodel, "Server");
+  EXPECT_EQ(d.Variables[0].Instances, 3);
+  EXPECT_TRUE(d.Variables[0].Average);
+  EXPECT_EQ(d.Variables[1].OverSubmodel, "Server");
+  EXPECT_EQ(d.Variables[1].Instances, 1);
+  // Each submodel's arcs are derived within it.
+  const CodeGenerator server(*d.FindSubmodel("Server"), true);
+  EXPECT_EQ(Find(server, "Serve").Enables, (Names{"Queue", "Crew"}));
+  EXPECT_EQ(Find(server, "Serve").Affects, (Names{"Queue", "Crew"}));
+
+  // A replicate of a join: the copies take the replicate's name and their index, the join's nodes
+  // their own names under it.
+  const Description nested = Load(R"yaml(model: Net
+submodels:
+  Cpu:
+    places: {Ready: 1}
+    activities: [{name: Run, delay: Exponential, parameters: [1.0], input: {Ready: 1}, output: {Ready: 1}}]
+  Disk:
+    places: {Ready: 0}
+    activities: [{name: Seek, delay: Exponential, parameters: [1.0], input: {Ready: 1}}]
+compose:
+  join: Net
+  of:
+    - replicate: Station
+      count: 2
+      of: {join: Node, share: [Ready], of: [{submodel: Cpu}, {submodel: Disk, as: Store}]}
+)yaml");
+  const std::vector<std::pair<std::string, std::string>> paths{{"Net.Station[0].Cpu", "Cpu"},
+                                                               {"Net.Station[0].Store", "Disk"},
+                                                               {"Net.Station[1].Cpu", "Cpu"},
+                                                               {"Net.Station[1].Store", "Disk"}};
+  EXPECT_EQ(nested.Instances, paths);
+}
+
+TEST_F(Core, GeneratedCompositionSharesWhatItNames) {
+  const Description d = Load(kFarm);
+  CodeGenerator g(d);
+  const auto files = g.Generate("out");
+  ASSERT_TRUE(files.count("Atomic/Farm/FarmComposed.cpp"));
+  ASSERT_TRUE(files.count("Atomic/Server/ServerSAN.cpp"));
+  ASSERT_TRUE(files.count("Atomic/Dispatcher/DispatcherSAN.cpp"));
+  EXPECT_FALSE(files.count("Atomic/Farm/FarmSAN.cpp"));
+  const std::string& composed = files.at("Atomic/Farm/FarmComposed.cpp");
+  // The join shares the dispatcher's Jobs with the one the replicate offers; the replicate shares
+  // Jobs and Crew of every copy.
+  EXPECT_NE(composed.find("Share({Kavrin_C0->Jobs, Kavrin_C1->Exported(\"Jobs\")});"), std::string::npos);
+  EXPECT_NE(composed.find("Kavrin_Shared[1].push_back(Kavrin_C->Crew);"), std::string::npos);
+  EXPECT_NE(composed.find("Kavrin_K < 3;"), std::string::npos);
+  // Rewards read the submodel's places and name the instances they are over.
+  const std::string& nodes = files.at("Reward/FARM_REWARD/FARM_REWARDPVNodes.cpp");
+  EXPECT_NE(nodes.find("AddVariableDependency(\"Queue\", \"Server\");"), std::string::npos);
+  EXPECT_NE(nodes.find("AddImpulse(\"Serve\", \"Farm.Server[0]\", &Impulse0);"), std::string::npos);
+  EXPECT_NE(nodes.find(") / 3.0;"), std::string::npos);
+  // Two submodels' marking checks meet in one translation unit under different names.
+  EXPECT_NE(files.at("Atomic/Server/ServerSAN.cpp").find("Kavrin_Marking_Server<short>"), std::string::npos);
+  EXPECT_NE(files.at("Atomic/Dispatcher/DispatcherSAN.cpp").find("Kavrin_Marking_Dispatcher<short>"),
+            std::string::npos);
+}
+
+TEST_F(Core, CompositionRefusalsPointAtTheOffendingText) {
+  const std::string subs = R"yaml(model: M
+submodels:
+  A:
+    places: {P: 0, W: {initial: 0, type: int}}
+    activities: [{name: T, delay: Exponential, parameters: [1.0], output: {P: 1}}]
+  B:
+    places: {P: 0, W: 0}
+    activities: [{name: U, delay: Exponential, parameters: [1.0], input: {P: 1}}]
+)yaml";
+  // Line 9 onwards is the composition below (and line 10 the rewards); columns counted by hand.
+  EXPECT_EQ(Refusal(subs + "compose: {join: M, share: [Q], of: [{submodel: A}, {submodel: B}]}\n"),
+            "9:28: no node of join 'M' offers a place 'Q'");
+  EXPECT_EQ(Refusal(subs + "compose: {join: M, share: [W], of: [{submodel: A}, {submodel: B}]}\n"),
+            "9:28: place 'W' is short in one node and int in another");
+  EXPECT_EQ(Refusal(subs + "compose: {replicate: R, count: 2, of: {submodel: C}}\n"),
+            "9:50: unknown submodel 'C'");
+  EXPECT_EQ(Refusal(subs + "compose: {join: M, of: [{submodel: A}, {submodel: A}]}\n"),
+            "9:40: join 'M' has two nodes named 'A' (give one 'as')");
+  EXPECT_EQ(
+      Refusal(subs + "compose: {replicate: R, count: 2, of: {submodel: A}}\n"
+                     "rewards: [{name: x, kind: interval, from: 0, to: 1, rate: P->Mark()}]\n"),
+      "10:11: performance variable 'x' of a composed model needs 'over': a submodel (all its instances) "
+      "or an instance path");
+  EXPECT_EQ(
+      Refusal(subs +
+              "compose: {replicate: R, count: 2, of: {submodel: A}}\n"
+              "rewards: [{name: x, over: \"R[2]\", kind: interval, from: 0, to: 1, rate: P->Mark()}]\n"),
+      "10:27: 'R[2]' is neither an instantiated submodel nor the path of an instance");
+  EXPECT_EQ(Refusal(subs + "places: {Z: 0}\ncompose: {replicate: R, count: 2, of: {submodel: A}}\n"),
+            "9:9: a composed model has no 'places' of its own: its submodels have them");
+}
+
 TEST(CoreBrackets, FirstUnpairedBracket) {
   EXPECT_EQ(sangen::UnpairedBracket("f(a[1], {2})"), std::string::npos);
   EXPECT_EQ(sangen::UnpairedBracket("f(a[1)]"), 5u);  // ')' closes the '['
