@@ -79,6 +79,14 @@ CodeGenerator::CodeGenerator(const Description& d, bool submodel)
     : D(d), SourcePath(d.Path), SourceName(CppText::Comment(d.Path)), Submodel(submodel) {
   if (submodel) MarkingFunction = "Kavrin_Marking_" + d.ModelName;
   Derive();
+  // A composed model's warnings are its submodels'.
+  for (const Description& sub : d.Submodels) {
+    const CodeGenerator g(sub, true);
+    for (Warning w : g.Warnings()) {
+      if (sub.Path != d.Path) w.File = sub.Path;
+      WarningList.push_back(w);
+    }
+  }
 }
 
 const Description& CodeGenerator::Scope(const VariableDef& v) const {
@@ -168,15 +176,18 @@ void CodeGenerator::Derive() {
       ActionList.push_back(x);
     }
     if (a.Timed && a.ReactivationMode == ActivityDef::Reactivation::Off && ActionList.back().MarkingDependent)
-      WarningList.push_back(
-          Warning{a.ReactivationAt, "activity '" + a.Name +
+      WarningList.push_back(Warning{a.ReactivationAt,
+                                    "activity '" + a.Name +
                                         "' has 'reactivation: off' but its delay parameters "
                                         "read the marking: a delay drawn before the marking "
-                                        "changes is kept"});
+                                        "changes is kept",
+                                    ""});
     for (const std::string& p : unlisted)
-      WarningList.push_back(Warning{a.EnablesAt, "activity '" + a.Name + "' reads place '" + p +
-                                                     "' but its 'enables' list leaves it out: a change of '" +
-                                                     p + "' will not re-evaluate the activity"});
+      WarningList.push_back(Warning{a.EnablesAt,
+                                    "activity '" + a.Name + "' reads place '" + p +
+                                        "' but its 'enables' list leaves it out: a change of '" + p +
+                                        "' will not re-evaluate the activity",
+                                    ""});
     group++;
   }
 }
@@ -191,8 +202,6 @@ std::map<std::string, std::string> CodeGenerator::Generate(const std::string& ou
     for (const Description& sub : D.Submodels) {
       CodeGenerator g(sub, true);
       g.OutDir = outDir;
-      g.SourcePath = SourcePath;
-      g.SourceName = SourceName;
       files["Atomic/" + sub.ModelName + "/" + sub.ModelName + "SAN.h"] = g.AtomicHeader();
       files["Atomic/" + sub.ModelName + "/" + sub.ModelName + "SAN.cpp"] = g.AtomicSource();
     }

@@ -442,24 +442,56 @@ void Loader::ReadSubmodels(const YAML::Node& n) {
     generated[name] = UsedNames[name];
     generated[name + "SAN"] = UsedNames[name + "SAN"];
     generated[name + "SAN_H"] = UsedNames[name + "SAN_H"];
-    if (!kv.second.IsMap())
-      Fail(kv.second, "submodel '" + name + "' is a mapping with 'places' and 'activities'");
-    CheckKeys(kv.second, {"places", "activities", "initialization"}, "submodel '" + name + "'");
-    D = Description();
-    D.Path = top.Path;
-    D.ModelName = name;
-    D.Globals = top.Globals;
-    if (!kv.second["places"]) Fail(kv.second, "submodel '" + name + "' needs 'places'");
-    ReadPlaces(kv.second["places"]);
-    for (const PlaceDef& p : D.Places) {
-      if (p.Size > 0)
-        Fail(kv.second["places"],
-             "submodel '" + name + "': array places are not composed yet ('" + p.Name + "')");
-      generated[D.ModelName + "_" + p.Name + "Array"] = {"", false};
+    // A submodel is a section of the description, or a file of its own (named relative to the
+    // description) holding the same keys; a refusal in it names that file.
+    YAML::Node body = kv.second;
+    std::string file;
+    const std::string topSource = Source;
+    if (body.IsScalar()) {
+      file = (std::filesystem::path(top.Path).parent_path() / body.Scalar()).string();
+      std::ifstream in(file, std::ios::binary);
+      std::error_code ec;
+      if (!in || std::filesystem::is_directory(file, ec))
+        Fail(body, "cannot open the file of submodel '" + name + "': " + file);
+      std::stringstream text;
+      text << in.rdbuf();
+      Source = text.str();
+      try {
+        body = YAML::Load(Source);
+        long long visited = 0;
+        CheckTree(body, visited);
+      } catch (const YAML::Exception& e) {
+        DescriptionError error(Pos{e.mark.line + 1, e.mark.column + 1}, "invalid YAML: " + e.msg);
+        error.File = file;
+        throw error;
+      } catch (DescriptionError& e) {
+        e.File = file;
+        throw;
+      }
     }
-    if (!kv.second["activities"]) Fail(kv.second, "submodel '" + name + "' needs 'activities'");
-    ReadActivities(kv.second["activities"]);
-    if (kv.second["initialization"]) D.Initialization = Code(kv.second["initialization"], "initialization");
+    try {
+      if (!body.IsMap()) Fail(body, "submodel '" + name + "' is a mapping with 'places' and 'activities'");
+      CheckKeys(body, {"places", "activities", "initialization"}, "submodel '" + name + "'");
+      D = Description();
+      D.Path = file.empty() ? top.Path : file;
+      D.ModelName = name;
+      D.Globals = top.Globals;
+      if (!body["places"]) Fail(body, "submodel '" + name + "' needs 'places'");
+      ReadPlaces(body["places"]);
+      for (const PlaceDef& p : D.Places) {
+        if (p.Size > 0)
+          Fail(body["places"],
+               "submodel '" + name + "': array places are not composed yet ('" + p.Name + "')");
+        generated[D.ModelName + "_" + p.Name + "Array"] = {"", false};
+      }
+      if (!body["activities"]) Fail(body, "submodel '" + name + "' needs 'activities'");
+      ReadActivities(body["activities"]);
+      if (body["initialization"]) D.Initialization = Code(body["initialization"], "initialization");
+    } catch (DescriptionError& e) {
+      if (!file.empty() && e.File.empty()) e.File = file;
+      throw;
+    }
+    Source = topSource;
     submodels.push_back(D);
   }
   D = top;

@@ -24,6 +24,7 @@ class DescriptionError : public std::runtime_error {
   DescriptionError(const Pos& where, const std::string& message)
       : std::runtime_error(message), Where(where) {}
   Pos Where;
+  std::string File;  // the file the position is in, when not the description itself (a submodel's)
 };
 
 // A piece of C++ from the file, with the line its text starts on (for #line).
@@ -154,6 +155,7 @@ struct CompositionNode {
 struct Warning {
   Pos Where;
   std::string Message;
+  std::string File;  // as in DescriptionError
 };
 
 class Description {

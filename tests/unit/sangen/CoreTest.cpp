@@ -270,6 +270,44 @@ TEST_F(Core, GeneratedCompositionSharesWhatItNames) {
             std::string::npos);
 }
 
+// A submodel in a file of its own, named relative to the description: read like a section, its
+// refusals and warnings name that file and their position in it.
+TEST_F(Core, SubmodelInAFileOfItsOwn) {
+  std::ofstream(Scratch / "cell.yaml")
+      << "places: {Up: 2, Down: 0}\n"
+         "activities:\n"
+         "  - {name: Fail, delay: Exponential, parameters: [\"Up->Mark()\"],\n"
+         "     input: {Up: 1}, output: {Down: 1}, reactivation: off}\n";
+  const std::string top =
+      "model: Pool\nsubmodels: {Cell: cell.yaml}\n"
+      "compose: {replicate: Cells, count: 2, of: {submodel: Cell}}\n";
+  const Description d = Load(top);
+  ASSERT_EQ(d.Submodels.size(), 1u);
+  EXPECT_EQ(d.Submodels[0].Path, Scratch / "cell.yaml");
+  EXPECT_EQ(d.Instances.size(), 2u);
+  const CodeGenerator g(d);
+  ASSERT_EQ(g.Warnings().size(), 1u);
+  EXPECT_EQ(g.Warnings()[0].File, Scratch / "cell.yaml");
+  EXPECT_EQ(g.Warnings()[0].Where.Line, 4);
+  EXPECT_EQ(g.Warnings()[0].Where.Column, 55);  // the value of reactivation
+
+  std::ofstream(Scratch / "cell.yaml") << "places: {Up: 2}\nactivities: [{name: T, delay: Exponential, "
+                                          "parameters: [1], output: {Nowhere: 1}}]\n";
+  try {
+    Load(top);
+    FAIL() << "accepted";
+  } catch (const DescriptionError& e) {
+    EXPECT_EQ(e.File, Scratch / "cell.yaml");
+    EXPECT_EQ(e.Where.Line, 2);
+    EXPECT_EQ(e.Where.Column, 70);  // the key Nowhere
+    EXPECT_STREQ(e.what(), "unknown place 'Nowhere'");
+  }
+  EXPECT_EQ(
+      Refusal("model: Pool\nsubmodels: {Cell: none.yaml}\ncompose: {replicate: C, count: 2, of: {submodel: "
+              "Cell}}\n"),
+      "2:19: cannot open the file of submodel 'Cell': " + (Scratch / "none.yaml"));
+}
+
 TEST_F(Core, CompositionRefusalsPointAtTheOffendingText) {
   const std::string subs = R"yaml(model: M
 submodels:
