@@ -157,6 +157,29 @@ else
   row "bank of timed activities" "not built" "-" "-" "-" "-"
 fi
 
+# ---------------------------------------------------------------- replicate of a submodel
+# One ten-activity cell, and 10,000 copies of it sharing one place (bench/models/REPLICA): the cost
+# per event with 10,000 copies against one copy, memory per activity added, and the generator's
+# time for the large description.
+REPLICA_NOTE=""
+if [ -x "$BIN/REPLICA1_Sim" ] && [ -x "$BIN/REPLICA10000_Sim" ]; then
+  measure "$BANK_REPEAT" replica1.log "$BIN/REPLICA1_Sim" -t 0 -N 9
+  one_ns=$(calc '%.3f' "$(runcpu_of replica1.log)*1e9/$(fired_of replica1.log)")
+  one_rss=$RSS
+  measure "$BANK_REPEAT" replica10000.log "$BIN/REPLICA10000_Sim" -t 0 -N 9
+  many_run=$(runcpu_of replica10000.log)
+  many_ns=$(calc '%.3f' "$many_run*1e9/$(fired_of replica10000.log)")
+  many_start=$(calc '%.0f' "($CPU-$many_run)*1000")
+  many_rss=$RSS
+  row "replicate of 10000 x 10 activities (per event)" "$(calc '%.1f ns' "$many_ns")" \
+      "$(calc '%.1f ns' "$one_ns")" "$(calc '%.2f' "$many_ns/$one_ns")" "<= 4" "$RSS"
+  measure "$REPEAT" replica_gen.log "$BIN/sangen" "$BUILD/bench/models/REPLICA/replica10000.yaml" --out replica_gen
+  REPLICA_NOTE="$(printf 'Replicate row: the floor column is one copy of the cell; memory per activity %.0f B (target 500: RSS growth over the 99,990 activities added); start-up at 10,000 copies %s ms; sangen on the description %.3f s (target 1 s).' \
+    "$(calc '%.1f' "($many_rss-$one_rss)*1024/99990")" "$many_start" "$CPU")"
+else
+  row "replicate of 10000 x 10 activities" "not built" "-" "-" "-" "-"
+fi
+
 echo
 echo "Benchmarks of $BUILD on $(uname -m), $(date -u '+%Y-%m-%d %H:%M UTC'); best of $REPEAT runs (bank: $BANK_REPEAT)"
 printf '%-44s|%14s|%14s|%9s|%11s|%9s\n' "work" "ours" "floor" "ratio" "target" "RSS kB"
@@ -175,3 +198,4 @@ echo
 echo "Carried model and start-up: whole-process CPU. MM1 and bank: the run's own CPU time per firing"
 echo "(start-up excluded), against the floor's whole-process CPU per event."
 echo "$PEER_NOTE"
+if [ -n "$REPLICA_NOTE" ]; then echo "$REPLICA_NOTE"; fi

@@ -1,7 +1,11 @@
 #include "Simulator/ModelCheck.h"
 
+#include <cmath>
 #include <cstdlib>
+#include <iomanip>
 #include <iostream>
+#include <sstream>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -9,6 +13,7 @@
 #include "BaseClasses/BaseGroupClass.h"
 #include "BaseClasses/BaseModelClass.h"
 #include "BaseClasses/BaseStateVariableClass.h"
+#include "BaseClasses/CaseProbabilities.h"
 #include "BaseClasses/List.h"
 #include "BaseClasses/SAN/Activity.h"
 #include "BaseClasses/SAN/Place.h"
@@ -121,6 +126,25 @@ void CheckMarkings(SimulatorClass& sim) {
               << ": its marking wrapped past the range of a 16-bit place (-32768 to 32767)." << std::endl;
     std::exit(1);
   }
+}
+
+void CheckCaseProbabilities(SimulatorClass& sim) {
+  BaseGroupClass* group = dynamic_cast<BaseGroupClass*>(sim.CurrAction);
+  if (group == nullptr || !CaseProbabilities::Declared(group)) return;
+  // The cases of one activity share its enabling: every member takes part in the choice.
+  double sum = 0.0;
+  for (int m = 0; m < group->getNumMembers(); m++) sum += group->getMember(m)->Weight();
+  if (std::fabs(sum - 1.0) <= CaseProbabilities::Tolerance) return;
+  const std::string name = group->getName();
+  const std::string activity = name.size() > 5 && name.compare(name.size() - 5, 5, "Group") == 0
+                                   ? name.substr(0, name.size() - 5)
+                                   : name;
+  std::ostringstream total;
+  total << std::setprecision(12) << sum;
+  std::cerr << "Model check: before firing " << sim._fireActionCount + 1 << " (at time " << sim.CurrentTime
+            << "), the case probabilities of activity " << activity << " sum to " << total.str()
+            << ", not 1: the run would divide them by their sum." << std::endl;
+  std::exit(1);
 }
 
 void CheckModelSchedule(SimulatorClass& sim) {

@@ -3,7 +3,8 @@
 // delay parameters of every scheduled activity with those its delay was drawn with. A model whose
 // arcs miss a place its enabling or its delay reads leaves such a schedule stale; the check stops
 // the run there, naming the activity and the firing. It also watches every place's 16-bit marking
-// for a wrap past its range. Ordinary builds never call it.
+// for a wrap past its range, and the case probabilities that read the marking for a sum other
+// than 1. Ordinary builds never call it.
 #ifndef KAVRIN_MODEL_CHECK_H
 #define KAVRIN_MODEL_CHECK_H
 
@@ -17,5 +18,9 @@ void RememberMarkings(SimulatorClass& sim);
 // Compares every place's marking with the one taken before the firing just completed; ends the
 // process (exit code 1), naming the place, when a marking has wrapped past the 16-bit range.
 void CheckMarkings(SimulatorClass& sim);
+
+// Before a case group fires: when its cases carry probabilities that read the marking, ends the
+// process (exit code 1), naming the activity and the sum, unless they sum to 1 in this marking.
+void CheckCaseProbabilities(SimulatorClass& sim);
 
 #endif

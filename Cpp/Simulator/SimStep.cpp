@@ -75,6 +75,7 @@ bool SimulatorClass::SimStep(EventAtInfinity atInfinity) {
   trace->printFireAction(CurrAction, CurrentTime);
 #ifdef KAVRIN_MODEL_CHECK
   RememberMarkings(*this);
+  CheckCaseProbabilities(*this);
 #endif
   TempAction = TheModel->FireAction(CurrAction, CurrentTime);
   // A group always reports the member that fired; nothing else has a connectivity list to walk.

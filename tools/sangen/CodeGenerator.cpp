@@ -9,6 +9,7 @@
 
 #include "CppText.h"
 #include "Sha256.h"
+#include "TextTemplate.h"
 
 namespace sangen {
 
@@ -65,11 +66,32 @@ void AddUnique(std::vector<std::string>& list, const std::string& name) {
   if (std::find(list.begin(), list.end(), name) == list.end()) list.push_back(name);
 }
 
+// The places of a model that a piece of C++ names, each once, in order of first mention.
+std::vector<std::string> PlacesOf(const Description& d, const std::string& code) {
+  std::vector<std::string> out;
+  for (const std::string& id : Identifiers(code))
+    if (d.FindPlace(id) != nullptr) AddUnique(out, id);
+  return out;
+}
+
 }  // namespace
 
-CodeGenerator::CodeGenerator(const Description& d)
-    : D(d), SourcePath(d.Path), SourceName(CppText::Comment(d.Path)) {
+CodeGenerator::CodeGenerator(const Description& d, bool submodel)
+    : D(d), SourcePath(d.Path), SourceName(CppText::Comment(d.Path)), Submodel(submodel) {
+  if (submodel) MarkingFunction = "Kavrin_Marking_" + d.ModelName;
   Derive();
+  // A composed model's warnings are its submodels'.
+  for (const Description& sub : d.Submodels) {
+    const CodeGenerator g(sub, true);
+    for (Warning w : g.Warnings()) {
+      if (sub.Path != d.Path) w.File = sub.Path;
+      WarningList.push_back(w);
+    }
+  }
+}
+
+const Description& CodeGenerator::Scope(const VariableDef& v) const {
+  return D.Composed ? *D.FindSubmodel(v.OverSubmodel) : D;
 }
 
 int CodeGenerator::PlaceIndex(const std::string& name) const {
@@ -104,6 +126,7 @@ void CodeGenerator::Derive() {
   int group = 0;
   for (const ActivityDef& a : D.Activities) {
     int cases = a.Cases.empty() ? 1 : static_cast<int>(a.Cases.size());
+    std::vector<std::string> unlisted;  // places its expressions read that an explicit list leaves out
     for (int c = 0; c < cases; c++) {
       Action x;
       x.Def = &a;
@@ -148,8 +171,24 @@ void CodeGenerator::Derive() {
       for (const std::string& p : x.Affects) AddUnique(x.Members, p);
       for (const std::string& p : enables) AddUnique(x.Members, p);
       for (const std::string& p : affects) AddUnique(x.Members, p);
+      if (a.ExplicitEnables)
+        for (const std::string& p : changing(enables))
+          if (std::find(a.Enables.begin(), a.Enables.end(), p) == a.Enables.end()) AddUnique(unlisted, p);
       ActionList.push_back(x);
     }
+    if (a.Timed && a.ReactivationMode == ActivityDef::Reactivation::Off && ActionList.back().MarkingDependent)
+      WarningList.push_back(Warning{a.ReactivationAt,
+                                    "activity '" + a.Name +
+                                        "' has 'reactivation: off' but its delay parameters "
+                                        "read the marking: a delay drawn before the marking "
+                                        "changes is kept",
+                                    ""});
+    for (const std::string& p : unlisted)
+      WarningList.push_back(Warning{a.EnablesAt,
+                                    "activity '" + a.Name + "' reads place '" + p +
+                                        "' but its 'enables' list leaves it out: a change of '" + p +
+                                        "' will not re-evaluate the activity",
+                                    ""});
     group++;
   }
 }
@@ -160,8 +199,19 @@ std::map<std::string, std::string> CodeGenerator::Generate(const std::string& ou
   const std::string m = D.ModelName;
   const std::string r = D.RewardName;
   const std::string s = D.StudyName;
-  files["Atomic/" + m + "/" + m + "SAN.h"] = AtomicHeader();
-  files["Atomic/" + m + "/" + m + "SAN.cpp"] = AtomicSource();
+  if (D.Composed) {
+    for (const Description& sub : D.Submodels) {
+      CodeGenerator g(sub, true);
+      g.OutDir = outDir;
+      files["Atomic/" + sub.ModelName + "/" + sub.ModelName + "SAN.h"] = g.AtomicHeader();
+      files["Atomic/" + sub.ModelName + "/" + sub.ModelName + "SAN.cpp"] = g.AtomicSource();
+    }
+    files["Atomic/" + m + "/" + m + "Composed.h"] = ComposedHeader();
+    files["Atomic/" + m + "/" + m + "Composed.cpp"] = ComposedSource();
+  } else {
+    files["Atomic/" + m + "/" + m + "SAN.h"] = AtomicHeader();
+    files["Atomic/" + m + "/" + m + "SAN.cpp"] = AtomicSource();
+  }
   files["Reward/" + r + "/" + r + "PVModel.h"] = RewardModelHeader();
   files["Reward/" + r + "/" + r + "PVModel.cpp"] = RewardModelSource();
   files["Reward/" + r + "/" + r + "PVNodes.h"] = RewardNodesHeader();
@@ -202,6 +252,22 @@ int ParameterCount(const ActivityDef& a) {
   return k;
 }
 
+// Cases whose probabilities read the marking: a checked build stops where they do not sum to 1
+// (constant ones were summed when the description was read).
+bool CheckedProbabilities(const Description& d, const ActivityDef& a) {
+  if (!a.ProbabilityCases) return false;
+  for (const CaseDef& c : a.Cases)
+    for (const std::string& id : Identifiers(c.Probability.Text))
+      if (d.FindPlace(id) != nullptr) return true;
+  return false;
+}
+
+bool AnyCheckedProbabilities(const Description& d) {
+  for (const ActivityDef& a : d.Activities)
+    if (CheckedProbabilities(d, a)) return true;
+  return false;
+}
+
 bool AutoReactivation(const CodeGenerator::Action& x) {
   return x.Def->Timed && x.MarkingDependent &&
          x.Def->ReactivationMode == ActivityDef::Reactivation::Automatic;
@@ -217,7 +283,7 @@ std::string CodeGenerator::AtomicHeader() {
            ". Do not edit: change the\n"
     << "// description and rebuild. The model owns its places, its activities and its groups.\n";
   o << "#ifndef " + m + "SAN_H\n#define " + m + "SAN_H\n\n";
-  o << "#include <cstdint>\n\n";
+  o << (Submodel ? "#include <cstdint>\n#include <string>\n\n" : "#include <cstdint>\n\n");
   o << "#include \"BaseClasses/PostselectGroup.h\"\n#include \"BaseClasses/PreselectGroup.h\"\n"
     << "#include \"BaseClasses/SAN/Activity.h\"\n#include \"BaseClasses/SAN/ExtendedPlace.h\"\n"
     << "#include \"BaseClasses/SAN/Place.h\"\n#include \"BaseClasses/SAN/SANModel.h\"\n"
@@ -260,13 +326,21 @@ std::string CodeGenerator::AtomicHeader() {
     o << "  };\n\n";
   }
   for (const Action& x : ActionList) o << "  " + x.ClassName + " " + x.Name + ";\n";
-  o << "\n  PreselectGroup ImmediateGroup;\n";
-  for (const ActivityDef& a : D.Activities) o << "  PostselectGroup " + a.Name + "Group;\n";
+  if (Submodel) {
+    // Copies of a submodel come by the thousand: only the groups the model lists are members.
+    o << "\n";
+    for (const ActivityDef& a : D.Activities)
+      if (!a.Cases.empty()) o << "  PostselectGroup " + a.Name + "Group;\n";
+  } else {
+    o << "\n  PreselectGroup ImmediateGroup;\n";
+    for (const ActivityDef& a : D.Activities) o << "  PostselectGroup " + a.Name + "Group;\n";
+  }
   o << "\n  " + m + "SAN();\n  ~" + m + "SAN() override;\n";
   o << "  " + m + "SAN(const " + m + "SAN&) = delete;\n  " + m + "SAN& operator=(const " + m +
            "SAN&) = delete;\n\n";
   o << "  void CustomInitialization();\n  void assignPlacesToActivitiesInst();\n  void "
        "assignPlacesToActivitiesTimed();\n";
+  if (Submodel) o << InstanceMembers();
   o << "};\n\n#endif\n";
   return o.Text;
 }
@@ -280,6 +354,7 @@ std::string CodeGenerator::AtomicSource() {
   o << "#include \"Atomic/" + m + "/" + m + "SAN.h\"\n\n";
   o << "#include <cstdio>\n#include <cstdlib>\n#include <iostream>\n";
   o << MarkingCheck();
+  if (AnyCheckedProbabilities(D)) o << "#include \"BaseClasses/CaseProbabilities.h\"\n";
   o << "#include \"BaseClasses/DistributionDefinition.h\"\n\n";
 
   for (const PlaceDef& p : D.Places) {
@@ -320,6 +395,7 @@ std::string CodeGenerator::AtomicSource() {
              ");\n";
     for (size_t k = 0; k < a.Cases.size(); k++)
       o << "  " + a.Name + "Group.appendGroup(&" + a.Name + "_case" + std::to_string(k + 1) + ");\n";
+    if (CheckedProbabilities(D, a)) o << "  CaseProbabilities::Declare(&" + a.Name + "Group);\n";
   }
   o << "\n";
   for (const PlaceDef& p : D.Places) {
@@ -397,6 +473,8 @@ std::string CodeGenerator::AtomicSource() {
   o << "  CustomInitialization();\n}\n\n";
 
   o << cls + "::~" + cls + "() {\n";
+  for (const ActivityDef& a : D.Activities)
+    if (CheckedProbabilities(D, a)) o << "  CaseProbabilities::Withdraw(&" + a.Name + "Group);\n";
   for (const PlaceDef& p : D.Places) o << "  delete " + p.Name + ";\n";
   o << "}\n\n";
   o << "void " + cls + "::CustomInitialization() {\n";
@@ -579,50 +657,80 @@ std::string CodeGenerator::AtomicSource() {
       if (D.Places[PlaceIndex(name)].Size == 0) o << "  " + name + "->Register(&" + name + "_Kavrin_Mark);\n";
     o << "}\n\n";
   }
+  if (Submodel) o << InstanceSource();
   return o.Text;
 }
 
 // ---------------------------------------------------------------- reward model
 
+namespace {
+
+const TextTemplate kRewardModelHeader(
+    R"(// Reward model {{R}} over the {{KIND}} model {{M}}, generated by sangen from {{SOURCE}}.
+#ifndef {{R}}PVMODEL_H
+#define {{R}}PVMODEL_H
+
+#include "Performance_Variables/PVModel.h"
+
+class {{R}}PVModel : public PVModel {
+ public:
+  explicit {{R}}PVModel(bool expandtimearrays);
+  ~{{R}}PVModel() override;
+  PerformanceVariableNode* createPVNode(int pvindex, int timeindex) override;
+};
+
+#endif
+)");
+
+const TextTemplate kRewardModelSource(R"(// Generated by sangen from {{SOURCE}}.
+#include "Reward/{{R}}/{{R}}PVModel.h"
+
+#include "Atomic/{{M}}/{{TOP}}.h"
+#include "Reward/{{R}}/{{R}}PVNodes.h"
+
+{{R}}PVModel::{{R}}PVModel(bool expandtimearrays) : PVModel() {
+  TheModel = new {{TOP}}();
+  DefineName({{NAME}});
+  StateMode = 1;
+  CreatePVList({{COUNT}}, expandtimearrays);
+  Initialize();
+}
+
+{{R}}PVModel::~{{R}}PVModel() = default;
+
+PerformanceVariableNode* {{R}}PVModel::createPVNode(int pvindex, int timeindex) {
+{{CASES}}  return nullptr;
+}
+)");
+
+}  // namespace
+
 std::string CodeGenerator::RewardModelHeader() {
-  const std::string r = D.RewardName;
-  Out o("", SourcePath);
-  o << "// Reward model " + r + " over the atomic model " + D.ModelName + ", generated by sangen from " +
-           SourceName + ".\n";
-  o << "#ifndef " + r + "PVMODEL_H\n#define " + r +
-           "PVMODEL_H\n\n#include \"Performance_Variables/PVModel.h\"\n\n";
-  o << "class " + r + "PVModel : public PVModel {\n public:\n  explicit " + r +
-           "PVModel(bool expandtimearrays);\n";
-  o << "  ~" + r +
-           "PVModel() override;\n  PerformanceVariableNode* createPVNode(int pvindex, int timeindex) "
-           "override;\n};\n\n#endif\n";
-  return o.Text;
+  return kRewardModelHeader.Fill({{"R", D.RewardName},
+                                  {"KIND", D.Composed ? "composed" : "atomic"},
+                                  {"M", D.ModelName},
+                                  {"SOURCE", SourceName}});
 }
 
 std::string CodeGenerator::RewardModelSource() {
   const std::string r = D.RewardName;
-  const std::string m = D.ModelName;
-  Out o("", SourcePath);
-  o << "// Generated by sangen from " + SourceName + ".\n";
-  o << "#include \"Reward/" + r + "/" + r + "PVModel.h\"\n\n#include \"Atomic/" + m + "/" + m + "SAN.h\"\n";
-  o << "#include \"Reward/" + r + "/" + r + "PVNodes.h\"\n\n";
-  o << r + "PVModel::" + r + "PVModel(bool expandtimearrays) : PVModel() {\n  TheModel = new " + m +
-           "SAN();\n";
-  o << "  DefineName(" + Lit(r + "PVModel") + ");\n  StateMode = 1;\n  CreatePVList(" +
-           std::to_string(D.Variables.size()) + ", expandtimearrays);\n  Initialize();\n}\n\n";
-  o << r + "PVModel::~" + r + "PVModel() = default;\n\n";
-  o << "PerformanceVariableNode* " + r + "PVModel::createPVNode(int pvindex, int timeindex) {\n";
+  std::string cases;
   if (D.Variables.empty()) {
-    o << "  (void)pvindex;\n  (void)timeindex;\n";
+    cases = "  (void)pvindex;\n  (void)timeindex;\n";
   } else {
-    o << "  switch (pvindex) {\n";
+    cases = "  switch (pvindex) {\n";
     for (size_t k = 0; k < D.Variables.size(); k++)
-      o << "    case " + std::to_string(k) + ":\n      return new " + r + "PV" + std::to_string(k) +
+      cases += "    case " + std::to_string(k) + ":\n      return new " + r + "PV" + std::to_string(k) +
                "(timeindex);\n";
-    o << "  }\n";
+    cases += "  }\n";
   }
-  o << "  return nullptr;\n}\n";
-  return o.Text;
+  return kRewardModelSource.Fill({{"SOURCE", SourceName},
+                                  {"R", r},
+                                  {"M", D.ModelName},
+                                  {"TOP", D.ModelName + (D.Composed ? "Composed" : "SAN")},
+                                  {"NAME", Lit(r + "PVModel")},
+                                  {"COUNT", std::to_string(D.Variables.size())},
+                                  {"CASES", cases}});
 }
 
 std::string CodeGenerator::RewardNodesHeader() {
@@ -633,13 +741,15 @@ std::string CodeGenerator::RewardNodesHeader() {
   o << "#ifndef " + r + "PVNODES_H\n#define " + r + "PVNODES_H\n\n";
   o << "#include \"Performance_Variables/IntervalOfTimeImpulse.h\"\n#include "
        "\"Performance_Variables/PerformanceVariableNode.h\"\n";
-  o << "#include \"Performance_Variables/PerformanceVariableWorker.h\"\n\nclass BaseModelClass;\nclass " + m +
-           "SAN;\n\n";
+  o << "#include \"Performance_Variables/PerformanceVariableWorker.h\"\n\nclass BaseModelClass;\n";
+  for (const std::string& c : ReadModels()) o << "class " + c + "SAN;\n";
+  o << "\n";
   for (size_t k = 0; k < D.Variables.size(); k++) {
     const VariableDef& v = D.Variables[k];
     const std::string n = r + "PV" + std::to_string(k);
+    const std::string vm = D.Composed ? v.OverSubmodel : m;
     if (v.Rate.Present()) {
-      o << "class " + n + "Worker : public PerformanceVariableWorker {\n public:\n  " + m + "SAN* " + m +
+      o << "class " + n + "Worker : public PerformanceVariableWorker {\n public:\n  " + vm + "SAN* " + vm +
                ";\n";
       o << "  " + n + "Worker();\n  double Reward_Function() override;\n";
       o << "  void Accumulate(double next_time, double last_event_time) override;\n";
@@ -647,13 +757,13 @@ std::string CodeGenerator::RewardNodesHeader() {
     }
     for (size_t i = 0; i < v.Impulses.size(); i++) {
       const std::string c = n + "Impulse" + std::to_string(i);
-      o << "class " + c + " : public IntervalOfTimeImpulse {\n public:\n  " + m + "SAN* " + m + ";\n";
+      o << "class " + c + " : public IntervalOfTimeImpulse {\n public:\n  " + vm + "SAN* " + vm + ";\n";
       o << "  ImpulseNodeClass** ImpulseWorkerList;\n  int ImpulseWorkerListLength;\n";
       o << "  " + c + "();\n  ~" + c + "() override;\n  double Impulse_Function(double t) override;\n";
       o << "  ImpulseNodeClass** CreateImpulseWorkerList(int n) override;\n";
       o << "  void SetModelPointer(int k, BaseModelClass* model) override;\n};\n\n";
     }
-    o << "class " + n + " : public PerformanceVariableNode {\n public:\n  " + m + "SAN* The" + m + "SAN;\n";
+    o << "class " + n + " : public PerformanceVariableNode {\n public:\n  " + vm + "SAN* The" + vm + "SAN;\n";
     for (size_t i = 0; i < v.Impulses.size(); i++)
       o << "  " + n + "Impulse" + std::to_string(i) + " Impulse" + std::to_string(i) + ";\n";
     o << "\n  explicit " + n + "(int timeindex = 0);\n  ~" + n +
@@ -670,27 +780,34 @@ std::string CodeGenerator::RewardNodesSource() {
   const std::string file = OutDir + "/Reward/" + r + "/" + r + "PVNodes.cpp";
   Out o(file, SourcePath);
   o << "// Generated by sangen from " + SourceName + ".\n";
-  o << "#include \"Reward/" + r + "/" + r + "PVNodes.h\"\n\n#include <algorithm>\n\n#include \"Atomic/" + m +
-           "/" + m + "SAN.h\"\n\n";
+  o << "#include \"Reward/" + r + "/" + r + "PVNodes.h\"\n\n#include <algorithm>\n\n";
+  for (const std::string& c : ReadModels()) o << "#include \"Atomic/" + c + "/" + c + "SAN.h\"\n";
+  o << "\n";
   // Places named by an expression, bound to locals so the expression reads like the model's own code.
-  auto locals = [&](const std::string& code) {
-    for (const std::string& p : PlacesIn(code)) {
-      const PlaceDef& pd = D.Places[PlaceIndex(p)];
-      o << "  " + PlaceType(pd, m) + "* " + p + " = " + m + "->" + p + ";\n  (void)" + p + ";\n";
+  auto locals = [&](const Description& sd, const std::string& code) {
+    for (const std::string& p : PlacesOf(sd, code)) {
+      const PlaceDef& pd = *sd.FindPlace(p);
+      o << "  " + PlaceType(pd, sd.ModelName) + "* " + p + " = " + sd.ModelName + "->" + p + ";\n  (void)" +
+               p + ";\n";
     }
   };
   for (size_t k = 0; k < D.Variables.size(); k++) {
     const VariableDef& v = D.Variables[k];
     const std::string n = r + "PV" + std::to_string(k);
+    const Description& sd = Scope(v);
+    const std::string vm = sd.ModelName;
+    const std::string over = D.Composed ? v.Over : m;
+    // The variable's rewards averaged over its instances: each one's share of the sum.
+    const std::string share = v.Average ? " / " + std::to_string(v.Instances) + ".0" : "";
     o << "// ----- " + v.Name + "\n\n";
     if (v.Rate.Present()) {
       const std::string w = n + "Worker";
-      o << w + "::" + w + "() : " + m + "(nullptr) { NumModels = 1; }\n\n";
+      o << w + "::" + w + "() : " + vm + "(nullptr) { NumModels = 1; }\n\n";
       o << "double " + w + "::Reward_Function() {\n";
-      locals(v.Rate.Text);
+      locals(sd, v.Rate.Text);
       o << "  return (\n";
       o.Code(v.Rate, "      ");
-      o << "  );\n}\n\n";
+      o << "  )" + share + ";\n}\n\n";
       o << "void " + w + "::Accumulate(double next_time, double last_event_time) {\n";
       if (v.Kind == "instant") {
         o << "  (void)next_time;\n  (void)last_event_time;\n";
@@ -705,13 +822,13 @@ std::string CodeGenerator::RewardNodesSource() {
       }
       o << "}\n\n";
       o << "void " + w +
-               "::SetModelPointer(int Kavrin_K, BaseModelClass* Kavrin_Model) {\n  if (Kavrin_K == 0) " + m +
-               " = static_cast<" + m + "SAN*>(Kavrin_Model);\n}\n\n";
+               "::SetModelPointer(int Kavrin_K, BaseModelClass* Kavrin_Model) {\n  if (Kavrin_K == 0) " + vm +
+               " = static_cast<" + vm + "SAN*>(Kavrin_Model);\n}\n\n";
     }
     for (size_t i = 0; i < v.Impulses.size(); i++) {
       const std::string c = n + "Impulse" + std::to_string(i);
       const bool averaged = v.Kind == "time_averaged";
-      o << c + "::" + c + "()\n    : IntervalOfTimeImpulse(" + (averaged ? "true" : "") + "), " + m +
+      o << c + "::" + c + "()\n    : IntervalOfTimeImpulse(" + (averaged ? "true" : "") + "), " + vm +
                "(nullptr), ImpulseWorkerList(nullptr), ImpulseWorkerListLength(0) {\n";
       o << "  NumberOfModelDependencies = 1;\n  TheModelPtr = new "
            "BaseModelClass**[NumberOfModelDependencies];\n";
@@ -724,26 +841,26 @@ std::string CodeGenerator::RewardNodesSource() {
       bool readsT = false;
       for (const std::string& id : Identifiers(v.Impulses[i].Value.Text)) readsT = readsT || id == "t";
       o << "double " + c + "::Impulse_Function(double" + (readsT ? " t" : "") + ") {\n";
-      locals(v.Impulses[i].Value.Text);
+      locals(sd, v.Impulses[i].Value.Text);
       o << "  return (\n";
       o.Code(v.Impulses[i].Value, "      ");
-      o << "  );\n}\n\n";
+      o << "  )" + share + ";\n}\n\n";
       o << "ImpulseNodeClass** " + c +
                "::CreateImpulseWorkerList(int Kavrin_N) {\n  ImpulseWorkerListLength = Kavrin_N;\n";
       o << "  ImpulseWorkerList = new ImpulseNodeClass*[Kavrin_N];\n";
       o << "  for (int Kavrin_I = 0; Kavrin_I < Kavrin_N; Kavrin_I++) ImpulseWorkerList[Kavrin_I] = new " +
                c + ";\n  return ImpulseWorkerList;\n}\n\n";
       o << "void " + c +
-               "::SetModelPointer(int Kavrin_K, BaseModelClass* Kavrin_Model) {\n  if (Kavrin_K == 0) " + m +
-               " = static_cast<" + m + "SAN*>(Kavrin_Model);\n}\n\n";
+               "::SetModelPointer(int Kavrin_K, BaseModelClass* Kavrin_Model) {\n  if (Kavrin_K == 0) " + vm +
+               " = static_cast<" + vm + "SAN*>(Kavrin_Model);\n}\n\n";
     }
     static const std::map<std::string, std::string> kinds{{"instant", "INSTANT_OF_TIME"},
                                                           {"interval", "INTERVAL_OF_TIME"},
                                                           {"time_averaged", "TIMEAVE_INTERVAL_OF_TIME"},
                                                           {"steady_state", "STEADY_STATE"}};
-    std::vector<std::string> deps = PlacesIn(v.Rate.Text);
+    std::vector<std::string> deps = PlacesOf(sd, v.Rate.Text);
     const std::string nt = std::to_string(v.Starts.size());
-    o << n + "::" + n + "(int timeindex) : PerformanceVariableNode(), The" + m + "SAN(nullptr) {\n";
+    o << n + "::" + n + "(int timeindex) : PerformanceVariableNode(), The" + vm + "SAN(nullptr) {\n";
     o << "  TheModelPtr = nullptr;  // bound through SetModelPointer\n";
     std::string starts, stops;
     for (size_t t = 0; t < v.Starts.size(); t++) {
@@ -756,10 +873,10 @@ std::string CodeGenerator::RewardNodesSource() {
              ", startpts, stoppts, timeindex, " + std::to_string(v.Impulses.size()) + ", " +
              (v.Rate.Present() ? "1" : "0") + ", " + std::to_string(deps.size()) + ");\n";
     if (v.Kind == "steady_state") o << "  Type = steady_state;\n";
-    for (const std::string& p : deps) o << "  AddVariableDependency(" + Lit(p) + ", " + Lit(m) + ");\n";
-    if (v.Rate.Present() && deps.empty()) o << "  AddModelDependency(" + Lit(m) + ");\n";
+    for (const std::string& p : deps) o << "  AddVariableDependency(" + Lit(p) + ", " + Lit(over) + ");\n";
+    if (v.Rate.Present() && deps.empty()) o << "  AddModelDependency(" + Lit(over) + ");\n";
     for (size_t i = 0; i < v.Impulses.size(); i++)
-      o << "  AddImpulse(" + Lit(v.Impulses[i].Action) + ", " + Lit(m) + ", &Impulse" + std::to_string(i) +
+      o << "  AddImpulse(" + Lit(v.Impulses[i].Action) + ", " + Lit(over) + ", &Impulse" + std::to_string(i) +
                ");\n";
     o << "}\n\n";
     o << n + "::~" + n +
@@ -770,8 +887,8 @@ std::string CodeGenerator::RewardNodesSource() {
       o << "  for (int Kavrin_W = 0; Kavrin_W < NumberOfWorkers; Kavrin_W++) WorkerList[Kavrin_W] = new " +
                n + "Worker;\n";
     o << "}\n\n";
-    o << "void " + n + "::SetModelPointer(BaseModelClass* Kavrin_Model) {\n  The" + m + "SAN = static_cast<" +
-             m + "SAN*>(Kavrin_Model);\n}\n\n";
+    o << "void " + n + "::SetModelPointer(BaseModelClass* Kavrin_Model) {\n  The" + vm +
+             "SAN = static_cast<" + vm + "SAN*>(Kavrin_Model);\n}\n\n";
   }
   return o.Text;
 }
@@ -779,27 +896,42 @@ std::string CodeGenerator::RewardNodesSource() {
 // ---------------------------------------------------------------- study
 
 std::string CodeGenerator::StudyHeader() {
-  const std::string s = D.StudyName;
-  Out o("", SourcePath);
-  o << "// Set study " + s + ", generated by sangen from " + SourceName + ": " +
-           std::to_string(D.Experiments.size()) + " experiment" + (D.Experiments.size() == 1 ? "" : "s") +
-           "; builds reward model " + D.RewardName + " and defines the global variables.\n";
-  o << "#ifndef " + s + "SETSTUDY_H\n#define " + s +
-           "SETSTUDY_H\n\n#include <cstdint>\n\n#include \"Study/BaseStudyClass.h\"\n\n";
-  o << "class " + s + "SetStudy : public BaseStudyClass {\n public:\n  " + s + "SetStudy();\n  ~" + s +
-           "SetStudy() override;\n";
-  o << "  PVModel* GetPVModel(bool expandTimeArrays) override;\n  void SetGVs(int expNum) override;\n";
-  o << "  void PrintGlobalValues(int expNum) override;\n  void* GetGVValue(char* TheGVName) override;\n";
-  o << "  void OverrideGVValue(char* TheGVName, void* TheGVValue) override;\n";
-  if (!D.Globals.empty()) o << "\n";
-  for (const GlobalDef& g : D.Globals) o << "  " + CType(g.Type) + "* " + g.Name + "Values;\n";
+  static const TextTemplate kStudyHeader(
+      R"(// Set study {{S}}, generated by sangen from {{SOURCE}}: {{EXPERIMENTS}}; builds reward model {{R}} and defines the global variables.
+#ifndef {{S}}SETSTUDY_H
+#define {{S}}SETSTUDY_H
+
+#include <cstdint>
+
+#include "Study/BaseStudyClass.h"
+
+class {{S}}SetStudy : public BaseStudyClass {
+ public:
+  {{S}}SetStudy();
+  ~{{S}}SetStudy() override;
+  PVModel* GetPVModel(bool expandTimeArrays) override;
+  void SetGVs(int expNum) override;
+  void PrintGlobalValues(int expNum) override;
+  void* GetGVValue(char* TheGVName) override;
+  void OverrideGVValue(char* TheGVName, void* TheGVValue) override;
+{{GLOBALS}}};
+
+#endif
+)");
+  std::string globals;
   if (!D.Globals.empty()) {
-    o << "\n private:\n  // The experiment whose values SetGVs last gave the globals (-1 before the "
-         "first).\n";
-    o << "  int Kavrin_AppliedExperiment = -1;\n";
+    globals = "\n";
+    for (const GlobalDef& g : D.Globals) globals += "  " + CType(g.Type) + "* " + g.Name + "Values;\n";
+    globals +=
+        "\n private:\n  // The experiment whose values SetGVs last gave the globals (-1 before the first).\n"
+        "  int Kavrin_AppliedExperiment = -1;\n";
   }
-  o << "};\n\n#endif\n";
-  return o.Text;
+  const size_t n = D.Experiments.size();
+  return kStudyHeader.Fill({{"S", D.StudyName},
+                            {"SOURCE", SourceName},
+                            {"EXPERIMENTS", std::to_string(n) + " experiment" + (n == 1 ? "" : "s")},
+                            {"R", D.RewardName},
+                            {"GLOBALS", globals}});
 }
 
 std::string CodeGenerator::StudySource() {
@@ -894,14 +1026,15 @@ std::string CodeGenerator::StudySource() {
 
 // The description's SHA-256, so that a simulator and its results name the exact text they came from.
 std::string CodeGenerator::ProvenanceSource() const {
+  static const TextTemplate kProvenance(
+      "// Generated by sangen from {{SOURCE}}: the SHA-256 of that description.\n"
+      "#include \"Simulator/ModelProvenance.h\"\n\n"
+      "const char* const KavrinModelDescriptionSha256 = \"{{SHA256}}\";\n");
   std::ifstream in(D.Path, std::ios::binary);
   std::stringstream bytes;
   bytes << in.rdbuf();
   if (!in) throw std::runtime_error("cannot read the description again to take its SHA-256");
-  std::string t = "// Generated by sangen from " + SourceName + ": the SHA-256 of that description.\n";
-  t += "#include \"Simulator/ModelProvenance.h\"\n\n";
-  t += "const char* const KavrinModelDescriptionSha256 = \"" + Sha256::Hex(bytes.str()) + "\";\n";
-  return t;
+  return kProvenance.Fill({{"SOURCE", SourceName}, {"SHA256", Sha256::Hex(bytes.str())}});
 }
 
 // The experiments' names, which the framework declares; this definition replaces its null default.
@@ -970,8 +1103,8 @@ std::string CodeGenerator::MarkingCheck() const {
   t += "namespace {\n\n";
   t += "// Stops the run when a marking the generated code computes does not fit the place.\n";
   t += "template <typename Kavrin_T, typename Kavrin_V>\n";
-  t +=
-      "Kavrin_T Kavrin_Marking(const char* Kavrin_Place, const char* Kavrin_What, Kavrin_V Kavrin_Value) {\n";
+  t += "Kavrin_T " + MarkingFunction +
+       "(const char* Kavrin_Place, const char* Kavrin_What, Kavrin_V Kavrin_Value) {\n";
   t += "  constexpr Kavrin_T Kavrin_Low = std::numeric_limits<Kavrin_T>::min();\n";
   t += "  constexpr Kavrin_T Kavrin_High = std::numeric_limits<Kavrin_T>::max();\n";
   t += "  bool Kavrin_Fits;\n";
@@ -995,7 +1128,7 @@ std::string CodeGenerator::MarkingCheck() const {
 
 std::string CodeGenerator::CheckedMarking(const PlaceDef& p, const std::string& place,
                                           const std::string& what) const {
-  return "Kavrin_Marking<" + MarkType(p) + ">(\"" + place + "\", \"" + what + "\", ";
+  return MarkingFunction + "<" + MarkType(p) + ">(\"" + place + "\", \"" + what + "\", ";
 }
 
 }  // namespace sangen

@@ -19,7 +19,10 @@ namespace sangen {
 
 class CodeGenerator {
  public:
-  explicit CodeGenerator(const Description& d);
+  // A submodel's generator writes the atomic class of one submodel of a composed model: the atomic
+  // contract, plus the naming of an instance by its path and a marking check of its own name (the
+  // build compiles every generated file of a model as one unit).
+  explicit CodeGenerator(const Description& d, bool submodel = false);
 
   // Relative path -> file contents.
   std::map<std::string, std::string> Generate(const std::string& outDir);
@@ -38,13 +41,19 @@ class CodeGenerator {
   };
   // The actions with their derived arcs (also used to draw the net).
   const std::vector<Action>& Actions() const { return ActionList; }
+  // What the derivation found likely wrong: 'reactivation: off' on a delay that reads the marking,
+  // an explicit 'enables' list that leaves out a place the activity's own expressions read.
+  const std::vector<Warning>& Warnings() const { return WarningList; }
 
  private:
   const Description& D;
   std::vector<Action> ActionList;
+  std::vector<Warning> WarningList;
   std::string SourcePath;  // the description path written into #line
   std::string SourceName;  // the same, fit for a comment
   std::string OutDir;
+  bool Submodel = false;
+  std::string MarkingFunction = "Kavrin_Marking";
 
   int PlaceIndex(const std::string& name) const;
   // Index among the model's own state variables (read-only places excluded), or among the
@@ -55,6 +64,16 @@ class CodeGenerator {
 
   std::string AtomicHeader();
   std::string AtomicSource();
+  // A submodel's instance naming (header members and their definitions).
+  std::string InstanceMembers() const;
+  std::string InstanceSource() const;
+  // The classes of a composed model's nodes, from templates.
+  std::string ComposedHeader() const;
+  std::string ComposedSource() const;
+  // The atomic models the reward variables read: the model, or the submodels they are over.
+  std::vector<std::string> ReadModels() const;
+  // The description a reward variable reads: the model's, or that of the submodel it is over.
+  const Description& Scope(const VariableDef& v) const;
   std::string RewardModelHeader();
   std::string RewardModelSource();
   std::string RewardNodesHeader();

@@ -70,9 +70,44 @@ std::vector<std::string> Identifiers(const std::string& code) {
   return out;
 }
 
+size_t UnpairedBracket(const std::string& code) {
+  std::vector<size_t> open;
+  size_t i = 0;
+  const size_t n = code.size();
+  while (i < n) {
+    const char c = code[i];
+    if (c == '/' && i + 1 < n && code[i + 1] == '/') {
+      while (i < n && code[i] != '\n') i++;
+    } else if (c == '/' && i + 1 < n && code[i + 1] == '*') {
+      size_t end = code.find("*/", i + 2);
+      i = end == std::string::npos ? n : end + 2;
+    } else if (c == '"' || c == '\'') {
+      i++;
+      while (i < n && code[i] != c) i += code[i] == '\\' ? 2 : 1;
+      i++;
+    } else {
+      if (c == '(' || c == '[' || c == '{') {
+        open.push_back(i);
+      } else if (c == ')' || c == ']' || c == '}') {
+        const char want = c == ')' ? '(' : c == ']' ? '[' : '{';
+        if (open.empty() || code[open.back()] != want) return i;
+        open.pop_back();
+      }
+      i++;
+    }
+  }
+  return open.empty() ? std::string::npos : open.front();
+}
+
 const PlaceDef* Description::FindPlace(const std::string& name) const {
   for (const PlaceDef& p : Places)
     if (p.Name == name) return &p;
+  return nullptr;
+}
+
+const Description* Description::FindSubmodel(const std::string& name) const {
+  for (const Description& d : Submodels)
+    if (d.ModelName == name) return &d;
   return nullptr;
 }
 
@@ -145,7 +180,38 @@ class Loader {
 
   std::string Scalar(const YAML::Node& n, const std::string& what) const {
     if (!n.IsScalar()) Fail(n, what + " must be a single value");
-    return Replace(n.Scalar(), "$i", Index);
+    return Expand(n, n.Scalar());
+  }
+  // "$i" stands for the number of the replica being read; outside 'replicas' it stands for nothing,
+  // and dropping it silently would make "Q$i" name Q.
+  std::string Expand(const YAML::Node& n, const std::string& text) const {
+    if (Index.empty() && text.find("$i") != std::string::npos)
+      Fail(
+          n,
+          "'$i' stands for a replica's number: it is only meaningful in a place or activity with 'replicas'");
+    return Replace(text, "$i", Index);
+  }
+  // The position of character `offset` of a scalar's text in the file (block scalars line by line).
+  Pos PosIn(const YAML::Node& n, const std::string& text, size_t offset) const {
+    const size_t pos = n.Mark().pos;
+    const size_t lineIndex = static_cast<size_t>(std::count(text.begin(), text.begin() + offset, '\n'));
+    const size_t lineStart = text.rfind('\n', offset == 0 ? 0 : offset - 1);
+    const size_t column = lineStart == std::string::npos || offset == 0 ? offset : offset - lineStart - 1;
+    if (pos < Source.size() && (Source[pos] == '|' || Source[pos] == '>')) {
+      // The content starts on the line after the indicator; its indentation is that of the file's line
+      // less the spaces the text itself keeps.
+      size_t at = pos;
+      for (size_t k = 0; k <= lineIndex && at != std::string::npos; k++) at = Source.find('\n', at) + 1;
+      if (at == 0 || at >= Source.size()) return At(n);
+      const size_t fileIndent = Source.find_first_not_of(' ', at) - at;
+      const size_t textLine = lineStart == std::string::npos || offset == 0 ? 0 : lineStart + 1;
+      const size_t textIndent = text.find_first_not_of(' ', textLine) - textLine;
+      return Pos{n.Mark().line + 2 + static_cast<int>(lineIndex),
+                 static_cast<int>(fileIndent - std::min(fileIndent, textIndent) + column) + 1};
+    }
+    if (lineIndex > 0) return At(n);  // a folded scalar: its lines do not map one to one
+    const bool quoted = pos < Source.size() && (Source[pos] == '"' || Source[pos] == '\'');
+    return Pos{n.Mark().line + 1, n.Mark().column + 1 + static_cast<int>(column) + (quoted ? 1 : 0)};
   }
   Snippet Code(const YAML::Node& n, const std::string& what) const {
     Snippet s;
@@ -155,6 +221,16 @@ class Loader {
     size_t pos = n.Mark().pos;
     bool block = pos < Source.size() && (Source[pos] == '|' || Source[pos] == '>');
     s.Line = block ? n.Mark().line + 2 : n.Mark().line + 1;
+    // An unpaired bracket would be reported by the compiler in the generated file, at the generated
+    // line: report it here, where the modeller wrote it.
+    const size_t bad = UnpairedBracket(s.Text);
+    if (bad != std::string::npos) {
+      const char c = s.Text[bad];
+      throw DescriptionError(
+          PosIn(n, s.Text, bad),
+          what + ": '" + std::string(1, c) + "' " +
+              (c == '(' || c == '[' || c == '{' ? "is never closed" : "closes nothing open"));
+    }
     return s;
   }
   // Code that must give a value: an empty text would leave "()" in the generated code.
@@ -250,6 +326,11 @@ class Loader {
   std::vector<std::string> ReadPlaceList(const YAML::Node& n);
   void ReadRewards(const YAML::Node& n);
   void ReadStudy(const YAML::Node& n);
+  void ReadSubmodels(const YAML::Node& n);
+  CompositionNode ReadNode(const YAML::Node& n);
+  void ListInstances(const CompositionNode& node, const std::string& path, long long& count);
+  // The place a node offers for sharing under a name, or null.
+  const PlaceDef* SharedPlace(const CompositionNode& node, const std::string& name) const;
   void CheckPlaceNamed(const YAML::Node& n, const std::string& name) const;
 };
 
@@ -294,10 +375,10 @@ Description Loader::Run() {
   D.Path = Path;
   if (!root.IsMap())
     throw DescriptionError(Pos{1, 1}, "a model description is a mapping with the key 'model'");
-  CheckKeys(
-      root,
-      {"model", "reward_model", "globals", "places", "activities", "initialization", "rewards", "study"},
-      "the description");
+  CheckKeys(root,
+            {"model", "reward_model", "globals", "places", "activities", "initialization", "rewards", "study",
+             "submodels", "compose"},
+            "the description");
   if (!root["model"]) Fail(root, "the key 'model' (the model's name) is missing");
   D.ModelName = Scalar(root["model"], "model");
   ModelAt = At(root["model"]);
@@ -317,14 +398,212 @@ Description Loader::Run() {
   Derive(rewardAt, D.RewardName + "PVNODES_H", "a header guard of reward model '" + D.RewardName + "'");
   D.StudyName = upper + "_STUDY";
   if (root["globals"]) ReadGlobals(root["globals"]);
-  if (!root["places"]) Fail(root, "the key 'places' is missing");
-  ReadPlaces(root["places"]);
-  if (!root["activities"]) Fail(root, "the key 'activities' is missing");
-  ReadActivities(root["activities"]);
-  if (root["initialization"]) D.Initialization = Code(root["initialization"], "initialization");
+  if (root["compose"]) {
+    for (const char* key : {"places", "activities", "initialization"})
+      if (root[key])
+        Fail(root[key],
+             std::string("a composed model has no '") + key + "' of its own: its submodels have them");
+    if (!root["submodels"]) Fail(root["compose"], "'compose' needs 'submodels' to instantiate");
+    D.Composed = true;
+    ReadSubmodels(root["submodels"]);
+    D.Composition = ReadNode(root["compose"]);
+    long long count = 0;
+    ListInstances(D.Composition, D.Composition.Name, count);
+    Derive(root["model"], D.ModelName + "Composed", "the class of composed model '" + D.ModelName + "'");
+  } else {
+    if (root["submodels"]) Fail(root["submodels"], "submodels are used by 'compose', which is missing");
+    if (!root["places"]) Fail(root, "the key 'places' is missing");
+    ReadPlaces(root["places"]);
+    if (!root["activities"]) Fail(root, "the key 'activities' is missing");
+    ReadActivities(root["activities"]);
+    if (root["initialization"]) D.Initialization = Code(root["initialization"], "initialization");
+  }
   if (root["rewards"]) ReadRewards(root["rewards"]);
   ReadStudy(root["study"]);
   return D;
+}
+
+void Loader::ReadSubmodels(const YAML::Node& n) {
+  if (!n.IsMap() || n.size() == 0)
+    Fail(n, "'submodels' maps each submodel's name to its places and activities");
+  const Description top = D;
+  const auto topNames = UsedNames;
+  std::vector<Description> submodels;
+  std::map<std::string, std::pair<std::string, bool>> generated;  // names at global scope of all submodels
+  for (const auto& kv : n) {
+    const std::string name = kv.first.Scalar();
+    // Each submodel is a model of its own: its names only meet the description's (globals, the
+    // model's) and the global names generated for the other submodels.
+    UsedNames = topNames;
+    for (const auto& g : generated) UsedNames.insert(g);
+    Claim(kv.first, name, "submodel");
+    Derive(kv.first, name + "SAN", "the class of submodel '" + name + "'");
+    Derive(kv.first, name + "SAN_H", "the header guard of submodel '" + name + "'");
+    generated[name] = UsedNames[name];
+    generated[name + "SAN"] = UsedNames[name + "SAN"];
+    generated[name + "SAN_H"] = UsedNames[name + "SAN_H"];
+    // A submodel is a section of the description, or a file of its own (named relative to the
+    // description) holding the same keys; a refusal in it names that file.
+    YAML::Node body = kv.second;
+    std::string file;
+    const std::string topSource = Source;
+    if (body.IsScalar()) {
+      file = (std::filesystem::path(top.Path).parent_path() / body.Scalar()).string();
+      std::ifstream in(file, std::ios::binary);
+      std::error_code ec;
+      if (!in || std::filesystem::is_directory(file, ec))
+        Fail(body, "cannot open the file of submodel '" + name + "': " + file);
+      std::stringstream text;
+      text << in.rdbuf();
+      Source = text.str();
+      try {
+        body = YAML::Load(Source);
+        long long visited = 0;
+        CheckTree(body, visited);
+      } catch (const YAML::Exception& e) {
+        DescriptionError error(Pos{e.mark.line + 1, e.mark.column + 1}, "invalid YAML: " + e.msg);
+        error.File = file;
+        throw error;
+      } catch (DescriptionError& e) {
+        e.File = file;
+        throw;
+      }
+    }
+    try {
+      if (!body.IsMap()) Fail(body, "submodel '" + name + "' is a mapping with 'places' and 'activities'");
+      CheckKeys(body, {"places", "activities", "initialization"}, "submodel '" + name + "'");
+      D = Description();
+      D.Path = file.empty() ? top.Path : file;
+      D.ModelName = name;
+      D.Globals = top.Globals;
+      if (!body["places"]) Fail(body, "submodel '" + name + "' needs 'places'");
+      ReadPlaces(body["places"]);
+      for (const PlaceDef& p : D.Places) {
+        if (p.Size > 0)
+          Fail(body["places"],
+               "submodel '" + name + "': array places are not composed yet ('" + p.Name + "')");
+        generated[D.ModelName + "_" + p.Name + "Array"] = {"", false};
+      }
+      if (!body["activities"]) Fail(body, "submodel '" + name + "' needs 'activities'");
+      ReadActivities(body["activities"]);
+      if (body["initialization"]) D.Initialization = Code(body["initialization"], "initialization");
+    } catch (DescriptionError& e) {
+      if (!file.empty() && e.File.empty()) e.File = file;
+      throw;
+    }
+    Source = topSource;
+    submodels.push_back(D);
+  }
+  D = top;
+  UsedNames = topNames;
+  for (const auto& g : generated) UsedNames.insert(g);
+  D.Submodels = submodels;
+}
+
+CompositionNode Loader::ReadNode(const YAML::Node& n) {
+  CompositionNode node;
+  node.At = At(n);
+  if (!n.IsMap())
+    Fail(n,
+         "a composition node is {submodel: S}, {join: NAME, of: [...]} or {replicate: NAME, count: N, of: "
+         "...}");
+  auto name = [&](const YAML::Node& key) {
+    const std::string text = Scalar(key, "name");
+    if (!NameRules::IsIdentifier(text))
+      Fail(key, "instance name '" + text + "' is not made of letters, digits and underscores");
+    return text;
+  };
+  auto shares = [&]() {
+    if (!n["share"]) return;
+    if (!n["share"].IsSequence()) Fail(n["share"], "'share' is a list of place names");
+    for (const auto& e : n["share"]) {
+      const std::string place = Scalar(e, "place name");
+      if (std::find(node.Share.begin(), node.Share.end(), place) != node.Share.end())
+        Fail(e, "place '" + place + "' is shared twice");
+      node.Share.push_back(place);
+    }
+  };
+  if (n["submodel"]) {
+    CheckKeys(n, {"submodel", "as"}, "a submodel instance");
+    node.Type = CompositionNode::Kind::Submodel;
+    node.Submodel = Scalar(n["submodel"], "submodel");
+    if (D.FindSubmodel(node.Submodel) == nullptr)
+      Fail(n["submodel"], "unknown submodel '" + node.Submodel + "'");
+    node.Name = n["as"] ? name(n["as"]) : node.Submodel;
+    return node;
+  }
+  if (n["join"]) {
+    CheckKeys(n, {"join", "of", "share"}, "a join");
+    node.Type = CompositionNode::Kind::Join;
+    node.Name = name(n["join"]);
+    if (!n["of"] || !n["of"].IsSequence() || n["of"].size() == 0)
+      Fail(n, "a join needs 'of': a list of nodes");
+    std::set<std::string> names;
+    for (const auto& c : n["of"]) {
+      node.Children.push_back(ReadNode(c));
+      if (!names.insert(node.Children.back().Name).second)
+        Fail(c, "join '" + node.Name + "' has two nodes named '" + node.Children.back().Name +
+                    "' (give one 'as')");
+    }
+    shares();
+    for (size_t k = 0; k < node.Share.size(); k++) {
+      const PlaceDef* first = nullptr;
+      int holders = 0;
+      for (const CompositionNode& c : node.Children) {
+        const PlaceDef* p = SharedPlace(c, node.Share[k]);
+        if (p == nullptr) continue;
+        holders++;
+        if (first != nullptr && first->IsInt != p->IsInt)
+          Fail(n["share"][k], "place '" + node.Share[k] + "' is short in one node and int in another");
+        if (first == nullptr) first = p;
+      }
+      if (holders == 0)
+        Fail(n["share"][k], "no node of join '" + node.Name + "' offers a place '" + node.Share[k] + "'");
+    }
+    return node;
+  }
+  if (n["replicate"]) {
+    CheckKeys(n, {"replicate", "count", "of", "share"}, "a replicate");
+    node.Type = CompositionNode::Kind::Replicate;
+    node.Name = name(n["replicate"]);
+    if (!n["count"]) Fail(n, "a replicate needs a 'count'");
+    node.Count =
+        Whole(n["count"], "copies", "count must be a positive integer", Most.Replicas, "--max-replicas");
+    if (!n["of"]) Fail(n, "a replicate needs 'of': the node it copies");
+    node.Children.push_back(ReadNode(n["of"]));
+    shares();
+    for (size_t k = 0; k < node.Share.size(); k++)
+      if (SharedPlace(node.Children[0], node.Share[k]) == nullptr)
+        Fail(n["share"][k],
+             "the node replicated by '" + node.Name + "' offers no place '" + node.Share[k] + "'");
+    return node;
+  }
+  Fail(
+      n,
+      "a composition node is {submodel: S}, {join: NAME, of: [...]} or {replicate: NAME, count: N, of: ...}");
+}
+
+const PlaceDef* Loader::SharedPlace(const CompositionNode& node, const std::string& name) const {
+  if (node.Type == CompositionNode::Kind::Submodel) return D.FindSubmodel(node.Submodel)->FindPlace(name);
+  if (std::find(node.Share.begin(), node.Share.end(), name) == node.Share.end()) return nullptr;
+  for (const CompositionNode& c : node.Children)
+    if (const PlaceDef* p = SharedPlace(c, name)) return p;
+  return nullptr;
+}
+
+void Loader::ListInstances(const CompositionNode& node, const std::string& path, long long& count) {
+  if (node.Type == CompositionNode::Kind::Submodel) {
+    if (++count > 10000000)
+      throw DescriptionError(node.At, "the composition makes more than 10000000 instances");
+    D.Instances.emplace_back(path, node.Submodel);
+    return;
+  }
+  if (node.Type == CompositionNode::Kind::Join) {
+    for (const CompositionNode& c : node.Children) ListInstances(c, path + "." + c.Name, count);
+    return;
+  }
+  for (long long k = 0; k < node.Count; k++)
+    ListInstances(node.Children[0], path + "[" + std::to_string(k) + "]", count);
 }
 
 void Loader::ReadGlobals(const YAML::Node& n) {
@@ -372,7 +651,7 @@ void Loader::ReadPlaces(const YAML::Node& n) {
     for (int r = 0; r < std::max(replicas, 1); r++) {
       Index = replicas > 0 ? std::to_string(r) : "";
       PlaceDef p;
-      p.Name = Replace(name, "$i", Index);
+      p.Name = Expand(kv.first, name);
       p.At = At(kv.first);
       Claim(kv.first, p.Name, "place");
       Derive(kv.first, p.Name + "_Kavrin_Mark", "the marking of place '" + p.Name + "'");
@@ -421,7 +700,7 @@ std::vector<ArcDef> Loader::ReadArcs(const YAML::Node& n, const std::string& wha
   std::vector<ArcDef> arcs;
   for (const auto& kv : n) {
     ArcDef a;
-    a.Place = Replace(kv.first.Scalar(), "$i", Index);
+    a.Place = Expand(kv.first, kv.first.Scalar());
     a.At = At(kv.first);
     CheckPlaceNamed(kv.first, a.Place);
     if (D.FindPlace(a.Place)->Size > 0)
@@ -543,10 +822,12 @@ ActivityDef Loader::ReadActivity(const YAML::Node& n) {
   }
   if (n["enables"]) {
     a.ExplicitEnables = true;
+    a.EnablesAt = At(n["enables"]);
     a.Enables = ReadPlaceList(n["enables"]);
   }
   if (n["reactivation"]) {
     const YAML::Node r = n["reactivation"];
+    a.ReactivationAt = At(r);
     if (r.IsScalar()) {
       std::string v = r.Scalar();
       if (v == "false" || v == "off")
@@ -595,6 +876,7 @@ ActivityDef Loader::ReadActivity(const YAML::Node& n) {
       if (c["effect"]) cd.Effect = Code(c["effect"], "effect");
       a.Cases.push_back(cd);
     }
+    a.ProbabilityCases = anyProbability;
     for (const CaseDef& cd : a.Cases)
       if (cd.IsWeight && anyProbability) Fail(cases, "cases give all probabilities or all weights");
     if (anyProbability && allConstant && std::fabs(sum - 1.0) > 1e-9) {
@@ -619,7 +901,8 @@ void Loader::ReadRewards(const YAML::Node& n) {
   std::set<std::string> names;
   for (const auto& v : n) {
     if (!v.IsMap()) Fail(v, "a performance variable is a mapping with 'name' and 'kind'");
-    CheckKeys(v, {"name", "kind", "rate", "impulses", "at", "from", "to", "warmup", "batch"},
+    CheckKeys(v,
+              {"name", "kind", "rate", "impulses", "at", "from", "to", "warmup", "batch", "over", "average"},
               "a performance variable");
     VariableDef pv;
     if (!v["name"]) Fail(v, "a performance variable needs a 'name'");
@@ -668,12 +951,34 @@ void Loader::ReadRewards(const YAML::Node& n) {
     } else {
       Fail(v["kind"], "unknown kind '" + pv.Kind + "' (instant, interval, time_averaged or steady_state)");
     }
+    // The names a composed model's variable reads are those of the submodel it is over.
+    std::vector<std::string> scopeActions = actions;
+    if (D.Composed) {
+      if (!v["over"])
+        Fail(v, "performance variable '" + pv.Name +
+                    "' of a composed model needs 'over': a submodel (all its instances) or an instance path");
+      pv.Over = Scalar(v["over"], "over");
+      pv.Instances = 0;
+      for (const auto& instance : D.Instances) {
+        if (instance.second == pv.Over || instance.first == pv.Over) {
+          pv.OverSubmodel = instance.second;
+          pv.Instances++;
+        }
+      }
+      if (pv.Instances == 0)
+        Fail(v["over"], "'" + pv.Over + "' is neither an instantiated submodel nor the path of an instance");
+      if (v["average"]) pv.Average = Bool(v["average"], "average");
+      scopeActions = D.FindSubmodel(pv.OverSubmodel)->ActionNames();
+    } else {
+      for (const char* key : {"over", "average"})
+        if (v[key]) Fail(v[key], std::string("'") + key + "' is for the variables of a composed model");
+    }
     if (v["rate"]) pv.Rate = Code(v["rate"], "rate");
     if (v["impulses"]) {
       const YAML::Node im = v["impulses"];
       auto add = [&](const YAML::Node& key, const std::string& action, const Snippet& value, bool absent) {
         bool known = false;
-        for (const auto& x : actions) known = known || x == action;
+        for (const auto& x : scopeActions) known = known || x == action;
         if (!known && !absent) Fail(key, "unknown activity '" + action + "'");
         if (!NameRules::IsIdentifier(action))
           Fail(key, "action name '" + action + "' is not a C++ identifier");

@@ -24,6 +24,7 @@ class DescriptionError : public std::runtime_error {
   DescriptionError(const Pos& where, const std::string& message)
       : std::runtime_error(message), Where(where) {}
   Pos Where;
+  std::string File;  // the file the position is in, when not the description itself (a submodel's)
 };
 
 // A piece of C++ from the file, with the line its text starts on (for #line).
@@ -103,6 +104,9 @@ struct ActivityDef {
   bool ExplicitEnables = false;
   std::vector<std::string> Affects;
   std::vector<std::string> Enables;
+  Pos ReactivationAt;             // where 'reactivation' is given (warnings name it)
+  Pos EnablesAt;                  // where an explicit 'enables' list is given
+  bool ProbabilityCases = false;  // cases carry probabilities (not relative weights)
 };
 
 struct ImpulseDef {
@@ -114,6 +118,12 @@ struct ImpulseDef {
 
 struct VariableDef {
   std::string Name;
+  // Composed models: the instances the variable reads. A submodel's name reads every instance of
+  // it (their rewards add up, or are averaged); an instance path ("Farm.Server[3]") reads that one.
+  std::string Over;
+  std::string OverSubmodel;  // the submodel the instances are of
+  bool Average = false;      // divide by the number of instances
+  long long Instances = 1;
   std::string Kind;  // instant, interval, time_averaged, steady_state
   Snippet Rate;
   std::vector<ImpulseDef> Impulses;
@@ -127,6 +137,25 @@ struct ExperimentDef {
   std::map<std::string, std::string> Values;  // global name -> C++ literal
   Pos At;                                     // where the description makes it
   std::map<std::string, int> ValueLines;      // global name -> line of a value that needs #line
+};
+
+// One node of a composed model: an instance of a submodel, a join of different nodes sharing the
+// places it names, or a replicate of copies of one node sharing the places it names.
+struct CompositionNode {
+  enum class Kind { Submodel, Join, Replicate } Type = Kind::Submodel;
+  std::string Name;      // the node's element of the instance path
+  std::string Submodel;  // Kind::Submodel: the submodel it instantiates
+  long long Count = 0;   // Kind::Replicate: the number of copies
+  std::vector<std::string> Share;
+  std::vector<CompositionNode> Children;  // a join's nodes; a replicate's one node
+  Pos At;
+};
+
+// Something a description may mean but is likely wrong about; the generator still generates.
+struct Warning {
+  Pos Where;
+  std::string Message;
+  std::string File;  // as in DescriptionError
 };
 
 class Description {
@@ -145,12 +174,25 @@ class Description {
   std::vector<VariableDef> Variables;
   std::vector<ExperimentDef> Experiments;
   Snippet Initialization;
+  // A composed model: its submodels, each read like an atomic model (the globals are the
+  // description's), and the tree that instantiates them. Places and Activities are then empty.
+  bool Composed = false;
+  std::vector<Description> Submodels;
+  CompositionNode Composition;
+  // Every atomic instance of the tree: its path and its submodel, in the order they are built.
+  std::vector<std::pair<std::string, std::string>> Instances;
+  const Description* FindSubmodel(const std::string& name) const;
 
   const PlaceDef* FindPlace(const std::string& name) const;
   const GlobalDef* FindGlobal(const std::string& name) const;
   // The action names of the model: activities without cases, or <name>_case<k>.
   std::vector<std::string> ActionNames() const;
 };
+
+// Where the brackets of a piece of C++ fail to pair ((), [], {}; literals and comments skipped):
+// the offset of the first bracket that closes nothing or closes the wrong kind, or of the first
+// one left open; std::string::npos when they pair.
+size_t UnpairedBracket(const std::string& code);
 
 // Samplers of the framework by name, with their number of parameters.
 const std::map<std::string, int>& Samplers();

@@ -17,42 +17,40 @@ std::string Quote(const std::string& s) {
   return out + "\"";
 }
 
-}  // namespace
-
-std::string DotWriter::Write(const Description& d, const CodeGenerator& g) {
-  std::ostringstream o;
-  o << "digraph " << Quote(d.ModelName) << " {\n  rankdir=LR;\n";
-  o << "  node [fontname=\"Helvetica\", fontsize=10];\n";
+// The places, activities and arcs of one atomic model; node names start with `id` (distinct per
+// submodel) and every line with `in`.
+void Net(std::ostringstream& o, const Description& d, const CodeGenerator& g, const std::string& id,
+         const std::string& in) {
   for (const PlaceDef& p : d.Places) {
     std::string marking = p.Size > 0 ? "[" + std::to_string(p.Size) + "]" : p.Initial.Text;
-    o << "  " << Quote("place:" + p.Name) << " [shape=circle, label=" << Quote(p.Name + "\\n" + marking)
+    o << in << Quote(id + "place:" + p.Name) << " [shape=circle, label=" << Quote(p.Name + "\\n" + marking)
       << "];\n";
   }
   for (const ActivityDef& a : d.Activities) {
     if (a.Timed) {
       std::string delay = a.SelectBy.empty() ? a.Sampler : "by " + a.SelectBy;
-      o << "  " << Quote("activity:" + a.Name)
+      o << in << Quote(id + "activity:" + a.Name)
         << " [shape=box, style=filled, fillcolor=\"#d0d8f0\", label=" << Quote(a.Name + "\\n" + delay)
         << "];\n";
     } else {
-      o << "  " << Quote("activity:" + a.Name)
+      o << in << Quote(id + "activity:" + a.Name)
         << " [shape=box, style=filled, fillcolor=black, fontcolor=white, height=0.2, label=" << Quote(a.Name)
         << "];\n";
     }
     for (size_t k = 0; k < a.Cases.size(); k++) {
       std::string c = a.Name + "_case" + std::to_string(k + 1);
-      o << "  " << Quote("case:" + c)
+      o << in << Quote(id + "case:" + c)
         << " [shape=diamond, width=0.3, height=0.3, label=" << Quote(std::to_string(k + 1))
         << ", xlabel=" << Quote(a.Cases[k].Probability.Text) << "];\n";
-      o << "  " << Quote("activity:" + a.Name) << " -> " << Quote("case:" + c)
+      o << in << Quote(id + "activity:" + a.Name) << " -> " << Quote(id + "case:" + c)
         << " [style=dashed, arrowhead=none];\n";
     }
   }
   // Enabling arcs run into the activity: solid for an input arc (it takes tokens), dashed for a
   // place that is only read. Affect arcs other than input arcs run out of the action (its case).
   for (const CodeGenerator::Action& x : g.Actions()) {
-    const std::string act = Quote("activity:" + x.Def->Name);
-    const std::string from = x.Case >= 0 ? Quote("case:" + x.Name) : act;
+    const std::string act = Quote(id + "activity:" + x.Def->Name);
+    const std::string from = x.Case >= 0 ? Quote(id + "case:" + x.Name) : act;
     auto isInput = [&](const std::string& p) {
       for (const ArcDef& arc : x.Def->Input)
         if (arc.Place == p) return true;
@@ -60,13 +58,34 @@ std::string DotWriter::Write(const Description& d, const CodeGenerator& g) {
     };
     if (x.Case <= 0) {
       for (const std::string& p : x.Enables)
-        o << "  " << Quote("place:" + p) << " -> " << act << (isInput(p) ? "" : " [style=dashed]") << ";\n";
+        o << in << Quote(id + "place:" + p) << " -> " << act << (isInput(p) ? "" : " [style=dashed]")
+          << ";\n";
       for (const std::string& p : x.Affects)
         if (isInput(p) && std::find(x.Enables.begin(), x.Enables.end(), p) == x.Enables.end())
-          o << "  " << Quote("place:" + p) << " -> " << act << ";\n";
+          o << in << Quote(id + "place:" + p) << " -> " << act << ";\n";
     }
     for (const std::string& p : x.Affects)
-      if (!isInput(p)) o << "  " << from << " -> " << Quote("place:" + p) << ";\n";
+      if (!isInput(p)) o << in << from << " -> " << Quote(id + "place:" + p) << ";\n";
+  }
+}
+
+}  // namespace
+
+std::string DotWriter::Write(const Description& d, const CodeGenerator& g) {
+  std::ostringstream o;
+  o << "digraph " << Quote(d.ModelName) << " {\n  rankdir=LR;\n";
+  o << "  node [fontname=\"Helvetica\", fontsize=10];\n";
+  if (!d.Composed) {
+    Net(o, d, g, "", "  ");
+  } else {
+    // A composed model: each submodel once, in a box of its own (its instances are copies of it).
+    for (const Description& sub : d.Submodels) {
+      const CodeGenerator subGenerator(sub, true);
+      o << "  subgraph " << Quote("cluster_" + sub.ModelName) << " {\n    label=" << Quote(sub.ModelName)
+        << ";\n";
+      Net(o, sub, subGenerator, sub.ModelName + ".", "    ");
+      o << "  }\n";
+    }
   }
   o << "}\n";
   return o.str();

@@ -133,6 +133,11 @@ int main(int argc, char** argv) {
       }
       files[dotFile] = text;
     } else {
+      // Warnings go with the files they concern: a build asks --list-outputs first and should not
+      // see each of them twice.
+      for (const sangen::Warning& w : generator.Warnings())
+        std::cerr << (w.File.empty() ? input : w.File) << ":" << w.Where.Line << ":" << w.Where.Column
+                  << ": warning: " << OneLine(w.Message) << std::endl;
       for (const auto& file : generator.Generate(outDir))
         files[(std::filesystem::path(outDir) / file.first).string()] = file.second;
     }
@@ -142,10 +147,11 @@ int main(int argc, char** argv) {
       return 1;
     }
   } catch (const sangen::DescriptionError& e) {
+    const std::string& file = e.File.empty() ? input : e.File;
     if (e.Where.Line == 0)
-      std::cerr << input << ": " << OneLine(e.what()) << std::endl;
+      std::cerr << file << ": " << OneLine(e.what()) << std::endl;
     else
-      std::cerr << input << ":" << e.Where.Line << ":" << e.Where.Column << ": " << OneLine(e.what())
+      std::cerr << file << ":" << e.Where.Line << ":" << e.Where.Column << ": " << OneLine(e.what())
                 << std::endl;
     return 1;
   } catch (const std::exception& e) {

@@ -492,6 +492,42 @@ TEST_F(Sangen, ReportsEveryRefusalWithItsPosition) {
   EXPECT_EQ(r.Output, missing + ": cannot open: No such file or directory\n");
 }
 
+// Mistakes reported where they are written (columns counted by hand): "$i" with no replicas, a
+// bracket left open in an expression, a refusal inside a submodel's own file; and the warnings,
+// which leave the exit code 0.
+TEST_F(Sangen, ReportsMistakesWhereTheyAreWritten) {
+  ExpectAllRefused({
+      {std::string(kHead) + "  - {name: A, delay: Exponential, parameters: [lambda], output: {Queue$i: 1}}\n",
+       "6:66",
+       "'$i' stands for a replica's number: it is only meaningful in a place or activity with 'replicas'"},
+      {std::string(kHead) +
+           "  - {name: A, delay: Exponential, parameters: [lambda], enabled: \"Queue->Mark() > (0\"}\n",
+       "6:83", "enabled: '(' is never closed"},
+  });
+
+  std::string path =
+      Write(std::string(kHead) +
+            "  - {name: Arrival, delay: Exponential, parameters: [\"lambda * (1 + Queue->Mark())\"], "
+            "output: {Queue: 1}, reactivation: off}\n"
+            "study: {experiments: [{lambda: 1.0}]}\n");
+  Outcome r = Execute(SANGEN, {path, "--out", (Dir / "out").string()});
+  EXPECT_EQ(r.Code, 0);
+  EXPECT_EQ(r.Output,
+            path +
+                ":6:121: warning: activity 'Arrival' has 'reactivation: off' but its delay parameters "
+                "read the marking: a delay drawn before the marking changes is kept\n");
+
+  std::ofstream(Dir / "cell.yaml")
+      << "places: {Up: 2}\n"
+         "activities: [{name: T, delay: Exponential, parameters: [1], output: {Nowhere: 1}}]\n";
+  path = Write(
+      "model: Pool\nsubmodels: {Cell: cell.yaml}\ncompose: {replicate: C, count: 2, of: {submodel: Cell}}\n");
+  r = Execute(SANGEN, {path, "--out", (Dir / "out2").string()});
+  EXPECT_EQ(r.Code, 1);
+  EXPECT_EQ(r.Output, (Dir / "cell.yaml").string() + ":2:70: unknown place 'Nowhere'\n");
+  EXPECT_FALSE(fs::exists(Dir / "out2"));
+}
+
 // Experiment names keep quotes, backslashes, '??=' and the characters of sweep names; the
 // description's path in #line keeps its own: the compiler, reading the literals back, reports the
 // path exactly as it is.

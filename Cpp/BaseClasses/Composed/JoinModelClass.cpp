@@ -1,0 +1,3 @@
+#include "BaseClasses/Composed/JoinModelClass.h"
+
+ModelType JoinModelClass::GetModelType() { return JoinModel; }

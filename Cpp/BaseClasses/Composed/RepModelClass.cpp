@@ -1,0 +1,3 @@
+#include "BaseClasses/Composed/RepModelClass.h"
+
+ModelType RepModelClass::GetModelType() { return RepModel; }
