@@ -5,7 +5,8 @@
 #   find_package(Kavrin REQUIRED)
 #   kavrin_add_model(my_model.yaml)
 #
-# kavrin_add_model(<file.yaml> [SIMULATOR <name>] [WERROR] [MODEL_CHECK] [PGO [TRAINING "<options>|..."]])
+# kavrin_add_model(<file.yaml> [SIMULATOR <name>] [WERROR] [MODEL_CHECK] [NO_DRAWING]
+#                  [PGO [TRAINING "<options>|..."]])
 #
 # sangen writes the generated model whenever the description (or sangen) changes, and the build
 # compiles only that: the framework is a library built once. The simulator (<study>Sim unless
@@ -18,6 +19,7 @@
 #   next build, with no CMake command of one's own.
 # - No stale simulator: when the description changed, the old simulator and its files are removed
 #   before sangen runs, so a description that sangen or the compiler refuses leaves none behind.
+# - NO_DRAWING: no <simulator>.svg (a net too large to lay out).
 # - MODEL_CHECK (or KAVRIN_MODEL_CHECK=ON for every model): the simulator re-checks every
 #   activity's schedule after each firing (slow; finds missing arcs).
 # - PGO (a modeller's folder): the simulator is built twice, with the framework compiled again from
@@ -136,7 +138,7 @@ function(kavrin_remove_simulator dir name)
 endfunction()
 
 function(kavrin_add_model yaml)
-  cmake_parse_arguments(M "WERROR;PGO;MODEL_CHECK" "SIMULATOR;TRAINING" "" ${ARGN})
+  cmake_parse_arguments(M "WERROR;PGO;MODEL_CHECK;NO_DRAWING" "SIMULATOR;TRAINING" "" ${ARGN})
   get_filename_component(_yaml ${yaml} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
   if(NOT EXISTS ${_yaml})
     message(FATAL_ERROR "kavrin_add_model: ${_yaml} does not exist")
@@ -209,7 +211,7 @@ function(kavrin_add_model yaml)
   set_target_properties(${_sim} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${_dir})
   kavrin_add_pv_description(${_sim} ${_lib})
 
-  if(KAVRIN_DOT)
+  if(KAVRIN_DOT AND NOT M_NO_DRAWING)
     set(_svg ${_dir}/${_sim}.svg)
     add_custom_command(OUTPUT ${_svg}
       COMMAND ${_sangen} --dot ${_yaml} -o ${_out}/${_sim}.dot
