@@ -26,7 +26,7 @@ run:
 	@$(PREREQUISITES) run
 	@$(MAKE) --no-print-directory configure
 	@echo "== Building the carried study's simulator GPUS_STUDYSim, the example simulators and the manager simmgr (tests come with 'make test')"
-	@cmake --build $(BUILD) -j $(JOBS) --target GPUS_STUDYSim kavrin_examples simmgr -- --no-print-directory
+	@cmake --build $(BUILD) -j $(JOBS) --target GPUS_STUDYSim kavrin_examples simmgr kavrin_python -- --no-print-directory
 	@echo "== Running: $(BUILD)/bin/simmgr --min-obs 1000 -- $(BUILD)/bin/GPUS_STUDYSim"
 	@echo "   (one simulator per core, each with its own seed; the manager pools their observations)"
 	@$(BUILD)/bin/simmgr --min-obs 1000 -- $(BUILD)/bin/GPUS_STUDYSim
