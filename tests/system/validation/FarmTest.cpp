@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "support/MarkovChain.h"
 #include "support/TestProcess.h"
 
 namespace {
@@ -56,29 +57,7 @@ class Farm {
     }
   }
 
-  // Stationary distribution: pi Q = 0 with one equation replaced by sum(pi) = 1.
-  std::vector<double> Stationary() const {
-    const size_t n = States.size();
-    std::vector<std::vector<double>> a(n, std::vector<double>(n + 1, 0.0));
-    for (size_t i = 0; i < n; i++)
-      for (size_t j = 0; j < n; j++) a[i][j] = Q[j][i];
-    for (size_t j = 0; j < n; j++) a[n - 1][j] = 1.0;
-    a[n - 1][n] = 1.0;
-    for (size_t col = 0; col < n; col++) {
-      size_t pivot = col;
-      for (size_t r = col + 1; r < n; r++)
-        if (std::fabs(a[r][col]) > std::fabs(a[pivot][col])) pivot = r;
-      std::swap(a[col], a[pivot]);
-      for (size_t r = 0; r < n; r++) {
-        if (r == col) continue;
-        const double m = a[r][col] / a[col][col];
-        for (size_t j = col; j <= n; j++) a[r][j] -= m * a[col][j];
-      }
-    }
-    std::vector<double> pi(n);
-    for (size_t i = 0; i < n; i++) pi[i] = a[i][n] / a[i][i];
-    return pi;
-  }
+  std::vector<double> Stationary() const { return StationaryDistribution(Q); }
 
   std::vector<State> States;
 
