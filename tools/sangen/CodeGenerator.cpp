@@ -887,8 +887,10 @@ std::string CodeGenerator::RewardNodesSource() {
       o << "  for (int Kavrin_W = 0; Kavrin_W < NumberOfWorkers; Kavrin_W++) WorkerList[Kavrin_W] = new " +
                n + "Worker;\n";
     o << "}\n\n";
+    // A composed model hands the variable its top model, which is not one of the submodel's
+    // instances (the workers get those): the node's pointer is then null, never a wrong type.
     o << "void " + n + "::SetModelPointer(BaseModelClass* Kavrin_Model) {\n  The" + vm +
-             "SAN = static_cast<" + vm + "SAN*>(Kavrin_Model);\n}\n\n";
+             "SAN = " + (D.Composed ? "dynamic_cast<" : "static_cast<") + vm + "SAN*>(Kavrin_Model);\n}\n\n";
   }
   return o.Text;
 }
