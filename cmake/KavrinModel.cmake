@@ -131,10 +131,16 @@ function(kavrin_simulator_name yaml dir out)
   set(${out} ${_name} PARENT_SCOPE)
 endfunction()
 
-# kavrin_remove_simulator(<dir> <name>): a simulator and the files built beside it.
+# kavrin_simulator_files(<dir> <name> <out-var>): a simulator and the files built beside it.
+function(kavrin_simulator_files dir name out)
+  set(${out} ${dir}/${name}${CMAKE_EXECUTABLE_SUFFIX} ${dir}/${name}.pv ${dir}/${name}.pvkind ${dir}/${name}.study
+             ${dir}/${name}.svg ${dir}/${name}.pvdescribe.log PARENT_SCOPE)
+endfunction()
+
+# kavrin_remove_simulator(<dir> <name>): removes them now.
 function(kavrin_remove_simulator dir name)
-  file(REMOVE ${dir}/${name}${CMAKE_EXECUTABLE_SUFFIX} ${dir}/${name}.pv ${dir}/${name}.pvkind ${dir}/${name}.study
-       ${dir}/${name}.svg ${dir}/${name}.pvdescribe.log)
+  kavrin_simulator_files(${dir} ${name} _files)
+  file(REMOVE ${_files})
 endfunction()
 
 function(kavrin_add_model yaml)
@@ -182,14 +188,13 @@ function(kavrin_add_model yaml)
   # CMake does not read): KavrinUnity.cmake writes it from sangen --list-outputs.
   set(_out ${CMAKE_BINARY_DIR}/generated/${_sim})
   set(_unity ${_out}/KavrinModel.cpp)
-  set(_exe ${_dir}/${_sim}${CMAKE_EXECUTABLE_SUFFIX})
+  kavrin_simulator_files(${_dir} ${_sim} _old_files)
   set(_sangen_file ${_sangen})
   if(TARGET ${_sangen})
     set(_sangen_file $<TARGET_FILE:${_sangen}>)
   endif()
   add_custom_command(OUTPUT ${_unity}
-    COMMAND ${CMAKE_COMMAND} -E rm -f ${_exe} ${_dir}/${_sim}.pv ${_dir}/${_sim}.pvkind ${_dir}/${_sim}.study
-            ${_dir}/${_sim}.svg ${_dir}/${_sim}.pvdescribe.log
+    COMMAND ${CMAKE_COMMAND} -E rm -f ${_old_files}
     COMMAND ${_sangen} ${_yaml} --out ${_out}
     COMMAND ${CMAKE_COMMAND} -DSANGEN=${_sangen_file}
             -DYAML=${_yaml} -DOUT=${_unity} -P ${KAVRIN_CMAKE_DIR}/KavrinUnity.cmake
@@ -245,14 +250,14 @@ function(kavrin_add_pgo_model yaml sim dir training)
     string(REPLACE "|" "|${sim} " _training "${sim} ${training}")
   endif()
   string(REPLACE ";" "|" _pgo_args "${_args}")
+  kavrin_simulator_files(${dir} ${sim} _old_files)
   set(_files ${_tree}/bin/${sim}${CMAKE_EXECUTABLE_SUFFIX} ${_tree}/bin/${sim}.pv ${_tree}/bin/${sim}.pvkind
              ${_tree}/bin/${sim}.study)
   if(KAVRIN_DOT)
     list(APPEND _files ${_tree}/bin/${sim}.svg)
   endif()
   add_custom_target(${sim} ALL
-    COMMAND ${CMAKE_COMMAND} -E rm -f ${dir}/${sim}${CMAKE_EXECUTABLE_SUFFIX} ${dir}/${sim}.pv ${dir}/${sim}.pvkind
-            ${dir}/${sim}.study ${dir}/${sim}.svg
+    COMMAND ${CMAKE_COMMAND} -E rm -f ${_old_files}
     COMMAND ${CMAKE_COMMAND} -DSOURCE=${KAVRIN_SOURCE_DIR} -DBUILD=${_tree} -DTARGETS=${sim}
             "-DCMAKE_ARGS=${_pgo_args}" "-DTRAINING=${_training}" -P ${KAVRIN_CMAKE_DIR}/KavrinPgoBuild.cmake
     COMMAND ${CMAKE_COMMAND} -E copy ${_files} ${dir}

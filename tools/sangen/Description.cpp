@@ -37,21 +37,36 @@ const std::map<std::string, int>& Samplers() {
   return samplers;
 }
 
+// Past the comment or the character or string literal that starts at code[i]; i itself when
+// none starts there. The scans of snippets below skip them alike.
+static size_t SkipCommentOrLiteral(const std::string& code, size_t i) {
+  const size_t n = code.size();
+  const char c = code[i];
+  if (c == '/' && i + 1 < n && code[i + 1] == '/') {
+    while (i < n && code[i] != '\n') i++;
+    return i;
+  }
+  if (c == '/' && i + 1 < n && code[i + 1] == '*') {
+    const size_t end = code.find("*/", i + 2);
+    return end == std::string::npos ? n : end + 2;
+  }
+  if (c == '"' || c == '\'') {
+    i++;
+    while (i < n && code[i] != c) i += code[i] == '\\' ? 2 : 1;
+    return i + 1;
+  }
+  return i;
+}
+
 std::vector<std::string> Identifiers(const std::string& code) {
   std::vector<std::string> out;
   size_t i = 0;
   const size_t n = code.size();
   while (i < n) {
     char c = code[i];
-    if (c == '/' && i + 1 < n && code[i + 1] == '/') {
-      while (i < n && code[i] != '\n') i++;
-    } else if (c == '/' && i + 1 < n && code[i + 1] == '*') {
-      size_t end = code.find("*/", i + 2);
-      i = end == std::string::npos ? n : end + 2;
-    } else if (c == '"' || c == '\'') {
-      i++;
-      while (i < n && code[i] != c) i += code[i] == '\\' ? 2 : 1;
-      i++;
+    const size_t past = SkipCommentOrLiteral(code, i);
+    if (past != i) {
+      i = past;
     } else if (std::isalpha(static_cast<unsigned char>(c)) || c == '_') {
       size_t start = i;
       while (i < n && (std::isalnum(static_cast<unsigned char>(code[i])) || code[i] == '_')) i++;
@@ -76,15 +91,9 @@ size_t UnpairedBracket(const std::string& code) {
   const size_t n = code.size();
   while (i < n) {
     const char c = code[i];
-    if (c == '/' && i + 1 < n && code[i + 1] == '/') {
-      while (i < n && code[i] != '\n') i++;
-    } else if (c == '/' && i + 1 < n && code[i + 1] == '*') {
-      size_t end = code.find("*/", i + 2);
-      i = end == std::string::npos ? n : end + 2;
-    } else if (c == '"' || c == '\'') {
-      i++;
-      while (i < n && code[i] != c) i += code[i] == '\\' ? 2 : 1;
-      i++;
+    const size_t past = SkipCommentOrLiteral(code, i);
+    if (past != i) {
+      i = past;
     } else {
       if (c == '(' || c == '[' || c == '{') {
         open.push_back(i);
