@@ -4,8 +4,8 @@
 // simulation engine calls its virtual slots; generated activities override them.
 // Owns its name, its two variable lists (not the variables) and the reward-structure arrays;
 // what the impulse-worker pointers designate belongs to the reward model.
-#ifndef KAVRIN_BASEACTIONCLASS_H
-#define KAVRIN_BASEACTIONCLASS_H
+#ifndef KAVRIN_BASECLASSES_BASEACTIONCLASS_H
+#define KAVRIN_BASECLASSES_BASEACTIONCLASS_H
 
 #include <iostream>
 

@@ -50,20 +50,21 @@ bool BaseGroupClass::Enabled() {
   return any;
 }
 
-// A member-less group (an activity) stands for itself; the generated class answers then.
-#define KAVRIN_FORWARD_TO_SELECTED(call, fallback)                     \
-  KAVRIN_CHECK(SelectedAction != nullptr, "BaseGroupClass", __LINE__); \
-  if (SelectedAction == this) return fallback;                         \
+// A member-less group (an activity) stands for itself; the generated class answers then. Each use
+// names the number its failed check prints.
+#define KAVRIN_FORWARD_TO_SELECTED(call, fallback, line)             \
+  KAVRIN_CHECK(SelectedAction != nullptr, "BaseGroupClass", (line)); \
+  if (SelectedAction == this) return fallback;                       \
   return SelectedAction->call
 
-double BaseGroupClass::Weight() { KAVRIN_FORWARD_TO_SELECTED(Weight(), BaseActionClass::Weight()); }
+double BaseGroupClass::Weight() { KAVRIN_FORWARD_TO_SELECTED(Weight(), BaseActionClass::Weight(), 59); }
 
-double BaseGroupClass::Rate() { KAVRIN_FORWARD_TO_SELECTED(Rate(), BaseActionClass::Rate()); }
+double BaseGroupClass::Rate() { KAVRIN_FORWARD_TO_SELECTED(Rate(), BaseActionClass::Rate(), 61); }
 
-int BaseGroupClass::Rank() { KAVRIN_FORWARD_TO_SELECTED(Rank(), BaseActionClass::Rank()); }
+int BaseGroupClass::Rank() { KAVRIN_FORWARD_TO_SELECTED(Rank(), BaseActionClass::Rank(), 63); }
 
 double BaseGroupClass::SampleDistribution() {
-  KAVRIN_FORWARD_TO_SELECTED(SampleDistribution(), BaseActionClass::SampleDistribution());
+  KAVRIN_FORWARD_TO_SELECTED(SampleDistribution(), BaseActionClass::SampleDistribution(), 66);
 }
 
 #undef KAVRIN_FORWARD_TO_SELECTED
@@ -73,7 +74,7 @@ bool BaseGroupClass::ReactivationPredicate() { return false; }
 bool BaseGroupClass::ReactivationFunction() { return false; }
 
 BaseActionClass* BaseGroupClass::Fire() {
-  KAVRIN_CHECK(SelectedAction != nullptr && SelectedAction != this, "BaseGroupClass", __LINE__);
+  KAVRIN_CHECK(SelectedAction != nullptr && SelectedAction != this, "BaseGroupClass", 76);
   KAVRIN_DEBUG(1, "SelectedAction"
                       << " = " << SelectedAction->getName());
   BaseActionClass* member = SelectedAction;
@@ -95,7 +96,7 @@ bool BaseGroupClass::IsAMember(BaseActionClass* a) {
 }
 
 double BaseGroupClass::Probability(BaseActionClass* a) {
-  KAVRIN_CHECK(NumActions > 0, "BaseGroupClass", __LINE__);
+  KAVRIN_CHECK(NumActions > 0, "BaseGroupClass", 98);
   int highestRank = 0;
   double totalWeight = 0.0;
   BaseGroupClass* holdingGroup = nullptr;
@@ -221,7 +222,7 @@ void BaseGroupClass::initialize(int n, const char* name) {
 
 void BaseGroupClass::appendGroup(BaseGroupClass* member) {
   if (NumActions >= ArraySize) enlargeArrays(ArraySize + 1);
-  KAVRIN_CHECK(NumActions < ArraySize, "BaseGroupClass", __LINE__);
+  KAVRIN_CHECK(NumActions < ArraySize, "BaseGroupClass", 224);
   GroupArray[NumActions++] = member;
 }
 
@@ -249,7 +250,7 @@ void BaseGroupClass::replaceMember(BaseActionClass* oldMember, BaseActionClass* 
 }
 
 void BaseGroupClass::enlargeArrays(int n) {
-  KAVRIN_CHECK(n > ArraySize, "BaseGroupClass", __LINE__);
+  KAVRIN_CHECK(n > ArraySize, "BaseGroupClass", 252);
   BaseGroupClass** members = KavrinNewArray<BaseGroupClass*>(n);
   for (int i = 0; i < n; i++) members[i] = i < NumActions ? GroupArray[i] : nullptr;
   // The weights are recomputed at every selection; the old ones need not be kept.
@@ -263,13 +264,11 @@ void BaseGroupClass::enlargeArrays(int n) {
 }
 
 BaseGroupClass* BaseGroupClass::getMember(int i) {
-  KAVRIN_CHECK(i >= 0 && i < NumActions && GroupArray[i] != nullptr, "BaseGroupClass", __LINE__);
+  KAVRIN_CHECK(i >= 0 && i < NumActions && GroupArray[i] != nullptr, "BaseGroupClass", 266);
   return GroupArray[i];
 }
 
-void BaseGroupClass::Check() {
-  KAVRIN_CHECK(NumActions > 0 && GroupArray != nullptr, "BaseGroupClass", __LINE__);
-}
+void BaseGroupClass::Check() { KAVRIN_CHECK(NumActions > 0 && GroupArray != nullptr, "BaseGroupClass", 271); }
 
 void BaseGroupClass::PrintInfo() {
   std::cout << "************ Group: " << ActionName << " ****************" << std::endl;

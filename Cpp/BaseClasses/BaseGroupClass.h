@@ -1,8 +1,8 @@
 // BaseGroupClass: an action made of member actions. When it fires, exactly one enabled member
 // of the highest rank fires, chosen at random in proportion to the members' weights.
 // Owns its member array and its weight table; the members belong to the model.
-#ifndef KAVRIN_BASEGROUPCLASS_H
-#define KAVRIN_BASEGROUPCLASS_H
+#ifndef KAVRIN_BASECLASSES_BASEGROUPCLASS_H
+#define KAVRIN_BASECLASSES_BASEGROUPCLASS_H
 
 #include <iostream>
 

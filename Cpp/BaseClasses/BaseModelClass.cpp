@@ -56,45 +56,43 @@ void BaseModelClass::AddEnableArc(BaseStateVariableClass* sv, BaseActionClass* a
 
 // Operations that only composed kinds of model answer.
 ModelType BaseModelClass::GetModelType() {
-  KAVRIN_ASSERT(!"GetModelType", "BaseModelClass", __LINE__);
+  KAVRIN_ASSERT(!"GetModelType", "BaseModelClass", 59);
   return InvalidModel;
 }
 
 int BaseModelClass::GetNumberOfChildren() {
-  KAVRIN_ASSERT(!"GetNumberOfChildren", "BaseModelClass", __LINE__);
+  KAVRIN_ASSERT(!"GetNumberOfChildren", "BaseModelClass", 64);
   return 0;
 }
 
 BaseModelClass* BaseModelClass::GetChild(int) {
-  KAVRIN_ASSERT(!"GetChild", "BaseModelClass", __LINE__);
+  KAVRIN_ASSERT(!"GetChild", "BaseModelClass", 69);
   return nullptr;
 }
 
 void BaseModelClass::GetLocalActions(base_action_list_t&) {
-  KAVRIN_ASSERT(!"GetLocalActions", "BaseModelClass", __LINE__);
+  KAVRIN_ASSERT(!"GetLocalActions", "BaseModelClass", 74);
 }
 
 void BaseModelClass::GetGlobalActions(base_action_list_t&) {
-  KAVRIN_ASSERT(!"GetGlobalActions", "BaseModelClass", __LINE__);
+  KAVRIN_ASSERT(!"GetGlobalActions", "BaseModelClass", 78);
 }
 
 bool BaseModelClass::HasLocalState() {
-  KAVRIN_ASSERT(!"HasLocalState", "BaseModelClass", __LINE__);
+  KAVRIN_ASSERT(!"HasLocalState", "BaseModelClass", 82);
   return false;
 }
 
-void BaseModelClass::GetLocalState(State*) { KAVRIN_ASSERT(!"GetLocalState", "BaseModelClass", __LINE__); }
+void BaseModelClass::GetLocalState(State*) { KAVRIN_ASSERT(!"GetLocalState", "BaseModelClass", 86); }
 
-void BaseModelClass::SetLocalState(const State*) {
-  KAVRIN_ASSERT(!"SetLocalState", "BaseModelClass", __LINE__);
-}
+void BaseModelClass::SetLocalState(const State*) { KAVRIN_ASSERT(!"SetLocalState", "BaseModelClass", 89); }
 
 void BaseModelClass::ConstructLocalState(State*&) {
-  KAVRIN_ASSERT(!"ConstructLocalState", "BaseModelClass", __LINE__);
+  KAVRIN_ASSERT(!"ConstructLocalState", "BaseModelClass", 93);
 }
 
 void BaseModelClass::DestructLocalState(State*) {
-  KAVRIN_ASSERT(!"DestructLocalState", "BaseModelClass", __LINE__);
+  KAVRIN_ASSERT(!"DestructLocalState", "BaseModelClass", 97);
 }
 
 void BaseModelClass::DefineName(const char* name) { KavrinReplaceName(Name, name != nullptr ? name : ""); }

@@ -2,8 +2,8 @@
 // and groups that can save, restore and compare its state as a flat byte image. The atomic SAN
 // model implements it; the reward model wraps one and implements it by forwarding.
 // Owns its name. Who owns GroupList and ActionList depends on the kind of model.
-#ifndef KAVRIN_BASEMODELCLASS_H
-#define KAVRIN_BASEMODELCLASS_H
+#ifndef KAVRIN_BASECLASSES_BASEMODELCLASS_H
+#define KAVRIN_BASECLASSES_BASEMODELCLASS_H
 
 #include <forward_list>
 #include <iostream>

@@ -79,22 +79,22 @@ void BaseStateVariableClass::replaceAffectingAction(BaseActionClass* oldAction, 
 // The action hands a composite variable back here to be split into its leaves; a composite that
 // did not override these would bounce between the two for ever, so only a leaf may arrive.
 void BaseStateVariableClass::addSelfAsEnablingSVToAction(BaseActionClass* a) {
-  KAVRIN_CHECK(isLeafNode(), "BaseStateVariableClass", __LINE__);
+  KAVRIN_CHECK(isLeafNode(), "BaseStateVariableClass", 82);
   a->addEnablingSV(this);
 }
 
 void BaseStateVariableClass::addSelfAsAffectedSVToAction(BaseActionClass* a) {
-  KAVRIN_CHECK(isLeafNode(), "BaseStateVariableClass", __LINE__);
+  KAVRIN_CHECK(isLeafNode(), "BaseStateVariableClass", 87);
   a->addAffectedSV(this);
 }
 
 void BaseStateVariableClass::removeSelfFromEnablingSVOfAction(BaseActionClass* a) {
-  KAVRIN_CHECK(isLeafNode(), "BaseStateVariableClass", __LINE__);
+  KAVRIN_CHECK(isLeafNode(), "BaseStateVariableClass", 92);
   a->removeEnablingSV(this);
 }
 
 void BaseStateVariableClass::removeSelfFromAffectedSVOfAction(BaseActionClass* a) {
-  KAVRIN_CHECK(isLeafNode(), "BaseStateVariableClass", __LINE__);
+  KAVRIN_CHECK(isLeafNode(), "BaseStateVariableClass", 97);
   a->removeAffectedSV(this);
 }
 
@@ -133,12 +133,12 @@ void BaseStateVariableClass::SetPrefix(const char* prefix) {
 }
 
 BaseActionClass* BaseStateVariableClass::getAffectingAction(int i) {
-  KAVRIN_CHECK(i >= 0 && i < SVAffectingActions->getNumItems(), "BaseStateVariableClass", __LINE__);
+  KAVRIN_CHECK(i >= 0 && i < SVAffectingActions->getNumItems(), "BaseStateVariableClass", 136);
   return (*SVAffectingActions)[i];
 }
 
 BaseActionClass* BaseStateVariableClass::getEnabledAction(int i) {
-  KAVRIN_CHECK(i >= 0 && i < SVEnabledActions->getNumItems(), "BaseStateVariableClass", __LINE__);
+  KAVRIN_CHECK(i >= 0 && i < SVEnabledActions->getNumItems(), "BaseStateVariableClass", 141);
   return (*SVEnabledActions)[i];
 }
 

@@ -3,8 +3,8 @@
 // connectivity analysis reads: the actions that change it and the actions whose enabling reads
 // it. A variable absorbed by sharing borrows its leader's lists instead.
 // Also here: the raw-state copy helpers through which every variable saves and loads its value.
-#ifndef KAVRIN_BASESTATEVARIABLECLASS_H
-#define KAVRIN_BASESTATEVARIABLECLASS_H
+#ifndef KAVRIN_BASECLASSES_BASESTATEVARIABLECLASS_H
+#define KAVRIN_BASECLASSES_BASESTATEVARIABLECLASS_H
 
 #include <cstring>
 #include <iostream>

@@ -2,8 +2,8 @@
 // the marking, so that a checked build can stop where they fail to sum to 1 (a plain run divides
 // by their sum and goes on). A generated model declares such groups when it builds them and
 // withdraws them when it is destroyed; nothing else reads the register.
-#ifndef KAVRIN_CASEPROBABILITIES_H
-#define KAVRIN_CASEPROBABILITIES_H
+#ifndef KAVRIN_BASECLASSES_CASEPROBABILITIES_H
+#define KAVRIN_BASECLASSES_CASEPROBABILITIES_H
 
 class BaseGroupClass;
 

@@ -6,8 +6,8 @@
 //
 //   double delay = TheDistribution->Exponential(rate);   // a sample (may throw INVALID_DIST_PARAMS)
 //   double u = TheDistribution->RNG->rnd();               // a bare uniform
-#ifndef DISTRIBUTIONDEFINITION_H
-#define DISTRIBUTIONDEFINITION_H
+#ifndef KAVRIN_BASECLASSES_DISTRIBUTIONDEFINITION_H
+#define KAVRIN_BASECLASSES_DISTRIBUTIONDEFINITION_H
 
 #include "Random/UserDistributions.h"
 

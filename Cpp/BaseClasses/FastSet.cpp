@@ -20,23 +20,23 @@ FastSet::~FastSet() {
 }
 
 bool FastSet::insert(const int& value) {
-  KAVRIN_ASSERT(!is_vec_rep, "FastSet", __LINE__);
+  KAVRIN_ASSERT(!is_vec_rep, "FastSet", 23);
   if (rep.building == nullptr) rep.building = new std::set<int>();
   return rep.building->insert(value).second;
 }
 
 bool FastSet::find(const int& value) const {
-  KAVRIN_ASSERT(!is_vec_rep, "FastSet", __LINE__);
+  KAVRIN_ASSERT(!is_vec_rep, "FastSet", 29);
   return rep.building != nullptr && rep.building->count(value) != 0;
 }
 
 bool FastSet::empty() const {
-  KAVRIN_ASSERT(!is_vec_rep, "FastSet", __LINE__);
+  KAVRIN_ASSERT(!is_vec_rep, "FastSet", 34);
   return rep.building == nullptr || rep.building->empty();
 }
 
 void FastSet::NoMoreModifications() {
-  KAVRIN_ASSERT(!is_vec_rep, "FastSet", __LINE__);
+  KAVRIN_ASSERT(!is_vec_rep, "FastSet", 39);
   std::set<int>* building = rep.building;
   const int n = building == nullptr ? 0 : static_cast<int>(building->size());
   int* values = nullptr;
@@ -53,19 +53,19 @@ void FastSet::NoMoreModifications() {
 }
 
 int FastSet::size() const {
-  KAVRIN_ASSERT(is_vec_rep, "FastSet", __LINE__);
+  KAVRIN_ASSERT(is_vec_rep, "FastSet", 56);
   return count;
 }
 
 int& FastSet::operator[](int i) {
-  KAVRIN_ASSERT(is_vec_rep, "FastSet", __LINE__);
-  KAVRIN_CHECK(i >= 0 && i < count, "FastSet", __LINE__);
+  KAVRIN_ASSERT(is_vec_rep, "FastSet", 61);
+  KAVRIN_CHECK(i >= 0 && i < count, "FastSet", 62);
   return rep.values[i];
 }
 
 const int& FastSet::operator[](int i) const {
-  KAVRIN_ASSERT(is_vec_rep, "FastSet", __LINE__);
-  KAVRIN_CHECK(i >= 0 && i < count, "FastSet", __LINE__);
+  KAVRIN_ASSERT(is_vec_rep, "FastSet", 67);
+  KAVRIN_CHECK(i >= 0 && i < count, "FastSet", 68);
   return rep.values[i];
 }
 

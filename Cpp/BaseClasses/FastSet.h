@@ -4,8 +4,8 @@
 // NoMoreModifications() it owns a plain ascending array answering only size() and operator[].
 // Using an operation of the other phase is a failed internal check. The reward structures build
 // their sets once at model construction and read only the frozen form on every firing.
-#ifndef FASTSET_H
-#define FASTSET_H
+#ifndef KAVRIN_BASECLASSES_FASTSET_H
+#define KAVRIN_BASECLASSES_FASTSET_H
 
 #include <set>
 

@@ -4,8 +4,8 @@
 // and keep the virtual call for everything a model defines itself. Fn is the slot's type as a
 // free function taking Base* first. Where the compiler cannot name the final overrider, only an
 // object whose dynamic type is exactly Own qualifies.
-#ifndef KAVRIN_FINALOVERRIDER_H
-#define KAVRIN_FINALOVERRIDER_H
+#ifndef KAVRIN_BASECLASSES_FINALOVERRIDER_H
+#define KAVRIN_BASECLASSES_FINALOVERRIDER_H
 
 #include <typeinfo>
 

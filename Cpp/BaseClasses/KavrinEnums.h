@@ -1,7 +1,7 @@
 // Enumerations shared across the framework, the generated models and the simulator.
 // Values are fixed: they are written to result files, trace files and description files.
-#ifndef KAVRIN_ENUMS_H
-#define KAVRIN_ENUMS_H
+#ifndef KAVRIN_BASECLASSES_KAVRINENUMS_H
+#define KAVRIN_BASECLASSES_KAVRINENUMS_H
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 // The one way the framework copies a name it keeps: a fresh array that its owner frees with
 // delete[]. A copy that cannot be allocated ends the process through MemoryAllocationError.
-#ifndef KAVRIN_NAME_H
-#define KAVRIN_NAME_H
+#ifndef KAVRIN_BASECLASSES_KAVRINNAME_H
+#define KAVRIN_BASECLASSES_KAVRINNAME_H
 
 // A copy of name, or null for a null name. A state variable's names say "Not Enough Memory" first
 // when the copy fails (failureLine).

@@ -2,8 +2,8 @@
 //
 // Used for the observation packet pools: it holds the values only (for pointers it never deletes
 // what they point to). A push onto a full queue is dropped; a pop from an empty one yields T().
-#ifndef KAVRIN_QUEUE_H
-#define KAVRIN_QUEUE_H
+#ifndef KAVRIN_BASECLASSES_KAVRINQUEUE_H
+#define KAVRIN_BASECLASSES_KAVRINQUEUE_H
 
 #include "BaseClasses/KavrinThread.h"
 

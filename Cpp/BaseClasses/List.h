@@ -4,8 +4,8 @@
 // A list of at most one slot keeps that slot inside the object: every action and state
 // variable has two lists, most with one item, and a heap array each was a large share of a
 // big model's memory and start-up allocations.
-#ifndef KAVRIN_LIST_H
-#define KAVRIN_LIST_H
+#ifndef KAVRIN_BASECLASSES_LIST_H
+#define KAVRIN_BASECLASSES_LIST_H
 
 #include <algorithm>
 #include <functional>
@@ -84,7 +84,7 @@ class List {
 
   void insertItem(C* item) {
     if (contains(item)) return;
-    KAVRIN_CHECK(NumItems < ArraySize, "List", __LINE__);
+    KAVRIN_CHECK(NumItems < ArraySize, "List", 87);
     TheList[NumItems++] = item;
   }
 
@@ -151,7 +151,7 @@ class List {
   }
 
   void increaseArraySize(int n) {
-    KAVRIN_CHECK(n > ArraySize, "List", __LINE__);
+    KAVRIN_CHECK(n > ArraySize, "List", 154);
     if (n <= 1 && TheList == &Inline) {
       ArraySize = n;
       return;
@@ -170,7 +170,7 @@ class List {
   C** getList() { return TheList; }
 
   C* getItem(int i) {
-    KAVRIN_CHECK(NumItems > 0 && i >= 0 && i < NumItems, "List", __LINE__);
+    KAVRIN_CHECK(NumItems > 0 && i >= 0 && i < NumItems, "List", 173);
     return TheList[i];
   }
 

@@ -17,7 +17,7 @@ double PostselectGroup::SampleDistribution() { return getMember(0)->SampleDistri
 BaseActionClass* PostselectGroup::Fire() {
   // Firing a group with nothing enabled would fire a stale or missing member.
   bool found = BaseGroupClass::SelectAction();
-  KAVRIN_CHECK(found && SelectedAction != nullptr, "PostselectGroup", __LINE__);
+  KAVRIN_CHECK(found && SelectedAction != nullptr, "PostselectGroup", 20);
   KAVRIN_DEBUG(1, "Postselect group has selected"
                       << " = " << SelectedAction->getName());
   BaseActionClass* member = SelectedAction;

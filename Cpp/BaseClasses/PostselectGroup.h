@@ -1,7 +1,7 @@
 // PostselectGroup: a group timed by its first member that chooses which member fires only when
 // it fires. The generated model uses one per activity with cases.
-#ifndef KAVRIN_POSTSELECTGROUP_H
-#define KAVRIN_POSTSELECTGROUP_H
+#ifndef KAVRIN_BASECLASSES_POSTSELECTGROUP_H
+#define KAVRIN_BASECLASSES_POSTSELECTGROUP_H
 
 #include "BaseClasses/BaseGroupClass.h"
 

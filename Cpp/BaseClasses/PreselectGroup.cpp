@@ -28,20 +28,20 @@ bool PreselectGroup::ReactivationFunction() {
 double PreselectGroup::SampleDistribution() {
   if (NeedToReselect) {
     bool found = SelectAction();
-    KAVRIN_CHECK(found, "PreselectGroup", __LINE__);
+    KAVRIN_CHECK(found, "PreselectGroup", 31);
   }
-  KAVRIN_CHECK(SelectedAction != nullptr, "PreselectGroup", __LINE__);
+  KAVRIN_CHECK(SelectedAction != nullptr, "PreselectGroup", 33);
   return SelectedAction->SampleDistribution();
 }
 
 int PreselectGroup::Rank() {
   if (NeedToReselect) SelectAction();
-  KAVRIN_CHECK(SelectedAction != nullptr, "PreselectGroup", __LINE__);
+  KAVRIN_CHECK(SelectedAction != nullptr, "PreselectGroup", 39);
   return SelectedAction->Rank();
 }
 
 BaseActionClass* PreselectGroup::Fire() {
-  KAVRIN_CHECK(SelectedAction != nullptr, "PreselectGroup", __LINE__);
+  KAVRIN_CHECK(SelectedAction != nullptr, "PreselectGroup", 44);
   NeedToReselect = true;
   return SelectedAction->Fire();
 }

@@ -1,8 +1,8 @@
 // PreselectGroup: a group that chooses its member before it is scheduled, so the group is
 // timed, ranked and fired as that member. It reselects whenever the last choice has fired or
 // found nothing enabled.
-#ifndef KAVRIN_PRESELECTGROUP_H
-#define KAVRIN_PRESELECTGROUP_H
+#ifndef KAVRIN_BASECLASSES_PRESELECTGROUP_H
+#define KAVRIN_BASECLASSES_PRESELECTGROUP_H
 
 #include "BaseClasses/BaseGroupClass.h"
 

@@ -1,8 +1,8 @@
 // The framework's standard error reports: each writes its fixed text to standard error.
 // MemoryAllocationError and InvalidStructType end the process with exit code 1; the others
 // return and leave the decision to the caller.
-#ifndef STANDARD_ERRORS_H
-#define STANDARD_ERRORS_H
+#ifndef KAVRIN_BASECLASSES_STANDARDERRORS_H
+#define KAVRIN_BASECLASSES_STANDARDERRORS_H
 
 // Every allocation that yields nothing ends in one of these, with exit code 1. The plain form writes
 // the standard two lines; the second first writes the caller's own line, if any (a name that cannot be

@@ -1,7 +1,7 @@
 // State: the abstract holder of one model state (a copy of a model's state image), used by
 // tools that store, compare and hash states.
-#ifndef KAVRIN_STATE_H
-#define KAVRIN_STATE_H
+#ifndef KAVRIN_BASECLASSES_STATE_H
+#define KAVRIN_BASECLASSES_STATE_H
 
 #include <cstdio>
 

@@ -4,10 +4,13 @@
 // threshold goes through KAVRIN_DEBUG or KAVRIN_DEBUG_ON, so grep finds them all. No option
 // raises the level: the lines are silent in every run unless a test or a debugger sets it.
 // A failed internal check prints "!! Assertion failed in file <name>, line <n>" on standard error
-// and aborts. The file name and line are passed explicitly: they are observable output and must not
-// move when the code is reformatted or built from another path.
-#ifndef KAVRIN_DEBUG_H
-#define KAVRIN_DEBUG_H
+// and aborts. The file name and the number are written in the call, never __FILE__ or __LINE__:
+// they are observable output and must not move when the code is reformatted, edited above the
+// check or built from another path. A few numbers are fixed by the design (Heap 171, SimStep 134
+// and 135, PVModel 32, 173 and 709); the others are the line where the check stood when the numbers
+// were written down, and a new check takes its own line, so a number still finds one check.
+#ifndef KAVRIN_BASECLASSES_DEBUG_H
+#define KAVRIN_BASECLASSES_DEBUG_H
 
 #include <iostream>
 

@@ -1,6 +1,6 @@
 // One (model name, action name) pair naming the action whose firings earn an impulse. Owns both copies.
-#ifndef ACTION_MODEL_PAIR_CLASS_H
-#define ACTION_MODEL_PAIR_CLASS_H
+#ifndef KAVRIN_PERFORMANCE_VARIABLES_ACTIONMODELPAIRCLASS_H
+#define KAVRIN_PERFORMANCE_VARIABLES_ACTIONMODELPAIRCLASS_H
 
 #include "Performance_Variables/NamePair.h"
 

@@ -1,8 +1,8 @@
 // An impulse worker: collects the value earned by the firings of one action for one combination
 // of model instances. The variable node asks a prototype (a member of the generated variable class)
 // for its workers; the prototype owns them. A worker owns its Name; it borrows the models it reads.
-#ifndef IMPULSE_NODE_CLASS_H
-#define IMPULSE_NODE_CLASS_H
+#ifndef KAVRIN_PERFORMANCE_VARIABLES_IMPULSENODECLASS_H
+#define KAVRIN_PERFORMANCE_VARIABLES_IMPULSENODECLASS_H
 
 class BaseModelClass;
 

@@ -1,8 +1,8 @@
 // The framework's accumulation rule for impulses: the impulses of the firings inside the window
 // [Start, Stop] are summed and, for a time-averaged variable, divided by the window's length once
 // at completion. Generated impulse classes supply Impulse_Function and the worker factory.
-#ifndef INTERVAL_OF_TIME_IMPULSE_H
-#define INTERVAL_OF_TIME_IMPULSE_H
+#ifndef KAVRIN_PERFORMANCE_VARIABLES_INTERVALOFTIMEIMPULSE_H
+#define KAVRIN_PERFORMANCE_VARIABLES_INTERVALOFTIMEIMPULSE_H
 
 #include "BaseClasses/KavrinEnums.h"
 #include "Performance_Variables/ImpulseNodeClass.h"

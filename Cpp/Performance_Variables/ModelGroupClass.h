@@ -1,6 +1,6 @@
 // The model instances one worker reads, one slot per model name. Owns the slot array, borrows the models.
-#ifndef MODEL_GROUP_CLASS_H
-#define MODEL_GROUP_CLASS_H
+#ifndef KAVRIN_PERFORMANCE_VARIABLES_MODELGROUPCLASS_H
+#define KAVRIN_PERFORMANCE_VARIABLES_MODELGROUPCLASS_H
 
 class BaseModelClass;
 

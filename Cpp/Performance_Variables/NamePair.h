@@ -1,7 +1,7 @@
 // NamePair: two owned names, a model's and one inside it (an action, a state variable). The one
 // body behind ActionModelPairClass and VarModelPairClass.
-#ifndef KAVRIN_NAME_PAIR_H
-#define KAVRIN_NAME_PAIR_H
+#ifndef KAVRIN_PERFORMANCE_VARIABLES_NAMEPAIR_H
+#define KAVRIN_PERFORMANCE_VARIABLES_NAMEPAIR_H
 
 class NamePair {
  public:

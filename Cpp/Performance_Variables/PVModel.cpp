@@ -50,7 +50,7 @@ void PVModel::CreatePVList(int numPVs, bool expandtimearrays) {
   };
   for (int n = 0; n < numPVs; n++) {
     PerformanceVariableNode* node = createPVNode(n, 0);
-    KAVRIN_CHECK(node != nullptr, "PVModel", __LINE__);
+    KAVRIN_CHECK(node != nullptr, "PVModel", 53);
     int k = node->GetNumTimePoints();
     if (used + k > capacity - 1) {
       int grown = 2 * (capacity + k);
@@ -64,7 +64,7 @@ void PVModel::CreatePVList(int numPVs, bool expandtimearrays) {
     if (expandtimearrays)
       for (int t = 1; t < k; t++) {
         PerformanceVariableNode* later = createPVNode(n, t);
-        KAVRIN_CHECK(later != nullptr, "PVModel", __LINE__);
+        KAVRIN_CHECK(later != nullptr, "PVModel", 67);
         append(later);
       }
   }
@@ -287,8 +287,7 @@ void PVModel::ConsiderOnly(const int* NodeIndices, int size) {
     return;
   }
   for (int k = 0; k < size; k++) {
-    KAVRIN_CHECK(NodeIndices[k] >= 0 && NodeIndices[k] < Number_Of_Performance_Variables, "PVModel",
-                 __LINE__);
+    KAVRIN_CHECK(NodeIndices[k] >= 0 && NodeIndices[k] < Number_Of_Performance_Variables, "PVModel", 291);
     RelevantNodes.push_back(PerformanceVariableList[NodeIndices[k]]);
   }
 }

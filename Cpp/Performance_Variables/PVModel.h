@@ -3,8 +3,8 @@
 // variables, rate workers and impulse workers its firings touch. At run time it accumulates rewards
 // before each firing, fires, and remembers the last action, whose index it appends to the model's
 // state image. Model queries are forwarded to the wrapped model.
-#ifndef PV_MODEL_H
-#define PV_MODEL_H
+#ifndef KAVRIN_PERFORMANCE_VARIABLES_PVMODEL_H
+#define KAVRIN_PERFORMANCE_VARIABLES_PVMODEL_H
 
 #include <iosfwd>
 #include <vector>

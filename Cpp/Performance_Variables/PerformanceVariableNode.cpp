@@ -122,7 +122,7 @@ void PerformanceVariableNode::Initialize(const char* the_name, RewardType reward
                                          double* startpts, double* stoppts, int timeindex,
                                          int number_of_impulses, int numModelsAffectingReward,
                                          int number_of_variable_dependencies) {
-  KAVRIN_CHECK(numtimes > 0 && timeindex >= 0 && timeindex < numtimes, "PerformanceVariableNode", __LINE__);
+  KAVRIN_CHECK(numtimes > 0 && timeindex >= 0 && timeindex < numtimes, "PerformanceVariableNode", 125);
   id = the_id;
   the_id = the_id + 1;
   PVRewardType = rewardtype;
@@ -162,12 +162,12 @@ void PerformanceVariableNode::Initialize(const char* the_name, RewardType reward
 void PerformanceVariableNode::AddModelDependency(const char* TheName) {
   for (int m = 0; m < NumberOfModelNames; m++)
     if (SameName(ModelNamesList[m], TheName)) return;
-  KAVRIN_CHECK(NumberOfModelNames < ModelNameCapacity, "PerformanceVariableNode", __LINE__);
+  KAVRIN_CHECK(NumberOfModelNames < ModelNameCapacity, "PerformanceVariableNode", 165);
   ModelNamesList[NumberOfModelNames++] = KavrinCopyName(TheName);
 }
 
 void PerformanceVariableNode::AddVariableDependency(const char* TheVarName, const char* TheModelName) {
-  KAVRIN_CHECK(NumberOfVarNames < VarNameCapacity, "PerformanceVariableNode", __LINE__);
+  KAVRIN_CHECK(NumberOfVarNames < VarNameCapacity, "PerformanceVariableNode", 170);
   VarNamesList[NumberOfVarNames++].SetPair(TheVarName, TheModelName);
   AddModelDependency(TheModelName);
 }
@@ -176,7 +176,7 @@ void PerformanceVariableNode::AddImpulse(const char* TheActionName, const char* 
                                          ImpulseNodeClass* TheImpulse) {
   int n = GetImpulseNumber(TheImpulse);
   if (n == -1) {
-    KAVRIN_CHECK(NumberOfImpulses < ImpulseCapacity, "PerformanceVariableNode", __LINE__);
+    KAVRIN_CHECK(NumberOfImpulses < ImpulseCapacity, "PerformanceVariableNode", 179);
     n = NumberOfImpulses++;
     ImpulseNodeList[n] = TheImpulse;
     // Room for the names the impulse function reads, plus the action's model when it is not one of them.
@@ -197,7 +197,7 @@ void PerformanceVariableNode::AddImpulseModelDependency(const char* TheModelName
   }
   if (IsDependentOnImpulseModel(TheModelName, n)) return;
   KAVRIN_CHECK(NumberOfImpulseModelNames[n] < TheImpulse->NumberOfModelDependencies + 1,
-               "PerformanceVariableNode", __LINE__);
+               "PerformanceVariableNode", 200);
   ImpulseModelNamesList[n][NumberOfImpulseModelNames[n]++] = KavrinCopyName(TheModelName);
 }
 
@@ -290,7 +290,7 @@ void PerformanceVariableNode::CreateModelGroupList() {
 void PerformanceVariableNode::FixWorkerList() {
   for (int w = 0; w < NumberOfWorkers; w++) {
     PerformanceVariableWorker* worker = WorkerList[w];
-    KAVRIN_CHECK(worker != nullptr, "PerformanceVariableNode", __LINE__);
+    KAVRIN_CHECK(worker != nullptr, "PerformanceVariableNode", 293);
     worker->Start = Start;
     worker->Stop = Stop;
     worker->DefineName(Name, w);
@@ -344,7 +344,7 @@ void PerformanceVariableNode::FixImpulseWorkerLists() {
     int block = workers / static_cast<int>(containers.size());
     for (int w = 0; w < workers; w++) {
       ImpulseNodeClass* worker = ImpulseWorkersList[i][w];
-      KAVRIN_CHECK(worker != nullptr, "PerformanceVariableNode", __LINE__);
+      KAVRIN_CHECK(worker != nullptr, "PerformanceVariableNode", 347);
       worker->DefineName(Name, i, w);
       worker->Start = Start;
       worker->Stop = Stop;

@@ -4,8 +4,8 @@
 // Owns its name, time lists, name tables, model groups and the outer worker arrays. The rate workers
 // are owned by the generated subclass; the impulse prototypes are members of the generated subclass
 // and each prototype owns its impulse workers. The models are borrowed.
-#ifndef PERFORMANCE_VARIABLE_NODE_H
-#define PERFORMANCE_VARIABLE_NODE_H
+#ifndef KAVRIN_PERFORMANCE_VARIABLES_PERFORMANCEVARIABLENODE_H
+#define KAVRIN_PERFORMANCE_VARIABLES_PERFORMANCEVARIABLENODE_H
 
 #include <utility>
 #include <vector>

@@ -2,8 +2,8 @@
 // Generated (or test) subclasses supply Reward_Function and Accumulate; after each Accumulate the
 // node reads Reward (the step's contribution) and the first worker's RewardFraction (the weight the
 // node applies to the sum). The worker owns its Name and borrows its models.
-#ifndef PERFORMANCE_VARIABLE_WORKER_H
-#define PERFORMANCE_VARIABLE_WORKER_H
+#ifndef KAVRIN_PERFORMANCE_VARIABLES_PERFORMANCEVARIABLEWORKER_H
+#define KAVRIN_PERFORMANCE_VARIABLES_PERFORMANCEVARIABLEWORKER_H
 
 class BaseModelClass;
 

@@ -1,6 +1,6 @@
 // One (model name, state variable name) pair that a rate reward reads. Owns both copies.
-#ifndef VAR_MODEL_PAIR_CLASS_H
-#define VAR_MODEL_PAIR_CLASS_H
+#ifndef KAVRIN_PERFORMANCE_VARIABLES_VARMODELPAIRCLASS_H
+#define KAVRIN_PERFORMANCE_VARIABLES_VARMODELPAIRCLASS_H
 
 #include "Performance_Variables/NamePair.h"
 

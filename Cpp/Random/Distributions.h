@@ -8,8 +8,8 @@
 //
 // Anyone who needs a bare uniform (tie breaking, case selection) draws it as
 // TheDistribution->RNG->rnd() (see BaseClasses/DistributionDefinition.h).
-#ifndef DISTRIBUTIONS_H
-#define DISTRIBUTIONS_H
+#ifndef KAVRIN_RANDOM_DISTRIBUTIONS_H
+#define KAVRIN_RANDOM_DISTRIBUTIONS_H
 
 #include "Random/RandomNumberGenerator.h"
 

@@ -4,8 +4,8 @@
 // The lag table and the read position are shared by every instance: there is one such stream per
 // process, and the simulator never holds two instances in use at once. Each instance owns only its
 // current block. Output range [0, 1).
-#ifndef LAGGEDFIBONACCI_H
-#define LAGGEDFIBONACCI_H
+#ifndef KAVRIN_RANDOM_LAGGEDFIBONACCI_H
+#define KAVRIN_RANDOM_LAGGEDFIBONACCI_H
 
 #include "Random/RandomNumberGenerator.h"
 

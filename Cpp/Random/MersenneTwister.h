@@ -1,7 +1,7 @@
 // The 32-bit Mersenne Twister (period 2^19937 - 1) as a uniform generator on the open interval
 // (0, 1). An unseeded instance behaves as if seeded with 18671867.
-#ifndef MERSENNETWISTER_H
-#define MERSENNETWISTER_H
+#ifndef KAVRIN_RANDOM_MERSENNETWISTER_H
+#define KAVRIN_RANDOM_MERSENNETWISTER_H
 
 #include "Random/RandomNumberGenerator.h"
 

@@ -3,8 +3,8 @@
 // The generator in use is owned by the process-wide sampler (TheDistribution->RNG, see
 // BaseClasses/DistributionDefinition.h); callers draw only through rnd() and seed only through
 // srnd(). Seeds are unsigned 32-bit throughout.
-#ifndef RANDOMNUMBERGENERATOR_H
-#define RANDOMNUMBERGENERATOR_H
+#ifndef KAVRIN_RANDOM_RANDOMNUMBERGENERATOR_H
+#define KAVRIN_RANDOM_RANDOMNUMBERGENERATOR_H
 
 #include <cstdint>
 

@@ -3,8 +3,8 @@
  * Its lag table ran_u is process-wide: there is one such stream per process, whichever
  * LaggedFibonacci object hands it out. ranf_array needs n >= 100; with n == 100 the block it
  * returns is the lag table before the advance. */
-#ifndef RND_KNUTH_LAGGED_FIBONACCI_H
-#define RND_KNUTH_LAGGED_FIBONACCI_H
+#ifndef KAVRIN_RANDOM_RND_KNUTHLAGGEDFIBONACCI_H
+#define KAVRIN_RANDOM_RND_KNUTHLAGGEDFIBONACCI_H
 
 #ifdef __cplusplus
 extern "C" {

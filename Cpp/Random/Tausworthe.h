@@ -2,8 +2,8 @@
 //
 // Output range [0, 1]: 1.0 exactly when the state is 2^31 - 1; the state 0 is a fixed point that
 // yields 0.0 for ever. Seeds whose first step lands on 0 are listed by leadsToZeroState().
-#ifndef TAUSWORTHE_H
-#define TAUSWORTHE_H
+#ifndef KAVRIN_RANDOM_TAUSWORTHE_H
+#define KAVRIN_RANDOM_TAUSWORTHE_H
 
 #include "Random/RandomNumberGenerator.h"
 

@@ -1,7 +1,7 @@
 // The sampler class the simulator instantiates: its constructors choose and seed the generator.
 // The process-wide instance is reached through TheDistribution (BaseClasses/DistributionDefinition.h).
-#ifndef USERDISTRIBUTIONS_H
-#define USERDISTRIBUTIONS_H
+#ifndef KAVRIN_RANDOM_USERDISTRIBUTIONS_H
+#define KAVRIN_RANDOM_USERDISTRIBUTIONS_H
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 // One cell of an action's connectivity list: a group whose enabling may change when the action
 // fires. The list owns its cells; the group is borrowed.
-#ifndef KAVRIN_ACTIONAFFECTSELEMENT_H
-#define KAVRIN_ACTIONAFFECTSELEMENT_H
+#ifndef KAVRIN_SIMULATOR_ACTIONAFFECTSELEMENT_H
+#define KAVRIN_SIMULATOR_ACTIONAFFECTSELEMENT_H
 
 class BaseActionClass;
 

@@ -228,14 +228,13 @@ void SimulatorClass::PrintConnectivityList(std::ostream* out) {
   BaseActionClass** actions = model->getActionList();
   for (int i = 0; i < model->getNumActions(); i++) {
     BaseActionClass* action = actions[i];
-    KAVRIN_CHECK(action != nullptr, "AddActionAffects", __LINE__);
+    KAVRIN_CHECK(action != nullptr, "AddActionAffects", 231);
     *out << "Action: ";
     Describe(out, action);
     *out << std::endl << "Checking my Affects" << std::endl;
-    KAVRIN_CHECK(action->Affects != nullptr, "AddActionAffects", __LINE__);
+    KAVRIN_CHECK(action->Affects != nullptr, "AddActionAffects", 235);
     for (ActionAffectsElement* cell = action->Affects; cell != nullptr; cell = cell->next) {
-      KAVRIN_CHECK(cell->Action != nullptr && cell->Action->ActionName != nullptr, "AddActionAffects",
-                   __LINE__);
+      KAVRIN_CHECK(cell->Action != nullptr && cell->Action->ActionName != nullptr, "AddActionAffects", 238);
       *out << "    ";
       Describe(out, cell->Action);
       *out << std::endl;

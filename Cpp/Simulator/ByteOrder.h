@@ -1,8 +1,8 @@
 // Big-endian put/get helpers for the result records on the manager link and in the binary file.
 // Every integer and double goes out in network order; doubles travel as their IEEE 754 bit
 // pattern in a uint64_t, never as a byte-swapped double (a swapped pattern may be a signalling NaN).
-#ifndef KAVRIN_BYTEORDER_H
-#define KAVRIN_BYTEORDER_H
+#ifndef KAVRIN_SIMULATOR_BYTEORDER_H
+#define KAVRIN_SIMULATOR_BYTEORDER_H
 
 #include <cstdint>
 #include <cstring>

@@ -5,8 +5,8 @@
 // A row's storage grows as observations arrive (doubling), so memory follows what a report
 // actually holds rather than the report size, which may be huge; a recycled packet keeps the
 // storage it grew.
-#ifndef KAVRIN_DATAPACKET_H
-#define KAVRIN_DATAPACKET_H
+#ifndef KAVRIN_SIMULATOR_DATAPACKET_H
+#define KAVRIN_SIMULATOR_DATAPACKET_H
 
 #include <cstddef>
 #include <vector>

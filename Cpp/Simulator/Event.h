@@ -1,8 +1,8 @@
 // One scheduled firing: when the group completes, when it was scheduled, and which group, with the
 // group's connectivity list beside it so that the step can start loading that list as soon as it
 // knows the next event, before it reads the group. A plain copyable record; both are borrowed.
-#ifndef KAVRIN_EVENT_H
-#define KAVRIN_EVENT_H
+#ifndef KAVRIN_SIMULATOR_EVENT_H
+#define KAVRIN_SIMULATOR_EVENT_H
 
 class ActionAffectsElement;
 class BaseActionClass;

@@ -42,7 +42,7 @@ void EventList::Insert(const Event* ev) {
   const int32_t g = IndexOf(ev->action_ptr);
   // One event per group: a group scheduled twice, or one that is not among the addresses, is a
   // fault of the caller.
-  KAVRIN_CHECK(g >= 0 && g < capacity && Position[g] < 0, "EventList", __LINE__);
+  KAVRIN_CHECK(g >= 0 && g < capacity && Position[g] < 0, "EventList", 45);
   Events[g] = *ev;
   const double t = ev->exec_time;
   const int i = size++;

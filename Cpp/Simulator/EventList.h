@@ -8,8 +8,8 @@
 // group index), laid out so that the two children of a position share one cache line: a sift
 // step on a large list touches one line of the heap and one entry of the position array. Nothing
 // is allocated after construction.
-#ifndef KAVRIN_EVENTLIST_H
-#define KAVRIN_EVENTLIST_H
+#ifndef KAVRIN_SIMULATOR_EVENTLIST_H
+#define KAVRIN_SIMULATOR_EVENTLIST_H
 
 #include <cstdint>
 #include <ostream>

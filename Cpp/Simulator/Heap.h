@@ -2,8 +2,8 @@
 // key of an identifier can be read and re-keyed in place. The run drivers keep their batch
 // bookkeeping in it. Entries are never removed: an identifier stays for the heap's life.
 // The heap owns its three arrays; they grow by doubling and never shrink.
-#ifndef KAVRIN_HEAP_H
-#define KAVRIN_HEAP_H
+#ifndef KAVRIN_SIMULATOR_HEAP_H
+#define KAVRIN_SIMULATOR_HEAP_H
 
 #include <algorithm>
 #include <utility>
@@ -30,7 +30,7 @@ class Heap {
         size(0) {}
 
   void Insert(const T& key, int id) {
-    KAVRIN_CHECK(id >= 0, "Heap", __LINE__);
+    KAVRIN_CHECK(id >= 0, "Heap", 33);
     if (size == capacity) {
       // From an empty heap, doubling would stay at zero.
       capacity = std::max(1, 2 * capacity);
@@ -64,9 +64,9 @@ class Heap {
 
  private:
   int PositionOf(int id) const {
-    KAVRIN_CHECK(id >= 0 && id < MaxIndex, "Heap", __LINE__);
+    KAVRIN_CHECK(id >= 0 && id < MaxIndex, "Heap", 67);
     int pos = KeyPointers[id];
-    KAVRIN_CHECK(pos < size && InvKeyPointers[pos] == id, "Heap", __LINE__);
+    KAVRIN_CHECK(pos < size && InvKeyPointers[pos] == id, "Heap", 69);
     return pos;
   }
 

@@ -5,8 +5,8 @@
 // the run there, naming the activity and the firing. It also watches every place's 16-bit marking
 // for a wrap past its range, and the case probabilities that read the marking for a sum other
 // than 1. Ordinary builds never call it.
-#ifndef KAVRIN_MODEL_CHECK_H
-#define KAVRIN_MODEL_CHECK_H
+#ifndef KAVRIN_SIMULATOR_MODELCHECK_H
+#define KAVRIN_SIMULATOR_MODELCHECK_H
 
 class SimulatorClass;
 

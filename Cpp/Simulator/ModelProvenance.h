@@ -2,8 +2,8 @@
 // from. A simulator built from a description links a generated definition; every other program
 // (the carried model, written by hand, and the test programs) gets the framework's default, an
 // empty text, from ModelProvenance.cpp.
-#ifndef KAVRIN_MODEL_PROVENANCE_H
-#define KAVRIN_MODEL_PROVENANCE_H
+#ifndef KAVRIN_SIMULATOR_MODELPROVENANCE_H
+#define KAVRIN_SIMULATOR_MODELPROVENANCE_H
 
 // 64 lowercase hexadecimal digits, or "" for a model written by hand.
 extern const char* const KavrinModelDescriptionSha256;

@@ -1,8 +1,8 @@
 // Checks on the simulator's output files: before opening, that no two outputs share a file and
 // that each can be opened; while writing, whether a stream's writes have failed, and why.
 // Free functions over caller-owned names and streams; SimulatorClass decides what a failure ends.
-#ifndef KAVRIN_OUTPUTFILES_H
-#define KAVRIN_OUTPUTFILES_H
+#ifndef KAVRIN_SIMULATOR_OUTPUTFILES_H
+#define KAVRIN_SIMULATOR_OUTPUTFILES_H
 
 #include <iosfwd>
 #include <string>

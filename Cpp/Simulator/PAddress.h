@@ -2,8 +2,8 @@
 // array of them and each group's EventPointer borrows its element. A group's position in that
 // array is also its index in the future event list, which keeps the group's event itself. The
 // list entry is not owned here.
-#ifndef KAVRIN_PADDRESS_H
-#define KAVRIN_PADDRESS_H
+#ifndef KAVRIN_SIMULATOR_PADDRESS_H
+#define KAVRIN_SIMULATOR_PADDRESS_H
 
 #include <list>
 

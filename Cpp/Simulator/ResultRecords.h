@@ -2,8 +2,8 @@
 // reply records (shared by the manager link and the binary result file), the result file headers
 // and the decimal text of one value in the ASCII file. Pure functions over caller-owned buffers;
 // SimulatorClass decides where the bytes go.
-#ifndef KAVRIN_RESULTRECORDS_H
-#define KAVRIN_RESULTRECORDS_H
+#ifndef KAVRIN_SIMULATOR_RESULTRECORDS_H
+#define KAVRIN_SIMULATOR_RESULTRECORDS_H
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // Timing knobs of the simulation-manager link that tests need to shorten. The simulator's own
 // behaviour uses the defaults below; only the connection wait can be changed from outside, through
 // the environment variable named by ConnectionWaitVariable, so a test never sits through a minute.
-#ifndef KAVRIN_SIMMGRLINK_H
-#define KAVRIN_SIMMGRLINK_H
+#ifndef KAVRIN_SIMULATOR_SIMMGRLINK_H
+#define KAVRIN_SIMULATOR_SIMMGRLINK_H
 
 namespace SimMgrLink {
 

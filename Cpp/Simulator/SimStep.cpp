@@ -79,7 +79,7 @@ bool SimulatorClass::SimStep(EventAtInfinity atInfinity) {
 #endif
   TempAction = TheModel->FireAction(CurrAction, CurrentTime);
   // A group always reports the member that fired; nothing else has a connectivity list to walk.
-  KAVRIN_CHECK(TempAction != nullptr, "SimStep", __LINE__);
+  KAVRIN_CHECK(TempAction != nullptr, "SimStep", 82);
   _fireActionCount++;
 #ifdef KAVRIN_MODEL_CHECK
   CheckMarkings(*this);

@@ -2,8 +2,8 @@
 // current time plus a fresh delay, and goes on the reactivation list when it asks to be watched;
 // and the scratch objects every run driver's steps work with. Used only by the step and driver
 // sources.
-#ifndef KAVRIN_SIM_STEP_COMMON_H
-#define KAVRIN_SIM_STEP_COMMON_H
+#ifndef KAVRIN_SIMULATOR_SIMSTEPCOMMON_H
+#define KAVRIN_SIMULATOR_SIMSTEPCOMMON_H
 
 class SimulatorClass;
 class BaseActionClass;

@@ -4,8 +4,8 @@
 // that build a simulator from a command line need one linked in; a simulator assembled by hand in
 // a test has no study to destroy. The start-up registers the study's destructor here and the
 // teardown calls it when it is set.
-#ifndef KAVRIN_SIMULATORASSEMBLY_H
-#define KAVRIN_SIMULATORASSEMBLY_H
+#ifndef KAVRIN_SIMULATOR_SIMULATORASSEMBLY_H
+#define KAVRIN_SIMULATOR_SIMULATORASSEMBLY_H
 
 namespace SimulatorAssembly {
 

@@ -7,8 +7,8 @@
 // Its operations are spread over several sources (command line, run drivers, packets and files,
 // manager link, connectivity lists, simulation steps); everything is public so tests can drive
 // each operation on its own.
-#ifndef SIMULATOR_CLASS_H
-#define SIMULATOR_CLASS_H
+#ifndef KAVRIN_SIMULATOR_SIMULATORCLASS_H
+#define KAVRIN_SIMULATOR_SIMULATORCLASS_H
 
 #include <cstdint>
 #include <iosfwd>

@@ -4,8 +4,8 @@
 // Owns the name and type strings of its global variables.
 // Generated-code contract: the generated study fills GVNames and GVTypes with strdup copies, so
 // these names, unlike the framework's own (KavrinCopyName), are freed with free().
-#ifndef BASE_STUDY_CLASS_H
-#define BASE_STUDY_CLASS_H
+#ifndef KAVRIN_STUDY_BASESTUDYCLASS_H
+#define KAVRIN_STUDY_BASESTUDYCLASS_H
 
 #include <cstdint>
 #include <string>

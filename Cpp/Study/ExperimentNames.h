@@ -2,8 +2,8 @@
 // of a sweep). A study generated from a description links a generated table; every other program
 // (the carried study, written by hand, and the test programs) gets the framework's default from
 // ExperimentNames.cpp, a null table, and callers fall back to the study's GetExpName.
-#ifndef KAVRIN_EXPERIMENT_NAMES_H
-#define KAVRIN_EXPERIMENT_NAMES_H
+#ifndef KAVRIN_STUDY_EXPERIMENTNAMES_H
+#define KAVRIN_STUDY_EXPERIMENTNAMES_H
 
 // One name per experiment, in experiment order, or null when the study has no names of its own.
 extern const char* const* const KavrinExperimentNames;

@@ -4,8 +4,8 @@
 // is given to the constructor; when the writer opens a file by name it owns that file stream and
 // closes it only if the writer itself is deleted (the simulator keeps its writers to the end of the
 // process). Every line is flushed as it is written. In this base class every print does nothing.
-#ifndef KAVRIN_TRACE_FILE_H
-#define KAVRIN_TRACE_FILE_H
+#ifndef KAVRIN_TRACE_TRACEFILE_H
+#define KAVRIN_TRACE_TRACEFILE_H
 
 #include <iosfwd>
 

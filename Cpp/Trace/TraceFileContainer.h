@@ -1,8 +1,8 @@
 // The simulator's one trace object: it fans every trace call out to the writers added to it,
 // in the order they were added. It borrows the writers and the reward model; deleting the
 // container leaves the writers alive (they last until the process ends).
-#ifndef KAVRIN_TRACE_FILE_CONTAINER_H
-#define KAVRIN_TRACE_FILE_CONTAINER_H
+#ifndef KAVRIN_TRACE_TRACEFILECONTAINER_H
+#define KAVRIN_TRACE_TRACEFILECONTAINER_H
 
 #include <vector>
 

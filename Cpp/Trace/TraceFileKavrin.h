@@ -2,8 +2,8 @@
 // detail as the level rises (0: header and batch markers; 1: initial states and firings;
 // 2: the enabling and affected variables of each firing; 3: the full state after every step).
 // Writing to a file or to a given stream also makes that stream the Traceprintf stream (trout).
-#ifndef KAVRIN_TRACE_FILE_KAVRIN_H
-#define KAVRIN_TRACE_FILE_KAVRIN_H
+#ifndef KAVRIN_TRACE_TRACEFILEKAVRIN_H
+#define KAVRIN_TRACE_TRACEFILEKAVRIN_H
 
 #include "Trace/TraceFile.h"
 

@@ -5,8 +5,8 @@
 // calls write nothing. A run that ends before its first boundary is closed by printFooter, so
 // the file is always a well-formed document. Attribute values are escaped.
 // Borrows the models and actions it is shown; owns its name lists.
-#ifndef KAVRIN_TRACE_FILE_XML_H
-#define KAVRIN_TRACE_FILE_XML_H
+#ifndef KAVRIN_TRACE_TRACEFILEXML_H
+#define KAVRIN_TRACE_TRACEFILEXML_H
 
 #include <string>
 #include <utility>

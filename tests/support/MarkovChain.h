@@ -1,7 +1,7 @@
 // Exact solutions of small continuous-time Markov chains for the validation tests: the stationary
 // distribution of a generator matrix, by Gaussian elimination with partial pivoting.
-#ifndef KAVRIN_TEST_MARKOV_CHAIN_H
-#define KAVRIN_TEST_MARKOV_CHAIN_H
+#ifndef KAVRIN_TESTS_SUPPORT_MARKOVCHAIN_H
+#define KAVRIN_TESTS_SUPPORT_MARKOVCHAIN_H
 
 #include <cmath>
 #include <cstddef>

@@ -1,7 +1,7 @@
 // The bytes a simulator sends on its link, written from the record layout for the manager's
 // tests: the reader is tried against an encoder of its own rather than against itself.
-#ifndef TESTS_SUPPORT_RECORDBYTES_H
-#define TESTS_SUPPORT_RECORDBYTES_H
+#ifndef KAVRIN_TESTS_SUPPORT_RECORDBYTES_H
+#define KAVRIN_TESTS_SUPPORT_RECORDBYTES_H
 
 #include <cstdint>
 #include <cstring>

@@ -12,8 +12,8 @@
 //   EXPECT_EQ(gen.draws(), 2u);
 //
 // While installed, nothing may delete TheDistribution->RNG (the start-up's -r 1/-r 2 would).
-#ifndef KAVRIN_TEST_SCRIPTEDGENERATOR_H
-#define KAVRIN_TEST_SCRIPTEDGENERATOR_H
+#ifndef KAVRIN_TESTS_SUPPORT_SCRIPTEDGENERATOR_H
+#define KAVRIN_TESTS_SUPPORT_SCRIPTEDGENERATOR_H
 
 #include <gtest/gtest.h>
 

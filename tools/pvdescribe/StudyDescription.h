@@ -2,8 +2,8 @@
 // the study has, without running it: one line per row of observations ("index name kind", a
 // variable with several time points giving one row per time point, named "name@time"), and the
 // study's global variables and experiments. Borrows the study and its reward model.
-#ifndef STUDY_DESCRIPTION_H
-#define STUDY_DESCRIPTION_H
+#ifndef KAVRIN_PVDESCRIBE_STUDYDESCRIPTION_H
+#define KAVRIN_PVDESCRIBE_STUDYDESCRIPTION_H
 
 #include <iosfwd>
 #include <string>

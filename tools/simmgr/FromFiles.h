@@ -4,8 +4,8 @@
 // observation in it is pooled as a live run pools its simulators', file by file in the order
 // given: the figures are those of a live run whose simulators sent the same records and ended
 // on their own.
-#ifndef SIMMGR_FROMFILES_H
-#define SIMMGR_FROMFILES_H
+#ifndef KAVRIN_SIMMGR_FROMFILES_H
+#define KAVRIN_SIMMGR_FROMFILES_H
 
 #include <iosfwd>
 #include <string>

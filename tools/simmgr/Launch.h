@@ -1,7 +1,7 @@
 // How a simulator process is started: its seed, its command line, the optional launcher
 // template, and how its port announcement is read.
-#ifndef SIMMGR_LAUNCH_H
-#define SIMMGR_LAUNCH_H
+#ifndef KAVRIN_SIMMGR_LAUNCH_H
+#define KAVRIN_SIMMGR_LAUNCH_H
 
 #include <cstdint>
 #include <string>

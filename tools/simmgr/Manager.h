@@ -3,8 +3,8 @@
 // session each), follows them in one poll loop, pools their observations, stops by the
 // stopping rule, and quits or detaches them. Owns the sessions of the phase in progress;
 // borrows the options, the variable description and the stream for messages and progress.
-#ifndef SIMMGR_MANAGER_H
-#define SIMMGR_MANAGER_H
+#ifndef KAVRIN_SIMMGR_MANAGER_H
+#define KAVRIN_SIMMGR_MANAGER_H
 
 #include <cstdint>
 #include <iosfwd>

@@ -10,8 +10,8 @@
 // Terminating variables keep the running sums of what a checkpoint has covered, and every value
 // for the percentiles of the final results; steady-state variables keep every batch mean for the
 // batch-means analysis.
-#ifndef SIMMGR_OBSERVATIONPOOL_H
-#define SIMMGR_OBSERVATIONPOOL_H
+#ifndef KAVRIN_SIMMGR_OBSERVATIONPOOL_H
+#define KAVRIN_SIMMGR_OBSERVATIONPOOL_H
 
 #include <cstddef>
 #include <cstdint>

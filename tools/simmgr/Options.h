@@ -1,6 +1,6 @@
 // The manager's command line: `simmgr [options] -- SIMULATOR [simulator options]`.
-#ifndef SIMMGR_OPTIONS_H
-#define SIMMGR_OPTIONS_H
+#ifndef KAVRIN_SIMMGR_OPTIONS_H
+#define KAVRIN_SIMMGR_OPTIONS_H
 
 #include <cstdint>
 #include <functional>

@@ -2,8 +2,8 @@
 // description file written beside the simulator ("<exe>.pv") and its sidecar
 // ("<exe>.pvkind": one line per variable, "index name terminating|steady_state").
 // Data records carry only indices; without a description a variable is "pv<index>".
-#ifndef SIMMGR_PVDESCRIPTION_H
-#define SIMMGR_PVDESCRIPTION_H
+#ifndef KAVRIN_SIMMGR_PVDESCRIPTION_H
+#define KAVRIN_SIMMGR_PVDESCRIPTION_H
 
 #include <string>
 #include <vector>

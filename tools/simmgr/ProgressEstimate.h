@@ -2,8 +2,8 @@
 // against the wanted precision, and the time left, estimated from the half-width's 1/sqrt(n)
 // decline and the rate at which observations have come so far. Looks only at figures, never at a
 // clock, so every case can be tried without running anything.
-#ifndef SIMMGR_PROGRESSESTIMATE_H
-#define SIMMGR_PROGRESSESTIMATE_H
+#ifndef KAVRIN_SIMMGR_PROGRESSESTIMATE_H
+#define KAVRIN_SIMMGR_PROGRESSESTIMATE_H
 
 #include <map>
 #include <string>

@@ -1,7 +1,7 @@
 // The results of a run as a readable table, as CSV and as JSON, each with the context
 // needed to run it again (seeds, generator, command lines).
-#ifndef SIMMGR_REPORT_H
-#define SIMMGR_REPORT_H
+#ifndef KAVRIN_SIMMGR_REPORT_H
+#define KAVRIN_SIMMGR_REPORT_H
 
 #include <iosfwd>
 #include <string>

@@ -2,8 +2,8 @@
 // to a temporary file in the same folder, which then takes the place of the old one, so a full
 // disk or a run killed while writing leaves the previous file as it was. A device or pipe
 // (/dev/null, /dev/stdout) is written directly.
-#ifndef SIMMGR_RESULTFILE_H
-#define SIMMGR_RESULTFILE_H
+#ifndef KAVRIN_SIMMGR_RESULTFILE_H
+#define KAVRIN_SIMMGR_RESULTFILE_H
 
 #include <functional>
 #include <iosfwd>

@@ -1,8 +1,8 @@
 // What the reports say about where a run's figures come from besides the options: the
 // manager's command line and version, when and where it started, and the study's experiments
 // by name with the values of their global variables (after any -O override).
-#ifndef SIMMGR_RUNCONTEXT_H
-#define SIMMGR_RUNCONTEXT_H
+#ifndef KAVRIN_SIMMGR_RUNCONTEXT_H
+#define KAVRIN_SIMMGR_RUNCONTEXT_H
 
 #include <string>
 #include <vector>

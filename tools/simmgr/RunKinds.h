@@ -1,8 +1,8 @@
 // Which kinds of run a study needs: a model's variables are terminating (estimated by
 // independent replications, simulators without -t) or steady state (batch means, simulators
 // with -t 0), as the sidecar of its description says.
-#ifndef SIMMGR_RUNKINDS_H
-#define SIMMGR_RUNKINDS_H
+#ifndef KAVRIN_SIMMGR_RUNKINDS_H
+#define KAVRIN_SIMMGR_RUNKINDS_H
 
 #include <string>
 #include <vector>

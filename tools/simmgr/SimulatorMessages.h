@@ -1,8 +1,8 @@
 // What the simulators of one experiment print on standard error, line by line: each distinct
 // line is kept once, with the clients that printed it, so that a model's warnings reach the user
 // once per experiment instead of once per process (or not at all for a process that ends well).
-#ifndef SIMMGR_SIMULATORMESSAGES_H
-#define SIMMGR_SIMULATORMESSAGES_H
+#ifndef KAVRIN_SIMMGR_SIMULATORMESSAGES_H
+#define KAVRIN_SIMMGR_SIMULATORMESSAGES_H
 
 #include <cstddef>
 #include <cstdint>

@@ -2,8 +2,8 @@
 // announcement, connects, checks the greeting and every record, sends the stop command, and
 // tells in words how the simulator ended. Owns the child's pipes and the socket; borrows the
 // options, the variable description and the listener that pools what the simulator sends.
-#ifndef SIMMGR_SIMULATORSESSION_H
-#define SIMMGR_SIMULATORSESSION_H
+#ifndef KAVRIN_SIMMGR_SIMULATORSESSION_H
+#define KAVRIN_SIMMGR_SIMULATORSESSION_H
 
 #include <cstddef>
 #include <cstdint>

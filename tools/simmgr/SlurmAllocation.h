@@ -1,8 +1,8 @@
 // The nodes of the Slurm allocation the manager runs in, for `--hosts slurm`: their names in the
 // allocation's order (as `scontrol show hostnames` expands SLURM_JOB_NODELIST) and the address
 // Slurm reaches each one at (its NodeAddr, which is the name itself on most clusters).
-#ifndef SIMMGR_SLURMALLOCATION_H
-#define SIMMGR_SLURMALLOCATION_H
+#ifndef KAVRIN_SIMMGR_SLURMALLOCATION_H
+#define KAVRIN_SIMMGR_SLURMALLOCATION_H
 
 #include <functional>
 #include <string>

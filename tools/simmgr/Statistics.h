@@ -1,7 +1,7 @@
 // Running estimates of one performance variable in one experiment, pooled over every
 // simulator of that experiment, and the Student-t confidence interval around the mean.
-#ifndef SIMMGR_STATISTICS_H
-#define SIMMGR_STATISTICS_H
+#ifndef KAVRIN_SIMMGR_STATISTICS_H
+#define KAVRIN_SIMMGR_STATISTICS_H
 
 #include <cstdint>
 

@@ -2,8 +2,8 @@
 // Everything here looks only at the variables' statistics, the options and a few plain facts
 // about the run, never at a clock, a process or a stream, so that every case can be tried
 // without running anything.
-#ifndef SIMMGR_STOPPINGRULE_H
-#define SIMMGR_STOPPINGRULE_H
+#ifndef KAVRIN_SIMMGR_STOPPINGRULE_H
+#define KAVRIN_SIMMGR_STOPPINGRULE_H
 
 #include <cstdint>
 #include <map>

@@ -2,8 +2,8 @@
 // beside each simulator: the name and the value of every global variable per experiment, the
 // description's SHA-256 when the model was generated from one, the values a `-O` override
 // gives instead, and experiment lists given by index, range, name or `all`.
-#ifndef SIMMGR_STUDYFILE_H
-#define SIMMGR_STUDYFILE_H
+#ifndef KAVRIN_SIMMGR_STUDYFILE_H
+#define KAVRIN_SIMMGR_STUDYFILE_H
 
 #include <string>
 #include <utility>

@@ -2,8 +2,8 @@
 // its simulator (SIMULATOR.pv, .pvkind and .study), without running it: the rows of
 // observations with their kind and time window, the global variables with their -O letters,
 // and the experiments with the values they give.
-#ifndef SIMMGR_STUDYLISTING_H
-#define SIMMGR_STUDYLISTING_H
+#ifndef KAVRIN_SIMMGR_STUDYLISTING_H
+#define KAVRIN_SIMMGR_STUDYLISTING_H
 
 #include <iosfwd>
 #include <string>

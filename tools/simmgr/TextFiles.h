@@ -1,7 +1,7 @@
 // Reading the manager's text inputs: a whole file up to a size limit, a description file
 // through its parser, and a line or list cut into fields.
-#ifndef SIMMGR_TEXTFILES_H
-#define SIMMGR_TEXTFILES_H
+#ifndef KAVRIN_SIMMGR_TEXTFILES_H
+#define KAVRIN_SIMMGR_TEXTFILES_H
 
 #include <cstddef>
 #include <functional>

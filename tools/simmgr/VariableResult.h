@@ -1,7 +1,7 @@
 // One performance variable's observations in one experiment, pooled over its simulators (or
 // result files), and what they say: the interval, and whether the wanted precision is reached.
-#ifndef SIMMGR_VARIABLERESULT_H
-#define SIMMGR_VARIABLERESULT_H
+#ifndef KAVRIN_SIMMGR_VARIABLERESULT_H
+#define KAVRIN_SIMMGR_VARIABLERESULT_H
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // The manager's side of the simulator link: big-endian readers and an incremental
 // reader that cuts the byte stream of one connection into records. The reader owns
 // the bytes it has been fed and not yet consumed; records it returns are copies.
-#ifndef SIMMGR_WIRE_H
-#define SIMMGR_WIRE_H
+#ifndef KAVRIN_SIMMGR_WIRE_H
+#define KAVRIN_SIMMGR_WIRE_H
 
 #include <cstddef>
 #include <cstdint>

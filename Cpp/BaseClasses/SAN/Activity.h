@@ -2,8 +2,8 @@
 // stands for itself, so groups can hold activities and groups alike. A generated activity
 // implements the timing slots, Fire and LinkVariables; its Enabled() must shift NewEnabled into
 // OldEnabled before storing the new answer, which EnablingChange() relies on.
-#ifndef KAVRIN_ACTIVITY_H
-#define KAVRIN_ACTIVITY_H
+#ifndef KAVRIN_BASECLASSES_SAN_ACTIVITY_H
+#define KAVRIN_BASECLASSES_SAN_ACTIVITY_H
 
 #include "BaseClasses/BaseGroupClass.h"
 

@@ -1,8 +1,8 @@
 // ExtendedPlace<C>: a place whose marking is of type C (the generated model uses int). Its
 // marking is the value cell itself; the cell address is registered a second time so that it is
 // reachable from two records of the sharing chain, as for an ordinary place's mark pointer.
-#ifndef KAVRIN_EXTENDEDPLACE_H
-#define KAVRIN_EXTENDEDPLACE_H
+#ifndef KAVRIN_BASECLASSES_SAN_EXTENDEDPLACE_H
+#define KAVRIN_BASECLASSES_SAN_EXTENDEDPLACE_H
 
 #include <iostream>
 

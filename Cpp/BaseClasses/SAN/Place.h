@@ -1,8 +1,8 @@
 // Place: a SAN place, a state variable holding a signed 16-bit token count (its marking).
 // TheMark is the place's own view of the marking; the sharing chain keeps it pointing at the
 // value cell in use, so generated code may read and write markings through Mark().
-#ifndef KAVRIN_PLACE_H
-#define KAVRIN_PLACE_H
+#ifndef KAVRIN_BASECLASSES_SAN_PLACE_H
+#define KAVRIN_BASECLASSES_SAN_PLACE_H
 
 #include "BaseClasses/state/SharableSV.h"
 

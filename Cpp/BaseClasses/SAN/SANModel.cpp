@@ -138,35 +138,35 @@ void SANModel::initializeSANModelNow(const char* name, int nPlaces, BaseStateVar
 int SANModel::numLocalVariables() const { return NumStateVariables - NumReadOnlyPlaces; }
 
 void SANModel::SetPlaces(BaseStateVariableClass** places) {
-  KAVRIN_CHECK(LocalStateVariables != nullptr, "SANModel", __LINE__);
+  KAVRIN_CHECK(LocalStateVariables != nullptr, "SANModel", 141);
   for (int i = 0; i < numLocalVariables(); i++) {
-    KAVRIN_CHECK(places != nullptr && places[i] != nullptr, "SANModel", __LINE__);
+    KAVRIN_CHECK(places != nullptr && places[i] != nullptr, "SANModel", 143);
     LocalStateVariables[i] = places[i];
   }
   ImagePlanBuilt = false;
 }
 
 void SANModel::SetReadOnlyPlaces(BaseStateVariableClass** places) {
-  KAVRIN_CHECK(ReadOnlyPlaces != nullptr, "SANModel", __LINE__);
+  KAVRIN_CHECK(ReadOnlyPlaces != nullptr, "SANModel", 150);
   for (int i = 0; i < NumReadOnlyPlaces; i++) {
-    KAVRIN_CHECK(places != nullptr && places[i] != nullptr, "SANModel", __LINE__);
+    KAVRIN_CHECK(places != nullptr && places[i] != nullptr, "SANModel", 152);
     ReadOnlyPlaces[i] = places[i];
   }
 }
 
 void SANModel::SetActions(Activity** actions) {
-  KAVRIN_CHECK(ActionList != nullptr, "SANModel", __LINE__);
+  KAVRIN_CHECK(ActionList != nullptr, "SANModel", 158);
   for (int i = 0; i < NumActions; i++) {
-    KAVRIN_CHECK(actions != nullptr && actions[i] != nullptr, "SANModel", __LINE__);
+    KAVRIN_CHECK(actions != nullptr && actions[i] != nullptr, "SANModel", 160);
     ActionList[i] = actions[i];
     actions[i]->TheModel = this;
   }
 }
 
 void SANModel::SetGroups(BaseGroupClass** groups) {
-  KAVRIN_CHECK(GroupList != nullptr, "SANModel", __LINE__);
+  KAVRIN_CHECK(GroupList != nullptr, "SANModel", 167);
   for (int i = 0; i < NumGroups; i++) {
-    KAVRIN_CHECK(groups != nullptr && groups[i] != nullptr, "SANModel", __LINE__);
+    KAVRIN_CHECK(groups != nullptr && groups[i] != nullptr, "SANModel", 169);
     GroupList[i] = groups[i];
     groups[i]->TheModel = this;
   }
@@ -313,7 +313,7 @@ ModelType SANModel::GetModelType() { return AtomicModel; }
 int SANModel::GetNumberOfChildren() { return 0; }
 
 BaseModelClass* SANModel::GetChild(int) {
-  KAVRIN_CHECK(false, "SANModel", __LINE__);
+  KAVRIN_CHECK(false, "SANModel", 316);
   return nullptr;
 }
 
@@ -439,8 +439,8 @@ int SANModel::LocalState::freadState(FILE* f) {
 State& SANModel::LocalState::operator=(const State& other) {
   if (&other == this) return *this;
   const LocalState* _localS = dynamic_cast<const LocalState*>(&other);
-  KAVRIN_CHECK(_localS != nullptr, "SANModel", __LINE__);
-  KAVRIN_ASSERT(size == _localS->size, "SANModel", __LINE__);
+  KAVRIN_CHECK(_localS != nullptr, "SANModel", 442);
+  KAVRIN_ASSERT(size == _localS->size, "SANModel", 443);
   if (size > 0) std::memcpy(state, _localS->state, static_cast<size_t>(size));
   return *this;
 }

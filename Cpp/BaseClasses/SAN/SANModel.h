@@ -2,8 +2,8 @@
 // activities and groups, and hands them over through initializeSANModelNow; every state,
 // listing and printing operation then works from those arrays.
 // Owns its four pointer arrays, never the objects they point to.
-#ifndef KAVRIN_SANMODEL_H
-#define KAVRIN_SANMODEL_H
+#ifndef KAVRIN_BASECLASSES_SAN_SANMODEL_H
+#define KAVRIN_BASECLASSES_SAN_SANMODEL_H
 
 #include <cstdio>
 #include <iostream>

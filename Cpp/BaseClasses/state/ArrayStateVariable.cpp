@@ -43,7 +43,7 @@ void BaseArrayStateVariable::printState(std::ostream* s) {
 
 void BaseArrayStateVariable::share(BaseStateVariableClass* other) {
   BaseArrayStateVariable* otherArray = dynamic_cast<BaseArrayStateVariable*>(other);
-  KAVRIN_CHECK(otherArray != nullptr, "ArrayStateVariable", __LINE__);
+  KAVRIN_CHECK(otherArray != nullptr, "ArrayStateVariable", 46);
   ShareWith(otherArray);
 }
 
@@ -52,18 +52,18 @@ void BaseArrayStateVariable::ShareWith(BaseArrayStateVariable* otherArray) {
   auto otheri = otherArray->fields.begin();
   for (auto i = fields.begin(); i != fields.end(); ++i, ++otheri) {
     KAVRIN_ASSERT_AS(otheri != otherArray->fields.end(), "otheri!=otherArray->fields.end()",
-                     "ArrayStateVariable", __LINE__);
+                     "ArrayStateVariable", 55);
     (*i)->share(*otheri);
   }
 }
 
 void BaseArrayStateVariable::appendAffectingAction(BaseActionClass* a) {
-  KAVRIN_CHECK(a != nullptr, "ArrayStateVariable", __LINE__);
+  KAVRIN_CHECK(a != nullptr, "ArrayStateVariable", 61);
   for (BaseStateVariableClass* e : fields) e->appendAffectingAction(a);
 }
 
 void BaseArrayStateVariable::appendEnabledAction(BaseActionClass* a) {
-  KAVRIN_CHECK(a != nullptr, "ArrayStateVariable", __LINE__);
+  KAVRIN_CHECK(a != nullptr, "ArrayStateVariable", 66);
   BaseStateVariableClass::appendEnabledAction(a);
   for (BaseStateVariableClass* e : fields) e->appendEnabledAction(a);
 }
@@ -109,7 +109,7 @@ BaseStateVariableClass* BaseArrayStateVariable::Index(int i) {
   if (i < 0 || i >= size) {
     std::cerr << "Runtime error: index out of bounds. " << getName() << "[0.." << size - 1
               << "] indexed with " << i << std::endl;
-    KAVRIN_CHECK(false, "ArrayStateVariable", __LINE__);
+    KAVRIN_CHECK(false, "ArrayStateVariable", 112);
   }
   return fields[static_cast<size_t>(i)];
 }

@@ -3,8 +3,8 @@
 // concatenated, and sharing two arrays shares them element by element.
 // ArrayStateVariable<T>: the typed front that hands elements out as T.
 // The element array is owned; the elements are borrowed (their creator deletes them).
-#ifndef KAVRIN_ARRAYSTATEVARIABLE_H
-#define KAVRIN_ARRAYSTATEVARIABLE_H
+#ifndef KAVRIN_BASECLASSES_STATE_ARRAYSTATEVARIABLE_H
+#define KAVRIN_BASECLASSES_STATE_ARRAYSTATEVARIABLE_H
 
 #include <iostream>
 #include <vector>

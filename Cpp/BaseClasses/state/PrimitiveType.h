@@ -1,7 +1,7 @@
 // PrimitiveType<T>: a plain value wrapper, and the named wrappers that hold a study's global
 // variables (the generated model reads them through the implicit conversion).
-#ifndef KAVRIN_PRIMITIVETYPE_H
-#define KAVRIN_PRIMITIVETYPE_H
+#ifndef KAVRIN_BASECLASSES_STATE_PRIMITIVETYPE_H
+#define KAVRIN_BASECLASSES_STATE_PRIMITIVETYPE_H
 
 #include <cstdint>
 

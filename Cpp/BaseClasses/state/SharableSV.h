@@ -4,8 +4,8 @@
 // and re-points every pointer of the absorbed chains at it.
 // Owns its value cell (from the ValueCellPool) and its chain records while it is the leader
 // (Stored); an absorbed variable borrows the leader's cell and action lists.
-#ifndef KAVRIN_SHARABLESV_H
-#define KAVRIN_SHARABLESV_H
+#ifndef KAVRIN_BASECLASSES_STATE_SHARABLESV_H
+#define KAVRIN_BASECLASSES_STATE_SHARABLESV_H
 
 #include <iostream>
 
@@ -51,7 +51,7 @@ class SharableSV : public BaseStateVariableClass {
 
   void share(BaseStateVariableClass* other) override {
     SharableSV<C>* same = dynamic_cast<SharableSV<C>*>(other);
-    KAVRIN_CHECK(same != nullptr, "SharableSV", __LINE__);
+    KAVRIN_CHECK(same != nullptr, "SharableSV", 54);
     ShareWith(same);
   }
 
@@ -96,7 +96,7 @@ class SharableSV : public BaseStateVariableClass {
       findLeader()->Register(p);
       return;
     }
-    KAVRIN_CHECK(TheState != nullptr, "SharableSV", __LINE__);
+    KAVRIN_CHECK(TheState != nullptr, "SharableSV", 99);
     *p = TheState;
     SharingCount++;
     pushRecord(p, nullptr);

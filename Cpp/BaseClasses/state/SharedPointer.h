@@ -3,8 +3,8 @@
 // cell. The record borrows both the pointer variable and its owner. Records are carved from the
 // ValueCellPool's blocks: a large model has several per place, and they are only ever made and
 // freed one at a time.
-#ifndef KAVRIN_SHAREDPOINTER_H
-#define KAVRIN_SHAREDPOINTER_H
+#ifndef KAVRIN_BASECLASSES_STATE_SHAREDPOINTER_H
+#define KAVRIN_BASECLASSES_STATE_SHAREDPOINTER_H
 
 #include <cstddef>
 #include <new>

@@ -56,7 +56,7 @@ BaseStructStateVariable::fieldType BaseStructStateVariable::field(ArrayType t, B
 }
 
 ArrayType BaseStructStateVariable::getType(int i) const {
-  KAVRIN_CHECK(i >= 0 && i < getSize(), "StructStateVariable", __LINE__);
+  KAVRIN_CHECK(i >= 0 && i < getSize(), "StructStateVariable", 59);
   return fields[static_cast<size_t>(i)].type;
 }
 
@@ -97,7 +97,7 @@ void BaseStructStateVariable::printState(std::ostream* s) {
 
 void BaseStructStateVariable::share(BaseStateVariableClass* other) {
   BaseStructStateVariable* otherStruct = dynamic_cast<BaseStructStateVariable*>(other);
-  KAVRIN_CHECK(otherStruct != nullptr, "StructStateVariable", __LINE__);
+  KAVRIN_CHECK(otherStruct != nullptr, "StructStateVariable", 100);
   ShareWith(otherStruct);
 }
 
@@ -106,7 +106,7 @@ void BaseStructStateVariable::ShareWith(BaseStructStateVariable* otherStruct) {
   auto otheri = otherStruct->fields.begin();
   for (auto i = fields.begin(); i != fields.end(); ++i, ++otheri) {
     KAVRIN_ASSERT_AS(otheri != otherStruct->fields.end(), "otheri!=otherStruct->fields.end()",
-                     "StructStateVariable", __LINE__);
+                     "StructStateVariable", 109);
     if (i->field != nullptr && otheri->field != nullptr) i->field->share(otheri->field);
   }
   // A second share of the same pair finds the lists already merged.

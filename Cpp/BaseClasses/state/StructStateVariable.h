@@ -2,8 +2,8 @@
 // order. It is not a leaf: actions list its fields' leaves. Its raw state is the fields' raw
 // states concatenated; sharing two structures shares them field by field and merges their
 // action lists. The field array is owned; the field variables belong to the derived structure.
-#ifndef KAVRIN_STRUCTSTATEVARIABLE_H
-#define KAVRIN_STRUCTSTATEVARIABLE_H
+#ifndef KAVRIN_BASECLASSES_STATE_STRUCTSTATEVARIABLE_H
+#define KAVRIN_BASECLASSES_STATE_STRUCTSTATEVARIABLE_H
 
 #include <iostream>
 #include <vector>

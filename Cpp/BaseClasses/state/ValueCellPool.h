@@ -4,8 +4,8 @@
 // not miss the cache for it. A returned cell is reused by the next variable of its size; the
 // blocks live as long as the process. Other sizes come from the ordinary heap. The records of the
 // sharing chains (four or so per place) come from here too, through TakeRaw and GiveRaw.
-#ifndef KAVRIN_VALUECELLPOOL_H
-#define KAVRIN_VALUECELLPOOL_H
+#ifndef KAVRIN_BASECLASSES_STATE_VALUECELLPOOL_H
+#define KAVRIN_BASECLASSES_STATE_VALUECELLPOOL_H
 
 #include <cstddef>
 #include <new>

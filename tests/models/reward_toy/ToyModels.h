@@ -4,8 +4,8 @@
 //   ToyPVModel: a reward model whose variables are described by NodeDef values.
 //   TokenWorker: a rate worker integrating the tokens of its instances over time.
 //   CountImpulse: an impulse earning 1 per firing.
-#ifndef REWARD_TOY_MODELS_H
-#define REWARD_TOY_MODELS_H
+#ifndef KAVRIN_TESTS_MODELS_REWARD_TOY_TOYMODELS_H
+#define KAVRIN_TESTS_MODELS_REWARD_TOY_TOYMODELS_H
 
 #include <memory>
 #include <string>

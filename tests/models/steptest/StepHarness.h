@@ -3,8 +3,8 @@
 // container and the driver's working records, and starts replications the way the terminating
 // driver does. Owns the simulator and everything it creates for it; the reward model is borrowed
 // and must outlive the harness.
-#ifndef KAVRIN_TEST_STEP_HARNESS_H
-#define KAVRIN_TEST_STEP_HARNESS_H
+#ifndef KAVRIN_TESTS_MODELS_STEPTEST_STEPHARNESS_H
+#define KAVRIN_TESTS_MODELS_STEPTEST_STEPHARNESS_H
 
 #include <vector>
 

@@ -4,8 +4,8 @@
 // index). What an activity reads and does is given by the test as small functions, so each test
 // states its own model. The model owns its places and activities; the reward wrapper owns the
 // model. Activities count their Enabled() and SampleDistribution() calls.
-#ifndef KAVRIN_TEST_STEP_TEST_MODEL_H
-#define KAVRIN_TEST_STEP_TEST_MODEL_H
+#ifndef KAVRIN_TESTS_MODELS_STEPTEST_STEPTESTMODEL_H
+#define KAVRIN_TESTS_MODELS_STEPTEST_STEPTESTMODEL_H
 
 #include <functional>
 #include <string>

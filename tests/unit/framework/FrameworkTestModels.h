@@ -1,7 +1,7 @@
 // Small hand-written actions and models for the framework tests, written the way generated
 // code is: activities with scripted answers, places, and a three-place SAN model.
-#ifndef KAVRIN_TEST_FRAMEWORKTESTMODELS_H
-#define KAVRIN_TEST_FRAMEWORKTESTMODELS_H
+#ifndef KAVRIN_TESTS_UNIT_FRAMEWORK_FRAMEWORKTESTMODELS_H
+#define KAVRIN_TESTS_UNIT_FRAMEWORK_FRAMEWORKTESTMODELS_H
 
 #include "BaseClasses/SAN/Activity.h"
 #include "BaseClasses/SAN/Place.h"

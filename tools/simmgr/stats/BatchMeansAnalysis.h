@@ -9,8 +9,8 @@
 //      merged batches remains;
 //   3. the merged batch means of all simulators, independent and identically distributed
 //      once the tests pass, give mean +- t(B - 1) * s / sqrt(B) over B merged batches.
-#ifndef SIMMGR_STATS_BATCHMEANSANALYSIS_H
-#define SIMMGR_STATS_BATCHMEANSANALYSIS_H
+#ifndef KAVRIN_SIMMGR_STATS_BATCHMEANSANALYSIS_H
+#define KAVRIN_SIMMGR_STATS_BATCHMEANSANALYSIS_H
 
 #include <cstddef>
 #include <cstdint>

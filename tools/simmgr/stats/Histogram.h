@@ -1,7 +1,7 @@
 // A histogram of a sample for the eye: equal-width bins over its range, one bin per integer when
 // every value is an integer and the range is small (counts of events look right only that way).
-#ifndef SIMMGR_STATS_HISTOGRAM_H
-#define SIMMGR_STATS_HISTOGRAM_H
+#ifndef KAVRIN_SIMMGR_STATS_HISTOGRAM_H
+#define KAVRIN_SIMMGR_STATS_HISTOGRAM_H
 
 #include <cstddef>
 #include <cstdint>

@@ -3,8 +3,8 @@
 // groups of five). It picks the number of leading observations whose removal minimises the
 // standard error of the mean of what is left, searching only the first half of the data
 // (the statistic is unreliable near the end of the sequence).
-#ifndef SIMMGR_STATS_MSER_H
-#define SIMMGR_STATS_MSER_H
+#ifndef KAVRIN_SIMMGR_STATS_MSER_H
+#define KAVRIN_SIMMGR_STATS_MSER_H
 
 #include <cstddef>
 

@@ -3,8 +3,8 @@
 // binomial (n, p) when the distribution is continuous, so ranks chosen from the binomial
 // distribution give an interval [x_(l), x_(u)] that holds xi with at least the wanted probability
 // (exactly the binomial probability for a continuous distribution, at least it otherwise).
-#ifndef SIMMGR_STATS_PERCENTILEINTERVAL_H
-#define SIMMGR_STATS_PERCENTILEINTERVAL_H
+#ifndef KAVRIN_SIMMGR_STATS_PERCENTILEINTERVAL_H
+#define KAVRIN_SIMMGR_STATS_PERCENTILEINTERVAL_H
 
 #include <cstdint>
 #include <vector>

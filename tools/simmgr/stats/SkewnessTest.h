@@ -6,8 +6,8 @@
 // The statistic is the sample skewness g1 = m3 / m2^(3/2) about the grand mean; for n
 // independent normal values Var[g1] = 6 (n - 2) / ((n + 1)(n + 3)), and normality is
 // rejected at level alpha when |g1| / sd[g1] exceeds the normal quantile at 1 - alpha / 2.
-#ifndef SIMMGR_STATS_SKEWNESSTEST_H
-#define SIMMGR_STATS_SKEWNESSTEST_H
+#ifndef KAVRIN_SIMMGR_STATS_SKEWNESSTEST_H
+#define KAVRIN_SIMMGR_STATS_SKEWNESSTEST_H
 
 #include <cstddef>
 #include <vector>

@@ -1,8 +1,8 @@
 // The Student-t half-width of a confidence interval around a sample mean, and that width
 // relative to the mean: the one formula both the manager's plain intervals and its batch-means
 // intervals use.
-#ifndef SIMMGR_STATS_STUDENTINTERVAL_H
-#define SIMMGR_STATS_STUDENTINTERVAL_H
+#ifndef KAVRIN_SIMMGR_STATS_STUDENTINTERVAL_H
+#define KAVRIN_SIMMGR_STATS_STUDENTINTERVAL_H
 
 #include <cstdint>
 

@@ -10,8 +10,8 @@
 // (one sequence: E[r] = 2, Var[r] = 4 (n - 2) / (n^2 - 1), von Neumann's result). Positive
 // autocorrelation makes r small; independence is rejected at level alpha when
 // z = (r - E[r]) / sd[r] is below the normal quantile at alpha (one-sided).
-#ifndef SIMMGR_STATS_VONNEUMANNTEST_H
-#define SIMMGR_STATS_VONNEUMANNTEST_H
+#ifndef KAVRIN_SIMMGR_STATS_VONNEUMANNTEST_H
+#define KAVRIN_SIMMGR_STATS_VONNEUMANNTEST_H
 
 #include <cstddef>
 #include <vector>
