@@ -24,6 +24,18 @@ function(kavrin_check_test_labels what)
     message(FATAL_ERROR "${what}: labels '${ARGN}' need exactly one kind (${KAVRIN_TEST_KINDS}) "
                         "and at least one subsystem (${KAVRIN_TEST_SUBSYSTEMS})")
   endif()
+  # Under tests/, the folder says the labels: tests/<kind>/<subsystem>/ holds the tests of that kind
+  # that carry that subsystem (among others).
+  file(RELATIVE_PATH _rel ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
+  if(NOT _rel MATCHES "^\\.\\.")
+    string(REPLACE "/" ";" _parts "${_rel}/")
+    list(GET _parts 0 _folder_kind)
+    list(GET _parts 1 _folder_subsystem)
+    if(NOT _folder_kind IN_LIST _kinds OR NOT _folder_subsystem IN_LIST _subsystems)
+      message(FATAL_ERROR "${what}: registered in tests/${_rel}/ with labels '${ARGN}'; a test of kind K "
+                          "and subsystem S lives in tests/K/S/ (tests/README.md)")
+    endif()
+  endif()
 endfunction()
 
 # kavrin_add_test(NAME COMMAND ... LABELS ... [TIMEOUT s] [WORKING_DIRECTORY dir]): one test that

@@ -1,7 +1,7 @@
 // Helpers shared by the packet, flush and link tests: a simulator assembled by hand, files that
 // are read back whole, and a manager peer on a loopback connection.
-#ifndef KAVRIN_TESTS_UNIT_OUTPUT_OUTPUTTESTSUPPORT_H
-#define KAVRIN_TESTS_UNIT_OUTPUT_OUTPUTTESTSUPPORT_H
+#ifndef KAVRIN_TESTS_UNIT_CONTROL_OUTPUTTESTSUPPORT_H
+#define KAVRIN_TESTS_UNIT_CONTROL_OUTPUTTESTSUPPORT_H
 
 #include <gtest/gtest.h>
 

@@ -149,6 +149,10 @@ struct Experiment {
   Parameters P;
 };
 
+// GoogleTest shows the parameter in the test's name CTest knows: the label, not the object's bytes
+// (a pointer among them), so that the name is the same in every build and --rerun-failed finds it.
+void PrintTo(const Experiment& e, std::ostream* os) { *os << e.Label; }
+
 class CentralServer : public ::testing::TestWithParam<Experiment> {};
 
 void ExpectWithin(const char* what, const std::vector<double>& obs, bool group, double theory) {
