@@ -81,6 +81,7 @@ function(kavrin_add_gtest name)
   endforeach()
   target_link_libraries(${name} PRIVATE kavrin_framework kavrin_test_support ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  kavrin_our_target(${name})
   if(CMAKE_CROSSCOMPILING)
     # Every start under the emulator costs about a second: one test per executable, not per case.
     add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
@@ -98,11 +99,13 @@ function(kavrin_add_gtest name)
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${_labels_file})
 endfunction()
 
-# kavrin_model_folder(NAME): the folder's *.cpp files as an object library NAME (if there are any).
+# kavrin_model_folder(NAME): the folder's *.cpp files as an object library NAME (if there are any),
+# held to our warnings. The files are globbed: a generated folder's contents are the generator's.
 function(kavrin_model_folder name)
   file(GLOB _srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(_srcs)
     kavrin_add_model_library(${name} ${_srcs})
+    kavrin_our_target(${name})
   endif()
 endfunction()
 

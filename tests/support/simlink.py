@@ -33,6 +33,7 @@ def simulator_env(extra=None):
 
 class ScratchDirTest(unittest.TestCase):
     prefix = "simtest_"
+    simulator = None  # the program run_sim runs, set by the script from its command line
 
     def setUp(self):
         self.dir = tempfile.mkdtemp(prefix=self.prefix)
@@ -56,6 +57,10 @@ class ScratchDirTest(unittest.TestCase):
         p = subprocess.run(command(program, *args), cwd=self.dir, env=simulator_env(env), capture_output=True,
                            text=True, timeout=timeout, preexec_fn=preexec)
         return p.returncode, p.stdout, p.stderr
+
+    def run_sim(self, *args, **kw):
+        """Runs the script's simulator in the scratch folder, as run_program does."""
+        return self.run_program(self.simulator, *args, **kw)
 
 
 class LinkedSimulator:

@@ -14,7 +14,6 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import simlink  # noqa: E402
 from simlink import GOOD_EXIT  # noqa: E402
 
-SIMULATOR = None
 GOLDEN = None
 
 
@@ -28,14 +27,9 @@ def golden(case, name, mode="r"):
         return f.read()
 
 
-class ScratchDirTest(simlink.ScratchDirTest):
+class ResultFiles(simlink.ScratchDirTest):
     prefix = "e2e_"
 
-    def run_sim(self, *args, **kw):
-        return self.run_program(SIMULATOR, *args, **kw)
-
-
-class ResultFiles(ScratchDirTest):
     def test_three_replications_into_the_ascii_file(self):
         rc, out, err = self.run_sim("-N", "3", "-a", "out.csv")
         self.assertEqual(rc, 0, err)
@@ -73,6 +67,6 @@ if __name__ == "__main__":
     parser.add_argument("--simulator", required=True)
     parser.add_argument("--golden", required=True)
     args, rest = parser.parse_known_args()
-    SIMULATOR = os.path.abspath(args.simulator)
+    simlink.ScratchDirTest.simulator = os.path.abspath(args.simulator)
     GOLDEN = os.path.abspath(args.golden)
     unittest.main(argv=[sys.argv[0], *rest], verbosity=2)

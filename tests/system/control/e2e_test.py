@@ -23,9 +23,6 @@ SIMULATOR = None
 class ScratchDirTest(simlink.ScratchDirTest):
     prefix = "e2e_"
 
-    def run_sim(self, *args, **kw):
-        return self.run_program(SIMULATOR, *args, **kw)
-
 
 class RunKinds(ScratchDirTest):
     def test_steady_state_run_of_a_model_without_steady_state_variables(self):
@@ -189,4 +186,5 @@ if __name__ == "__main__":
     parser.add_argument("--simulator", required=True)
     args, rest = parser.parse_known_args()
     SIMULATOR = os.path.abspath(args.simulator)
+    simlink.ScratchDirTest.simulator = SIMULATOR
     unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
