@@ -77,120 +77,37 @@ std::vector<std::string> PlacesOf(const Description& d, const std::string& code)
 }  // namespace
 
 CodeGenerator::CodeGenerator(const Description& d, bool submodel)
-    : D(d), SourcePath(d.Path), SourceName(CppText::Comment(d.Path)), Submodel(submodel) {
+    : CodeGenerator(std::make_shared<const Net>(Net::Build(d)), d, submodel) {}
+
+CodeGenerator::CodeGenerator(std::shared_ptr<const Net> whole, const Description& d, bool submodel)
+    : D(d),
+      Whole(std::move(whole)),
+      Model(d.Composed ? nullptr : &Whole->Models[0]),
+      SourcePath(d.Path),
+      SourceName(CppText::Comment(d.Path)),
+      Submodel(submodel) {
   if (submodel) MarkingFunction = "Kavrin_Marking_" + d.ModelName;
-  Derive();
   // A composed model's warnings are its submodels'.
-  for (const Description& sub : d.Submodels) {
-    const CodeGenerator g(sub, true);
-    for (Warning w : g.Warnings()) {
-      if (sub.Path != d.Path) w.File = sub.Path;
-      WarningList.push_back(w);
-    }
-  }
+  WarningList = Whole->Warnings();
+}
+
+CodeGenerator::CodeGenerator(std::shared_ptr<const Net> whole, size_t model)
+    : D(*whole->Models[model].Source),
+      Whole(std::move(whole)),
+      Model(&Whole->Models[model]),
+      SourcePath(D.Path),
+      SourceName(CppText::Comment(D.Path)),
+      Submodel(true) {
+  MarkingFunction = "Kavrin_Marking_" + D.ModelName;
+}
+
+const std::vector<CodeGenerator::Action>& CodeGenerator::Actions() const {
+  static const std::vector<Action> kNone;
+  return Model != nullptr ? Model->Actions : kNone;
 }
 
 const Description& CodeGenerator::Scope(const VariableDef& v) const {
   return D.Composed ? *D.FindSubmodel(v.OverSubmodel) : D;
-}
-
-int CodeGenerator::PlaceIndex(const std::string& name) const {
-  for (size_t k = 0; k < D.Places.size(); k++)
-    if (D.Places[k].Name == name) return static_cast<int>(k);
-  return -1;
-}
-
-int CodeGenerator::StateIndex(const std::string& name) const {
-  const bool readOnly = D.Places[PlaceIndex(name)].ReadOnly;
-  int k = 0;
-  for (const PlaceDef& p : D.Places) {
-    if (p.ReadOnly != readOnly) continue;
-    if (p.Name == name) return k;
-    k++;
-  }
-  return -1;
-}
-
-std::vector<std::string> CodeGenerator::PlacesIn(const std::string& code) const {
-  std::vector<std::string> out;
-  for (const std::string& id : Identifiers(code))
-    if (PlaceIndex(id) >= 0) AddUnique(out, id);
-  return out;
-}
-
-// Arcs follow from what each action names. Enabling: input arcs, the enabling predicate, the delay
-// parameters, the case weight, the reactivation and the rank. Affect: input arcs, the effect, the
-// output arcs, the case's output arcs and effect. Naming a place it only reads costs a spare
-// re-evaluation; missing one would leave a stale schedule, so every mention counts.
-void CodeGenerator::Derive() {
-  int group = 0;
-  for (const ActivityDef& a : D.Activities) {
-    int cases = a.Cases.empty() ? 1 : static_cast<int>(a.Cases.size());
-    std::vector<std::string> unlisted;  // places its expressions read that an explicit list leaves out
-    for (int c = 0; c < cases; c++) {
-      Action x;
-      x.Def = &a;
-      x.Case = a.Cases.empty() ? -1 : c;
-      x.Name = a.Cases.empty() ? a.Name : a.Name + "_case" + std::to_string(c + 1);
-      x.ClassName = a.Cases.empty() ? a.Name + "Activity" : a.Name + "Activity_case" + std::to_string(c + 1);
-      x.Group = group;
-      std::vector<std::string> enables, affects;
-      for (const ArcDef& arc : a.Input) AddUnique(enables, arc.Place);
-      for (const std::string& p : PlacesIn(a.Enabled.Text)) AddUnique(enables, p);
-      std::vector<std::string> params;
-      for (const Snippet& s : a.Parameters)
-        for (const std::string& p : PlacesIn(s.Text)) AddUnique(params, p);
-      for (const SamplerChoice& ch : a.Choices)
-        for (const Snippet& s : ch.Parameters)
-          for (const std::string& p : PlacesIn(s.Text)) AddUnique(params, p);
-      for (const std::string& p : params) AddUnique(enables, p);
-      x.MarkingDependent = !params.empty();
-      if (x.Case >= 0)
-        for (const std::string& p : PlacesIn(a.Cases[c].Probability.Text)) AddUnique(enables, p);
-      for (const std::string& p : PlacesIn(a.Weight.Text)) AddUnique(enables, p);
-      for (const std::string& p : PlacesIn(a.ReactivationPredicate.Text)) AddUnique(enables, p);
-      for (const std::string& p : PlacesIn(a.ReactivationFunction.Text)) AddUnique(enables, p);
-      for (const std::string& p : PlacesIn(a.Rank.Text)) AddUnique(enables, p);
-      for (const ArcDef& arc : a.Input) AddUnique(affects, arc.Place);
-      for (const std::string& p : PlacesIn(a.Effect.Text)) AddUnique(affects, p);
-      for (const ArcDef& arc : a.Output) AddUnique(affects, arc.Place);
-      if (x.Case >= 0) {
-        for (const ArcDef& arc : a.Cases[c].Output) AddUnique(affects, arc.Place);
-        for (const std::string& p : PlacesIn(a.Cases[c].Effect.Text)) AddUnique(affects, p);
-      }
-      // A read-only place never changes, so it neither enables nor is affected.
-      auto changing = [&](std::vector<std::string> list) {
-        list.erase(std::remove_if(list.begin(), list.end(),
-                                  [&](const std::string& p) { return D.Places[PlaceIndex(p)].ReadOnly; }),
-                   list.end());
-        return list;
-      };
-      x.Enables = a.ExplicitEnables ? a.Enables : changing(enables);
-      x.Affects = a.ExplicitAffects ? a.Affects : changing(affects);
-      for (const std::string& p : x.Enables) AddUnique(x.Members, p);
-      for (const std::string& p : x.Affects) AddUnique(x.Members, p);
-      for (const std::string& p : enables) AddUnique(x.Members, p);
-      for (const std::string& p : affects) AddUnique(x.Members, p);
-      if (a.ExplicitEnables)
-        for (const std::string& p : changing(enables))
-          if (std::find(a.Enables.begin(), a.Enables.end(), p) == a.Enables.end()) AddUnique(unlisted, p);
-      ActionList.push_back(x);
-    }
-    if (a.Timed && a.ReactivationMode == ActivityDef::Reactivation::Off && ActionList.back().MarkingDependent)
-      WarningList.push_back(Warning{a.ReactivationAt,
-                                    "activity '" + a.Name +
-                                        "' has 'reactivation: off' but its delay parameters "
-                                        "read the marking: a delay drawn before the marking "
-                                        "changes is kept",
-                                    ""});
-    for (const std::string& p : unlisted)
-      WarningList.push_back(Warning{a.EnablesAt,
-                                    "activity '" + a.Name + "' reads place '" + p +
-                                        "' but its 'enables' list leaves it out: a change of '" + p +
-                                        "' will not re-evaluate the activity",
-                                    ""});
-    group++;
-  }
 }
 
 std::map<std::string, std::string> CodeGenerator::Generate(const std::string& outDir) {
@@ -200,8 +117,9 @@ std::map<std::string, std::string> CodeGenerator::Generate(const std::string& ou
   const std::string r = D.RewardName;
   const std::string s = D.StudyName;
   if (D.Composed) {
-    for (const Description& sub : D.Submodels) {
-      CodeGenerator g(sub, true);
+    for (size_t k = 0; k < Whole->Models.size(); k++) {
+      const Description& sub = *Whole->Models[k].Source;
+      CodeGenerator g(Whole, k);
       g.OutDir = outDir;
       files["Atomic/" + sub.ModelName + "/" + sub.ModelName + "SAN.h"] = g.AtomicHeader();
       files["Atomic/" + sub.ModelName + "/" + sub.ModelName + "SAN.cpp"] = g.AtomicSource();
@@ -309,10 +227,10 @@ std::string CodeGenerator::AtomicHeader() {
   o << "class " + m + "SAN : public SANModel {\n public:\n";
   for (const PlaceDef& p : D.Places) o << "  " + PlaceType(p, m) + "* " + p.Name + ";\n";
   o << "\n";
-  for (const Action& x : ActionList) {
+  for (const Action& x : Actions()) {
     o << "  class " + x.ClassName + " : public Activity {\n   public:\n";
     for (const std::string& name : x.Members) {
-      const PlaceDef& p = D.Places[PlaceIndex(name)];
+      const PlaceDef& p = *Model->FindPlace(name)->Def;
       o << "    " + PlaceType(p, m) + "* " + name + " = nullptr;\n";
       if (p.Size == 0) o << "    " + MarkType(p) + "* " + name + "_Kavrin_Mark = nullptr;\n";
     }
@@ -325,7 +243,7 @@ std::string CodeGenerator::AtomicHeader() {
     if (x.Def->Timed) o << "    void CurrentParameters(double* p);\n";
     o << "  };\n\n";
   }
-  for (const Action& x : ActionList) o << "  " + x.ClassName + " " + x.Name + ";\n";
+  for (const Action& x : Actions()) o << "  " + x.ClassName + " " + x.Name + ";\n";
   if (Submodel) {
     // Copies of a submodel come by the thousand: only the groups the model lists are members.
     o << "\n";
@@ -427,7 +345,7 @@ std::string CodeGenerator::AtomicSource() {
   std::vector<std::string> state, readOnly;
   for (const PlaceDef& p : D.Places) (p.ReadOnly ? readOnly : state).push_back(p.Name);
   const int np = static_cast<int>(state.size());
-  const int na = static_cast<int>(ActionList.size());
+  const int na = static_cast<int>(Actions().size());
   const int ng = static_cast<int>(D.Activities.size());
   o << "\n  BaseStateVariableClass* InitialPlaces[" + std::to_string(np) + "] = {";
   for (int k = 0; k < np; k++) o << (k ? ", " : "") + state[k];
@@ -440,7 +358,7 @@ std::string CodeGenerator::AtomicSource() {
     o << "};\n";
   }
   o << "  Activity* InitialActionList[" + std::to_string(na) + "] = {";
-  for (int k = 0; k < na; k++) o << (k ? ", &" : "&") + ActionList[k].Name;
+  for (int k = 0; k < na; k++) o << (k ? ", &" : "&") + Actions()[k].Name;
   o << "};\n  BaseGroupClass* InitialGroupList[" + std::to_string(ng) + "] = {";
   for (int k = 0; k < ng; k++) {
     const ActivityDef& a = D.Activities[k];
@@ -453,8 +371,8 @@ std::string CodeGenerator::AtomicSource() {
   o << "  assignPlacesToActivitiesInst();\n  assignPlacesToActivitiesTimed();\n\n";
   std::vector<std::pair<int, int>> affect, enable;
   for (int k = 0; k < na; k++) {
-    for (const std::string& p : ActionList[k].Affects) affect.emplace_back(StateIndex(p), k);
-    for (const std::string& p : ActionList[k].Enables) enable.emplace_back(StateIndex(p), k);
+    for (const std::string& p : Actions()[k].Affects) affect.emplace_back(Model->FindPlace(p)->State, k);
+    for (const std::string& p : Actions()[k].Enables) enable.emplace_back(Model->FindPlace(p)->State, k);
   }
   auto table = [&](const std::string& name, const std::string& call,
                    const std::vector<std::pair<int, int>>& arcs) {
@@ -482,20 +400,20 @@ std::string CodeGenerator::AtomicSource() {
   o << "}\n\n";
   for (int timed = 0; timed < 2; timed++) {
     o << "void " + cls + "::assignPlacesToActivities" + (timed ? "Timed" : "Inst") + "() {\n";
-    for (const Action& x : ActionList) {
+    for (const Action& x : Actions()) {
       if (x.Def->Timed != (timed == 1)) continue;
       for (const std::string& name : x.Members) {
-        const PlaceDef& p = D.Places[PlaceIndex(name)];
+        const PlaceDef& p = *Model->FindPlace(name)->Def;
         o << "  " + x.Name + "." + name + " = static_cast<" + PlaceType(p, m) + "*>(" +
                  (p.ReadOnly ? "ReadOnlyPlaces[" : "LocalStateVariables[") +
-                 std::to_string(StateIndex(name)) + "]);\n";
+                 std::to_string(Model->FindPlace(name)->State) + "]);\n";
       }
     }
     o << "}\n\n";
   }
 
   // Activities.
-  for (const Action& x : ActionList) {
+  for (const Action& x : Actions()) {
     const ActivityDef& a = *x.Def;
     const std::string q = cls + "::" + x.ClassName + "::";
     const int nparams = ParameterCount(a);
@@ -627,7 +545,7 @@ std::string CodeGenerator::AtomicSource() {
     // Arc counts on lines of their own, so #line can point at them; every new marking is checked.
     auto arcs = [&](const std::vector<ArcDef>& list, const std::string& sign, const std::string& what) {
       for (const ArcDef& arc : list) {
-        const PlaceDef& p = D.Places[PlaceIndex(arc.Place)];
+        const PlaceDef& p = *Model->FindPlace(arc.Place)->Def;
         const std::string mark = Mark(arc.Place);
         o << "  " + mark + " = " + CheckedMarking(p, arc.Place, what) + "static_cast<long long>(" + mark +
                  ") " + sign + " (\n";
@@ -654,7 +572,8 @@ std::string CodeGenerator::AtomicSource() {
 
     o << "void " + q + "LinkVariables() {\n";
     for (const std::string& name : x.Members)
-      if (D.Places[PlaceIndex(name)].Size == 0) o << "  " + name + "->Register(&" + name + "_Kavrin_Mark);\n";
+      if (Model->FindPlace(name)->Def->Size == 0)
+        o << "  " + name + "->Register(&" + name + "_Kavrin_Mark);\n";
     o << "}\n\n";
   }
   if (Submodel) o << InstanceSource();

@@ -10,10 +10,12 @@
 #define SANGEN_CODEGENERATOR_H
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "Description.h"
+#include "Net.h"
 
 namespace sangen {
 
@@ -27,40 +29,31 @@ class CodeGenerator {
   // Relative path -> file contents.
   std::map<std::string, std::string> Generate(const std::string& outDir);
 
-  // One action of the model: an activity, or one case of it.
-  struct Action {
-    std::string Name;       // action name ("Arrival", "Arrival_case2")
-    std::string ClassName;  // "ArrivalActivity", "ArrivalActivity_case2"
-    const ActivityDef* Def;
-    int Case;  // -1 without cases
-    int Group;
-    std::vector<std::string> Members;  // places it holds pointers to, in order
-    std::vector<std::string> Enables;  // enabling arcs
-    std::vector<std::string> Affects;  // affect arcs
-    bool MarkingDependent = false;     // its delay parameters read the marking
-  };
-  // The actions with their derived arcs (also used to draw the net).
-  const std::vector<Action>& Actions() const { return ActionList; }
+  // One action of the model: an activity, or one case of it, with its derived arcs.
+  using Action = NetAction;
+  // The actions with their derived arcs (also used to draw the net); none for a composed model,
+  // whose actions are its submodels'.
+  const std::vector<Action>& Actions() const;
+  // The intermediate representation the generator writes from.
+  const Net& Representation() const { return *Whole; }
   // What the derivation found likely wrong: 'reactivation: off' on a delay that reads the marking,
   // an explicit 'enables' list that leaves out a place the activity's own expressions read.
   const std::vector<Warning>& Warnings() const { return WarningList; }
 
  private:
+  // The submodel `model` of a composed representation.
+  CodeGenerator(std::shared_ptr<const Net> whole, size_t model);
+  CodeGenerator(std::shared_ptr<const Net> whole, const Description& d, bool submodel);
+
   const Description& D;
-  std::vector<Action> ActionList;
+  std::shared_ptr<const Net> Whole;
+  const NetModel* Model;  // the atomic model written; null for a composed model's top
   std::vector<Warning> WarningList;
   std::string SourcePath;  // the description path written into #line
   std::string SourceName;  // the same, fit for a comment
   std::string OutDir;
   bool Submodel = false;
   std::string MarkingFunction = "Kavrin_Marking";
-
-  int PlaceIndex(const std::string& name) const;
-  // Index among the model's own state variables (read-only places excluded), or among the
-  // read-only places, as the framework numbers them.
-  int StateIndex(const std::string& name) const;
-  std::vector<std::string> PlacesIn(const std::string& code) const;
-  void Derive();
 
   std::string AtomicHeader();
   std::string AtomicSource();

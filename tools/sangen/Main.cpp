@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (dot) {
-      std::string text = sangen::DotWriter::Write(d, generator);
+      std::string text = sangen::DotWriter::Write(generator.Representation());
       if (dotFile.empty()) {
         std::cout << text << std::flush;
         if (!std::cout) {
