@@ -282,6 +282,8 @@ TEST_F(Core, SubmodelInAFileOfItsOwn) {
       "model: Pool\nsubmodels: {Cell: cell.yaml}\n"
       "compose: {replicate: Cells, count: 2, of: {submodel: Cell}}\n";
   const Description d = Load(top);
+  // The files it was read from: its own, then the submodel's.
+  EXPECT_EQ(d.Inputs, (Names{Scratch / "model.yaml", Scratch / "cell.yaml"}));
   ASSERT_EQ(d.Submodels.size(), 1u);
   EXPECT_EQ(d.Submodels[0].Path, Scratch / "cell.yaml");
   EXPECT_EQ(d.Instances.size(), 2u);
@@ -305,7 +307,16 @@ TEST_F(Core, SubmodelInAFileOfItsOwn) {
   EXPECT_EQ(
       Refusal("model: Pool\nsubmodels: {Cell: none.yaml}\ncompose: {replicate: C, count: 2, of: {submodel: "
               "Cell}}\n"),
-      "2:19: cannot open the file of submodel 'Cell': " + (Scratch / "none.yaml"));
+      "2:13: cannot open the file of submodel 'Cell': " + (Scratch / "none.yaml") +
+          ": No such file or directory");
+
+  // Two submodels from one file: it is listed once; a submodel written in the description adds none.
+  std::ofstream(Scratch / "cell.yaml")
+      << "places: {Up: 2}\nactivities: [{name: T, delay: Exponential, parameters: [1], output: {Up: 1}}]\n";
+  const Description two = Load(
+      "model: Pool\nsubmodels: {A: cell.yaml, B: cell.yaml, C: {places: {X: 0}, activities: []}}\n"
+      "compose: {join: J, of: [{submodel: A}, {submodel: B}, {submodel: C}]}\n");
+  EXPECT_EQ(two.Inputs, (Names{Scratch / "model.yaml", Scratch / "cell.yaml"}));
 }
 
 TEST_F(Core, CompositionRefusalsPointAtTheOffendingText) {
