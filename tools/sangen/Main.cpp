@@ -21,7 +21,9 @@ const char* const kUsage =
     "       sangen --list-outputs MODEL.yaml     print the names and the files --out would write, one per "
     "line:\n"
     "                                            'simulator|model|reward_model|study NAME', 'source|header "
-    "PATH'\n"
+    "PATH',\n"
+    "                                            then 'input PATH' for every file the description is read "
+    "from\n"
     "       sangen --dot MODEL.yaml [-o FILE]     draw the net as Graphviz DOT (standard output by default)\n"
     "       sangen --version                     print the generator's version\n"
     "LIMITS (a description that would make more is refused):\n"
@@ -114,6 +116,8 @@ int main(int argc, char** argv) {
             (file.first.size() > 2 && file.first.compare(file.first.size() - 2, 2, ".h") == 0 ? "header "
                                                                                               : "source ") +
             file.first + "\n";
+      // Every file the description was read from, so that a build regenerates when any changes.
+      for (const std::string& path : d.Inputs) text += "input " + path + "\n";
       std::cout << text << std::flush;
       if (!std::cout) {
         std::cerr << "sangen: cannot write the standard output" << std::endl;

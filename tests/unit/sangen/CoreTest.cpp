@@ -11,6 +11,7 @@
 #include "CodeGenerator.h"
 #include "CppText.h"
 #include "Description.h"
+#include "Sha256.h"
 #include "TextTemplate.h"
 #include "support/TestProcess.h"
 
@@ -386,3 +387,35 @@ TEST(CoreTemplate, HolesAreFilledByName) {
 }
 
 }  // namespace
+
+// The fingerprint a simulator carries: the SHA-256 of a one-file description's bytes alone (as
+// sha256sum gives it); with a submodel's file, of each file framed by its name relative to the
+// description and its size, so that editing the submodel's file, or moving text between the two,
+// changes it.
+TEST_F(Core, FingerprintCoversEveryFileOfTheDescription) {
+  auto fingerprint = [](const Description& d) {
+    CodeGenerator g(d);
+    const std::string text = g.Generate(".").at("Study/POOL_STUDY/POOL_STUDYProvenance.cpp");
+    const size_t at = text.find("Sha256 = \"") + 10;
+    return text.substr(at, 64);
+  };
+  const std::string top =
+      "model: Pool\nsubmodels: {Cell: cell.yaml}\n"
+      "compose: {replicate: Cells, count: 2, of: {submodel: Cell}}\n";
+  const std::string cell =
+      "places: {Up: 1}\nactivities: [{name: T, delay: Exponential, parameters: [1], "
+      "input: {Up: 1}}]\n";
+  std::ofstream(Scratch / "cell.yaml") << cell;
+  const std::string framed = std::string("model.yaml") + '\0' + std::to_string(top.size()) + '\0' + top +
+                             "cell.yaml" + '\0' + std::to_string(cell.size()) + '\0' + cell;
+  const std::string two = fingerprint(Load(top));
+  EXPECT_EQ(two, sangen::Sha256::Hex(framed));
+
+  // A byte moved from one file to the other: the same text in all, another fingerprint.
+  std::ofstream(Scratch / "cell.yaml") << cell << "\n";
+  EXPECT_NE(fingerprint(Load(top.substr(0, top.size() - 1))), two);
+
+  // One file: its bytes alone, no framing.
+  const std::string single = "model: Pool\nplaces: {Up: 1}\nactivities: []\n";
+  EXPECT_EQ(fingerprint(Load(single)), sangen::Sha256::Hex(single));
+}
