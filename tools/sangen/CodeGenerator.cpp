@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "CppText.h"
+#include "FencedCode.h"
 #include "Sha256.h"
 #include "TextTemplate.h"
 
@@ -16,32 +17,25 @@ namespace sangen {
 
 namespace {
 
-// Text with a running line count, so code taken from the description can be fenced with #line.
+// Text of a generated file; code taken from the description goes in fenced (see FencedCode), and
+// Text() gives the file with its #line directives in place.
 class Out {
  public:
   Out(const std::string& file, const std::string& source) : File(file), Source(source) {}
   Out& operator<<(const std::string& s) {
-    Text += s;
-    Line += static_cast<int>(std::count(s.begin(), s.end(), '\n'));
+    Pieces += s;
     return *this;
   }
-  Out& operator<<(int v) { return *this << std::to_string(v); }
   // The snippet on lines of its own, reported at its line of the description.
   void Code(const Snippet& s, const std::string& indent = "") {
-    if (s.Line > 0) *this << "#line " + std::to_string(s.Line) + " " + CppText::Literal(Source) + "\n";
-    std::string text = s.Text;
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) *this << indent + line + "\n";
-    if (s.Line > 0) *this << "#line " + std::to_string(Line + 1) + " " + CppText::Literal(File) + "\n";
+    Pieces += FencedCode::Fence(s, indent, Source);
   }
-  std::string Text;
+  std::string Text() const { return FencedCode::Resolve(Pieces, File); }
 
  private:
+  std::string Pieces;
   std::string File;
   std::string Source;
-  int Line = 1;
 };
 
 std::string GlobalClass(const std::string& type) {
@@ -261,7 +255,7 @@ std::string CodeGenerator::AtomicHeader() {
        "assignPlacesToActivitiesTimed();\n";
   if (Submodel) o << InstanceMembers();
   o << "};\n\n#endif\n";
-  return o.Text;
+  return o.Text();
 }
 
 std::string CodeGenerator::AtomicSource() {
@@ -578,7 +572,7 @@ std::string CodeGenerator::AtomicSource() {
     o << "}\n\n";
   }
   if (Submodel) o << InstanceSource();
-  return o.Text;
+  return o.Text();
 }
 
 // ---------------------------------------------------------------- reward model
@@ -691,7 +685,7 @@ std::string CodeGenerator::RewardNodesHeader() {
     o << "  void SetModelPointer(BaseModelClass* model) override;\n};\n\n";
   }
   o << "#endif\n";
-  return o.Text;
+  return o.Text();
 }
 
 std::string CodeGenerator::RewardNodesSource() {
@@ -812,7 +806,7 @@ std::string CodeGenerator::RewardNodesSource() {
     o << "void " + n + "::SetModelPointer(BaseModelClass* Kavrin_Model) {\n  The" + vm +
              "SAN = " + (D.Composed ? "dynamic_cast<" : "static_cast<") + vm + "SAN*>(Kavrin_Model);\n}\n\n";
   }
-  return o.Text;
+  return o.Text();
 }
 
 // ---------------------------------------------------------------- study
@@ -941,7 +935,7 @@ std::string CodeGenerator::StudySource() {
   o << "              << std::endl;\n";
   if (!D.Globals.empty()) o << "  }\n";
   o << "}\n";
-  return o.Text;
+  return o.Text();
 }
 
 // ---------------------------------------------------------------- what a simulator says about itself
