@@ -57,6 +57,9 @@ class CodeGenerator {
 
   std::string AtomicHeader();
   std::string AtomicSource();
+  std::string ActivitySource(const Action& x) const;
+  // A snippet of the description fenced by #line directives, for a hole of a template.
+  std::string Fenced(const Snippet& s, const std::string& indent) const;
   // A submodel's instance naming (header members and their definitions).
   std::string InstanceMembers() const;
   std::string InstanceSource() const;
