@@ -11,6 +11,7 @@
 #include "CodeGenerator.h"
 #include "CppText.h"
 #include "Description.h"
+#include "FencedCode.h"
 #include "Sha256.h"
 #include "TextTemplate.h"
 #include "support/TestProcess.h"
@@ -418,4 +419,29 @@ TEST_F(Core, FingerprintCoversEveryFileOfTheDescription) {
   // One file: its bytes alone, no framing.
   const std::string single = "model: Pool\nplaces: {Up: 1}\nactivities: []\n";
   EXPECT_EQ(fingerprint(Load(single)), sangen::Sha256::Hex(single));
+}
+
+// Code from the description between #line directives: the one before points at the description,
+// the one after gives the next line its own number in the generated file (counted by hand below),
+// wherever the fenced code lands; code with no line to point at is not fenced.
+TEST(CoreText, FencedCodeResumesTheGeneratedFilesNumbering) {
+  using sangen::FencedCode;
+  using sangen::Snippet;
+  const std::string text = "a\n" + FencedCode::Fence(Snippet{"x = 1;\n\n", 7, {}}, "  ", "d.yaml") + "b\n" +
+                           FencedCode::Fence(Snippet{"y;", 0, {}}, "", "d.yaml") +
+                           FencedCode::Fence(Snippet{"z;\nw;  ", 9, {}}, "    ", "d \"q\".yaml") + "end\n";
+  EXPECT_EQ(FencedCode::Resolve(text, "out.cpp"),
+            "a\n"                             // 1
+            "#line 7 \"d.yaml\"\n"            // 2
+            "  x = 1;\n"                      // 3
+            "#line 5 \"out.cpp\"\n"           // 4
+            "b\n"                             // 5
+            "y;\n"                            // 6
+            "#line 9 \"d \\\"q\\\".yaml\"\n"  // 7
+            "    z;\n"                        // 8
+            "    w;\n"                        // 9
+            "#line 11 \"out.cpp\"\n"          // 10
+            "end\n");                         // 11
+  // Text with nothing fenced is left as it is.
+  EXPECT_EQ(FencedCode::Resolve("plain\ntext", "out.cpp"), "plain\ntext");
 }
