@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "Net.h"
+#include "NetModel.h"
 
 namespace sangen {
 

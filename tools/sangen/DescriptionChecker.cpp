@@ -17,7 +17,7 @@ namespace {
 
 const std::set<std::string> kTypes{"short", "int", "long", "float", "double", "bool", "char"};
 
-std::string Number(double v) {
+std::string ShortNumber(double v) {
   std::ostringstream o;
   o << v;
   return o.str();
@@ -682,7 +682,7 @@ void DescriptionChecker::ReadStudy(const YAML::Node& n) {
           if (!(v[2] > 0) || v[1] < v[0]) Fail(r, "a range needs first <= last and a positive step");
           const double count = std::floor((v[1] - v[0]) / v[2] + 1e-9) + 1;
           if (!(count <= static_cast<double>(Most.Experiments)))
-            TooMany(r, "a range of " + Number(count) + " values", Most.Experiments, "--max-experiments");
+            TooMany(r, "a range of " + ShortNumber(count) + " values", Most.Experiments, "--max-experiments");
           for (long long k = 0; k < static_cast<long long>(count); k++) {
             std::ostringstream o;
             o.precision(15);

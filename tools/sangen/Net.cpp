@@ -4,12 +4,6 @@
 
 namespace sangen {
 
-const NetPlace* NetModel::FindPlace(const std::string& name) const {
-  for (const NetPlace& p : Places)
-    if (p.Def->Name == name) return &p;
-  return nullptr;
-}
-
 NetModel Net::Atomic(const Description& d) {
   NetModel m;
   m.Source = &d;
