@@ -14,8 +14,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "DescriptionChecker.h"
-
 namespace sangen {
 
 const std::map<std::string, int>& Samplers() {
@@ -136,16 +134,6 @@ std::vector<std::string> Description::ActionNames() const {
     }
   }
   return names;
-}
-
-Description Description::Load(const std::string& path, const Limits& limits) {
-  try {
-    return DescriptionChecker(path, limits).Run();
-  } catch (const YAML::Exception& e) {
-    // A library error that no check caught first still gets a position.
-    Pos at = e.mark.is_null() ? Pos{1, 1} : Pos{e.mark.line + 1, e.mark.column + 1};
-    throw DescriptionError(at, e.msg);
-  }
 }
 
 }  // namespace sangen

@@ -1,7 +1,7 @@
 // Description: a model description (atomic or composed model, reward model, study) as its files
-// give it, with every name it refers to resolved and checked. Load() reads and checks it through
-// the DescriptionChecker and refuses it with a DescriptionError that carries the line and column
-// of the offending text; the generator only ever sees a description that passed every check.
+// give it, with every name it refers to resolved and checked. DescriptionChecker::Load() reads and
+// checks it, and refuses it with a DescriptionError that carries the line and column of the
+// offending text; the generator only ever sees a description that passed every check.
 #ifndef SANGEN_DESCRIPTION_H
 #define SANGEN_DESCRIPTION_H
 
@@ -160,10 +160,6 @@ struct Warning {
 
 class Description {
  public:
-  // Reads and checks a description; throws DescriptionError. A file that cannot be read is
-  // refused at 1:1 of that file, or where the including description names it.
-  static Description Load(const std::string& path, const Limits& limits = Limits());
-
   std::string Path;
   // Every file the description was read from, each once: its own, then its submodels' files.
   std::vector<std::string> Inputs;

@@ -25,6 +25,16 @@ std::string ShortNumber(double v) {
 
 }  // namespace
 
+Description DescriptionChecker::Load(const std::string& path, const Limits& limits) {
+  try {
+    return DescriptionChecker(path, limits).Run();
+  } catch (const YAML::Exception& e) {
+    // A library error that no check caught first still gets a position.
+    Pos at = e.mark.is_null() ? Pos{1, 1} : Pos{e.mark.line + 1, e.mark.column + 1};
+    throw DescriptionError(at, e.msg);
+  }
+}
+
 void DescriptionChecker::CheckPlaceNamed(const YAML::Node& n, const std::string& name) const {
   if (D.FindPlace(name) == nullptr) Fail(n, "unknown place '" + name + "'");
 }

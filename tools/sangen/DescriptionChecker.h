@@ -19,6 +19,10 @@ namespace sangen {
 
 class DescriptionChecker : public NodeReader {
  public:
+  // Reads and checks a description; throws DescriptionError. A file that cannot be read is
+  // refused at 1:1 of that file, or where the including description names it.
+  static Description Load(const std::string& path, const Limits& limits = Limits());
+
   DescriptionChecker(const std::string& path, const Limits& limits) : NodeReader(limits), Path(path) {}
 
   // The checked description; throws DescriptionError.

@@ -9,6 +9,7 @@
 
 #include "CodeGenerator.h"
 #include "Description.h"
+#include "DescriptionChecker.h"
 #include "DotWriter.h"
 #include "KavrinVersion.h"
 #include "OutputFiles.h"
@@ -103,7 +104,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   try {
-    sangen::Description d = sangen::Description::Load(input, limits);
+    sangen::Description d = sangen::DescriptionChecker::Load(input, limits);
     sangen::CodeGenerator generator(d);
     std::map<std::string, std::string> files;
     if (listOutputs) {

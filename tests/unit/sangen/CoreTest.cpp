@@ -11,6 +11,7 @@
 #include "CodeGenerator.h"
 #include "CppText.h"
 #include "Description.h"
+#include "DescriptionChecker.h"
 #include "FencedCode.h"
 #include "Sha256.h"
 #include "TextTemplate.h"
@@ -30,7 +31,7 @@ class Core : public ::testing::Test {
   Description Load(const std::string& text) {
     const std::string path = Scratch / "model.yaml";
     std::ofstream(path) << text;
-    return Description::Load(path);
+    return sangen::DescriptionChecker::Load(path);
   }
   // "line:column: message" of the refusal, or "accepted".
   std::string Refusal(const std::string& text) {
