@@ -153,11 +153,9 @@ int main(int argc, char** argv) {
     }
   } catch (const sangen::DescriptionError& e) {
     const std::string& file = e.File.empty() ? input : e.File;
-    if (e.Where.Line == 0)
-      std::cerr << file << ": " << OneLine(e.what()) << std::endl;
-    else
-      std::cerr << file << ":" << e.Where.Line << ":" << e.Where.Column << ": " << OneLine(e.what())
-                << std::endl;
+    // Every refusal has a position: one without (none is expected) is put at the file's start.
+    const sangen::Pos at = e.Where.Line > 0 ? e.Where : sangen::Pos{1, 1};
+    std::cerr << file << ":" << at.Line << ":" << at.Column << ": " << OneLine(e.what()) << std::endl;
     return 1;
   } catch (const std::exception& e) {
     std::cerr << input << ": " << e.what() << std::endl;
