@@ -1,11 +1,12 @@
-// CodeGenerator: turns a checked Description into the generated-model sources the framework
-// compiles (atomic model, reward model, study), in the folder shapes Atomic/<model>/,
-// Reward/<reward>/ and Study/<study>/. It derives what a modeller should not write by hand: the
-// enabling and affect arc lists (from the places each activity names), the group ids, the case
-// groups, the reactivation of activities whose delay parameters read the marking, the stop on a
-// marking a place cannot hold, the experiments' names and the description's SHA-256. Code taken
-// from the description is fenced with #line directives so the compiler reports it at its line in
-// the description file.
+// CodeGenerator: turns a checked Description, through its intermediate representation (Net, its
+// arcs derived by ArcDerivation), into the generated-model sources the framework compiles (atomic
+// model, reward model, study), in the folder shapes Atomic/<model>/, Reward/<reward>/ and
+// Study/<study>/. Every file is written from TextTemplates with named holes; it adds what a
+// modeller should not write by hand: the group ids, the case groups, the reactivation of
+// activities whose delay parameters read the marking, the stop on a marking a place cannot hold,
+// the experiments' names and the description's SHA-256. Code taken from the description is fenced
+// with #line directives (FencedCode) so the compiler reports it at its line in the description's
+// file, and every text in a string literal goes through CppText::Literal.
 #ifndef SANGEN_CODEGENERATOR_H
 #define SANGEN_CODEGENERATOR_H
 

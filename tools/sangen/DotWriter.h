@@ -1,7 +1,7 @@
-// DotWriter: draws the intermediate representation of a checked description as Graphviz DOT. Places are
-// circles labelled with their initial marking, timed activities are filled bars, instantaneous ones thin
-// black bars, cases small diamonds behind their activity; arcs come from the derived enabling and affect
-// lists.
+// DotWriter: draws the intermediate representation of a checked description as Graphviz DOT.
+// Places are circles labelled with their initial marking, timed activities are filled bars,
+// instantaneous ones thin black bars, cases small diamonds behind their activity; arcs come from
+// the derived enabling and affect lists.
 #ifndef SANGEN_DOTWRITER_H
 #define SANGEN_DOTWRITER_H
 
