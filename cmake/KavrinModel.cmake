@@ -8,11 +8,11 @@
 # kavrin_add_model(<file.yaml> [SIMULATOR <name>] [WERROR] [MODEL_CHECK] [NO_DRAWING]
 #                  [PGO [TRAINING "<options>|..."]])
 #
-# sangen writes the generated model whenever the description (or sangen) changes, and the build
-# compiles only that: the framework is a library built once. The simulator (<study>Sim unless
-# SIMULATOR names it) gets beside it its .pv, .pvkind and .study files (for simmgr) and a drawing of
-# the net (<simulator>.svg) when Graphviz is installed. In a modeller's folder, simmgr is linked
-# beside the simulators too.
+# sangen writes the generated model whenever the description (a submodel's file it names included)
+# or sangen changes, and the build compiles only that: the framework is a library built once. The
+# simulator (<study>Sim unless SIMULATOR names it) gets beside it its .pv, .pvkind and .study files
+# (for simmgr) and a drawing of the net (<simulator>.svg) when Graphviz is installed. In a
+# modeller's folder, simmgr is linked beside the simulators too.
 #
 # - Names: without SIMULATOR, sangen --list-outputs says the simulator's name when CMake configures,
 #   and the description is a configure dependency: renaming the study renames the simulator at the
@@ -128,6 +128,13 @@ function(kavrin_simulator_name yaml dir out)
     message(FATAL_ERROR "${_sangen} --list-outputs ${yaml} named no simulator")
   endif()
   file(WRITE ${_record} "${_name}\n")
+  # The submodels' own files too: editing one configures again like editing the description.
+  string(REGEX MATCHALL "(^|\n)input [^\n]+" _inputs "${_list}")
+  foreach(_input IN LISTS _inputs)
+    string(REGEX REPLACE "^\n?input " "" _input "${_input}")
+    get_filename_component(_input ${_input} ABSOLUTE)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${_input})
+  endforeach()
   set(${out} ${_name} PARENT_SCOPE)
 endfunction()
 
@@ -193,12 +200,15 @@ function(kavrin_add_model yaml)
   if(TARGET ${_sangen})
     set(_sangen_file $<TARGET_FILE:${_sangen}>)
   endif()
+  # Every file the description is read from (its submodels' files too) is a dependency of the
+  # generation: KavrinUnity.cmake lists them in a depfile, so editing a submodel's file rebuilds.
   add_custom_command(OUTPUT ${_unity}
     COMMAND ${CMAKE_COMMAND} -E rm -f ${_old_files}
     COMMAND ${_sangen} ${_yaml} --out ${_out}
     COMMAND ${CMAKE_COMMAND} -DSANGEN=${_sangen_file}
-            -DYAML=${_yaml} -DOUT=${_unity} -P ${KAVRIN_CMAKE_DIR}/KavrinUnity.cmake
+            -DYAML=${_yaml} -DOUT=${_unity} -DDEPFILE=${_unity}.d -P ${KAVRIN_CMAKE_DIR}/KavrinUnity.cmake
     DEPENDS ${_yaml} ${_sangen}
+    DEPFILE ${_unity}.d
     COMMENT "Generating ${_sim} from ${yaml}"
     VERBATIM)
   set(_lib ${_sim}_model)
@@ -221,7 +231,7 @@ function(kavrin_add_model yaml)
     add_custom_command(OUTPUT ${_svg}
       COMMAND ${_sangen} --dot ${_yaml} -o ${_out}/${_sim}.dot
       COMMAND ${KAVRIN_DOT} -Tsvg ${_out}/${_sim}.dot -o ${_svg}
-      DEPENDS ${_yaml} ${_sangen}
+      DEPENDS ${_yaml} ${_sangen} ${_unity}
       COMMENT "Drawing ${_sim}.svg"
       VERBATIM)
     # After the model's generation (which removes an old drawing), and with the simulator.

@@ -1,6 +1,8 @@
 # Writes the one source file a generated model is compiled from: an #include of every source that
 # sangen --list-outputs names, in its order. Run by the build after sangen has generated:
-#   cmake -DSANGEN=<sangen> -DYAML=<description> -DOUT=<file.cpp> -P KavrinUnity.cmake
+#   cmake -DSANGEN=<sangen> -DYAML=<description> -DOUT=<file.cpp> [-DDEPFILE=<file.d>] -P KavrinUnity.cmake
+# With DEPFILE it also writes the files the description is read from ('input PATH') as the
+# dependencies of OUT, in the form make and ninja read.
 execute_process(COMMAND ${SANGEN} --list-outputs ${YAML} OUTPUT_VARIABLE _list RESULT_VARIABLE _status)
 if(NOT _status EQUAL 0)
   message(FATAL_ERROR "${SANGEN} --list-outputs ${YAML} failed (${_status})")
@@ -13,3 +15,15 @@ foreach(_line IN LISTS _lines)
   endif()
 endforeach()
 file(WRITE ${OUT} "${_text}")
+if(DEFINED DEPFILE)
+  set(_depends "")
+  foreach(_line IN LISTS _lines)
+    if(_line MATCHES "^input (.+)$")
+      get_filename_component(_input "${CMAKE_MATCH_1}" ABSOLUTE)
+      string(REPLACE " " "\\ " _input "${_input}")
+      string(APPEND _depends " ${_input}")
+    endif()
+  endforeach()
+  string(REPLACE " " "\\ " _target "${OUT}")
+  file(WRITE ${DEPFILE} "${_target}:${_depends}\n")
+endif()

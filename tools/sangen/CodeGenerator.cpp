@@ -2,46 +2,20 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <stdexcept>
 
 #include "CppText.h"
+#include "FencedCode.h"
 #include "Sha256.h"
 #include "TextTemplate.h"
 
 namespace sangen {
 
 namespace {
-
-// Text with a running line count, so code taken from the description can be fenced with #line.
-class Out {
- public:
-  Out(const std::string& file, const std::string& source) : File(file), Source(source) {}
-  Out& operator<<(const std::string& s) {
-    Text += s;
-    Line += static_cast<int>(std::count(s.begin(), s.end(), '\n'));
-    return *this;
-  }
-  Out& operator<<(int v) { return *this << std::to_string(v); }
-  // The snippet on lines of its own, reported at its line of the description.
-  void Code(const Snippet& s, const std::string& indent = "") {
-    if (s.Line > 0) *this << "#line " + std::to_string(s.Line) + " " + CppText::Literal(Source) + "\n";
-    std::string text = s.Text;
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) *this << indent + line + "\n";
-    if (s.Line > 0) *this << "#line " + std::to_string(Line + 1) + " " + CppText::Literal(File) + "\n";
-  }
-  std::string Text;
-
- private:
-  std::string File;
-  std::string Source;
-  int Line = 1;
-};
 
 std::string GlobalClass(const std::string& type) {
   static const std::map<std::string, std::string> m{
@@ -77,120 +51,37 @@ std::vector<std::string> PlacesOf(const Description& d, const std::string& code)
 }  // namespace
 
 CodeGenerator::CodeGenerator(const Description& d, bool submodel)
-    : D(d), SourcePath(d.Path), SourceName(CppText::Comment(d.Path)), Submodel(submodel) {
+    : CodeGenerator(std::make_shared<const Net>(Net::Build(d)), d, submodel) {}
+
+CodeGenerator::CodeGenerator(std::shared_ptr<const Net> whole, const Description& d, bool submodel)
+    : D(d),
+      Whole(std::move(whole)),
+      Model(d.Composed ? nullptr : &Whole->Models[0]),
+      SourcePath(d.Path),
+      SourceName(CppText::Comment(d.Path)),
+      Submodel(submodel) {
   if (submodel) MarkingFunction = "Kavrin_Marking_" + d.ModelName;
-  Derive();
   // A composed model's warnings are its submodels'.
-  for (const Description& sub : d.Submodels) {
-    const CodeGenerator g(sub, true);
-    for (Warning w : g.Warnings()) {
-      if (sub.Path != d.Path) w.File = sub.Path;
-      WarningList.push_back(w);
-    }
-  }
+  WarningList = Whole->Warnings();
+}
+
+CodeGenerator::CodeGenerator(std::shared_ptr<const Net> whole, size_t model)
+    : D(*whole->Models[model].Source),
+      Whole(std::move(whole)),
+      Model(&Whole->Models[model]),
+      SourcePath(D.Path),
+      SourceName(CppText::Comment(D.Path)),
+      Submodel(true) {
+  MarkingFunction = "Kavrin_Marking_" + D.ModelName;
+}
+
+const std::vector<CodeGenerator::Action>& CodeGenerator::Actions() const {
+  static const std::vector<Action> kNone;
+  return Model != nullptr ? Model->Actions : kNone;
 }
 
 const Description& CodeGenerator::Scope(const VariableDef& v) const {
   return D.Composed ? *D.FindSubmodel(v.OverSubmodel) : D;
-}
-
-int CodeGenerator::PlaceIndex(const std::string& name) const {
-  for (size_t k = 0; k < D.Places.size(); k++)
-    if (D.Places[k].Name == name) return static_cast<int>(k);
-  return -1;
-}
-
-int CodeGenerator::StateIndex(const std::string& name) const {
-  const bool readOnly = D.Places[PlaceIndex(name)].ReadOnly;
-  int k = 0;
-  for (const PlaceDef& p : D.Places) {
-    if (p.ReadOnly != readOnly) continue;
-    if (p.Name == name) return k;
-    k++;
-  }
-  return -1;
-}
-
-std::vector<std::string> CodeGenerator::PlacesIn(const std::string& code) const {
-  std::vector<std::string> out;
-  for (const std::string& id : Identifiers(code))
-    if (PlaceIndex(id) >= 0) AddUnique(out, id);
-  return out;
-}
-
-// Arcs follow from what each action names. Enabling: input arcs, the enabling predicate, the delay
-// parameters, the case weight, the reactivation and the rank. Affect: input arcs, the effect, the
-// output arcs, the case's output arcs and effect. Naming a place it only reads costs a spare
-// re-evaluation; missing one would leave a stale schedule, so every mention counts.
-void CodeGenerator::Derive() {
-  int group = 0;
-  for (const ActivityDef& a : D.Activities) {
-    int cases = a.Cases.empty() ? 1 : static_cast<int>(a.Cases.size());
-    std::vector<std::string> unlisted;  // places its expressions read that an explicit list leaves out
-    for (int c = 0; c < cases; c++) {
-      Action x;
-      x.Def = &a;
-      x.Case = a.Cases.empty() ? -1 : c;
-      x.Name = a.Cases.empty() ? a.Name : a.Name + "_case" + std::to_string(c + 1);
-      x.ClassName = a.Cases.empty() ? a.Name + "Activity" : a.Name + "Activity_case" + std::to_string(c + 1);
-      x.Group = group;
-      std::vector<std::string> enables, affects;
-      for (const ArcDef& arc : a.Input) AddUnique(enables, arc.Place);
-      for (const std::string& p : PlacesIn(a.Enabled.Text)) AddUnique(enables, p);
-      std::vector<std::string> params;
-      for (const Snippet& s : a.Parameters)
-        for (const std::string& p : PlacesIn(s.Text)) AddUnique(params, p);
-      for (const SamplerChoice& ch : a.Choices)
-        for (const Snippet& s : ch.Parameters)
-          for (const std::string& p : PlacesIn(s.Text)) AddUnique(params, p);
-      for (const std::string& p : params) AddUnique(enables, p);
-      x.MarkingDependent = !params.empty();
-      if (x.Case >= 0)
-        for (const std::string& p : PlacesIn(a.Cases[c].Probability.Text)) AddUnique(enables, p);
-      for (const std::string& p : PlacesIn(a.Weight.Text)) AddUnique(enables, p);
-      for (const std::string& p : PlacesIn(a.ReactivationPredicate.Text)) AddUnique(enables, p);
-      for (const std::string& p : PlacesIn(a.ReactivationFunction.Text)) AddUnique(enables, p);
-      for (const std::string& p : PlacesIn(a.Rank.Text)) AddUnique(enables, p);
-      for (const ArcDef& arc : a.Input) AddUnique(affects, arc.Place);
-      for (const std::string& p : PlacesIn(a.Effect.Text)) AddUnique(affects, p);
-      for (const ArcDef& arc : a.Output) AddUnique(affects, arc.Place);
-      if (x.Case >= 0) {
-        for (const ArcDef& arc : a.Cases[c].Output) AddUnique(affects, arc.Place);
-        for (const std::string& p : PlacesIn(a.Cases[c].Effect.Text)) AddUnique(affects, p);
-      }
-      // A read-only place never changes, so it neither enables nor is affected.
-      auto changing = [&](std::vector<std::string> list) {
-        list.erase(std::remove_if(list.begin(), list.end(),
-                                  [&](const std::string& p) { return D.Places[PlaceIndex(p)].ReadOnly; }),
-                   list.end());
-        return list;
-      };
-      x.Enables = a.ExplicitEnables ? a.Enables : changing(enables);
-      x.Affects = a.ExplicitAffects ? a.Affects : changing(affects);
-      for (const std::string& p : x.Enables) AddUnique(x.Members, p);
-      for (const std::string& p : x.Affects) AddUnique(x.Members, p);
-      for (const std::string& p : enables) AddUnique(x.Members, p);
-      for (const std::string& p : affects) AddUnique(x.Members, p);
-      if (a.ExplicitEnables)
-        for (const std::string& p : changing(enables))
-          if (std::find(a.Enables.begin(), a.Enables.end(), p) == a.Enables.end()) AddUnique(unlisted, p);
-      ActionList.push_back(x);
-    }
-    if (a.Timed && a.ReactivationMode == ActivityDef::Reactivation::Off && ActionList.back().MarkingDependent)
-      WarningList.push_back(Warning{a.ReactivationAt,
-                                    "activity '" + a.Name +
-                                        "' has 'reactivation: off' but its delay parameters "
-                                        "read the marking: a delay drawn before the marking "
-                                        "changes is kept",
-                                    ""});
-    for (const std::string& p : unlisted)
-      WarningList.push_back(Warning{a.EnablesAt,
-                                    "activity '" + a.Name + "' reads place '" + p +
-                                        "' but its 'enables' list leaves it out: a change of '" + p +
-                                        "' will not re-evaluate the activity",
-                                    ""});
-    group++;
-  }
 }
 
 std::map<std::string, std::string> CodeGenerator::Generate(const std::string& outDir) {
@@ -200,8 +91,9 @@ std::map<std::string, std::string> CodeGenerator::Generate(const std::string& ou
   const std::string r = D.RewardName;
   const std::string s = D.StudyName;
   if (D.Composed) {
-    for (const Description& sub : D.Submodels) {
-      CodeGenerator g(sub, true);
+    for (size_t k = 0; k < Whole->Models.size(); k++) {
+      const Description& sub = *Whole->Models[k].Source;
+      CodeGenerator g(Whole, k);
       g.OutDir = outDir;
       files["Atomic/" + sub.ModelName + "/" + sub.ModelName + "SAN.h"] = g.AtomicHeader();
       files["Atomic/" + sub.ModelName + "/" + sub.ModelName + "SAN.cpp"] = g.AtomicSource();
@@ -235,17 +127,6 @@ std::string MarkType(const PlaceDef& p) { return p.IsInt ? "int" : "short"; }
 
 std::string Mark(const std::string& place) { return "(*(" + place + "_Kavrin_Mark))"; }
 
-const char* const kSlots[] = {"bool Enabled() override;",
-                              "double Weight() override;",
-                              "double Rate() override;",
-                              "bool ReactivationPredicate() override;",
-                              "bool ReactivationFunction() override;",
-                              "double SampleDistribution() override;",
-                              "double* ReturnDistributionParameters() override;",
-                              "BaseActionClass* Fire() override;",
-                              "int Rank() override;",
-                              "void LinkVariables() override;"};
-
 int ParameterCount(const ActivityDef& a) {
   int k = static_cast<int>(a.Parameters.size());
   for (const SamplerChoice& c : a.Choices) k = std::max(k, static_cast<int>(c.Parameters.size()));
@@ -275,390 +156,524 @@ bool AutoReactivation(const CodeGenerator::Action& x) {
 
 }  // namespace
 
+const TextTemplate kAtomicHeader(
+    R"(// The atomic SAN "{{M}}", generated by sangen from {{SOURCE}}. Do not edit: change the
+// description and rebuild. The model owns its places, its activities and its groups.
+#ifndef {{M}}SAN_H
+#define {{M}}SAN_H
+
+#include <cstdint>
+{{STRING}}
+#include "BaseClasses/PostselectGroup.h"
+#include "BaseClasses/PreselectGroup.h"
+#include "BaseClasses/SAN/Activity.h"
+#include "BaseClasses/SAN/ExtendedPlace.h"
+#include "BaseClasses/SAN/Place.h"
+#include "BaseClasses/SAN/SANModel.h"
+#include "BaseClasses/state/ArrayStateVariable.h"
+#include "BaseClasses/state/PrimitiveType.h"
+
+{{GLOBALS}}{{ARRAYS}}class {{M}}SAN : public SANModel {
+ public:
+{{PLACES}}
+{{ACTIVITIES}}{{ACTIONS}}
+{{GROUPS}}
+  {{M}}SAN();
+  ~{{M}}SAN() override;
+  {{M}}SAN(const {{M}}SAN&) = delete;
+  {{M}}SAN& operator=(const {{M}}SAN&) = delete;
+
+  void CustomInitialization();
+  void assignPlacesToActivitiesInst();
+  void assignPlacesToActivitiesTimed();
+{{INSTANCE}}};
+
+#endif
+)");
+
+const TextTemplate kArrayClass(
+    R"(// The array {{NAME}}: {{SIZE}} places named "0" .. "{{LAST}}" under the array's name. It owns them.
+class {{C}} : public ArrayStateVariable<ExtendedPlace<{{T}}>> {
+ public:
+  {{C}}(const char* Kavrin_Name, const {{T}}* Kavrin_Values);
+  ~{{C}}() override;
+  {{C}}(const {{C}}&) = delete;
+  {{C}}& operator=(const {{C}}&) = delete;
+};
+
+)");
+
+const TextTemplate kActivityClass(R"(  class {{C}} : public Activity {
+   public:
+{{MEMBERS}}    double* TheDistributionParameters;
+{{SAMPLED}}
+    {{C}}();
+    ~{{C}}() override;
+    bool Enabled() override;
+    double Weight() override;
+    double Rate() override;
+    bool ReactivationPredicate() override;
+    bool ReactivationFunction() override;
+    double SampleDistribution() override;
+    double* ReturnDistributionParameters() override;
+    BaseActionClass* Fire() override;
+    int Rank() override;
+    void LinkVariables() override;
+{{TIMED}}  };
+
+)");
+
 std::string CodeGenerator::AtomicHeader() {
   const std::string m = D.ModelName;
-  const std::string file = OutDir + "/Atomic/" + m + "/" + m + "SAN.h";
-  Out o(file, SourcePath);
-  o << "// The atomic SAN \"" + m + "\", generated by sangen from " + SourceName +
-           ". Do not edit: change the\n"
-    << "// description and rebuild. The model owns its places, its activities and its groups.\n";
-  o << "#ifndef " + m + "SAN_H\n#define " + m + "SAN_H\n\n";
-  o << (Submodel ? "#include <cstdint>\n#include <string>\n\n" : "#include <cstdint>\n\n");
-  o << "#include \"BaseClasses/PostselectGroup.h\"\n#include \"BaseClasses/PreselectGroup.h\"\n"
-    << "#include \"BaseClasses/SAN/Activity.h\"\n#include \"BaseClasses/SAN/ExtendedPlace.h\"\n"
-    << "#include \"BaseClasses/SAN/Place.h\"\n#include \"BaseClasses/SAN/SANModel.h\"\n"
-    << "#include \"BaseClasses/state/ArrayStateVariable.h\"\n#include "
-       "\"BaseClasses/state/PrimitiveType.h\"\n\n";
+  std::string globals, arrays, places, activities, actions, groups;
   if (!D.Globals.empty()) {
-    o << "// Global variables of the model, given their values by the study.\n";
-    for (const GlobalDef& g : D.Globals) o << "extern " + GlobalClass(g.Type) + " " + g.Name + ";\n";
-    o << "\n";
+    globals = "// Global variables of the model, given their values by the study.\n";
+    for (const GlobalDef& g : D.Globals) globals += "extern " + GlobalClass(g.Type) + " " + g.Name + ";\n";
+    globals += "\n";
   }
-  for (const PlaceDef& p : D.Places) {
-    if (p.Size == 0) continue;
-    std::string c = PlaceType(p, m);
-    std::string t = MarkType(p);
-    o << "// The array " + p.Name + ": " + std::to_string(p.Size) + " places named \"0\" .. \"" +
-             std::to_string(p.Size - 1) + "\" under the array's name. It owns them.\n";
-    o << "class " + c + " : public ArrayStateVariable<ExtendedPlace<" + t + ">> {\n public:\n";
-    o << "  " + c + "(const char* Kavrin_Name, const " + t + "* Kavrin_Values);\n";
-    o << "  ~" + c + "() override;\n";
-    o << "  " + c + "(const " + c + "&) = delete;\n  " + c + "& operator=(const " + c +
-             "&) = delete;\n};\n\n";
+  for (const NetPlace& np : Model->Places) {
+    const PlaceDef& p = *np.Def;
+    places += "  " + PlaceType(p, m) + "* " + p.Name + ";\n";
+    if (p.Size > 0)
+      arrays += kArrayClass.Fill({{"NAME", p.Name},
+                                  {"SIZE", std::to_string(p.Size)},
+                                  {"LAST", std::to_string(p.Size - 1)},
+                                  {"C", PlaceType(p, m)},
+                                  {"T", MarkType(p)}});
   }
-  o << "class " + m + "SAN : public SANModel {\n public:\n";
-  for (const PlaceDef& p : D.Places) o << "  " + PlaceType(p, m) + "* " + p.Name + ";\n";
-  o << "\n";
-  for (const Action& x : ActionList) {
-    o << "  class " + x.ClassName + " : public Activity {\n   public:\n";
+  for (const Action& x : Actions()) {
+    std::string members;
     for (const std::string& name : x.Members) {
-      const PlaceDef& p = D.Places[PlaceIndex(name)];
-      o << "    " + PlaceType(p, m) + "* " + name + " = nullptr;\n";
-      if (p.Size == 0) o << "    " + MarkType(p) + "* " + name + "_Kavrin_Mark = nullptr;\n";
+      const PlaceDef& p = *Model->FindPlace(name)->Def;
+      members += "    " + PlaceType(p, m) + "* " + name + " = nullptr;\n";
+      if (p.Size == 0) members += "    " + MarkType(p) + "* " + name + "_Kavrin_Mark = nullptr;\n";
     }
-    o << "    double* TheDistributionParameters;\n";
-    if (AutoReactivation(x))
-      o << "    double Sampled[" + std::to_string(ParameterCount(*x.Def)) +
-               "] = {};  // the parameters of the scheduled delay\n";
-    o << "\n    " + x.ClassName + "();\n    ~" + x.ClassName + "() override;\n";
-    for (const char* slot : kSlots) o << "    " + std::string(slot) + "\n";
-    if (x.Def->Timed) o << "    void CurrentParameters(double* p);\n";
-    o << "  };\n\n";
+    activities += kActivityClass.Fill(
+        {{"C", x.ClassName},
+         {"MEMBERS", members},
+         {"SAMPLED", AutoReactivation(x) ? "    double Sampled[" + std::to_string(ParameterCount(*x.Def)) +
+                                               "] = {};  // the parameters of the scheduled delay\n"
+                                         : ""},
+         {"TIMED", x.Def->Timed ? "    void CurrentParameters(double* p);\n" : ""}});
+    actions += "  " + x.ClassName + " " + x.Name + ";\n";
   }
-  for (const Action& x : ActionList) o << "  " + x.ClassName + " " + x.Name + ";\n";
-  if (Submodel) {
-    // Copies of a submodel come by the thousand: only the groups the model lists are members.
-    o << "\n";
-    for (const ActivityDef& a : D.Activities)
-      if (!a.Cases.empty()) o << "  PostselectGroup " + a.Name + "Group;\n";
-  } else {
-    o << "\n  PreselectGroup ImmediateGroup;\n";
-    for (const ActivityDef& a : D.Activities) o << "  PostselectGroup " + a.Name + "Group;\n";
+  // Copies of a submodel come by the thousand: only the groups the model lists are members.
+  if (!Submodel) groups = "  PreselectGroup ImmediateGroup;\n";
+  for (const ActivityDef& a : D.Activities)
+    if (!Submodel || !a.Cases.empty()) groups += "  PostselectGroup " + a.Name + "Group;\n";
+  return kAtomicHeader.Fill({{"M", m},
+                             {"SOURCE", SourceName},
+                             {"STRING", Submodel ? "#include <string>\n" : ""},
+                             {"GLOBALS", globals},
+                             {"ARRAYS", arrays},
+                             {"PLACES", places},
+                             {"ACTIVITIES", activities},
+                             {"ACTIONS", actions},
+                             {"GROUPS", groups},
+                             {"INSTANCE", Submodel ? InstanceMembers() : ""}});
+}
+
+namespace {
+
+const TextTemplate kAtomicSource(R"(// Generated by sangen from {{SOURCE}}.
+#include "Atomic/{{M}}/{{M}}SAN.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+{{MARKING_CHECK}}{{CASE_PROBABILITIES}}#include "BaseClasses/DistributionDefinition.h"
+
+{{ARRAYS}}{{M}}SAN::{{M}}SAN() {
+{{SAMPLER_CHECKS}}{{GROUPS}}
+{{PLACES}}
+  BaseStateVariableClass* InitialPlaces[{{NP}}] = {{{STATE}}};
+{{READ_ONLY}}  Activity* InitialActionList[{{NA}}] = {{{ACTIONS}}};
+  BaseGroupClass* InitialGroupList[{{NG}}] = {{{GROUP_LIST}}};
+
+  initializeSANModelNow({{NAME}}, {{NP}}, InitialPlaces, {{NR}}, InitialROPlaces, {{NA}}, InitialActionList, {{NG}}, InitialGroupList);
+
+  assignPlacesToActivitiesInst();
+  assignPlacesToActivitiesTimed();
+
+{{ARCS}}
+  for (int Kavrin_N = 0; Kavrin_N < {{NA}}; Kavrin_N++) InitialActionList[Kavrin_N]->LinkVariables();
+  CustomInitialization();
+}
+
+{{M}}SAN::~{{M}}SAN() {
+{{WITHDRAW}}{{DELETES}}}
+
+void {{M}}SAN::CustomInitialization() {
+{{INITIALIZATION}}}
+
+void {{M}}SAN::assignPlacesToActivitiesInst() {
+{{ASSIGN_INST}}}
+
+void {{M}}SAN::assignPlacesToActivitiesTimed() {
+{{ASSIGN_TIMED}}}
+
+{{ACTIVITIES}}{{INSTANCE}})");
+
+const TextTemplate kArraySource(
+    R"({{C}}::{{C}}(const char* Kavrin_Name, const {{T}}* Kavrin_Values)
+    : ArrayStateVariable<ExtendedPlace<{{T}}>>(Kavrin_Name, "", {{ARRAY_TYPE}}, {{SIZE}}) {
+  for (int Kavrin_I = 0; Kavrin_I < {{SIZE}}; Kavrin_I++) {
+    char Kavrin_Element[16];
+    std::snprintf(Kavrin_Element, sizeof Kavrin_Element, "%d", Kavrin_I);
+    appendElement(new ExtendedPlace<{{T}}>(Kavrin_Element, Kavrin_Name, Kavrin_Values[Kavrin_I]));
   }
-  o << "\n  " + m + "SAN();\n  ~" + m + "SAN() override;\n";
-  o << "  " + m + "SAN(const " + m + "SAN&) = delete;\n  " + m + "SAN& operator=(const " + m +
-           "SAN&) = delete;\n\n";
-  o << "  void CustomInitialization();\n  void assignPlacesToActivitiesInst();\n  void "
-       "assignPlacesToActivitiesTimed();\n";
-  if (Submodel) o << InstanceMembers();
-  o << "};\n\n#endif\n";
-  return o.Text;
+}
+
+{{C}}::~{{C}}() {
+  for (BaseStateVariableClass* element : fields) delete element;
+}
+
+)");
+
+const TextTemplate kSamplerCheck(R"(  if ({{CONDITION}}) {
+    std::cerr << {{MESSAGE}} << static_cast<int>({{SELECT}}) << {{LIST}} << std::endl;
+    std::exit(1);
+  }
+)");
+
+// A table of arcs (place, action) and the loop that adds them.
+const TextTemplate kArcTable(R"(  static const int {{NAME}}[{{N}}][2] = {{{ARCS}}};
+  for (int Kavrin_N = 0; Kavrin_N < {{N}}; Kavrin_N++)
+    {{CALL}}(InitialPlaces[{{NAME}}[Kavrin_N][0]], InitialActionList[{{NAME}}[Kavrin_N][1]]);
+)");
+
+std::string Join(const std::vector<std::string>& items, const std::string& separator) {
+  std::string out;
+  for (size_t k = 0; k < items.size(); k++) out += (k ? separator : "") + items[k];
+  return out;
+}
+
+}  // namespace
+
+std::string CodeGenerator::Fenced(const Snippet& s, const std::string& indent) const {
+  return FencedCode::Fence(s, indent, SourcePath);
 }
 
 std::string CodeGenerator::AtomicSource() {
   const std::string m = D.ModelName;
-  const std::string cls = m + "SAN";
   const std::string file = OutDir + "/Atomic/" + m + "/" + m + "SAN.cpp";
-  Out o(file, SourcePath);
-  o << "// Generated by sangen from " + SourceName + ".\n";
-  o << "#include \"Atomic/" + m + "/" + m + "SAN.h\"\n\n";
-  o << "#include <cstdio>\n#include <cstdlib>\n#include <iostream>\n";
-  o << MarkingCheck();
-  if (AnyCheckedProbabilities(D)) o << "#include \"BaseClasses/CaseProbabilities.h\"\n";
-  o << "#include \"BaseClasses/DistributionDefinition.h\"\n\n";
-
-  for (const PlaceDef& p : D.Places) {
-    if (p.Size == 0) continue;
-    std::string c = PlaceType(p, m);
-    std::string t = MarkType(p);
-    std::string at = p.IsInt ? "ArrayType_INT" : "ArrayType_SHORT";
-    o << c + "::" + c + "(const char* Kavrin_Name, const " + t + "* Kavrin_Values)\n";
-    o << "    : ArrayStateVariable<ExtendedPlace<" + t + ">>(Kavrin_Name, \"\", " + at + ", " +
-             std::to_string(p.Size) + ") {\n";
-    o << "  for (int Kavrin_I = 0; Kavrin_I < " + std::to_string(p.Size) + "; Kavrin_I++) {\n";
-    o << "    char Kavrin_Element[16];\n    std::snprintf(Kavrin_Element, sizeof Kavrin_Element, \"%d\", "
-         "Kavrin_I);\n";
-    o << "    appendElement(new ExtendedPlace<" + t +
-             ">(Kavrin_Element, Kavrin_Name, Kavrin_Values[Kavrin_I]));\n  }\n}\n\n";
-    o << c + "::~" + c + "() {\n  for (BaseStateVariableClass* element : fields) delete element;\n}\n\n";
-  }
-
-  // Model constructor.
-  o << cls + "::" + cls + "() {\n";
-  for (const ActivityDef& a : D.Activities) {
-    if (a.SelectBy.empty()) continue;
-    std::string list;
-    std::string cond;
-    for (const SamplerChoice& c : a.Choices) {
-      cond +=
-          (cond.empty() ? "" : " && ") + std::string("static_cast<int>(") + a.SelectBy + ") != " + c.Sampler;
-      list += (list.empty() ? "" : ", ") + c.Sampler;
+  std::string arrays, samplerChecks, groups, places, deletes, withdraw;
+  std::vector<std::string> state, readOnly, actions, groupList;
+  for (const NetPlace& np : Model->Places) {
+    const PlaceDef& p = *np.Def;
+    (p.ReadOnly ? readOnly : state).push_back(p.Name);
+    deletes += "  delete " + p.Name + ";\n";
+    if (p.Size == 0) {
+      places += "  " + p.Name + " = new " + PlaceType(p, m) + "(" + Lit(p.Name) + ", " +
+                CheckedMarking(p, p.Name, "its initial value") + "+(\n" + Fenced(p.Initial, "      ") +
+                "  )));\n";
+      continue;
     }
-    o << "  if (" + cond + ") {\n";
-    o << "    std::cerr << \"ERROR: model " + m + ": activity " + a.Name + ": " + a.SelectBy +
-             " \" << static_cast<int>(" + a.SelectBy + ") << \" is not one of the samplers " + list +
-             "\" << std::endl;\n    std::exit(1);\n  }\n";
+    arrays += kArraySource.Fill({{"C", PlaceType(p, m)},
+                                 {"T", MarkType(p)},
+                                 {"ARRAY_TYPE", p.IsInt ? "ArrayType_INT" : "ArrayType_SHORT"},
+                                 {"SIZE", std::to_string(p.Size)}});
+    const std::string n = std::to_string(p.Size);
+    places += "  {\n    " + MarkType(p) + " Kavrin_Initial[" + n + "];\n";
+    if (p.Elements.empty()) {
+      places += "    for (int Kavrin_I = 0; Kavrin_I < " + n +
+                "; Kavrin_I++)\n      Kavrin_Initial[Kavrin_I] = " +
+                CheckedMarking(p, p.Name, "its initial value") + "+(\n" + Fenced(p.Initial, "          ") +
+                "      ));\n";
+    } else {
+      for (int k = 0; k < p.Size; k++)
+        places += "    Kavrin_Initial[" + std::to_string(k) +
+                  "] = " + CheckedMarking(p, p.Name + "/" + std::to_string(k), "its initial value") + "+(\n" +
+                  Fenced(p.Elements[k], "        ") + "    ));\n";
+    }
+    places += "    " + p.Name + " = new " + PlaceType(p, m) + "(" + Lit(p.Name) + ", Kavrin_Initial);\n  }\n";
   }
   for (const ActivityDef& a : D.Activities) {
+    groupList.push_back(a.Cases.empty() ? a.Name : a.Name + "Group");
+    if (CheckedProbabilities(D, a)) withdraw += "  CaseProbabilities::Withdraw(&" + a.Name + "Group);\n";
+    if (!a.SelectBy.empty()) {
+      std::vector<std::string> conditions, samplers;
+      for (const SamplerChoice& c : a.Choices) {
+        conditions.push_back("static_cast<int>(" + a.SelectBy + ") != " + c.Sampler);
+        samplers.push_back(c.Sampler);
+      }
+      samplerChecks += kSamplerCheck.Fill(
+          {{"CONDITION", Join(conditions, " && ")},
+           {"MESSAGE", Lit("ERROR: model " + m + ": activity " + a.Name + ": " + a.SelectBy + " ")},
+           {"SELECT", a.SelectBy},
+           {"LIST", Lit(" is not one of the samplers " + Join(samplers, ", "))}});
+    }
     if (a.Cases.empty()) continue;
-    o << "  " + a.Name + "Group.initialize(" + std::to_string(a.Cases.size()) + ", " + Lit(a.Name + "Group") +
-             ");\n";
+    groups += "  " + a.Name + "Group.initialize(" + std::to_string(a.Cases.size()) + ", " +
+              Lit(a.Name + "Group") + ");\n";
     for (size_t k = 0; k < a.Cases.size(); k++)
-      o << "  " + a.Name + "Group.appendGroup(&" + a.Name + "_case" + std::to_string(k + 1) + ");\n";
-    if (CheckedProbabilities(D, a)) o << "  CaseProbabilities::Declare(&" + a.Name + "Group);\n";
+      groups += "  " + a.Name + "Group.appendGroup(&" + a.Name + "_case" + std::to_string(k + 1) + ");\n";
+    if (CheckedProbabilities(D, a)) groups += "  CaseProbabilities::Declare(&" + a.Name + "Group);\n";
   }
-  o << "\n";
-  for (const PlaceDef& p : D.Places) {
-    if (p.Size > 0) {
-      const std::string n = std::to_string(p.Size);
-      o << "  {\n    " + MarkType(p) + " Kavrin_Initial[" + n + "];\n";
-      if (p.Elements.empty()) {
-        o << "    for (int Kavrin_I = 0; Kavrin_I < " + n +
-                 "; Kavrin_I++)\n      Kavrin_Initial[Kavrin_I] = " +
-                 CheckedMarking(p, p.Name, "its initial value") + "+(\n";
-        o.Code(p.Initial, "          ");
-        o << "      ));\n";
-      } else {
-        for (int k = 0; k < p.Size; k++) {
-          o << "    Kavrin_Initial[" + std::to_string(k) +
-                   "] = " + CheckedMarking(p, p.Name + "/" + std::to_string(k), "its initial value") + "+(\n";
-          o.Code(p.Elements[k], "        ");
-          o << "    ));\n";
-        }
-      }
-      o << "    " + p.Name + " = new " + PlaceType(p, m) + "(" + Lit(p.Name) + ", Kavrin_Initial);\n  }\n";
-    } else {
-      o << "  " + p.Name + " = new " + PlaceType(p, m) + "(" + Lit(p.Name) + ", " +
-               CheckedMarking(p, p.Name, "its initial value") + "+(\n";
-      o.Code(p.Initial, "      ");
-      o << "  )));\n";
+  std::vector<std::string> affect, enable;
+  std::string assign[2];
+  for (size_t k = 0; k < Actions().size(); k++) {
+    const Action& x = Actions()[k];
+    actions.push_back("&" + x.Name);
+    for (const std::string& p : x.Affects)
+      affect.push_back("{" + std::to_string(Model->FindPlace(p)->State) + ", " + std::to_string(k) + "}");
+    for (const std::string& p : x.Enables)
+      enable.push_back("{" + std::to_string(Model->FindPlace(p)->State) + ", " + std::to_string(k) + "}");
+    for (const std::string& name : x.Members) {
+      const NetPlace& np = *Model->FindPlace(name);
+      assign[x.Def->Timed ? 1 : 0] += "  " + x.Name + "." + name + " = static_cast<" + PlaceType(*np.Def, m) +
+                                      "*>(" +
+                                      (np.Def->ReadOnly ? "ReadOnlyPlaces[" : "LocalStateVariables[") +
+                                      std::to_string(np.State) + "]);\n";
     }
   }
-  std::vector<std::string> state, readOnly;
-  for (const PlaceDef& p : D.Places) (p.ReadOnly ? readOnly : state).push_back(p.Name);
-  const int np = static_cast<int>(state.size());
-  const int na = static_cast<int>(ActionList.size());
-  const int ng = static_cast<int>(D.Activities.size());
-  o << "\n  BaseStateVariableClass* InitialPlaces[" + std::to_string(np) + "] = {";
-  for (int k = 0; k < np; k++) o << (k ? ", " : "") + state[k];
-  o << "};\n";
-  if (readOnly.empty()) {
-    o << "  BaseStateVariableClass** InitialROPlaces = nullptr;\n";
-  } else {
-    o << "  BaseStateVariableClass* InitialROPlaces[" + std::to_string(readOnly.size()) + "] = {";
-    for (size_t k = 0; k < readOnly.size(); k++) o << (k ? ", " : "") + readOnly[k];
-    o << "};\n";
-  }
-  o << "  Activity* InitialActionList[" + std::to_string(na) + "] = {";
-  for (int k = 0; k < na; k++) o << (k ? ", &" : "&") + ActionList[k].Name;
-  o << "};\n  BaseGroupClass* InitialGroupList[" + std::to_string(ng) + "] = {";
-  for (int k = 0; k < ng; k++) {
-    const ActivityDef& a = D.Activities[k];
-    o << (k ? ", &" : "&") + (a.Cases.empty() ? a.Name : a.Name + "Group");
-  }
-  o << "};\n\n";
-  o << "  initializeSANModelNow(" + Lit(m) + ", " + std::to_string(np) + ", InitialPlaces, " +
-           std::to_string(readOnly.size()) + ", InitialROPlaces, " + std::to_string(na) +
-           ", InitialActionList, " + std::to_string(ng) + ", InitialGroupList);\n\n";
-  o << "  assignPlacesToActivitiesInst();\n  assignPlacesToActivitiesTimed();\n\n";
-  std::vector<std::pair<int, int>> affect, enable;
-  for (int k = 0; k < na; k++) {
-    for (const std::string& p : ActionList[k].Affects) affect.emplace_back(StateIndex(p), k);
-    for (const std::string& p : ActionList[k].Enables) enable.emplace_back(StateIndex(p), k);
-  }
-  auto table = [&](const std::string& name, const std::string& call,
-                   const std::vector<std::pair<int, int>>& arcs) {
-    if (arcs.empty()) return;
-    std::string n = std::to_string(arcs.size());
-    o << "  static const int " + name + "[" + n + "][2] = {";
-    for (size_t k = 0; k < arcs.size(); k++)
-      o << (k ? ", {" : "{") + std::to_string(arcs[k].first) + ", " + std::to_string(arcs[k].second) + "}";
-    o << "};\n  for (int Kavrin_N = 0; Kavrin_N < " + n + "; Kavrin_N++)\n    " + call + "(InitialPlaces[" +
-             name + "[Kavrin_N][0]], InitialActionList[" + name + "[Kavrin_N][1]]);\n";
+  auto table = [&](const std::string& name, const std::string& call, const std::vector<std::string>& arcs) {
+    if (arcs.empty()) return std::string();
+    return kArcTable.Fill(
+        {{"NAME", name}, {"N", std::to_string(arcs.size())}, {"ARCS", Join(arcs, ", ")}, {"CALL", call}});
   };
-  table("AffectArcs", "AddAffectArc", affect);
-  table("EnableArcs", "AddEnableArc", enable);
-  o << "\n  for (int Kavrin_N = 0; Kavrin_N < " + std::to_string(na) +
-           "; Kavrin_N++) InitialActionList[Kavrin_N]->LinkVariables();\n";
-  o << "  CustomInitialization();\n}\n\n";
+  std::string activities;
+  for (const Action& x : Actions()) activities += ActivitySource(x);
+  const std::string text = kAtomicSource.Fill(
+      {{"SOURCE", SourceName},
+       {"M", m},
+       {"MARKING_CHECK", MarkingCheck()},
+       {"CASE_PROBABILITIES",
+        AnyCheckedProbabilities(D) ? "#include \"BaseClasses/CaseProbabilities.h\"\n" : ""},
+       {"ARRAYS", arrays},
+       {"SAMPLER_CHECKS", samplerChecks},
+       {"GROUPS", groups},
+       {"PLACES", places},
+       {"NP", std::to_string(state.size())},
+       {"STATE", Join(state, ", ")},
+       {"READ_ONLY", readOnly.empty()
+                         ? "  BaseStateVariableClass** InitialROPlaces = nullptr;\n"
+                         : "  BaseStateVariableClass* InitialROPlaces[" + std::to_string(readOnly.size()) +
+                               "] = {" + Join(readOnly, ", ") + "};\n"},
+       {"NA", std::to_string(actions.size())},
+       {"ACTIONS", Join(actions, ", ")},
+       {"NG", std::to_string(groupList.size())},
+       {"GROUP_LIST", Join(groupList, ", &").empty() ? "" : "&" + Join(groupList, ", &")},
+       {"NAME", Lit(m)},
+       {"NR", std::to_string(readOnly.size())},
+       {"ARCS", table("AffectArcs", "AddAffectArc", affect) + table("EnableArcs", "AddEnableArc", enable)},
+       {"WITHDRAW", withdraw},
+       {"DELETES", deletes},
+       {"INITIALIZATION", D.Initialization.Present() ? Fenced(D.Initialization, "  ") : ""},
+       {"ASSIGN_INST", assign[0]},
+       {"ASSIGN_TIMED", assign[1]},
+       {"ACTIVITIES", activities},
+       {"INSTANCE", Submodel ? InstanceSource() : ""}});
+  return FencedCode::Resolve(text, file);
+}
 
-  o << cls + "::~" + cls + "() {\n";
-  for (const ActivityDef& a : D.Activities)
-    if (CheckedProbabilities(D, a)) o << "  CaseProbabilities::Withdraw(&" + a.Name + "Group);\n";
-  for (const PlaceDef& p : D.Places) o << "  delete " + p.Name + ";\n";
-  o << "}\n\n";
-  o << "void " + cls + "::CustomInitialization() {\n";
-  if (D.Initialization.Present()) o.Code(D.Initialization, "  ");
-  o << "}\n\n";
-  for (int timed = 0; timed < 2; timed++) {
-    o << "void " + cls + "::assignPlacesToActivities" + (timed ? "Timed" : "Inst") + "() {\n";
-    for (const Action& x : ActionList) {
-      if (x.Def->Timed != (timed == 1)) continue;
-      for (const std::string& name : x.Members) {
-        const PlaceDef& p = D.Places[PlaceIndex(name)];
-        o << "  " + x.Name + "." + name + " = static_cast<" + PlaceType(p, m) + "*>(" +
-                 (p.ReadOnly ? "ReadOnlyPlaces[" : "LocalStateVariables[") +
-                 std::to_string(StateIndex(name)) + "]);\n";
-      }
-    }
-    o << "}\n\n";
-  }
+namespace {
 
-  // Activities.
-  for (const Action& x : ActionList) {
-    const ActivityDef& a = *x.Def;
-    const std::string q = cls + "::" + x.ClassName + "::";
-    const int nparams = ParameterCount(a);
-    o << "// ----- " + x.Name + "\n\n";
-    std::string dist = "Instantaneous";
-    if (a.Timed)
-      dist =
-          a.SelectBy.empty() ? a.Sampler : "static_cast<Distribution>(static_cast<int>(" + a.SelectBy + "))";
-    bool reactivates = AutoReactivation(x) || a.ReactivationMode == ActivityDef::Reactivation::Explicit;
-    o << q + x.ClassName + "() {\n";
-    o << "  TheDistributionParameters = " +
-             (a.Timed ? "new double[" + std::to_string(nparams) + "]" : std::string("nullptr")) + ";\n";
-    o << "  ActivityInitialize(" + Lit(x.Name) + ", " + std::to_string(x.Group) + ", " + dist + ", " +
-             a.Policy + ", " + std::to_string(x.Affects.size()) + ", " + std::to_string(x.Enables.size()) +
-             ", " + (reactivates ? "true" : "false") + ");\n}\n\n";
-    o << q + "~" + x.ClassName + "() { delete[] TheDistributionParameters; }\n\n";
+const TextTemplate kActivitySource(R"(// ----- {{NAME}}
 
-    o << "bool " + q + "Enabled() {\n  OldEnabled = NewEnabled;\n  NewEnabled = true";
-    for (const ArcDef& arc : a.Input) {
-      o << " && " + Mark(arc.Place) + " >= (\n";
-      o.Code(arc.Count, "      ");
-      o << "  )";
-    }
-    if (a.Enabled.Present()) {
-      o << " && (\n";
-      o.Code(a.Enabled, "      ");
-      o << "  )";
-    }
-    o << ";\n  return NewEnabled;\n}\n\n";
+{{Q}}{{C}}() {
+  TheDistributionParameters = {{PARAMETERS}};
+  ActivityInitialize({{LABEL}}, {{GROUP}}, {{DISTRIBUTION}}, {{POLICY}}, {{AFFECTS}}, {{ENABLES}}, {{REACTIVATES}});
+}
 
-    Snippet weight = a.Weight.Present() ? a.Weight : Snippet{"1.0", 0, {}};
-    if (x.Case >= 0) weight = a.Cases[x.Case].Probability;
-    o << "double " + q + "Weight() {\n  return (\n";
-    o.Code(weight, "      ");
-    o << "  );\n}\n\n";
+{{Q}}~{{C}}() { delete[] TheDistributionParameters; }
 
-    if (a.Timed) {
-      o << "void " + q + "CurrentParameters(double* Kavrin_P) {\n";
-      auto fill = [&](const std::vector<Snippet>& params, const std::string& indent) {
-        for (size_t k = 0; k < params.size(); k++) {
-          o << indent + "Kavrin_P[" + std::to_string(k) + "] = (\n";
-          o.Code(params[k], indent + "    ");
-          o << indent + ");\n";
-        }
-      };
-      if (a.SelectBy.empty()) {
-        fill(a.Parameters, "  ");
-      } else {
-        o << "  switch (DistributionType) {\n";
-        for (size_t c = 1; c < a.Choices.size(); c++) {
-          o << "    case " + a.Choices[c].Sampler + ":\n";
-          fill(a.Choices[c].Parameters, "      ");
-          o << "      break;\n";
-        }
-        o << "    default:\n";
-        fill(a.Choices[0].Parameters, "      ");
-        o << "      break;\n  }\n";
-      }
-      o << "}\n\n";
-    }
+bool {{Q}}Enabled() {
+  OldEnabled = NewEnabled;
+  NewEnabled = true{{ENABLED}};
+  return NewEnabled;
+}
 
-    o << "double " + q + "Rate() {\n";
-    if (a.Timed && (a.Sampler == "Exponential" || !a.SelectBy.empty())) {
-      o << "  double Kavrin_P[" + std::to_string(nparams) + "];\n  CurrentParameters(Kavrin_P);\n";
-      o << (a.SelectBy.empty() ? "  return Kavrin_P[0];\n"
-                               : "  return DistributionType == Exponential ? Kavrin_P[0] : 0.0;\n");
-    } else {
-      o << "  return 0.0;\n";
-    }
-    o << "}\n\n";
+double {{Q}}Weight() {
+  return (
+{{WEIGHT}}  );
+}
 
-    if (a.ReactivationMode == ActivityDef::Reactivation::Explicit) {
-      o << "bool " + q + "ReactivationPredicate() {\n  return (\n";
-      o.Code(a.ReactivationPredicate, "      ");
-      o << "  );\n}\n\n";
-      o << "bool " + q + "ReactivationFunction() {\n  return (\n";
-      o.Code(a.ReactivationFunction, "      ");
-      o << "  );\n}\n\n";
-    } else if (AutoReactivation(x)) {
-      o << "bool " + q + "ReactivationPredicate() { return true; }\n\n";
-      o << "// The scheduled delay was drawn with parameters that no longer hold.\n";
-      o << "bool " + q + "ReactivationFunction() {\n  double Kavrin_P[" + std::to_string(nparams) +
-               "];\n  CurrentParameters(Kavrin_P);\n";
-      o << "  for (int Kavrin_K = 0; Kavrin_K < " + std::to_string(nparams) +
-               "; Kavrin_K++)\n    if (Kavrin_P[Kavrin_K] != Sampled[Kavrin_K]) return true;\n  return "
-               "false;\n}\n\n";
-    } else {
-      o << "bool " + q + "ReactivationPredicate() { return false; }\n\n";
-      o << "bool " + q + "ReactivationFunction() { return false; }\n\n";
-    }
+{{CURRENT_PARAMETERS}}double {{Q}}Rate() {
+{{RATE}}}
 
-    o << "double " + q + "SampleDistribution() {\n";
-    if (!a.Timed) {
-      o << "  return 0.0;\n";
-    } else {
-      const std::string p = AutoReactivation(x) ? "Sampled" : "Kavrin_P";
-      if (!AutoReactivation(x)) o << "  double Kavrin_P[" + std::to_string(nparams) + "];\n";
-      o << "  CurrentParameters(" + p + ");\n";
-      auto call = [&](const std::string& sampler, size_t n) {
-        std::string args;
-        for (size_t k = 0; k < n; k++) args += (k ? ", " : "") + p + "[" + std::to_string(k) + "]";
-        return "TheDistribution->" + sampler + "(" + args + ")";
-      };
-      if (a.SelectBy.empty()) {
-        o << "  return " + call(a.Sampler, a.Parameters.size()) + ";\n";
-      } else {
-        o << "  switch (DistributionType) {\n";
-        for (size_t c = 1; c < a.Choices.size(); c++)
-          o << "    case " + a.Choices[c].Sampler + ":\n      return " +
-                   call(a.Choices[c].Sampler, a.Choices[c].Parameters.size()) + ";\n";
-        o << "    default:\n      return " + call(a.Choices[0].Sampler, a.Choices[0].Parameters.size()) +
-                 ";\n  }\n";
-      }
-    }
-    o << "}\n\n";
+{{REACTIVATION}}double {{Q}}SampleDistribution() {
+{{SAMPLE}}}
 
-    o << "double* " + q + "ReturnDistributionParameters() {\n";
-    if (a.Timed)
-      o << "  CurrentParameters(TheDistributionParameters);\n  return TheDistributionParameters;\n";
-    else
-      o << "  return nullptr;\n";
-    o << "}\n\n";
+double* {{Q}}ReturnDistributionParameters() {
+{{RETURN_PARAMETERS}}}
 
-    o << "int " + q + "Rank() {\n  return (\n";
-    o.Code(a.Rank.Present() ? a.Rank : Snippet{"1", 0, {}}, "      ");
-    o << "  );\n}\n\n";
+int {{Q}}Rank() {
+  return (
+{{RANK}}  );
+}
 
-    o << "BaseActionClass* " + q + "Fire() {\n";
-    // Arc counts on lines of their own, so #line can point at them; every new marking is checked.
-    auto arcs = [&](const std::vector<ArcDef>& list, const std::string& sign, const std::string& what) {
-      for (const ArcDef& arc : list) {
-        const PlaceDef& p = D.Places[PlaceIndex(arc.Place)];
-        const std::string mark = Mark(arc.Place);
-        o << "  " + mark + " = " + CheckedMarking(p, arc.Place, what) + "static_cast<long long>(" + mark +
-                 ") " + sign + " (\n";
-        o.Code(arc.Count, "      ");
-        o << "  ));\n";
-      }
+BaseActionClass* {{Q}}Fire() {
+{{FIRE}}  return this;
+}
+
+void {{Q}}LinkVariables() {
+{{LINK}}}
+
+)");
+
+const TextTemplate kExplicitReactivation(R"(bool {{Q}}ReactivationPredicate() {
+  return (
+{{PREDICATE}}  );
+}
+
+bool {{Q}}ReactivationFunction() {
+  return (
+{{FUNCTION}}  );
+}
+
+)");
+
+const TextTemplate kAutomaticReactivation(R"(bool {{Q}}ReactivationPredicate() { return true; }
+
+// The scheduled delay was drawn with parameters that no longer hold.
+bool {{Q}}ReactivationFunction() {
+  double Kavrin_P[{{N}}];
+  CurrentParameters(Kavrin_P);
+  for (int Kavrin_K = 0; Kavrin_K < {{N}}; Kavrin_K++)
+    if (Kavrin_P[Kavrin_K] != Sampled[Kavrin_K]) return true;
+  return false;
+}
+
+)");
+
+const TextTemplate kNoReactivation(R"(bool {{Q}}ReactivationPredicate() { return false; }
+
+bool {{Q}}ReactivationFunction() { return false; }
+
+)");
+
+}  // namespace
+
+// The methods of one action's class.
+std::string CodeGenerator::ActivitySource(const Action& x) const {
+  const ActivityDef& a = *x.Def;
+  const std::string q = D.ModelName + "SAN::" + x.ClassName + "::";
+  const std::string nparams = std::to_string(ParameterCount(a));
+  std::string distribution = "Instantaneous";
+  if (a.Timed)
+    distribution =
+        a.SelectBy.empty() ? a.Sampler : "static_cast<Distribution>(static_cast<int>(" + a.SelectBy + "))";
+  const bool reactivates = AutoReactivation(x) || a.ReactivationMode == ActivityDef::Reactivation::Explicit;
+
+  std::string enabled;
+  for (const ArcDef& arc : a.Input)
+    enabled += " && " + Mark(arc.Place) + " >= (\n" + Fenced(arc.Count, "      ") + "  )";
+  if (a.Enabled.Present()) enabled += " && (\n" + Fenced(a.Enabled, "      ") + "  )";
+
+  Snippet weight = a.Weight.Present() ? a.Weight : Snippet{"1.0", 0, {}};
+  if (x.Case >= 0) weight = a.Cases[x.Case].Probability;
+
+  std::string current;
+  if (a.Timed) {
+    auto fill = [&](const std::vector<Snippet>& params, const std::string& indent) {
+      std::string t;
+      for (size_t k = 0; k < params.size(); k++)
+        t += indent + "Kavrin_P[" + std::to_string(k) + "] = (\n" + Fenced(params[k], indent + "    ") +
+             indent + ");\n";
+      return t;
     };
-    arcs(a.Input, "-", "an input arc of " + x.Name);
-    if (a.Effect.Present()) {
-      o << "  {\n";
-      o.Code(a.Effect, "    ");
-      o << "  }\n";
+    current = "void " + q + "CurrentParameters(double* Kavrin_P) {\n";
+    if (a.SelectBy.empty()) {
+      current += fill(a.Parameters, "  ");
+    } else {
+      current += "  switch (DistributionType) {\n";
+      for (size_t c = 1; c < a.Choices.size(); c++)
+        current += "    case " + a.Choices[c].Sampler + ":\n" + fill(a.Choices[c].Parameters, "      ") +
+                   "      break;\n";
+      current += "    default:\n" + fill(a.Choices[0].Parameters, "      ") + "      break;\n  }\n";
     }
-    arcs(a.Output, "+", "an output arc of " + x.Name);
-    if (x.Case >= 0) {
-      arcs(a.Cases[x.Case].Output, "+", "an output arc of " + x.Name);
-      if (a.Cases[x.Case].Effect.Present()) {
-        o << "  {\n";
-        o.Code(a.Cases[x.Case].Effect, "    ");
-        o << "  }\n";
-      }
-    }
-    o << "  return this;\n}\n\n";
-
-    o << "void " + q + "LinkVariables() {\n";
-    for (const std::string& name : x.Members)
-      if (D.Places[PlaceIndex(name)].Size == 0) o << "  " + name + "->Register(&" + name + "_Kavrin_Mark);\n";
-    o << "}\n\n";
+    current += "}\n\n";
   }
-  if (Submodel) o << InstanceSource();
-  return o.Text;
+
+  std::string rate = "  return 0.0;\n";
+  if (a.Timed && (a.Sampler == "Exponential" || !a.SelectBy.empty()))
+    rate = "  double Kavrin_P[" + nparams + "];\n  CurrentParameters(Kavrin_P);\n" +
+           (a.SelectBy.empty() ? "  return Kavrin_P[0];\n"
+                               : "  return DistributionType == Exponential ? Kavrin_P[0] : 0.0;\n");
+
+  std::string reactivation;
+  if (a.ReactivationMode == ActivityDef::Reactivation::Explicit)
+    reactivation = kExplicitReactivation.Fill({{"Q", q},
+                                               {"PREDICATE", Fenced(a.ReactivationPredicate, "      ")},
+                                               {"FUNCTION", Fenced(a.ReactivationFunction, "      ")}});
+  else if (AutoReactivation(x))
+    reactivation = kAutomaticReactivation.Fill({{"Q", q}, {"N", nparams}});
+  else
+    reactivation = kNoReactivation.Fill({{"Q", q}});
+
+  std::string sample = "  return 0.0;\n";
+  if (a.Timed) {
+    const std::string p = AutoReactivation(x) ? "Sampled" : "Kavrin_P";
+    sample = (AutoReactivation(x) ? "" : "  double Kavrin_P[" + nparams + "];\n") + "  CurrentParameters(" +
+             p + ");\n";
+    auto call = [&](const std::string& sampler, size_t n) {
+      std::vector<std::string> args;
+      for (size_t k = 0; k < n; k++) args.push_back(p + "[" + std::to_string(k) + "]");
+      return "TheDistribution->" + sampler + "(" + Join(args, ", ") + ")";
+    };
+    if (a.SelectBy.empty()) {
+      sample += "  return " + call(a.Sampler, a.Parameters.size()) + ";\n";
+    } else {
+      sample += "  switch (DistributionType) {\n";
+      for (size_t c = 1; c < a.Choices.size(); c++)
+        sample += "    case " + a.Choices[c].Sampler + ":\n      return " +
+                  call(a.Choices[c].Sampler, a.Choices[c].Parameters.size()) + ";\n";
+      sample += "    default:\n      return " + call(a.Choices[0].Sampler, a.Choices[0].Parameters.size()) +
+                ";\n  }\n";
+    }
+  }
+
+  // Arc counts on lines of their own, so #line can point at them; every new marking is checked.
+  std::string fire;
+  auto arcs = [&](const std::vector<ArcDef>& list, const std::string& sign, const std::string& what) {
+    for (const ArcDef& arc : list) {
+      const PlaceDef& p = *Model->FindPlace(arc.Place)->Def;
+      const std::string mark = Mark(arc.Place);
+      fire += "  " + mark + " = " + CheckedMarking(p, arc.Place, what) + "static_cast<long long>(" + mark +
+              ") " + sign + " (\n" + Fenced(arc.Count, "      ") + "  ));\n";
+    }
+  };
+  auto effect = [&](const Snippet& code) {
+    if (code.Present()) fire += "  {\n" + Fenced(code, "    ") + "  }\n";
+  };
+  arcs(a.Input, "-", "an input arc of " + x.Name);
+  effect(a.Effect);
+  arcs(a.Output, "+", "an output arc of " + x.Name);
+  if (x.Case >= 0) {
+    arcs(a.Cases[x.Case].Output, "+", "an output arc of " + x.Name);
+    effect(a.Cases[x.Case].Effect);
+  }
+
+  std::string link;
+  for (const std::string& name : x.Members)
+    if (Model->FindPlace(name)->Def->Size == 0)
+      link += "  " + name + "->Register(&" + name + "_Kavrin_Mark);\n";
+
+  return kActivitySource.Fill(
+      {{"NAME", x.Name},
+       {"Q", q},
+       {"C", x.ClassName},
+       {"PARAMETERS", a.Timed ? "new double[" + nparams + "]" : "nullptr"},
+       {"LABEL", Lit(x.Name)},
+       {"GROUP", std::to_string(x.Group)},
+       {"DISTRIBUTION", distribution},
+       {"POLICY", a.Policy},
+       {"AFFECTS", std::to_string(x.Affects.size())},
+       {"ENABLES", std::to_string(x.Enables.size())},
+       {"REACTIVATES", reactivates ? "true" : "false"},
+       {"ENABLED", enabled},
+       {"WEIGHT", Fenced(weight, "      ")},
+       {"CURRENT_PARAMETERS", current},
+       {"RATE", rate},
+       {"REACTIVATION", reactivation},
+       {"SAMPLE", sample},
+       {"RETURN_PARAMETERS", a.Timed ? "  CurrentParameters(TheDistributionParameters);\n  return "
+                                       "TheDistributionParameters;\n"
+                                     : "  return nullptr;\n"},
+       {"RANK", Fenced(a.Rank.Present() ? a.Rank : Snippet{"1", 0, {}}, "      ")},
+       {"FIRE", fire},
+       {"LINK", link}});
 }
 
 // ---------------------------------------------------------------- reward model
@@ -733,166 +748,261 @@ std::string CodeGenerator::RewardModelSource() {
                                   {"CASES", cases}});
 }
 
+namespace {
+
+const TextTemplate kRewardNodesHeader(
+    R"(// The variables of reward model {{R}}, generated by sangen from {{SOURCE}}.
+#ifndef {{R}}PVNODES_H
+#define {{R}}PVNODES_H
+
+#include "Performance_Variables/IntervalOfTimeImpulse.h"
+#include "Performance_Variables/PerformanceVariableNode.h"
+#include "Performance_Variables/PerformanceVariableWorker.h"
+
+class BaseModelClass;
+{{MODELS}}
+{{VARIABLES}}#endif
+)");
+
+const TextTemplate kRewardWorkerClass(R"(class {{W}} : public PerformanceVariableWorker {
+ public:
+  {{VM}}SAN* {{VM}};
+  {{W}}();
+  double Reward_Function() override;
+  void Accumulate(double next_time, double last_event_time) override;
+  void SetModelPointer(int k, BaseModelClass* model) override;
+};
+
+)");
+
+const TextTemplate kImpulseClass(R"(class {{C}} : public IntervalOfTimeImpulse {
+ public:
+  {{VM}}SAN* {{VM}};
+  ImpulseNodeClass** ImpulseWorkerList;
+  int ImpulseWorkerListLength;
+  {{C}}();
+  ~{{C}}() override;
+  double Impulse_Function(double t) override;
+  ImpulseNodeClass** CreateImpulseWorkerList(int n) override;
+  void SetModelPointer(int k, BaseModelClass* model) override;
+};
+
+)");
+
+const TextTemplate kVariableClass(R"(class {{N}} : public PerformanceVariableNode {
+ public:
+  {{VM}}SAN* The{{VM}}SAN;
+{{IMPULSES}}
+  explicit {{N}}(int timeindex = 0);
+  ~{{N}}() override;
+  void CreateWorkerList() override;
+  void SetModelPointer(BaseModelClass* model) override;
+};
+
+)");
+
+}  // namespace
+
 std::string CodeGenerator::RewardNodesHeader() {
   const std::string r = D.RewardName;
-  const std::string m = D.ModelName;
-  Out o("", SourcePath);
-  o << "// The variables of reward model " + r + ", generated by sangen from " + SourceName + ".\n";
-  o << "#ifndef " + r + "PVNODES_H\n#define " + r + "PVNODES_H\n\n";
-  o << "#include \"Performance_Variables/IntervalOfTimeImpulse.h\"\n#include "
-       "\"Performance_Variables/PerformanceVariableNode.h\"\n";
-  o << "#include \"Performance_Variables/PerformanceVariableWorker.h\"\n\nclass BaseModelClass;\n";
-  for (const std::string& c : ReadModels()) o << "class " + c + "SAN;\n";
-  o << "\n";
+  std::string models, variables;
+  for (const std::string& c : ReadModels()) models += "class " + c + "SAN;\n";
   for (size_t k = 0; k < D.Variables.size(); k++) {
     const VariableDef& v = D.Variables[k];
     const std::string n = r + "PV" + std::to_string(k);
-    const std::string vm = D.Composed ? v.OverSubmodel : m;
-    if (v.Rate.Present()) {
-      o << "class " + n + "Worker : public PerformanceVariableWorker {\n public:\n  " + vm + "SAN* " + vm +
-               ";\n";
-      o << "  " + n + "Worker();\n  double Reward_Function() override;\n";
-      o << "  void Accumulate(double next_time, double last_event_time) override;\n";
-      o << "  void SetModelPointer(int k, BaseModelClass* model) override;\n};\n\n";
-    }
+    const std::string vm = Scope(v).ModelName;
+    std::string impulses;
+    if (v.Rate.Present()) variables += kRewardWorkerClass.Fill({{"W", n + "Worker"}, {"VM", vm}});
     for (size_t i = 0; i < v.Impulses.size(); i++) {
       const std::string c = n + "Impulse" + std::to_string(i);
-      o << "class " + c + " : public IntervalOfTimeImpulse {\n public:\n  " + vm + "SAN* " + vm + ";\n";
-      o << "  ImpulseNodeClass** ImpulseWorkerList;\n  int ImpulseWorkerListLength;\n";
-      o << "  " + c + "();\n  ~" + c + "() override;\n  double Impulse_Function(double t) override;\n";
-      o << "  ImpulseNodeClass** CreateImpulseWorkerList(int n) override;\n";
-      o << "  void SetModelPointer(int k, BaseModelClass* model) override;\n};\n\n";
+      variables += kImpulseClass.Fill({{"C", c}, {"VM", vm}});
+      impulses += "  " + c + " Impulse" + std::to_string(i) + ";\n";
     }
-    o << "class " + n + " : public PerformanceVariableNode {\n public:\n  " + vm + "SAN* The" + vm + "SAN;\n";
-    for (size_t i = 0; i < v.Impulses.size(); i++)
-      o << "  " + n + "Impulse" + std::to_string(i) + " Impulse" + std::to_string(i) + ";\n";
-    o << "\n  explicit " + n + "(int timeindex = 0);\n  ~" + n +
-             "() override;\n  void CreateWorkerList() override;\n";
-    o << "  void SetModelPointer(BaseModelClass* model) override;\n};\n\n";
+    variables += kVariableClass.Fill({{"N", n}, {"VM", vm}, {"IMPULSES", impulses}});
   }
-  o << "#endif\n";
-  return o.Text;
+  return kRewardNodesHeader.Fill(
+      {{"R", r}, {"SOURCE", SourceName}, {"MODELS", models}, {"VARIABLES", variables}});
 }
+
+namespace {
+
+const TextTemplate kRewardNodesSource(R"(// Generated by sangen from {{SOURCE}}.
+#include "Reward/{{R}}/{{R}}PVNodes.h"
+
+#include <algorithm>
+
+{{MODELS}}
+{{VARIABLES}})");
+
+const TextTemplate kWorkerSource(R"({{W}}::{{W}}() : {{VM}}(nullptr) { NumModels = 1; }
+
+double {{W}}::Reward_Function() {
+{{LOCALS}}  return (
+{{RATE}}  ){{SHARE}};
+}
+
+void {{W}}::Accumulate(double next_time, double last_event_time) {
+{{ACCUMULATE}}}
+
+void {{W}}::SetModelPointer(int Kavrin_K, BaseModelClass* Kavrin_Model) {
+  if (Kavrin_K == 0) {{VM}} = static_cast<{{VM}}SAN*>(Kavrin_Model);
+}
+
+)");
+
+const TextTemplate kImpulseSource(R"({{C}}::{{C}}()
+    : IntervalOfTimeImpulse({{AVERAGED}}), {{VM}}(nullptr), ImpulseWorkerList(nullptr), ImpulseWorkerListLength(0) {
+  NumberOfModelDependencies = 1;
+  TheModelPtr = new BaseModelClass**[NumberOfModelDependencies];
+  TheModelPtr[0] = nullptr;
+}
+
+{{C}}::~{{C}}() {
+  delete[] TheModelPtr;
+  if (ImpulseWorkerList != nullptr) {
+    for (int Kavrin_I = 0; Kavrin_I < ImpulseWorkerListLength; Kavrin_I++) delete ImpulseWorkerList[Kavrin_I];
+    delete[] ImpulseWorkerList;
+  }
+}
+
+double {{C}}::Impulse_Function(double{{T}}) {
+{{LOCALS}}  return (
+{{VALUE}}  ){{SHARE}};
+}
+
+ImpulseNodeClass** {{C}}::CreateImpulseWorkerList(int Kavrin_N) {
+  ImpulseWorkerListLength = Kavrin_N;
+  ImpulseWorkerList = new ImpulseNodeClass*[Kavrin_N];
+  for (int Kavrin_I = 0; Kavrin_I < Kavrin_N; Kavrin_I++) ImpulseWorkerList[Kavrin_I] = new {{C}};
+  return ImpulseWorkerList;
+}
+
+void {{C}}::SetModelPointer(int Kavrin_K, BaseModelClass* Kavrin_Model) {
+  if (Kavrin_K == 0) {{VM}} = static_cast<{{VM}}SAN*>(Kavrin_Model);
+}
+
+)");
+
+// A composed model hands the variable its top model, which is not one of the submodel's instances
+// (the workers get those): the node's pointer is then null, never a wrong type.
+const TextTemplate kVariableSource(
+    R"({{N}}::{{N}}(int timeindex) : PerformanceVariableNode(), The{{VM}}SAN(nullptr) {
+  TheModelPtr = nullptr;  // bound through SetModelPointer
+  double startpts[{{NT}}] = {{{STARTS}}};
+  double stoppts[{{NT}}] = {{{STOPS}}};
+  Initialize({{LABEL}}, {{KIND}}, {{NT}}, startpts, stoppts, timeindex, {{IMPULSES}}, {{RATED}}, {{DEPENDENCIES}});
+{{REGISTER}}}
+
+{{N}}::~{{N}}() {
+  for (int Kavrin_W = 0; Kavrin_W < NumberOfWorkers; Kavrin_W++) delete WorkerList[Kavrin_W];
+}
+
+void {{N}}::CreateWorkerList() {
+{{WORKERS}}}
+
+void {{N}}::SetModelPointer(BaseModelClass* Kavrin_Model) {
+  The{{VM}}SAN = {{CAST}}<{{VM}}SAN*>(Kavrin_Model);
+}
+
+)");
+
+}  // namespace
 
 std::string CodeGenerator::RewardNodesSource() {
   const std::string r = D.RewardName;
-  const std::string m = D.ModelName;
   const std::string file = OutDir + "/Reward/" + r + "/" + r + "PVNodes.cpp";
-  Out o(file, SourcePath);
-  o << "// Generated by sangen from " + SourceName + ".\n";
-  o << "#include \"Reward/" + r + "/" + r + "PVNodes.h\"\n\n#include <algorithm>\n\n";
-  for (const std::string& c : ReadModels()) o << "#include \"Atomic/" + c + "/" + c + "SAN.h\"\n";
-  o << "\n";
+  std::string models, variables;
+  for (const std::string& c : ReadModels()) models += "#include \"Atomic/" + c + "/" + c + "SAN.h\"\n";
   // Places named by an expression, bound to locals so the expression reads like the model's own code.
   auto locals = [&](const Description& sd, const std::string& code) {
-    for (const std::string& p : PlacesOf(sd, code)) {
-      const PlaceDef& pd = *sd.FindPlace(p);
-      o << "  " + PlaceType(pd, sd.ModelName) + "* " + p + " = " + sd.ModelName + "->" + p + ";\n  (void)" +
-               p + ";\n";
-    }
+    std::string t;
+    for (const std::string& p : PlacesOf(sd, code))
+      t += "  " + PlaceType(*sd.FindPlace(p), sd.ModelName) + "* " + p + " = " + sd.ModelName + "->" + p +
+           ";\n  (void)" + p + ";\n";
+    return t;
   };
+  static const std::map<std::string, std::string> kinds{{"instant", "INSTANT_OF_TIME"},
+                                                        {"interval", "INTERVAL_OF_TIME"},
+                                                        {"time_averaged", "TIMEAVE_INTERVAL_OF_TIME"},
+                                                        {"steady_state", "STEADY_STATE"}};
   for (size_t k = 0; k < D.Variables.size(); k++) {
     const VariableDef& v = D.Variables[k];
     const std::string n = r + "PV" + std::to_string(k);
     const Description& sd = Scope(v);
     const std::string vm = sd.ModelName;
-    const std::string over = D.Composed ? v.Over : m;
+    const std::string over = D.Composed ? v.Over : D.ModelName;
     // The variable's rewards averaged over its instances: each one's share of the sum.
     const std::string share = v.Average ? " / " + std::to_string(v.Instances) + ".0" : "";
-    o << "// ----- " + v.Name + "\n\n";
+    variables += "// ----- " + v.Name + "\n\n";
     if (v.Rate.Present()) {
-      const std::string w = n + "Worker";
-      o << w + "::" + w + "() : " + vm + "(nullptr) { NumModels = 1; }\n\n";
-      o << "double " + w + "::Reward_Function() {\n";
-      locals(sd, v.Rate.Text);
-      o << "  return (\n";
-      o.Code(v.Rate, "      ");
-      o << "  )" + share + ";\n}\n\n";
-      o << "void " + w + "::Accumulate(double next_time, double last_event_time) {\n";
-      if (v.Kind == "instant") {
-        o << "  (void)next_time;\n  (void)last_event_time;\n";
-        o << "  // The marking held at the time point: the last call before the node completes sets it.\n";
-        o << "  Reward = Reward_Function();\n  RewardFraction = 1.0;\n";
-      } else {
-        o << "  double Kavrin_From = std::max(last_event_time, Start);\n  double Kavrin_To = "
-             "std::min(next_time, Stop);\n";
-        o << "  Reward = Kavrin_To > Kavrin_From ? Reward_Function() * (Kavrin_To - Kavrin_From) : 0.0;\n";
-        o << (v.Kind == "interval" ? "  RewardFraction = 1.0;\n"
-                                   : "  RewardFraction = 1.0 / (Stop - Start);\n");
-      }
-      o << "}\n\n";
-      o << "void " + w +
-               "::SetModelPointer(int Kavrin_K, BaseModelClass* Kavrin_Model) {\n  if (Kavrin_K == 0) " + vm +
-               " = static_cast<" + vm + "SAN*>(Kavrin_Model);\n}\n\n";
+      std::string accumulate;
+      if (v.Kind == "instant")
+        accumulate =
+            "  (void)next_time;\n  (void)last_event_time;\n"
+            "  // The marking held at the time point: the last call before the node completes sets it.\n"
+            "  Reward = Reward_Function();\n  RewardFraction = 1.0;\n";
+      else
+        accumulate =
+            std::string("  double Kavrin_From = std::max(last_event_time, Start);\n") +
+            "  double Kavrin_To = std::min(next_time, Stop);\n" +
+            "  Reward = Kavrin_To > Kavrin_From ? Reward_Function() * (Kavrin_To - Kavrin_From) : 0.0;\n" +
+            (v.Kind == "interval" ? "  RewardFraction = 1.0;\n"
+                                  : "  RewardFraction = 1.0 / (Stop - Start);\n");
+      variables += kWorkerSource.Fill({{"W", n + "Worker"},
+                                       {"VM", vm},
+                                       {"LOCALS", locals(sd, v.Rate.Text)},
+                                       {"RATE", Fenced(v.Rate, "      ")},
+                                       {"SHARE", share},
+                                       {"ACCUMULATE", accumulate}});
     }
     for (size_t i = 0; i < v.Impulses.size(); i++) {
-      const std::string c = n + "Impulse" + std::to_string(i);
-      const bool averaged = v.Kind == "time_averaged";
-      o << c + "::" + c + "()\n    : IntervalOfTimeImpulse(" + (averaged ? "true" : "") + "), " + vm +
-               "(nullptr), ImpulseWorkerList(nullptr), ImpulseWorkerListLength(0) {\n";
-      o << "  NumberOfModelDependencies = 1;\n  TheModelPtr = new "
-           "BaseModelClass**[NumberOfModelDependencies];\n";
-      o << "  TheModelPtr[0] = nullptr;\n}\n\n";
-      o << c + "::~" + c + "() {\n  delete[] TheModelPtr;\n  if (ImpulseWorkerList != nullptr) {\n";
-      o << "    for (int Kavrin_I = 0; Kavrin_I < ImpulseWorkerListLength; Kavrin_I++) delete "
-           "ImpulseWorkerList[Kavrin_I];\n";
-      o << "    delete[] ImpulseWorkerList;\n  }\n}\n\n";
       // The firing time is named t only when the value reads it: a global t stays visible otherwise.
       bool readsT = false;
       for (const std::string& id : Identifiers(v.Impulses[i].Value.Text)) readsT = readsT || id == "t";
-      o << "double " + c + "::Impulse_Function(double" + (readsT ? " t" : "") + ") {\n";
-      locals(sd, v.Impulses[i].Value.Text);
-      o << "  return (\n";
-      o.Code(v.Impulses[i].Value, "      ");
-      o << "  )" + share + ";\n}\n\n";
-      o << "ImpulseNodeClass** " + c +
-               "::CreateImpulseWorkerList(int Kavrin_N) {\n  ImpulseWorkerListLength = Kavrin_N;\n";
-      o << "  ImpulseWorkerList = new ImpulseNodeClass*[Kavrin_N];\n";
-      o << "  for (int Kavrin_I = 0; Kavrin_I < Kavrin_N; Kavrin_I++) ImpulseWorkerList[Kavrin_I] = new " +
-               c + ";\n  return ImpulseWorkerList;\n}\n\n";
-      o << "void " + c +
-               "::SetModelPointer(int Kavrin_K, BaseModelClass* Kavrin_Model) {\n  if (Kavrin_K == 0) " + vm +
-               " = static_cast<" + vm + "SAN*>(Kavrin_Model);\n}\n\n";
+      variables += kImpulseSource.Fill({{"C", n + "Impulse" + std::to_string(i)},
+                                        {"AVERAGED", v.Kind == "time_averaged" ? "true" : ""},
+                                        {"VM", vm},
+                                        {"T", readsT ? " t" : ""},
+                                        {"LOCALS", locals(sd, v.Impulses[i].Value.Text)},
+                                        {"VALUE", Fenced(v.Impulses[i].Value, "      ")},
+                                        {"SHARE", share}});
     }
-    static const std::map<std::string, std::string> kinds{{"instant", "INSTANT_OF_TIME"},
-                                                          {"interval", "INTERVAL_OF_TIME"},
-                                                          {"time_averaged", "TIMEAVE_INTERVAL_OF_TIME"},
-                                                          {"steady_state", "STEADY_STATE"}};
-    std::vector<std::string> deps = PlacesOf(sd, v.Rate.Text);
-    const std::string nt = std::to_string(v.Starts.size());
-    o << n + "::" + n + "(int timeindex) : PerformanceVariableNode(), The" + vm + "SAN(nullptr) {\n";
-    o << "  TheModelPtr = nullptr;  // bound through SetModelPointer\n";
-    std::string starts, stops;
+    const std::vector<std::string> deps = PlacesOf(sd, v.Rate.Text);
+    std::vector<std::string> starts, stops;
     for (size_t t = 0; t < v.Starts.size(); t++) {
-      starts += (t ? ", " : "") + Number(v.Starts[t]);
-      stops += (t ? ", " : "") + Number(v.Stops[t]);
+      starts.push_back(Number(v.Starts[t]));
+      stops.push_back(Number(v.Stops[t]));
     }
-    o << "  double startpts[" + nt + "] = {" + starts + "};\n  double stoppts[" + nt + "] = {" + stops +
-             "};\n";
-    o << "  Initialize(" + Lit(v.Name) + ", " + kinds.at(v.Kind) + ", " + nt +
-             ", startpts, stoppts, timeindex, " + std::to_string(v.Impulses.size()) + ", " +
-             (v.Rate.Present() ? "1" : "0") + ", " + std::to_string(deps.size()) + ");\n";
-    if (v.Kind == "steady_state") o << "  Type = steady_state;\n";
-    for (const std::string& p : deps) o << "  AddVariableDependency(" + Lit(p) + ", " + Lit(over) + ");\n";
-    if (v.Rate.Present() && deps.empty()) o << "  AddModelDependency(" + Lit(over) + ");\n";
+    std::string registered;
+    if (v.Kind == "steady_state") registered += "  Type = steady_state;\n";
+    for (const std::string& p : deps)
+      registered += "  AddVariableDependency(" + Lit(p) + ", " + Lit(over) + ");\n";
+    if (v.Rate.Present() && deps.empty()) registered += "  AddModelDependency(" + Lit(over) + ");\n";
     for (size_t i = 0; i < v.Impulses.size(); i++)
-      o << "  AddImpulse(" + Lit(v.Impulses[i].Action) + ", " + Lit(over) + ", &Impulse" + std::to_string(i) +
-               ");\n";
-    o << "}\n\n";
-    o << n + "::~" + n +
-             "() {\n  for (int Kavrin_W = 0; Kavrin_W < NumberOfWorkers; Kavrin_W++) delete "
-             "WorkerList[Kavrin_W];\n}\n\n";
-    o << "void " + n + "::CreateWorkerList() {\n";
-    if (v.Rate.Present())
-      o << "  for (int Kavrin_W = 0; Kavrin_W < NumberOfWorkers; Kavrin_W++) WorkerList[Kavrin_W] = new " +
-               n + "Worker;\n";
-    o << "}\n\n";
-    // A composed model hands the variable its top model, which is not one of the submodel's
-    // instances (the workers get those): the node's pointer is then null, never a wrong type.
-    o << "void " + n + "::SetModelPointer(BaseModelClass* Kavrin_Model) {\n  The" + vm +
-             "SAN = " + (D.Composed ? "dynamic_cast<" : "static_cast<") + vm + "SAN*>(Kavrin_Model);\n}\n\n";
+      registered += "  AddImpulse(" + Lit(v.Impulses[i].Action) + ", " + Lit(over) + ", &Impulse" +
+                    std::to_string(i) + ");\n";
+    variables += kVariableSource.Fill(
+        {{"N", n},
+         {"VM", vm},
+         {"NT", std::to_string(v.Starts.size())},
+         {"STARTS", Join(starts, ", ")},
+         {"STOPS", Join(stops, ", ")},
+         {"LABEL", Lit(v.Name)},
+         {"KIND", kinds.at(v.Kind)},
+         {"IMPULSES", std::to_string(v.Impulses.size())},
+         {"RATED", v.Rate.Present() ? "1" : "0"},
+         {"DEPENDENCIES", std::to_string(deps.size())},
+         {"REGISTER", registered},
+         {"WORKERS", v.Rate.Present() ? "  for (int Kavrin_W = 0; Kavrin_W < NumberOfWorkers; Kavrin_W++) "
+                                        "WorkerList[Kavrin_W] = new " +
+                                            n + "Worker;\n"
+                                      : ""},
+         {"CAST", D.Composed ? "dynamic_cast" : "static_cast"}});
   }
-  return o.Text;
+  return FencedCode::Resolve(
+      kRewardNodesSource.Fill(
+          {{"SOURCE", SourceName}, {"R", r}, {"MODELS", models}, {"VARIABLES", variables}}),
+      file);
 }
 
 // ---------------------------------------------------------------- study
@@ -936,118 +1046,213 @@ class {{S}}SetStudy : public BaseStudyClass {
                             {"GLOBALS", globals}});
 }
 
+namespace {
+
+const TextTemplate kStudySource(R"(// Generated by sangen from {{SOURCE}}.
+#include "Study/{{S}}/{{S}}SetStudy.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <string>
+
+#include "BaseClasses/KavrinEnums.h"
+#include "Reward/{{R}}/{{R}}PVModel.h"
+#include "Study/ExperimentNames.h"
+
+{{GLOBALS}}{{NAMES}}BaseStudyClass* GenerateStudy() {
+  if (GlobalStudyPtr == nullptr) GlobalStudyPtr = new {{S}}SetStudy();
+  return GlobalStudyPtr;
+}
+
+void DestructStudy() {
+  delete GlobalStudyPtr;
+  GlobalStudyPtr = nullptr;
+}
+
+{{S}}SetStudy::{{S}}SetStudy() {
+  NumGVs = {{NG}};
+  NumExps = {{NE}};
+  GVNames = new char*[NumGVs];
+  GVTypes = new char*[NumGVs];
+{{GV_NAMES}}{{TABLES}}}
+
+{{S}}SetStudy::~{{S}}SetStudy() {
+  delete ThePVModel;
+{{DELETES}}}
+
+PVModel* {{S}}SetStudy::GetPVModel(bool expandTimeArrays) {
+  delete ThePVModel;
+  ThePVModel = new {{R}}PVModel(expandTimeArrays);
+  return ThePVModel;
+}
+
+{{SET}}{{PRINT}}void* {{S}}SetStudy::GetGVValue(char* TheGVName) {
+{{GET}}  std::cerr << {{NO_GLOBAL}} << TheGVName << " does not exist." << std::endl;
+  return nullptr;
+}
+
+void {{S}}SetStudy::OverrideGVValue(char* TheGVName, void* TheGVValue) {
+{{OVERRIDE}}}
+)");
+
+const TextTemplate kSetGlobals(
+    R"text(// An experiment the study does not have would read past the value tables.
+void {{S}}SetStudy::SetGVs(int expNum) {
+  if (expNum < 0 || static_cast<uint32_t>(expNum) >= NumExps) {
+    std::cerr << {{NO_EXPERIMENT}} << expNum << " (valid: 0 to " << NumExps - 1 << ")"
+              << std::endl;
+    std::exit(1);
+  }
+{{SET}}  Kavrin_AppliedExperiment = expNum;
+}
+
+)text");
+
+}  // namespace
+
 std::string CodeGenerator::StudySource() {
   const std::string s = D.StudyName;
   const std::string c = s + "SetStudy";
-  Out o(OutDir + "/Study/" + s + "/" + c + ".cpp", SourcePath);
-  o << "// Generated by sangen from " + SourceName + ".\n";
-  o << "#include \"Study/" + s + "/" + c +
-           ".h\"\n\n#include <charconv>\n#include <cstdlib>\n#include <cstring>\n#include "
-           "<iostream>\n#include <string>\n\n";
-  o << "#include \"BaseClasses/KavrinEnums.h\"\n#include \"Reward/" + D.RewardName + "/" + D.RewardName +
-           "PVModel.h\"\n#include \"Study/ExperimentNames.h\"\n\n";
-  for (const GlobalDef& g : D.Globals) o << GlobalClass(g.Type) + " " + g.Name + ";\n";
-  if (!D.Globals.empty()) o << "\n";
-  o << ExperimentNameTable();
-  o << "BaseStudyClass* GenerateStudy() {\n  if (GlobalStudyPtr == nullptr) GlobalStudyPtr = new " + c +
-           "();\n";
-  o << "  return GlobalStudyPtr;\n}\n\nvoid DestructStudy() {\n  delete GlobalStudyPtr;\n  GlobalStudyPtr = "
-       "nullptr;\n}\n\n";
-  o << c + "::" + c + "() {\n  NumGVs = " + std::to_string(D.Globals.size()) +
-           ";\n  NumExps = " + std::to_string(D.Experiments.size()) +
-           ";\n  GVNames = new char*[NumGVs];\n  GVTypes = new char*[NumGVs];\n";
+  std::string globals, names, tables, deletes, get, set, override;
+  for (const GlobalDef& g : D.Globals) globals += GlobalClass(g.Type) + " " + g.Name + ";\n";
+  if (!D.Globals.empty()) globals += "\n";
   for (size_t k = 0; k < D.Globals.size(); k++) {
     const GlobalDef& g = D.Globals[k];
-    o << "  GVNames[" + std::to_string(k) + "] = strdup(" + Lit(g.Name) + ");\n";
-    o << "  GVTypes[" + std::to_string(k) + "] = strdup(" + Lit(g.Type) + ");\n";
+    names += "  GVNames[" + std::to_string(k) + "] = strdup(" + Lit(g.Name) + ");\n";
+    names += "  GVTypes[" + std::to_string(k) + "] = strdup(" + Lit(g.Type) + ");\n";
   }
   // One line per table; a value written as an expression goes on lines of its own under #line.
   for (const GlobalDef& g : D.Globals) {
     const std::string cast = "static_cast<" + CType(g.Type) + ">(";
     bool fenced = false;
     for (const ExperimentDef& x : D.Experiments) fenced = fenced || x.ValueLines.count(g.Name) != 0;
-    o << "  " + g.Name + "Values = new " + CType(g.Type) + "[NumExps]{" + (fenced ? "\n" : "");
+    tables += "  " + g.Name + "Values = new " + CType(g.Type) + "[NumExps]{" + (fenced ? "\n" : "");
     for (size_t e = 0; e < D.Experiments.size(); e++) {
       const ExperimentDef& x = D.Experiments[e];
       const std::string& value = x.Values.at(g.Name);
       const auto line = x.ValueLines.find(g.Name);
-      if (!fenced) {
-        o << (e ? ", " : "") + cast + value + ")";
-      } else if (line == x.ValueLines.end()) {
-        o << "      " + cast + value + "),\n";
-      } else {
-        o << "      " + cast + "\n";
-        o.Code(Snippet{value, line->second, {}}, "          ");
-        o << "      ),\n";
-      }
+      if (!fenced)
+        tables += (e ? ", " : "") + cast + value + ")";
+      else if (line == x.ValueLines.end())
+        tables += "      " + cast + value + "),\n";
+      else
+        tables +=
+            "      " + cast + "\n" + Fenced(Snippet{value, line->second, {}}, "          ") + "      ),\n";
     }
-    o << "};\n";
+    tables += "};\n";
+    deletes += "  delete[] " + g.Name + "Values;\n";
+    get += "  if (std::strcmp(" + Lit(g.Name) + ", TheGVName) == 0) return &" + g.Name + ".mVar;\n";
+    set += "  SetGvValue(" + g.Name + ", " + g.Name + "Values[expNum]);\n";
+    override += (override.empty() ? "  " : "  } else ") + std::string("if (std::strcmp(") + Lit(g.Name) +
+                ", TheGVName) == 0) {\n    SetGvValue(" + g.Name + ", *static_cast<" + CType(g.Type) +
+                "*>(TheGVValue));\n";
   }
-  o << "}\n\n" + c + "::~" + c + "() {\n  delete ThePVModel;\n";
-  for (const GlobalDef& g : D.Globals) o << "  delete[] " + g.Name + "Values;\n";
-  o << "}\n\n";
-  o << "PVModel* " + c + "::GetPVModel(bool expandTimeArrays) {\n  delete ThePVModel;\n  ThePVModel = new " +
-           D.RewardName + "PVModel(expandTimeArrays);\n  return ThePVModel;\n}\n\n";
-  if (D.Globals.empty()) {
-    o << "void " + c + "::SetGVs(int /*expNum*/) {}\n\n";
-  } else {
-    o << "// An experiment the study does not have would read past the value tables.\n";
-    o << "void " + c +
-             "::SetGVs(int expNum) {\n  if (expNum < 0 || static_cast<uint32_t>(expNum) >= NumExps) {\n";
-    o << "    std::cerr << \"ERROR: " + s +
-             " has no experiment \" << expNum << \" (valid: 0 to \" << NumExps - 1 << \")\"\n";
-    o << "              << std::endl;\n    std::exit(1);\n  }\n";
-    for (const GlobalDef& g : D.Globals) o << "  SetGvValue(" + g.Name + ", " + g.Name + "Values[expNum]);\n";
-    o << "  Kavrin_AppliedExperiment = expNum;\n}\n\n";
-  }
-  o << PrintGlobalValuesSource();
-  o << "void* " + c + "::GetGVValue(char* TheGVName) {\n";
-  for (const GlobalDef& g : D.Globals)
-    o << "  if (std::strcmp(" + Lit(g.Name) + ", TheGVName) == 0) return &" + g.Name + ".mVar;\n";
-  o << "  std::cerr << \"!! " + c +
-           "::GetGVValue: Global Variable \" << TheGVName << \" does not exist.\" << std::endl;\n";
-  o << "  return nullptr;\n}\n\n";
-  o << "void " + c + "::OverrideGVValue(char* TheGVName, void* TheGVValue) {\n";
-  if (D.Globals.empty()) o << "  (void)TheGVValue;\n";
-  std::string lead = "  ";
-  for (const GlobalDef& g : D.Globals) {
-    o << lead + "if (std::strcmp(" + Lit(g.Name) + ", TheGVName) == 0) {\n";
-    o << "    SetGvValue(" + g.Name + ", *static_cast<" + CType(g.Type) + "*>(TheGVValue));\n";
-    lead = "  } else ";
-  }
-  if (!D.Globals.empty()) o << "  } else {\n  ";
-  o << "  std::cerr << \"!! " + c +
-           "::OverrideGVValue: Global Variable \" << TheGVName << \" does not exist.\"\n";
-  o << "              << std::endl;\n";
-  if (!D.Globals.empty()) o << "  }\n";
-  o << "}\n";
-  return o.Text;
+  const std::string missing = "  std::cerr << " + Lit("!! " + c + "::OverrideGVValue: Global Variable ") +
+                              " << TheGVName << \" does not exist.\"\n              << std::endl;\n";
+  if (D.Globals.empty())
+    override = "  (void)TheGVValue;\n" + missing;
+  else
+    override += "  } else {\n  " + missing + "  }\n";
+  const std::string file = OutDir + "/Study/" + s + "/" + c + ".cpp";
+  return FencedCode::Resolve(
+      kStudySource.Fill(
+          {{"SOURCE", SourceName},
+           {"S", s},
+           {"R", D.RewardName},
+           {"GLOBALS", globals},
+           {"NAMES", ExperimentNameTable()},
+           {"NG", std::to_string(D.Globals.size())},
+           {"NE", std::to_string(D.Experiments.size())},
+           {"GV_NAMES", names},
+           {"TABLES", tables},
+           {"DELETES", deletes},
+           {"SET", D.Globals.empty()
+                       ? "void " + c + "::SetGVs(int /*expNum*/) {}\n\n"
+                       : kSetGlobals.Fill({{"S", s},
+                                           {"NO_EXPERIMENT", Lit("ERROR: " + s + " has no experiment ")},
+                                           {"SET", set}})},
+           {"PRINT", PrintGlobalValuesSource()},
+           {"GET", get},
+           {"NO_GLOBAL", Lit("!! " + c + "::GetGVValue: Global Variable ")},
+           {"OVERRIDE", override}}),
+      file);
 }
 
 // ---------------------------------------------------------------- what a simulator says about itself
 
 // The description's SHA-256, so that a simulator and its results name the exact text they came from.
+// A description in one file: the SHA-256 of its bytes, as sha256sum gives it. One read from several
+// files (submodels of their own): the SHA-256 of every file in the order read, each as its path
+// relative to the description's folder, a NUL, its size in decimal, a NUL and its bytes, so that
+// moving text from one file to another, or renaming one, changes it too.
 std::string CodeGenerator::ProvenanceSource() const {
   static const TextTemplate kProvenance(
-      "// Generated by sangen from {{SOURCE}}: the SHA-256 of that description.\n"
+      "// Generated by sangen from {{SOURCE}}: the SHA-256 of that description{{FILES}}.\n"
       "#include \"Simulator/ModelProvenance.h\"\n\n"
       "const char* const KavrinModelDescriptionSha256 = \"{{SHA256}}\";\n");
-  std::ifstream in(D.Path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  if (!in) throw std::runtime_error("cannot read the description again to take its SHA-256");
-  return kProvenance.Fill({{"SOURCE", SourceName}, {"SHA256", Sha256::Hex(bytes.str())}});
+  const std::vector<std::string> inputs = D.Inputs.empty() ? std::vector<std::string>{D.Path} : D.Inputs;
+  const std::filesystem::path folder = std::filesystem::path(D.Path).parent_path();
+  Sha256 digest;
+  for (const std::string& input : inputs) {
+    std::ifstream in(input, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    if (!in) throw std::runtime_error("cannot read " + input + " again to take the description's SHA-256");
+    const std::string text = bytes.str();
+    if (inputs.size() > 1) {
+      const std::string name = std::filesystem::path(input).lexically_relative(folder).generic_string();
+      digest.Update(name + std::string(1, '\0') + std::to_string(text.size()) + std::string(1, '\0'));
+    }
+    digest.Update(text);
+  }
+  return kProvenance.Fill({{"SOURCE", SourceName},
+                           {"FILES", inputs.size() > 1 ? " and of its submodels' files" : ""},
+                           {"SHA256", digest.HexDigest()}});
 }
 
 // The experiments' names, which the framework declares; this definition replaces its null default.
 std::string CodeGenerator::ExperimentNameTable() const {
-  std::string t = "// The experiments' names, in experiment order.\n";
-  t +=
-      "static const char* const Kavrin_ExperimentNameTable[" + std::to_string(D.Experiments.size()) + "] = {";
-  for (size_t e = 0; e < D.Experiments.size(); e++) t += (e ? ", " : "") + Lit(D.Experiments[e].Name);
-  t += "};\nconst char* const* const KavrinExperimentNames = Kavrin_ExperimentNameTable;\n\n";
-  return t;
+  static const TextTemplate kNames(R"(// The experiments' names, in experiment order.
+static const char* const Kavrin_ExperimentNameTable[{{N}}] = {{{NAMES}}};
+const char* const* const KavrinExperimentNames = Kavrin_ExperimentNameTable;
+
+)");
+  std::vector<std::string> names;
+  for (const ExperimentDef& x : D.Experiments) names.push_back(Lit(x.Name));
+  return kNames.Fill({{"N", std::to_string(names.size())}, {"NAMES", Join(names, ", ")}});
 }
+
+namespace {
+
+const TextTemplate kNoGlobalValues(R"(void {{C}}::PrintGlobalValues(int /*expNum*/) {
+  std::cout << "There are no global variables." << std::endl;
+}
+
+)");
+
+const TextTemplate kValueText(R"(std::string Kavrin_ValueText({{TYPE}} Kavrin_V) {
+  char Kavrin_B[64];
+  const std::to_chars_result Kavrin_R = std::to_chars(Kavrin_B, Kavrin_B + sizeof Kavrin_B, Kavrin_V);
+  return std::string(Kavrin_B, Kavrin_R.ptr);
+}
+
+)");
+
+const TextTemplate kPrintGlobalValues(R"(namespace {
+
+{{VALUE_TEXT}}}  // namespace
+
+void {{C}}::PrintGlobalValues(int expNum) {
+  if (expNum != Kavrin_AppliedExperiment) SetGVs(expNum);  // refuses an experiment the study lacks
+  std::cout << "The Global Variable values for experiment " << KavrinExperimentNames[expNum] << " are:"
+            << std::endl;
+{{PRINT}}}
+
+)");
+
+}  // namespace
 
 // The experiment's name, then "  name = value" per global variable: numbers in the shortest text
 // that reads back as the same value, bool and char as numbers (as in the .study file). The values
@@ -1055,43 +1260,22 @@ std::string CodeGenerator::ExperimentNameTable() const {
 // another experiment's values are applied first.
 std::string CodeGenerator::PrintGlobalValuesSource() const {
   const std::string c = D.StudyName + "SetStudy";
-  std::string t;
-  if (D.Globals.empty()) {
-    t += "void " + c + "::PrintGlobalValues(int /*expNum*/) {\n";
-    t += "  std::cout << \"There are no global variables.\" << std::endl;\n}\n\n";
-    return t;
-  }
+  if (D.Globals.empty()) return kNoGlobalValues.Fill({{"C", c}});
   bool doubles = false, floats = false;
+  std::string print;
   for (const GlobalDef& g : D.Globals) {
+    const bool real = g.Type == "double" || g.Type == "float";
     doubles = doubles || g.Type == "double";
     floats = floats || g.Type == "float";
+    const std::string value = real ? "Kavrin_ValueText(" + g.Name + ".mVar)"
+                                   : "std::to_string(static_cast<long long>(" + g.Name + ".mVar))";
+    print += "  std::cout << " + Lit("  " + g.Name + " = ") + " << " + value + " << std::endl;\n";
   }
-  t += "namespace {\n\n";
-  for (const std::string type : {"double", "float"}) {
-    if (!(type == "double" ? doubles : floats)) continue;
-    t += "std::string Kavrin_ValueText(" + type + " Kavrin_V) {\n  char Kavrin_B[64];\n";
-    t += "  const std::to_chars_result Kavrin_R = std::to_chars(Kavrin_B, Kavrin_B + sizeof Kavrin_B, "
-         "Kavrin_V);\n";
-    t += "  return std::string(Kavrin_B, Kavrin_R.ptr);\n}\n\n";
-  }
-  t += "}  // namespace\n\n";
-  t += "void " + c + "::PrintGlobalValues(int expNum) {\n";
-  t +=
-      "  if (expNum != Kavrin_AppliedExperiment) SetGVs(expNum);  // refuses an experiment the study lacks\n";
-  t += "  std::cout << \"The Global Variable values for experiment \" << KavrinExperimentNames[expNum] << \" "
-       "are:\"\n";
-  t += "            << std::endl;\n";
-  for (const GlobalDef& g : D.Globals) {
-    const std::string value = g.Type == "double" || g.Type == "float"
-                                  ? "Kavrin_ValueText(" + g.Name + ".mVar)"
-                                  : "std::to_string(static_cast<long long>(" + g.Name + ".mVar))";
-    t += "  std::cout << \"  " + g.Name + " = \" << " + value + " << std::endl;\n";
-  }
-  t += "}\n\n";
-  return t;
+  std::string valueText;
+  if (doubles) valueText += kValueText.Fill({{"TYPE", "double"}});
+  if (floats) valueText += kValueText.Fill({{"TYPE", "float"}});
+  return kPrintGlobalValues.Fill({{"C", c}, {"VALUE_TEXT", valueText}, {"PRINT", print}});
 }
-
-// ---------------------------------------------------------------- marking overflow
 
 // A place holds a marking of its type only (16 bits, or 32 for an int place). The arcs and initial
 // markings the generator writes go through Kavrin_Marking, which stops the run at the first value
@@ -1099,38 +1283,45 @@ std::string CodeGenerator::PrintGlobalValuesSource() const {
 // reported as a right one. Code written in the description (effects, the initialization) is the
 // modeller's own and is not checked.
 std::string CodeGenerator::MarkingCheck() const {
-  const std::string m = D.ModelName;
-  std::string t;
-  t += "#include <limits>\n#include <type_traits>\n\n";
-  t += "namespace {\n\n";
-  t += "// Stops the run when a marking the generated code computes does not fit the place.\n";
-  t += "template <typename Kavrin_T, typename Kavrin_V>\n";
-  t += "Kavrin_T " + MarkingFunction +
-       "(const char* Kavrin_Place, const char* Kavrin_What, Kavrin_V Kavrin_Value) {\n";
-  t += "  constexpr Kavrin_T Kavrin_Low = std::numeric_limits<Kavrin_T>::min();\n";
-  t += "  constexpr Kavrin_T Kavrin_High = std::numeric_limits<Kavrin_T>::max();\n";
-  t += "  bool Kavrin_Fits;\n";
-  t += "  if constexpr (std::is_floating_point_v<Kavrin_V>) {\n";
-  t += "    Kavrin_Fits = Kavrin_Value >= Kavrin_Low && Kavrin_Value <= Kavrin_High;  // false for NaN\n";
-  t += "  } else if constexpr (std::is_unsigned_v<Kavrin_V>) {\n";
-  t += "    Kavrin_Fits = Kavrin_Value <= static_cast<unsigned long long>(Kavrin_High);\n";
-  t += "  } else {\n";
-  t += "    const long long Kavrin_Wide = Kavrin_Value;\n";
-  t += "    Kavrin_Fits = Kavrin_Wide >= Kavrin_Low && Kavrin_Wide <= Kavrin_High;\n";
-  t += "  }\n";
-  t += "  if (!Kavrin_Fits) {\n";
-  t += "    std::cerr << \"ERROR: model " + m + ": place \" << Kavrin_Place << \": \" << Kavrin_What\n";
-  t += "              << \" makes the marking \" << Kavrin_Value << \", outside the range of the place (\"\n";
-  t += "              << Kavrin_Low << \" to \" << Kavrin_High << \")\" << std::endl;\n";
-  t += "    std::exit(1);\n  }\n";
-  t += "  return static_cast<Kavrin_T>(Kavrin_Value);\n}\n\n";
-  t += "}  // namespace\n\n";
-  return t;
+  static const TextTemplate kMarkingCheck(
+      R"text(#include <limits>
+#include <type_traits>
+
+namespace {
+
+// Stops the run when a marking the generated code computes does not fit the place.
+template <typename Kavrin_T, typename Kavrin_V>
+Kavrin_T {{FUNCTION}}(const char* Kavrin_Place, const char* Kavrin_What, Kavrin_V Kavrin_Value) {
+  constexpr Kavrin_T Kavrin_Low = std::numeric_limits<Kavrin_T>::min();
+  constexpr Kavrin_T Kavrin_High = std::numeric_limits<Kavrin_T>::max();
+  bool Kavrin_Fits;
+  if constexpr (std::is_floating_point_v<Kavrin_V>) {
+    Kavrin_Fits = Kavrin_Value >= Kavrin_Low && Kavrin_Value <= Kavrin_High;  // false for NaN
+  } else if constexpr (std::is_unsigned_v<Kavrin_V>) {
+    Kavrin_Fits = Kavrin_Value <= static_cast<unsigned long long>(Kavrin_High);
+  } else {
+    const long long Kavrin_Wide = Kavrin_Value;
+    Kavrin_Fits = Kavrin_Wide >= Kavrin_Low && Kavrin_Wide <= Kavrin_High;
+  }
+  if (!Kavrin_Fits) {
+    std::cerr << {{MESSAGE}} << Kavrin_Place << ": " << Kavrin_What
+              << " makes the marking " << Kavrin_Value << ", outside the range of the place ("
+              << Kavrin_Low << " to " << Kavrin_High << ")" << std::endl;
+    std::exit(1);
+  }
+  return static_cast<Kavrin_T>(Kavrin_Value);
+}
+
+}  // namespace
+
+)text");
+  return kMarkingCheck.Fill(
+      {{"FUNCTION", MarkingFunction}, {"MESSAGE", Lit("ERROR: model " + D.ModelName + ": place ")}});
 }
 
 std::string CodeGenerator::CheckedMarking(const PlaceDef& p, const std::string& place,
                                           const std::string& what) const {
-  return MarkingFunction + "<" + MarkType(p) + ">(\"" + place + "\", \"" + what + "\", ";
+  return MarkingFunction + "<" + MarkType(p) + ">(" + Lit(place) + ", " + Lit(what) + ", ";
 }
 
 }  // namespace sangen

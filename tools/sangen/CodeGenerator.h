@@ -1,19 +1,22 @@
-// CodeGenerator: turns a checked Description into the generated-model sources the framework
-// compiles (atomic model, reward model, study), in the folder shapes Atomic/<model>/,
-// Reward/<reward>/ and Study/<study>/. It derives what a modeller should not write by hand: the
-// enabling and affect arc lists (from the places each activity names), the group ids, the case
-// groups, the reactivation of activities whose delay parameters read the marking, the stop on a
-// marking a place cannot hold, the experiments' names and the description's SHA-256. Code taken
-// from the description is fenced with #line directives so the compiler reports it at its line in
-// the description file.
+// CodeGenerator: turns a checked Description, through its intermediate representation (Net, its
+// arcs derived by ArcDerivation), into the generated-model sources the framework compiles (atomic
+// model, reward model, study), in the folder shapes Atomic/<model>/, Reward/<reward>/ and
+// Study/<study>/. Every file is written from TextTemplates with named holes; it adds what a
+// modeller should not write by hand: the group ids, the case groups, the reactivation of
+// activities whose delay parameters read the marking, the stop on a marking a place cannot hold,
+// the experiments' names and the description's SHA-256. Code taken from the description is fenced
+// with #line directives (FencedCode) so the compiler reports it at its line in the description's
+// file, and every text in a string literal goes through CppText::Literal.
 #ifndef SANGEN_CODEGENERATOR_H
 #define SANGEN_CODEGENERATOR_H
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "Description.h"
+#include "Net.h"
 
 namespace sangen {
 
@@ -27,27 +30,25 @@ class CodeGenerator {
   // Relative path -> file contents.
   std::map<std::string, std::string> Generate(const std::string& outDir);
 
-  // One action of the model: an activity, or one case of it.
-  struct Action {
-    std::string Name;       // action name ("Arrival", "Arrival_case2")
-    std::string ClassName;  // "ArrivalActivity", "ArrivalActivity_case2"
-    const ActivityDef* Def;
-    int Case;  // -1 without cases
-    int Group;
-    std::vector<std::string> Members;  // places it holds pointers to, in order
-    std::vector<std::string> Enables;  // enabling arcs
-    std::vector<std::string> Affects;  // affect arcs
-    bool MarkingDependent = false;     // its delay parameters read the marking
-  };
-  // The actions with their derived arcs (also used to draw the net).
-  const std::vector<Action>& Actions() const { return ActionList; }
+  // One action of the model: an activity, or one case of it, with its derived arcs.
+  using Action = NetAction;
+  // The actions with their derived arcs (also used to draw the net); none for a composed model,
+  // whose actions are its submodels'.
+  const std::vector<Action>& Actions() const;
+  // The intermediate representation the generator writes from.
+  const Net& Representation() const { return *Whole; }
   // What the derivation found likely wrong: 'reactivation: off' on a delay that reads the marking,
   // an explicit 'enables' list that leaves out a place the activity's own expressions read.
   const std::vector<Warning>& Warnings() const { return WarningList; }
 
  private:
+  // The submodel `model` of a composed representation.
+  CodeGenerator(std::shared_ptr<const Net> whole, size_t model);
+  CodeGenerator(std::shared_ptr<const Net> whole, const Description& d, bool submodel);
+
   const Description& D;
-  std::vector<Action> ActionList;
+  std::shared_ptr<const Net> Whole;
+  const NetModel* Model;  // the atomic model written; null for a composed model's top
   std::vector<Warning> WarningList;
   std::string SourcePath;  // the description path written into #line
   std::string SourceName;  // the same, fit for a comment
@@ -55,15 +56,11 @@ class CodeGenerator {
   bool Submodel = false;
   std::string MarkingFunction = "Kavrin_Marking";
 
-  int PlaceIndex(const std::string& name) const;
-  // Index among the model's own state variables (read-only places excluded), or among the
-  // read-only places, as the framework numbers them.
-  int StateIndex(const std::string& name) const;
-  std::vector<std::string> PlacesIn(const std::string& code) const;
-  void Derive();
-
   std::string AtomicHeader();
   std::string AtomicSource();
+  std::string ActivitySource(const Action& x) const;
+  // A snippet of the description fenced by #line directives, for a hole of a template.
+  std::string Fenced(const Snippet& s, const std::string& indent) const;
   // A submodel's instance naming (header members and their definitions).
   std::string InstanceMembers() const;
   std::string InstanceSource() const;

@@ -1,7 +1,7 @@
-// Description: one model description file read into memory (atomic model, reward model, study),
-// with every name it refers to resolved and checked. Load() refuses a description with a
-// DescriptionError that carries the line and column of the offending text; the generator only
-// ever sees a description that passed every check.
+// Description: a model description (atomic or composed model, reward model, study) as its files
+// give it, with every name it refers to resolved and checked. DescriptionChecker::Load() reads and
+// checks it, and refuses it with a DescriptionError that carries the line and column of the
+// offending text; the generator only ever sees a description that passed every check.
 #ifndef SANGEN_DESCRIPTION_H
 #define SANGEN_DESCRIPTION_H
 
@@ -160,11 +160,9 @@ struct Warning {
 
 class Description {
  public:
-  // Reads and checks a description; throws DescriptionError. A file that cannot be read is
-  // refused with the position 0:0.
-  static Description Load(const std::string& path, const Limits& limits = Limits());
-
   std::string Path;
+  // Every file the description was read from, each once: its own, then its submodels' files.
+  std::vector<std::string> Inputs;
   std::string ModelName;
   std::string RewardName;
   std::string StudyName;

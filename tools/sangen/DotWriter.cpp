@@ -19,8 +19,8 @@ std::string Quote(const std::string& s) {
 
 // The places, activities and arcs of one atomic model; node names start with `id` (distinct per
 // submodel) and every line with `in`.
-void Net(std::ostringstream& o, const Description& d, const CodeGenerator& g, const std::string& id,
-         const std::string& in) {
+void DrawModel(std::ostringstream& o, const NetModel& m, const std::string& id, const std::string& in) {
+  const Description& d = *m.Source;
   for (const PlaceDef& p : d.Places) {
     std::string marking = p.Size > 0 ? "[" + std::to_string(p.Size) + "]" : p.Initial.Text;
     o << in << Quote(id + "place:" + p.Name) << " [shape=circle, label=" << Quote(p.Name + "\\n" + marking)
@@ -48,7 +48,7 @@ void Net(std::ostringstream& o, const Description& d, const CodeGenerator& g, co
   }
   // Enabling arcs run into the activity: solid for an input arc (it takes tokens), dashed for a
   // place that is only read. Affect arcs other than input arcs run out of the action (its case).
-  for (const CodeGenerator::Action& x : g.Actions()) {
+  for (const NetAction& x : m.Actions) {
     const std::string act = Quote(id + "activity:" + x.Def->Name);
     const std::string from = x.Case >= 0 ? Quote(id + "case:" + x.Name) : act;
     auto isInput = [&](const std::string& p) {
@@ -71,19 +71,20 @@ void Net(std::ostringstream& o, const Description& d, const CodeGenerator& g, co
 
 }  // namespace
 
-std::string DotWriter::Write(const Description& d, const CodeGenerator& g) {
+std::string DotWriter::Write(const Net& net) {
+  const Description& d = *net.Top;
   std::ostringstream o;
   o << "digraph " << Quote(d.ModelName) << " {\n  rankdir=LR;\n";
   o << "  node [fontname=\"Helvetica\", fontsize=10];\n";
   if (!d.Composed) {
-    Net(o, d, g, "", "  ");
+    DrawModel(o, net.Models[0], "", "  ");
   } else {
     // A composed model: each submodel once, in a box of its own (its instances are copies of it).
-    for (const Description& sub : d.Submodels) {
-      const CodeGenerator subGenerator(sub, true);
+    for (const NetModel& model : net.Models) {
+      const Description& sub = *model.Source;
       o << "  subgraph " << Quote("cluster_" + sub.ModelName) << " {\n    label=" << Quote(sub.ModelName)
         << ";\n";
-      Net(o, sub, subGenerator, sub.ModelName + ".", "    ");
+      DrawModel(o, model, sub.ModelName + ".", "    ");
       o << "  }\n";
     }
   }

@@ -1,19 +1,19 @@
-// DotWriter: draws a checked description's net as Graphviz DOT. Places are circles labelled with
-// their initial marking, timed activities are filled bars, instantaneous ones thin black bars,
-// cases small diamonds behind their activity; arcs come from the derived enabling and affect lists.
+// DotWriter: draws the intermediate representation of a checked description as Graphviz DOT.
+// Places are circles labelled with their initial marking, timed activities are filled bars,
+// instantaneous ones thin black bars, cases small diamonds behind their activity; arcs come from
+// the derived enabling and affect lists.
 #ifndef SANGEN_DOTWRITER_H
 #define SANGEN_DOTWRITER_H
 
 #include <string>
 
-#include "CodeGenerator.h"
-#include "Description.h"
+#include "Net.h"
 
 namespace sangen {
 
 class DotWriter {
  public:
-  static std::string Write(const Description& d, const CodeGenerator& g);
+  static std::string Write(const Net& net);
 };
 
 }  // namespace sangen

@@ -9,6 +9,7 @@
 
 #include "CodeGenerator.h"
 #include "Description.h"
+#include "DescriptionChecker.h"
 #include "DotWriter.h"
 #include "KavrinVersion.h"
 #include "OutputFiles.h"
@@ -21,7 +22,9 @@ const char* const kUsage =
     "       sangen --list-outputs MODEL.yaml     print the names and the files --out would write, one per "
     "line:\n"
     "                                            'simulator|model|reward_model|study NAME', 'source|header "
-    "PATH'\n"
+    "PATH',\n"
+    "                                            then 'input PATH' for every file the description is read "
+    "from\n"
     "       sangen --dot MODEL.yaml [-o FILE]     draw the net as Graphviz DOT (standard output by default)\n"
     "       sangen --version                     print the generator's version\n"
     "LIMITS (a description that would make more is refused):\n"
@@ -101,7 +104,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   try {
-    sangen::Description d = sangen::Description::Load(input, limits);
+    sangen::Description d = sangen::DescriptionChecker::Load(input, limits);
     sangen::CodeGenerator generator(d);
     std::map<std::string, std::string> files;
     if (listOutputs) {
@@ -114,6 +117,8 @@ int main(int argc, char** argv) {
             (file.first.size() > 2 && file.first.compare(file.first.size() - 2, 2, ".h") == 0 ? "header "
                                                                                               : "source ") +
             file.first + "\n";
+      // Every file the description was read from, so that a build regenerates when any changes.
+      for (const std::string& path : d.Inputs) text += "input " + path + "\n";
       std::cout << text << std::flush;
       if (!std::cout) {
         std::cerr << "sangen: cannot write the standard output" << std::endl;
@@ -122,7 +127,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (dot) {
-      std::string text = sangen::DotWriter::Write(d, generator);
+      std::string text = sangen::DotWriter::Write(generator.Representation());
       if (dotFile.empty()) {
         std::cout << text << std::flush;
         if (!std::cout) {
@@ -148,11 +153,9 @@ int main(int argc, char** argv) {
     }
   } catch (const sangen::DescriptionError& e) {
     const std::string& file = e.File.empty() ? input : e.File;
-    if (e.Where.Line == 0)
-      std::cerr << file << ": " << OneLine(e.what()) << std::endl;
-    else
-      std::cerr << file << ":" << e.Where.Line << ":" << e.Where.Column << ": " << OneLine(e.what())
-                << std::endl;
+    // Every refusal has a position: one without (none is expected) is put at the file's start.
+    const sangen::Pos at = e.Where.Line > 0 ? e.Where : sangen::Pos{1, 1};
+    std::cerr << file << ":" << at.Line << ":" << at.Column << ": " << OneLine(e.what()) << std::endl;
     return 1;
   } catch (const std::exception& e) {
     std::cerr << input << ": " << e.what() << std::endl;

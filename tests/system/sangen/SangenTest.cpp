@@ -489,7 +489,11 @@ TEST_F(Sangen, ReportsEveryRefusalWithItsPosition) {
   const std::string missing = (Dir / "missing.yaml").string();
   Outcome r = Execute(SANGEN, {missing, "--out", (Dir / "out").string()});
   EXPECT_EQ(r.Code, 1);
-  EXPECT_EQ(r.Output, missing + ": cannot open: No such file or directory\n");
+  EXPECT_EQ(r.Output, missing + ":1:1: cannot open: No such file or directory\n");
+  // A folder is no description either; --list-outputs refuses alike.
+  r = Execute(SANGEN, {"--list-outputs", Dir.string()});
+  EXPECT_EQ(r.Code, 1);
+  EXPECT_EQ(r.Output, Dir.string() + ":1:1: cannot open: Is a directory\n");
 }
 
 // Mistakes reported where they are written (columns counted by hand): "$i" with no replicas, a

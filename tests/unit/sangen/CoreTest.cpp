@@ -11,6 +11,9 @@
 #include "CodeGenerator.h"
 #include "CppText.h"
 #include "Description.h"
+#include "DescriptionChecker.h"
+#include "FencedCode.h"
+#include "Sha256.h"
 #include "TextTemplate.h"
 #include "support/TestProcess.h"
 
@@ -28,7 +31,7 @@ class Core : public ::testing::Test {
   Description Load(const std::string& text) {
     const std::string path = Scratch / "model.yaml";
     std::ofstream(path) << text;
-    return Description::Load(path);
+    return sangen::DescriptionChecker::Load(path);
   }
   // "line:column: message" of the refusal, or "accepted".
   std::string Refusal(const std::string& text) {
@@ -282,6 +285,8 @@ TEST_F(Core, SubmodelInAFileOfItsOwn) {
       "model: Pool\nsubmodels: {Cell: cell.yaml}\n"
       "compose: {replicate: Cells, count: 2, of: {submodel: Cell}}\n";
   const Description d = Load(top);
+  // The files it was read from: its own, then the submodel's.
+  EXPECT_EQ(d.Inputs, (Names{Scratch / "model.yaml", Scratch / "cell.yaml"}));
   ASSERT_EQ(d.Submodels.size(), 1u);
   EXPECT_EQ(d.Submodels[0].Path, Scratch / "cell.yaml");
   EXPECT_EQ(d.Instances.size(), 2u);
@@ -305,7 +310,16 @@ TEST_F(Core, SubmodelInAFileOfItsOwn) {
   EXPECT_EQ(
       Refusal("model: Pool\nsubmodels: {Cell: none.yaml}\ncompose: {replicate: C, count: 2, of: {submodel: "
               "Cell}}\n"),
-      "2:19: cannot open the file of submodel 'Cell': " + (Scratch / "none.yaml"));
+      "2:13: cannot open the file of submodel 'Cell': " + (Scratch / "none.yaml") +
+          ": No such file or directory");
+
+  // Two submodels from one file: it is listed once; a submodel written in the description adds none.
+  std::ofstream(Scratch / "cell.yaml")
+      << "places: {Up: 2}\nactivities: [{name: T, delay: Exponential, parameters: [1], output: {Up: 1}}]\n";
+  const Description two = Load(
+      "model: Pool\nsubmodels: {A: cell.yaml, B: cell.yaml, C: {places: {X: 0}, activities: []}}\n"
+      "compose: {join: J, of: [{submodel: A}, {submodel: B}, {submodel: C}]}\n");
+  EXPECT_EQ(two.Inputs, (Names{Scratch / "model.yaml", Scratch / "cell.yaml"}));
 }
 
 TEST_F(Core, CompositionRefusalsPointAtTheOffendingText) {
@@ -375,3 +389,60 @@ TEST(CoreTemplate, HolesAreFilledByName) {
 }
 
 }  // namespace
+
+// The fingerprint a simulator carries: the SHA-256 of a one-file description's bytes alone (as
+// sha256sum gives it); with a submodel's file, of each file framed by its name relative to the
+// description and its size, so that editing the submodel's file, or moving text between the two,
+// changes it.
+TEST_F(Core, FingerprintCoversEveryFileOfTheDescription) {
+  auto fingerprint = [](const Description& d) {
+    CodeGenerator g(d);
+    const std::string text = g.Generate(".").at("Study/POOL_STUDY/POOL_STUDYProvenance.cpp");
+    const size_t at = text.find("Sha256 = \"") + 10;
+    return text.substr(at, 64);
+  };
+  const std::string top =
+      "model: Pool\nsubmodels: {Cell: cell.yaml}\n"
+      "compose: {replicate: Cells, count: 2, of: {submodel: Cell}}\n";
+  const std::string cell =
+      "places: {Up: 1}\nactivities: [{name: T, delay: Exponential, parameters: [1], "
+      "input: {Up: 1}}]\n";
+  std::ofstream(Scratch / "cell.yaml") << cell;
+  const std::string framed = std::string("model.yaml") + '\0' + std::to_string(top.size()) + '\0' + top +
+                             "cell.yaml" + '\0' + std::to_string(cell.size()) + '\0' + cell;
+  const std::string two = fingerprint(Load(top));
+  EXPECT_EQ(two, sangen::Sha256::Hex(framed));
+
+  // A byte moved from one file to the other: the same text in all, another fingerprint.
+  std::ofstream(Scratch / "cell.yaml") << cell << "\n";
+  EXPECT_NE(fingerprint(Load(top.substr(0, top.size() - 1))), two);
+
+  // One file: its bytes alone, no framing.
+  const std::string single = "model: Pool\nplaces: {Up: 1}\nactivities: []\n";
+  EXPECT_EQ(fingerprint(Load(single)), sangen::Sha256::Hex(single));
+}
+
+// Code from the description between #line directives: the one before points at the description,
+// the one after gives the next line its own number in the generated file (counted by hand below),
+// wherever the fenced code lands; code with no line to point at is not fenced.
+TEST(CoreText, FencedCodeResumesTheGeneratedFilesNumbering) {
+  using sangen::FencedCode;
+  using sangen::Snippet;
+  const std::string text = "a\n" + FencedCode::Fence(Snippet{"x = 1;\n\n", 7, {}}, "  ", "d.yaml") + "b\n" +
+                           FencedCode::Fence(Snippet{"y;", 0, {}}, "", "d.yaml") +
+                           FencedCode::Fence(Snippet{"z;\nw;  ", 9, {}}, "    ", "d \"q\".yaml") + "end\n";
+  EXPECT_EQ(FencedCode::Resolve(text, "out.cpp"),
+            "a\n"                             // 1
+            "#line 7 \"d.yaml\"\n"            // 2
+            "  x = 1;\n"                      // 3
+            "#line 5 \"out.cpp\"\n"           // 4
+            "b\n"                             // 5
+            "y;\n"                            // 6
+            "#line 9 \"d \\\"q\\\".yaml\"\n"  // 7
+            "    z;\n"                        // 8
+            "    w;\n"                        // 9
+            "#line 11 \"out.cpp\"\n"          // 10
+            "end\n");                         // 11
+  // Text with nothing fenced is left as it is.
+  EXPECT_EQ(FencedCode::Resolve("plain\ntext", "out.cpp"), "plain\ntext");
+}
