@@ -134,6 +134,36 @@ class HeldStopSignals {
   sigset_t _before;
 };
 
+// Opens the child's streams and forks. In the child (result 0) its group, signals and streams
+// are already set up; in this process (the child's id) the child's ends are closed. -1 with a
+// reason when there is no child.
+pid_t ForkWithStreams(const KavrinProcess::Options& options, Streams& streams, std::string& error) {
+  if (!streams.Open(options)) {
+    error = streams.error;
+    streams.CloseAll();
+    return -1;
+  }
+  std::cout.flush();
+  std::cerr.flush();
+  std::fflush(nullptr);
+  HeldStopSignals held;
+  const pid_t pid = ::fork();
+  if (pid < 0) {
+    error = "fork: " + KavrinSystem::ErrorText(errno);
+    streams.CloseAll();
+    return -1;
+  }
+  if (pid == 0) {
+    if (options.ownGroup) ::setpgid(0, 0);
+    held.DefaultsInChild();
+    streams.Redirect();
+    return 0;
+  }
+  if (options.ownGroup) ::setpgid(pid, pid);  // also here: a signal may be sent before the child runs
+  streams.CloseChildEnds();
+  return pid;
+}
+
 }  // namespace
 
 KavrinProcess::KavrinProcess() : _handles(std::make_unique<Handles>()) {}
@@ -148,12 +178,6 @@ bool KavrinProcess::Start(const std::vector<std::string>& argv, const Options& o
     error = "nothing to start";
     return false;
   }
-  Streams streams;
-  if (!streams.Open(options)) {
-    error = streams.error;
-    streams.CloseAll();
-    return false;
-  }
   std::vector<std::string> words = argv;
   std::vector<char*> args;
   for (std::string& w : words) args.push_back(&w[0]);
@@ -164,23 +188,12 @@ bool KavrinProcess::Start(const std::vector<std::string>& argv, const Options& o
   envp.push_back(nullptr);
   const std::string path = Resolve(argv[0]);
   const std::string notRun = options.notRunText + (options.notRunReason ? ": " : "\n");
-  const bool ownGroup = options.ownGroup;
   const char* workDir = options.workDir.empty() ? nullptr : options.workDir.c_str();
 
-  std::cout.flush();
-  std::cerr.flush();
-  std::fflush(nullptr);
-  HeldStopSignals held;
-  const pid_t pid = ::fork();
-  if (pid < 0) {
-    error = "fork: " + KavrinSystem::ErrorText(errno);
-    streams.CloseAll();
-    return false;
-  }
+  Streams streams;
+  const pid_t pid = ForkWithStreams(options, streams, error);
+  if (pid < 0) return false;
   if (pid == 0) {
-    if (ownGroup) ::setpgid(0, 0);
-    held.DefaultsInChild();
-    streams.Redirect();
     if (workDir != nullptr && ::chdir(workDir) != 0) ::_exit(126);
     ::execve(path.c_str(), args.data(), envp.data());
     const int why = errno;
@@ -192,9 +205,7 @@ bool KavrinProcess::Start(const std::vector<std::string>& argv, const Options& o
     }
     ::_exit(127);
   }
-  if (ownGroup) ::setpgid(pid, pid);  // also here: a signal may be sent before the child runs
-  streams.CloseChildEnds();
-  _handles->ownGroup = ownGroup;
+  _handles->ownGroup = options.ownGroup;
   _id = static_cast<int>(pid);
   _outFd = streams.outRead;
   _errFd = streams.errRead;
@@ -203,29 +214,16 @@ bool KavrinProcess::Start(const std::vector<std::string>& argv, const Options& o
 
 bool KavrinProcess::StartCopy(const std::function<int()>& body, const Options& options, std::string& error) {
   Streams streams;
-  if (!streams.Open(options)) {
-    error = streams.error;
-    streams.CloseAll();
-    return false;
-  }
-  std::cout.flush();
-  std::cerr.flush();
-  std::fflush(nullptr);
-  const pid_t pid = ::fork();
-  if (pid < 0) {
-    error = "fork: " + KavrinSystem::ErrorText(errno);
-    streams.CloseAll();
-    return false;
-  }
+  const pid_t pid = ForkWithStreams(options, streams, error);
+  if (pid < 0) return false;
   if (pid == 0) {
-    streams.Redirect();
     const int code = body();
     std::cout.flush();
     std::cerr.flush();
     std::fflush(nullptr);
     ::_exit(code);  // no exit handlers of the parent's (a test framework's) in the copy
   }
-  streams.CloseChildEnds();
+  _handles->ownGroup = options.ownGroup;
   _id = static_cast<int>(pid);
   _outFd = streams.outRead;
   _errFd = streams.errRead;

@@ -28,8 +28,6 @@ const char* const kShellMarker = "\x01cmd";
 
 std::string SystemMessage(DWORD code) { return KavrinSystem::ErrorText(static_cast<int>(code)); }
 
-SOCKET Handle(int fd) { return fd < 0 ? INVALID_SOCKET : static_cast<SOCKET>(static_cast<unsigned int>(fd)); }
-
 // A connected pair of loopback sockets: [0] for the poll loop, [1] for the copying thread.
 bool SocketPair(int pair[2]) {
   pair[0] = pair[1] = -1;

@@ -101,22 +101,24 @@ int ConnectResult(int fd, std::string& error) {
   return r;
 }
 
-long ReadSome(int fd, uint8_t* buf, size_t n, std::string& error) {
-  const long r = KavrinNet::Read(fd, buf, n);
+namespace {
+// A read's or write's result in the manager's terms: the count, -1 for nothing now, -2 for an
+// error with its text.
+long Transferred(long r, std::string& error) {
   if (r >= 0) return r;
   const int err = KavrinNet::LastError();
   if (KavrinNet::WouldBlock(err)) return -1;
   error = ErrorText(err);
   return -2;
 }
+}  // namespace
+
+long ReadSome(int fd, uint8_t* buf, size_t n, std::string& error) {
+  return Transferred(KavrinNet::Read(fd, buf, n), error);
+}
 
 long WriteSome(int fd, const uint8_t* buf, size_t n, std::string& error) {
-  const long r = KavrinNet::Write(fd, buf, n);
-  if (r >= 0) return r;
-  const int err = KavrinNet::LastError();
-  if (KavrinNet::WouldBlock(err)) return -1;
-  error = ErrorText(err);
-  return -2;
+  return Transferred(KavrinNet::Write(fd, buf, n), error);
 }
 
 void Close(int fd) { KavrinNet::Close(fd); }
