@@ -259,22 +259,8 @@ bool KavrinProcess::Wait(double timeoutSeconds) {
 
 void KavrinProcess::Send(Stop how) {
   if (_id <= 0 || _ended) return;
-  int sig = SIGTERM;
-  switch (how) {
-    case Stop::Interrupt:
-      sig = SIGINT;
-      break;
-    case Stop::Hangup:
-      sig = SIGHUP;
-      break;
-    case Stop::Terminate:
-      sig = SIGTERM;
-      break;
-    case Stop::Kill:
-      sig = SIGKILL;
-      break;
-  }
-  ::kill(_handles->ownGroup ? -_id : _id, sig);
+  static const int kSignals[] = {SIGINT, SIGHUP, SIGTERM, SIGKILL};  // in the order of Stop
+  ::kill(_handles->ownGroup ? -_id : _id, kSignals[static_cast<int>(how)]);
 }
 
 std::string KavrinProcess::SignalName(int signalNumber) {
