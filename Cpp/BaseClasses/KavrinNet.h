@@ -85,6 +85,15 @@ class KavrinNet {
   // Waits up to timeoutMs (negative: without limit) for any item to be ready; 0 or the error
   // number (an interruption ends the wait early and is reported, not retried).
   static int Poll(std::vector<PollItem>& items, int timeoutMs);
+
+ private:
+  // The system's part of the address calls above, in bytes: 0 or the error number.
+  // The socket's own (peer false) or its peer's IPv4 address and port.
+  static int AddressOf(int fd, bool peer, unsigned char bytes[4], int& port);
+  // The first IPv4 address of a host; on failure the resolver's code and reason.
+  static int LookUp(const std::string& host, unsigned char bytes[4], std::string& reason);
+  // The local address a datagram socket connected to `to` is given (noSocket: there was none).
+  static int RouteFrom(const unsigned char to[4], unsigned char from[4], bool& noSocket);
 };
 
 #endif

@@ -24,9 +24,6 @@ bool ToAddress(const std::string& dotted, int port, sockaddr_in& addr) {
   return ::inet_pton(AF_INET, dotted.c_str(), &addr.sin_addr) == 1;
 }
 
-std::string Dotted(const sockaddr_in& addr) {
-  return KavrinNet::DottedIPv4(reinterpret_cast<const unsigned char*>(&addr.sin_addr));
-}
 }  // namespace
 
 const int KavrinNet::kNotASocket = WSAENOTSOCK;
@@ -84,60 +81,11 @@ bool KavrinNet::ParseIPv4(const std::string& text, unsigned char bytes[4]) {
   return ::inet_pton(AF_INET, text.c_str(), bytes) == 1;
 }
 
-bool KavrinNet::Resolve(const std::string& host, std::string& dotted, std::string& reason) {
-  StartLibrary();
-  addrinfo hints;
-  std::memset(&hints, 0, sizeof hints);
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  const int rc = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
-  if (rc != 0 || found == nullptr) {
-    reason = ErrorText(rc);
-    return false;
-  }
-  dotted = Dotted(*reinterpret_cast<const sockaddr_in*>(found->ai_addr));
-  ::freeaddrinfo(found);
-  return true;
-}
-
-bool KavrinNet::LocalAddressTo(const std::string& remote, std::string& local, std::string& reason) {
-  StartLibrary();
-  sockaddr_in to;
-  if (!ToAddress(remote, 9, to)) {  // a datagram socket's connect only picks the route
-    reason = remote + " is not an IPv4 address";
-    return false;
-  }
-  const SOCKET s = ::socket(AF_INET, SOCK_DGRAM, 0);
-  if (s == INVALID_SOCKET) {
-    reason = "socket: " + ErrorText(::WSAGetLastError());
-    return false;
-  }
-  sockaddr_in from;
-  std::memset(&from, 0, sizeof from);
-  int len = sizeof from;
-  const bool ok = ::connect(s, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0 &&
-                  ::getsockname(s, reinterpret_cast<sockaddr*>(&from), &len) == 0;
-  if (!ok) reason = "no route to " + remote + ": " + ErrorText(::WSAGetLastError());
-  ::closesocket(s);
-  if (ok) local = Dotted(from);
-  return ok;
-}
-
 int KavrinNet::Bind(int fd, const std::string& dotted, int port) {
   sockaddr_in addr;
   if (!ToAddress(dotted, port, addr)) return WSAEINVAL;
   if (::bind(Handle(fd), reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) return 0;
   return ::WSAGetLastError();
-}
-
-int KavrinNet::BoundPort(int fd) {
-  if (fd < 0) return -1;
-  sockaddr_in addr;
-  std::memset(&addr, 0, sizeof addr);
-  int len = sizeof addr;
-  if (::getsockname(Handle(fd), reinterpret_cast<sockaddr*>(&addr), &len) != 0) return -1;
-  return ntohs(addr.sin_port);
 }
 
 int KavrinNet::Listen(int fd, int backlog) {
@@ -156,16 +104,6 @@ int KavrinNet::Accept(int fd, int& connection) {
   ::SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
   connection = static_cast<int>(s);
   return 0;
-}
-
-std::string KavrinNet::PeerAddress(int fd) {
-  if (fd < 0) return "";
-  sockaddr_in addr;
-  std::memset(&addr, 0, sizeof addr);
-  int len = sizeof addr;
-  if (::getpeername(Handle(fd), reinterpret_cast<sockaddr*>(&addr), &len) != 0 || addr.sin_family != AF_INET)
-    return "";
-  return Dotted(addr);
 }
 
 int KavrinNet::Connect(int fd, const std::string& dotted, int port) {
@@ -251,5 +189,53 @@ int KavrinNet::Poll(std::vector<PollItem>& items, int timeoutMs) {
     it.writable =
         ok && it.wantWrite && (FD_ISSET(Handle(it.fd), &writable) || FD_ISSET(Handle(it.fd), &failed));
   }
+  return err;
+}
+
+int KavrinNet::AddressOf(int fd, bool peer, unsigned char bytes[4], int& port) {
+  sockaddr_in addr;
+  std::memset(&addr, 0, sizeof addr);
+  int len = sizeof addr;
+  sockaddr* a = reinterpret_cast<sockaddr*>(&addr);
+  if ((peer ? ::getpeername(Handle(fd), a, &len) : ::getsockname(Handle(fd), a, &len)) != 0)
+    return ::WSAGetLastError();
+  if (addr.sin_family != AF_INET) return WSAEAFNOSUPPORT;
+  std::memcpy(bytes, &addr.sin_addr, 4);
+  port = ntohs(addr.sin_port);
+  return 0;
+}
+
+int KavrinNet::LookUp(const std::string& host, unsigned char bytes[4], std::string& reason) {
+  StartLibrary();
+  addrinfo hints;
+  std::memset(&hints, 0, sizeof hints);
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  const int rc = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
+  if (rc != 0 || found == nullptr) {
+    reason = ErrorText(rc != 0 ? rc : WSAHOST_NOT_FOUND);
+    return rc != 0 ? rc : WSAHOST_NOT_FOUND;
+  }
+  std::memcpy(bytes, &reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr, 4);
+  ::freeaddrinfo(found);
+  return 0;
+}
+
+int KavrinNet::RouteFrom(const unsigned char to[4], unsigned char from[4], bool& noSocket) {
+  StartLibrary();
+  sockaddr_in addr;
+  std::memset(&addr, 0, sizeof addr);
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(9);  // a datagram socket's connect only picks the route
+  std::memcpy(&addr.sin_addr, to, 4);
+  const SOCKET s = ::socket(AF_INET, SOCK_DGRAM, 0);
+  noSocket = s == INVALID_SOCKET;
+  if (noSocket) return ::WSAGetLastError();
+  int port = 0;
+  const int err = ::connect(s, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0
+                      ? AddressOf(static_cast<int>(s), false, from, port)
+                      : ::WSAGetLastError();
+  ::closesocket(s);
   return err;
 }
