@@ -1,6 +1,6 @@
 // Processor time used by the process since Start(), in seconds.
-#ifndef CPU_TIME_H
-#define CPU_TIME_H
+#ifndef KAVRIN_BASECLASSES_CPUTIME_H
+#define KAVRIN_BASECLASSES_CPUTIME_H
 
 class CPUTime {
  public:

@@ -1,10 +1,11 @@
 // A thin wrapper over one blocking IPv4 TCP socket: server side (bind, listen, accept), a client
 // connect, a readiness poll with a time-out, and raw and blocking reads and writes.
 //
-// Owns its descriptor and closes it on destruction. Failures never end the process: they are
-// printed on standard error and the last one's text is kept in the object.
-#ifndef KAVRIN_SOCKET_H
-#define KAVRIN_SOCKET_H
+// Owns its descriptor and closes it on destruction; the system calls are KavrinNet's. Failures
+// never end the process: they are printed on standard error and the last one's text is kept in
+// the object.
+#ifndef KAVRIN_BASECLASSES_KAVRINSOCKET_H
+#define KAVRIN_BASECLASSES_KAVRINSOCKET_H
 
 #include <string>
 

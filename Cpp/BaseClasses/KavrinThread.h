@@ -3,8 +3,8 @@
 // The simulator runs on one thread: only the mutex is used (inside KavrinQueue) and it is never
 // contended. The thread and condition classes complete the layer for a threaded arrangement.
 // Each mutex carries the name "mutex<n>" in creation order, but it is private to the process.
-#ifndef KAVRIN_THREAD_H
-#define KAVRIN_THREAD_H
+#ifndef KAVRIN_BASECLASSES_KAVRINTHREAD_H
+#define KAVRIN_BASECLASSES_KAVRINTHREAD_H
 
 #include <condition_variable>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // Child processes, scratch directories and environment variables for tests, without any
 // operating-system header: the tests run real executables (the simulators, the manager, the
 // generator, a compiler) and read back what they printed, and a few run a piece of in-process
-// code in a child of their own to see it end the process. TestProcessPosix.cpp implements it on
-// POSIX systems; another system gets its own TestProcess<System>.cpp beside it.
+// code in a child of their own to see it end the process (POSIX systems only). TestProcess.cpp
+// implements it over the platform layer (BaseClasses/KavrinProcess.h).
 //
 //   testproc::ScratchDir dir;                        // removed at the end of the scope
 //   testproc::ProcessOptions how;
@@ -13,8 +13,8 @@
 //
 // A program that does not run (no such file, not executable) gives exit code 127 and a line on
 // the standard error of the result, as a shell would.
-#ifndef KAVRIN_TEST_TESTPROCESS_H
-#define KAVRIN_TEST_TESTPROCESS_H
+#ifndef KAVRIN_TESTS_SUPPORT_TESTPROCESS_H
+#define KAVRIN_TESTS_SUPPORT_TESTPROCESS_H
 
 #include <functional>
 #include <memory>
@@ -116,8 +116,7 @@ std::string ReadFile(const std::string& path);
 // The identifier of this process (unique among running processes, for names of shared files).
 long ProcessId();
 
-// Error numbers the platform's messages show ("errno=9"). POSIX values; another system defines
-// its own in its implementation file.
+// Error numbers the platform's messages show ("errno=9"), as the system numbers them.
 extern const int kErrBadDescriptor;  // EBADF
 extern const int kErrConnRefused;    // ECONNREFUSED
 

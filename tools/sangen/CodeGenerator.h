@@ -7,8 +7,8 @@
 // the experiments' names and the description's SHA-256. Code taken from the description is fenced
 // with #line directives (FencedCode) so the compiler reports it at its line in the description's
 // file, and every text in a string literal goes through CppText::Literal.
-#ifndef SANGEN_CODEGENERATOR_H
-#define SANGEN_CODEGENERATOR_H
+#ifndef KAVRIN_SANGEN_CODEGENERATOR_H
+#define KAVRIN_SANGEN_CODEGENERATOR_H
 
 #include <map>
 #include <memory>

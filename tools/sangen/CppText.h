@@ -2,8 +2,8 @@
 // string literal (names, experiment names, the file names of #line directives) goes through
 // Literal, and a text written into a // comment through Comment, so no character of a
 // description can end a literal or a comment early.
-#ifndef SANGEN_CPPTEXT_H
-#define SANGEN_CPPTEXT_H
+#ifndef KAVRIN_SANGEN_CPPTEXT_H
+#define KAVRIN_SANGEN_CPPTEXT_H
 
 #include <string>
 

@@ -2,8 +2,8 @@
 // give it, with every name it refers to resolved and checked. DescriptionChecker::Load() reads and
 // checks it, and refuses it with a DescriptionError that carries the line and column of the
 // offending text; the generator only ever sees a description that passed every check.
-#ifndef SANGEN_DESCRIPTION_H
-#define SANGEN_DESCRIPTION_H
+#ifndef KAVRIN_SANGEN_DESCRIPTION_H
+#define KAVRIN_SANGEN_DESCRIPTION_H
 
 #include <map>
 #include <set>

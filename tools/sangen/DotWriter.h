@@ -2,8 +2,8 @@
 // Places are circles labelled with their initial marking, timed activities are filled bars,
 // instantaneous ones thin black bars, cases small diamonds behind their activity; arcs come from
 // the derived enabling and affect lists.
-#ifndef SANGEN_DOTWRITER_H
-#define SANGEN_DOTWRITER_H
+#ifndef KAVRIN_SANGEN_DOTWRITER_H
+#define KAVRIN_SANGEN_DOTWRITER_H
 
 #include <string>
 

@@ -4,8 +4,8 @@
 // C++ implementation keeps for itself, and is none of the names the framework declares or the
 // generated code already uses where the model's own code runs (a global called Start would be
 // hidden by the reward workers' member of that name).
-#ifndef SANGEN_NAMERULES_H
-#define SANGEN_NAMERULES_H
+#ifndef KAVRIN_SANGEN_NAMERULES_H
+#define KAVRIN_SANGEN_NAMERULES_H
 
 #include <string>
 

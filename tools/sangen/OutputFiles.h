@@ -2,8 +2,8 @@
 // behind. Each changed file is first written in full to a temporary name beside it and closed with
 // its errors checked; only when every file of the set is written are they renamed into place. A
 // file whose text is unchanged is left alone, so a rebuild recompiles only what changed.
-#ifndef SANGEN_OUTPUTFILES_H
-#define SANGEN_OUTPUTFILES_H
+#ifndef KAVRIN_SANGEN_OUTPUTFILES_H
+#define KAVRIN_SANGEN_OUTPUTFILES_H
 
 #include <map>
 #include <string>

@@ -2,8 +2,8 @@
 // simulator carries: the digest of the description it was generated from, written as 64
 // lowercase hexadecimal digits like sha256sum prints it. Feed the bytes in any number of pieces,
 // then take the digest once.
-#ifndef SANGEN_SHA256_H
-#define SANGEN_SHA256_H
+#ifndef KAVRIN_SANGEN_SHA256_H
+#define KAVRIN_SANGEN_SHA256_H
 
 #include <array>
 #include <cstddef>

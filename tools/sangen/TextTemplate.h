@@ -3,8 +3,8 @@
 // for a hole the template lacks, is a fault of the generator and throws std::logic_error, so a
 // template and its caller cannot drift apart unnoticed. Values are inserted as they are: a text that
 // ends up inside a C++ string literal goes through CppText::Literal first.
-#ifndef SANGEN_TEXTTEMPLATE_H
-#define SANGEN_TEXTTEMPLATE_H
+#ifndef KAVRIN_SANGEN_TEXTTEMPLATE_H
+#define KAVRIN_SANGEN_TEXTTEMPLATE_H
 
 #include <map>
 #include <string>

@@ -1,310 +1,174 @@
+// The manager's operating-system needs, in the manager's words, over the platform layer: child
+// processes by id, client connections, polling, signals and clocks.
 #include "Os.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/types.h>
-#include <sys/wait.h>
-#include <time.h>
-#include <unistd.h>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
 
-#include <cerrno>
-#include <csignal>
-#include <cstring>
+#include "BaseClasses/KavrinNet.h"
+#include "BaseClasses/KavrinProcess.h"
+#include "BaseClasses/KavrinSystem.h"
 
 namespace simmgr {
 namespace os {
 
 namespace {
+std::mutex gChildrenLock;
+std::map<int, std::unique_ptr<KavrinProcess>> gChildren;  // started and not yet reaped
 
-volatile sig_atomic_t gInterrupted = 0;
-
-void OnInterrupt(int) { gInterrupted = gInterrupted + 1; }
-
-void SetNonBlocking(int fd) { fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK); }
-
+KavrinProcess* Find(int pid) {
+  auto it = gChildren.find(pid);
+  return it == gChildren.end() ? nullptr : it->second.get();
+}
 }  // namespace
 
-std::string ErrorText(int err) { return std::strerror(err); }
+std::string ErrorText(int err) { return KavrinSystem::ErrorText(err); }
 
 bool Spawn(const std::vector<std::string>& argv, Child& child, std::string& error) {
-  int out[2], err[2];
-  if (pipe2(out, O_CLOEXEC) != 0) {
-    error = "pipe: " + ErrorText(errno);
+  if (argv.empty()) {
+    error = "nothing to start";
     return false;
   }
-  if (pipe2(err, O_CLOEXEC) != 0) {
-    error = "pipe: " + ErrorText(errno);
-    close(out[0]);
-    close(out[1]);
-    return false;
-  }
-  std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-
-  // Until the child has put back the default actions, a stop signal sent to it would run the
-  // manager's own handler in the child and be lost, and a simulator waiting for its manager
-  // would then live on: hold those signals across the fork, and let the child take a pending
-  // one only once it would end it.
-  sigset_t stops, before;
-  sigemptyset(&stops);
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, sig);
-  sigprocmask(SIG_BLOCK, &stops, &before);
-  const pid_t pid = fork();
-  if (pid < 0) {
-    sigprocmask(SIG_SETMASK, &before, nullptr);
-    error = "fork: " + ErrorText(errno);
-    for (int fd : {out[0], out[1], err[0], err[1]}) close(fd);
-    return false;
-  }
-  if (pid == 0) {
-    setpgid(0, 0);
-    signal(SIGPIPE, SIG_DFL);
-    signal(SIGINT, SIG_DFL);
-    signal(SIGTERM, SIG_DFL);
-    signal(SIGHUP, SIG_DFL);
-    sigprocmask(SIG_SETMASK, &before, nullptr);
-    const int devnull = open("/dev/null", O_RDONLY);
-    if (devnull >= 0) dup2(devnull, 0);
-    dup2(out[1], 1);
-    dup2(err[1], 2);
-    execvp(args[0], args.data());
-    const std::string msg = std::string("cannot start ") + args[0] + ": " + std::strerror(errno) + "\n";
-    ssize_t ignored = write(2, msg.data(), msg.size());
-    (void)ignored;
-    _exit(127);
-  }
-  setpgid(pid, pid);
-  sigprocmask(SIG_SETMASK, &before, nullptr);
-  close(out[1]);
-  close(err[1]);
-  SetNonBlocking(out[0]);
-  SetNonBlocking(err[0]);
-  child.pid = pid;
-  child.outFd = out[0];
-  child.errFd = err[0];
+  auto process = std::make_unique<KavrinProcess>();
+  KavrinProcess::Options how;
+  how.ownGroup = true;
+  how.notRunText = "cannot start " + argv[0];
+  how.notRunReason = true;
+  if (!process->Start(argv, how, error)) return false;
+  child.pid = process->Id();
+  child.outFd = process->OutputFd();
+  child.errFd = process->ErrorFd();
+  process->ReleaseOutputFds();  // closed by the manager (Close)
+  std::lock_guard<std::mutex> lock(gChildrenLock);
+  gChildren[child.pid] = std::move(process);
   return true;
 }
 
 bool Reap(int pid, int& exitCode, int& signalNumber) {
-  int status = 0;
-  const pid_t r = waitpid(pid, &status, WNOHANG);
-  if (r != pid) return false;
-  exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  signalNumber = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+  std::lock_guard<std::mutex> lock(gChildrenLock);
+  KavrinProcess* p = Find(pid);
+  if (p == nullptr || !p->Poll()) return false;
+  exitCode = p->ExitCode();
+  signalNumber = p->SignalNumber();
+  gChildren.erase(pid);
   return true;
 }
 
 void SignalGroup(int pid, Stop how) {
-  if (pid > 0) kill(-pid, how == Stop::Kill ? SIGKILL : SIGTERM);
+  std::lock_guard<std::mutex> lock(gChildrenLock);
+  if (KavrinProcess* p = Find(pid))
+    p->Send(how == Stop::Kill ? KavrinProcess::Stop::Kill : KavrinProcess::Stop::Terminate);
 }
 
-std::string SignalName(int signalNumber) {
-  const char* s = strsignal(signalNumber);
-  return s ? s : "signal " + std::to_string(signalNumber);
-}
+std::string SignalName(int signalNumber) { return KavrinProcess::SignalName(signalNumber); }
 
 bool ResolveIPv4(const std::string& host, std::string& address, std::string& error) {
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* res = nullptr;
-  const int rc = getaddrinfo(host.c_str(), nullptr, &hints, &res);
-  if (rc != 0 || !res) {
-    error = "cannot resolve " + host + ": " + gai_strerror(rc);
-    return false;
-  }
-  const auto* in = reinterpret_cast<const sockaddr_in*>(res->ai_addr);
-  const auto* b = reinterpret_cast<const unsigned char*>(&in->sin_addr);
-  address = std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "." +
-            std::to_string(b[3]);
-  freeaddrinfo(res);
-  return true;
+  std::string reason;
+  if (KavrinNet::Resolve(host, address, reason)) return true;
+  error = "cannot resolve " + host + ": " + reason;
+  return false;
 }
 
 bool LocalAddressTo(const std::string& remote, std::string& local, std::string& error) {
-  sockaddr_in to{};
-  to.sin_family = AF_INET;
-  to.sin_port = htons(9);  // a datagram socket's connect only picks the route
-  if (inet_pton(AF_INET, remote.c_str(), &to.sin_addr) != 1) {
-    error = remote + " is not an IPv4 address";
-    return false;
-  }
-  const int s = socket(AF_INET, SOCK_DGRAM, 0);
-  if (s == -1) {
-    error = "socket: " + ErrorText(errno);
-    return false;
-  }
-  sockaddr_in from{};
-  socklen_t len = sizeof from;
-  const bool ok = connect(s, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0 &&
-                  getsockname(s, reinterpret_cast<sockaddr*>(&from), &len) == 0;
-  if (!ok) error = "no route to " + remote + ": " + ErrorText(errno);
-  close(s);
-  if (!ok) return false;
-  const auto* b = reinterpret_cast<const unsigned char*>(&from.sin_addr);
-  local = std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "." +
-          std::to_string(b[3]);
-  return true;
+  return KavrinNet::LocalAddressTo(remote, local, error);
 }
 
 int ConnectStart(const std::string& host, int port, std::string& error) {
-  addrinfo hints{};
-  hints.ai_family = AF_INET;  // the simulator listens on IPv4 only
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* res = nullptr;
-  const int rc = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &res);
-  if (rc != 0 || !res) {
-    error = "cannot resolve " + host + ": " + gai_strerror(rc);
-    return -1;
-  }
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  std::string address;
+  if (!ResolveIPv4(host, address, error)) return -1;  // the simulator listens on IPv4 only
+  const int fd = KavrinNet::Open();
   if (fd < 0) {
-    error = "socket: " + ErrorText(errno);
-    freeaddrinfo(res);
+    error = "socket: " + ErrorText(KavrinNet::LastError());
     return -1;
   }
-  SetNonBlocking(fd);
-  const int one = 1;
-  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  const int c = connect(fd, res->ai_addr, res->ai_addrlen);
-  freeaddrinfo(res);
-  if (c != 0 && errno != EINPROGRESS) {
-    error = "connect to " + host + ":" + std::to_string(port) + ": " + ErrorText(errno);
-    close(fd);
+  KavrinNet::SetNonBlocking(fd);
+  KavrinNet::SetNoDelay(fd);
+  const int err = KavrinNet::Connect(fd, address, port);
+  if (err != 0 && !KavrinNet::WouldBlock(err)) {
+    error = "connect to " + host + ":" + std::to_string(port) + ": " + ErrorText(err);
+    KavrinNet::Close(fd);
     return -1;
   }
   return fd;
 }
 
 int ConnectResult(int fd, std::string& error) {
-  pollfd p{fd, POLLOUT, 0};
-  if (poll(&p, 1, 0) <= 0) return 1;
-  int soError = 0;
-  socklen_t len = sizeof soError;
-  if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &soError, &len) != 0) soError = errno;
-  if (soError != 0) {
-    error = ErrorText(soError);
-    return -1;
-  }
-  return 0;
+  int err = 0;
+  const int r = KavrinNet::ConnectResult(fd, err);
+  if (r < 0) error = ErrorText(err);
+  return r;
 }
 
+namespace {
+// A read's or write's result in the manager's terms: the count, -1 for nothing now, -2 for an
+// error with its text.
+long Transferred(long r, std::string& error) {
+  if (r >= 0) return r;
+  const int err = KavrinNet::LastError();
+  if (KavrinNet::WouldBlock(err)) return -1;
+  error = ErrorText(err);
+  return -2;
+}
+}  // namespace
+
 long ReadSome(int fd, uint8_t* buf, size_t n, std::string& error) {
-  for (;;) {
-    const ssize_t r = read(fd, buf, n);
-    if (r >= 0) return static_cast<long>(r);
-    if (errno == EINTR) continue;
-    if (errno == EAGAIN || errno == EWOULDBLOCK) return -1;
-    error = ErrorText(errno);
-    return -2;
-  }
+  return Transferred(KavrinNet::Read(fd, buf, n), error);
 }
 
 long WriteSome(int fd, const uint8_t* buf, size_t n, std::string& error) {
-  for (;;) {
-    const ssize_t r = send(fd, buf, n, MSG_NOSIGNAL);
-    if (r >= 0) return static_cast<long>(r);
-    if (errno == EINTR) continue;
-    if (errno == EAGAIN || errno == EWOULDBLOCK) return -1;
-    error = ErrorText(errno);
-    return -2;
-  }
+  return Transferred(KavrinNet::Write(fd, buf, n), error);
 }
 
-void Close(int fd) {
-  if (fd >= 0) close(fd);
-}
+void Close(int fd) { KavrinNet::Close(fd); }
 
 void Poll(std::vector<PollItem>& items, int timeoutMs) {
-  std::vector<pollfd> fds;
-  fds.reserve(items.size());
-  for (const PollItem& it : items) {
-    short events = 0;
-    if (it.wantRead) events |= POLLIN;
-    if (it.wantWrite) events |= POLLOUT;
-    fds.push_back(pollfd{it.fd, events, 0});
-  }
-  const int r = poll(fds.data(), fds.size(), timeoutMs);
+  std::vector<KavrinNet::PollItem> polled(items.size());
   for (size_t i = 0; i < items.size(); ++i) {
-    const short re = r > 0 ? fds[i].revents : 0;
-    items[i].readable = (re & (POLLIN | POLLHUP | POLLERR)) != 0 && items[i].wantRead;
-    items[i].writable = (re & (POLLOUT | POLLERR)) != 0 && items[i].wantWrite;
+    polled[i].fd = items[i].fd;
+    polled[i].wantRead = items[i].wantRead;
+    polled[i].wantWrite = items[i].wantWrite;
+  }
+  KavrinNet::Poll(polled, timeoutMs);  // an interruption returns early: the loop looks at it
+  for (size_t i = 0; i < items.size(); ++i) {
+    items[i].readable = polled[i].readable;
+    items[i].writable = polled[i].writable;
   }
 }
 
-void InstallInterruptHandler() {
-  struct sigaction sa {};
-  sa.sa_handler = OnInterrupt;
-  sigemptyset(&sa.sa_mask);
-  sa.sa_flags = 0;  // no SA_RESTART: poll returns at once
-  sigaction(SIGINT, &sa, nullptr);
-  sigaction(SIGTERM, &sa, nullptr);
-  // A closed terminal or a batch system's hang-up ends the run like a termination request:
-  // the simulators are quit and the results so far are written, not lost.
-  sigaction(SIGHUP, &sa, nullptr);
-}
+void InstallInterruptHandler() { KavrinSystem::InstallInterruptHandler(); }
 
-bool Interrupted() { return gInterrupted != 0; }
+bool Interrupted() { return KavrinSystem::InterruptCount() != 0; }
 
-int InterruptCount() { return static_cast<int>(gInterrupted); }
+int InterruptCount() { return KavrinSystem::InterruptCount(); }
 
-void IgnoreBrokenPipe() { signal(SIGPIPE, SIG_IGN); }
+void IgnoreBrokenPipe() { KavrinSystem::IgnoreBrokenPipe(); }
 
-std::string ShellQuote(const std::string& word) {
-  const std::string safe = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-./=:,+@%";
-  if (!word.empty() && word.find_first_not_of(safe) == std::string::npos) return word;
-  std::string q = "'";
-  for (char c : word) {
-    if (c == '\'')
-      q += "'\\''";
-    else
-      q += c;
-  }
-  return q + "'";
-}
+std::string ShellQuote(const std::string& word) { return KavrinProcess::ShellQuote(word); }
 
 std::vector<std::string> ShellCommand(const std::string& commandLine) {
-  return {"/bin/sh", "-c", commandLine};
+  return KavrinProcess::ShellCommand(commandLine);
 }
 
-bool StderrIsTerminal() { return isatty(2) == 1; }
+bool StderrIsTerminal() { return KavrinSystem::StderrIsTerminal(); }
 
-int CpuCount() {
-  const long n = sysconf(_SC_NPROCESSORS_ONLN);
-  return n > 0 ? static_cast<int>(n) : 1;
-}
+int CpuCount() { return KavrinSystem::CpuCount(); }
 
-double Now() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
+double Now() { return KavrinSystem::MonotonicSeconds(); }
 
 bool FileExists(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  std::error_code ec;
+  return std::filesystem::is_regular_file(path, ec);
 }
 
 bool RenameOver(const std::string& from, const std::string& to, std::string& error) {
-  if (rename(from.c_str(), to.c_str()) == 0) return true;
-  error = ErrorText(errno);
-  return false;
+  return KavrinSystem::RenameOver(from, to, error);
 }
 
-int ProcessId() { return static_cast<int>(getpid()); }
+int ProcessId() { return KavrinSystem::ProcessId(); }
 
-std::string HostName() {
-  char name[256] = {};
-  if (gethostname(name, sizeof name - 1) != 0) return "";
-  return name;
-}
+std::string HostName() { return KavrinSystem::HostName(); }
 
 }  // namespace os
 }  // namespace simmgr

@@ -1,7 +1,8 @@
 // The manager's only contact with the operating system: child processes, TCP client
-// sockets, polling, signals and clocks. Everything else in the manager is portable.
-#ifndef SIMMGR_OS_H
-#define SIMMGR_OS_H
+// sockets, polling, signals and clocks, in the manager's words over the framework's platform
+// layer. Everything else in the manager is portable.
+#ifndef KAVRIN_SIMMGR_OS_H
+#define KAVRIN_SIMMGR_OS_H
 
 #include <cstddef>
 #include <cstdint>

@@ -13,25 +13,24 @@
 //       would: message, exit 127), nan=K / inf=K (the first value of the last
 //       variable in report K is NaN / +infinity); "name@C" limits a switch to client C
 //   -D  every observation sent is appended to DIR/obs.<exp>.<client> ("index value")
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "BaseClasses/KavrinNet.h"
+#include "BaseClasses/KavrinSocket.h"
+#include "BaseClasses/KavrinSystem.h"
 #include "support/RecordBytes.h"
 
 namespace {
@@ -43,7 +42,7 @@ struct VarDef {
   double state = 0.0;
 };
 
-int gSock = -1;
+KavrinSocket* gLink = nullptr;
 bool gSplit = false;
 
 using simmgr::recordbytes::EncodeReply;
@@ -51,21 +50,25 @@ using simmgr::recordbytes::PutDouble;
 using simmgr::recordbytes::PutU16;
 using simmgr::recordbytes::PutU32;
 
+void SleepMs(long ms) { std::this_thread::sleep_for(std::chrono::microseconds(ms * 1000)); }
+
 bool SendAll(const std::vector<uint8_t>& bytes) {
+  const char* data = reinterpret_cast<const char*>(bytes.data());
+  const int n = static_cast<int>(bytes.size());
   if (gSplit) {
-    for (uint8_t b : bytes) {
-      if (send(gSock, &b, 1, MSG_NOSIGNAL) != 1) return false;
-      usleep(200);
+    for (int i = 0; i < n; ++i) {
+      if (gLink->Send(data + i, 1) != 1) return false;
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     return true;
   }
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t r = send(gSock, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-    if (r <= 0) return false;
-    done += static_cast<size_t>(r);
-  }
-  return true;
+  return n == 0 || gLink->Send(data, n) == n;
+}
+
+// Ends the link at once, without a shutdown first: as a simulator that dies would.
+void Drop() {
+  KavrinNet::Close(gLink->_socket);
+  gLink->_socket = -1;
 }
 
 }  // namespace
@@ -164,31 +167,24 @@ int main(int argc, char** argv) {
   }
 
   if (has("noregister")) {
-    sleep(60);
+    SleepMs(60000);
     return 0;
   }
 
-  const int ls = socket(AF_INET, SOCK_STREAM, 0);
-  const int one = 1;
-  setsockopt(ls, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_ANY);
-  addr.sin_port = 0;
-  if (bind(ls, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(ls, 100) != 0) {
-    std::perror("bind/listen");
+  KavrinSocket listener(true);
+  if (!listener.Bind(0, "0.0.0.0") || !listener.Listen(100)) {
+    std::cerr << "bind/listen failed" << std::endl;
     return 1;
   }
-  socklen_t len = sizeof addr;
-  getsockname(ls, reinterpret_cast<sockaddr*>(&addr), &len);
-  std::cout << "REGISTER:  Port: [" << ntohs(addr.sin_port) << "]" << std::endl;
+  std::cout << "REGISTER:  Port: [" << listener.GetBoundPort() << "]" << std::endl;
 
-  pollfd pl{ls, POLLIN, 0};
-  if (poll(&pl, 1, 60000) <= 0) return 0;
-  gSock = accept(ls, nullptr, nullptr);
-  setsockopt(gSock, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  if (!listener.Select(60000)) return 0;
+  KavrinSocket link(false);
+  if (!listener.Accept(link)) return 0;
+  gLink = &link;
+  KavrinNet::SetNoDelay(link._socket);
   gSplit = has("split");
-  const uint32_t pid = static_cast<uint32_t>(getpid()) + (has("wrongpid") ? 1 : 0);
+  const uint32_t pid = static_cast<uint32_t>(KavrinSystem::ProcessId()) + (has("wrongpid") ? 1 : 0);
 
   std::mt19937_64 rng(seed * 1000003ULL + static_cast<unsigned>(client));
   FILE* log = nullptr;
@@ -239,12 +235,11 @@ int main(int argc, char** argv) {
   // A manager slow to read stands behind these: it has connected but not seen a greeting.
   if (has("greetlate") && !dir.empty()) {
     if (FILE* mark = std::fopen((dir + "/linked." + std::to_string(client)).c_str(), "w")) std::fclose(mark);
-    pollfd pc{gSock, POLLIN, 0};
-    if (poll(&pc, 1, 30000) <= 0) return 0;
+    if (!link.Select(30000)) return 0;
   }
   if (after >= 0 && after != client && !dir.empty()) {
     const std::string mark = dir + "/linked." + std::to_string(after);
-    for (int i = 0; i < 3000 && access(mark.c_str(), F_OK) != 0; ++i) usleep(10000);
+    for (int i = 0; i < 3000 && !std::filesystem::exists(mark); ++i) SleepMs(10);
   }
 
   std::vector<uint8_t> first = EncodeReply(0xFF, 1, pid);
@@ -267,10 +262,9 @@ int main(int argc, char** argv) {
   bool quit = false;
   for (long k = 1;; ++k) {
     // Poll for a command between reports, as the simulator does.
-    pollfd pc{gSock, POLLIN, 0};
-    if (!quit && poll(&pc, 1, 0) > 0) {
-      uint8_t cmd = 0;
-      const ssize_t r = recv(gSock, &cmd, 1, 0);
+    if (!quit && link.Select(0)) {
+      char cmd = 0;
+      const int r = link.Recv(&cmd, 1);
       if (r == 1 && cmd == 1) {
         SendAll(EncodeReply(0xFF, 1, pid));
       } else if (r == 1 && cmd == 2) {
@@ -281,10 +275,10 @@ int main(int argc, char** argv) {
         std::string text;
         char c;
         while (text.size() < 512 && (text.size() < 2 || text.compare(text.size() - 2, 2, ";;") != 0) &&
-               recv(gSock, &c, 1, 0) == 1)
+               link.Recv(&c, 1) == 1)
           text += c;
         SendAll(EncodeReply(0xFF, 3, pid));
-        close(gSock);
+        Drop();
         const std::string name = text.substr(0, text.find(';'));
         FILE* f = std::fopen(name.c_str(), "w");
         if (f) {
@@ -300,14 +294,14 @@ int main(int argc, char** argv) {
       PutU32(bad, 11);
       for (int i = 0; i < 7; ++i) bad.push_back(0);
       SendAll(bad);
-      sleep(1);
+      SleepMs(1000);
       return 0;
     }
     if (has("cut") && k == 3) {
       std::vector<uint8_t> r = makeReport(k, values);
       r.resize(r.size() / 2);
       SendAll(r);
-      close(gSock);
+      Drop();
       return 0;
     }
     if (has("segv") && k == 3) {
@@ -325,10 +319,10 @@ int main(int argc, char** argv) {
       logValues(values);
     }
     if (quit || (maxReports > 0 && k >= maxReports)) break;
-    if (slowMs > 0) usleep(static_cast<useconds_t>(slowMs) * 1000);
+    if (slowMs > 0) SleepMs(slowMs);
   }
   if (log) std::fclose(log);
-  close(gSock);
+  Drop();
   std::cout << "SIMULATOR::MAIN()-GOOD EXIT" << std::endl;
   return 0;
 }
