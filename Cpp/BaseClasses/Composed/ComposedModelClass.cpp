@@ -100,6 +100,25 @@ void ComposedModelClass::Finish() {
   for (BaseStateVariableClass* v : Image) ImageSize += v->StateSize();
 }
 
+void ComposedModelClass::DescribeReward(const std::string& variable, const std::string& over, bool average) {
+  Scopes.push_back(RewardScope{variable, over, average});
+}
+
+int ComposedModelClass::CountInstances(const std::string& over) {
+  List<BaseModelClass> found;
+  listModels(over.c_str(), &found);
+  return found.getNumItems();
+}
+
+bool ComposedModelClass::IsInstancePath(const std::string& path) {
+  for (size_t c = 0; c < Children.size(); c++) {
+    if (Paths[c] == path) return true;
+    ComposedModelClass* node = dynamic_cast<ComposedModelClass*>(Children[c]);
+    if (node != nullptr && node->IsInstancePath(path)) return true;
+  }
+  return false;
+}
+
 int ComposedModelClass::GetNumberOfChildren() { return static_cast<int>(Children.size()); }
 
 BaseModelClass* ComposedModelClass::GetChild(int i) {
