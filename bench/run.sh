@@ -160,7 +160,7 @@ fi
 # ---------------------------------------------------------------- replicate of a submodel
 # One ten-activity cell, and 10,000 copies of it sharing one place (bench/models/REPLICA): the cost
 # per event with 10,000 copies against one copy (the run's own CPU time per firing, the median of
-# BANK_REPEAT ratios of runs taken in turn, one copy then many), memory per activity added (peak
+# BENCH_BANK_REPEAT ratios of runs taken in turn, one copy then many), memory per activity added (peak
 # RSS growth over the 99,990 activities added), the generator's time on the large description and
 # the compiler's on what it generates (the model's one translation unit, with the flags the build
 # gives it, without the compiler cache).
@@ -186,7 +186,7 @@ if [ -x "$BIN/REPLICA1_Sim" ] && [ -x "$BIN/REPLICA10000_Sim" ]; then
   ratio=$(median_of "${ratios[@]}")
   one_ns=$(median_of "${ones[@]}")
   many_ns=$(median_of "${manys[@]}")
-  row "replicate of 10000 x 10 activities (per event)" "$(calc '%.1f ns' "$many_ns")" \
+  row "replicate 10000 x 10 activities (per event)" "$(calc '%.1f ns' "$many_ns")" \
       "$(calc '%.1f ns' "$one_ns")" "$(calc '%.2f' "$ratio")" "<= 4" "$many_rss"
   measure "$REPEAT" replica_gen.log "$BIN/sangen" "$BUILD/bench/models/REPLICA/replica10000.yaml" --out replica_gen
   gen_s=$CPU
@@ -206,7 +206,7 @@ if [ -x "$BIN/REPLICA1_Sim" ] && [ -x "$BIN/REPLICA10000_Sim" ]; then
   REPLICA_ROWS+=("$(printf '  memory %s B per activity (<= 500: peak RSS %s kB against %s kB for one copy); start-up at 10,000 copies %s ms' \
     "$per_act" "$many_rss" "$one_rss" "$many_start")")
 else
-  row "replicate of 10000 x 10 activities" "not built" "-" "-" "-" "-"
+  row "replicate 10000 x 10 activities" "not built" "-" "-" "-" "-"
 fi
 
 echo
@@ -226,7 +226,7 @@ fi
 if [ ${#REPLICA_ROWS[@]} -gt 0 ]; then
   echo
   echo "Composed model: a replicate of 10,000 copies of a ten-activity cell (the floor column of its row is"
-  echo "one copy of the cell; targets in brackets):"
+  echo "one copy of the cell, its figure and ratio the median of $BANK_REPEAT pairs of runs; targets in brackets):"
   printf '%s\n' "${REPLICA_ROWS[@]}"
 fi
 echo
