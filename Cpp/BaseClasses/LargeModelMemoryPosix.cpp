@@ -15,6 +15,7 @@
 long long LargeModelMemory::UseLargePages() {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
   constexpr uintptr_t kLargePage = uintptr_t{2} << 20;
+  constexpr uintptr_t kLargestBlock = uintptr_t{1} << 30;
   std::ifstream maps("/proc/self/maps");
   if (!maps) return 0;
   long long advised = 0;
@@ -35,6 +36,9 @@ long long LargeModelMemory::UseLargePages() {
     const uintptr_t first = (start + kLargePage - 1) & ~(kLargePage - 1);
     const uintptr_t last = end & ~(kLargePage - 1);
     if (last <= first) continue;
+    // A block larger than this is address space set aside rather than a model's memory (a
+    // sanitizer's shadow is terabytes): gathering it would be slow and would make it resident.
+    if (path.empty() && last - first > kLargestBlock) continue;
     void* at = reinterpret_cast<void*>(first);
     const size_t length = last - first;
     if (madvise(at, length, MADV_HUGEPAGE) != 0) continue;
