@@ -159,25 +159,54 @@ fi
 
 # ---------------------------------------------------------------- replicate of a submodel
 # One ten-activity cell, and 10,000 copies of it sharing one place (bench/models/REPLICA): the cost
-# per event with 10,000 copies against one copy, memory per activity added, and the generator's
-# time for the large description.
-REPLICA_NOTE=""
+# per event with 10,000 copies against one copy (the run's own CPU time per firing, the median of
+# BENCH_BANK_REPEAT ratios of runs taken in turn, one copy then many), memory per activity added (peak
+# RSS growth over the 99,990 activities added), the generator's time on the large description and
+# the compiler's on what it generates (the model's one translation unit, with the flags the build
+# gives it, without the compiler cache).
+REPLICA_ROWS=()
 if [ -x "$BIN/REPLICA1_Sim" ] && [ -x "$BIN/REPLICA10000_Sim" ]; then
-  measure "$BANK_REPEAT" replica1.log "$BIN/REPLICA1_Sim" -t 0 -N 9
-  one_ns=$(calc '%.3f' "$(runcpu_of replica1.log)*1e9/$(fired_of replica1.log)")
-  one_rss=$RSS
-  measure "$BANK_REPEAT" replica10000.log "$BIN/REPLICA10000_Sim" -t 0 -N 9
-  many_run=$(runcpu_of replica10000.log)
-  many_ns=$(calc '%.3f' "$many_run*1e9/$(fired_of replica10000.log)")
-  many_start=$(calc '%.0f' "($CPU-$many_run)*1000")
-  many_rss=$RSS
-  row "replicate of 10000 x 10 activities (per event)" "$(calc '%.1f ns' "$many_ns")" \
-      "$(calc '%.1f ns' "$one_ns")" "$(calc '%.2f' "$many_ns/$one_ns")" "<= 4" "$RSS"
+  ratios=()
+  ones=()
+  manys=()
+  for ((k = 0; k < BANK_REPEAT; k++)); do
+    measure 1 replica1.log "$BIN/REPLICA1_Sim" -t 0 -N 9
+    one_ns=$(calc '%.3f' "$(runcpu_of replica1.log)*1e9/$(fired_of replica1.log)")
+    one_rss=$RSS
+    measure 1 replica10000.log "$BIN/REPLICA10000_Sim" -t 0 -N 9
+    many_run=$(runcpu_of replica10000.log)
+    many_ns=$(calc '%.3f' "$many_run*1e9/$(fired_of replica10000.log)")
+    many_start=$(calc '%.0f' "($CPU-$many_run)*1000")
+    many_rss=$RSS
+    ones+=("$one_ns")
+    manys+=("$many_ns")
+    ratios+=("$(calc '%.4f' "$many_ns/$one_ns")")
+  done
+  median_of() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+  ratio=$(median_of "${ratios[@]}")
+  one_ns=$(median_of "${ones[@]}")
+  many_ns=$(median_of "${manys[@]}")
+  row "replicate 10000 x 10 activities (per event)" "$(calc '%.1f ns' "$many_ns")" \
+      "$(calc '%.1f ns' "$one_ns")" "$(calc '%.2f' "$ratio")" "<= 4" "$many_rss"
   measure "$REPEAT" replica_gen.log "$BIN/sangen" "$BUILD/bench/models/REPLICA/replica10000.yaml" --out replica_gen
-  REPLICA_NOTE="$(printf 'Replicate row: the floor column is one copy of the cell; memory per activity %.0f B (target 500: RSS growth over the 99,990 activities added); start-up at 10,000 copies %s ms; sangen on the description %.3f s (target 1 s).' \
-    "$(calc '%.1f' "($many_rss-$one_rss)*1024/99990")" "$many_start" "$CPU")"
+  gen_s=$CPU
+  flags="$BUILD/bench/models/REPLICA/CMakeFiles/REPLICA10000_Sim_model.dir/flags.make"
+  unit="$BUILD/generated/REPLICA10000_Sim/KavrinModel.cpp"
+  compile_s="-"
+  if [ -f "$flags" ] && [ -f "$unit" ]; then
+    cxx=$(sed -n 's/^CMAKE_CXX_COMPILER:FILEPATH=//p' "$BUILD/CMakeCache.txt")
+    # shellcheck disable=SC2046 # the flags are words
+    measure 1 replica_cc.log "${cxx:-c++}" $(sed -n 's/^CXX_DEFINES = //p; s/^CXX_INCLUDES = //p; s/^CXX_FLAGS = //p' "$flags") \
+      -c "$unit" -o replica_cc.o
+    compile_s=$(calc '%.2f' "$CPU")
+  fi
+  per_act=$(calc '%.0f' "($many_rss-$one_rss)*1024/99990")
+  REPLICA_ROWS+=("$(printf '  generation %.3f s (< 1 s); compile %s s (< 60 s); per-event cost x%.2f of one copy (<= 4; ratios %s);' \
+    "$gen_s" "$compile_s" "$ratio" "$(printf '%s ' "${ratios[@]}" | sed 's/ $//')")")
+  REPLICA_ROWS+=("$(printf '  memory %s B per activity (<= 500: peak RSS %s kB against %s kB for one copy); start-up at 10,000 copies %s ms' \
+    "$per_act" "$many_rss" "$one_rss" "$many_start")")
 else
-  row "replicate of 10000 x 10 activities" "not built" "-" "-" "-" "-"
+  row "replicate 10000 x 10 activities" "not built" "-" "-" "-" "-"
 fi
 
 echo
@@ -194,8 +223,13 @@ if [ ${#BANK_ROWS[@]} -gt 0 ]; then
     "$(calc '%.4f' "$last_ns/$base_ns")" "$(calc '%.1f' "($last_rss-$base_rss)*1024/99990")"
   echo "  activities over the 99990 added); start-up at 100000: $last_start ms"
 fi
+if [ ${#REPLICA_ROWS[@]} -gt 0 ]; then
+  echo
+  echo "Composed model: a replicate of 10,000 copies of a ten-activity cell (the floor column of its row is"
+  echo "one copy of the cell, its figure and ratio the median of $BANK_REPEAT pairs of runs; targets in brackets):"
+  printf '%s\n' "${REPLICA_ROWS[@]}"
+fi
 echo
 echo "Carried model and start-up: whole-process CPU. MM1 and bank: the run's own CPU time per firing"
 echo "(start-up excluded), against the floor's whole-process CPU per event."
 echo "$PEER_NOTE"
-if [ -n "$REPLICA_NOTE" ]; then echo "$REPLICA_NOTE"; fi

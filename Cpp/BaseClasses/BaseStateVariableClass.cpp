@@ -48,9 +48,7 @@ BaseStateVariableClass::BaseStateVariableClass(const char* name, const char* pre
       SharingCount(0),
       SVAffectingActions(newActionList()),
       SVEnabledActions(newActionList()),
-      FullyQualifiedName(nullptr) {
-  rebuildFullyQualifiedName();
-}
+      FullyQualifiedName(nullptr) {}
 
 BaseStateVariableClass::~BaseStateVariableClass() {
   if (FullyQualifiedName != StateVariableName) freeText(FullyQualifiedName);
@@ -119,17 +117,16 @@ void BaseStateVariableClass::replaceEnabledAction(BaseActionClass* oldAction, Ba
 
 void BaseStateVariableClass::SetName(const char* name) {
   char* copy = copyText(name);
-  if (FullyQualifiedName == StateVariableName) FullyQualifiedName = nullptr;
+  forgetFullyQualifiedName();
   freeText(StateVariableName);
   StateVariableName = copy;
-  rebuildFullyQualifiedName();
 }
 
 void BaseStateVariableClass::SetPrefix(const char* prefix) {
   char* copy = copyText(prefix);
   freeText(VariableNamePrefix);
   VariableNamePrefix = copy;
-  rebuildFullyQualifiedName();
+  forgetFullyQualifiedName();
 }
 
 BaseActionClass* BaseStateVariableClass::getAffectingAction(int i) {
@@ -142,18 +139,20 @@ BaseActionClass* BaseStateVariableClass::getEnabledAction(int i) {
   return (*SVEnabledActions)[i];
 }
 
-void BaseStateVariableClass::rebuildFullyQualifiedName() {
+void BaseStateVariableClass::forgetFullyQualifiedName() {
   if (FullyQualifiedName != StateVariableName) freeText(FullyQualifiedName);
+  FullyQualifiedName = nullptr;
+}
+
+const char* BaseStateVariableClass::getFullyQualifiedName() const {
+  if (FullyQualifiedName != nullptr) return FullyQualifiedName;
   size_t prefixLen = std::strlen(VariableNamePrefix);
-  if (prefixLen == 0) {
-    FullyQualifiedName = StateVariableName;
-    return;
-  }
+  if (prefixLen == 0) return FullyQualifiedName = StateVariableName;
   size_t nameLen = std::strlen(StateVariableName);
   char* text = new (std::nothrow) char[prefixLen + 1 + nameLen + 1];
   if (text == nullptr) MemoryAllocationError(kNoNameMemory);
   std::memcpy(text, VariableNamePrefix, prefixLen);
   text[prefixLen] = '.';
   std::memcpy(text + prefixLen + 1, StateVariableName, nameLen + 1);
-  FullyQualifiedName = text;
+  return FullyQualifiedName = text;
 }

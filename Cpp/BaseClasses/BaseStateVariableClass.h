@@ -25,9 +25,11 @@ class BaseStateVariableClass {
   int SharingCount;
   List<BaseActionClass>* SVAffectingActions;
   List<BaseActionClass>* SVEnabledActions;
-  // "prefix.name", or the name itself (the same text) without a prefix; rebuilt whenever either
-  // part changes. An empty prefix and the default name are shared texts, never freed.
-  char* FullyQualifiedName;
+  // "prefix.name", or the name itself (the same text) without a prefix; built when first asked
+  // for (a large composed model has tens of thousands of places whose names no run shows) and
+  // dropped whenever either part changes: null until then. An empty prefix and the default name
+  // are shared texts, never freed.
+  mutable char* FullyQualifiedName;
 
  public:
   BaseStateVariableClass();
@@ -63,7 +65,7 @@ class BaseStateVariableClass {
   const char* getName() const { return StateVariableName; }
   const char* getPrefix() const { return VariableNamePrefix; }
   // Valid until the name or prefix changes or the variable is destroyed.
-  const char* getFullyQualifiedName() const { return FullyQualifiedName; }
+  const char* getFullyQualifiedName() const;
 
   bool getShared() const { return Shared; }
   void setShared(bool b) { Shared = b; }
@@ -96,7 +98,7 @@ class BaseStateVariableClass {
   static inline unsigned long LayoutEpoch = 0;
 
  private:
-  void rebuildFullyQualifiedName();
+  void forgetFullyQualifiedName();
 };
 
 // Raw-state helpers: byte copies in the machine's native order, no alignment required.

@@ -9,6 +9,7 @@
 #include "BaseClasses/CPUTime.h"
 #include "BaseClasses/KavrinQueue.h"
 #include "BaseClasses/KavrinSocket.h"
+#include "BaseClasses/LargeModelMemory.h"
 #include "BaseClasses/List.h"
 #include "BaseClasses/debug.h"
 #include "Performance_Variables/PVModel.h"
@@ -123,6 +124,8 @@ void SimulatorClass::AssembleEngine() {
 
   TheEventList = new EventList(numGroups + 1, EventPointerArray);
   PrefetchObjects = numGroups >= kPrefetchGroups;
+  // The same models are large enough that address translation misses as often as the cache.
+  if (PrefetchObjects) LargeModelMemory::UseLargePages();
 }
 
 void SimulatorClass::RaiseSimControl(int level) {

@@ -5,6 +5,7 @@
 #include <ostream>
 #include <sstream>
 
+#include "BaseClasses/Composed/ComposedModelClass.h"
 #include "Performance_Variables/PVModel.h"
 #include "Performance_Variables/PerformanceVariableNode.h"
 #include "Study/BaseStudyClass.h"
@@ -68,6 +69,21 @@ void StudyDescription::WriteKinds(PVModel& model, std::ostream& out) {
     const PerformanceVariableNode* node = model.getPV(p);
     out << p << ' ' << RowName(*node) << ' ' << (node->Type == steady_state ? "steady_state" : "terminating")
         << '\n';
+  }
+}
+
+void StudyDescription::WriteScopes(PVModel& model, std::ostream& out) {
+  ComposedModelClass* tree = dynamic_cast<ComposedModelClass*>(model.getTheModel());
+  if (tree == nullptr) return;
+  for (int p = 0; p < model.getNumPVs(); p++) {
+    const PerformanceVariableNode* node = model.getPV(p);
+    for (const ComposedModelClass::RewardScope& scope : tree->RewardScopes()) {
+      if (scope.Variable != node->GetName()) continue;
+      const char* how = scope.Average ? "average" : tree->IsInstancePath(scope.Over) ? "instance" : "sum";
+      out << "reward\t" << p << '\t' << RowName(*node) << '\t' << scope.Over << '\t' << how << '\t'
+          << tree->CountInstances(scope.Over) << '\n';
+      break;
+    }
   }
 }
 

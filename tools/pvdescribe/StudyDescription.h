@@ -22,6 +22,11 @@ class StudyDescription {
 
   // "index name terminating|steady_state", one line per row.
   static void WriteKinds(PVModel& model, std::ostream& out);
+  // For a composed model, what each row reads: "reward\tindex\tname\tover\thow\tcount", `over` the
+  // submodel or instance path the description names, `how` "sum" or "average" over the `count`
+  // instances of a submodel, or "instance" for one instance named by its path. Nothing for an
+  // atomic model.
+  static void WriteScopes(PVModel& model, std::ostream& out);
   // "description_sha256\t<hex>" first when the study was generated from a description (sha256
   // not empty), then "global\tname\ttype\tletter" per global variable, then
   // "experiment\tindex\tname\tvar=value..." per experiment (it sets each experiment's values).

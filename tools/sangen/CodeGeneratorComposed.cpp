@@ -69,7 +69,8 @@ const TextTemplate kComposedHeader(
 
 {{NODES}}class {{MODEL}}Composed : public {{ROOT}} {
  public:
-  {{MODEL}}Composed() : {{ROOT}}({{ROOT_PATH}}) {}
+  {{MODEL}}Composed() : {{ROOT}}({{ROOT_PATH}}) {
+{{SCOPES}}  }
 };
 
 #endif
@@ -187,7 +188,13 @@ std::string CodeGenerator::ComposedHeader() const {
          {"CLASS", NodeClass(nodes, n)},
          {"BASE", join ? "JoinModelClass" : "RepModelClass"}});
   }
+  // What each reward variable reads, for the study's description.
+  std::string scopes;
+  for (const VariableDef& v : D.Variables)
+    scopes += "    DescribeReward(" + CppText::Literal(v.Name) + ", " + CppText::Literal(v.Over) + ", " +
+              (v.Average ? "true" : "false") + ");\n";
   return kComposedHeader.Fill({{"MODEL", D.ModelName},
+                               {"SCOPES", scopes},
                                {"SOURCE", SourceName},
                                {"NODES", classes},
                                {"ROOT", NodeClass(nodes, &D.Composition)},

@@ -149,6 +149,14 @@ bool StudyFile::ParseText(const std::string& text, std::string& error) {
       _experiments.push_back(e);
     } else if (f[0] == "description_sha256" && f.size() == 2) {
       _hash = f[1];
+    } else if (f[0] == "reward") {
+      const bool count = f.size() == 6 && !f[5].empty() && f[5].size() <= 9 &&
+                         f[5].find_first_not_of("0123456789") == std::string::npos;
+      if (!count || !IsIndex(f[1]) || (f[4] != "sum" && f[4] != "average" && f[4] != "instance")) {
+        error = where + "expected 'reward<TAB>INDEX<TAB>ROW<TAB>OVER<TAB>sum|average|instance<TAB>COUNT'";
+        return false;
+      }
+      _scopes.push_back(Scope{std::stoi(f[1]), f[2], f[3], f[4], std::stoi(f[5])});
     }
   }
   return true;
@@ -157,6 +165,12 @@ bool StudyFile::ParseText(const std::string& text, std::string& error) {
 bool StudyFile::Load(const std::string& path, std::string& error) {
   return LoadFile(
       path, [this](const std::string& text, std::string& why) { return ParseText(text, why); }, error);
+}
+
+const StudyFile::Scope* StudyFile::ScopeOf(int index) const {
+  for (const Scope& s : _scopes)
+    if (s.index == index) return &s;
+  return nullptr;
 }
 
 const StudyFile::Experiment* StudyFile::Find(int index) const {

@@ -24,6 +24,15 @@ const char* RewardTypeName(int type) {
   return "unknown type";
 }
 
+// What a composed model's row reads: "sum over Server (3 instances)", "average over Server
+// (3 instances)" or "over Farm.Server[0]"; empty for an atomic model's.
+std::string Over(const StudyFile::Scope* scope) {
+  if (scope == nullptr) return "";
+  if (scope->how == "instance") return "over " + scope->over;
+  const std::string count = std::to_string(scope->count) + (scope->count == 1 ? " instance" : " instances");
+  return scope->how + " over " + scope->over + " (" + count + ")";
+}
+
 std::string Window(const PVDescription::Variable& v) {
   if (v.start.empty() && v.stop.empty()) return "";
   if (v.rewardType == 0) return "at " + v.stop;
@@ -44,7 +53,10 @@ void StudyListing::Write(std::ostream& out, const std::string& simulator) const 
     const PVDescription::Variable* v = pv.Find(i);
     out << "  " << std::setw(3) << i << "  " << std::left << std::setw(static_cast<int>(width)) << pv.Name(i)
         << "  " << std::setw(13) << PVDescription::KindName(v->kind) << "  " << std::setw(23)
-        << RewardTypeName(v->rewardType) << std::right << "  " << Window(*v) << "\n";
+        << RewardTypeName(v->rewardType) << std::right << "  " << Window(*v);
+    const std::string over = Over(_study.ScopeOf(i));
+    if (!over.empty()) out << "  " << over;
+    out << "\n";
   }
   const char* missing = "  (no study description beside the simulator)\n";
   out << "\nGlobal variables (override one with -O TYPE:NAME:VALUE, TYPE the letter shown):\n";

@@ -20,7 +20,7 @@ ComposedModelClass::~ComposedModelClass() {
 }
 
 void ComposedModelClass::Adopt(BaseModelClass* child, const std::string& path) {
-  KAVRIN_CHECK(child != nullptr, "ComposedModelClass", __LINE__);
+  KAVRIN_CHECK(child != nullptr, "ComposedModelClass", 23);
   child->SetParentId(Id);
   Children.push_back(child);
   Paths.push_back(path);
@@ -28,7 +28,7 @@ void ComposedModelClass::Adopt(BaseModelClass* child, const std::string& path) {
 
 void ComposedModelClass::Share(const std::vector<BaseStateVariableClass*>& places) {
   if (places.size() < 2) return;
-  for (BaseStateVariableClass* p : places) KAVRIN_CHECK(p != nullptr, "ComposedModelClass", __LINE__);
+  for (BaseStateVariableClass* p : places) KAVRIN_CHECK(p != nullptr, "ComposedModelClass", 31);
   // Each join walks the merged action lists of both sides; joining in pairs, then pairs of pairs,
   // keeps the whole at n log n where joining one at a time is n squared (ten thousand copies).
   // The cell keeps the first place's marking.
@@ -46,7 +46,7 @@ void ComposedModelClass::Export(const std::string& name, BaseStateVariableClass*
 
 BaseStateVariableClass* ComposedModelClass::Exported(const std::string& name) const {
   auto it = Exports.find(name);
-  KAVRIN_CHECK(it != Exports.end(), "ComposedModelClass", __LINE__);
+  KAVRIN_CHECK(it != Exports.end(), "ComposedModelClass", 49);
   return it->second;
 }
 
@@ -100,10 +100,29 @@ void ComposedModelClass::Finish() {
   for (BaseStateVariableClass* v : Image) ImageSize += v->StateSize();
 }
 
+void ComposedModelClass::DescribeReward(const std::string& variable, const std::string& over, bool average) {
+  Scopes.push_back(RewardScope{variable, over, average});
+}
+
+int ComposedModelClass::CountInstances(const std::string& over) {
+  List<BaseModelClass> found;
+  listModels(over.c_str(), &found);
+  return found.getNumItems();
+}
+
+bool ComposedModelClass::IsInstancePath(const std::string& path) {
+  for (size_t c = 0; c < Children.size(); c++) {
+    if (Paths[c] == path) return true;
+    ComposedModelClass* node = dynamic_cast<ComposedModelClass*>(Children[c]);
+    if (node != nullptr && node->IsInstancePath(path)) return true;
+  }
+  return false;
+}
+
 int ComposedModelClass::GetNumberOfChildren() { return static_cast<int>(Children.size()); }
 
 BaseModelClass* ComposedModelClass::GetChild(int i) {
-  KAVRIN_CHECK(i >= 0 && i < static_cast<int>(Children.size()), "ComposedModelClass", __LINE__);
+  KAVRIN_CHECK(i >= 0 && i < static_cast<int>(Children.size()), "ComposedModelClass", 125);
   return Children[static_cast<size_t>(i)];
 }
 

@@ -4,9 +4,10 @@
 // children's actions and groups (with every action's group number moved to its place in the
 // concatenated list), one state image in which a shared place is stored once, and the listing
 // operations by model name or instance path, so a reward names one instance by its path
-// ("Farm.Server[3]") or every instance of a submodel by the submodel's name.
-#ifndef KAVRIN_COMPOSEDMODELCLASS_H
-#define KAVRIN_COMPOSEDMODELCLASS_H
+// ("Farm.Server[3]") or every instance of a submodel by the submodel's name. The whole tree also
+// records, for the tools that describe a study, which instances each reward variable reads.
+#ifndef KAVRIN_BASECLASSES_COMPOSED_COMPOSEDMODELCLASS_H
+#define KAVRIN_BASECLASSES_COMPOSED_COMPOSEDMODELCLASS_H
 
 #include <map>
 #include <string>
@@ -36,6 +37,20 @@ class ComposedModelClass : public BaseModelClass {
 
   const std::string& ChildPath(int i) const { return Paths[static_cast<size_t>(i)]; }
 
+  // The instances a reward variable reads: `Over` is a submodel's name (every instance of it, their
+  // rewards summed, or averaged when `Average`) or one instance's path.
+  struct RewardScope {
+    std::string Variable;
+    std::string Over;
+    bool Average = false;
+  };
+  void DescribeReward(const std::string& variable, const std::string& over, bool average);
+  const std::vector<RewardScope>& RewardScopes() const { return Scopes; }
+  // How many atomic instances `over` names in this tree (0 when it names none).
+  int CountInstances(const std::string& over);
+  // Whether `path` is the instance path of a node of this tree (rather than a submodel's name).
+  bool IsInstancePath(const std::string& path);
+
   int GetNumberOfChildren() override;
   BaseModelClass* GetChild(int i) override;
 
@@ -55,6 +70,7 @@ class ComposedModelClass : public BaseModelClass {
   std::vector<BaseModelClass*> Children;
   std::vector<std::string> Paths;
   std::map<std::string, BaseStateVariableClass*> Exports;
+  std::vector<RewardScope> Scopes;
   // The variables of the state image in order: every unshared place of every atomic model below,
   // then each shared cell once (through the variable that stores it).
   std::vector<BaseStateVariableClass*> Image;

@@ -1,7 +1,7 @@
 // JoinModelClass: a join: different submodels side by side, sharing the places the composition names.
 // Everything but its kind is ComposedModelClass's.
-#ifndef KAVRIN_JOINMODELCLASS_H
-#define KAVRIN_JOINMODELCLASS_H
+#ifndef KAVRIN_BASECLASSES_COMPOSED_JOINMODELCLASS_H
+#define KAVRIN_BASECLASSES_COMPOSED_JOINMODELCLASS_H
 
 #include "BaseClasses/Composed/ComposedModelClass.h"
 

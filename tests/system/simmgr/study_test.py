@@ -404,6 +404,26 @@ class Listing(Scratch):
             listed = [l for l in out.split("\nExperiments (", 1)[1].splitlines()[1:] if l.strip()]
             self.assertEqual(len(listed), study.count("\nexperiment\t") + study.startswith("experiment\t"))
 
+    def test_a_composed_model_shows_what_each_variable_reads(self):
+        # models/farm.yaml: two Server copies; two variables averaged over them, one of the first
+        # copy only, one summed.
+        rc, out, err = self.run_cmd(exe("simmgr"), "--list", "--", exe("FARM_STUDYSim"))
+        self.assertEqual(rc, 0, err)
+        rows = [l for l in out.split("\nGlobal variables", 1)[0].splitlines() if "steady state" in l]
+        self.assertEqual([r.split("]  ", 1)[1] for r in rows],
+                         ["average over Server (2 instances)", "average over Server (2 instances)",
+                          "over Farm.Server[0]", "sum over Server (2 instances)"])
+        # The names are the variables' own, wherever else they are shown.
+        with open(exe("FARM_STUDYSim") + ".pvkind") as f:
+            self.assertEqual([l.split()[1] for l in f], ["availability", "mean_queue", "queue_of_first",
+                                                        "throughput"])
+        # An atomic model's files and listing say nothing of instances.
+        with open(exe("GPUS_STUDYSim") + ".study") as f:
+            self.assertNotIn("reward\t", f.read())
+        rc, out, err = self.run_cmd(exe("simmgr"), "--list", "--", exe("GPUS_STUDYSim"))
+        self.assertEqual(rc, 0, err)
+        self.assertNotIn(" over ", out)
+
     def test_a_simulator_without_description(self):
         suffix = ".exe" if EMULATOR else ""  # the program's own file name
         shutil.copy(exe("GPUS_STUDYSim") + suffix, self.path("bare") + suffix)

@@ -144,4 +144,24 @@ TEST(ComposedModel, JoinOverAReplicateNumbersEveryUnitOnce) {
   EXPECT_EQ(one.getItem(0), top.Servers->Copies[0]);
 }
 
+// What the description tool reads of a composed model's rewards: a submodel's name counts every
+// instance of it however deep, a path one instance; only paths of nodes are instance paths.
+TEST(ComposedModel, RewardScopesCountTheInstancesTheyName) {
+  Station top;
+  top.DescribeReward("up", "ThreePlaces", true);
+  top.DescribeReward("first", "Station.Server[0]", false);
+  ASSERT_EQ(top.RewardScopes().size(), 2u);
+  EXPECT_EQ(top.RewardScopes()[0].Over, "ThreePlaces");
+  EXPECT_TRUE(top.RewardScopes()[0].Average);
+  EXPECT_FALSE(top.RewardScopes()[1].Average);
+  EXPECT_EQ(top.CountInstances("ThreePlaces"), 4);  // three copies and the extra one
+  EXPECT_EQ(top.CountInstances("Station.Server[2]"), 1);
+  EXPECT_EQ(top.CountInstances("Station.Server[3]"), 0);
+  EXPECT_TRUE(top.IsInstancePath("Station.Server[1]"));
+  EXPECT_TRUE(top.IsInstancePath("Station.Extra"));
+  EXPECT_TRUE(top.IsInstancePath("Station.Server"));
+  EXPECT_FALSE(top.IsInstancePath("ThreePlaces"));
+  EXPECT_FALSE(top.IsInstancePath("Station"));
+}
+
 }  // namespace

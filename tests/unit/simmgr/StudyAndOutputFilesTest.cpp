@@ -71,6 +71,28 @@ TEST(StudyFile, NamesValuesAndTheDescriptionHash) {
   EXPECT_FALSE(StudyFile().ParseText("global\tlambda\tdouble\n", error));
 }
 
+// A composed model's study file says what each row reads; a malformed line is refused, and
+// a row without one (every row of an atomic model) has no scope.
+TEST(StudyFile, RewardScopesOfAComposedModel) {
+  StudyFile s;
+  std::string error;
+  ASSERT_TRUE(
+      s.ParseText("experiment\t0\tE\nreward\t0\tup\tServer\taverage\t12000\n"
+                  "reward\t2\tfirst\tFarm.Server[0]\tinstance\t1\n",
+                  error))
+      << error;
+  ASSERT_NE(s.ScopeOf(0), nullptr);
+  EXPECT_EQ(s.ScopeOf(0)->over, "Server");
+  EXPECT_EQ(s.ScopeOf(0)->how, "average");
+  EXPECT_EQ(s.ScopeOf(0)->count, 12000);
+  EXPECT_EQ(s.ScopeOf(1), nullptr);
+  EXPECT_EQ(s.ScopeOf(2)->over, "Farm.Server[0]");
+  EXPECT_EQ(Parsed().ScopeOf(0), nullptr);
+  for (const char* bad : {"reward\t0\tup\tServer\tmedian\t2\n", "reward\t0\tup\tServer\tsum\n",
+                          "reward\tx\tup\tServer\tsum\t2\n", "reward\t0\tup\tServer\tsum\t-2\n"})
+    EXPECT_FALSE(StudyFile().ParseText(bad, error)) << bad;
+}
+
 TEST(StudyFile, OverridesGiveTheValuesTheSimulatorReads) {
   StudyFile s = Parsed();
   // Written as the study file writes values: shortest double text, a float widened to double,
