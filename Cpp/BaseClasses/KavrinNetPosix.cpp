@@ -12,16 +12,9 @@
 #include <cstring>
 
 #include "BaseClasses/KavrinNet.h"
+#include "BaseClasses/KavrinNetAddress.h"
 
-namespace {
-bool ToAddress(const std::string& dotted, int port, sockaddr_in& addr) {
-  std::memset(&addr, 0, sizeof addr);
-  addr.sin_family = AF_INET;
-  addr.sin_port = htons(static_cast<uint16_t>(port));
-  return ::inet_pton(AF_INET, dotted.c_str(), &addr.sin_addr) == 1;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 const int KavrinNet::kNotASocket = EBADF;
 const int KavrinNet::kConnectionRefused = ECONNREFUSED;
@@ -63,7 +56,7 @@ bool KavrinNet::ParseIPv4(const std::string& text, unsigned char bytes[4]) {
 
 int KavrinNet::Bind(int fd, const std::string& dotted, int port) {
   sockaddr_in addr;
-  if (!ToAddress(dotted, port, addr)) return EINVAL;
+  if (!KavrinNetAddress::Parse(dotted, port, addr)) return EINVAL;
   if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) return 0;
   return errno;
 }
@@ -81,7 +74,7 @@ int KavrinNet::Accept(int fd, int& connection) {
 
 int KavrinNet::Connect(int fd, const std::string& dotted, int port) {
   sockaddr_in addr;
-  if (!ToAddress(dotted, port, addr)) return EINVAL;
+  if (!KavrinNetAddress::Parse(dotted, port, addr)) return EINVAL;
   int rc;
   do {
     rc = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
@@ -141,22 +134,15 @@ int KavrinNet::Poll(std::vector<PollItem>& items, int timeoutMs) {
 }
 
 int KavrinNet::AddressOf(int fd, bool peer, unsigned char bytes[4], int& port) {
-  sockaddr_in addr;
-  std::memset(&addr, 0, sizeof addr);
+  sockaddr_in addr{};
   socklen_t len = sizeof addr;
   sockaddr* a = reinterpret_cast<sockaddr*>(&addr);
   if ((peer ? ::getpeername(fd, a, &len) : ::getsockname(fd, a, &len)) != 0) return errno;
-  if (addr.sin_family != AF_INET) return EAFNOSUPPORT;
-  std::memcpy(bytes, &addr.sin_addr, 4);
-  port = ntohs(addr.sin_port);
-  return 0;
+  return KavrinNetAddress::Split(addr, bytes, port) ? 0 : EAFNOSUPPORT;
 }
 
 int KavrinNet::LookUp(const std::string& host, unsigned char bytes[4], std::string& reason) {
-  addrinfo hints;
-  std::memset(&hints, 0, sizeof hints);
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
+  const addrinfo hints = KavrinNetAddress::StreamHints();
   addrinfo* found = nullptr;
   const int rc = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
   if (rc != 0 || found == nullptr) {
@@ -169,11 +155,7 @@ int KavrinNet::LookUp(const std::string& host, unsigned char bytes[4], std::stri
 }
 
 int KavrinNet::RouteFrom(const unsigned char to[4], unsigned char from[4], bool& noSocket) {
-  sockaddr_in addr;
-  std::memset(&addr, 0, sizeof addr);
-  addr.sin_family = AF_INET;
-  addr.sin_port = htons(9);  // a datagram socket's connect only picks the route
-  std::memcpy(&addr.sin_addr, to, 4);
+  const sockaddr_in addr = KavrinNetAddress::Of(to, 9);  // a datagram socket's connect only picks the route
   const int s = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   noSocket = s == -1;
   if (noSocket) return errno;

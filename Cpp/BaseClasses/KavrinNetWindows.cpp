@@ -12,17 +12,11 @@
 #include <cstring>
 
 #include "BaseClasses/KavrinNet.h"
+#include "BaseClasses/KavrinNetAddress.h"
 #include "BaseClasses/KavrinSystem.h"
 
 namespace {
 SOCKET Handle(int fd) { return fd < 0 ? INVALID_SOCKET : static_cast<SOCKET>(static_cast<unsigned int>(fd)); }
-
-bool ToAddress(const std::string& dotted, int port, sockaddr_in& addr) {
-  std::memset(&addr, 0, sizeof addr);
-  addr.sin_family = AF_INET;
-  addr.sin_port = htons(static_cast<u_short>(port));
-  return ::inet_pton(AF_INET, dotted.c_str(), &addr.sin_addr) == 1;
-}
 
 }  // namespace
 
@@ -83,7 +77,7 @@ bool KavrinNet::ParseIPv4(const std::string& text, unsigned char bytes[4]) {
 
 int KavrinNet::Bind(int fd, const std::string& dotted, int port) {
   sockaddr_in addr;
-  if (!ToAddress(dotted, port, addr)) return WSAEINVAL;
+  if (!KavrinNetAddress::Parse(dotted, port, addr)) return WSAEINVAL;
   if (::bind(Handle(fd), reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) return 0;
   return ::WSAGetLastError();
 }
@@ -108,7 +102,7 @@ int KavrinNet::Accept(int fd, int& connection) {
 
 int KavrinNet::Connect(int fd, const std::string& dotted, int port) {
   sockaddr_in addr;
-  if (!ToAddress(dotted, port, addr)) return WSAEINVAL;
+  if (!KavrinNetAddress::Parse(dotted, port, addr)) return WSAEINVAL;
   int rc;
   do {
     rc = ::connect(Handle(fd), reinterpret_cast<sockaddr*>(&addr), sizeof addr);
@@ -193,24 +187,17 @@ int KavrinNet::Poll(std::vector<PollItem>& items, int timeoutMs) {
 }
 
 int KavrinNet::AddressOf(int fd, bool peer, unsigned char bytes[4], int& port) {
-  sockaddr_in addr;
-  std::memset(&addr, 0, sizeof addr);
+  sockaddr_in addr{};
   int len = sizeof addr;
   sockaddr* a = reinterpret_cast<sockaddr*>(&addr);
   if ((peer ? ::getpeername(Handle(fd), a, &len) : ::getsockname(Handle(fd), a, &len)) != 0)
     return ::WSAGetLastError();
-  if (addr.sin_family != AF_INET) return WSAEAFNOSUPPORT;
-  std::memcpy(bytes, &addr.sin_addr, 4);
-  port = ntohs(addr.sin_port);
-  return 0;
+  return KavrinNetAddress::Split(addr, bytes, port) ? 0 : WSAEAFNOSUPPORT;
 }
 
 int KavrinNet::LookUp(const std::string& host, unsigned char bytes[4], std::string& reason) {
   StartLibrary();
-  addrinfo hints;
-  std::memset(&hints, 0, sizeof hints);
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
+  const addrinfo hints = KavrinNetAddress::StreamHints();
   addrinfo* found = nullptr;
   const int rc = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
   if (rc != 0 || found == nullptr) {
@@ -224,11 +211,7 @@ int KavrinNet::LookUp(const std::string& host, unsigned char bytes[4], std::stri
 
 int KavrinNet::RouteFrom(const unsigned char to[4], unsigned char from[4], bool& noSocket) {
   StartLibrary();
-  sockaddr_in addr;
-  std::memset(&addr, 0, sizeof addr);
-  addr.sin_family = AF_INET;
-  addr.sin_port = htons(9);  // a datagram socket's connect only picks the route
-  std::memcpy(&addr.sin_addr, to, 4);
+  const sockaddr_in addr = KavrinNetAddress::Of(to, 9);  // a datagram socket's connect only picks the route
   const SOCKET s = ::socket(AF_INET, SOCK_DGRAM, 0);
   noSocket = s == INVALID_SOCKET;
   if (noSocket) return ::WSAGetLastError();
