@@ -1,15 +1,11 @@
 // One simulator session against a stand-in: a shell, started through the launcher template, that
 // announces a port this test listens on and then sleeps; the test's end of the link sends what
 // a simulator sends. The session is driven the way the manager's poll loop drives it.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <functional>
 
+#include "BaseClasses/KavrinNet.h"
 #include "SimulatorSession.h"
 #include "support/RecordBytes.h"
 
@@ -36,24 +32,20 @@ class Recorder : public SimulatorSession::Listener {
 class Session : public ::testing::Test {
  protected:
   void SetUp() override {
-    _listen = socket(AF_INET, SOCK_STREAM, 0);
+    _listen = KavrinNet::Open();
     ASSERT_GE(_listen, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ASSERT_EQ(bind(_listen, reinterpret_cast<sockaddr*>(&a), len), 0);
-    ASSERT_EQ(listen(_listen, 1), 0);
-    ASSERT_EQ(getsockname(_listen, reinterpret_cast<sockaddr*>(&a), &len), 0);
+    ASSERT_EQ(KavrinNet::Bind(_listen, "127.0.0.1", 0), 0);
+    ASSERT_EQ(KavrinNet::Listen(_listen, 1), 0);
+    const int port = KavrinNet::BoundPort(_listen);
+    ASSERT_GT(port, 0);
     _opt.simulator = "sim";
     _opt.registerTimeout = 5;
     // The launcher line stands in for the simulator; its own command line is a comment.
-    _opt.launchTemplate =
-        "echo 'REGISTER:  Port: [" + std::to_string(ntohs(a.sin_port)) + "]'; exec sleep 0.5 #{cmd}";
+    _opt.launchTemplate = "echo 'REGISTER:  Port: [" + std::to_string(port) + "]'; exec sleep 0.5 #{cmd}";
   }
   void TearDown() override {
-    if (_peer >= 0) close(_peer);
-    close(_listen);
+    if (_peer >= 0) KavrinNet::Close(_peer);
+    KavrinNet::Close(_listen);
   }
 
   // Runs the session's side until `done` holds (or five seconds pass), accepting its connection.
@@ -66,16 +58,23 @@ class Session : public ::testing::Test {
       os::Poll(items, 10);
       for (size_t i = 0; i < items.size(); ++i) s.OnPoll(items[i], tags[i]);
       s.Reap();
-      pollfd p{_listen, POLLIN, 0};
-      if (_peer < 0 && poll(&p, 1, 0) == 1) _peer = accept(_listen, nullptr, nullptr);
+      if (_peer < 0 && Ready(_listen)) KavrinNet::Accept(_listen, _peer);
     }
     return done();
   }
+  // Whether a read of fd would not wait.
+  static bool Ready(int fd) {
+    std::vector<KavrinNet::PollItem> items(1);
+    items[0].fd = fd;
+    items[0].wantRead = true;
+    KavrinNet::Poll(items, 0);
+    return items[0].readable;
+  }
   void Send(const std::vector<uint8_t>& bytes) {
-    ASSERT_EQ(write(_peer, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    ASSERT_EQ(KavrinNet::Write(_peer, bytes.data(), bytes.size()), static_cast<long>(bytes.size()));
   }
   void HangUp() {
-    close(_peer);
+    KavrinNet::Close(_peer);
     _peer = -2;  // closed, not to be accepted again
   }
   // Greets, then sends one report of two values of variable 0.
@@ -105,12 +104,9 @@ TEST_F(Session, AnsweredQuitFromAnnouncementToExit) {
   GreetAndReport(s);
   EXPECT_TRUE(s.AskToStop({CmdQuit}));
   EXPECT_EQ(s.phase(), Phase::Stopping);
-  ASSERT_TRUE(Drive(s, [&] {
-    pollfd p{_peer, POLLIN, 0};
-    return poll(&p, 1, 0) == 1;
-  }));
+  ASSERT_TRUE(Drive(s, [&] { return Ready(_peer); }));
   uint8_t command = 0;
-  ASSERT_EQ(read(_peer, &command, 1), 1);
+  ASSERT_EQ(KavrinNet::Read(_peer, &command, 1), 1);
   EXPECT_EQ(command, CmdQuit);
   Send(EncodeReply(0xFE, 2, 4242));
   Send(EncodeData(DataRecord{0, 3, {DataBlock{0, 1, {3.0}}}}));  // after the answer: still counted
