@@ -35,8 +35,6 @@ class CodeGenerator {
   // The actions with their derived arcs (also used to draw the net); none for a composed model,
   // whose actions are its submodels'.
   const std::vector<Action>& Actions() const;
-  // The intermediate representation the generator writes from.
-  const Net& Representation() const { return N; }
   // What the derivation found likely wrong: 'reactivation: off' on a delay that reads the marking,
   // an explicit 'enables' list that leaves out a place the activity's own expressions read.
   const std::vector<Warning>& Warnings() const { return WarningList; }

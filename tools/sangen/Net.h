@@ -1,9 +1,9 @@
-// Net: the intermediate representation of a whole description that the emitters read. It holds
-// the atomic models (the model itself, or each submodel of a composed model) with their places
-// numbered as the framework numbers them and their actions with the arcs derived for them, the
-// instances of a composed model by path, and the rewards and the study of the description. Built
-// from a description that passed every check; it keeps pointers into that description, which must
-// outlive it.
+// Net: the intermediate representation of a whole description, the one thing the emitters read.
+// It holds the atomic models (the model itself, or each submodel of a composed model) with their
+// places numbered as the framework numbers them and their actions with the arcs derived for them,
+// the instances of a composed model by path, the reward variables resolved to what they read, the
+// globals and the study's experiments. Built once from a description that passed every check; it
+// keeps pointers into that description's definitions, which must outlive it.
 #ifndef KAVRIN_SANGEN_NET_H
 #define KAVRIN_SANGEN_NET_H
 
