@@ -191,7 +191,7 @@ std::string CodeGenerator::ComposedHeader() const {
   return kComposedHeader.Fill({{"MODEL", ModelName},
                                {"SOURCE", SourceName},
                                {"NODES", classes},
-                               {"ROOT", NodeClass(nodes, &*N.Composition)},
+                               {"ROOT", NodeClass(nodes, N.Composition)},
                                {"ROOT_PATH", CppText::Literal(N.Composition->Name)}});
 }
 
