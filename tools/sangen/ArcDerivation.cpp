@@ -29,7 +29,8 @@ void ArcDerivation::Run() {
   M.Actions.clear();
   M.Warnings.clear();
   int group = 0;
-  for (const ActivityDef& a : M.Source->Activities) {
+  for (const ActivityDef* activity : M.Activities) {
+    const ActivityDef& a = *activity;
     int cases = a.Cases.empty() ? 1 : static_cast<int>(a.Cases.size());
     std::vector<std::string> unlisted;  // places its expressions read that an explicit list leaves out
     for (int c = 0; c < cases; c++) {

@@ -36,43 +36,27 @@ std::string Number(double v) {
   return s;
 }
 
-void AddUnique(std::vector<std::string>& list, const std::string& name) {
-  if (std::find(list.begin(), list.end(), name) == list.end()) list.push_back(name);
-}
-
-// The places of a model that a piece of C++ names, each once, in order of first mention.
-std::vector<std::string> PlacesOf(const Description& d, const std::string& code) {
-  std::vector<std::string> out;
-  for (const std::string& id : Identifiers(code))
-    if (d.FindPlace(id) != nullptr) AddUnique(out, id);
-  return out;
-}
-
 }  // namespace
 
-CodeGenerator::CodeGenerator(const Description& d, bool submodel)
-    : CodeGenerator(std::make_shared<const Net>(Net::Build(d)), d, submodel) {}
-
-CodeGenerator::CodeGenerator(std::shared_ptr<const Net> whole, const Description& d, bool submodel)
-    : D(d),
-      Whole(std::move(whole)),
-      Model(d.Composed ? nullptr : &Whole->Models[0]),
-      SourcePath(d.Path),
-      SourceName(CppText::Comment(d.Path)),
+CodeGenerator::CodeGenerator(const Net& net, bool submodel)
+    : N(net),
+      Model(net.Composed() ? nullptr : &net.Models[0]),
+      ModelName(net.ModelName),
+      WarningList(net.Warnings()),  // a composed model's warnings are its submodels'
+      SourcePath(net.Path),
+      SourceName(CppText::Comment(net.Path)),
       Submodel(submodel) {
-  if (submodel) MarkingFunction = "Kavrin_Marking_" + d.ModelName;
-  // A composed model's warnings are its submodels'.
-  WarningList = Whole->Warnings();
+  if (submodel) MarkingFunction = "Kavrin_Marking_" + ModelName;
 }
 
-CodeGenerator::CodeGenerator(std::shared_ptr<const Net> whole, size_t model)
-    : D(*whole->Models[model].Source),
-      Whole(std::move(whole)),
-      Model(&Whole->Models[model]),
-      SourcePath(D.Path),
-      SourceName(CppText::Comment(D.Path)),
+CodeGenerator::CodeGenerator(const Net& whole, size_t model)
+    : N(whole),
+      Model(&whole.Models[model]),
+      ModelName(Model->Name()),
+      SourcePath(Model->Path),
+      SourceName(CppText::Comment(Model->Path)),
       Submodel(true) {
-  MarkingFunction = "Kavrin_Marking_" + D.ModelName;
+  MarkingFunction = "Kavrin_Marking_" + ModelName;
 }
 
 const std::vector<CodeGenerator::Action>& CodeGenerator::Actions() const {
@@ -80,23 +64,19 @@ const std::vector<CodeGenerator::Action>& CodeGenerator::Actions() const {
   return Model != nullptr ? Model->Actions : kNone;
 }
 
-const Description& CodeGenerator::Scope(const VariableDef& v) const {
-  return D.Composed ? *D.FindSubmodel(v.OverSubmodel) : D;
-}
-
 std::map<std::string, std::string> CodeGenerator::Generate(const std::string& outDir) {
   OutDir = outDir;
   std::map<std::string, std::string> files;
-  const std::string m = D.ModelName;
-  const std::string r = D.RewardName;
-  const std::string s = D.StudyName;
-  if (D.Composed) {
-    for (size_t k = 0; k < Whole->Models.size(); k++) {
-      const Description& sub = *Whole->Models[k].Source;
-      CodeGenerator g(Whole, k);
+  const std::string m = ModelName;
+  const std::string r = N.RewardName;
+  const std::string s = N.StudyName;
+  if (N.Composed()) {
+    for (size_t k = 0; k < N.Models.size(); k++) {
+      const std::string& sub = N.Models[k].Name();
+      CodeGenerator g(N, k);
       g.OutDir = outDir;
-      files["Atomic/" + sub.ModelName + "/" + sub.ModelName + "SAN.h"] = g.AtomicHeader();
-      files["Atomic/" + sub.ModelName + "/" + sub.ModelName + "SAN.cpp"] = g.AtomicSource();
+      files["Atomic/" + sub + "/" + sub + "SAN.h"] = g.AtomicHeader();
+      files["Atomic/" + sub + "/" + sub + "SAN.cpp"] = g.AtomicSource();
     }
     files["Atomic/" + m + "/" + m + "Composed.h"] = ComposedHeader();
     files["Atomic/" + m + "/" + m + "Composed.cpp"] = ComposedSource();
@@ -135,17 +115,17 @@ int ParameterCount(const ActivityDef& a) {
 
 // Cases whose probabilities read the marking: a checked build stops where they do not sum to 1
 // (constant ones were summed when the description was read).
-bool CheckedProbabilities(const Description& d, const ActivityDef& a) {
+bool CheckedProbabilities(const NetModel& m, const ActivityDef& a) {
   if (!a.ProbabilityCases) return false;
   for (const CaseDef& c : a.Cases)
     for (const std::string& id : Identifiers(c.Probability.Text))
-      if (d.FindPlace(id) != nullptr) return true;
+      if (m.FindPlace(id) != nullptr) return true;
   return false;
 }
 
-bool AnyCheckedProbabilities(const Description& d) {
-  for (const ActivityDef& a : d.Activities)
-    if (CheckedProbabilities(d, a)) return true;
+bool AnyCheckedProbabilities(const NetModel& m) {
+  for (const ActivityDef* a : m.Activities)
+    if (CheckedProbabilities(m, *a)) return true;
   return false;
 }
 
@@ -224,11 +204,12 @@ const TextTemplate kActivityClass(R"(  class {{C}} : public Activity {
 )");
 
 std::string CodeGenerator::AtomicHeader() {
-  const std::string m = D.ModelName;
+  const std::string m = ModelName;
   std::string globals, arrays, places, activities, actions, groups;
-  if (!D.Globals.empty()) {
+  if (!Model->Globals.empty()) {
     globals = "// Global variables of the model, given their values by the study.\n";
-    for (const GlobalDef& g : D.Globals) globals += "extern " + GlobalClass(g.Type) + " " + g.Name + ";\n";
+    for (const GlobalDef& g : Model->Globals)
+      globals += "extern " + GlobalClass(g.Type) + " " + g.Name + ";\n";
     globals += "\n";
   }
   for (const NetPlace& np : Model->Places) {
@@ -259,8 +240,8 @@ std::string CodeGenerator::AtomicHeader() {
   }
   // Copies of a submodel come by the thousand: only the groups the model lists are members.
   if (!Submodel) groups = "  PreselectGroup ImmediateGroup;\n";
-  for (const ActivityDef& a : D.Activities)
-    if (!Submodel || !a.Cases.empty()) groups += "  PostselectGroup " + a.Name + "Group;\n";
+  for (const ActivityDef* a : Model->Activities)
+    if (!Submodel || !a->Cases.empty()) groups += "  PostselectGroup " + a->Name + "Group;\n";
   return kAtomicHeader.Fill({{"M", m},
                              {"SOURCE", SourceName},
                              {"STRING", Submodel ? "#include <string>\n" : ""},
@@ -355,7 +336,7 @@ std::string CodeGenerator::Fenced(const Snippet& s, const std::string& indent) c
 }
 
 std::string CodeGenerator::AtomicSource() {
-  const std::string m = D.ModelName;
+  const std::string m = ModelName;
   const std::string file = OutDir + "/Atomic/" + m + "/" + m + "SAN.cpp";
   std::string arrays, samplerChecks, groups, places, deletes, withdraw;
   std::vector<std::string> state, readOnly, actions, groupList;
@@ -388,9 +369,10 @@ std::string CodeGenerator::AtomicSource() {
     }
     places += "    " + p.Name + " = new " + PlaceType(p, m) + "(" + Lit(p.Name) + ", Kavrin_Initial);\n  }\n";
   }
-  for (const ActivityDef& a : D.Activities) {
+  for (const ActivityDef* activity : Model->Activities) {
+    const ActivityDef& a = *activity;
     groupList.push_back(a.Cases.empty() ? a.Name : a.Name + "Group");
-    if (CheckedProbabilities(D, a)) withdraw += "  CaseProbabilities::Withdraw(&" + a.Name + "Group);\n";
+    if (CheckedProbabilities(*Model, a)) withdraw += "  CaseProbabilities::Withdraw(&" + a.Name + "Group);\n";
     if (!a.SelectBy.empty()) {
       std::vector<std::string> conditions, samplers;
       for (const SamplerChoice& c : a.Choices) {
@@ -408,7 +390,7 @@ std::string CodeGenerator::AtomicSource() {
               Lit(a.Name + "Group") + ");\n";
     for (size_t k = 0; k < a.Cases.size(); k++)
       groups += "  " + a.Name + "Group.appendGroup(&" + a.Name + "_case" + std::to_string(k + 1) + ");\n";
-    if (CheckedProbabilities(D, a)) groups += "  CaseProbabilities::Declare(&" + a.Name + "Group);\n";
+    if (CheckedProbabilities(*Model, a)) groups += "  CaseProbabilities::Declare(&" + a.Name + "Group);\n";
   }
   std::vector<std::string> affect, enable;
   std::string assign[2];
@@ -439,7 +421,7 @@ std::string CodeGenerator::AtomicSource() {
        {"M", m},
        {"MARKING_CHECK", MarkingCheck()},
        {"CASE_PROBABILITIES",
-        AnyCheckedProbabilities(D) ? "#include \"BaseClasses/CaseProbabilities.h\"\n" : ""},
+        AnyCheckedProbabilities(*Model) ? "#include \"BaseClasses/CaseProbabilities.h\"\n" : ""},
        {"ARRAYS", arrays},
        {"SAMPLER_CHECKS", samplerChecks},
        {"GROUPS", groups},
@@ -459,7 +441,7 @@ std::string CodeGenerator::AtomicSource() {
        {"ARCS", table("AffectArcs", "AddAffectArc", affect) + table("EnableArcs", "AddEnableArc", enable)},
        {"WITHDRAW", withdraw},
        {"DELETES", deletes},
-       {"INITIALIZATION", D.Initialization.Present() ? Fenced(D.Initialization, "  ") : ""},
+       {"INITIALIZATION", Model->Initialization.Present() ? Fenced(Model->Initialization, "  ") : ""},
        {"ASSIGN_INST", assign[0]},
        {"ASSIGN_TIMED", assign[1]},
        {"ACTIVITIES", activities},
@@ -548,7 +530,7 @@ bool {{Q}}ReactivationFunction() { return false; }
 // The methods of one action's class.
 std::string CodeGenerator::ActivitySource(const Action& x) const {
   const ActivityDef& a = *x.Def;
-  const std::string q = D.ModelName + "SAN::" + x.ClassName + "::";
+  const std::string q = ModelName + "SAN::" + x.ClassName + "::";
   const std::string nparams = std::to_string(ParameterCount(a));
   std::string distribution = "Instantaneous";
   if (a.Timed)
@@ -721,30 +703,30 @@ PerformanceVariableNode* {{R}}PVModel::createPVNode(int pvindex, int timeindex) 
 }  // namespace
 
 std::string CodeGenerator::RewardModelHeader() {
-  return kRewardModelHeader.Fill({{"R", D.RewardName},
-                                  {"KIND", D.Composed ? "composed" : "atomic"},
-                                  {"M", D.ModelName},
+  return kRewardModelHeader.Fill({{"R", N.RewardName},
+                                  {"KIND", N.Composed() ? "composed" : "atomic"},
+                                  {"M", ModelName},
                                   {"SOURCE", SourceName}});
 }
 
 std::string CodeGenerator::RewardModelSource() {
-  const std::string r = D.RewardName;
+  const std::string r = N.RewardName;
   std::string cases;
-  if (D.Variables.empty()) {
+  if (N.Rewards.empty()) {
     cases = "  (void)pvindex;\n  (void)timeindex;\n";
   } else {
     cases = "  switch (pvindex) {\n";
-    for (size_t k = 0; k < D.Variables.size(); k++)
+    for (size_t k = 0; k < N.Rewards.size(); k++)
       cases += "    case " + std::to_string(k) + ":\n      return new " + r + "PV" + std::to_string(k) +
                "(timeindex);\n";
     cases += "  }\n";
   }
   return kRewardModelSource.Fill({{"SOURCE", SourceName},
                                   {"R", r},
-                                  {"M", D.ModelName},
-                                  {"TOP", D.ModelName + (D.Composed ? "Composed" : "SAN")},
+                                  {"M", ModelName},
+                                  {"TOP", ModelName + (N.Composed() ? "Composed" : "SAN")},
                                   {"NAME", Lit(r + "PVModel")},
-                                  {"COUNT", std::to_string(D.Variables.size())},
+                                  {"COUNT", std::to_string(N.Rewards.size())},
                                   {"CASES", cases}});
 }
 
@@ -804,13 +786,13 @@ const TextTemplate kVariableClass(R"(class {{N}} : public PerformanceVariableNod
 }  // namespace
 
 std::string CodeGenerator::RewardNodesHeader() {
-  const std::string r = D.RewardName;
+  const std::string r = N.RewardName;
   std::string models, variables;
   for (const std::string& c : ReadModels()) models += "class " + c + "SAN;\n";
-  for (size_t k = 0; k < D.Variables.size(); k++) {
-    const VariableDef& v = D.Variables[k];
+  for (size_t k = 0; k < N.Rewards.size(); k++) {
+    const VariableDef& v = *N.Rewards[k].Def;
     const std::string n = r + "PV" + std::to_string(k);
-    const std::string vm = Scope(v).ModelName;
+    const std::string& vm = N.Models[N.Rewards[k].Model].Name();
     std::string impulses;
     if (v.Rate.Present()) variables += kRewardWorkerClass.Fill({{"W", n + "Worker"}, {"VM", vm}});
     for (size_t i = 0; i < v.Impulses.size(); i++) {
@@ -909,15 +891,15 @@ void {{N}}::SetModelPointer(BaseModelClass* Kavrin_Model) {
 }  // namespace
 
 std::string CodeGenerator::RewardNodesSource() {
-  const std::string r = D.RewardName;
+  const std::string r = N.RewardName;
   const std::string file = OutDir + "/Reward/" + r + "/" + r + "PVNodes.cpp";
   std::string models, variables;
   for (const std::string& c : ReadModels()) models += "#include \"Atomic/" + c + "/" + c + "SAN.h\"\n";
   // Places named by an expression, bound to locals so the expression reads like the model's own code.
-  auto locals = [&](const Description& sd, const std::string& code) {
+  auto locals = [&](const NetModel& sm, const std::vector<std::string>& places) {
     std::string t;
-    for (const std::string& p : PlacesOf(sd, code))
-      t += "  " + PlaceType(*sd.FindPlace(p), sd.ModelName) + "* " + p + " = " + sd.ModelName + "->" + p +
+    for (const std::string& p : places)
+      t += "  " + PlaceType(*sm.FindPlace(p)->Def, sm.Name()) + "* " + p + " = " + sm.Name() + "->" + p +
            ";\n  (void)" + p + ";\n";
     return t;
   };
@@ -925,12 +907,13 @@ std::string CodeGenerator::RewardNodesSource() {
                                                         {"interval", "INTERVAL_OF_TIME"},
                                                         {"time_averaged", "TIMEAVE_INTERVAL_OF_TIME"},
                                                         {"steady_state", "STEADY_STATE"}};
-  for (size_t k = 0; k < D.Variables.size(); k++) {
-    const VariableDef& v = D.Variables[k];
+  for (size_t k = 0; k < N.Rewards.size(); k++) {
+    const NetReward& nr = N.Rewards[k];
+    const VariableDef& v = *nr.Def;
     const std::string n = r + "PV" + std::to_string(k);
-    const Description& sd = Scope(v);
-    const std::string vm = sd.ModelName;
-    const std::string over = D.Composed ? v.Over : D.ModelName;
+    const NetModel& sm = N.Models[nr.Model];
+    const std::string& vm = sm.Name();
+    const std::string& over = nr.Over;
     // The variable's rewards averaged over its instances: each one's share of the sum.
     const std::string share = v.Average ? " / " + std::to_string(v.Instances) + ".0" : "";
     variables += "// ----- " + v.Name + "\n\n";
@@ -950,24 +933,23 @@ std::string CodeGenerator::RewardNodesSource() {
                                   : "  RewardFraction = 1.0 / (Stop - Start);\n");
       variables += kWorkerSource.Fill({{"W", n + "Worker"},
                                        {"VM", vm},
-                                       {"LOCALS", locals(sd, v.Rate.Text)},
+                                       {"LOCALS", locals(sm, nr.RatePlaces)},
                                        {"RATE", Fenced(v.Rate, "      ")},
                                        {"SHARE", share},
                                        {"ACCUMULATE", accumulate}});
     }
     for (size_t i = 0; i < v.Impulses.size(); i++) {
       // The firing time is named t only when the value reads it: a global t stays visible otherwise.
-      bool readsT = false;
-      for (const std::string& id : Identifiers(v.Impulses[i].Value.Text)) readsT = readsT || id == "t";
+      const bool readsT = nr.Impulses[i].ReadsTime;
       variables += kImpulseSource.Fill({{"C", n + "Impulse" + std::to_string(i)},
                                         {"AVERAGED", v.Kind == "time_averaged" ? "true" : ""},
                                         {"VM", vm},
                                         {"T", readsT ? " t" : ""},
-                                        {"LOCALS", locals(sd, v.Impulses[i].Value.Text)},
+                                        {"LOCALS", locals(sm, nr.Impulses[i].Places)},
                                         {"VALUE", Fenced(v.Impulses[i].Value, "      ")},
                                         {"SHARE", share}});
     }
-    const std::vector<std::string> deps = PlacesOf(sd, v.Rate.Text);
+    const std::vector<std::string>& deps = nr.RatePlaces;
     std::vector<std::string> starts, stops;
     for (size_t t = 0; t < v.Starts.size(); t++) {
       starts.push_back(Number(v.Starts[t]));
@@ -997,7 +979,7 @@ std::string CodeGenerator::RewardNodesSource() {
                                         "WorkerList[Kavrin_W] = new " +
                                             n + "Worker;\n"
                                       : ""},
-         {"CAST", D.Composed ? "dynamic_cast" : "static_cast"}});
+         {"CAST", N.Composed() ? "dynamic_cast" : "static_cast"}});
   }
   return FencedCode::Resolve(
       kRewardNodesSource.Fill(
@@ -1031,18 +1013,18 @@ class {{S}}SetStudy : public BaseStudyClass {
 #endif
 )");
   std::string globals;
-  if (!D.Globals.empty()) {
+  if (!N.Globals.empty()) {
     globals = "\n";
-    for (const GlobalDef& g : D.Globals) globals += "  " + CType(g.Type) + "* " + g.Name + "Values;\n";
+    for (const GlobalDef& g : N.Globals) globals += "  " + CType(g.Type) + "* " + g.Name + "Values;\n";
     globals +=
         "\n private:\n  // The experiment whose values SetGVs last gave the globals (-1 before the first).\n"
         "  int Kavrin_AppliedExperiment = -1;\n";
   }
-  const size_t n = D.Experiments.size();
-  return kStudyHeader.Fill({{"S", D.StudyName},
+  const size_t n = N.Experiments.size();
+  return kStudyHeader.Fill({{"S", N.StudyName},
                             {"SOURCE", SourceName},
                             {"EXPERIMENTS", std::to_string(n) + " experiment" + (n == 1 ? "" : "s")},
-                            {"R", D.RewardName},
+                            {"R", N.RewardName},
                             {"GLOBALS", globals}});
 }
 
@@ -1113,33 +1095,32 @@ void {{S}}SetStudy::SetGVs(int expNum) {
 }  // namespace
 
 std::string CodeGenerator::StudySource() {
-  const std::string s = D.StudyName;
+  const std::string s = N.StudyName;
   const std::string c = s + "SetStudy";
   std::string globals, names, tables, deletes, get, set, override;
-  for (const GlobalDef& g : D.Globals) globals += GlobalClass(g.Type) + " " + g.Name + ";\n";
-  if (!D.Globals.empty()) globals += "\n";
-  for (size_t k = 0; k < D.Globals.size(); k++) {
-    const GlobalDef& g = D.Globals[k];
+  for (const GlobalDef& g : N.Globals) globals += GlobalClass(g.Type) + " " + g.Name + ";\n";
+  if (!N.Globals.empty()) globals += "\n";
+  for (size_t k = 0; k < N.Globals.size(); k++) {
+    const GlobalDef& g = N.Globals[k];
     names += "  GVNames[" + std::to_string(k) + "] = strdup(" + Lit(g.Name) + ");\n";
     names += "  GVTypes[" + std::to_string(k) + "] = strdup(" + Lit(g.Type) + ");\n";
   }
   // One line per table; a value written as an expression goes on lines of its own under #line.
-  for (const GlobalDef& g : D.Globals) {
+  for (size_t gi = 0; gi < N.Globals.size(); gi++) {
+    const GlobalDef& g = N.Globals[gi];
     const std::string cast = "static_cast<" + CType(g.Type) + ">(";
     bool fenced = false;
-    for (const ExperimentDef& x : D.Experiments) fenced = fenced || x.ValueLines.count(g.Name) != 0;
+    for (const NetExperiment& x : N.Experiments) fenced = fenced || x.Values[gi].Line != 0;
     tables += "  " + g.Name + "Values = new " + CType(g.Type) + "[NumExps]{" + (fenced ? "\n" : "");
-    for (size_t e = 0; e < D.Experiments.size(); e++) {
-      const ExperimentDef& x = D.Experiments[e];
-      const std::string& value = x.Values.at(g.Name);
-      const auto line = x.ValueLines.find(g.Name);
+    for (size_t e = 0; e < N.Experiments.size(); e++) {
+      const NetValue& value = N.Experiments[e].Values[gi];
       if (!fenced)
-        tables += (e ? ", " : "") + cast + value + ")";
-      else if (line == x.ValueLines.end())
-        tables += "      " + cast + value + "),\n";
+        tables += (e ? ", " : "") + cast + value.Text + ")";
+      else if (value.Line == 0)
+        tables += "      " + cast + value.Text + "),\n";
       else
         tables +=
-            "      " + cast + "\n" + Fenced(Snippet{value, line->second, {}}, "          ") + "      ),\n";
+            "      " + cast + "\n" + Fenced(Snippet{value.Text, value.Line, {}}, "          ") + "      ),\n";
     }
     tables += "};\n";
     deletes += "  delete[] " + g.Name + "Values;\n";
@@ -1151,7 +1132,7 @@ std::string CodeGenerator::StudySource() {
   }
   const std::string missing = "  std::cerr << " + Lit("!! " + c + "::OverrideGVValue: Global Variable ") +
                               " << TheGVName << \" does not exist.\"\n              << std::endl;\n";
-  if (D.Globals.empty())
+  if (N.Globals.empty())
     override = "  (void)TheGVValue;\n" + missing;
   else
     override += "  } else {\n  " + missing + "  }\n";
@@ -1160,15 +1141,15 @@ std::string CodeGenerator::StudySource() {
       kStudySource.Fill(
           {{"SOURCE", SourceName},
            {"S", s},
-           {"R", D.RewardName},
+           {"R", N.RewardName},
            {"GLOBALS", globals},
            {"NAMES", ExperimentNameTable()},
-           {"NG", std::to_string(D.Globals.size())},
-           {"NE", std::to_string(D.Experiments.size())},
+           {"NG", std::to_string(N.Globals.size())},
+           {"NE", std::to_string(N.Experiments.size())},
            {"GV_NAMES", names},
            {"TABLES", tables},
            {"DELETES", deletes},
-           {"SET", D.Globals.empty()
+           {"SET", N.Globals.empty()
                        ? "void " + c + "::SetGVs(int /*expNum*/) {}\n\n"
                        : kSetGlobals.Fill({{"S", s},
                                            {"NO_EXPERIMENT", Lit("ERROR: " + s + " has no experiment ")},
@@ -1192,8 +1173,8 @@ std::string CodeGenerator::ProvenanceSource() const {
       "// Generated by sangen from {{SOURCE}}: the SHA-256 of that description{{FILES}}.\n"
       "#include \"Simulator/ModelProvenance.h\"\n\n"
       "const char* const KavrinModelDescriptionSha256 = \"{{SHA256}}\";\n");
-  const std::vector<std::string> inputs = D.Inputs.empty() ? std::vector<std::string>{D.Path} : D.Inputs;
-  const std::filesystem::path folder = std::filesystem::path(D.Path).parent_path();
+  const std::vector<std::string> inputs = N.Inputs.empty() ? std::vector<std::string>{N.Path} : N.Inputs;
+  const std::filesystem::path folder = std::filesystem::path(N.Path).parent_path();
   Sha256 digest;
   for (const std::string& input : inputs) {
     std::ifstream in(input, std::ios::binary);
@@ -1220,7 +1201,7 @@ const char* const* const KavrinExperimentNames = Kavrin_ExperimentNameTable;
 
 )");
   std::vector<std::string> names;
-  for (const ExperimentDef& x : D.Experiments) names.push_back(Lit(x.Name));
+  for (const NetExperiment& x : N.Experiments) names.push_back(Lit(x.Name));
   return kNames.Fill({{"N", std::to_string(names.size())}, {"NAMES", Join(names, ", ")}});
 }
 
@@ -1259,11 +1240,11 @@ void {{C}}::PrintGlobalValues(int expNum) {
 // in force are printed as they are when they are this experiment's, so a run's -O overrides show;
 // another experiment's values are applied first.
 std::string CodeGenerator::PrintGlobalValuesSource() const {
-  const std::string c = D.StudyName + "SetStudy";
-  if (D.Globals.empty()) return kNoGlobalValues.Fill({{"C", c}});
+  const std::string c = N.StudyName + "SetStudy";
+  if (N.Globals.empty()) return kNoGlobalValues.Fill({{"C", c}});
   bool doubles = false, floats = false;
   std::string print;
-  for (const GlobalDef& g : D.Globals) {
+  for (const GlobalDef& g : N.Globals) {
     const bool real = g.Type == "double" || g.Type == "float";
     doubles = doubles || g.Type == "double";
     floats = floats || g.Type == "float";
@@ -1316,7 +1297,7 @@ Kavrin_T {{FUNCTION}}(const char* Kavrin_Place, const char* Kavrin_What, Kavrin_
 
 )text");
   return kMarkingCheck.Fill(
-      {{"FUNCTION", MarkingFunction}, {"MESSAGE", Lit("ERROR: model " + D.ModelName + ": place ")}});
+      {{"FUNCTION", MarkingFunction}, {"MESSAGE", Lit("ERROR: model " + ModelName + ": place ")}});
 }
 
 std::string CodeGenerator::CheckedMarking(const PlaceDef& p, const std::string& place,

@@ -1,6 +1,6 @@
-// CodeGenerator: turns a checked Description, through its intermediate representation (Net, its
-// arcs derived by ArcDerivation), into the generated-model sources the framework compiles (atomic
-// model, reward model, study), in the folder shapes Atomic/<model>/, Reward/<reward>/ and
+// CodeGenerator: turns the intermediate representation of a checked description (Net: its models
+// with their arcs derived by ArcDerivation, rewards and study) into the generated-model sources the framework
+// compiles (atomic model, reward model, study), in the folder shapes Atomic/<model>/, Reward/<reward>/ and
 // Study/<study>/. Every file is written from TextTemplates with named holes; it adds what a
 // modeller should not write by hand: the group ids, the case groups, the reactivation of
 // activities whose delay parameters read the marking, the stop on a marking a place cannot hold,
@@ -11,7 +11,6 @@
 #define KAVRIN_SANGEN_CODEGENERATOR_H
 
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,7 +24,8 @@ class CodeGenerator {
   // A submodel's generator writes the atomic class of one submodel of a composed model: the atomic
   // contract, plus the naming of an instance by its path and a marking check of its own name (the
   // build compiles every generated file of a model as one unit).
-  explicit CodeGenerator(const Description& d, bool submodel = false);
+  // The representation must outlive the generator.
+  explicit CodeGenerator(const Net& net, bool submodel = false);
 
   // Relative path -> file contents.
   std::map<std::string, std::string> Generate(const std::string& outDir);
@@ -35,20 +35,17 @@ class CodeGenerator {
   // The actions with their derived arcs (also used to draw the net); none for a composed model,
   // whose actions are its submodels'.
   const std::vector<Action>& Actions() const;
-  // The intermediate representation the generator writes from.
-  const Net& Representation() const { return *Whole; }
   // What the derivation found likely wrong: 'reactivation: off' on a delay that reads the marking,
   // an explicit 'enables' list that leaves out a place the activity's own expressions read.
   const std::vector<Warning>& Warnings() const { return WarningList; }
 
  private:
   // The submodel `model` of a composed representation.
-  CodeGenerator(std::shared_ptr<const Net> whole, size_t model);
-  CodeGenerator(std::shared_ptr<const Net> whole, const Description& d, bool submodel);
+  CodeGenerator(const Net& whole, size_t model);
 
-  const Description& D;
-  std::shared_ptr<const Net> Whole;
+  const Net& N;
   const NetModel* Model;  // the atomic model written; null for a composed model's top
+  std::string ModelName;  // the model written: the atomic one, or the composed model's top
   std::vector<Warning> WarningList;
   std::string SourcePath;  // the description path written into #line
   std::string SourceName;  // the same, fit for a comment
@@ -69,8 +66,6 @@ class CodeGenerator {
   std::string ComposedSource() const;
   // The atomic models the reward variables read: the model, or the submodels they are over.
   std::vector<std::string> ReadModels() const;
-  // The description a reward variable reads: the model's, or that of the submodel it is over.
-  const Description& Scope(const VariableDef& v) const;
   std::string RewardModelHeader();
   std::string RewardModelSource();
   std::string RewardNodesHeader();

@@ -134,9 +134,9 @@ std::string Construct(const std::vector<const CompositionNode*>& nodes, const Co
   return indent + cls + "* " + variable + " = new " + cls + "(" + path + ");\n";
 }
 
-bool Offers(const Description& d, const CompositionNode& c, const std::string& place) {
+bool Offers(const Net& net, const CompositionNode& c, const std::string& place) {
   if (c.Type == CompositionNode::Kind::Submodel)
-    return d.FindSubmodel(c.Submodel)->FindPlace(place) != nullptr;
+    return net.FindModel(c.Submodel)->FindPlace(place) != nullptr;
   for (const std::string& s : c.Share)
     if (s == place) return true;
   return false;
@@ -151,11 +151,12 @@ std::string PlaceOf(const CompositionNode& c, const std::string& variable, const
 
 std::vector<std::string> CodeGenerator::ReadModels() const {
   std::vector<std::string> models;
-  if (!D.Composed) return {D.ModelName};
-  for (const VariableDef& v : D.Variables) {
+  if (!N.Composed()) return {ModelName};
+  for (const NetReward& v : N.Rewards) {
+    const std::string& name = N.Models[v.Model].Name();
     bool known = false;
-    for (const std::string& m : models) known = known || m == v.OverSubmodel;
-    if (!known) models.push_back(v.OverSubmodel);
+    for (const std::string& m : models) known = known || m == name;
+    if (!known) models.push_back(name);
   }
   return models;
 }
@@ -164,17 +165,17 @@ std::string CodeGenerator::InstanceMembers() const { return kInstanceMembers.Fil
 
 std::string CodeGenerator::InstanceSource() const {
   std::string groups;
-  for (const ActivityDef& a : D.Activities)
-    if (!a.Cases.empty())
-      groups += "  " + a.Name + "Group.defineName((Kavrin_InstancePath + " +
-                CppText::Literal("." + a.Name + "Group") + ").c_str());\n";
+  for (const ActivityDef* a : Model->Activities)
+    if (!a->Cases.empty())
+      groups += "  " + a->Name + "Group.defineName((Kavrin_InstancePath + " +
+                CppText::Literal("." + a->Name + "Group") + ").c_str());\n";
   return "\n#include <cstring>\n\n" +
-         kInstanceSource.Fill({{"CLASS", D.ModelName + "SAN"}, {"GROUPS", groups}});
+         kInstanceSource.Fill({{"CLASS", ModelName + "SAN"}, {"GROUPS", groups}});
 }
 
 std::string CodeGenerator::ComposedHeader() const {
   std::vector<const CompositionNode*> nodes;
-  Collect(D.Composition, nodes);
+  Collect(*N.Composition, nodes);
   std::string classes;
   for (const CompositionNode* n : nodes) {
     const bool join = n->Type == CompositionNode::Kind::Join;
@@ -190,23 +191,23 @@ std::string CodeGenerator::ComposedHeader() const {
   }
   // What each reward variable reads, for the study's description.
   std::string scopes;
-  for (const VariableDef& v : D.Variables)
-    scopes += "    DescribeReward(" + CppText::Literal(v.Name) + ", " + CppText::Literal(v.Over) + ", " +
-              (v.Average ? "true" : "false") + ");\n";
-  return kComposedHeader.Fill({{"MODEL", D.ModelName},
+  for (const NetReward& r : N.Rewards)
+    scopes += "    DescribeReward(" + CppText::Literal(r.Def->Name) + ", " + CppText::Literal(r.Def->Over) +
+              ", " + (r.Def->Average ? "true" : "false") + ");\n";
+  return kComposedHeader.Fill({{"MODEL", ModelName},
                                {"SCOPES", scopes},
                                {"SOURCE", SourceName},
                                {"NODES", classes},
-                               {"ROOT", NodeClass(nodes, &D.Composition)},
-                               {"ROOT_PATH", CppText::Literal(D.Composition.Name)}});
+                               {"ROOT", NodeClass(nodes, N.Composition)},
+                               {"ROOT_PATH", CppText::Literal(N.Composition->Name)}});
 }
 
 std::string CodeGenerator::ComposedSource() const {
   std::vector<const CompositionNode*> nodes;
-  Collect(D.Composition, nodes);
+  Collect(*N.Composition, nodes);
   std::string includes;
-  for (const Description& sub : D.Submodels)
-    includes += "#include \"Atomic/" + sub.ModelName + "/" + sub.ModelName + "SAN.h\"\n";
+  for (const NetModel& sub : N.Models)
+    includes += "#include \"Atomic/" + sub.Name() + "/" + sub.Name() + "SAN.h\"\n";
   std::string definitions;
   for (const CompositionNode* n : nodes) {
     const std::string cls = NodeClass(nodes, n);
@@ -221,7 +222,7 @@ std::string CodeGenerator::ComposedSource() const {
       for (const std::string& place : n->Share) {
         std::string list, first;
         for (size_t k = 0; k < n->Children.size(); k++) {
-          if (!Offers(D, n->Children[k], place)) continue;
+          if (!Offers(N, n->Children[k], place)) continue;
           const std::string p = PlaceOf(n->Children[k], "Kavrin_C" + std::to_string(k), place);
           list += (list.empty() ? "" : ", ") + p;
           if (first.empty()) first = p;
@@ -247,7 +248,7 @@ std::string CodeGenerator::ComposedSource() const {
     }
   }
   return kComposedSource.Fill(
-      {{"SOURCE", SourceName}, {"MODEL", D.ModelName}, {"INCLUDES", includes}, {"NODES", definitions}});
+      {{"SOURCE", SourceName}, {"MODEL", ModelName}, {"INCLUDES", includes}, {"NODES", definitions}});
 }
 
 }  // namespace sangen

@@ -20,13 +20,14 @@ std::string Quote(const std::string& s) {
 // The places, activities and arcs of one atomic model; node names start with `id` (distinct per
 // submodel) and every line with `in`.
 void DrawModel(std::ostringstream& o, const NetModel& m, const std::string& id, const std::string& in) {
-  const Description& d = *m.Source;
-  for (const PlaceDef& p : d.Places) {
+  for (const NetPlace& np : m.Places) {
+    const PlaceDef& p = *np.Def;
     std::string marking = p.Size > 0 ? "[" + std::to_string(p.Size) + "]" : p.Initial.Text;
     o << in << Quote(id + "place:" + p.Name) << " [shape=circle, label=" << Quote(p.Name + "\\n" + marking)
       << "];\n";
   }
-  for (const ActivityDef& a : d.Activities) {
+  for (const ActivityDef* activity : m.Activities) {
+    const ActivityDef& a = *activity;
     if (a.Timed) {
       std::string delay = a.SelectBy.empty() ? a.Sampler : "by " + a.SelectBy;
       o << in << Quote(id + "activity:" + a.Name)
@@ -72,19 +73,17 @@ void DrawModel(std::ostringstream& o, const NetModel& m, const std::string& id, 
 }  // namespace
 
 std::string DotWriter::Write(const Net& net) {
-  const Description& d = *net.Top;
   std::ostringstream o;
-  o << "digraph " << Quote(d.ModelName) << " {\n  rankdir=LR;\n";
+  o << "digraph " << Quote(net.ModelName) << " {\n  rankdir=LR;\n";
   o << "  node [fontname=\"Helvetica\", fontsize=10];\n";
-  if (!d.Composed) {
+  if (!net.Composed()) {
     DrawModel(o, net.Models[0], "", "  ");
   } else {
     // A composed model: each submodel once, in a box of its own (its instances are copies of it).
     for (const NetModel& model : net.Models) {
-      const Description& sub = *model.Source;
-      o << "  subgraph " << Quote("cluster_" + sub.ModelName) << " {\n    label=" << Quote(sub.ModelName)
-        << ";\n";
-      DrawModel(o, model, sub.ModelName + ".", "    ");
+      const std::string& sub = model.Name();
+      o << "  subgraph " << Quote("cluster_" + sub) << " {\n    label=" << Quote(sub) << ";\n";
+      DrawModel(o, model, sub + ".", "    ");
       o << "  }\n";
     }
   }

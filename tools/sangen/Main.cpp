@@ -12,6 +12,7 @@
 #include "DescriptionChecker.h"
 #include "DotWriter.h"
 #include "KavrinVersion.h"
+#include "Net.h"
 #include "OutputFiles.h"
 
 namespace {
@@ -105,7 +106,8 @@ int main(int argc, char** argv) {
   }
   try {
     sangen::Description d = sangen::DescriptionChecker::Load(input, limits);
-    sangen::CodeGenerator generator(d);
+    const sangen::Net net = sangen::Net::Build(d);
+    sangen::CodeGenerator generator(net);
     std::map<std::string, std::string> files;
     if (listOutputs) {
       // What a build needs to know before it generates: the names (the simulator's is the
@@ -127,7 +129,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (dot) {
-      std::string text = sangen::DotWriter::Write(generator.Representation());
+      std::string text = sangen::DotWriter::Write(net);
       if (dotFile.empty()) {
         std::cout << text << std::flush;
         if (!std::cout) {

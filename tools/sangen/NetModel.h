@@ -33,14 +33,25 @@ struct NetAction {
   bool MarkingDependent = false;     // its delay parameters read the marking
 };
 
-// One atomic model: its description (the model's, or a submodel's), places and actions.
+// One atomic model: its places and actions, and what the emitters write it from: its name, the
+// file it was read from, the globals it sees, its activities' definitions (delay, cases,
+// reactivation, the code they hold) and its initialization. The definitions it points to are the
+// description's, which must outlive it.
 struct NetModel {
-  const Description* Source = nullptr;
+  std::string ModelName;
+  std::string Path;                            // the file its code is fenced to
+  std::vector<GlobalDef> Globals;              // the globals it sees (the whole description's)
+  std::vector<const ActivityDef*> Activities;  // in description order
+  Snippet Initialization;
   std::vector<NetPlace> Places;
   std::vector<NetAction> Actions;
   std::vector<Warning> Warnings;  // what the derivation of its arcs found likely wrong
-  const std::string& Name() const { return Source->ModelName; }
+  const std::string& Name() const { return ModelName; }
   const NetPlace* FindPlace(const std::string& name) const;
+  // The index of an action in Actions by its name, or -1.
+  int FindAction(const std::string& name) const;
+  // The places of the model a piece of C++ names, each once, in order of first mention.
+  std::vector<std::string> PlacesIn(const std::string& code) const;
 };
 
 }  // namespace sangen

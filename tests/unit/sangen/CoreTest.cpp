@@ -13,6 +13,7 @@
 #include "Description.h"
 #include "DescriptionChecker.h"
 #include "FencedCode.h"
+#include "Net.h"
 #include "Sha256.h"
 #include "TextTemplate.h"
 #include "support/TestProcess.h"
@@ -76,7 +77,8 @@ activities:
       - {probability: "Queue->Mark() > 0 ? 0.5 : 0.25", output: {Done: 1}}
       - {probability: "Queue->Mark() > 0 ? 0.5 : 0.75", output: {Queue: 1}, effect: "Log->Mark()--;"}
 )yaml");
-  const CodeGenerator g(d);
+  const sangen::Net net = sangen::Net::Build(d);
+  const CodeGenerator g(net);
   ASSERT_EQ(g.Actions().size(), 3u);
   const CodeGenerator::Action& begin = Find(g, "Begin");
   EXPECT_EQ(begin.Enables, (Names{"Queue", "Busy", "Done"}));
@@ -112,7 +114,8 @@ activities:
     affects: [C]
     enables: [A, B]
 )yaml");
-  const CodeGenerator g(d);
+  const sangen::Net net = sangen::Net::Build(d);
+  const CodeGenerator g(net);
   const CodeGenerator::Action& move = Find(g, "Move");
   EXPECT_EQ(move.Enables, (Names{"A", "B"}));
   EXPECT_EQ(move.Affects, (Names{"C"}));
@@ -138,7 +141,8 @@ activities:
     output: {Up: 1}
     enables: [Down]
 )yaml");
-  const CodeGenerator g(d);
+  const sangen::Net net = sangen::Net::Build(d);
+  const CodeGenerator g(net);
   ASSERT_EQ(g.Warnings().size(), 2u);
   EXPECT_EQ(g.Warnings()[0].Where.Line, 9);
   EXPECT_EQ(g.Warnings()[0].Where.Column, 19);
@@ -220,7 +224,8 @@ TEST_F(Core, CompositionGivesEveryInstanceItsPath) {
   EXPECT_EQ(d.Variables[1].OverSubmodel, "Server");
   EXPECT_EQ(d.Variables[1].Instances, 1);
   // Each submodel's arcs are derived within it.
-  const CodeGenerator server(*d.FindSubmodel("Server"), true);
+  const sangen::Net serverNet = sangen::Net::Build(*d.FindSubmodel("Server"));
+  const CodeGenerator server(serverNet, true);
   EXPECT_EQ(Find(server, "Serve").Enables, (Names{"Queue", "Crew"}));
   EXPECT_EQ(Find(server, "Serve").Affects, (Names{"Queue", "Crew"}));
 
@@ -250,7 +255,8 @@ compose:
 
 TEST_F(Core, GeneratedCompositionSharesWhatItNames) {
   const Description d = Load(kFarm);
-  CodeGenerator g(d);
+  const sangen::Net net = sangen::Net::Build(d);
+  CodeGenerator g(net);
   const auto files = g.Generate("out");
   ASSERT_TRUE(files.count("Atomic/Farm/FarmComposed.cpp"));
   ASSERT_TRUE(files.count("Atomic/Server/ServerSAN.cpp"));
@@ -290,7 +296,8 @@ TEST_F(Core, SubmodelInAFileOfItsOwn) {
   ASSERT_EQ(d.Submodels.size(), 1u);
   EXPECT_EQ(d.Submodels[0].Path, Scratch / "cell.yaml");
   EXPECT_EQ(d.Instances.size(), 2u);
-  const CodeGenerator g(d);
+  const sangen::Net net = sangen::Net::Build(d);
+  const CodeGenerator g(net);
   ASSERT_EQ(g.Warnings().size(), 1u);
   EXPECT_EQ(g.Warnings()[0].File, Scratch / "cell.yaml");
   EXPECT_EQ(g.Warnings()[0].Where.Line, 4);
@@ -396,7 +403,8 @@ TEST(CoreTemplate, HolesAreFilledByName) {
 // changes it.
 TEST_F(Core, FingerprintCoversEveryFileOfTheDescription) {
   auto fingerprint = [](const Description& d) {
-    CodeGenerator g(d);
+    const sangen::Net net = sangen::Net::Build(d);
+    CodeGenerator g(net);
     const std::string text = g.Generate(".").at("Study/POOL_STUDY/POOL_STUDYProvenance.cpp");
     const size_t at = text.find("Sha256 = \"") + 10;
     return text.substr(at, 64);

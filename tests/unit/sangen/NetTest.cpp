@@ -1,6 +1,7 @@
 // The intermediate representation built from descriptions made in memory (no file is read): the
 // framework's numbering of places, the arcs derived for each action, a composed model's instances
-// by path, and where its warnings point. Expected arcs and numbers are worked out by hand.
+// by path, where its warnings point, the rewards resolved to the models, instances, places and
+// actions they read, and the experiments' values. Expected values are worked out by hand.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -15,12 +16,17 @@ using sangen::ActivityDef;
 using sangen::ArcDef;
 using sangen::CaseDef;
 using sangen::Description;
+using sangen::ExperimentDef;
+using sangen::GlobalDef;
+using sangen::ImpulseDef;
 using sangen::Net;
 using sangen::NetAction;
 using sangen::NetModel;
 using sangen::PlaceDef;
 using sangen::Snippet;
+using sangen::VariableDef;
 using Names = std::vector<std::string>;
+using Indices = std::vector<size_t>;
 
 PlaceDef Place(const std::string& name, bool readOnly = false) {
   PlaceDef p;
@@ -184,6 +190,132 @@ TEST(Net, ComposedModelInstancesAndWarningFiles) {
   const auto warnings = net.Warnings();
   ASSERT_EQ(warnings.size(), 1u);
   EXPECT_EQ(warnings[0].File, "cell.yaml");
+}
+
+VariableDef Variable(const std::string& name, const std::string& over, const std::string& submodel,
+                     const std::string& rate) {
+  VariableDef v;
+  v.Name = name;
+  v.Over = over;
+  v.OverSubmodel = submodel;
+  v.Kind = "instant";
+  v.Rate = Code(rate);
+  return v;
+}
+
+ImpulseDef Impulse(const std::string& action, const std::string& value, bool mayBeAbsent = false) {
+  ImpulseDef i;
+  i.Action = action;
+  i.Value = Code(value);
+  i.MayBeAbsent = mayBeAbsent;
+  return i;
+}
+
+// A feeder and a replicate of two cells: a variable over the submodel reads both copies, one over
+// an instance path reads that copy alone, and each reads the places and actions of its submodel.
+TEST(Net, RewardsResolveToTheModelAndInstancesTheyRead) {
+  Description top;
+  top.Path = "farm.yaml";
+  top.ModelName = "Farm";
+  top.Composed = true;
+  Description cell = Queue();
+  cell.ModelName = "Cell";
+  cell.Path = "cell.yaml";
+  cell.Initialization = Code("Waiting->Mark() = 1;");
+  Description feeder;
+  feeder.ModelName = "Feeder";
+  feeder.Path = "farm.yaml";
+  feeder.Places = {Place("Stock")};
+  top.Submodels = {feeder, cell};
+  top.Instances = {{"Farm.Feeder", "Feeder"}, {"Farm.Cells[0]", "Cell"}, {"Farm.Cells[1]", "Cell"}};
+  VariableDef all = Variable("busy", "Cell", "Cell", "Busy->Mark() + Waiting->Mark() + Busy->Mark()");
+  all.Impulses = {Impulse("Finish_case2", "t * Served->Mark()")};
+  const VariableDef second = Variable("second", "Farm.Cells[1]", "Cell", "Served->Mark()");
+  VariableDef stock = Variable("stock", "Feeder", "Feeder", "");
+  stock.Impulses = {Impulse("Refill", "tt + Stock->Mark()", true)};
+  top.Variables = {all, second, stock};
+  const Net net = Net::Build(top);
+
+  // The models carry what their code is written from.
+  const NetModel& cells = net.Models[1];
+  EXPECT_EQ(cells.Name(), "Cell");
+  EXPECT_EQ(cells.Path, "cell.yaml");
+  ASSERT_EQ(cells.Activities.size(), 3u);
+  EXPECT_EQ(cells.Activities[2], &top.Submodels[1].Activities[2]);
+  EXPECT_EQ(cells.Initialization.Text, "Waiting->Mark() = 1;");
+  EXPECT_EQ(net.Composition, &top.Composition);
+
+  ASSERT_EQ(net.Rewards.size(), 3u);
+  const sangen::NetReward& both = net.Rewards[0];
+  EXPECT_EQ(both.Def, &top.Variables[0]);
+  EXPECT_EQ(both.Model, 1u);
+  EXPECT_EQ(both.Instances, (Indices{1, 2}));
+  EXPECT_EQ(both.Over, "Cell");
+  EXPECT_EQ(both.RatePlaces, (Names{"Busy", "Waiting"}));  // each once, in order of mention
+  ASSERT_EQ(both.Impulses.size(), 1u);
+  // Cell's actions: Arrive, Start, Finish_case1, Finish_case2.
+  EXPECT_EQ(both.Impulses[0].Action, 3);
+  EXPECT_EQ(both.Impulses[0].Places, (Names{"Served"}));
+  EXPECT_TRUE(both.Impulses[0].ReadsTime);
+
+  EXPECT_EQ(net.Rewards[1].Model, 1u);
+  EXPECT_EQ(net.Rewards[1].Instances, (Indices{2}));
+  EXPECT_EQ(net.Rewards[1].Over, "Farm.Cells[1]");
+
+  const sangen::NetReward& feeds = net.Rewards[2];
+  EXPECT_EQ(feeds.Model, 0u);
+  EXPECT_EQ(feeds.Instances, (Indices{0}));
+  EXPECT_TRUE(feeds.RatePlaces.empty());
+  ASSERT_EQ(feeds.Impulses.size(), 1u);
+  EXPECT_EQ(feeds.Impulses[0].Action, -1);  // an action the model may lack
+  EXPECT_EQ(feeds.Impulses[0].Places, (Names{"Stock"}));
+  EXPECT_FALSE(feeds.Impulses[0].ReadsTime);  // tt is not the firing time
+}
+
+// An atomic model's variable reads the model itself, bound by the model's name.
+TEST(Net, AtomicRewardReadsTheModel) {
+  Description d = Queue();
+  d.Variables = {Variable("served", "", "", "Served->Mark() * Bound->Mark()")};
+  const Net net = Net::Build(d);
+  ASSERT_EQ(net.Rewards.size(), 1u);
+  EXPECT_EQ(net.Rewards[0].Model, 0u);
+  EXPECT_TRUE(net.Rewards[0].Instances.empty());
+  EXPECT_EQ(net.Rewards[0].Over, "Queue");
+  EXPECT_EQ(net.Rewards[0].RatePlaces, (Names{"Served", "Bound"}));
+}
+
+// Each experiment's values come one per global in the globals' order (not the alphabetical order
+// of the names), with the line of a value written as an expression.
+TEST(Net, ExperimentValuesFollowTheGlobals) {
+  Description d = Queue();
+  GlobalDef rate, arrivals;
+  rate.Name = "rate";
+  rate.Type = "double";
+  arrivals.Name = "arrivals";
+  arrivals.Type = "int";
+  d.Globals = {rate, arrivals};
+  ExperimentDef low, high;
+  low.Name = "low";
+  low.Values = {{"arrivals", "3"}, {"rate", "0.5"}};
+  high.Name = "high";
+  high.Values = {{"arrivals", "4"}, {"rate", "1.0 / 3"}};
+  high.ValueLines = {{"rate", 12}};
+  d.Experiments = {low, high};
+  const Net net = Net::Build(d);
+  ASSERT_EQ(net.Globals.size(), 2u);
+  EXPECT_EQ(net.Globals[0].Name, "rate");
+  EXPECT_EQ(net.Models[0].Globals.size(), 2u);
+  ASSERT_EQ(net.Experiments.size(), 2u);
+  EXPECT_EQ(net.Experiments[0].Name, "low");
+  ASSERT_EQ(net.Experiments[0].Values.size(), 2u);
+  EXPECT_EQ(net.Experiments[0].Values[0].Text, "0.5");
+  EXPECT_EQ(net.Experiments[0].Values[1].Text, "3");
+  EXPECT_EQ(net.Experiments[0].Values[0].Line, 0);
+  EXPECT_EQ(net.Experiments[1].Name, "high");
+  EXPECT_EQ(net.Experiments[1].Values[0].Text, "1.0 / 3");
+  EXPECT_EQ(net.Experiments[1].Values[0].Line, 12);
+  EXPECT_EQ(net.Experiments[1].Values[1].Text, "4");
+  EXPECT_EQ(net.Experiments[1].Values[1].Line, 0);
 }
 
 }  // namespace
