@@ -254,8 +254,12 @@ TEST(SimMgrLinkWait, OnlyTheManagersAddressIsAnswered) {
   testing::internal::CaptureStderr();
   KavrinSocket* connection = sim->WaitForSimMgrConnection(10000);
   testing::internal::GetCapturedStdout();
-  const std::string err = testing::internal::GetCapturedStderr();
+  std::string err = testing::internal::GetCapturedStderr();
   peers.join();
+  // The peers' own connects may come before the simulator listens and report it; only the
+  // simulator's lines are checked.
+  for (size_t at; (at = err.find("error in connect: ")) != std::string::npos;)
+    err.erase(at, err.find('\n', at) + 1 - at);
   ASSERT_NE(connection, nullptr);
   EXPECT_EQ(strangerRead, "");
   ASSERT_EQ(managerRead.size(), 10u);
