@@ -161,23 +161,36 @@ TEST(Net, ExplicitListsAndTheirWarnings) {
   EXPECT_EQ(m.Warnings.size(), 2u);
 }
 
+// A farm of a feeder (one place) and a replicate of two cells (the queue of Queue(), from a file of
+// its own), before the test's own changes to either.
+struct Farm {
+  Description top, cell, feeder;
+  Farm(const std::string& feederPlace) {
+    top.Path = "farm.yaml";
+    top.ModelName = "Farm";
+    top.Composed = true;
+    cell = Queue();
+    cell.ModelName = "Cell";
+    cell.Path = "cell.yaml";
+    feeder.ModelName = "Feeder";
+    feeder.Path = "farm.yaml";
+    feeder.Places = {Place(feederPlace)};
+    top.Instances = {{"Farm.Feeder", "Feeder"}, {"Farm.Cells[0]", "Cell"}, {"Farm.Cells[1]", "Cell"}};
+  }
+  // The composed description, its submodels as they are now.
+  Description Whole() const {
+    Description d = top;
+    d.Submodels = {feeder, cell};
+    return d;
+  }
+};
+
 // A composed model: each submodel once, its instances by path pointing at it, and a warning of a
 // submodel read from a file of its own names that file.
 TEST(Net, ComposedModelInstancesAndWarningFiles) {
-  Description top;
-  top.Path = "farm.yaml";
-  top.ModelName = "Farm";
-  top.Composed = true;
-  Description cell = Queue();
-  cell.ModelName = "Cell";
-  cell.Path = "cell.yaml";
-  cell.Activities[2].ReactivationMode = ActivityDef::Reactivation::Off;
-  Description feeder;
-  feeder.ModelName = "Feeder";
-  feeder.Path = "farm.yaml";
-  feeder.Places = {Place("Waiting")};
-  top.Submodels = {feeder, cell};
-  top.Instances = {{"Farm.Feeder", "Feeder"}, {"Farm.Cells[0]", "Cell"}, {"Farm.Cells[1]", "Cell"}};
+  Farm farm("Waiting");
+  farm.cell.Activities[2].ReactivationMode = ActivityDef::Reactivation::Off;
+  const Description top = farm.Whole();  // the net points into it
   const Net net = Net::Build(top);
   ASSERT_EQ(net.Models.size(), 2u);
   EXPECT_EQ(net.FindModel("Cell"), &net.Models[1]);
@@ -214,20 +227,9 @@ ImpulseDef Impulse(const std::string& action, const std::string& value, bool may
 // A feeder and a replicate of two cells: a variable over the submodel reads both copies, one over
 // an instance path reads that copy alone, and each reads the places and actions of its submodel.
 TEST(Net, RewardsResolveToTheModelAndInstancesTheyRead) {
-  Description top;
-  top.Path = "farm.yaml";
-  top.ModelName = "Farm";
-  top.Composed = true;
-  Description cell = Queue();
-  cell.ModelName = "Cell";
-  cell.Path = "cell.yaml";
-  cell.Initialization = Code("Waiting->Mark() = 1;");
-  Description feeder;
-  feeder.ModelName = "Feeder";
-  feeder.Path = "farm.yaml";
-  feeder.Places = {Place("Stock")};
-  top.Submodels = {feeder, cell};
-  top.Instances = {{"Farm.Feeder", "Feeder"}, {"Farm.Cells[0]", "Cell"}, {"Farm.Cells[1]", "Cell"}};
+  Farm farm("Stock");
+  farm.cell.Initialization = Code("Waiting->Mark() = 1;");
+  Description top = farm.Whole();
   VariableDef all = Variable("busy", "Cell", "Cell", "Busy->Mark() + Waiting->Mark() + Busy->Mark()");
   all.Impulses = {Impulse("Finish_case2", "t * Served->Mark()")};
   const VariableDef second = Variable("second", "Farm.Cells[1]", "Cell", "Served->Mark()");
