@@ -26,7 +26,7 @@ constexpr int kSigHup = 1, kSigInt = 2, kSigKill = 9, kSigTerm = 15;
 
 const char* const kShellMarker = "\x01cmd";
 
-std::string SystemMessage(DWORD code) { return KavrinSystem::ErrorText(static_cast<int>(code)); }
+std::string SystemMessage(DWORD code) { return KavrinSystem::SystemErrorText(code); }
 
 // A connected pair of loopback sockets: [0] for the poll loop, [1] for the copying thread.
 bool SocketPair(int pair[2]) {

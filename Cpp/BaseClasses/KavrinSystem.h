@@ -19,8 +19,11 @@ class KavrinSystem {
   static void InstallInterruptHandler();
   static int InterruptCount();
 
-  // The text of a C library error number (and on Windows also of a system error code).
+  // The text of a C library error number (and on Windows also of a socket error code).
   static std::string ErrorText(int err);
+  // The text of an error code of the system's own calls: errno on POSIX, GetLastError() on
+  // Windows, whose small codes mean other things than the C library's numbers.
+  static std::string SystemErrorText(unsigned long code);
   static bool StderrIsTerminal();
   static int CpuCount();
   // This machine's name, "" when it has none.

@@ -36,6 +36,10 @@ int KavrinSystem::InterruptCount() { return static_cast<int>(gInterrupted); }
 
 std::string KavrinSystem::ErrorText(int err) { return std::strerror(err); }
 
+std::string KavrinSystem::SystemErrorText(unsigned long code) {
+  return std::strerror(static_cast<int>(code));
+}
+
 bool KavrinSystem::StderrIsTerminal() { return ::isatty(2) == 1; }
 
 std::string KavrinSystem::HostName() {

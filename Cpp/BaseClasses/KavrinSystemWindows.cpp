@@ -49,6 +49,8 @@ void KavrinSystem::InstallInterruptHandler() { SetConsoleCtrlHandler(OnConsoleEv
 int KavrinSystem::InterruptCount() { return gInterrupted.load(); }
 
 // Small numbers are the C library's; socket and system errors are the system's codes.
+std::string KavrinSystem::SystemErrorText(unsigned long code) { return SystemMessage(code); }
+
 std::string KavrinSystem::ErrorText(int err) {
   if (err >= 10000 || err < 0) return SystemMessage(static_cast<DWORD>(err));
   return std::strerror(err);

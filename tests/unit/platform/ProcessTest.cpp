@@ -3,8 +3,10 @@
 // system.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <thread>
@@ -12,6 +14,7 @@
 
 #include "BaseClasses/KavrinNet.h"
 #include "BaseClasses/KavrinProcess.h"
+#include "BaseClasses/KavrinSystem.h"
 #include "support/TestProcess.h"
 
 namespace {
@@ -180,6 +183,17 @@ TEST(KavrinProcess, AProgramThatIsNotThereIsReported) {
   const std::string err = testproc::ReadFile(dir / "err");
   EXPECT_EQ(err.rfind("cannot start it: ", 0), 0u) << err;
   EXPECT_EQ(err.back(), '\n');
+}
+
+// A failed system call's code is read as the system's own: on Windows GetLastError's small codes
+// mean other things than the C library's numbers (5 is "access denied" there, EIO here).
+TEST(KavrinSystem, SystemErrorCodesAreReadAsTheSystemsOwn) {
+#ifdef _WIN32
+  EXPECT_NE(KavrinSystem::SystemErrorText(5), std::strerror(5));
+  EXPECT_FALSE(KavrinSystem::SystemErrorText(5).empty());
+#else
+  EXPECT_EQ(KavrinSystem::SystemErrorText(ENOENT), std::strerror(ENOENT));
+#endif
 }
 
 // The manager's way to connect: non-blocking, then asked how it went. A port nobody listens on
