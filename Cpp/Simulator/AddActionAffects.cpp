@@ -1,4 +1,5 @@
 // Connectivity lists: for every action, the groups whose enabling its firing can change.
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <iostream>
@@ -64,7 +65,7 @@ short SimulatorClass::BuildConnectivityLists() {
   if (simtest == 2 || simtest == 0 || simtest == 1) {
     std::cout << (simtest == 2 ? "GenerateConnectivityList()" : "GenerateConnectivityListOld()") << std::endl;
     short failed = simtest == 2 ? GenerateConnectivityList() : GenerateConnectivityListOld();
-    if (failed == 0) CompactConnectivityLists();
+    if (failed == 0 && !AffectsCompact) CompactConnectivityLists();
     return failed;
   }
   std::cerr << "Warning: SIMTEST=" << value
@@ -79,6 +80,7 @@ short SimulatorClass::AddActionAffects(BaseActionClass* pointee, BaseActionClass
   ActionAffectsElement* cell = new (std::nothrow) ActionAffectsElement(pointee, TheAction->Affects);
   if (cell == nullptr) return 1;
   TheAction->Affects = cell;
+  AffectsCompact = false;
   return 0;
 }
 
@@ -92,39 +94,85 @@ short SimulatorClass::AddActionAffectsOld(BaseActionClass* pointee, BaseActionCl
   ActionAffectsElement* cell = new (std::nothrow) ActionAffectsElement(pointee, nullptr);
   if (cell == nullptr) return 1;
   *tail = cell;
+  AffectsCompact = false;
   return 0;
 }
 
 // Pushes from the firing action: its own group, then the groups of every action enabled by a
 // variable it changes. ActionFound[group ID] holds the last action a group was listed for, so
 // duplicates are caught in O(1) without clearing the array between actions.
+//
+// Each action's list is complete before the next action's starts, so the lists are written
+// straight into one block in action order: a first walk counts each list, a second fills it from
+// its end (a list built by pushing holds its groups in the reverse of the order they are found).
+// The lists, their order and the block are those that pushing cells one by one and compacting
+// them afterwards gave, without a heap cell per entry that a large model had to hold twice at
+// start-up. Lists that already hold cells are pushed onto as before.
 short SimulatorClass::GenerateConnectivityList() {
   BaseModelClass* model = TheModel;
   int MaxActionID = BaseActionClass::getMaxID();
   int* ActionFound = new (std::nothrow) int[MaxActionID + 1];
   if (ActionFound == nullptr) return 1;
-  for (int i = 0; i <= MaxActionID; i++) ActionFound[i] = -1;
 
-  short failed = 0;
   BaseActionClass** actions = model->getActionList();
-  for (int i = 0; i < model->getNumActions(); i++) {
-    BaseActionClass* a = actions[i];
-    int CurID = a->getID();
-    BaseActionClass* g = GroupList[a->GroupID];
-    if (ActionFound[g->getID()] != CurID) {
-      failed |= AddActionAffects(g, a);
-      ActionFound[g->getID()] = CurID;
-    }
-    for (int j = 0; j < a->getNumAffectedSVs(); j++) {
-      BaseStateVariableClass* sv = a->getAffectedSV(j);
-      for (int k = 0; k < sv->getNumEnabledActions(); k++) {
-        g = GroupList[sv->getEnabledAction(k)->GroupID];
-        if (ActionFound[g->getID()] != CurID) {
-          ActionFound[g->getID()] = CurID;
-          failed |= AddActionAffects(g, a);
+  const int numActions = model->getNumActions();
+  // Calls visit(action, group) for every group the action's list receives, in the order found.
+  auto walk = [&](auto&& visit) {
+    for (int i = 0; i <= MaxActionID; i++) ActionFound[i] = -1;
+    for (int i = 0; i < numActions; i++) {
+      BaseActionClass* a = actions[i];
+      int CurID = a->getID();
+      BaseActionClass* g = GroupList[a->GroupID];
+      if (ActionFound[g->getID()] != CurID) {
+        visit(a, g);
+        ActionFound[g->getID()] = CurID;
+      }
+      for (int j = 0; j < a->getNumAffectedSVs(); j++) {
+        BaseStateVariableClass* sv = a->getAffectedSV(j);
+        for (int k = 0; k < sv->getNumEnabledActions(); k++) {
+          g = GroupList[sv->getEnabledAction(k)->GroupID];
+          if (ActionFound[g->getID()] != CurID) {
+            ActionFound[g->getID()] = CurID;
+            visit(a, g);
+          }
         }
       }
     }
+  };
+
+  bool fresh = AffectsBlock == nullptr;
+  for (int i = 0; fresh && i < numActions; i++) fresh = actions[i]->Affects == nullptr;
+  int total = 0;
+  if (fresh) walk([&](BaseActionClass*, BaseActionClass*) { total++; });
+  ActionAffectsElement* block = fresh && total > 0 ? new (std::nothrow) ActionAffectsElement[total] : nullptr;
+
+  short failed = 0;
+  if (block == nullptr) {
+    walk([&](BaseActionClass* a, BaseActionClass* g) { failed |= AddActionAffects(g, a); });
+  } else {
+    // An action's cells take block[start, used): the first group found goes last.
+    BaseActionClass* current = nullptr;
+    int start = 0;
+    int used = 0;
+    auto close = [&]() {
+      if (current == nullptr) return;
+      std::reverse(block + start, block + used);
+      for (int c = start; c < used; c++) block[c].next = c + 1 < used ? &block[c + 1] : nullptr;
+      current->Affects = &block[start];
+    };
+    walk([&](BaseActionClass* a, BaseActionClass* g) {
+      TraceAdd(a);
+      if (a != current) {
+        close();
+        current = a;
+        start = used;
+      }
+      block[used++].Action = g;
+    });
+    close();
+    AffectsBlock = block;
+    AffectsBlockSize = total;
+    AffectsCompact = true;
   }
   delete[] ActionFound;
   return failed ? 1 : 0;
@@ -199,6 +247,7 @@ void SimulatorClass::CompactConnectivityLists() {
   delete[] AffectsBlock;
   AffectsBlock = block;
   AffectsBlockSize = total;
+  AffectsCompact = true;
 }
 
 void SimulatorClass::ClearActionAffectsList(BaseActionClass* action) {
@@ -221,6 +270,7 @@ void SimulatorClass::DestructConnectivityList() {
   delete[] AffectsBlock;
   AffectsBlock = nullptr;
   AffectsBlockSize = 0;
+  AffectsCompact = false;
 }
 
 void SimulatorClass::PrintConnectivityList(std::ostream* out) {

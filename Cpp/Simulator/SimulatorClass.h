@@ -182,6 +182,8 @@ class SimulatorClass {
   // The cells of the connectivity lists after compaction; owned, freed with the lists.
   ActionAffectsElement* AffectsBlock = nullptr;
   int AffectsBlockSize = 0;
+  // Every list lies in AffectsBlock, in action order, with no loose cell.
+  bool AffectsCompact = false;
   EventList* TheEventList;
   // Whether the step prefetches the objects it will visit: only worth it when the model's objects
   // outgrow the caches; in a small model the prefetches are pure cost.

@@ -17,11 +17,21 @@
 #include "Simulator/SimulatorClass.h"
 #include "support/TestProcess.h"
 
-// Lets a test make the next nothrow allocations fail, to see the builders report it.
+// Lets a test make the next nothrow allocations fail, to see the builders report it: after
+// g_failNothrowAfter successes every one fails, except that with g_failOneOnly set only that one
+// fails and the count starts again from g_failNothrowAgain.
 static int g_failNothrowAfter = -1;  // -1: never fail
+static bool g_failOneOnly = false;
+static int g_failNothrowAgain = -1;
 static bool NothrowShouldFail() {
   if (g_failNothrowAfter < 0) return false;
-  if (g_failNothrowAfter == 0) return true;
+  if (g_failNothrowAfter == 0) {
+    if (g_failOneOnly) {
+      g_failNothrowAfter = g_failNothrowAgain;
+      g_failOneOnly = false;
+    }
+    return true;
+  }
   g_failNothrowAfter--;
   return false;
 }
@@ -229,9 +239,13 @@ TEST_F(CarriedModelConnectivity, SimtestThatIsNotANumberIsWarnedAboutAndKeepsIts
 }
 
 // The start-up's builder leaves each list in consecutive cells of one block, in action order,
-// with the same order and the same printout as the linked cells it replaced.
+// with the same order and the same printout as the cells pushed one by one (the way the builder
+// goes when it finds no room for the block).
 TEST_F(CarriedModelConnectivity, StartUpListsAreCompactedWithoutChangingThem) {
+  g_failNothrowAfter = 1;  // the builder's block
+  g_failOneOnly = true;
   ASSERT_EQ(sim.GenerateConnectivityList(), 0);
+  ASSERT_EQ(sim.AffectsBlock, nullptr);
   std::ostringstream linked;
   sim.PrintConnectivityList(&linked);
   sim.DestructConnectivityList();
@@ -258,9 +272,13 @@ TEST_F(CarriedModelConnectivity, StartUpListsAreCompactedWithoutChangingThem) {
 }
 
 // Without room for the block the linked cells stay in use.
+// Without room for one block the builder pushes a cell per entry, and when compaction finds no
+// room either, those cells stay in use.
 TEST_F(CarriedModelConnectivity, CompactionWithoutMemoryKeepsTheLinkedLists) {
   ScopedSimtest env(nullptr);
-  g_failNothrowAfter = 27;  // the stamp array and 26 cells succeed; the block fails
+  g_failNothrowAfter = 1;  // the stamp array succeeds, the builder's block fails,
+  g_failOneOnly = true;
+  g_failNothrowAgain = 26;  // then 26 cells succeed and the compaction's block fails
   testing::internal::CaptureStdout();
   EXPECT_EQ(sim.BuildConnectivityLists(), 0);
   testing::internal::GetCapturedStdout();
@@ -285,7 +303,9 @@ TEST_F(CarriedModelConnectivity, BuildersReportAFailedAllocation) {
   {
     g_failNothrowAfter = 0;  // the stamp array
     EXPECT_EQ(sim.GenerateConnectivityList(), 1);
-    g_failNothrowAfter = 5;  // a list cell part-way through
+    g_failNothrowAfter = 1;  // the block, then a list cell part-way through
+    g_failOneOnly = true;
+    g_failNothrowAgain = 5;
     EXPECT_EQ(sim.GenerateConnectivityList(), 1);
     g_failNothrowAfter = -1;
   }
