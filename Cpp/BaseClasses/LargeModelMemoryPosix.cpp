@@ -54,3 +54,13 @@ long long LargeModelMemory::UseLargePages() {
   return 0;
 #endif
 }
+
+void* LargeModelMemory::MapPages(size_t bytes) {
+  if (bytes == 0) return nullptr;
+  void* at = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  return at == MAP_FAILED ? nullptr : at;
+}
+
+void LargeModelMemory::UnmapPages(void* at, size_t bytes) {
+  if (at != nullptr) (void)munmap(at, bytes);
+}

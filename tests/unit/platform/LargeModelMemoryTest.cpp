@@ -36,3 +36,21 @@ TEST(LargeModelMemory, KeepsEveryByteOfTheHeap) {
   small.back()[2] = 6;
   EXPECT_EQ(block[words - 1] + small.back()[2], 11u);
 }
+
+// Pages of their own come zeroed, hold what is written to them, are distinct from one another,
+// and can be given back in any order; nothing is mapped for no bytes.
+TEST(LargeModelMemory, MapsPagesOfTheirOwnAndGivesThemBack) {
+  EXPECT_EQ(LargeModelMemory::MapPages(0), nullptr);
+  const size_t bytes = 65536;
+  auto* a = static_cast<unsigned char*>(LargeModelMemory::MapPages(bytes));
+  auto* b = static_cast<unsigned char*>(LargeModelMemory::MapPages(bytes));
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  EXPECT_TRUE(b >= a + bytes || a >= b + bytes);
+  for (size_t i = 0; i < bytes; i++) ASSERT_EQ(a[i] | b[i], 0) << i;
+  for (size_t i = 0; i < bytes; i++) a[i] = static_cast<unsigned char>(i * 31);
+  LargeModelMemory::UnmapPages(b, bytes);
+  for (size_t i = 0; i < bytes; i++) ASSERT_EQ(a[i], static_cast<unsigned char>(i * 31)) << i;
+  LargeModelMemory::UnmapPages(a, bytes);
+  LargeModelMemory::UnmapPages(nullptr, bytes);
+}
