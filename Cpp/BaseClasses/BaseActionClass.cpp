@@ -34,14 +34,10 @@ BaseActionClass::BaseActionClass()
       phase(1),
       ExecutionPolicy(RaceEnabled),
       DistributionType(Exponential),
-      TotalNumCollected(0),
-      ImpulseSlots(0),
+      OwnsRewards(false),
       ActionName(kDefaultName),
       TheModel(nullptr),
-      AffectedImpulseRewards(nullptr),
-      AffectedImpulseWorkers(nullptr),
-      NumAffectedImpulseWorkers(nullptr),
-      AffectedRateWorkers(nullptr),
+      RewardRecord(ActionRewards::Empty()),
       AffectedStateVariables(1),
       EnablingStateVariables(1) {}
 
@@ -51,8 +47,10 @@ BaseActionClass::BaseActionClass(const char* name, int groupId, Distribution dis
   BaseActionClassInitialize(name, groupId, dist, policy, numAffected, numEnabling, reactivation);
 }
 
-// The reward structures are released by the reward model, which knows their inner shapes.
-BaseActionClass::~BaseActionClass() { freeName(ActionName); }
+BaseActionClass::~BaseActionClass() {
+  freeName(ActionName);
+  if (OwnsRewards) delete RewardRecord;
+}
 
 bool BaseActionClass::isSync() { return false; }
 bool BaseActionClass::Enabled() { return false; }
@@ -131,45 +129,36 @@ void BaseActionClass::replaceAffectedSV(BaseStateVariableClass* oldSV, BaseState
   AffectedStateVariables.replaceItem(oldSV, newSV);
 }
 
-void BaseActionClass::AllocatePVRateDS(int n) {
-  AffectedRateWorkers = new (std::nothrow) FastSet[n > 0 ? n : 1];
-  if (AffectedRateWorkers == nullptr)
-    AllocationFailure("!! Memory allocation error in BaseActionClass::AllocatePVRateDS()");
+ActionRewards* BaseActionClass::ownRewards(const char* failure) {
+  if (!OwnsRewards) {
+    ActionRewards* record = new (std::nothrow) ActionRewards();
+    if (record == nullptr) AllocationFailure(failure);
+    RewardRecord = record;
+    OwnsRewards = true;
+  }
+  return RewardRecord;
 }
 
-// The three impulse arrays are one allocation: a model of many actions gives every action these
-// arrays, and three small allocations each cost more in allocator overhead than in content.
+void BaseActionClass::AllocatePVRateDS(int n) {
+  ownRewards("!! Memory allocation error in BaseActionClass::AllocatePVRateDS()")->AllocateRate(n);
+}
+
 void BaseActionClass::AllocatePVImpulseDS(int n) {
-  int slots = n > 0 ? n : 1;
-  size_t bytes = static_cast<size_t>(slots) * (sizeof(FastSet) + sizeof(int**) + sizeof(int*));
-  char* block = static_cast<char*>(::operator new(bytes, std::nothrow));
-  if (block == nullptr)
-    AllocationFailure("!! Memory allocation error in BaseActionClass::AllocatePVImpulseDS()");
-  AffectedImpulseRewards = reinterpret_cast<FastSet*>(block);
-  for (int i = 0; i < slots; i++) new (&AffectedImpulseRewards[i]) FastSet();
-  AffectedImpulseWorkers = reinterpret_cast<int***>(block + slots * sizeof(FastSet));
-  NumAffectedImpulseWorkers = reinterpret_cast<int**>(block + slots * (sizeof(FastSet) + sizeof(int**)));
-  for (int i = 0; i < slots; i++) {
-    AffectedImpulseWorkers[i] = nullptr;
-    NumAffectedImpulseWorkers[i] = nullptr;
-  }
-  ImpulseSlots = slots;
+  ownRewards("!! Memory allocation error in BaseActionClass::AllocatePVImpulseDS()")->AllocateImpulse(n);
 }
 
 void BaseActionClass::DeallocatePVRateDS() {
-  delete[] AffectedRateWorkers;
-  AffectedRateWorkers = nullptr;
+  if (OwnsRewards) RewardRecord->DeallocateRate();
 }
 
 void BaseActionClass::DeallocatePVImpulseDS() {
-  if (AffectedImpulseRewards != nullptr) {
-    for (int i = 0; i < ImpulseSlots; i++) AffectedImpulseRewards[i].~FastSet();
-    ::operator delete(static_cast<void*>(AffectedImpulseRewards));
-  }
-  AffectedImpulseRewards = nullptr;
-  AffectedImpulseWorkers = nullptr;
-  NumAffectedImpulseWorkers = nullptr;
-  ImpulseSlots = 0;
+  if (OwnsRewards) RewardRecord->DeallocateImpulse();
+}
+
+void BaseActionClass::ShareRewards(ActionRewards* shared) {
+  if (OwnsRewards) delete RewardRecord;
+  RewardRecord = shared != nullptr ? shared : ActionRewards::Empty();
+  OwnsRewards = false;
 }
 
 void BaseActionClass::PrintInfo() {

@@ -1,15 +1,16 @@
 // BaseActionClass: the common base of everything that can fire (SAN activities and groups).
 // It carries the action's identity, its timing description, the leaf state variables it reads
-// and changes, and the per-action reward structures that the reward model fills in. The
-// simulation engine calls its virtual slots; generated activities override them.
-// Owns its name, its two variable lists (not the variables) and the reward-structure arrays;
-// what the impulse-worker pointers designate belongs to the reward model.
+// and changes, and a pointer to the reward structures that the reward model fills in (kept
+// beside the action: most actions share one empty record). The simulation engine calls its
+// virtual slots; generated activities override them.
+// Owns its name, its two variable lists (not the variables) and its reward record when it has
+// one of its own; a shared record belongs to whoever made it.
 #ifndef KAVRIN_BASECLASSES_BASEACTIONCLASS_H
 #define KAVRIN_BASECLASSES_BASEACTIONCLASS_H
 
 #include <iostream>
 
-#include "BaseClasses/FastSet.h"
+#include "BaseClasses/ActionRewards.h"
 #include "BaseClasses/KavrinEnums.h"
 #include "BaseClasses/List.h"
 
@@ -21,8 +22,9 @@ class BaseActionClass {
  public:
   // The fields are ordered so that what a firing reads (connectivity list, event address,
   // reactivation flag, identity) shares the object's first cache line with the virtual table
-  // pointer, and so that no padding is left between them; the reward structures and the variable
-  // lists, read only at start-up, come last.
+  // pointer, and so that no padding is left between them; the variable lists, read only at
+  // start-up, come last. The timing description takes a byte each: every value of both
+  // enumerations fits.
   ActionAffectsElement* Affects;
   PAddress* EventPointer;
   int GroupID;
@@ -30,23 +32,20 @@ class BaseActionClass {
   bool Reactivation;
   bool Disabled;
   short phase;
-  ExecutionPolicyType ExecutionPolicy;
-  Distribution DistributionType;
-  int TotalNumCollected;
+  ExecutionPolicyType ExecutionPolicy : 8;
+  Distribution DistributionType : 8;
 
  private:
-  int ImpulseSlots;  // length of the three impulse arrays, which share one allocation
+  bool OwnsRewards;  // whether RewardRecord was made for this action alone
 
  public:
   char* ActionName;
   void* TheModel;
-  FastSet* AffectedImpulseRewards;
-  int*** AffectedImpulseWorkers;
-  int** NumAffectedImpulseWorkers;
-  FastSet* AffectedRateWorkers;
-  FastSet AffectedNodesByImpulseReward;
-  FastSet AffectedNodes;
-  FastSet AffectedNodesByRateReward;
+
+ private:
+  ActionRewards* RewardRecord;  // never null: an action without reward structures shares Empty()
+
+ public:
   List<BaseStateVariableClass> AffectedStateVariables;
   List<BaseStateVariableClass> EnablingStateVariables;
 
@@ -103,18 +102,31 @@ class BaseActionClass {
   int getNumAffectedSVs() const { return AffectedStateVariables.getNumItems(); }
   BaseStateVariableClass* getAffectedSV(int i) { return AffectedStateVariables.getItem(i); }
 
+  // The reward structures. The two allocations give the action a record of its own if it shares
+  // one; the two releases free only arrays the action's own record owns, and leave a shared
+  // record alone.
+  ActionRewards* getRewards() const { return RewardRecord; }
+  bool ownsRewards() const { return OwnsRewards; }
   void AllocatePVRateDS(int n);
   void AllocatePVImpulseDS(int n);
-  bool IsPVRateDSAllocated() const { return AffectedRateWorkers != nullptr; }
-  bool IsPVImpulseDSAllocated() const { return AffectedImpulseRewards != nullptr; }
+  bool IsPVRateDSAllocated() const { return RewardRecord->AffectedRateWorkers != nullptr; }
+  bool IsPVImpulseDSAllocated() const { return RewardRecord->AffectedImpulseRewards != nullptr; }
   void DeallocatePVRateDS();
   void DeallocatePVImpulseDS();
+  // Points the action at a record someone else owns (null: the process-wide empty one), freeing
+  // the action's own record if it had one.
+  void ShareRewards(ActionRewards* shared);
 
   void ResetPhase() { phase = 1; }
   void Age() { phase++; }
   bool ReadyToFire() { return static_cast<double>(phase) == ErlangParamM(); }
 
   void PrintInfo();
+
+ private:
+  // The action's own record, made (empty) when it has none; failure is the report when it
+  // cannot be made.
+  ActionRewards* ownRewards(const char* failure);
 };
 
 #endif
