@@ -34,10 +34,10 @@ BaseActionClass::BaseActionClass()
       phase(1),
       ExecutionPolicy(RaceEnabled),
       DistributionType(Exponential),
-      OwnsRewards(false),
+      KavrinOwnsRewards(false),
       ActionName(kDefaultName),
       TheModel(nullptr),
-      RewardRecord(ActionRewards::Empty()),
+      KavrinRewards(KavrinActionRewards::Empty()),
       AffectedStateVariables(1),
       EnablingStateVariables(1) {}
 
@@ -49,7 +49,7 @@ BaseActionClass::BaseActionClass(const char* name, int groupId, Distribution dis
 
 BaseActionClass::~BaseActionClass() {
   freeName(ActionName);
-  if (OwnsRewards) delete RewardRecord;
+  if (KavrinOwnsRewards) delete KavrinRewards;
 }
 
 bool BaseActionClass::isSync() { return false; }
@@ -129,36 +129,22 @@ void BaseActionClass::replaceAffectedSV(BaseStateVariableClass* oldSV, BaseState
   AffectedStateVariables.replaceItem(oldSV, newSV);
 }
 
-ActionRewards* BaseActionClass::ownRewards(const char* failure) {
-  if (!OwnsRewards) {
-    ActionRewards* record = new (std::nothrow) ActionRewards();
-    if (record == nullptr) AllocationFailure(failure);
-    RewardRecord = record;
-    OwnsRewards = true;
-  }
-  return RewardRecord;
-}
-
 void BaseActionClass::AllocatePVRateDS(int n) {
-  ownRewards("!! Memory allocation error in BaseActionClass::AllocatePVRateDS()")->AllocateRate(n);
+  KavrinActionRewards::Own(this, "!! Memory allocation error in BaseActionClass::AllocatePVRateDS()")
+      ->AllocateRate(n);
 }
 
 void BaseActionClass::AllocatePVImpulseDS(int n) {
-  ownRewards("!! Memory allocation error in BaseActionClass::AllocatePVImpulseDS()")->AllocateImpulse(n);
+  KavrinActionRewards::Own(this, "!! Memory allocation error in BaseActionClass::AllocatePVImpulseDS()")
+      ->AllocateImpulse(n);
 }
 
 void BaseActionClass::DeallocatePVRateDS() {
-  if (OwnsRewards) RewardRecord->DeallocateRate();
+  if (KavrinOwnsRewards) KavrinRewards->DeallocateRate();
 }
 
 void BaseActionClass::DeallocatePVImpulseDS() {
-  if (OwnsRewards) RewardRecord->DeallocateImpulse();
-}
-
-void BaseActionClass::ShareRewards(ActionRewards* shared) {
-  if (OwnsRewards) delete RewardRecord;
-  RewardRecord = shared != nullptr ? shared : ActionRewards::Empty();
-  OwnsRewards = false;
+  if (KavrinOwnsRewards) KavrinRewards->DeallocateImpulse();
 }
 
 void BaseActionClass::PrintInfo() {

@@ -1,8 +1,10 @@
 // BaseActionClass: the common base of everything that can fire (SAN activities and groups).
 // It carries the action's identity, its timing description, the leaf state variables it reads
 // and changes, and a pointer to the reward structures that the reward model fills in (kept
-// beside the action: most actions share one empty record). The simulation engine calls its
-// virtual slots; generated activities override them.
+// beside the action: most actions share one empty record; KavrinActionRewards reaches them).
+// The simulation engine calls its virtual slots; generated activities override them.
+// Members added here are named Kavrin...: the model's own code runs inside activities, and a
+// description cannot name a global so, which such a member would otherwise hide.
 // Owns its name, its two variable lists (not the variables) and its reward record when it has
 // one of its own; a shared record belongs to whoever made it.
 #ifndef KAVRIN_BASECLASSES_BASEACTIONCLASS_H
@@ -10,7 +12,7 @@
 
 #include <iostream>
 
-#include "BaseClasses/ActionRewards.h"
+#include "BaseClasses/KavrinActionRewards.h"
 #include "BaseClasses/KavrinEnums.h"
 #include "BaseClasses/List.h"
 
@@ -36,14 +38,15 @@ class BaseActionClass {
   Distribution DistributionType : 8;
 
  private:
-  bool OwnsRewards;  // whether RewardRecord was made for this action alone
+  bool KavrinOwnsRewards;  // whether KavrinRewards was made for this action alone
 
  public:
   char* ActionName;
   void* TheModel;
 
  private:
-  ActionRewards* RewardRecord;  // never null: an action without reward structures shares Empty()
+  KavrinActionRewards* KavrinRewards;  // never null: without reward structures, Empty()
+  friend class KavrinActionRewards;
 
  public:
   List<BaseStateVariableClass> AffectedStateVariables;
@@ -105,28 +108,23 @@ class BaseActionClass {
   // The reward structures. The two allocations give the action a record of its own if it shares
   // one; the two releases free only arrays the action's own record owns, and leave a shared
   // record alone.
-  ActionRewards* getRewards() const { return RewardRecord; }
-  bool ownsRewards() const { return OwnsRewards; }
   void AllocatePVRateDS(int n);
   void AllocatePVImpulseDS(int n);
-  bool IsPVRateDSAllocated() const { return RewardRecord->AffectedRateWorkers != nullptr; }
-  bool IsPVImpulseDSAllocated() const { return RewardRecord->AffectedImpulseRewards != nullptr; }
+  bool IsPVRateDSAllocated() const { return KavrinRewards->AffectedRateWorkers != nullptr; }
+  bool IsPVImpulseDSAllocated() const { return KavrinRewards->AffectedImpulseRewards != nullptr; }
   void DeallocatePVRateDS();
   void DeallocatePVImpulseDS();
-  // Points the action at a record someone else owns (null: the process-wide empty one), freeing
-  // the action's own record if it had one.
-  void ShareRewards(ActionRewards* shared);
-
   void ResetPhase() { phase = 1; }
   void Age() { phase++; }
   bool ReadyToFire() { return static_cast<double>(phase) == ErlangParamM(); }
 
   void PrintInfo();
-
- private:
-  // The action's own record, made (empty) when it has none; failure is the report when it
-  // cannot be made.
-  ActionRewards* ownRewards(const char* failure);
 };
+
+// Read on every firing: defined here, where both classes are complete.
+inline KavrinActionRewards* KavrinActionRewards::Of(const BaseActionClass* action) {
+  return action->KavrinRewards;
+}
+inline bool KavrinActionRewards::Owned(const BaseActionClass* action) { return action->KavrinOwnsRewards; }
 
 #endif

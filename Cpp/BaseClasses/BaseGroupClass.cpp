@@ -8,7 +8,7 @@
 #include "BaseClasses/StandardErrors.h"
 #include "BaseClasses/debug.h"
 
-BaseGroupClass::BaseGroupClass() : BaseActionClass(), Members(nullptr) {}
+BaseGroupClass::BaseGroupClass() : BaseActionClass(), KavrinMembers(nullptr) {}
 
 BaseGroupClass::BaseGroupClass(const char* name, int groupId, Distribution dist, ExecutionPolicyType policy,
                                int numAffected, int numEnabling, bool reactivation)
@@ -22,15 +22,10 @@ BaseGroupClass::BaseGroupClass(const char* name, int groupId, Distribution dist,
   if (numMembers > 0) enlargeArrays(numMembers);
 }
 
-BaseGroupClass::~BaseGroupClass() { delete Members; }
-
-GroupMembers& BaseGroupClass::members() {
-  if (Members == nullptr) Members = new GroupMembers();
-  return *Members;
-}
+BaseGroupClass::~BaseGroupClass() { delete KavrinMembers; }
 
 BaseActionClass* BaseGroupClass::getSelectedAction() const {
-  return Members != nullptr ? Members->SelectedAction : nullptr;
+  return KavrinMembers != nullptr ? KavrinMembers->SelectedAction : nullptr;
 }
 
 void BaseGroupClass::BaseGroupClassInitialize(const char* name, int groupId, Distribution dist,
@@ -40,11 +35,11 @@ void BaseGroupClass::BaseGroupClassInitialize(const char* name, int groupId, Dis
 }
 
 bool BaseGroupClass::Enabled() {
-  if (Members == nullptr) return false;
+  if (KavrinMembers == nullptr) return false;
   // Every member is asked, even after a true answer: activities record each answer.
   bool any = false;
-  for (int i = 0; i < Members->NumActions; i++)
-    if (Members->GroupArray[i]->Enabled()) any = true;
+  for (int i = 0; i < KavrinMembers->NumActions; i++)
+    if (KavrinMembers->GroupArray[i]->Enabled()) any = true;
   return any;
 }
 
@@ -77,20 +72,20 @@ BaseActionClass* BaseGroupClass::Fire() {
   KAVRIN_CHECK(member != nullptr && member != this, "BaseGroupClass", 76);
   KAVRIN_DEBUG(1, "SelectedAction"
                       << " = " << member->getName());
-  clearSelection();
+  KavrinGroupMembers::ClearSelection(this);
   return member->Fire();
 }
 
 bool BaseGroupClass::EnablingChange() {
   bool any = false;
   for (int i = 0; i < getNumMembers(); i++)
-    if (Members->GroupArray[i]->EnablingChange()) any = true;
+    if (KavrinMembers->GroupArray[i]->EnablingChange()) any = true;
   return any;
 }
 
 bool BaseGroupClass::IsAMember(BaseActionClass* a) {
   for (int i = 0; i < getNumMembers(); i++)
-    if (Members->GroupArray[i] == a) return true;
+    if (KavrinMembers->GroupArray[i] == a) return true;
   return false;
 }
 
@@ -99,8 +94,8 @@ double BaseGroupClass::Probability(BaseActionClass* a) {
   int highestRank = 0;
   double totalWeight = 0.0;
   BaseGroupClass* holdingGroup = nullptr;
-  for (int i = 0; i < Members->NumActions; i++) {
-    BaseGroupClass* member = Members->GroupArray[i];
+  for (int i = 0; i < KavrinMembers->NumActions; i++) {
+    BaseGroupClass* member = KavrinMembers->GroupArray[i];
     if (member->Enabled()) {
       int r = member->Rank();
       if (r > highestRank) {
@@ -121,16 +116,16 @@ double BaseGroupClass::Probability(BaseActionClass* a) {
 }
 
 void BaseGroupClass::printEnablingState(std::ostream* s) {
-  if (getNumMembers() == 0 || Members->GroupArray[0] == nullptr) {
+  if (getNumMembers() == 0 || KavrinMembers->GroupArray[0] == nullptr) {
     BaseActionClass::printEnablingState(s);
     return;
   }
-  Members->GroupArray[0]->printEnablingState(s);
+  KavrinMembers->GroupArray[0]->printEnablingState(s);
 }
 
 BaseActionClass* BaseGroupClass::getPrintedAction() {
-  if (getNumMembers() == 0 || Members->GroupArray[0] == nullptr) return this;
-  return Members->GroupArray[0]->getPrintedAction();
+  if (getNumMembers() == 0 || KavrinMembers->GroupArray[0] == nullptr) return this;
+  return KavrinMembers->GroupArray[0]->getPrintedAction();
 }
 
 bool BaseGroupClass::SelectAction() {
@@ -140,7 +135,7 @@ bool BaseGroupClass::SelectAction() {
   double total = CalculateWeightDistribution();
   if (total < 0.0) return false;
   // A non-negative total means some member is enabled, so the record exists.
-  GroupMembers& m = *Members;
+  KavrinGroupMembers& m = *KavrinMembers;
   double x = total * u;
   int lo = 0;
   int hi = m.NumSelectableActions - 1;
@@ -158,15 +153,15 @@ bool BaseGroupClass::SelectAction() {
 }
 
 void BaseGroupClass::setGroupId(int id) {
-  for (int i = 0; i < getNumMembers(); i++) Members->GroupArray[i]->setGroupId(id);
+  for (int i = 0; i < getNumMembers(); i++) KavrinMembers->GroupArray[i]->setGroupId(id);
 }
 
 double BaseGroupClass::CalculateWeightDistribution() {
-  if (Members == nullptr) return -1.0;
-  const int count = Members->NumActions;
-  BaseGroupClass** const group = Members->GroupArray;
-  GroupWeight* const weights = Members->ActionWeights;
-  int& highest = Members->HighestRank;
+  if (KavrinMembers == nullptr) return -1.0;
+  const int count = KavrinMembers->NumActions;
+  BaseGroupClass** const group = KavrinMembers->GroupArray;
+  GroupWeight* const weights = KavrinMembers->ActionWeights;
+  int& highest = KavrinMembers->HighestRank;
   int i = 0;
   for (; i < count; i++) {
     BaseGroupClass* member = group[i];
@@ -206,12 +201,12 @@ double BaseGroupClass::CalculateWeightDistribution() {
       j = 0;
     }
   }
-  Members->NumSelectableActions = j + 1;
+  KavrinMembers->NumSelectableActions = j + 1;
   return weights[j].Weight;
 }
 
 void BaseGroupClass::initialize(int n, const char* name) {
-  GroupMembers& m = members();
+  KavrinGroupMembers& m = KavrinGroupMembers::Make(this);
   m.resizeArrays(n > m.NumActions ? n : m.NumActions);
   defineName(name);
   m.SelectedAction = nullptr;
@@ -220,7 +215,7 @@ void BaseGroupClass::initialize(int n, const char* name) {
 }
 
 void BaseGroupClass::appendGroup(BaseGroupClass* member) {
-  GroupMembers& m = members();
+  KavrinGroupMembers& m = KavrinGroupMembers::Make(this);
   if (m.NumActions >= m.ArraySize) m.enlargeArrays(m.ArraySize + 1);
   KAVRIN_CHECK(m.NumActions < m.ArraySize, "BaseGroupClass", 224);
   m.GroupArray[m.NumActions++] = member;
@@ -229,9 +224,9 @@ void BaseGroupClass::appendGroup(BaseGroupClass* member) {
 void BaseGroupClass::appendMembers(BaseGroupClass* other) {
   int n = other->getNumMembers();
   if (n == 0) return;
-  GroupMembers& m = members();
+  KavrinGroupMembers& m = KavrinGroupMembers::Make(this);
   if (m.NumActions + n > m.ArraySize) m.enlargeArrays(m.NumActions + n);
-  for (int i = 0; i < n; i++) m.GroupArray[m.NumActions++] = other->Members->GroupArray[i];
+  for (int i = 0; i < n; i++) m.GroupArray[m.NumActions++] = KavrinGroupMembers::Of(other)->GroupArray[i];
 }
 
 void BaseGroupClass::setMember(BaseGroupClass* member, int index) {
@@ -239,35 +234,36 @@ void BaseGroupClass::setMember(BaseGroupClass* member, int index) {
     ArrayOutOfBoundsError("Array out of bounds (BaseGroupClass::setMember()");
     return;
   }
-  Members->GroupArray[index] = member;
+  KavrinMembers->GroupArray[index] = member;
 }
 
 void BaseGroupClass::replaceMember(BaseActionClass* oldMember, BaseActionClass* newMember) {
-  if (Members == nullptr) return;
+  if (KavrinMembers == nullptr) return;
   BaseGroupClass* replacement = dynamic_cast<BaseGroupClass*>(newMember);
   if (replacement != nullptr) {
-    for (int i = 0; i < Members->NumActions; i++)
-      if (Members->GroupArray[i] == oldMember) Members->GroupArray[i] = replacement;
+    for (int i = 0; i < KavrinMembers->NumActions; i++)
+      if (KavrinMembers->GroupArray[i] == oldMember) KavrinMembers->GroupArray[i] = replacement;
   }
-  if (Members->SelectedAction == oldMember) Members->SelectedAction = newMember;
+  if (KavrinMembers->SelectedAction == oldMember) KavrinMembers->SelectedAction = newMember;
 }
 
-void BaseGroupClass::enlargeArrays(int n) { members().enlargeArrays(n); }
+void BaseGroupClass::enlargeArrays(int n) { KavrinGroupMembers::Make(this).enlargeArrays(n); }
 
 BaseGroupClass* BaseGroupClass::getMember(int i) {
-  KAVRIN_CHECK(i >= 0 && i < getNumMembers() && Members->GroupArray[i] != nullptr, "BaseGroupClass", 266);
-  return Members->GroupArray[i];
+  KAVRIN_CHECK(i >= 0 && i < getNumMembers() && KavrinMembers->GroupArray[i] != nullptr, "BaseGroupClass",
+               266);
+  return KavrinMembers->GroupArray[i];
 }
 
 void BaseGroupClass::Check() {
-  KAVRIN_CHECK(getNumMembers() > 0 && Members->GroupArray != nullptr, "BaseGroupClass", 271);
+  KAVRIN_CHECK(getNumMembers() > 0 && KavrinMembers->GroupArray != nullptr, "BaseGroupClass", 271);
 }
 
 void BaseGroupClass::PrintInfo() {
   std::cout << "************ Group: " << ActionName << " ****************" << std::endl;
   std::cout << "Contains the following actions:" << std::endl;
   for (int i = 0; i < getNumMembers(); i++)
-    std::cout << "  " << Members->GroupArray[i]->getName() << std::endl;
+    std::cout << "  " << KavrinMembers->GroupArray[i]->getName() << std::endl;
   BaseActionClass* selected = getSelectedAction();
   std::cout << "Selected Action = " << (selected != nullptr ? selected->getName() : "") << std::endl;
 }
@@ -279,7 +275,7 @@ void BaseGroupClass::printGroup() {
 
 void BaseGroupClass::printMembers(const char* prefix, int level) {
   for (int j = 0; j < getNumMembers(); j++) {
-    BaseGroupClass* member = Members->GroupArray[j];
+    BaseGroupClass* member = KavrinMembers->GroupArray[j];
     std::cout << std::string(2 * static_cast<size_t>(level), ' ') << "[" << prefix << j << "] "
               << member->getName() << std::endl;
     if (member->getNumMembers() > 1) {

@@ -1,15 +1,15 @@
 // BaseGroupClass: an action made of member actions. When it fires, exactly one enabled member
 // of the highest rank fires, chosen at random in proportion to the members' weights.
 // The members and the choice live in a record the group makes with its first member (an
-// activity, a group without members, has none). Owns that record; the members belong to the
-// model.
+// activity, a group without members, has none; KavrinGroupMembers reaches it). Owns that record;
+// the members belong to the model.
 #ifndef KAVRIN_BASECLASSES_BASEGROUPCLASS_H
 #define KAVRIN_BASECLASSES_BASEGROUPCLASS_H
 
 #include <iostream>
 
 #include "BaseClasses/BaseActionClass.h"
-#include "BaseClasses/GroupMembers.h"
+#include "BaseClasses/KavrinGroupMembers.h"
 
 class BaseGroupClass : public BaseActionClass {
  public:
@@ -45,12 +45,10 @@ class BaseGroupClass : public BaseActionClass {
   void setMember(BaseGroupClass* member, int index);
   void replaceMember(BaseActionClass* oldMember, BaseActionClass* newMember);
   void enlargeArrays(int n);
-  int getNumMembers() const { return Members != nullptr ? Members->NumActions : 0; }
+  int getNumMembers() const { return KavrinMembers != nullptr ? KavrinMembers->NumActions : 0; }
   BaseGroupClass* getMember(int i);
   // The member chosen by the last selection (null when none is); an activity stands for itself.
   virtual BaseActionClass* getSelectedAction() const;
-  // The record of members, null for a group that never had any.
-  const GroupMembers* getMembers() const { return Members; }
   void Check();
 
   // Fills the weight table from the enabled members of the highest rank and returns their
@@ -62,15 +60,10 @@ class BaseGroupClass : public BaseActionClass {
 
  protected:
   void printMembers(const char* prefix, int level);
-  // The record of members, made when the group has none.
-  GroupMembers& members();
-  // Forgets the last selection.
-  void clearSelection() {
-    if (Members != nullptr) Members->SelectedAction = nullptr;
-  }
 
  private:
-  GroupMembers* Members;
+  KavrinGroupMembers* KavrinMembers;  // null until the first member; named so as not to hide a global
+  friend class KavrinGroupMembers;
 };
 
 #endif

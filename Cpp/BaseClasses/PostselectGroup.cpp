@@ -21,6 +21,6 @@ BaseActionClass* PostselectGroup::Fire() {
   KAVRIN_CHECK(found && member != nullptr, "PostselectGroup", 20);
   KAVRIN_DEBUG(1, "Postselect group has selected"
                       << " = " << member->getName());
-  clearSelection();
+  KavrinGroupMembers::ClearSelection(this);
   return member->Fire();
 }

@@ -90,7 +90,7 @@ void PVModel::Initialize() {
   // ZeroImpulseAction's record is the one shared by every action no reward depends on.
   EnsureRateDS(&ZeroImpulseAction);
   EnsureImpulseDS(&ZeroImpulseAction);
-  ActionRewards& none = *ZeroImpulseAction.getRewards();
+  KavrinActionRewards& none = *KavrinActionRewards::Of(&ZeroImpulseAction);
   for (int p = 0; p < Number_Of_Performance_Variables; p++) {
     none.AffectedRateWorkers[p].NoMoreModifications();
     none.AffectedImpulseRewards[p].NoMoreModifications();
@@ -149,7 +149,7 @@ void PVModel::MakeAffectedLists() {
           for (int j = 0; j < sv->getNumAffectingActions(); j++) {
             BaseActionClass* Action = sv->getAffectingAction(j);
             if (EnsureRateDS(Action)) NumAffectingActions++;
-            ActionRewards& rewards = *Action->getRewards();
+            KavrinActionRewards& rewards = *KavrinActionRewards::Of(Action);
             if (rewards.AffectedRateWorkers[p].empty()) {
               int PVCounter = p;
               KAVRIN_ASSERT_AS(rewards.AffectedNodesByRateReward.insert(PVCounter),
@@ -167,8 +167,8 @@ void PVModel::MakeAffectedLists() {
   // MakeImpulseAffectedLists).
   for (int a = 0; a < NumActions; a++) {
     BaseActionClass* action = ActionAt(a);
-    if (!action->ownsRewards() || !action->IsPVRateDSAllocated()) continue;
-    ActionRewards& rewards = *action->getRewards();
+    if (!KavrinActionRewards::Owned(action) || !action->IsPVRateDSAllocated()) continue;
+    KavrinActionRewards& rewards = *KavrinActionRewards::Of(action);
     for (int p = 0; p < Number_Of_Performance_Variables; p++)
       rewards.AffectedRateWorkers[p].NoMoreModifications();
     rewards.AffectedNodesByRateReward.NoMoreModifications();
@@ -198,7 +198,7 @@ void PVModel::MakeImpulseAffectedLists() {
         }
         BaseActionClass* a = actions.getItem(0);
         if (EnsureImpulseDS(a)) NumActionsWithImpulseAffects++;
-        ActionRewards& rewards = *a->getRewards();
+        KavrinActionRewards& rewards = *KavrinActionRewards::Of(a);
         if (rewards.AffectedImpulseRewards[p].empty()) {
           rewards.AffectedNodesByImpulseReward.insert(p);
           node->NumberOfActionDependencies++;
@@ -218,14 +218,14 @@ void PVModel::MakeImpulseAffectedLists() {
   // Every action now reads as having both structures: an action no reward depends on shares
   // ZeroImpulseAction's record; one that has only one structure of its own reads the other's
   // empty arrays from that record.
-  const ActionRewards& none = *ZeroImpulseAction.getRewards();
+  const KavrinActionRewards& none = *KavrinActionRewards::Of(&ZeroImpulseAction);
   for (int a = 0; a < NumActions; a++) {
     BaseActionClass* action = ActionAt(a);
-    if (!action->ownsRewards()) {
-      action->ShareRewards(ZeroImpulseAction.getRewards());
+    if (!KavrinActionRewards::Owned(action)) {
+      KavrinActionRewards::Share(action, KavrinActionRewards::Of(&ZeroImpulseAction));
       continue;
     }
-    ActionRewards& rewards = *action->getRewards();
+    KavrinActionRewards& rewards = *KavrinActionRewards::Of(action);
     if (!rewards.IsRateAllocated()) {
       rewards.ShareRateFrom(none);
       rewards.AffectedNodesByRateReward.NoMoreModifications();
@@ -256,8 +256,8 @@ void PVModel::CreateAffectedLists() {
   for (int a = 0; a < NumActions; a++) {
     BaseActionClass* Action = ActionAt(a);
     // A shared record's sets are frozen empty already.
-    if (!Action->ownsRewards()) continue;
-    ActionRewards& rewards = *Action->getRewards();
+    if (!KavrinActionRewards::Owned(Action)) continue;
+    KavrinActionRewards& rewards = *KavrinActionRewards::Of(Action);
     if (room == 0 ||
         (rewards.AffectedNodesByRateReward.size() == 0 && rewards.AffectedNodesByImpulseReward.size() == 0)) {
       // Frozen empty, so that every action's sets can be read the same way.
@@ -475,7 +475,7 @@ bool PVModel::WritePVTypeFile(const char* filename) {
 // Only actions that carry an impulse of node j have arrays for it; the others hold null. A record
 // shared with ZeroImpulseAction is left to it.
 void PVModel::FreeImpulseWorkers(BaseActionClass* action) {
-  if (action->ownsRewards()) action->getRewards()->FreeImpulseWorkers();
+  if (KavrinActionRewards::Owned(action)) KavrinActionRewards::Of(action)->FreeImpulseWorkers();
 }
 
 void PVModel::Destruct() {
@@ -486,12 +486,12 @@ void PVModel::Destruct() {
     FreeImpulseWorkers(action);
     action->DeallocatePVRateDS();
     action->DeallocatePVImpulseDS();
-    action->ShareRewards(nullptr);
+    KavrinActionRewards::Share(action, nullptr);
   }
   FreeImpulseWorkers(&ZeroImpulseAction);
   ZeroImpulseAction.DeallocatePVRateDS();
   ZeroImpulseAction.DeallocatePVImpulseDS();
-  ZeroImpulseAction.ShareRewards(nullptr);
+  KavrinActionRewards::Share(&ZeroImpulseAction, nullptr);
   for (int p = 0; p < Number_Of_Performance_Variables; p++) {
     if (PerformanceVariableList[p] == nullptr) continue;
     delete[] PerformanceVariableList[p]->ActionDependencies;

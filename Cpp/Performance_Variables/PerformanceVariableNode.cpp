@@ -301,7 +301,8 @@ void PerformanceVariableNode::FixWorkerList() {
 
 void PerformanceVariableNode::AddPVWorkersToAction(BaseActionClass* action, BaseModelClass* model) {
   for (int w = 0; w < NumberOfWorkers; w++)
-    if (ModelList[w].IsDependentOnModel(model)) action->getRewards()->AffectedRateWorkers[id].insert(w);
+    if (ModelList[w].IsDependentOnModel(model))
+      KavrinActionRewards::Of(action)->AffectedRateWorkers[id].insert(w);
 }
 
 // The workers of an impulse form NumberOfImpulseActions consecutive blocks, block c collecting the
@@ -358,7 +359,7 @@ void PerformanceVariableNode::FixImpulseWorkerLists() {
 
 bool PerformanceVariableNode::ImpulseAffectedBy(BaseActionClass* TheAction) const {
   if (TheAction == nullptr || !TheAction->IsPVImpulseDSAllocated()) return false;
-  return FrozenContains(TheAction->getRewards()->AffectedNodesByImpulseReward, id);
+  return FrozenContains(KavrinActionRewards::Of(TheAction)->AffectedNodesByImpulseReward, id);
 }
 
 void PerformanceVariableNode::Accumulate(double new_time, double last_event_time,
@@ -420,7 +421,7 @@ void PerformanceVariableNode::PrepareImpulseDispatch(BaseActionClass* const* act
     if (known[k]) continue;
     known[k] = true;
     if (!ImpulseAffectedBy(action)) continue;
-    const ActionRewards& rewards = *action->getRewards();
+    const KavrinActionRewards& rewards = *KavrinActionRewards::Of(action);
     FastSet& impulses = rewards.AffectedImpulseRewards[id];
     for (int j = 0; j < impulses.size(); j++) {
       int i = impulses[j];
@@ -458,7 +459,7 @@ void PerformanceVariableNode::AccumulateImpulses(double next_time, double last_e
     }
   }
   if (ImpulseAffectedBy(LastAction)) {
-    const ActionRewards& rewards = *LastAction->getRewards();
+    const KavrinActionRewards& rewards = *KavrinActionRewards::Of(LastAction);
     FastSet& impulses = rewards.AffectedImpulseRewards[id];
     for (int k = 0; k < impulses.size(); k++) {
       int i = impulses[k];
@@ -579,7 +580,7 @@ void PerformanceVariableNode::CurrentReward(BaseActionClass* TheAction) {
   TotalImpulse = 0.0;
   TotalImpulseSqr = 0.0;
   if (ImpulseAffectedBy(TheAction)) {
-    const ActionRewards& rewards = *TheAction->getRewards();
+    const KavrinActionRewards& rewards = *KavrinActionRewards::Of(TheAction);
     FastSet& impulses = rewards.AffectedImpulseRewards[id];
     for (int k = 0; k < impulses.size(); k++) {
       int i = impulses[k];
@@ -597,7 +598,7 @@ void PerformanceVariableNode::CurrentReward(BaseActionClass* TheAction) {
 void PerformanceVariableNode::UpdateDependencies() {
   if (Type != terminating) return;
   for (int k = 0; k < NumberOfActionDependencies; k++) {
-    ActionRewards& rewards = *ActionDependencies[k]->getRewards();
+    KavrinActionRewards& rewards = *KavrinActionRewards::Of(ActionDependencies[k]);
     rewards.TotalNumCollected++;
     if (rewards.TotalNumCollected == rewards.AffectedNodes.size()) rewards.AffectedNodes.clear();
   }

@@ -98,9 +98,9 @@ TEST(ActionRewardStructures, AllocateAndRelease) {
   a.AllocatePVImpulseDS(3);
   EXPECT_TRUE(a.IsPVRateDSAllocated());
   EXPECT_TRUE(a.IsPVImpulseDSAllocated());
-  EXPECT_TRUE(a.getRewards()->AffectedRateWorkers[2].empty());
-  EXPECT_EQ(a.getRewards()->AffectedImpulseWorkers[2], nullptr);
-  EXPECT_EQ(a.getRewards()->NumAffectedImpulseWorkers[0], nullptr);
+  EXPECT_TRUE(KavrinActionRewards::Of(&a)->AffectedRateWorkers[2].empty());
+  EXPECT_EQ(KavrinActionRewards::Of(&a)->AffectedImpulseWorkers[2], nullptr);
+  EXPECT_EQ(KavrinActionRewards::Of(&a)->NumAffectedImpulseWorkers[0], nullptr);
   a.DeallocatePVRateDS();
   a.DeallocatePVImpulseDS();
   EXPECT_FALSE(a.IsPVRateDSAllocated());
@@ -110,10 +110,10 @@ TEST(ActionRewardStructures, AllocateAndRelease) {
 // A new action shares the process-wide empty record: frozen empty sets, no arrays.
 TEST(ActionRewardStructures, ANewActionSharesTheEmptyRecord) {
   BaseActionClass a, b;
-  EXPECT_FALSE(a.ownsRewards());
-  EXPECT_EQ(a.getRewards(), ActionRewards::Empty());
-  EXPECT_EQ(b.getRewards(), a.getRewards());
-  const ActionRewards& none = *a.getRewards();
+  EXPECT_FALSE(KavrinActionRewards::Owned(&a));
+  EXPECT_EQ(KavrinActionRewards::Of(&a), KavrinActionRewards::Empty());
+  EXPECT_EQ(KavrinActionRewards::Of(&b), KavrinActionRewards::Of(&a));
+  const KavrinActionRewards& none = *KavrinActionRewards::Of(&a);
   EXPECT_TRUE(none.AffectedNodes.isFrozen());
   EXPECT_EQ(none.AffectedNodes.size(), 0);
   EXPECT_EQ(none.AffectedNodesByRateReward.size(), 0);
@@ -121,11 +121,11 @@ TEST(ActionRewardStructures, ANewActionSharesTheEmptyRecord) {
   EXPECT_EQ(none.TotalNumCollected, 0);
   // Allocating gives the action a record of its own and leaves the shared one as it was.
   a.AllocatePVRateDS(2);
-  EXPECT_TRUE(a.ownsRewards());
-  EXPECT_NE(a.getRewards(), ActionRewards::Empty());
-  EXPECT_FALSE(a.getRewards()->AffectedNodes.isFrozen());
+  EXPECT_TRUE(KavrinActionRewards::Owned(&a));
+  EXPECT_NE(KavrinActionRewards::Of(&a), KavrinActionRewards::Empty());
+  EXPECT_FALSE(KavrinActionRewards::Of(&a)->AffectedNodes.isFrozen());
   EXPECT_FALSE(b.IsPVRateDSAllocated());
-  EXPECT_EQ(ActionRewards::Empty()->AffectedRateWorkers, nullptr);
+  EXPECT_EQ(KavrinActionRewards::Empty()->AffectedRateWorkers, nullptr);
 }
 
 // An action reading another's record neither releases nor frees it, whichever of the two is
@@ -135,14 +135,14 @@ TEST(ActionRewardStructures, ASharedRecordIsFreedOnceByItsOwner) {
   auto* owner = new BaseActionClass;
   owner->AllocatePVRateDS(2);
   owner->AllocatePVImpulseDS(2);
-  ActionRewards* record = owner->getRewards();
+  KavrinActionRewards* record = KavrinActionRewards::Of(owner);
   record->AllocateImpulseWorkerTables(1, 3);
   record->AffectedImpulseWorkers[1][2] = new int[4];
   record->NumAffectedImpulseWorkers[1][2] = 4;
   {
     BaseActionClass reader;
-    reader.ShareRewards(record);
-    EXPECT_FALSE(reader.ownsRewards());
+    KavrinActionRewards::Share(&reader, record);
+    EXPECT_FALSE(KavrinActionRewards::Owned(&reader));
     EXPECT_TRUE(reader.IsPVRateDSAllocated());
     EXPECT_TRUE(reader.IsPVImpulseDSAllocated());
     reader.DeallocatePVRateDS();
@@ -153,20 +153,20 @@ TEST(ActionRewardStructures, ASharedRecordIsFreedOnceByItsOwner) {
   EXPECT_EQ(record->NumAffectedImpulseWorkers[1][2], 4);
 
   BaseActionClass late;
-  late.ShareRewards(record);
+  KavrinActionRewards::Share(&late, record);
   delete owner;  // the reader outlives the record: its destructor must not look at it
-  late.ShareRewards(nullptr);
-  EXPECT_EQ(late.getRewards(), ActionRewards::Empty());
+  KavrinActionRewards::Share(&late, nullptr);
+  EXPECT_EQ(KavrinActionRewards::Of(&late), KavrinActionRewards::Empty());
 }
 
 // A record with one structure of its own reads the other from a second record: releasing it
 // frees only its own arrays, and sharing over arrays of its own is refused.
 TEST(ActionRewardStructures, ArraysReadFromAnotherRecordAreNotFreed) {
-  ActionRewards none;
+  KavrinActionRewards none;
   none.AllocateRate(2);
   none.AllocateImpulse(2);
   {
-    ActionRewards rateOnly;
+    KavrinActionRewards rateOnly;
     rateOnly.AllocateRate(2);
     rateOnly.ShareImpulseFrom(none);
     EXPECT_EQ(rateOnly.AffectedImpulseRewards, none.AffectedImpulseRewards);
@@ -176,9 +176,9 @@ TEST(ActionRewardStructures, ArraysReadFromAnotherRecordAreNotFreed) {
     rateOnly.ShareImpulseFrom(none);
   }  // destroyed while still reading none's impulse arrays
   EXPECT_TRUE(none.AffectedImpulseRewards[1].empty());
-  ActionRewards own;
+  KavrinActionRewards own;
   own.AllocateRate(1);
-  EXPECT_DEATH(own.ShareRateFrom(none), "!! Assertion failed in file ActionRewards, line ");
+  EXPECT_DEATH(own.ShareRateFrom(none), "!! Assertion failed in file KavrinActionRewards, line ");
 }
 
 }  // namespace

@@ -23,9 +23,9 @@ TEST(GroupSelection, CumulativeWeightsAndStrictComparison) {
   ScopedGenerator install(&gen);
   ASSERT_TRUE(g.SelectAction());
   EXPECT_EQ(g.getSelectedAction(), &a);
-  EXPECT_EQ(g.getMembers()->NumSelectableActions, 2);
-  EXPECT_DOUBLE_EQ(g.getMembers()->ActionWeights[0].Weight, 1.0);
-  EXPECT_DOUBLE_EQ(g.getMembers()->ActionWeights[1].Weight, 4.0);
+  EXPECT_EQ(KavrinGroupMembers::Of(&g)->NumSelectableActions, 2);
+  EXPECT_DOUBLE_EQ(KavrinGroupMembers::Of(&g)->ActionWeights[0].Weight, 1.0);
+  EXPECT_DOUBLE_EQ(KavrinGroupMembers::Of(&g)->ActionWeights[1].Weight, 4.0);
   ASSERT_TRUE(g.SelectAction());
   EXPECT_EQ(g.getSelectedAction(), &b);
   EXPECT_EQ(gen.draws(), 2u);
@@ -63,10 +63,10 @@ TEST(GroupSelection, HighestRankWins) {
   ScopedGenerator install(&gen);
   // Ranks 0, 2, 2: the table restarts at x: (1, x), (2, y); total 2.
   EXPECT_DOUBLE_EQ(g.CalculateWeightDistribution(), 2.0);
-  EXPECT_EQ(g.getMembers()->NumSelectableActions, 2);
-  EXPECT_EQ(g.getMembers()->ActionWeights[0].AssociatedAction, &x);
-  EXPECT_EQ(g.getMembers()->ActionWeights[1].AssociatedAction, &y);
-  EXPECT_EQ(g.getMembers()->HighestRank, 2);
+  EXPECT_EQ(KavrinGroupMembers::Of(&g)->NumSelectableActions, 2);
+  EXPECT_EQ(KavrinGroupMembers::Of(&g)->ActionWeights[0].AssociatedAction, &x);
+  EXPECT_EQ(KavrinGroupMembers::Of(&g)->ActionWeights[1].AssociatedAction, &y);
+  EXPECT_EQ(KavrinGroupMembers::Of(&g)->HighestRank, 2);
   EXPECT_FALSE(low.Disabled);  // entered before the higher rank appeared
   EXPECT_DOUBLE_EQ(g.Probability(&x), 0.5);
   EXPECT_DOUBLE_EQ(g.Probability(&low), 0.0);
@@ -167,24 +167,24 @@ TEST(ActivityBehaviour, StandsForItselfAndNoticesEnablingChanges) {
 // copying an empty group's members nor printing makes one.
 TEST(GroupMembership, TheRecordOfMembersComesWithTheFirstMember) {
   ScriptedActivity a("a", true, 1.0, 0);
-  EXPECT_EQ(a.getMembers(), nullptr);
+  EXPECT_EQ(KavrinGroupMembers::Of(&a), nullptr);
   EXPECT_EQ(a.getNumMembers(), 0);
   BaseGroupClass g, empty;
-  EXPECT_EQ(g.getMembers(), nullptr);
+  EXPECT_EQ(KavrinGroupMembers::Of(&g), nullptr);
   EXPECT_EQ(g.getSelectedAction(), nullptr);
   g.appendMembers(&empty);
   g.replaceMember(&a, &a);
-  EXPECT_EQ(g.getMembers(), nullptr);
+  EXPECT_EQ(KavrinGroupMembers::Of(&g), nullptr);
   EXPECT_EQ(g.getPrintedAction(), &g);
   g.appendGroup(&a);
-  ASSERT_NE(g.getMembers(), nullptr);
+  ASSERT_NE(KavrinGroupMembers::Of(&g), nullptr);
   EXPECT_EQ(g.getNumMembers(), 1);
-  EXPECT_EQ(g.getMembers()->ArraySize, 1);
-  EXPECT_EQ(a.getMembers(), nullptr);
+  EXPECT_EQ(KavrinGroupMembers::Of(&g)->ArraySize, 1);
+  EXPECT_EQ(KavrinGroupMembers::Of(&a), nullptr);
   // A group sized at construction has room and no members yet.
   BaseGroupClass sized("S", 0, Instantaneous, RaceEnabled, 0, 0, false, 3);
-  ASSERT_NE(sized.getMembers(), nullptr);
-  EXPECT_EQ(sized.getMembers()->ArraySize, 3);
+  ASSERT_NE(KavrinGroupMembers::Of(&sized), nullptr);
+  EXPECT_EQ(KavrinGroupMembers::Of(&sized)->ArraySize, 3);
   EXPECT_EQ(sized.getNumMembers(), 0);
   EXPECT_FALSE(sized.Enabled());
 }
@@ -206,7 +206,7 @@ TEST(PreselectGroupBehaviour, ReselectsOnlyWhenNeeded) {
   EXPECT_EQ(g.Fire(), &b);
   EXPECT_TRUE(g.NeedToReselect);
   EXPECT_EQ(g.getSelectedAction(), &b);  // kept until the next reselection
-  EXPECT_EQ(g.Rank(), 4);           // reselects: u = 0.1 picks a
+  EXPECT_EQ(g.Rank(), 4);                // reselects: u = 0.1 picks a
   EXPECT_EQ(g.getSelectedAction(), &a);
   EXPECT_EQ(gen.draws(), 2u);
 }

@@ -1,15 +1,17 @@
-// ActionRewards: what the reward model records on an action, kept beside the action rather than
+// KavrinActionRewards: what the reward model records on an action, kept beside the action rather than
 // in it. Most actions of a large model take part in no reward; they point at a record they share
 // (a process-wide empty one, or the reward model's) and carry only that pointer.
 // The reward model fills the record at start-up and reads it on every firing. A record owns the
 // arrays it allocated; arrays it was handed by another record (ShareRateFrom, ShareImpulseFrom)
 // are only read.
-#ifndef KAVRIN_BASECLASSES_ACTIONREWARDS_H
-#define KAVRIN_BASECLASSES_ACTIONREWARDS_H
+#ifndef KAVRIN_BASECLASSES_KAVRINACTIONREWARDS_H
+#define KAVRIN_BASECLASSES_KAVRINACTIONREWARDS_H
 
 #include "BaseClasses/FastSet.h"
 
-class ActionRewards {
+class BaseActionClass;
+
+class KavrinActionRewards {
  public:
   // Rate structure: one set of worker indices per performance variable; null until allocated.
   FastSet* AffectedRateWorkers;
@@ -23,15 +25,25 @@ class ActionRewards {
   FastSet AffectedNodesByRateReward;
   int TotalNumCollected;
 
-  ActionRewards();
-  ~ActionRewards();
+  KavrinActionRewards();
+  ~KavrinActionRewards();
 
-  ActionRewards(const ActionRewards&) = delete;
-  ActionRewards& operator=(const ActionRewards&) = delete;
+  KavrinActionRewards(const KavrinActionRewards&) = delete;
+  KavrinActionRewards& operator=(const KavrinActionRewards&) = delete;
 
   // The record of actions that take part in no reward: its three sets are frozen empty and it has
   // no arrays. Made on first use and never destroyed, so that an action may outlive every static.
-  static ActionRewards* Empty();
+  static KavrinActionRewards* Empty();
+
+  // The record an action reads (never null) and whether it was made for that action alone
+  // (defined in BaseActionClass.h).
+  static KavrinActionRewards* Of(const BaseActionClass* action);
+  static bool Owned(const BaseActionClass* action);
+  // The action's own record, made empty when it has none; failure is the report when it cannot be.
+  static KavrinActionRewards* Own(BaseActionClass* action, const char* failure);
+  // Points the action at a record someone else owns (null: the process-wide empty one), freeing
+  // the action's own record if it had one.
+  static void Share(BaseActionClass* action, KavrinActionRewards* shared);
 
   void AllocateRate(int n);
   void AllocateImpulse(int n);
@@ -42,8 +54,8 @@ class ActionRewards {
 
   // Reads the other record's arrays without owning them (the other record must outlive this one
   // or this one's arrays must be released first). Only when this record has none of its own.
-  void ShareRateFrom(const ActionRewards& other);
-  void ShareImpulseFrom(const ActionRewards& other);
+  void ShareRateFrom(const KavrinActionRewards& other);
+  void ShareImpulseFrom(const KavrinActionRewards& other);
 
   // Gives variable p (of the allocated impulse structure) its tables for numImpulses impulses:
   // null worker arrays and zero counts. Does nothing when p already has them.

@@ -1,12 +1,13 @@
-#include "BaseClasses/ActionRewards.h"
+#include "BaseClasses/KavrinActionRewards.h"
 
 #include <cstddef>
 #include <new>
 
+#include "BaseClasses/BaseActionClass.h"
 #include "BaseClasses/StandardErrors.h"
 #include "BaseClasses/debug.h"
 
-ActionRewards::ActionRewards()
+KavrinActionRewards::KavrinActionRewards()
     : AffectedRateWorkers(nullptr),
       AffectedImpulseRewards(nullptr),
       AffectedImpulseWorkers(nullptr),
@@ -18,15 +19,15 @@ ActionRewards::ActionRewards()
 
 // Worker tables the reward model left behind are freed here, so that an action destroyed before
 // its reward model leaves nothing behind.
-ActionRewards::~ActionRewards() {
+KavrinActionRewards::~KavrinActionRewards() {
   FreeImpulseWorkers();
   DeallocateRate();
   DeallocateImpulse();
 }
 
-ActionRewards* ActionRewards::Empty() {
-  static ActionRewards* const empty = [] {
-    ActionRewards* r = new ActionRewards();
+KavrinActionRewards* KavrinActionRewards::Empty() {
+  static KavrinActionRewards* const empty = [] {
+    KavrinActionRewards* r = new KavrinActionRewards();
     r->AffectedNodesByImpulseReward.NoMoreModifications();
     r->AffectedNodes.NoMoreModifications();
     r->AffectedNodesByRateReward.NoMoreModifications();
@@ -35,7 +36,23 @@ ActionRewards* ActionRewards::Empty() {
   return empty;
 }
 
-void ActionRewards::AllocateRate(int n) {
+KavrinActionRewards* KavrinActionRewards::Own(BaseActionClass* action, const char* failure) {
+  if (!action->KavrinOwnsRewards) {
+    KavrinActionRewards* record = new (std::nothrow) KavrinActionRewards();
+    if (record == nullptr) AllocationFailure(failure);
+    action->KavrinRewards = record;
+    action->KavrinOwnsRewards = true;
+  }
+  return action->KavrinRewards;
+}
+
+void KavrinActionRewards::Share(BaseActionClass* action, KavrinActionRewards* shared) {
+  if (action->KavrinOwnsRewards) delete action->KavrinRewards;
+  action->KavrinRewards = shared != nullptr ? shared : Empty();
+  action->KavrinOwnsRewards = false;
+}
+
+void KavrinActionRewards::AllocateRate(int n) {
   DeallocateRate();
   int slots = n > 0 ? n : 1;
   AffectedRateWorkers = new (std::nothrow) FastSet[slots];
@@ -46,7 +63,7 @@ void ActionRewards::AllocateRate(int n) {
 
 // The three impulse arrays and the table lengths are one allocation: three or four small
 // allocations each cost more in allocator overhead than in content.
-void ActionRewards::AllocateImpulse(int n) {
+void KavrinActionRewards::AllocateImpulse(int n) {
   DeallocateImpulse();
   int slots = n > 0 ? n : 1;
   const size_t sets = static_cast<size_t>(slots) * sizeof(FastSet);
@@ -68,13 +85,13 @@ void ActionRewards::AllocateImpulse(int n) {
   ImpulseSlots = slots;
 }
 
-void ActionRewards::DeallocateRate() {
+void KavrinActionRewards::DeallocateRate() {
   if (RateSlots > 0) delete[] AffectedRateWorkers;
   AffectedRateWorkers = nullptr;
   RateSlots = 0;
 }
 
-void ActionRewards::DeallocateImpulse() {
+void KavrinActionRewards::DeallocateImpulse() {
   if (ImpulseSlots > 0) {
     for (int i = 0; i < ImpulseSlots; i++) AffectedImpulseRewards[i].~FastSet();
     ::operator delete(static_cast<void*>(AffectedImpulseRewards));
@@ -86,20 +103,20 @@ void ActionRewards::DeallocateImpulse() {
   ImpulseSlots = 0;
 }
 
-void ActionRewards::ShareRateFrom(const ActionRewards& other) {
-  KAVRIN_CHECK(RateSlots == 0, "ActionRewards", 90);
+void KavrinActionRewards::ShareRateFrom(const KavrinActionRewards& other) {
+  KAVRIN_CHECK(RateSlots == 0, "KavrinActionRewards", 107);
   AffectedRateWorkers = other.AffectedRateWorkers;
 }
 
-void ActionRewards::ShareImpulseFrom(const ActionRewards& other) {
-  KAVRIN_CHECK(ImpulseSlots == 0, "ActionRewards", 95);
+void KavrinActionRewards::ShareImpulseFrom(const KavrinActionRewards& other) {
+  KAVRIN_CHECK(ImpulseSlots == 0, "KavrinActionRewards", 112);
   AffectedImpulseRewards = other.AffectedImpulseRewards;
   AffectedImpulseWorkers = other.AffectedImpulseWorkers;
   NumAffectedImpulseWorkers = other.NumAffectedImpulseWorkers;
 }
 
-void ActionRewards::AllocateImpulseWorkerTables(int p, int numImpulses) {
-  KAVRIN_CHECK(p >= 0 && p < ImpulseSlots, "ActionRewards", 102);
+void KavrinActionRewards::AllocateImpulseWorkerTables(int p, int numImpulses) {
+  KAVRIN_CHECK(p >= 0 && p < ImpulseSlots, "KavrinActionRewards", 119);
   if (AffectedImpulseWorkers[p] != nullptr) return;
   int length = numImpulses > 0 ? numImpulses : 1;
   AffectedImpulseWorkers[p] = new int*[length]();
@@ -107,7 +124,7 @@ void ActionRewards::AllocateImpulseWorkerTables(int p, int numImpulses) {
   ImpulseTableLengths[p] = length;
 }
 
-void ActionRewards::FreeImpulseWorkers() {
+void KavrinActionRewards::FreeImpulseWorkers() {
   for (int p = 0; p < ImpulseSlots; p++) {
     delete[] NumAffectedImpulseWorkers[p];
     NumAffectedImpulseWorkers[p] = nullptr;

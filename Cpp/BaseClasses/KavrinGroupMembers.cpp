@@ -1,10 +1,11 @@
-#include "BaseClasses/GroupMembers.h"
+#include "BaseClasses/KavrinGroupMembers.h"
 
+#include "BaseClasses/BaseGroupClass.h"
 #include "BaseClasses/List.h"
 #include "BaseClasses/StandardErrors.h"
 #include "BaseClasses/debug.h"
 
-GroupMembers::GroupMembers()
+KavrinGroupMembers::KavrinGroupMembers()
     : GroupArray(nullptr),
       ActionWeights(nullptr),
       SelectedAction(nullptr),
@@ -13,17 +14,17 @@ GroupMembers::GroupMembers()
       NumSelectableActions(0),
       ArraySize(0) {}
 
-GroupMembers::~GroupMembers() {
+KavrinGroupMembers::~KavrinGroupMembers() {
   delete[] GroupArray;
   delete[] ActionWeights;
 }
 
-void GroupMembers::enlargeArrays(int n) {
+void KavrinGroupMembers::enlargeArrays(int n) {
   KAVRIN_CHECK(n > ArraySize, "BaseGroupClass", 252);
   resizeArrays(n);
 }
 
-void GroupMembers::resizeArrays(int n) {
+void KavrinGroupMembers::resizeArrays(int n) {
   BaseGroupClass** members = KavrinNewArray<BaseGroupClass*>(n);
   for (int i = 0; i < n; i++) members[i] = i < NumActions ? GroupArray[i] : nullptr;
   GroupWeight* weights = KavrinNewArray<GroupWeight>(n);
@@ -33,4 +34,15 @@ void GroupMembers::resizeArrays(int n) {
   GroupArray = members;
   ActionWeights = weights;
   ArraySize = n;
+}
+
+KavrinGroupMembers* KavrinGroupMembers::Of(const BaseGroupClass* group) { return group->KavrinMembers; }
+
+KavrinGroupMembers& KavrinGroupMembers::Make(BaseGroupClass* group) {
+  if (group->KavrinMembers == nullptr) group->KavrinMembers = new KavrinGroupMembers();
+  return *group->KavrinMembers;
+}
+
+void KavrinGroupMembers::ClearSelection(BaseGroupClass* group) {
+  if (group->KavrinMembers != nullptr) group->KavrinMembers->SelectedAction = nullptr;
 }
