@@ -34,14 +34,10 @@ BaseActionClass::BaseActionClass()
       phase(1),
       ExecutionPolicy(RaceEnabled),
       DistributionType(Exponential),
-      TotalNumCollected(0),
-      ImpulseSlots(0),
+      KavrinOwnsRewards(false),
       ActionName(kDefaultName),
       TheModel(nullptr),
-      AffectedImpulseRewards(nullptr),
-      AffectedImpulseWorkers(nullptr),
-      NumAffectedImpulseWorkers(nullptr),
-      AffectedRateWorkers(nullptr),
+      KavrinRewards(KavrinActionRewards::Empty()),
       AffectedStateVariables(1),
       EnablingStateVariables(1) {}
 
@@ -51,8 +47,10 @@ BaseActionClass::BaseActionClass(const char* name, int groupId, Distribution dis
   BaseActionClassInitialize(name, groupId, dist, policy, numAffected, numEnabling, reactivation);
 }
 
-// The reward structures are released by the reward model, which knows their inner shapes.
-BaseActionClass::~BaseActionClass() { freeName(ActionName); }
+BaseActionClass::~BaseActionClass() {
+  freeName(ActionName);
+  if (KavrinOwnsRewards) delete KavrinRewards;
+}
 
 bool BaseActionClass::isSync() { return false; }
 bool BaseActionClass::Enabled() { return false; }
@@ -132,44 +130,21 @@ void BaseActionClass::replaceAffectedSV(BaseStateVariableClass* oldSV, BaseState
 }
 
 void BaseActionClass::AllocatePVRateDS(int n) {
-  AffectedRateWorkers = new (std::nothrow) FastSet[n > 0 ? n : 1];
-  if (AffectedRateWorkers == nullptr)
-    AllocationFailure("!! Memory allocation error in BaseActionClass::AllocatePVRateDS()");
+  KavrinActionRewards::Own(this, "!! Memory allocation error in BaseActionClass::AllocatePVRateDS()")
+      ->AllocateRate(n);
 }
 
-// The three impulse arrays are one allocation: a model of many actions gives every action these
-// arrays, and three small allocations each cost more in allocator overhead than in content.
 void BaseActionClass::AllocatePVImpulseDS(int n) {
-  int slots = n > 0 ? n : 1;
-  size_t bytes = static_cast<size_t>(slots) * (sizeof(FastSet) + sizeof(int**) + sizeof(int*));
-  char* block = static_cast<char*>(::operator new(bytes, std::nothrow));
-  if (block == nullptr)
-    AllocationFailure("!! Memory allocation error in BaseActionClass::AllocatePVImpulseDS()");
-  AffectedImpulseRewards = reinterpret_cast<FastSet*>(block);
-  for (int i = 0; i < slots; i++) new (&AffectedImpulseRewards[i]) FastSet();
-  AffectedImpulseWorkers = reinterpret_cast<int***>(block + slots * sizeof(FastSet));
-  NumAffectedImpulseWorkers = reinterpret_cast<int**>(block + slots * (sizeof(FastSet) + sizeof(int**)));
-  for (int i = 0; i < slots; i++) {
-    AffectedImpulseWorkers[i] = nullptr;
-    NumAffectedImpulseWorkers[i] = nullptr;
-  }
-  ImpulseSlots = slots;
+  KavrinActionRewards::Own(this, "!! Memory allocation error in BaseActionClass::AllocatePVImpulseDS()")
+      ->AllocateImpulse(n);
 }
 
 void BaseActionClass::DeallocatePVRateDS() {
-  delete[] AffectedRateWorkers;
-  AffectedRateWorkers = nullptr;
+  if (KavrinOwnsRewards) KavrinRewards->DeallocateRate();
 }
 
 void BaseActionClass::DeallocatePVImpulseDS() {
-  if (AffectedImpulseRewards != nullptr) {
-    for (int i = 0; i < ImpulseSlots; i++) AffectedImpulseRewards[i].~FastSet();
-    ::operator delete(static_cast<void*>(AffectedImpulseRewards));
-  }
-  AffectedImpulseRewards = nullptr;
-  AffectedImpulseWorkers = nullptr;
-  NumAffectedImpulseWorkers = nullptr;
-  ImpulseSlots = 0;
+  if (KavrinOwnsRewards) KavrinRewards->DeallocateImpulse();
 }
 
 void BaseActionClass::PrintInfo() {

@@ -1,15 +1,18 @@
 // BaseActionClass: the common base of everything that can fire (SAN activities and groups).
 // It carries the action's identity, its timing description, the leaf state variables it reads
-// and changes, and the per-action reward structures that the reward model fills in. The
-// simulation engine calls its virtual slots; generated activities override them.
-// Owns its name, its two variable lists (not the variables) and the reward-structure arrays;
-// what the impulse-worker pointers designate belongs to the reward model.
+// and changes, and a pointer to the reward structures that the reward model fills in (kept
+// beside the action: most actions share one empty record; KavrinActionRewards reaches them).
+// The simulation engine calls its virtual slots; generated activities override them.
+// Members added here are named Kavrin...: the model's own code runs inside activities, and a
+// description cannot name a global so, which such a member would otherwise hide.
+// Owns its name, its two variable lists (not the variables) and its reward record when it has
+// one of its own; a shared record belongs to whoever made it.
 #ifndef KAVRIN_BASECLASSES_BASEACTIONCLASS_H
 #define KAVRIN_BASECLASSES_BASEACTIONCLASS_H
 
 #include <iostream>
 
-#include "BaseClasses/FastSet.h"
+#include "BaseClasses/KavrinActionRewards.h"
 #include "BaseClasses/KavrinEnums.h"
 #include "BaseClasses/List.h"
 
@@ -21,8 +24,9 @@ class BaseActionClass {
  public:
   // The fields are ordered so that what a firing reads (connectivity list, event address,
   // reactivation flag, identity) shares the object's first cache line with the virtual table
-  // pointer, and so that no padding is left between them; the reward structures and the variable
-  // lists, read only at start-up, come last.
+  // pointer, and so that no padding is left between them; the variable lists, read only at
+  // start-up, come last. The timing description takes a byte each: every value of both
+  // enumerations fits.
   ActionAffectsElement* Affects;
   PAddress* EventPointer;
   int GroupID;
@@ -30,23 +34,21 @@ class BaseActionClass {
   bool Reactivation;
   bool Disabled;
   short phase;
-  ExecutionPolicyType ExecutionPolicy;
-  Distribution DistributionType;
-  int TotalNumCollected;
+  ExecutionPolicyType ExecutionPolicy : 8;
+  Distribution DistributionType : 8;
 
  private:
-  int ImpulseSlots;  // length of the three impulse arrays, which share one allocation
+  bool KavrinOwnsRewards;  // whether KavrinRewards was made for this action alone
 
  public:
   char* ActionName;
   void* TheModel;
-  FastSet* AffectedImpulseRewards;
-  int*** AffectedImpulseWorkers;
-  int** NumAffectedImpulseWorkers;
-  FastSet* AffectedRateWorkers;
-  FastSet AffectedNodesByImpulseReward;
-  FastSet AffectedNodes;
-  FastSet AffectedNodesByRateReward;
+
+ private:
+  KavrinActionRewards* KavrinRewards;  // never null: without reward structures, Empty()
+  friend class KavrinActionRewards;
+
+ public:
   List<BaseStateVariableClass> AffectedStateVariables;
   List<BaseStateVariableClass> EnablingStateVariables;
 
@@ -103,18 +105,26 @@ class BaseActionClass {
   int getNumAffectedSVs() const { return AffectedStateVariables.getNumItems(); }
   BaseStateVariableClass* getAffectedSV(int i) { return AffectedStateVariables.getItem(i); }
 
+  // The reward structures. The two allocations give the action a record of its own if it shares
+  // one; the two releases free only arrays the action's own record owns, and leave a shared
+  // record alone.
   void AllocatePVRateDS(int n);
   void AllocatePVImpulseDS(int n);
-  bool IsPVRateDSAllocated() const { return AffectedRateWorkers != nullptr; }
-  bool IsPVImpulseDSAllocated() const { return AffectedImpulseRewards != nullptr; }
+  bool IsPVRateDSAllocated() const { return KavrinRewards->AffectedRateWorkers != nullptr; }
+  bool IsPVImpulseDSAllocated() const { return KavrinRewards->AffectedImpulseRewards != nullptr; }
   void DeallocatePVRateDS();
   void DeallocatePVImpulseDS();
-
   void ResetPhase() { phase = 1; }
   void Age() { phase++; }
   bool ReadyToFire() { return static_cast<double>(phase) == ErlangParamM(); }
 
   void PrintInfo();
 };
+
+// Read on every firing: defined here, where both classes are complete.
+inline KavrinActionRewards* KavrinActionRewards::Of(const BaseActionClass* action) {
+  return action->KavrinRewards;
+}
+inline bool KavrinActionRewards::Owned(const BaseActionClass* action) { return action->KavrinOwnsRewards; }
 
 #endif

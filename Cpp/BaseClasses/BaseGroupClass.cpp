@@ -8,15 +8,7 @@
 #include "BaseClasses/StandardErrors.h"
 #include "BaseClasses/debug.h"
 
-BaseGroupClass::BaseGroupClass()
-    : BaseActionClass(),
-      GroupArray(nullptr),
-      SelectedAction(nullptr),
-      ActionWeights(nullptr),
-      HighestRank(0),
-      NumActions(0),
-      NumSelectableActions(0),
-      ArraySize(0) {}
+BaseGroupClass::BaseGroupClass() : BaseActionClass(), KavrinMembers(nullptr) {}
 
 BaseGroupClass::BaseGroupClass(const char* name, int groupId, Distribution dist, ExecutionPolicyType policy,
                                int numAffected, int numEnabling, bool reactivation)
@@ -27,12 +19,13 @@ BaseGroupClass::BaseGroupClass(const char* name, int groupId, Distribution dist,
 BaseGroupClass::BaseGroupClass(const char* name, int groupId, Distribution dist, ExecutionPolicyType policy,
                                int numAffected, int numEnabling, bool reactivation, int numMembers)
     : BaseGroupClass(name, groupId, dist, policy, numAffected, numEnabling, reactivation) {
-  if (numMembers > ArraySize) enlargeArrays(numMembers);
+  if (numMembers > 0) enlargeArrays(numMembers);
 }
 
-BaseGroupClass::~BaseGroupClass() {
-  delete[] GroupArray;
-  delete[] ActionWeights;
+BaseGroupClass::~BaseGroupClass() { delete KavrinMembers; }
+
+BaseActionClass* BaseGroupClass::getSelectedAction() const {
+  return KavrinMembers != nullptr ? KavrinMembers->SelectedAction : nullptr;
 }
 
 void BaseGroupClass::BaseGroupClassInitialize(const char* name, int groupId, Distribution dist,
@@ -42,20 +35,21 @@ void BaseGroupClass::BaseGroupClassInitialize(const char* name, int groupId, Dis
 }
 
 bool BaseGroupClass::Enabled() {
-  if (NumActions == 0) return false;
+  if (KavrinMembers == nullptr) return false;
   // Every member is asked, even after a true answer: activities record each answer.
   bool any = false;
-  for (int i = 0; i < NumActions; i++)
-    if (GroupArray[i]->Enabled()) any = true;
+  for (int i = 0; i < KavrinMembers->NumActions; i++)
+    if (KavrinMembers->GroupArray[i]->Enabled()) any = true;
   return any;
 }
 
 // A member-less group (an activity) stands for itself; the generated class answers then. Each use
 // names the number its failed check prints.
-#define KAVRIN_FORWARD_TO_SELECTED(call, fallback, line)             \
-  KAVRIN_CHECK(SelectedAction != nullptr, "BaseGroupClass", (line)); \
-  if (SelectedAction == this) return fallback;                       \
-  return SelectedAction->call
+#define KAVRIN_FORWARD_TO_SELECTED(call, fallback, line)       \
+  BaseActionClass* selected = getSelectedAction();             \
+  KAVRIN_CHECK(selected != nullptr, "BaseGroupClass", (line)); \
+  if (selected == this) return fallback;                       \
+  return selected->call
 
 double BaseGroupClass::Weight() { KAVRIN_FORWARD_TO_SELECTED(Weight(), BaseActionClass::Weight(), 59); }
 
@@ -74,34 +68,34 @@ bool BaseGroupClass::ReactivationPredicate() { return false; }
 bool BaseGroupClass::ReactivationFunction() { return false; }
 
 BaseActionClass* BaseGroupClass::Fire() {
-  KAVRIN_CHECK(SelectedAction != nullptr && SelectedAction != this, "BaseGroupClass", 76);
+  BaseActionClass* member = getSelectedAction();
+  KAVRIN_CHECK(member != nullptr && member != this, "BaseGroupClass", 76);
   KAVRIN_DEBUG(1, "SelectedAction"
-                      << " = " << SelectedAction->getName());
-  BaseActionClass* member = SelectedAction;
-  SelectedAction = nullptr;
+                      << " = " << member->getName());
+  KavrinGroupMembers::ClearSelection(this);
   return member->Fire();
 }
 
 bool BaseGroupClass::EnablingChange() {
   bool any = false;
-  for (int i = 0; i < NumActions; i++)
-    if (GroupArray[i]->EnablingChange()) any = true;
+  for (int i = 0; i < getNumMembers(); i++)
+    if (KavrinMembers->GroupArray[i]->EnablingChange()) any = true;
   return any;
 }
 
 bool BaseGroupClass::IsAMember(BaseActionClass* a) {
-  for (int i = 0; i < NumActions; i++)
-    if (GroupArray[i] == a) return true;
+  for (int i = 0; i < getNumMembers(); i++)
+    if (KavrinMembers->GroupArray[i] == a) return true;
   return false;
 }
 
 double BaseGroupClass::Probability(BaseActionClass* a) {
-  KAVRIN_CHECK(NumActions > 0, "BaseGroupClass", 98);
+  KAVRIN_CHECK(getNumMembers() > 0, "BaseGroupClass", 98);
   int highestRank = 0;
   double totalWeight = 0.0;
   BaseGroupClass* holdingGroup = nullptr;
-  for (int i = 0; i < NumActions; i++) {
-    BaseGroupClass* member = GroupArray[i];
+  for (int i = 0; i < KavrinMembers->NumActions; i++) {
+    BaseGroupClass* member = KavrinMembers->GroupArray[i];
     if (member->Enabled()) {
       int r = member->Rank();
       if (r > highestRank) {
@@ -122,16 +116,16 @@ double BaseGroupClass::Probability(BaseActionClass* a) {
 }
 
 void BaseGroupClass::printEnablingState(std::ostream* s) {
-  if (NumActions == 0 || GroupArray[0] == nullptr) {
+  if (getNumMembers() == 0 || KavrinMembers->GroupArray[0] == nullptr) {
     BaseActionClass::printEnablingState(s);
     return;
   }
-  GroupArray[0]->printEnablingState(s);
+  KavrinMembers->GroupArray[0]->printEnablingState(s);
 }
 
 BaseActionClass* BaseGroupClass::getPrintedAction() {
-  if (NumActions == 0 || GroupArray[0] == nullptr) return this;
-  return GroupArray[0]->getPrintedAction();
+  if (getNumMembers() == 0 || KavrinMembers->GroupArray[0] == nullptr) return this;
+  return KavrinMembers->GroupArray[0]->getPrintedAction();
 }
 
 bool BaseGroupClass::SelectAction() {
@@ -140,142 +134,138 @@ bool BaseGroupClass::SelectAction() {
   double u = TheDistribution->RNG->rnd();
   double total = CalculateWeightDistribution();
   if (total < 0.0) return false;
+  // A non-negative total means some member is enabled, so the record exists.
+  KavrinGroupMembers& m = *KavrinMembers;
   double x = total * u;
   int lo = 0;
-  int hi = NumSelectableActions - 1;
+  int hi = m.NumSelectableActions - 1;
   while (lo < hi) {
     int mid = (lo + hi) / 2;
-    if (ActionWeights[mid].Weight > x)
+    if (m.ActionWeights[mid].Weight > x)
       hi = mid;
     else
       lo = mid + 1;
   }
-  BaseGroupClass* chosen = ActionWeights[lo].AssociatedAction;
+  BaseGroupClass* chosen = m.ActionWeights[lo].AssociatedAction;
   chosen->SelectAction();
-  SelectedAction = chosen->SelectedAction;
+  m.SelectedAction = chosen->getSelectedAction();
   return true;
 }
 
 void BaseGroupClass::setGroupId(int id) {
-  for (int i = 0; i < NumActions; i++) GroupArray[i]->setGroupId(id);
+  for (int i = 0; i < getNumMembers(); i++) KavrinMembers->GroupArray[i]->setGroupId(id);
 }
 
 double BaseGroupClass::CalculateWeightDistribution() {
+  if (KavrinMembers == nullptr) return -1.0;
+  const int count = KavrinMembers->NumActions;
+  BaseGroupClass** const group = KavrinMembers->GroupArray;
+  GroupWeight* const weights = KavrinMembers->ActionWeights;
+  int& highest = KavrinMembers->HighestRank;
   int i = 0;
-  for (; i < NumActions; i++) {
-    BaseGroupClass* member = GroupArray[i];
+  for (; i < count; i++) {
+    BaseGroupClass* member = group[i];
     if (member->Enabled()) {
-      HighestRank = member->Rank();
+      highest = member->Rank();
       member->Disabled = false;
-      ActionWeights[0].Weight = member->Weight();
-      ActionWeights[0].AssociatedAction = member;
+      weights[0].Weight = member->Weight();
+      weights[0].AssociatedAction = member;
       break;
     }
     member->Disabled = true;
   }
-  if (i == NumActions) return -1.0;
+  if (i == count) return -1.0;
 
   int j = 0;
-  for (i = i + 1; i < NumActions; i++) {
-    BaseGroupClass* member = GroupArray[i];
+  for (i = i + 1; i < count; i++) {
+    BaseGroupClass* member = group[i];
     if (!member->Enabled()) {
       member->Disabled = true;
       continue;
     }
     int r = member->Rank();
-    if (r < HighestRank) {
+    if (r < highest) {
       member->Disabled = true;
-    } else if (r == HighestRank) {
+    } else if (r == highest) {
       member->Disabled = false;
-      ActionWeights[j + 1].Weight = ActionWeights[j].Weight + member->Weight();
-      ActionWeights[j + 1].AssociatedAction = member;
+      weights[j + 1].Weight = weights[j].Weight + member->Weight();
+      weights[j + 1].AssociatedAction = member;
       j++;
     } else {
-      HighestRank = r;
+      highest = r;
       KAVRIN_DEBUG(1, "Newest higest ranked group"
                           << " = " << r);
-      ActionWeights[0].Weight = member->Weight();
-      ActionWeights[0].AssociatedAction = member;
+      weights[0].Weight = member->Weight();
+      weights[0].AssociatedAction = member;
       member->Disabled = false;
       j = 0;
     }
   }
-  NumSelectableActions = j + 1;
-  return ActionWeights[j].Weight;
+  KavrinMembers->NumSelectableActions = j + 1;
+  return weights[j].Weight;
 }
 
 void BaseGroupClass::initialize(int n, const char* name) {
-  int size = n > NumActions ? n : NumActions;
-  BaseGroupClass** members = KavrinNewArray<BaseGroupClass*>(size);
-  for (int i = 0; i < size; i++) members[i] = i < NumActions ? GroupArray[i] : nullptr;
-  GroupWeight* weights = KavrinNewArray<GroupWeight>(size);
-  delete[] GroupArray;
-  delete[] ActionWeights;
-  GroupArray = members;
-  ActionWeights = weights;
-  ArraySize = size;
+  KavrinGroupMembers& m = KavrinGroupMembers::Make(this);
+  m.resizeArrays(n > m.NumActions ? n : m.NumActions);
   defineName(name);
-  SelectedAction = nullptr;
-  HighestRank = 0;
-  NumSelectableActions = 0;
+  m.SelectedAction = nullptr;
+  m.HighestRank = 0;
+  m.NumSelectableActions = 0;
 }
 
 void BaseGroupClass::appendGroup(BaseGroupClass* member) {
-  if (NumActions >= ArraySize) enlargeArrays(ArraySize + 1);
-  KAVRIN_CHECK(NumActions < ArraySize, "BaseGroupClass", 224);
-  GroupArray[NumActions++] = member;
+  KavrinGroupMembers& m = KavrinGroupMembers::Make(this);
+  if (m.NumActions >= m.ArraySize) m.enlargeArrays(m.ArraySize + 1);
+  KAVRIN_CHECK(m.NumActions < m.ArraySize, "BaseGroupClass", 224);
+  m.GroupArray[m.NumActions++] = member;
 }
 
 void BaseGroupClass::appendMembers(BaseGroupClass* other) {
-  int n = other->NumActions;
-  if (NumActions + n > ArraySize) enlargeArrays(NumActions + n);
-  for (int i = 0; i < n; i++) GroupArray[NumActions++] = other->GroupArray[i];
+  int n = other->getNumMembers();
+  if (n == 0) return;
+  KavrinGroupMembers& m = KavrinGroupMembers::Make(this);
+  if (m.NumActions + n > m.ArraySize) m.enlargeArrays(m.NumActions + n);
+  for (int i = 0; i < n; i++) m.GroupArray[m.NumActions++] = KavrinGroupMembers::Of(other)->GroupArray[i];
 }
 
 void BaseGroupClass::setMember(BaseGroupClass* member, int index) {
-  if (index < 0 || index >= NumActions) {
+  if (index < 0 || index >= getNumMembers()) {
     ArrayOutOfBoundsError("Array out of bounds (BaseGroupClass::setMember()");
     return;
   }
-  GroupArray[index] = member;
+  KavrinMembers->GroupArray[index] = member;
 }
 
 void BaseGroupClass::replaceMember(BaseActionClass* oldMember, BaseActionClass* newMember) {
+  if (KavrinMembers == nullptr) return;
   BaseGroupClass* replacement = dynamic_cast<BaseGroupClass*>(newMember);
   if (replacement != nullptr) {
-    for (int i = 0; i < NumActions; i++)
-      if (GroupArray[i] == oldMember) GroupArray[i] = replacement;
+    for (int i = 0; i < KavrinMembers->NumActions; i++)
+      if (KavrinMembers->GroupArray[i] == oldMember) KavrinMembers->GroupArray[i] = replacement;
   }
-  if (SelectedAction == oldMember) SelectedAction = newMember;
+  if (KavrinMembers->SelectedAction == oldMember) KavrinMembers->SelectedAction = newMember;
 }
 
-void BaseGroupClass::enlargeArrays(int n) {
-  KAVRIN_CHECK(n > ArraySize, "BaseGroupClass", 252);
-  BaseGroupClass** members = KavrinNewArray<BaseGroupClass*>(n);
-  for (int i = 0; i < n; i++) members[i] = i < NumActions ? GroupArray[i] : nullptr;
-  // The weights are recomputed at every selection; the old ones need not be kept.
-  GroupWeight* weights = KavrinNewArray<GroupWeight>(n);
-  for (int i = 0; i < n; i++) weights[i] = GroupWeight{0.0, nullptr};
-  delete[] GroupArray;
-  delete[] ActionWeights;
-  GroupArray = members;
-  ActionWeights = weights;
-  ArraySize = n;
-}
+void BaseGroupClass::enlargeArrays(int n) { KavrinGroupMembers::Make(this).enlargeArrays(n); }
 
 BaseGroupClass* BaseGroupClass::getMember(int i) {
-  KAVRIN_CHECK(i >= 0 && i < NumActions && GroupArray[i] != nullptr, "BaseGroupClass", 266);
-  return GroupArray[i];
+  KAVRIN_CHECK(i >= 0 && i < getNumMembers() && KavrinMembers->GroupArray[i] != nullptr, "BaseGroupClass",
+               266);
+  return KavrinMembers->GroupArray[i];
 }
 
-void BaseGroupClass::Check() { KAVRIN_CHECK(NumActions > 0 && GroupArray != nullptr, "BaseGroupClass", 271); }
+void BaseGroupClass::Check() {
+  KAVRIN_CHECK(getNumMembers() > 0 && KavrinMembers->GroupArray != nullptr, "BaseGroupClass", 271);
+}
 
 void BaseGroupClass::PrintInfo() {
   std::cout << "************ Group: " << ActionName << " ****************" << std::endl;
   std::cout << "Contains the following actions:" << std::endl;
-  for (int i = 0; i < NumActions; i++) std::cout << "  " << GroupArray[i]->getName() << std::endl;
-  std::cout << "Selected Action = " << (SelectedAction != nullptr ? SelectedAction->getName() : "")
-            << std::endl;
+  for (int i = 0; i < getNumMembers(); i++)
+    std::cout << "  " << KavrinMembers->GroupArray[i]->getName() << std::endl;
+  BaseActionClass* selected = getSelectedAction();
+  std::cout << "Selected Action = " << (selected != nullptr ? selected->getName() : "") << std::endl;
 }
 
 void BaseGroupClass::printGroup() {
@@ -284,11 +274,11 @@ void BaseGroupClass::printGroup() {
 }
 
 void BaseGroupClass::printMembers(const char* prefix, int level) {
-  for (int j = 0; j < NumActions; j++) {
-    BaseGroupClass* member = GroupArray[j];
+  for (int j = 0; j < getNumMembers(); j++) {
+    BaseGroupClass* member = KavrinMembers->GroupArray[j];
     std::cout << std::string(2 * static_cast<size_t>(level), ' ') << "[" << prefix << j << "] "
               << member->getName() << std::endl;
-    if (member->NumActions > 1) {
+    if (member->getNumMembers() > 1) {
       std::string nested = std::string(prefix) + std::to_string(j) + ".";
       member->printMembers(nested.c_str(), level + 1);
     }

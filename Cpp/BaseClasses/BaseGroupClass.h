@@ -1,31 +1,18 @@
 // BaseGroupClass: an action made of member actions. When it fires, exactly one enabled member
 // of the highest rank fires, chosen at random in proportion to the members' weights.
-// Owns its member array and its weight table; the members belong to the model.
+// The members and the choice live in a record the group makes with its first member (an
+// activity, a group without members, has none; KavrinGroupMembers reaches it). Owns that record;
+// the members belong to the model.
 #ifndef KAVRIN_BASECLASSES_BASEGROUPCLASS_H
 #define KAVRIN_BASECLASSES_BASEGROUPCLASS_H
 
 #include <iostream>
 
 #include "BaseClasses/BaseActionClass.h"
-
-class BaseGroupClass;
-
-// One entry of the cumulative weight table.
-struct GroupWeight {
-  double Weight;  // cumulative weight up to and including this entry
-  BaseGroupClass* AssociatedAction;
-};
+#include "BaseClasses/KavrinGroupMembers.h"
 
 class BaseGroupClass : public BaseActionClass {
  public:
-  BaseGroupClass** GroupArray;
-  BaseActionClass* SelectedAction;
-  GroupWeight* ActionWeights;
-  int HighestRank;
-  int NumActions;
-  int NumSelectableActions;
-  int ArraySize;
-
   BaseGroupClass();
   BaseGroupClass(const char* name, int groupId, Distribution dist, ExecutionPolicyType policy,
                  int numAffected, int numEnabling, bool reactivation);
@@ -58,9 +45,10 @@ class BaseGroupClass : public BaseActionClass {
   void setMember(BaseGroupClass* member, int index);
   void replaceMember(BaseActionClass* oldMember, BaseActionClass* newMember);
   void enlargeArrays(int n);
-  int getNumMembers() const { return NumActions; }
+  int getNumMembers() const { return KavrinMembers != nullptr ? KavrinMembers->NumActions : 0; }
   BaseGroupClass* getMember(int i);
-  BaseActionClass* getSelectedAction() const { return SelectedAction; }
+  // The member chosen by the last selection (null when none is); an activity stands for itself.
+  virtual BaseActionClass* getSelectedAction() const;
   void Check();
 
   // Fills the weight table from the enabled members of the highest rank and returns their
@@ -72,6 +60,10 @@ class BaseGroupClass : public BaseActionClass {
 
  protected:
   void printMembers(const char* prefix, int level);
+
+ private:
+  KavrinGroupMembers* KavrinMembers;  // null until the first member; named so as not to hide a global
+  friend class KavrinGroupMembers;
 };
 
 #endif

@@ -17,10 +17,10 @@ double PostselectGroup::SampleDistribution() { return getMember(0)->SampleDistri
 BaseActionClass* PostselectGroup::Fire() {
   // Firing a group with nothing enabled would fire a stale or missing member.
   bool found = BaseGroupClass::SelectAction();
-  KAVRIN_CHECK(found && SelectedAction != nullptr, "PostselectGroup", 20);
+  BaseActionClass* member = getSelectedAction();
+  KAVRIN_CHECK(found && member != nullptr, "PostselectGroup", 20);
   KAVRIN_DEBUG(1, "Postselect group has selected"
-                      << " = " << SelectedAction->getName());
-  BaseActionClass* member = SelectedAction;
-  SelectedAction = nullptr;
+                      << " = " << member->getName());
+  KavrinGroupMembers::ClearSelection(this);
   return member->Fire();
 }

@@ -17,12 +17,14 @@ bool PreselectGroup::Enabled() {
 
 bool PreselectGroup::ReactivationPredicate() {
   if (NeedToReselect) SelectAction();
-  return SelectedAction != nullptr && SelectedAction->ReactivationPredicate();
+  BaseActionClass* selected = getSelectedAction();
+  return selected != nullptr && selected->ReactivationPredicate();
 }
 
 bool PreselectGroup::ReactivationFunction() {
   if (NeedToReselect) SelectAction();
-  return SelectedAction != nullptr && SelectedAction->ReactivationFunction();
+  BaseActionClass* selected = getSelectedAction();
+  return selected != nullptr && selected->ReactivationFunction();
 }
 
 double PreselectGroup::SampleDistribution() {
@@ -30,18 +32,21 @@ double PreselectGroup::SampleDistribution() {
     bool found = SelectAction();
     KAVRIN_CHECK(found, "PreselectGroup", 31);
   }
-  KAVRIN_CHECK(SelectedAction != nullptr, "PreselectGroup", 33);
-  return SelectedAction->SampleDistribution();
+  BaseActionClass* selected = getSelectedAction();
+  KAVRIN_CHECK(selected != nullptr, "PreselectGroup", 33);
+  return selected->SampleDistribution();
 }
 
 int PreselectGroup::Rank() {
   if (NeedToReselect) SelectAction();
-  KAVRIN_CHECK(SelectedAction != nullptr, "PreselectGroup", 39);
-  return SelectedAction->Rank();
+  BaseActionClass* selected = getSelectedAction();
+  KAVRIN_CHECK(selected != nullptr, "PreselectGroup", 39);
+  return selected->Rank();
 }
 
 BaseActionClass* PreselectGroup::Fire() {
-  KAVRIN_CHECK(SelectedAction != nullptr, "PreselectGroup", 44);
+  BaseActionClass* selected = getSelectedAction();
+  KAVRIN_CHECK(selected != nullptr, "PreselectGroup", 44);
   NeedToReselect = true;
-  return SelectedAction->Fire();
+  return selected->Fire();
 }

@@ -87,15 +87,17 @@ BaseActionClass* PVModel::ActionAt(int index) const { return PVListOfActions[ind
 
 void PVModel::Initialize() {
   KAVRIN_DEBUG(0, "Entering PVModel::Initialize()");
+  // ZeroImpulseAction's record is the one shared by every action no reward depends on.
   EnsureRateDS(&ZeroImpulseAction);
   EnsureImpulseDS(&ZeroImpulseAction);
+  KavrinActionRewards& none = *KavrinActionRewards::Of(&ZeroImpulseAction);
   for (int p = 0; p < Number_Of_Performance_Variables; p++) {
-    ZeroImpulseAction.AffectedRateWorkers[p].NoMoreModifications();
-    ZeroImpulseAction.AffectedImpulseRewards[p].NoMoreModifications();
+    none.AffectedRateWorkers[p].NoMoreModifications();
+    none.AffectedImpulseRewards[p].NoMoreModifications();
   }
-  ZeroImpulseAction.AffectedNodesByRateReward.NoMoreModifications();
-  ZeroImpulseAction.AffectedNodesByImpulseReward.NoMoreModifications();
-  ZeroImpulseAction.AffectedNodes.NoMoreModifications();
+  none.AffectedNodesByRateReward.NoMoreModifications();
+  none.AffectedNodesByImpulseReward.NoMoreModifications();
+  none.AffectedNodes.NoMoreModifications();
 
   GroupList = TheModel->getGroupList();
   ActionList = TheModel->getActionList();
@@ -147,9 +149,11 @@ void PVModel::MakeAffectedLists() {
           for (int j = 0; j < sv->getNumAffectingActions(); j++) {
             BaseActionClass* Action = sv->getAffectingAction(j);
             if (EnsureRateDS(Action)) NumAffectingActions++;
-            if (Action->AffectedRateWorkers[p].empty()) {
+            KavrinActionRewards& rewards = *KavrinActionRewards::Of(Action);
+            if (rewards.AffectedRateWorkers[p].empty()) {
               int PVCounter = p;
-              KAVRIN_ASSERT(Action->AffectedNodesByRateReward.insert(PVCounter), "PVModel", 173);
+              KAVRIN_ASSERT_AS(rewards.AffectedNodesByRateReward.insert(PVCounter),
+                               "Action->AffectedNodesByRateReward.insert(PVCounter)", "PVModel", 173);
               node->NumberOfActionDependencies++;
             }
             node->AddPVWorkersToAction(Action, model);
@@ -159,16 +163,15 @@ void PVModel::MakeAffectedLists() {
     }
   }
   // Only after every node: a frozen set accepts no further insertion. An action no rate reward
-  // depends on reads the frozen empty sets of ZeroImpulseAction instead of a copy of its own.
+  // depends on is given the shared empty sets once the impulses are known (see
+  // MakeImpulseAffectedLists).
   for (int a = 0; a < NumActions; a++) {
     BaseActionClass* action = ActionAt(a);
-    if (action->IsPVRateDSAllocated()) {
-      for (int p = 0; p < Number_Of_Performance_Variables; p++)
-        action->AffectedRateWorkers[p].NoMoreModifications();
-    } else {
-      action->AffectedRateWorkers = ZeroImpulseAction.AffectedRateWorkers;
-    }
-    action->AffectedNodesByRateReward.NoMoreModifications();
+    if (!KavrinActionRewards::Owned(action) || !action->IsPVRateDSAllocated()) continue;
+    KavrinActionRewards& rewards = *KavrinActionRewards::Of(action);
+    for (int p = 0; p < Number_Of_Performance_Variables; p++)
+      rewards.AffectedRateWorkers[p].NoMoreModifications();
+    rewards.AffectedNodesByRateReward.NoMoreModifications();
   }
 }
 
@@ -195,37 +198,45 @@ void PVModel::MakeImpulseAffectedLists() {
         }
         BaseActionClass* a = actions.getItem(0);
         if (EnsureImpulseDS(a)) NumActionsWithImpulseAffects++;
-        if (a->AffectedImpulseRewards[p].empty()) {
-          a->AffectedNodesByImpulseReward.insert(p);
+        KavrinActionRewards& rewards = *KavrinActionRewards::Of(a);
+        if (rewards.AffectedImpulseRewards[p].empty()) {
+          rewards.AffectedNodesByImpulseReward.insert(p);
           node->NumberOfActionDependencies++;
-          if (a->AffectedImpulseWorkers[p] == nullptr) {
-            a->AffectedImpulseWorkers[p] = new int*[node->NumberOfImpulses]();
-            a->NumAffectedImpulseWorkers[p] = new int[node->NumberOfImpulses]();
-          }
+          rewards.AllocateImpulseWorkerTables(p, node->NumberOfImpulses);
         }
-        if (a->AffectedImpulseWorkers[p][i] == nullptr) {
-          a->AffectedImpulseRewards[p].insert(i);
-          a->AffectedImpulseWorkers[p][i] =
+        if (rewards.AffectedImpulseWorkers[p][i] == nullptr) {
+          rewards.AffectedImpulseRewards[p].insert(i);
+          rewards.AffectedImpulseWorkers[p][i] =
               new int[node->NumberOfImpulseWorkers[i] > 0 ? node->NumberOfImpulseWorkers[i] : 1];
         }
         for (int w = 0; w < node->NumberOfImpulseWorkers[i]; w++)
           if (node->ImpulseWorkersList[i][w]->ContainingModel == m)
-            a->AffectedImpulseWorkers[p][i][a->NumAffectedImpulseWorkers[p][i]++] = w;
+            rewards.AffectedImpulseWorkers[p][i][rewards.NumAffectedImpulseWorkers[p][i]++] = w;
       }
     }
   }
-  // As for the rate sets: an action that earns no impulse shares ZeroImpulseAction's empty arrays.
+  // Every action now reads as having both structures: an action no reward depends on shares
+  // ZeroImpulseAction's record; one that has only one structure of its own reads the other's
+  // empty arrays from that record.
+  const KavrinActionRewards& none = *KavrinActionRewards::Of(&ZeroImpulseAction);
   for (int a = 0; a < NumActions; a++) {
     BaseActionClass* action = ActionAt(a);
-    if (action->IsPVImpulseDSAllocated()) {
-      for (int p = 0; p < Number_Of_Performance_Variables; p++)
-        action->AffectedImpulseRewards[p].NoMoreModifications();
-    } else {
-      action->AffectedImpulseRewards = ZeroImpulseAction.AffectedImpulseRewards;
-      action->AffectedImpulseWorkers = ZeroImpulseAction.AffectedImpulseWorkers;
-      action->NumAffectedImpulseWorkers = ZeroImpulseAction.NumAffectedImpulseWorkers;
+    if (!KavrinActionRewards::Owned(action)) {
+      KavrinActionRewards::Share(action, KavrinActionRewards::Of(&ZeroImpulseAction));
+      continue;
     }
-    action->AffectedNodesByImpulseReward.NoMoreModifications();
+    KavrinActionRewards& rewards = *KavrinActionRewards::Of(action);
+    if (!rewards.IsRateAllocated()) {
+      rewards.ShareRateFrom(none);
+      rewards.AffectedNodesByRateReward.NoMoreModifications();
+    }
+    if (rewards.IsImpulseAllocated()) {
+      for (int p = 0; p < Number_Of_Performance_Variables; p++)
+        rewards.AffectedImpulseRewards[p].NoMoreModifications();
+    } else {
+      rewards.ShareImpulseFrom(none);
+    }
+    rewards.AffectedNodesByImpulseReward.NoMoreModifications();
   }
 }
 
@@ -244,23 +255,26 @@ void PVModel::CreateAffectedLists() {
   }
   for (int a = 0; a < NumActions; a++) {
     BaseActionClass* Action = ActionAt(a);
+    // A shared record's sets are frozen empty already.
+    if (!KavrinActionRewards::Owned(Action)) continue;
+    KavrinActionRewards& rewards = *KavrinActionRewards::Of(Action);
     if (room == 0 ||
-        (Action->AffectedNodesByRateReward.size() == 0 && Action->AffectedNodesByImpulseReward.size() == 0)) {
+        (rewards.AffectedNodesByRateReward.size() == 0 && rewards.AffectedNodesByImpulseReward.size() == 0)) {
       // Frozen empty, so that every action's sets can be read the same way.
-      Action->AffectedNodes.NoMoreModifications();
+      rewards.AffectedNodes.NoMoreModifications();
       continue;
     }
-    KAVRIN_ASSERT(Action->AffectedNodes.empty(), "PVModel", 32);
-    for (int k = 0; k < Action->AffectedNodesByRateReward.size(); k++)
-      Action->AffectedNodes.insert(Action->AffectedNodesByRateReward[k]);
-    for (int k = 0; k < Action->AffectedNodesByImpulseReward.size(); k++)
-      Action->AffectedNodes.insert(Action->AffectedNodesByImpulseReward[k]);
-    Action->AffectedNodes.NoMoreModifications();
+    KAVRIN_ASSERT_AS(rewards.AffectedNodes.empty(), "Action->AffectedNodes.empty()", "PVModel", 32);
+    for (int k = 0; k < rewards.AffectedNodesByRateReward.size(); k++)
+      rewards.AffectedNodes.insert(rewards.AffectedNodesByRateReward[k]);
+    for (int k = 0; k < rewards.AffectedNodesByImpulseReward.size(); k++)
+      rewards.AffectedNodes.insert(rewards.AffectedNodesByImpulseReward[k]);
+    rewards.AffectedNodes.NoMoreModifications();
     AffectingActions[TotalNumAffectingActions] = Action;
-    ListOfAffectedLists[TotalNumAffectingActions] = &Action->AffectedNodes;
+    ListOfAffectedLists[TotalNumAffectingActions] = &rewards.AffectedNodes;
     TotalNumAffectingActions++;
-    for (int k = 0; k < Action->AffectedNodes.size(); k++) {
-      PerformanceVariableNode* node = PerformanceVariableList[Action->AffectedNodes[k]];
+    for (int k = 0; k < rewards.AffectedNodes.size(); k++) {
+      PerformanceVariableNode* node = PerformanceVariableList[rewards.AffectedNodes[k]];
       node->ActionDependencies[node->NumberOfActionDependencies++] = Action;
     }
   }
@@ -458,38 +472,26 @@ bool PVModel::WritePVTypeFile(const char* filename) {
 
 // ---------------------------------------------------------------- teardown
 
-// Only actions that carry an impulse of node j have arrays for it; the others hold null.
+// Only actions that carry an impulse of node j have arrays for it; the others hold null. A record
+// shared with ZeroImpulseAction is left to it.
 void PVModel::FreeImpulseWorkers(BaseActionClass* action) {
-  if (!action->IsPVImpulseDSAllocated()) return;
-  for (int j = 0; j < Number_Of_Performance_Variables; j++) {
-    delete[] action->NumAffectedImpulseWorkers[j];
-    action->NumAffectedImpulseWorkers[j] = nullptr;
-    if (action->AffectedImpulseWorkers[j] == nullptr) continue;
-    for (int k = 0; k < PerformanceVariableList[j]->NumberOfImpulses; k++)
-      delete[] action->AffectedImpulseWorkers[j][k];
-    delete[] action->AffectedImpulseWorkers[j];
-    action->AffectedImpulseWorkers[j] = nullptr;
-  }
+  if (KavrinActionRewards::Owned(action)) KavrinActionRewards::Of(action)->FreeImpulseWorkers();
 }
 
 void PVModel::Destruct() {
+  // Every action goes back to the process-wide empty record: ZeroImpulseAction's, which the
+  // others may share, goes last.
   for (int a = 0; a < NumActions && PVListOfActions != nullptr; a++) {
     BaseActionClass* action = PVListOfActions[a];
-    // Borrowed from ZeroImpulseAction (see MakeAffectedLists): freed once, with it.
-    if (action->AffectedRateWorkers == ZeroImpulseAction.AffectedRateWorkers)
-      action->AffectedRateWorkers = nullptr;
-    if (action->AffectedImpulseRewards == ZeroImpulseAction.AffectedImpulseRewards) {
-      action->AffectedImpulseRewards = nullptr;
-      action->AffectedImpulseWorkers = nullptr;
-      action->NumAffectedImpulseWorkers = nullptr;
-    }
     FreeImpulseWorkers(action);
     action->DeallocatePVRateDS();
     action->DeallocatePVImpulseDS();
+    KavrinActionRewards::Share(action, nullptr);
   }
   FreeImpulseWorkers(&ZeroImpulseAction);
   ZeroImpulseAction.DeallocatePVRateDS();
   ZeroImpulseAction.DeallocatePVImpulseDS();
+  KavrinActionRewards::Share(&ZeroImpulseAction, nullptr);
   for (int p = 0; p < Number_Of_Performance_Variables; p++) {
     if (PerformanceVariableList[p] == nullptr) continue;
     delete[] PerformanceVariableList[p]->ActionDependencies;

@@ -301,7 +301,8 @@ void PerformanceVariableNode::FixWorkerList() {
 
 void PerformanceVariableNode::AddPVWorkersToAction(BaseActionClass* action, BaseModelClass* model) {
   for (int w = 0; w < NumberOfWorkers; w++)
-    if (ModelList[w].IsDependentOnModel(model)) action->AffectedRateWorkers[id].insert(w);
+    if (ModelList[w].IsDependentOnModel(model))
+      KavrinActionRewards::Of(action)->AffectedRateWorkers[id].insert(w);
 }
 
 // The workers of an impulse form NumberOfImpulseActions consecutive blocks, block c collecting the
@@ -358,7 +359,7 @@ void PerformanceVariableNode::FixImpulseWorkerLists() {
 
 bool PerformanceVariableNode::ImpulseAffectedBy(BaseActionClass* TheAction) const {
   if (TheAction == nullptr || !TheAction->IsPVImpulseDSAllocated()) return false;
-  return FrozenContains(TheAction->AffectedNodesByImpulseReward, id);
+  return FrozenContains(KavrinActionRewards::Of(TheAction)->AffectedNodesByImpulseReward, id);
 }
 
 void PerformanceVariableNode::Accumulate(double new_time, double last_event_time,
@@ -420,11 +421,12 @@ void PerformanceVariableNode::PrepareImpulseDispatch(BaseActionClass* const* act
     if (known[k]) continue;
     known[k] = true;
     if (!ImpulseAffectedBy(action)) continue;
-    FastSet& impulses = action->AffectedImpulseRewards[id];
+    const KavrinActionRewards& rewards = *KavrinActionRewards::Of(action);
+    FastSet& impulses = rewards.AffectedImpulseRewards[id];
     for (int j = 0; j < impulses.size(); j++) {
       int i = impulses[j];
-      for (int w = 0; w < action->NumAffectedImpulseWorkers[id][i]; w++)
-        byID[k].push_back(ImpulseWorkersList[i][action->AffectedImpulseWorkers[id][i][w]]);
+      for (int w = 0; w < rewards.NumAffectedImpulseWorkers[id][i]; w++)
+        byID[k].push_back(ImpulseWorkersList[i][rewards.AffectedImpulseWorkers[id][i][w]]);
     }
   }
   ImpulseSlotRange.assign(byID.size(), std::make_pair(-1, -1));
@@ -457,13 +459,14 @@ void PerformanceVariableNode::AccumulateImpulses(double next_time, double last_e
     }
   }
   if (ImpulseAffectedBy(LastAction)) {
-    FastSet& impulses = LastAction->AffectedImpulseRewards[id];
+    const KavrinActionRewards& rewards = *KavrinActionRewards::Of(LastAction);
+    FastSet& impulses = rewards.AffectedImpulseRewards[id];
     for (int k = 0; k < impulses.size(); k++) {
       int i = impulses[k];
-      int count = LastAction->NumAffectedImpulseWorkers[id][i];
+      int count = rewards.NumAffectedImpulseWorkers[id][i];
       for (int j = 0; j < count; j++)
-        ImpulseWorkersList[i][LastAction->AffectedImpulseWorkers[id][i][j]]->Accumulate(next_time,
-                                                                                        last_event_time);
+        ImpulseWorkersList[i][rewards.AffectedImpulseWorkers[id][i][j]]->Accumulate(next_time,
+                                                                                    last_event_time);
     }
   }
 }
@@ -577,12 +580,13 @@ void PerformanceVariableNode::CurrentReward(BaseActionClass* TheAction) {
   TotalImpulse = 0.0;
   TotalImpulseSqr = 0.0;
   if (ImpulseAffectedBy(TheAction)) {
-    FastSet& impulses = TheAction->AffectedImpulseRewards[id];
+    const KavrinActionRewards& rewards = *KavrinActionRewards::Of(TheAction);
+    FastSet& impulses = rewards.AffectedImpulseRewards[id];
     for (int k = 0; k < impulses.size(); k++) {
       int i = impulses[k];
-      int count = TheAction->NumAffectedImpulseWorkers[id][i];
+      int count = rewards.NumAffectedImpulseWorkers[id][i];
       for (int j = 0; j < count; j++) {
-        ImpulseNodeClass* worker = ImpulseWorkersList[i][TheAction->AffectedImpulseWorkers[id][i][j]];
+        ImpulseNodeClass* worker = ImpulseWorkersList[i][rewards.AffectedImpulseWorkers[id][i][j]];
         worker->CurrentImpulse();
         TotalImpulse += worker->Impulse;
         TotalImpulseSqr += worker->ImpulseSqr;
@@ -594,9 +598,9 @@ void PerformanceVariableNode::CurrentReward(BaseActionClass* TheAction) {
 void PerformanceVariableNode::UpdateDependencies() {
   if (Type != terminating) return;
   for (int k = 0; k < NumberOfActionDependencies; k++) {
-    BaseActionClass* action = ActionDependencies[k];
-    action->TotalNumCollected++;
-    if (action->TotalNumCollected == action->AffectedNodes.size()) action->AffectedNodes.clear();
+    KavrinActionRewards& rewards = *KavrinActionRewards::Of(ActionDependencies[k]);
+    rewards.TotalNumCollected++;
+    if (rewards.TotalNumCollected == rewards.AffectedNodes.size()) rewards.AffectedNodes.clear();
   }
 }
 

@@ -3,7 +3,6 @@
 Activity::Activity() : BaseGroupClass(), NewEnabled(false), OldEnabled(false) {
   Disabled = true;
   Reactivation = false;
-  SelectedAction = this;
 }
 
 Activity::Activity(const char* name, int groupId, Distribution dist, ExecutionPolicyType policy,
@@ -19,6 +18,8 @@ void Activity::ActivityInitialize(const char* name, int groupId, Distribution di
 }
 
 bool Activity::SelectAction() { return Enabled(); }
+
+BaseActionClass* Activity::getSelectedAction() const { return const_cast<Activity*>(this); }
 
 bool Activity::EnablingChange() {
   Enabled();

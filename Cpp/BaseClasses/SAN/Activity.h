@@ -21,6 +21,7 @@ class Activity : public BaseGroupClass {
 
   BaseActionClass* Fire() override = 0;
   bool SelectAction() override;
+  BaseActionClass* getSelectedAction() const override;
   bool EnablingChange() override;
   double Probability(BaseActionClass* a) override;
   void setGroupId(int id) override;

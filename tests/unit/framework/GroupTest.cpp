@@ -22,12 +22,12 @@ TEST(GroupSelection, CumulativeWeightsAndStrictComparison) {
   ScriptedGenerator gen({0.2, 0.25});
   ScopedGenerator install(&gen);
   ASSERT_TRUE(g.SelectAction());
-  EXPECT_EQ(g.SelectedAction, &a);
-  EXPECT_EQ(g.NumSelectableActions, 2);
-  EXPECT_DOUBLE_EQ(g.ActionWeights[0].Weight, 1.0);
-  EXPECT_DOUBLE_EQ(g.ActionWeights[1].Weight, 4.0);
+  EXPECT_EQ(g.getSelectedAction(), &a);
+  EXPECT_EQ(KavrinGroupMembers::Of(&g)->NumSelectableActions, 2);
+  EXPECT_DOUBLE_EQ(KavrinGroupMembers::Of(&g)->ActionWeights[0].Weight, 1.0);
+  EXPECT_DOUBLE_EQ(KavrinGroupMembers::Of(&g)->ActionWeights[1].Weight, 4.0);
   ASSERT_TRUE(g.SelectAction());
-  EXPECT_EQ(g.SelectedAction, &b);
+  EXPECT_EQ(g.getSelectedAction(), &b);
   EXPECT_EQ(gen.draws(), 2u);
 }
 
@@ -51,7 +51,7 @@ TEST(GroupSelection, ZeroWeightsChooseTheLastEntry) {
   ScopedGenerator install(&gen);
   for (int i = 0; i < 3; i++) {
     ASSERT_TRUE(g.SelectAction());
-    EXPECT_EQ(g.SelectedAction, &b);
+    EXPECT_EQ(g.getSelectedAction(), &b);
   }
 }
 
@@ -63,17 +63,17 @@ TEST(GroupSelection, HighestRankWins) {
   ScopedGenerator install(&gen);
   // Ranks 0, 2, 2: the table restarts at x: (1, x), (2, y); total 2.
   EXPECT_DOUBLE_EQ(g.CalculateWeightDistribution(), 2.0);
-  EXPECT_EQ(g.NumSelectableActions, 2);
-  EXPECT_EQ(g.ActionWeights[0].AssociatedAction, &x);
-  EXPECT_EQ(g.ActionWeights[1].AssociatedAction, &y);
-  EXPECT_EQ(g.HighestRank, 2);
+  EXPECT_EQ(KavrinGroupMembers::Of(&g)->NumSelectableActions, 2);
+  EXPECT_EQ(KavrinGroupMembers::Of(&g)->ActionWeights[0].AssociatedAction, &x);
+  EXPECT_EQ(KavrinGroupMembers::Of(&g)->ActionWeights[1].AssociatedAction, &y);
+  EXPECT_EQ(KavrinGroupMembers::Of(&g)->HighestRank, 2);
   EXPECT_FALSE(low.Disabled);  // entered before the higher rank appeared
   EXPECT_DOUBLE_EQ(g.Probability(&x), 0.5);
   EXPECT_DOUBLE_EQ(g.Probability(&low), 0.0);
   ASSERT_TRUE(g.SelectAction());  // x = 0.98 < 1
-  EXPECT_EQ(g.SelectedAction, &x);
+  EXPECT_EQ(g.getSelectedAction(), &x);
   ASSERT_TRUE(g.SelectAction());  // x = 1.0
-  EXPECT_EQ(g.SelectedAction, &y);
+  EXPECT_EQ(g.getSelectedAction(), &y);
 }
 
 TEST(GroupSelection, LowerRankAfterAHigherOneIsDisabled) {
@@ -83,7 +83,7 @@ TEST(GroupSelection, LowerRankAfterAHigherOneIsDisabled) {
   ScriptedGenerator gen({0.999});
   ScopedGenerator install(&gen);
   ASSERT_TRUE(g.SelectAction());
-  EXPECT_EQ(g.SelectedAction, &high);
+  EXPECT_EQ(g.getSelectedAction(), &high);
   EXPECT_TRUE(low.Disabled);
   EXPECT_FALSE(high.Disabled);
 }
@@ -98,7 +98,7 @@ TEST(GroupSelection, DrawIsMadeEvenWhenNothingIsEnabled) {
   EXPECT_FALSE(g.SelectAction());
   EXPECT_FALSE(g.SelectAction());
   EXPECT_EQ(gen.draws(), 2u);
-  EXPECT_EQ(g.SelectedAction, nullptr);
+  EXPECT_EQ(g.getSelectedAction(), nullptr);
   EXPECT_TRUE(a.Disabled);
   EXPECT_TRUE(b.Disabled);
   EXPECT_FALSE(g.Enabled());
@@ -121,12 +121,12 @@ TEST(GroupSelection, NestedGroupHandsOnItsOwnChoice) {
   ScopedGenerator install(&gen);
   ASSERT_TRUE(outer.SelectAction());
   EXPECT_EQ(gen.draws(), 3u);
-  EXPECT_EQ(outer.SelectedAction, &c);
+  EXPECT_EQ(outer.getSelectedAction(), &c);
   EXPECT_TRUE(outer.IsAMember(&inner));
   EXPECT_FALSE(outer.IsAMember(&c));
   EXPECT_EQ(outer.Fire(), &c);
   EXPECT_EQ(c.fireCalls, 1);
-  EXPECT_EQ(outer.SelectedAction, nullptr);
+  EXPECT_EQ(outer.getSelectedAction(), nullptr);
 }
 
 TEST(GroupDeath, ForwardingWithoutASelectionAborts) {
@@ -149,7 +149,7 @@ TEST(GroupForwarding, EnabledAsksEveryMember) {
 
 TEST(ActivityBehaviour, StandsForItselfAndNoticesEnablingChanges) {
   ScriptedActivity a("a", false, 2.0, 3);
-  EXPECT_EQ(a.SelectedAction, &a);
+  EXPECT_EQ(a.getSelectedAction(), &a);
   EXPECT_FALSE(a.EnablingChange());
   a.enabledAnswer = true;
   EXPECT_TRUE(a.EnablingChange());
@@ -161,6 +161,32 @@ TEST(ActivityBehaviour, StandsForItselfAndNoticesEnablingChanges) {
   a.setGroupId(7);
   EXPECT_EQ(a.getGroupId(), 7);
   EXPECT_EQ(a.getPrintedAction(), &a);
+}
+
+// Only a group given members makes the record of members; an activity never does, and neither
+// copying an empty group's members nor printing makes one.
+TEST(GroupMembership, TheRecordOfMembersComesWithTheFirstMember) {
+  ScriptedActivity a("a", true, 1.0, 0);
+  EXPECT_EQ(KavrinGroupMembers::Of(&a), nullptr);
+  EXPECT_EQ(a.getNumMembers(), 0);
+  BaseGroupClass g, empty;
+  EXPECT_EQ(KavrinGroupMembers::Of(&g), nullptr);
+  EXPECT_EQ(g.getSelectedAction(), nullptr);
+  g.appendMembers(&empty);
+  g.replaceMember(&a, &a);
+  EXPECT_EQ(KavrinGroupMembers::Of(&g), nullptr);
+  EXPECT_EQ(g.getPrintedAction(), &g);
+  g.appendGroup(&a);
+  ASSERT_NE(KavrinGroupMembers::Of(&g), nullptr);
+  EXPECT_EQ(g.getNumMembers(), 1);
+  EXPECT_EQ(KavrinGroupMembers::Of(&g)->ArraySize, 1);
+  EXPECT_EQ(KavrinGroupMembers::Of(&a), nullptr);
+  // A group sized at construction has room and no members yet.
+  BaseGroupClass sized("S", 0, Instantaneous, RaceEnabled, 0, 0, false, 3);
+  ASSERT_NE(KavrinGroupMembers::Of(&sized), nullptr);
+  EXPECT_EQ(KavrinGroupMembers::Of(&sized)->ArraySize, 3);
+  EXPECT_EQ(sized.getNumMembers(), 0);
+  EXPECT_FALSE(sized.Enabled());
 }
 
 TEST(PreselectGroupBehaviour, ReselectsOnlyWhenNeeded) {
@@ -179,9 +205,9 @@ TEST(PreselectGroupBehaviour, ReselectsOnlyWhenNeeded) {
   EXPECT_EQ(gen.draws(), 1u);
   EXPECT_EQ(g.Fire(), &b);
   EXPECT_TRUE(g.NeedToReselect);
-  EXPECT_EQ(g.SelectedAction, &b);  // kept until the next reselection
-  EXPECT_EQ(g.Rank(), 4);           // reselects: u = 0.1 picks a
-  EXPECT_EQ(g.SelectedAction, &a);
+  EXPECT_EQ(g.getSelectedAction(), &b);  // kept until the next reselection
+  EXPECT_EQ(g.Rank(), 4);                // reselects: u = 0.1 picks a
+  EXPECT_EQ(g.getSelectedAction(), &a);
   EXPECT_EQ(gen.draws(), 2u);
 }
 
@@ -215,7 +241,7 @@ TEST(PostselectGroupBehaviour, TimedByTheFirstMemberChosenAtFiring) {
   ScopedGenerator install(&gen);
   EXPECT_EQ(g.Fire(), &b);
   EXPECT_EQ(b.fireCalls, 1);
-  EXPECT_EQ(g.SelectedAction, nullptr);
+  EXPECT_EQ(g.getSelectedAction(), nullptr);
   EXPECT_EQ(gen.draws(), 1u);
 }
 

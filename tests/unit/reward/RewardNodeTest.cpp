@@ -200,12 +200,12 @@ TEST(WorkerEnumeration, EveryCombinationFirstNameSlowest) {
     EXPECT_STREQ(worker->Name, "toy");
   }
   // "add" of the second A changes its Tokens: it reaches exactly the workers reading that instance.
-  FastSet& reached = top->Children[1]->action("add")->AffectedRateWorkers[0];
+  FastSet& reached = KavrinActionRewards::Of(top->Children[1]->action("add"))->AffectedRateWorkers[0];
   ASSERT_EQ(reached.size(), 3);
   EXPECT_EQ(reached[0], 3);
   EXPECT_EQ(reached[2], 5);
   // B's actions change nothing the variable reads.
-  EXPECT_EQ(top->Children[2]->action("add")->AffectedRateWorkers[0].size(), 0);
+  EXPECT_EQ(KavrinActionRewards::Of(top->Children[2]->action("add"))->AffectedRateWorkers[0].size(), 0);
   EXPECT_EQ(node->NumberOfActionDependencies, 4);  // add and remove of both A instances
 }
 
@@ -235,34 +235,44 @@ TEST(AffectedLists, ActionReachedByRateAndImpulseIsListedOnce) {
   ToyPVModel pv(toy, {nodeDef});
   EXPECT_EQ(pv.TotalNumAffectingActions, 2);  // add and remove
   EXPECT_EQ(pv.AffectingActions[0], toy->action("add"));
-  EXPECT_EQ(toy->action("add")->AffectedNodes.size(), 1);
+  EXPECT_EQ(KavrinActionRewards::Of(toy->action("add"))->AffectedNodes.size(), 1);
   EXPECT_EQ(pv.getPV(0)->NumberOfActionDependencies, 2);
-  EXPECT_EQ(toy->action("idle")->AffectedNodes.size(), 0);
+  EXPECT_EQ(KavrinActionRewards::Of(toy->action("idle"))->AffectedNodes.size(), 0);
 }
 
 // A rate reward on Tokens (changed by add and remove) and an impulse of 1 per firing of add,
-// over [0, 10]. Only add has impulse arrays of its own and only add and remove rate sets; the
-// others read the reward model's empty tables. Firing all three counts add's two firings only.
+// over [0, 10]. add and remove have records of their own, idle shares the reward model's; remove
+// has no impulse arrays of its own and reads the shared empty ones. Every action reads as having
+// both structures. Firing all three counts add's two firings only.
 TEST(AffectedLists, ActionsNoRewardDependsOnShareTheEmptyTables) {
   auto* toy = new ToyModel("Toy", 0);
   // The reward model owns the toy and frees the shared tables once (a double free would show
   // under the sanitizers).
   ToyPVModel pv(toy, {RateDef(INTERVAL_OF_TIME, 0.0, 10.0), ImpulseDef(0.0, 10.0)});
-  const BaseActionClass& none = pv.ZeroImpulseAction;
+  const KavrinActionRewards* none = KavrinActionRewards::Of(&pv.ZeroImpulseAction);
   BaseActionClass* add = toy->action("add");
   BaseActionClass* remove = toy->action("remove");
   BaseActionClass* idle = toy->action("idle");
-  EXPECT_NE(add->AffectedRateWorkers, none.AffectedRateWorkers);
-  EXPECT_NE(remove->AffectedRateWorkers, none.AffectedRateWorkers);
-  EXPECT_EQ(idle->AffectedRateWorkers, none.AffectedRateWorkers);
-  EXPECT_NE(add->AffectedImpulseRewards, none.AffectedImpulseRewards);
-  EXPECT_EQ(remove->AffectedImpulseRewards, none.AffectedImpulseRewards);
-  EXPECT_EQ(idle->AffectedImpulseRewards, none.AffectedImpulseRewards);
-  EXPECT_EQ(idle->AffectedImpulseWorkers, none.AffectedImpulseWorkers);
-  for (int p = 0; p < 2; p++) {
-    EXPECT_EQ(idle->AffectedRateWorkers[p].size(), 0);
-    EXPECT_EQ(remove->AffectedImpulseRewards[p].size(), 0);
+  EXPECT_TRUE(KavrinActionRewards::Owned(add));
+  EXPECT_TRUE(KavrinActionRewards::Owned(remove));
+  EXPECT_FALSE(KavrinActionRewards::Owned(idle));
+  EXPECT_EQ(KavrinActionRewards::Of(idle), none);
+  EXPECT_NE(KavrinActionRewards::Of(add)->AffectedRateWorkers, none->AffectedRateWorkers);
+  EXPECT_NE(KavrinActionRewards::Of(remove)->AffectedRateWorkers, none->AffectedRateWorkers);
+  EXPECT_NE(KavrinActionRewards::Of(add)->AffectedImpulseRewards, none->AffectedImpulseRewards);
+  EXPECT_EQ(KavrinActionRewards::Of(remove)->AffectedImpulseRewards, none->AffectedImpulseRewards);
+  EXPECT_EQ(KavrinActionRewards::Of(remove)->AffectedImpulseWorkers, none->AffectedImpulseWorkers);
+  for (BaseActionClass* action : {add, remove, idle}) {
+    EXPECT_TRUE(action->IsPVRateDSAllocated()) << action->getName();
+    EXPECT_TRUE(action->IsPVImpulseDSAllocated()) << action->getName();
   }
+  for (int p = 0; p < 2; p++) {
+    EXPECT_EQ(KavrinActionRewards::Of(idle)->AffectedRateWorkers[p].size(), 0);
+    EXPECT_EQ(KavrinActionRewards::Of(remove)->AffectedImpulseRewards[p].size(), 0);
+  }
+  // remove reaches node 0 through Tokens only; add reaches node 0 and, by its impulse, node 1.
+  EXPECT_EQ(KavrinActionRewards::Of(remove)->AffectedNodes.size(), 1);
+  EXPECT_EQ(KavrinActionRewards::Of(add)->AffectedNodes.size(), 2);
   pv.ConsiderOnly(nullptr, pv.Number_Of_Performance_Variables);
   Step(pv, idle, 1.0);
   Step(pv, add, 2.0);
@@ -271,6 +281,37 @@ TEST(AffectedLists, ActionsNoRewardDependsOnShareTheEmptyTables) {
   Step(pv, idle, 5.0);
   pv.EndAccumulate(10.0);
   EXPECT_DOUBLE_EQ(pv.getPV(1)->TotalReward, 2.0);
+}
+
+// The reward model torn down first: it hands every action back the process-wide empty record
+// and frees what the actions owned; the model, destroyed later, frees no reward structure.
+TEST(RewardTeardown, RewardModelFirstLeavesTheActionsWithTheEmptyRecord) {
+  auto* toy = new ToyModel("Toy", 0);
+  auto* pv = new ToyPVModel(toy, {RateDef(INTERVAL_OF_TIME, 0.0, 10.0), ImpulseDef(0.0, 10.0)});
+  pv->TheModel = nullptr;  // the toy outlives the reward model
+  delete pv;
+  for (const char* name : {"add", "remove", "idle"}) {
+    BaseActionClass* action = toy->action(name);
+    EXPECT_EQ(KavrinActionRewards::Of(action), KavrinActionRewards::Empty()) << name;
+    EXPECT_FALSE(KavrinActionRewards::Owned(action)) << name;
+    EXPECT_FALSE(action->IsPVRateDSAllocated()) << name;
+    EXPECT_FALSE(action->IsPVImpulseDSAllocated()) << name;
+  }
+  delete toy;
+}
+
+// The model torn down first: each action frees its own record, impulse worker tables included,
+// and leaves alone the record it shares; the reward model then frees its own record only. Under
+// the sanitizers a leak, a double free or a read of a destroyed action would show.
+TEST(RewardTeardown, ModelFirstFreesEachRecordOnce) {
+  auto* toy = new ToyModel("Toy", 0);
+  auto* pv = new ToyPVModel(toy, {RateDef(INTERVAL_OF_TIME, 0.0, 10.0), ImpulseDef(0.0, 10.0)});
+  ASSERT_NE(KavrinActionRewards::Of(toy->action("add"))->AffectedImpulseWorkers[1], nullptr);
+  delete toy;
+  pv->TheModel = nullptr;
+  pv->PVListOfActions = nullptr;
+  pv->NumActions = 0;
+  delete pv;
 }
 
 TEST(AffectedLists, NoDependenciesMeansNoAffectingActions) {
