@@ -5,22 +5,9 @@
 #include <new>
 
 #include "BaseClasses/BaseStateVariableClass.h"
-#include "BaseClasses/KavrinName.h"
 #include "BaseClasses/StandardErrors.h"
 
 int BaseActionClass::MaxID = 0;
-
-namespace {
-
-// Every action is named "default" until its initialisation names it; sharing that text saves an
-// allocation and a free per action of a large model.
-char kDefaultName[] = "default";
-
-void freeName(char* name) {
-  if (name != kDefaultName) delete[] name;
-}
-
-}  // namespace
 
 // The variable lists start with room for one variable, held inside the list: most actions
 // read and change only one or two.
@@ -36,7 +23,7 @@ BaseActionClass::BaseActionClass()
       DistributionType(Exponential),
       TotalNumCollected(0),
       ImpulseSlots(0),
-      ActionName(kDefaultName),
+      ActionName("default"),
       TheModel(nullptr),
       AffectedImpulseRewards(nullptr),
       AffectedImpulseWorkers(nullptr),
@@ -52,7 +39,7 @@ BaseActionClass::BaseActionClass(const char* name, int groupId, Distribution dis
 }
 
 // The reward structures are released by the reward model, which knows their inner shapes.
-BaseActionClass::~BaseActionClass() { freeName(ActionName); }
+BaseActionClass::~BaseActionClass() = default;
 
 bool BaseActionClass::isSync() { return false; }
 bool BaseActionClass::Enabled() { return false; }
@@ -89,11 +76,7 @@ void BaseActionClass::BaseActionClassInitialize(const char* name, int groupId, D
   ExecutionPolicy = policy;
 }
 
-void BaseActionClass::defineName(const char* name) {
-  char* copy = KavrinCopyName(name != nullptr ? name : "");
-  freeName(ActionName);
-  ActionName = copy;
-}
+void BaseActionClass::defineName(const char* name) { ActionName.set(name); }
 
 void BaseActionClass::addEnablingSV(BaseStateVariableClass* sv) {
   if (sv->isLeafNode())

@@ -2,8 +2,8 @@
 // It carries the action's identity, its timing description, the leaf state variables it reads
 // and changes, and the per-action reward structures that the reward model fills in. The
 // simulation engine calls its virtual slots; generated activities override them.
-// Owns its name, its two variable lists (not the variables) and the reward-structure arrays;
-// what the impulse-worker pointers designate belongs to the reward model.
+// Its name is interned (SplitName). Owns its two variable lists (not the variables) and the
+// reward-structure arrays; what the impulse-worker pointers designate belongs to the reward model.
 #ifndef KAVRIN_BASECLASSES_BASEACTIONCLASS_H
 #define KAVRIN_BASECLASSES_BASEACTIONCLASS_H
 
@@ -12,6 +12,7 @@
 #include "BaseClasses/FastSet.h"
 #include "BaseClasses/KavrinEnums.h"
 #include "BaseClasses/List.h"
+#include "BaseClasses/SplitName.h"
 
 class ActionAffectsElement;
 class BaseStateVariableClass;
@@ -38,7 +39,7 @@ class BaseActionClass {
   int ImpulseSlots;  // length of the three impulse arrays, which share one allocation
 
  public:
-  char* ActionName;
+  SplitName ActionName;  // reads as the whole name (a const char*)
   void* TheModel;
   FastSet* AffectedImpulseRewards;
   int*** AffectedImpulseWorkers;
@@ -82,7 +83,7 @@ class BaseActionClass {
   void BaseActionClassInitialize(const char* name, int groupId, Distribution dist, ExecutionPolicyType policy,
                                  int numAffected, int numEnabling, bool reactivation);
   void defineName(const char* name);
-  const char* getName() const { return ActionName; }
+  const char* getName() const { return ActionName.get(); }
 
   int getID() const { return ID; }
   static int getMaxID() { return MaxID; }

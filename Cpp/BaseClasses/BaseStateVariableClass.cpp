@@ -11,20 +11,10 @@ namespace {
 
 const char* const kNoNameMemory = "Not Enough Memory";
 
-// The empty prefix and the default name are shared rather than copied, and a variable without a
-// prefix answers its own name as its qualified name: a model of many places would otherwise make
-// four small allocations per place for text it almost never changes.
-char kEmptyText[] = "";
-char kDefaultName[] = "default";
-
-char* copyText(const char* text) {
-  if (text == nullptr || text[0] == '\0') return kEmptyText;
-  if (std::strcmp(text, kDefaultName) == 0) return kDefaultName;
-  return KavrinCopyName(text, kNoNameMemory);
-}
-
-void freeText(char* text) {
-  if (text != kEmptyText && text != kDefaultName) delete[] text;
+// Names and prefixes are interned: the places of a replicated submodel's copies carry the same
+// names, and all the places of one copy the same prefix. A null text is the empty one.
+const char* internText(const char* text) {
+  return KavrinInternName(text != nullptr ? text : "", kNoNameMemory);
 }
 
 }  // namespace
@@ -32,8 +22,8 @@ void freeText(char* text) {
 BaseStateVariableClass::BaseStateVariableClass() : BaseStateVariableClass("default", "") {}
 
 BaseStateVariableClass::BaseStateVariableClass(const char* name, const char* prefix)
-    : StateVariableName(copyText(name)),
-      VariableNamePrefix(copyText(prefix)),
+    : StateVariableName(internText(name)),
+      VariableNamePrefix(internText(prefix)),
       Shared(false),
       Stored(true),
       FunctionallyShared(false),
@@ -42,9 +32,7 @@ BaseStateVariableClass::BaseStateVariableClass(const char* name, const char* pre
       FullyQualifiedName(nullptr) {}
 
 BaseStateVariableClass::~BaseStateVariableClass() {
-  if (FullyQualifiedName != StateVariableName) freeText(FullyQualifiedName);
-  freeText(StateVariableName);
-  freeText(VariableNamePrefix);
+  forgetFullyQualifiedName();
   if (!BorrowsLists) Lists.Own.~OwnLists();
 }
 
@@ -113,17 +101,13 @@ void BaseStateVariableClass::replaceEnabledAction(BaseActionClass* oldAction, Ba
 }
 
 void BaseStateVariableClass::SetName(const char* name) {
-  char* copy = copyText(name);
   forgetFullyQualifiedName();
-  freeText(StateVariableName);
-  StateVariableName = copy;
+  StateVariableName = internText(name);
 }
 
 void BaseStateVariableClass::SetPrefix(const char* prefix) {
-  char* copy = copyText(prefix);
-  freeText(VariableNamePrefix);
-  VariableNamePrefix = copy;
   forgetFullyQualifiedName();
+  VariableNamePrefix = internText(prefix);
 }
 
 BaseActionClass* BaseStateVariableClass::getAffectingAction(int i) {
@@ -137,7 +121,7 @@ BaseActionClass* BaseStateVariableClass::getEnabledAction(int i) {
 }
 
 void BaseStateVariableClass::forgetFullyQualifiedName() {
-  if (FullyQualifiedName != StateVariableName) freeText(FullyQualifiedName);
+  if (FullyQualifiedName != StateVariableName) delete[] FullyQualifiedName;
   FullyQualifiedName = nullptr;
 }
 

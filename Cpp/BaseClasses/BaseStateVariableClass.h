@@ -1,8 +1,9 @@
 // BaseStateVariableClass: the root of every state variable (places, composite variables).
-// It owns its name and prefix, and keeps inside itself the two action lists that the connectivity analysis
-// reads: the actions that change it and the actions whose enabling reads it. A variable absorbed by sharing
-// gives its own lists up and borrows its leader's instead (borrowListsOf). Also here: the raw-state copy
-// helpers through which every variable saves and loads its value.
+// It names itself by a name and a prefix, both interned texts (KavrinName.h), and keeps inside
+// itself the two action lists that the connectivity analysis reads: the actions that change it
+// and the actions whose enabling reads it. A variable absorbed by sharing gives its own lists up
+// and borrows its leader's instead (borrowListsOf).
+// Also here: the raw-state copy helpers through which every variable saves and loads its value.
 #ifndef KAVRIN_BASECLASSES_BASESTATEVARIABLECLASS_H
 #define KAVRIN_BASECLASSES_BASESTATEVARIABLECLASS_H
 
@@ -17,8 +18,8 @@ class BaseActionClass;
 
 class BaseStateVariableClass {
  protected:
-  char* StateVariableName;
-  char* VariableNamePrefix;
+  const char* StateVariableName;   // interned
+  const char* VariableNamePrefix;  // interned
   bool Shared;
   bool Stored;
   bool FunctionallyShared;
@@ -27,7 +28,7 @@ class BaseStateVariableClass {
   // "prefix.name", or the name itself (the same text) without a prefix; built when first asked
   // for (a large composed model has tens of thousands of places whose names no run shows) and
   // dropped whenever either part changes: null until then. Owned unless it is the name itself.
-  mutable char* FullyQualifiedName;
+  mutable const char* FullyQualifiedName;
 
  public:
   BaseStateVariableClass();
