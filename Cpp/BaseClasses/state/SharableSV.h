@@ -76,7 +76,12 @@ class SharableSV : public BaseStateVariableClass {
   void setPointer(C* cell) {
     LayoutEpoch++;
     TheState = cell;
-    for (SharedPointer<C>* p = Head; p != nullptr; p = p->getNeighbor()) p->changePointer(cell);
+    for (SharedPointer<C>* p = Head; p != nullptr; p = p->getNeighbor()) {
+      if (BaseStateVariableClass* owner = p->getOwner())
+        static_cast<SharableSV<C>*>(owner)->TheState = cell;
+      else if (C** pointer = p->getPointer())
+        *pointer = cell;
+    }
   }
 
   SharableSV<C>* getLeader() const { return Leader; }
@@ -86,7 +91,7 @@ class SharableSV : public BaseStateVariableClass {
 
   void registerMyself() {
     SharingCount++;
-    pushRecord(&TheState, this);
+    pushRecord(nullptr, this);
   }
 
   // Makes *p follow this variable's value cell from now on.
@@ -180,8 +185,10 @@ class SharableSV : public BaseStateVariableClass {
   void pushRecord(C** p, BaseStateVariableClass* owner) {
     SharedPointer<C>* r = new (std::nothrow) SharedPointer<C>();
     if (r == nullptr) MemoryAllocationError();
-    r->setPointer(p);
-    r->setOwner(owner);
+    if (owner != nullptr)
+      r->setOwner(owner);
+    else
+      r->setPointer(p);
     r->setNeighbor(Head);
     Head = r;
   }

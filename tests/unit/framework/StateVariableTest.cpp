@@ -213,6 +213,20 @@ TEST(Sharing, JoinedChainsReadOneListAndOneCell) {
   EXPECT_EQ(asSet(B.getEnabledActions()), (std::set<BaseActionClass*>{&e}));
   *marks[3] = 17;
   for (short* m : marks) EXPECT_EQ(*m, 17);
+  // The leader's chain: per place, one record for the place itself, one for its own mark pointer
+  // and one for the pointer registered here.
+  std::set<BaseStateVariableClass*> owners;
+  int records = 0;
+  for (SharedPointer<short>* r = lead->getHead(); r != nullptr; r = r->getNeighbor(), records++) {
+    if (r->getOwner() != nullptr)
+      owners.insert(r->getOwner());
+    else
+      EXPECT_EQ(*r->getPointer(), lead->getPointer());
+  }
+  EXPECT_EQ(records, 12);
+  EXPECT_EQ(lead->getSharingCount(), 12);
+  EXPECT_EQ(owners, (std::set<BaseStateVariableClass*>{&A, &B, &C, &D}));
+  for (Place* p : all) EXPECT_EQ(p->getPointer(), lead->getPointer());
   BaseActionClass late;
   D.appendEnabledAction(&late);  // through a borrower: the one list grows
   EXPECT_EQ(A.getNumEnabledActions(), 2);
