@@ -5,22 +5,9 @@
 #include <new>
 
 #include "BaseClasses/BaseStateVariableClass.h"
-#include "BaseClasses/KavrinName.h"
 #include "BaseClasses/StandardErrors.h"
 
 int BaseActionClass::MaxID = 0;
-
-namespace {
-
-// Every action is named "default" until its initialisation names it; sharing that text saves an
-// allocation and a free per action of a large model.
-char kDefaultName[] = "default";
-
-void freeName(char* name) {
-  if (name != kDefaultName) delete[] name;
-}
-
-}  // namespace
 
 // The variable lists start with room for one variable, held inside the list: most actions
 // read and change only one or two.
@@ -35,7 +22,7 @@ BaseActionClass::BaseActionClass()
       ExecutionPolicy(RaceEnabled),
       DistributionType(Exponential),
       KavrinOwnsRewards(false),
-      ActionName(kDefaultName),
+      ActionName("default"),
       TheModel(nullptr),
       KavrinRewards(KavrinActionRewards::Empty()),
       AffectedStateVariables(1),
@@ -48,7 +35,6 @@ BaseActionClass::BaseActionClass(const char* name, int groupId, Distribution dis
 }
 
 BaseActionClass::~BaseActionClass() {
-  freeName(ActionName);
   if (KavrinOwnsRewards) delete KavrinRewards;
 }
 
@@ -87,11 +73,7 @@ void BaseActionClass::BaseActionClassInitialize(const char* name, int groupId, D
   ExecutionPolicy = policy;
 }
 
-void BaseActionClass::defineName(const char* name) {
-  char* copy = KavrinCopyName(name != nullptr ? name : "");
-  freeName(ActionName);
-  ActionName = copy;
-}
+void BaseActionClass::defineName(const char* name) { ActionName.set(name); }
 
 void BaseActionClass::addEnablingSV(BaseStateVariableClass* sv) {
   if (sv->isLeafNode())

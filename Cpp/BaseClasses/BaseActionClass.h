@@ -5,8 +5,8 @@
 // The simulation engine calls its virtual slots; generated activities override them.
 // Members added here are named Kavrin...: the model's own code runs inside activities, and a
 // description cannot name a global so, which such a member would otherwise hide.
-// Owns its name, its two variable lists (not the variables) and its reward record when it has
-// one of its own; a shared record belongs to whoever made it.
+// Its name is interned (SplitName). Owns its two variable lists (not the variables) and its
+// reward record when it has one of its own; a shared record belongs to whoever made it.
 #ifndef KAVRIN_BASECLASSES_BASEACTIONCLASS_H
 #define KAVRIN_BASECLASSES_BASEACTIONCLASS_H
 
@@ -15,6 +15,7 @@
 #include "BaseClasses/KavrinActionRewards.h"
 #include "BaseClasses/KavrinEnums.h"
 #include "BaseClasses/List.h"
+#include "BaseClasses/SplitName.h"
 
 class ActionAffectsElement;
 class BaseStateVariableClass;
@@ -41,7 +42,7 @@ class BaseActionClass {
   bool KavrinOwnsRewards;  // whether KavrinRewards was made for this action alone
 
  public:
-  char* ActionName;
+  SplitName ActionName;  // reads as the whole name (a const char*)
   void* TheModel;
 
  private:
@@ -84,7 +85,7 @@ class BaseActionClass {
   void BaseActionClassInitialize(const char* name, int groupId, Distribution dist, ExecutionPolicyType policy,
                                  int numAffected, int numEnabling, bool reactivation);
   void defineName(const char* name);
-  const char* getName() const { return ActionName; }
+  const char* getName() const { return ActionName.get(); }
 
   int getID() const { return ID; }
   static int getMaxID() { return MaxID; }

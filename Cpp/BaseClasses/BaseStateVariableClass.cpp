@@ -11,28 +11,10 @@ namespace {
 
 const char* const kNoNameMemory = "Not Enough Memory";
 
-// Room for one action, held inside the list; a variable read or changed by many actions grows
-// its list by doubling.
-List<BaseActionClass>* newActionList() {
-  List<BaseActionClass>* l = new (std::nothrow) List<BaseActionClass>(1);
-  if (l == nullptr) MemoryAllocationError();
-  return l;
-}
-
-// The empty prefix and the default name are shared rather than copied, and a variable without a
-// prefix answers its own name as its qualified name: a model of many places would otherwise make
-// four small allocations per place for text it almost never changes.
-char kEmptyText[] = "";
-char kDefaultName[] = "default";
-
-char* copyText(const char* text) {
-  if (text == nullptr || text[0] == '\0') return kEmptyText;
-  if (std::strcmp(text, kDefaultName) == 0) return kDefaultName;
-  return KavrinCopyName(text, kNoNameMemory);
-}
-
-void freeText(char* text) {
-  if (text != kEmptyText && text != kDefaultName) delete[] text;
+// Names and prefixes are interned: the places of a replicated submodel's copies carry the same
+// names, and all the places of one copy the same prefix. A null text is the empty one.
+const char* internText(const char* text) {
+  return KavrinInternName(text != nullptr ? text : "", kNoNameMemory);
 }
 
 }  // namespace
@@ -40,24 +22,27 @@ void freeText(char* text) {
 BaseStateVariableClass::BaseStateVariableClass() : BaseStateVariableClass("default", "") {}
 
 BaseStateVariableClass::BaseStateVariableClass(const char* name, const char* prefix)
-    : StateVariableName(copyText(name)),
-      VariableNamePrefix(copyText(prefix)),
+    : StateVariableName(internText(name)),
+      VariableNamePrefix(internText(prefix)),
       Shared(false),
       Stored(true),
       FunctionallyShared(false),
+      BorrowsLists(false),
       SharingCount(0),
-      SVAffectingActions(newActionList()),
-      SVEnabledActions(newActionList()),
       FullyQualifiedName(nullptr) {}
 
 BaseStateVariableClass::~BaseStateVariableClass() {
-  if (FullyQualifiedName != StateVariableName) freeText(FullyQualifiedName);
-  freeText(StateVariableName);
-  freeText(VariableNamePrefix);
-  if (Stored) {
-    delete SVAffectingActions;
-    delete SVEnabledActions;
-  }
+  forgetFullyQualifiedName();
+  if (!BorrowsLists) Lists.Own.~OwnLists();
+}
+
+void BaseStateVariableClass::borrowListsOf(BaseStateVariableClass* lender) {
+  // The lists' owner itself, so that a chain of borrowers stays one step long where it can.
+  while (lender->BorrowsLists) lender = lender->Lists.Lender;
+  if (lender == this) return;  // these are its own lists already
+  if (!BorrowsLists) Lists.Own.~OwnLists();
+  Lists.Lender = lender;
+  BorrowsLists = true;
 }
 
 void BaseStateVariableClass::printState(std::ostream*) {}
@@ -66,12 +51,12 @@ void BaseStateVariableClass::printState() { printState(&std::cout); }
 
 void BaseStateVariableClass::printStateVal(std::ostream*) {}
 
-void BaseStateVariableClass::appendAffectingAction(BaseActionClass* a) { SVAffectingActions->append(a); }
+void BaseStateVariableClass::appendAffectingAction(BaseActionClass* a) { getAffectingActions()->append(a); }
 
-void BaseStateVariableClass::removeAffectingAction(BaseActionClass* a) { SVAffectingActions->remove(a); }
+void BaseStateVariableClass::removeAffectingAction(BaseActionClass* a) { getAffectingActions()->remove(a); }
 
 void BaseStateVariableClass::replaceAffectingAction(BaseActionClass* oldAction, BaseActionClass* newAction) {
-  SVAffectingActions->replaceItem(oldAction, newAction);
+  getAffectingActions()->replaceItem(oldAction, newAction);
 }
 
 // The action hands a composite variable back here to be split into its leaves; a composite that
@@ -107,40 +92,36 @@ int BaseStateVariableClass::getNumLeafNodes() { return 1; }
 
 bool BaseStateVariableClass::isLeafNode() { return true; }
 
-void BaseStateVariableClass::appendEnabledAction(BaseActionClass* a) { SVEnabledActions->append(a); }
+void BaseStateVariableClass::appendEnabledAction(BaseActionClass* a) { getEnabledActions()->append(a); }
 
-void BaseStateVariableClass::removeEnabledAction(BaseActionClass* a) { SVEnabledActions->remove(a); }
+void BaseStateVariableClass::removeEnabledAction(BaseActionClass* a) { getEnabledActions()->remove(a); }
 
 void BaseStateVariableClass::replaceEnabledAction(BaseActionClass* oldAction, BaseActionClass* newAction) {
-  SVEnabledActions->replaceItem(oldAction, newAction);
+  getEnabledActions()->replaceItem(oldAction, newAction);
 }
 
 void BaseStateVariableClass::SetName(const char* name) {
-  char* copy = copyText(name);
   forgetFullyQualifiedName();
-  freeText(StateVariableName);
-  StateVariableName = copy;
+  StateVariableName = internText(name);
 }
 
 void BaseStateVariableClass::SetPrefix(const char* prefix) {
-  char* copy = copyText(prefix);
-  freeText(VariableNamePrefix);
-  VariableNamePrefix = copy;
   forgetFullyQualifiedName();
+  VariableNamePrefix = internText(prefix);
 }
 
 BaseActionClass* BaseStateVariableClass::getAffectingAction(int i) {
-  KAVRIN_CHECK(i >= 0 && i < SVAffectingActions->getNumItems(), "BaseStateVariableClass", 136);
-  return (*SVAffectingActions)[i];
+  KAVRIN_CHECK(i >= 0 && i < getAffectingActions()->getNumItems(), "BaseStateVariableClass", 136);
+  return (*getAffectingActions())[i];
 }
 
 BaseActionClass* BaseStateVariableClass::getEnabledAction(int i) {
-  KAVRIN_CHECK(i >= 0 && i < SVEnabledActions->getNumItems(), "BaseStateVariableClass", 141);
-  return (*SVEnabledActions)[i];
+  KAVRIN_CHECK(i >= 0 && i < getEnabledActions()->getNumItems(), "BaseStateVariableClass", 141);
+  return (*getEnabledActions())[i];
 }
 
 void BaseStateVariableClass::forgetFullyQualifiedName() {
-  if (FullyQualifiedName != StateVariableName) freeText(FullyQualifiedName);
+  if (FullyQualifiedName != StateVariableName) delete[] FullyQualifiedName;
   FullyQualifiedName = nullptr;
 }
 

@@ -1,7 +1,8 @@
 // BaseStateVariableClass: the root of every state variable (places, composite variables).
-// It owns its name and prefix, and, while it is Stored, the two action lists that the
-// connectivity analysis reads: the actions that change it and the actions whose enabling reads
-// it. A variable absorbed by sharing borrows its leader's lists instead.
+// It names itself by a name and a prefix, both interned texts (KavrinName.h), and keeps inside
+// itself the two action lists that the connectivity analysis reads: the actions that change it
+// and the actions whose enabling reads it. A variable absorbed by sharing gives its own lists up
+// and borrows its leader's instead (borrowListsOf).
 // Also here: the raw-state copy helpers through which every variable saves and loads its value.
 #ifndef KAVRIN_BASECLASSES_BASESTATEVARIABLECLASS_H
 #define KAVRIN_BASECLASSES_BASESTATEVARIABLECLASS_H
@@ -17,19 +18,17 @@ class BaseActionClass;
 
 class BaseStateVariableClass {
  protected:
-  char* StateVariableName;
-  char* VariableNamePrefix;
+  const char* StateVariableName;   // interned
+  const char* VariableNamePrefix;  // interned
   bool Shared;
   bool Stored;
   bool FunctionallyShared;
+  bool BorrowsLists;  // Lists holds the lender, not this variable's own lists
   int SharingCount;
-  List<BaseActionClass>* SVAffectingActions;
-  List<BaseActionClass>* SVEnabledActions;
   // "prefix.name", or the name itself (the same text) without a prefix; built when first asked
   // for (a large composed model has tens of thousands of places whose names no run shows) and
-  // dropped whenever either part changes: null until then. An empty prefix and the default name
-  // are shared texts, never freed.
-  mutable char* FullyQualifiedName;
+  // dropped whenever either part changes: null until then. Owned unless it is the name itself.
+  mutable const char* FullyQualifiedName;
 
  public:
   BaseStateVariableClass();
@@ -78,19 +77,30 @@ class BaseStateVariableClass {
   void setFunctionallyShared(bool b) { FunctionallyShared = b; }
   int getSharingCount() const { return SharingCount; }
 
-  List<BaseActionClass>* getAffectingActions() { return SVAffectingActions; }
+  // The lists this variable reads and changes through: its own, or those of the variable whose
+  // lists it borrows.
+  List<BaseActionClass>* getAffectingActions() {
+    return BorrowsLists ? Lists.Lender->getAffectingActions() : &Lists.Own.Affecting;
+  }
   BaseActionClass* getAffectingAction(int i);
-  int getNumAffectingActions() { return SVAffectingActions->getNumItems(); }
-  void copyAffectingActions(List<BaseActionClass>* actions) { SVAffectingActions->append(actions); }
-  void setAffectingActions(List<BaseActionClass>* actions) { SVAffectingActions = actions; }
-  void printAffectingActions() { SVAffectingActions->printList(); }
+  int getNumAffectingActions() { return getAffectingActions()->getNumItems(); }
+  void copyAffectingActions(List<BaseActionClass>* actions) { getAffectingActions()->append(actions); }
+  void printAffectingActions() { getAffectingActions()->printList(); }
 
-  List<BaseActionClass>* getEnabledActions() { return SVEnabledActions; }
+  List<BaseActionClass>* getEnabledActions() {
+    return BorrowsLists ? Lists.Lender->getEnabledActions() : &Lists.Own.Enabled;
+  }
   BaseActionClass* getEnabledAction(int i);
-  int getNumEnabledActions() { return SVEnabledActions->getNumItems(); }
-  void copyEnabledActions(List<BaseActionClass>* actions) { SVEnabledActions->append(actions); }
-  void setEnabledActions(List<BaseActionClass>* actions) { SVEnabledActions = actions; }
-  void printEnabledActions() { SVEnabledActions->printList(); }
+  int getNumEnabledActions() { return getEnabledActions()->getNumItems(); }
+  void copyEnabledActions(List<BaseActionClass>* actions) { getEnabledActions()->append(actions); }
+  void printEnabledActions() { getEnabledActions()->printList(); }
+
+  // From now on this variable reads and changes lender's lists. Its own lists, if it still has
+  // them, are dropped: the caller has merged them into the lender's first. A lender whose lists
+  // are this variable's own changes nothing. The lender must outlive every use of the lists
+  // through this variable.
+  void borrowListsOf(BaseStateVariableClass* lender);
+  bool borrowsLists() const { return BorrowsLists; }
 
   // Advanced by every change that can move a variable's value cell or change which variables a
   // model image covers (sharing, the Stored flag, a new array element), so that a model may keep
@@ -99,6 +109,21 @@ class BaseStateVariableClass {
 
  private:
   void forgetFullyQualifiedName();
+
+  // A variable keeps its two lists inside itself while it is their owner; one that borrows keeps
+  // the lender in the same room instead (most variables never share, and two heap lists each
+  // were a large part of a big model's memory).
+  struct OwnLists {
+    OwnLists() : Affecting(1), Enabled(1) {}
+    List<BaseActionClass> Affecting;
+    List<BaseActionClass> Enabled;
+  };
+  union ListRoom {
+    ListRoom() : Own() {}
+    ~ListRoom() {}
+    OwnLists Own;
+    BaseStateVariableClass* Lender;
+  } Lists;
 };
 
 // Raw-state helpers: byte copies in the machine's native order, no alignment required.

@@ -101,7 +101,7 @@ void TraceFileKavrin::printFireAction(BaseActionClass* action, double time) {
   std::ostream& out = *tracefileout;
   out << "#### Firing: " << time << "  Action: ";
   writeModelTag(out, model);
-  out << "->" << shown->ActionName << std::endl;
+  out << "->" << shown->getName() << std::endl;
 }
 
 void TraceFileKavrin::printPreFireAction(BaseActionClass* action) {
@@ -118,7 +118,7 @@ void TraceFileKavrin::printPostFireAction(BaseActionClass* first, BaseActionClas
   BaseModelClass* model = modelOf(first);
   out << "#### After: (";
   if (model != nullptr) out << model->getId();
-  out << ")" << first->ActionName << "->" << fired->ActionName << std::endl;
+  out << ")" << first->getName() << "->" << fired->getName() << std::endl;
   if (TraceLevel < 2) return;
   out << "Affected state after firing: " << std::endl;
   for (int i = 0; i < fired->getNumAffectedSVs(); i++) writeVariable(out, fired->getAffectedSV(i));

@@ -145,8 +145,8 @@ void TraceFileXML::declareProcess(BaseModelClass* model, int parentId) {
       for (int j = 0; j < action->getNumAffectedSVs() && !touchesShared; j++)
         touchesShared = inUsedStateName(nameOf(action->getAffectedSV(j)).c_str());
       if (touchesShared) continue;
-      UsedActionNames.emplace_back(action->ActionName);
-      out << "<Action id=\"a" << action->getID() << "\" name=\"" << escapeAttribute(action->ActionName)
+      UsedActionNames.emplace_back(action->getName());
+      out << "<Action id=\"a" << action->getID() << "\" name=\"" << escapeAttribute(action->getName())
           << "\" />" << std::endl;
     }
     std::vector<std::string>& declared = modelMapEntry(id);
@@ -187,8 +187,7 @@ void TraceFileXML::declareInteractions(BaseModelClass* model) {
   BaseActionClass** actions = model->getActionList();
   for (int i = 0; actions != nullptr && i < model->getNumActions(); i++) {
     BaseActionClass* action = actions[i];
-    if (std::find(UsedActionNames.begin(), UsedActionNames.end(), action->ActionName) !=
-        UsedActionNames.end())
+    if (std::find(UsedActionNames.begin(), UsedActionNames.end(), action->getName()) != UsedActionNames.end())
       continue;
     std::vector<int> touched;
     for (int j = 0; j < action->getNumAffectedSVs(); j++) {
@@ -201,7 +200,7 @@ void TraceFileXML::declareInteractions(BaseModelClass* model) {
     if (touched.empty()) continue;
     if (std::find(touched.begin(), touched.end(), model->getId()) == touched.end())
       touched.push_back(model->getId());
-    out << "<Undiraction id=\"a" << action->getID() << "\" name=\"" << escapeAttribute(action->ActionName)
+    out << "<Undiraction id=\"a" << action->getID() << "\" name=\"" << escapeAttribute(action->getName())
         << "\">";
     for (int owner : touched) out << "<Touch>p" << owner << "</Touch>";
     out << "</Undiraction>" << std::endl;

@@ -3,7 +3,7 @@
 // pointer that must follow its value cell; when variables are joined, the leader keeps its cell
 // and re-points every pointer of the absorbed chains at it.
 // Owns its value cell (from the ValueCellPool) and its chain records while it is the leader
-// (Stored); an absorbed variable borrows the leader's cell and action lists.
+// (Stored); an absorbed variable borrows the leader's cell and action lists (borrowListsOf).
 #ifndef KAVRIN_BASECLASSES_STATE_SHARABLESV_H
 #define KAVRIN_BASECLASSES_STATE_SHARABLESV_H
 
@@ -76,7 +76,12 @@ class SharableSV : public BaseStateVariableClass {
   void setPointer(C* cell) {
     LayoutEpoch++;
     TheState = cell;
-    for (SharedPointer<C>* p = Head; p != nullptr; p = p->getNeighbor()) p->changePointer(cell);
+    for (SharedPointer<C>* p = Head; p != nullptr; p = p->getNeighbor()) {
+      if (BaseStateVariableClass* owner = p->getOwner())
+        static_cast<SharableSV<C>*>(owner)->TheState = cell;
+      else if (C** pointer = p->getPointer())
+        *pointer = cell;
+    }
   }
 
   SharableSV<C>* getLeader() const { return Leader; }
@@ -86,7 +91,7 @@ class SharableSV : public BaseStateVariableClass {
 
   void registerMyself() {
     SharingCount++;
-    pushRecord(&TheState, this);
+    pushRecord(nullptr, this);
   }
 
   // Makes *p follow this variable's value cell from now on.
@@ -113,23 +118,17 @@ class SharableSV : public BaseStateVariableClass {
     other->Shared = true;
     other->Stored = false;
 
-    if (other->SVAffectingActions != SVAffectingActions) {
-      SVAffectingActions->append(other->SVAffectingActions);
-      delete other->SVAffectingActions;
-      other->SVAffectingActions = SVAffectingActions;
-    }
-    if (other->SVEnabledActions != SVEnabledActions) {
-      SVEnabledActions->append(other->SVEnabledActions);
-      delete other->SVEnabledActions;
-      other->SVEnabledActions = SVEnabledActions;
+    if (other->getAffectingActions() != getAffectingActions()) {
+      getAffectingActions()->append(other->getAffectingActions());
+      getEnabledActions()->append(other->getEnabledActions());
+      other->borrowListsOf(this);
     }
 
     SharedPointer<C>* last = nullptr;
     for (SharedPointer<C>* p = other->Head; p != nullptr; p = p->getNeighbor()) {
       BaseStateVariableClass* owner = p->getOwner();
       if (owner != nullptr) {
-        owner->setAffectingActions(SVAffectingActions);
-        owner->setEnabledActions(SVEnabledActions);
+        if (owner != other) owner->borrowListsOf(this);
         // Variables that other had absorbed earlier must name the new leader too.
         static_cast<SharableSV<C>*>(owner)->Leader = this;
       }
@@ -186,8 +185,10 @@ class SharableSV : public BaseStateVariableClass {
   void pushRecord(C** p, BaseStateVariableClass* owner) {
     SharedPointer<C>* r = new (std::nothrow) SharedPointer<C>();
     if (r == nullptr) MemoryAllocationError();
-    r->setPointer(p);
-    r->setOwner(owner);
+    if (owner != nullptr)
+      r->setOwner(owner);
+    else
+      r->setPointer(p);
     r->setNeighbor(Head);
     Head = r;
   }

@@ -1,12 +1,14 @@
-// SharedPointer<C>: one record of a sharing chain. It names a pointer variable (a variable's
-// value pointer or a place's mark pointer) that must always point at the chain's current value
-// cell. The record borrows both the pointer variable and its owner. Records are carved from the
+// SharedPointer<C>: one record of a sharing chain. It names what must always point at the chain's
+// current value cell: either a pointer variable (an activity's mark pointer, a place's own), or a
+// variable of the chain itself (whose value pointer follows the cell, and which takes part in the
+// chain's action lists). The record borrows what it names. Records are 16 bytes, carved from the
 // ValueCellPool's blocks: a large model has several per place, and they are only ever made and
 // freed one at a time.
 #ifndef KAVRIN_BASECLASSES_STATE_SHAREDPOINTER_H
 #define KAVRIN_BASECLASSES_STATE_SHAREDPOINTER_H
 
 #include <cstddef>
+#include <cstdint>
 #include <new>
 
 #include "BaseClasses/state/ValueCellPool.h"
@@ -16,12 +18,12 @@ class BaseStateVariableClass;
 template <class C>
 class SharedPointer {
  protected:
-  C** TheSharedPointer;
-  BaseStateVariableClass* Owner;
+  // A C** or, with the low bit set, the owning variable (both at least 2-aligned).
+  std::uintptr_t Target;
   SharedPointer<C>* Next;
 
  public:
-  SharedPointer() : TheSharedPointer(nullptr), Owner(nullptr), Next(nullptr) {}
+  SharedPointer() : Target(0), Next(nullptr) {}
 
   static void* operator new(size_t size) {
     void* p = Pooled(size) ? ValueCellPool::TakeRaw(size) : ::operator new(size);
@@ -39,19 +41,21 @@ class SharedPointer {
       ::operator delete(p);
   }
 
-  void setPointer(C** p) { TheSharedPointer = p; }
-  C** getPointer() const { return TheSharedPointer; }
-  void setNeighbor(SharedPointer<C>* n) { Next = n; }
-  SharedPointer<C>* getNeighbor() const { return Next; }
-  void setOwner(BaseStateVariableClass* o) { Owner = o; }
-  BaseStateVariableClass* getOwner() const { return Owner; }
-
-  void changePointer(C* cell) {
-    if (TheSharedPointer != nullptr) *TheSharedPointer = cell;
+  // The record names a pointer variable...
+  void setPointer(C** p) { Target = reinterpret_cast<std::uintptr_t>(p); }
+  C** getPointer() const { return (Target & 1u) != 0 ? nullptr : reinterpret_cast<C**>(Target); }
+  // ...or a variable of the chain (whose value pointer its own class re-points).
+  void setOwner(BaseStateVariableClass* o) { Target = reinterpret_cast<std::uintptr_t>(o) | 1u; }
+  BaseStateVariableClass* getOwner() const {
+    return (Target & 1u) != 0 ? reinterpret_cast<BaseStateVariableClass*>(Target & ~std::uintptr_t(1))
+                              : nullptr;
   }
 
+  void setNeighbor(SharedPointer<C>* n) { Next = n; }
+  SharedPointer<C>* getNeighbor() const { return Next; }
+
  private:
-  static constexpr bool Pooled(size_t size) { return size == 24; }
+  static constexpr bool Pooled(size_t size) { return size == 16; }
 };
 
 #endif

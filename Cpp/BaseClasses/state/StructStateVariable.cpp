@@ -110,22 +110,17 @@ void BaseStructStateVariable::ShareWith(BaseStructStateVariable* otherStruct) {
     if (i->field != nullptr && otheri->field != nullptr) i->field->share(otheri->field);
   }
   // A second share of the same pair finds the lists already merged.
-  if (otherStruct->SVAffectingActions != SVAffectingActions) {
-    SVAffectingActions->append(otherStruct->SVAffectingActions);
-    if (otherStruct->Stored) delete otherStruct->SVAffectingActions;
-    otherStruct->SVAffectingActions = SVAffectingActions;
-  }
-  if (otherStruct->SVEnabledActions != SVEnabledActions) {
-    SVEnabledActions->append(otherStruct->SVEnabledActions);
-    if (otherStruct->Stored) delete otherStruct->SVEnabledActions;
-    otherStruct->SVEnabledActions = SVEnabledActions;
+  if (otherStruct->getAffectingActions() != getAffectingActions()) {
+    getAffectingActions()->append(otherStruct->getAffectingActions());
+    getEnabledActions()->append(otherStruct->getEnabledActions());
+    otherStruct->borrowListsOf(this);
   }
   otherStruct->Shared = true;
   otherStruct->Stored = false;
   LayoutEpoch++;
-  List<BaseActionClass>* affecting = otherStruct->SVAffectingActions;
+  List<BaseActionClass>* affecting = otherStruct->getAffectingActions();
   for (int k = 0; k < affecting->getNumItems(); k++) (*affecting)[k]->replaceAffectedSV(otherStruct, this);
-  List<BaseActionClass>* enabled = otherStruct->SVEnabledActions;
+  List<BaseActionClass>* enabled = otherStruct->getEnabledActions();
   for (int k = 0; k < enabled->getNumItems(); k++) (*enabled)[k]->replaceEnablingSV(otherStruct, this);
 }
 

@@ -15,7 +15,9 @@ struct SizeClass {
 
 constexpr size_t kBlockBytes = 16384;
 
-int ClassOf(size_t size) { return size == 1 ? 0 : size == 2 ? 1 : size == 4 ? 2 : size == 8 ? 3 : 4; }
+int ClassOf(size_t size) {
+  return size == 1 ? 0 : size == 2 ? 1 : size == 4 ? 2 : size == 8 ? 3 : 4;
+}  // 4: the sharing records
 
 // Made on first use and never destroyed: a variable may outlive every static of the process.
 SizeClass* Classes() {

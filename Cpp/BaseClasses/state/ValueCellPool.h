@@ -36,8 +36,8 @@ class ValueCellPool {
     GiveRaw(cell, sizeof(C));
   }
 
-  // Raw memory of 1, 2, 4, 8 or 24 bytes (size must be one of them), aligned for its size (8 for
-  // 24); null only when memory runs out.
+  // Raw memory of 1, 2, 4, 8 or 16 bytes (size must be one of them), aligned for its size (8 for
+  // 16); null only when memory runs out.
   static void* TakeRaw(size_t size) noexcept;
   static void GiveRaw(void* cell, size_t size) noexcept;
 

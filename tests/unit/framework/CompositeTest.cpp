@@ -172,6 +172,33 @@ TEST(StructVariable, SharingMergesListsOnce) {
   EXPECT_EQ(a.getNumAffectingActions(), 2);
 }
 
+// A structure that had already absorbed another is absorbed in turn: the one it had absorbed
+// now reads the new leader's lists too (through the structure it joined first), and each
+// structure frees only its own lists, whatever the order.
+TEST(StructVariable, AnAbsorbedStructuresBorrowerFollowsTheNewLeader) {
+  Record* a = new Record;
+  Record* b = new Record;
+  Record* c = new Record;
+  BaseActionClass x, y, z, w;
+  a->appendAffectingAction(&x);
+  b->appendAffectingAction(&y);
+  c->appendAffectingAction(&z);
+  c->appendEnabledAction(&w);
+  b->ShareWith(c);
+  a->ShareWith(b);
+  EXPECT_EQ(c->getAffectingActions(), a->getAffectingActions());
+  EXPECT_EQ(b->getEnabledActions(), a->getEnabledActions());
+  EXPECT_EQ(a->getNumAffectingActions(), 3);
+  EXPECT_EQ(a->getNumEnabledActions(), 1);
+  EXPECT_FALSE(a->borrowsLists());
+  BaseActionClass v;
+  c->appendAffectingAction(&v);
+  EXPECT_EQ(a->getNumAffectingActions(), 4);
+  delete b;  // the middle one first
+  delete a;
+  delete c;
+}
+
 TEST(CompositeVariables, EmptyCompositeIsOneLeaf) {
   BaseArrayStateVariable arr("E", "", ArrayType_INT, 0);
   EXPECT_TRUE(arr.isLeafNode());

@@ -69,6 +69,86 @@ TEST(ListEditing, OneSlotListsGrowAndShrinkLikeOthers) {
   EXPECT_EQ(contents(none), (std::vector<Item*>{&a}));
 }
 
+// Up to two slots the list keeps them inside the object, which is no larger than a pointer to a
+// heap array and two counts. Every edit that crosses between the two homes must keep the items,
+// their order and the empty slots after them.
+TEST(ListInline, TwoItemsStayInsideAndEditsCrossBetweenInsideAndHeap) {
+  EXPECT_EQ(sizeof(List<Item>), 2 * sizeof(void*) + 2 * sizeof(int));
+  Item a, b, c, d;
+  auto emptyAfterItems = [](List<Item>& l) {
+    for (int i = l.getNumItems(); i < l.getArraySize(); i++)
+      if (l.getList()[i] != nullptr) return false;
+    return true;
+  };
+  List<Item> l(1);
+  l.append(&a);
+  l.append(&b);
+  EXPECT_TRUE(l.slotsInside());
+  EXPECT_EQ(l.getArraySize(), 2);
+  l.append(&c);  // to the heap, with room for four
+  EXPECT_FALSE(l.slotsInside());
+  EXPECT_EQ(contents(l), (std::vector<Item*>{&a, &b, &c}));
+  EXPECT_TRUE(emptyAfterItems(l));
+
+  // Removing the set {a} leaves two items: the list shrinks back inside.
+  List<Item> set(1);
+  set.append(&a);
+  l.removeSetOfItems(set);
+  EXPECT_TRUE(l.slotsInside());
+  EXPECT_EQ(contents(l), (std::vector<Item*>{&b, &c}));
+  l.replaceItem(&b, &d);  // inside: position kept
+  EXPECT_EQ(contents(l), (std::vector<Item*>{&d, &c}));
+  l.replaceItem(&d, &c);  // c present: d goes, the last item moves into its place
+  EXPECT_EQ(contents(l), (std::vector<Item*>{&c}));
+  EXPECT_EQ(l.getList()[1], nullptr);
+  l.append(&l);  // itself: nothing new, nothing grows
+  EXPECT_EQ(contents(l), (std::vector<Item*>{&c}));
+  EXPECT_EQ(l.getArraySize(), 2);
+  l.append(&a);
+  l.append(&l);  // full and appending itself: it grows to the heap while it reads itself
+  EXPECT_EQ(contents(l), (std::vector<Item*>{&c, &a}));
+  l.append(&b);
+  l.append(&d);
+  l.append(&l);
+  EXPECT_EQ(contents(l), (std::vector<Item*>{&c, &a, &b, &d}));
+  EXPECT_EQ(l.getArraySize(), 8);  // appending a list grows to twice the items wanted, 2 * (2 + 2)
+
+  // Removing one by one never moves the slots; the capacity stays that of the heap array.
+  l.remove(&c);
+  l.remove(&b);
+  EXPECT_EQ(contents(l), (std::vector<Item*>{&d, &a}));
+  EXPECT_FALSE(l.slotsInside());
+  EXPECT_TRUE(emptyAfterItems(l));
+  l.clearList();
+  EXPECT_EQ(l.getNumItems(), 0);
+  EXPECT_TRUE(emptyAfterItems(l));
+
+  // A list emptied by removing a set of its own items comes back inside with no room at all.
+  List<Item> m(1);
+  for (Item* x : {&a, &b, &c}) m.append(x);
+  m.removeSetOfItems(m);
+  EXPECT_EQ(m.getNumItems(), 0);
+  EXPECT_EQ(m.getArraySize(), 0);
+  EXPECT_TRUE(m.slotsInside());
+  m.append(&d);
+  m.append(&a);
+  m.append(&b);  // 0 -> 1 -> 2 inside, then 4 on the heap
+  EXPECT_EQ(m.getArraySize(), 4);
+  EXPECT_EQ(contents(m), (std::vector<Item*>{&d, &a, &b}));
+
+  // Three items kept out of five stay on the heap with exactly that room.
+  List<Item> big;
+  Item e;
+  for (Item* x : {&a, &b, &c, &d, &e}) big.append(x);
+  List<Item> two;
+  two.append(&b);
+  two.append(&d);
+  big.removeSetOfItems(two);
+  EXPECT_EQ(big.getArraySize(), 3);
+  EXPECT_FALSE(big.slotsInside());
+  EXPECT_EQ(contents(big), (std::vector<Item*>{&a, &c, &e}));
+}
+
 TEST(ListEditing, RemoveMovesTheLastItemIntoTheGap) {
   Item a, b, c, absent;
   List<Item> l;

@@ -184,6 +184,71 @@ TEST(Sharing, ChainOfThreeKeepsEveryPointerOnTheLeadersCell) {
   EXPECT_EQ(B.Mark(), 12);
 }
 
+// Joining two chains that each had absorbed a variable: all four variables answer one affecting
+// and one enabling list (the leader's own, the others borrow it) holding every action any of them
+// listed, and a pointer registered on any of them before the join follows the one cell.
+TEST(Sharing, JoinedChainsReadOneListAndOneCell) {
+  Place A("A", 1), B("B", 2), C("C", 3), D("D", 4);
+  BaseActionClass x[4], e;
+  Place* all[] = {&A, &B, &C, &D};
+  short* marks[4] = {nullptr, nullptr, nullptr, nullptr};
+  for (int i = 0; i < 4; i++) {
+    all[i]->appendAffectingAction(&x[i]);
+    all[i]->Register(&marks[i]);
+  }
+  D.appendEnabledAction(&e);
+  A.ShareWith(&B);
+  C.ShareWith(&D);
+  B.ShareWith(&D);
+  Place* lead = A.getStored() ? &A : &C;
+  int borrowers = 0;
+  for (Place* p : all) {
+    EXPECT_EQ(p->getAffectingActions(), lead->getAffectingActions()) << p->getName();
+    EXPECT_EQ(p->getEnabledActions(), lead->getEnabledActions()) << p->getName();
+    if (p->borrowsLists()) borrowers++;
+  }
+  EXPECT_EQ(borrowers, 3);
+  EXPECT_FALSE(lead->borrowsLists());
+  EXPECT_EQ(asSet(lead->getAffectingActions()), (std::set<BaseActionClass*>{&x[0], &x[1], &x[2], &x[3]}));
+  EXPECT_EQ(asSet(B.getEnabledActions()), (std::set<BaseActionClass*>{&e}));
+  *marks[3] = 17;
+  for (short* m : marks) EXPECT_EQ(*m, 17);
+  // The leader's chain: per place, one record for the place itself, one for its own mark pointer
+  // and one for the pointer registered here.
+  std::set<BaseStateVariableClass*> owners;
+  int records = 0;
+  for (SharedPointer<short>* r = lead->getHead(); r != nullptr; r = r->getNeighbor(), records++) {
+    if (r->getOwner() != nullptr)
+      owners.insert(r->getOwner());
+    else
+      EXPECT_EQ(*r->getPointer(), lead->getPointer());
+  }
+  EXPECT_EQ(records, 12);
+  EXPECT_EQ(lead->getSharingCount(), 12);
+  EXPECT_EQ(owners, (std::set<BaseStateVariableClass*>{&A, &B, &C, &D}));
+  for (Place* p : all) EXPECT_EQ(p->getPointer(), lead->getPointer());
+  BaseActionClass late;
+  D.appendEnabledAction(&late);  // through a borrower: the one list grows
+  EXPECT_EQ(A.getNumEnabledActions(), 2);
+}
+
+// Joined variables free only what they own: deleting them leader first or absorbed first leaves
+// nothing behind and reads nothing freed (the sanitizer build checks both).
+TEST(Sharing, JoinedVariablesAreDestroyedInAnyOrder) {
+  for (int order = 0; order < 3; order++) {
+    Place* p[3];
+    for (int i = 0; i < 3; i++) p[i] = new Place("P", static_cast<short>(i));
+    BaseActionClass a;
+    p[2]->appendAffectingAction(&a);
+    p[0]->ShareWith(p[1]);
+    p[1]->ShareWith(p[2]);
+    ASSERT_EQ(p[2]->getNumAffectingActions(), 1);
+    ASSERT_TRUE(p[0]->getStored());
+    const int sequence[3][3] = {{0, 1, 2}, {2, 1, 0}, {1, 0, 2}};
+    for (int k = 0; k < 3; k++) delete p[sequence[order][k]];
+  }
+}
+
 TEST(Sharing, RegisteredPointerFollowsTheCell) {
   Place A("A", 1), B("B", 2);
   short* view = nullptr;
