@@ -54,7 +54,7 @@ class List {
 
   // Whole models are listed this way: past a few dozen items the duplicate check sorts a copy of
   // the pointers, or listing n actions would cost n * n comparisons; only when that finds a
-  // repeat does a hash set decide item by item. Order and growth are unchanged.
+  // repeat does a hash set decide item by item. The order is that of appending one by one.
   void append(C** items, int n) {
     if (n < 64) {
       for (int i = 0; i < n; i++) append(items[i]);
@@ -65,10 +65,10 @@ class List {
     std::sort(sorted.begin(), sorted.end(), std::less<const C*>());
     if (std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end()) {
       std::vector<const C*>().swap(sorted);
-      for (int i = 0; i < n; i++) {
-        if (NumItems >= ArraySize) increaseArraySize(grownSize(ArraySize));
-        slots()[NumItems++] = items[i];
-      }
+      // Every item goes in: room for exactly that many (a whole model's list is large, and
+      // growing it by steps left up to two fifths of it unused).
+      if (ArraySize < NumItems + n) increaseArraySize(NumItems + n);
+      for (int i = 0; i < n; i++) slots()[NumItems++] = items[i];
       return;
     }
     std::vector<const C*>().swap(sorted);
