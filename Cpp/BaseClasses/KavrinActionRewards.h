@@ -1,6 +1,7 @@
-// KavrinActionRewards: what the reward model records on an action, kept beside the action rather than
-// in it. Most actions of a large model take part in no reward; they point at a record they share
-// (a process-wide empty one, or the reward model's) and carry only that pointer.
+// KavrinActionRewards: what the reward model records on an action, kept beside the action
+// rather than in it. Most actions of a large model take part in no reward; they point at a
+// record they share (a process-wide empty one, or the reward model's) and carry only that
+// pointer.
 // The reward model fills the record at start-up and reads it on every firing. A record owns the
 // arrays it allocated; arrays it was handed by another record (ShareRateFrom, ShareImpulseFrom)
 // are only read.
