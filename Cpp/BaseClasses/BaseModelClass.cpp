@@ -28,7 +28,7 @@ BaseModelClass::BaseModelClass()
   ParentId = Id;
 }
 
-BaseModelClass::~BaseModelClass() { delete[] Name; }
+BaseModelClass::~BaseModelClass() = default;
 
 int BaseModelClass::getNumStateVariables() { return NumStateVariables; }
 
@@ -95,4 +95,4 @@ void BaseModelClass::DestructLocalState(State*) {
   KAVRIN_ASSERT(!"DestructLocalState", "BaseModelClass", 97);
 }
 
-void BaseModelClass::DefineName(const char* name) { KavrinReplaceName(Name, name != nullptr ? name : ""); }
+void BaseModelClass::DefineName(const char* name) { Name = KavrinInternName(name != nullptr ? name : ""); }

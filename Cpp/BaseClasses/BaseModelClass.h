@@ -1,7 +1,7 @@
 // BaseModelClass: the interface of every model, a named container of state variables, actions
 // and groups that can save, restore and compare its state as a flat byte image. The atomic SAN
 // model implements it; the reward model wraps one and implements it by forwarding.
-// Owns its name. Who owns GroupList and ActionList depends on the kind of model.
+// Its name is interned (KavrinName.h). Who owns GroupList and ActionList depends on the kind of model.
 #ifndef KAVRIN_BASECLASSES_BASEMODELCLASS_H
 #define KAVRIN_BASECLASSES_BASEMODELCLASS_H
 
@@ -27,7 +27,7 @@ class BaseModelClass {
   int NumActions;
   int NumGroups;
   BaseGroupClass** GroupList;
-  char* Name;
+  const char* Name;  // interned (KavrinName.h): the copies of a replicate share one text
   int Id;
   int ParentId;
   int NumPVs;

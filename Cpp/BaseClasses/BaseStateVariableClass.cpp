@@ -3,6 +3,7 @@
 #include <cstring>
 #include <iostream>
 #include <new>
+#include <string>
 
 #include "BaseClasses/BaseActionClass.h"
 #include "BaseClasses/StandardErrors.h"
@@ -28,17 +29,15 @@ BaseStateVariableClass::BaseStateVariableClass(const char* name, const char* pre
       Stored(true),
       FunctionallyShared(false),
       BorrowsLists(false),
-      SharingCount(0),
-      FullyQualifiedName(nullptr) {}
+      SharingCount(0) {}
 
 BaseStateVariableClass::~BaseStateVariableClass() {
-  forgetFullyQualifiedName();
   if (!BorrowsLists) Lists.Own.~OwnLists();
 }
 
 void BaseStateVariableClass::borrowListsOf(BaseStateVariableClass* lender) {
   // The lists' owner itself, so that a chain of borrowers stays one step long where it can.
-  while (lender->BorrowsLists) lender = lender->Lists.Lender;
+  lender = lender->listsOwner();
   if (lender == this) return;  // these are its own lists already
   if (!BorrowsLists) Lists.Own.~OwnLists();
   Lists.Lender = lender;
@@ -100,15 +99,9 @@ void BaseStateVariableClass::replaceEnabledAction(BaseActionClass* oldAction, Ba
   getEnabledActions()->replaceItem(oldAction, newAction);
 }
 
-void BaseStateVariableClass::SetName(const char* name) {
-  forgetFullyQualifiedName();
-  StateVariableName = internText(name);
-}
+void BaseStateVariableClass::SetName(const char* name) { StateVariableName = internText(name); }
 
-void BaseStateVariableClass::SetPrefix(const char* prefix) {
-  forgetFullyQualifiedName();
-  VariableNamePrefix = internText(prefix);
-}
+void BaseStateVariableClass::SetPrefix(const char* prefix) { VariableNamePrefix = internText(prefix); }
 
 BaseActionClass* BaseStateVariableClass::getAffectingAction(int i) {
   KAVRIN_CHECK(i >= 0 && i < getAffectingActions()->getNumItems(), "BaseStateVariableClass", 136);
@@ -120,20 +113,8 @@ BaseActionClass* BaseStateVariableClass::getEnabledAction(int i) {
   return (*getEnabledActions())[i];
 }
 
-void BaseStateVariableClass::forgetFullyQualifiedName() {
-  if (FullyQualifiedName != StateVariableName) delete[] FullyQualifiedName;
-  FullyQualifiedName = nullptr;
-}
-
 const char* BaseStateVariableClass::getFullyQualifiedName() const {
-  if (FullyQualifiedName != nullptr) return FullyQualifiedName;
-  size_t prefixLen = std::strlen(VariableNamePrefix);
-  if (prefixLen == 0) return FullyQualifiedName = StateVariableName;
-  size_t nameLen = std::strlen(StateVariableName);
-  char* text = new (std::nothrow) char[prefixLen + 1 + nameLen + 1];
-  if (text == nullptr) MemoryAllocationError(kNoNameMemory);
-  std::memcpy(text, VariableNamePrefix, prefixLen);
-  text[prefixLen] = '.';
-  std::memcpy(text + prefixLen + 1, StateVariableName, nameLen + 1);
-  return FullyQualifiedName = text;
+  if (VariableNamePrefix[0] == '\0') return StateVariableName;
+  const std::string whole = std::string(VariableNamePrefix) + "." + StateVariableName;
+  return KavrinInternName(whole.c_str(), whole.size(), kNoNameMemory);
 }

@@ -25,10 +25,6 @@ class BaseStateVariableClass {
   bool FunctionallyShared;
   bool BorrowsLists;  // Lists holds the lender, not this variable's own lists
   int SharingCount;
-  // "prefix.name", or the name itself (the same text) without a prefix; built when first asked
-  // for (a large composed model has tens of thousands of places whose names no run shows) and
-  // dropped whenever either part changes: null until then. Owned unless it is the name itself.
-  mutable const char* FullyQualifiedName;
 
  public:
   BaseStateVariableClass();
@@ -63,7 +59,8 @@ class BaseStateVariableClass {
   void SetPrefix(const char* prefix);
   const char* getName() const { return StateVariableName; }
   const char* getPrefix() const { return VariableNamePrefix; }
-  // Valid until the name or prefix changes or the variable is destroyed.
+  // "prefix.name", or the name itself without a prefix: an interned text, made when asked for (a
+  // large composed model has tens of thousands of places whose qualified names no run shows).
   const char* getFullyQualifiedName() const;
 
   bool getShared() const { return Shared; }
@@ -101,6 +98,12 @@ class BaseStateVariableClass {
   // through this variable.
   void borrowListsOf(BaseStateVariableClass* lender);
   bool borrowsLists() const { return BorrowsLists; }
+  // The variable that owns the lists this one uses: itself unless it borrows.
+  BaseStateVariableClass* listsOwner() const {
+    const BaseStateVariableClass* v = this;
+    while (v->BorrowsLists) v = v->Lists.Lender;
+    return const_cast<BaseStateVariableClass*>(v);
+  }
 
   // Advanced by every change that can move a variable's value cell or change which variables a
   // model image covers (sharing, the Stored flag, a new array element), so that a model may keep
@@ -108,8 +111,6 @@ class BaseStateVariableClass {
   static inline unsigned long LayoutEpoch = 0;
 
  private:
-  void forgetFullyQualifiedName();
-
   // A variable keeps its two lists inside itself while it is their owner; one that borrows keeps
   // the lender in the same room instead (most variables never share, and two heap lists each
   // were a large part of a big model's memory).

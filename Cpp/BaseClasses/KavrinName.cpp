@@ -36,7 +36,7 @@ class NameStore {
   }
 
  private:
-  static constexpr size_t kBlock = 64 * 1024;
+  static constexpr size_t kBlock = 16 * 1024;
 
   static size_t hash(const char* text, size_t length) {
     std::uint64_t h = 1469598103934665603ull;

@@ -31,7 +31,7 @@ template <class C>
 class List {
  public:
   List() : NumItems(0), ArraySize(0) { allocate(10); }
-  explicit List(int n) : NumItems(0), ArraySize(0) { allocate(n); }
+  explicit List(int slots) : NumItems(0), ArraySize(0) { allocate(slots); }
   ~List() { release(); }
 
   // Copying would share the slot array between two owners.

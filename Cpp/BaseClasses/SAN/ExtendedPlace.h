@@ -1,6 +1,6 @@
 // ExtendedPlace<C>: a place whose marking is of type C (the generated model uses int). Its
-// marking is the value cell itself; the cell address is registered a second time so that it is
-// reachable from two records of the sharing chain, as for an ordinary place's mark pointer.
+// marking is the value cell itself; registering the cell's own pointer counts it as an ordinary
+// place counts its mark (see SharableSV::Register).
 #ifndef KAVRIN_BASECLASSES_SAN_EXTENDEDPLACE_H
 #define KAVRIN_BASECLASSES_SAN_EXTENDEDPLACE_H
 

@@ -2,20 +2,20 @@
 
 #include "BaseClasses/debug.h"
 
-Place::Place() : SharableSV<short>(), TheMark(nullptr) {
-  Register(&TheMark);
-  *TheMark = 0;
+Place::Place() : SharableSV<short>() {
+  Register(&TheState);
+  *TheState = 0;
 }
 
-Place::Place(const char* name) : SharableSV<short>(), TheMark(nullptr) {
+Place::Place(const char* name) : SharableSV<short>() {
   SetName(name);
-  Register(&TheMark);
-  *TheMark = 0;
+  Register(&TheState);
+  *TheState = 0;
 }
 
-Place::Place(const char* name, short initialMarking) : SharableSV<short>(), TheMark(nullptr) {
+Place::Place(const char* name, short initialMarking) : SharableSV<short>() {
   SetName(name);
-  Register(&TheMark);
-  *TheMark = initialMarking;
+  Register(&TheState);
+  *TheState = initialMarking;
   KAVRIN_DEBUG(1, "Initial Marking for " << getName() << " is " << initialMarking);
 }

@@ -1,9 +1,11 @@
 // SharableSV<C>: a scalar state variable whose value cell can be joined with other variables
-// ("equivalence sharing"). Each variable keeps a chain of SharedPointer records naming every
-// pointer that must follow its value cell; when variables are joined, the leader keeps its cell
-// and re-points every pointer of the absorbed chains at it.
-// Owns its value cell (from the ValueCellPool) and its chain records while it is the leader
-// (Stored); an absorbed variable borrows the leader's cell and action lists (borrowListsOf).
+// ("equivalence sharing"). A leader keeps the variables it absorbed in a chain through
+// NextMember, and a chain of SharedPointer records naming every other pointer that must follow
+// its value cell; when variables are joined, the leader keeps its cell and re-points the
+// absorbed variables and every pointer of their chains at it.
+// Owns its value cell (from the ValueCellPool) and its records while it is the leader (Stored);
+// an absorbed variable borrows the leader's cell and action lists, and the variable it borrows
+// the lists from (borrowListsOf) is its leader.
 #ifndef KAVRIN_BASECLASSES_STATE_SHARABLESV_H
 #define KAVRIN_BASECLASSES_STATE_SHARABLESV_H
 
@@ -19,16 +21,16 @@ template <class C>
 class SharableSV : public BaseStateVariableClass {
  protected:
   C* TheState;
-  SharedPointer<C>* Head;
-  SharableSV<C>* Leader;
+  SharedPointer<C>* Head;     // the pointers that follow this leader's cell
+  SharableSV<C>* NextMember;  // a leader: the first variable it absorbed; then the next one
 
  public:
   using BaseStateVariableClass::printState;
 
-  SharableSV() : BaseStateVariableClass(), TheState(nullptr), Head(nullptr), Leader(this) {
+  SharableSV() : BaseStateVariableClass(), TheState(nullptr), Head(nullptr), NextMember(nullptr) {
     TheState = ValueCellPool::Take<C>();
     *TheState = 0;
-    registerMyself();
+    SharingCount++;  // the variable's own value pointer
   }
 
   ~SharableSV() override {
@@ -55,17 +57,13 @@ class SharableSV : public BaseStateVariableClass {
     ShareWith(same);
   }
 
-  // Every owner of the chain shares one affecting list, so one append serves them all; an
-  // absorbed variable leaves the list to its leader.
+  // Every variable of the chain reads the leader's affecting list, so one append serves them all;
+  // an absorbed variable leaves the list to its leader.
   void appendAffectingAction(BaseActionClass* a) override {
-    if (Leader != this) return;
-    for (SharedPointer<C>* p = Head; p != nullptr; p = p->getNeighbor()) {
-      BaseStateVariableClass* owner = p->getOwner();
-      if (owner == nullptr) continue;
-      owner->BaseStateVariableClass::appendAffectingAction(a);
-      KAVRIN_DEBUG(2, "Appended affecting action to"
-                          << " = " << owner->getName());
-    }
+    if (borrowsLists()) return;
+    BaseStateVariableClass::appendAffectingAction(a);
+    KAVRIN_DEBUG(2, "Appended affecting action to"
+                        << " = " << getName());
   }
 
   C getState() const { return *TheState; }
@@ -76,35 +74,29 @@ class SharableSV : public BaseStateVariableClass {
   void setPointer(C* cell) {
     LayoutEpoch++;
     TheState = cell;
-    for (SharedPointer<C>* p = Head; p != nullptr; p = p->getNeighbor()) {
-      if (BaseStateVariableClass* owner = p->getOwner())
-        static_cast<SharableSV<C>*>(owner)->TheState = cell;
-      else if (C** pointer = p->getPointer())
-        *pointer = cell;
-    }
+    for (SharableSV<C>* m = NextMember; m != nullptr; m = m->NextMember) m->TheState = cell;
+    for (SharedPointer<C>* p = Head; p != nullptr; p = p->getNeighbor()) p->changePointer(cell);
   }
 
-  SharableSV<C>* getLeader() const { return Leader; }
-  void setLeader(SharableSV<C>* l) { Leader = l; }
+  // The variable whose cell and lists this one uses: itself while it is a leader.
+  SharableSV<C>* getLeader() { return findLeader(); }
   SharedPointer<C>* getHead() const { return Head; }
+  SharableSV<C>* getNextMember() const { return NextMember; }
   void setHeadToNull() { Head = nullptr; }
 
-  void registerMyself() {
-    SharingCount++;
-    pushRecord(nullptr, this);
-  }
-
-  // Makes *p follow this variable's value cell from now on.
+  // Makes *p follow this variable's value cell from now on. A place registers its own value
+  // pointer this way (&TheState), which is counted (the count decides which leader absorbs which)
+  // but follows through the chain of members, with no record of its own.
   void Register(C** p) {
-    // An absorbed variable's chain is no longer walked: its leader must hold the record.
-    if (!Stored && Leader != this) {
+    // An absorbed variable's records are no longer walked: its leader must hold the record.
+    if (!Stored && borrowsLists()) {
       findLeader()->Register(p);
       return;
     }
     KAVRIN_CHECK(TheState != nullptr, "SharableSV", 99);
     *p = TheState;
     SharingCount++;
-    pushRecord(p, nullptr);
+    if (p != &TheState) pushRecord(p);
   }
 
   // Absorbs other (a leader) into this variable, which becomes or stays the leader.
@@ -113,7 +105,6 @@ class SharableSV : public BaseStateVariableClass {
     LayoutEpoch++;
     if (other->Stored) ValueCellPool::Give(other->TheState);
     other->TheState = nullptr;
-    other->Leader = this;
     other->setPointer(TheState);
     other->Shared = true;
     other->Stored = false;
@@ -121,24 +112,24 @@ class SharableSV : public BaseStateVariableClass {
     if (other->getAffectingActions() != getAffectingActions()) {
       getAffectingActions()->append(other->getAffectingActions());
       getEnabledActions()->append(other->getEnabledActions());
-      other->borrowListsOf(this);
     }
+    // other and the variables it had absorbed now borrow from this one: it is their leader.
+    other->borrowListsOf(this);
+    SharableSV<C>* lastMember = other;
+    for (SharableSV<C>* m = other->NextMember; m != nullptr; m = m->NextMember) {
+      m->borrowListsOf(this);
+      lastMember = m;
+    }
+    lastMember->NextMember = NextMember;
+    NextMember = other;
 
     SharedPointer<C>* last = nullptr;
-    for (SharedPointer<C>* p = other->Head; p != nullptr; p = p->getNeighbor()) {
-      BaseStateVariableClass* owner = p->getOwner();
-      if (owner != nullptr) {
-        if (owner != other) owner->borrowListsOf(this);
-        // Variables that other had absorbed earlier must name the new leader too.
-        static_cast<SharableSV<C>*>(owner)->Leader = this;
-      }
-      last = p;
-    }
+    for (SharedPointer<C>* p = other->Head; p != nullptr; p = p->getNeighbor()) last = p;
     if (last != nullptr) {
       last->setNeighbor(Head);
       Head = other->Head;
-      SharingCount += other->SharingCount;
     }
+    SharingCount += other->SharingCount;
     other->Head = nullptr;
 
     KAVRIN_DEBUG(3, "Now " << getName() << " has a head pointer = " << static_cast<void*>(Head) << ", "
@@ -162,18 +153,14 @@ class SharableSV : public BaseStateVariableClass {
     } else {
       other->findLeader()->Register(findLeader());
     }
-    SharableSV<C>* leader = Leader;
+    SharableSV<C>* leader = findLeader();
     List<BaseActionClass>* affecting = other->getAffectingActions();
     for (int i = 0; i < affecting->getNumItems(); i++) (*affecting)[i]->replaceAffectedSV(other, leader);
     List<BaseActionClass>* enabled = other->getEnabledActions();
     for (int i = 0; i < enabled->getNumItems(); i++) (*enabled)[i]->replaceEnablingSV(other, leader);
   }
 
-  SharableSV<C>* findLeader() {
-    SharableSV<C>* l = this;
-    while (l->Leader != l && l->Leader != nullptr) l = l->Leader;
-    return l;
-  }
+  SharableSV<C>* findLeader() { return static_cast<SharableSV<C>*>(listsOwner()); }
 
  private:
   int chainLength() const {
@@ -182,13 +169,10 @@ class SharableSV : public BaseStateVariableClass {
     return n;
   }
 
-  void pushRecord(C** p, BaseStateVariableClass* owner) {
+  void pushRecord(C** p) {
     SharedPointer<C>* r = new (std::nothrow) SharedPointer<C>();
     if (r == nullptr) MemoryAllocationError();
-    if (owner != nullptr)
-      r->setOwner(owner);
-    else
-      r->setPointer(p);
+    r->setPointer(p);
     r->setNeighbor(Head);
     Head = r;
   }

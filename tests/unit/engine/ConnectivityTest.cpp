@@ -77,8 +77,7 @@ class ScopedSimtest : public testproc::ScopedEnv {
 
 std::vector<std::string> ListOf(BaseActionClass* a) {
   std::vector<std::string> names;
-  for (ActionAffectsElement* c = a->Affects; c != nullptr; c = c->next)
-    names.push_back(c->Action->ActionName);
+  for (ActionAffectsElement* c = a->Affects; c != nullptr; c = c->next) names.push_back(c->Action->getName());
   return names;
 }
 
@@ -153,7 +152,7 @@ class CarriedModelConnectivity : public ::testing::Test {
   void ExpectLists(const std::vector<L>& expected) {
     for (int i = 0; i < 15; i++) {
       BaseActionClass* a = holder.getActionList()[i];
-      EXPECT_EQ(ListOf(a), expected[i]) << a->ActionName;
+      EXPECT_EQ(ListOf(a), expected[i]) << a->getName();
     }
   }
 };
@@ -330,7 +329,7 @@ TEST_F(CarriedModelConnectivity, PrintShowsModelActionAndGroupNumbers) {
   std::ostringstream out;
   sim.PrintConnectivityList(&out);
   auto describe = [&](BaseActionClass* a) {
-    return std::string(atomic->getName()) + "(" + std::to_string(atomic->getId()) + ")->" + a->ActionName +
+    return std::string(atomic->getName()) + "(" + std::to_string(atomic->getId()) + ")->" + a->getName() +
            " (" + std::to_string(a->getID()) + ")";
   };
   auto* san = static_cast<GPU_MODEL_ATOMIC_COMPOSITIONSAN*>(atomic);

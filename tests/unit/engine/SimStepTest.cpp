@@ -169,7 +169,7 @@ TEST(SimStep, HigherRankFiresFirstAmongInstantaneousActivities) {
     a->enabling = [san] { return san->mark(0) > 0; };
     a->effect = [&fired, a, san] {
       san->mark(0)--;
-      fired.push_back(a->ActionName);
+      fired.push_back(a->getName());
     };
     san->affects(a == low ? 0 : 1, 0);
     san->reads(a == low ? 0 : 1, 0);

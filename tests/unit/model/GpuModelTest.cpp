@@ -73,7 +73,7 @@ TEST_F(GpuModelTest, BuildsTheListsInContractOrder) {
   BaseActionClass** actions = model.getActionList();
   int first = actions[0]->getID();
   for (int i = 0; i < 15; i++) {
-    EXPECT_STREQ(actions[i]->ActionName, kActionNames[i]);
+    EXPECT_STREQ(actions[i]->getName(), kActionNames[i]);
     // Members are built in action-list order, so their numbers are consecutive.
     EXPECT_EQ(actions[i]->getID(), first + i);
     EXPECT_EQ(actions[i]->DistributionType, Instantaneous);
@@ -82,7 +82,7 @@ TEST_F(GpuModelTest, BuildsTheListsInContractOrder) {
     EXPECT_EQ(actions[i]->Weight(), i == 10 ? 1.0 : 0.0);
     EXPECT_EQ(actions[i]->TheModel, &model);
   }
-  for (int g = 0; g < 8; g++) EXPECT_STREQ(model.getGroupList()[g]->ActionName, kGroupNames[g]);
+  for (int g = 0; g < 8; g++) EXPECT_STREQ(model.getGroupList()[g]->getName(), kGroupNames[g]);
   EXPECT_EQ(model.getGroupList()[5], &model.DISPATCHER);
   // The unlisted groups still take their numbers, after the activities.
   EXPECT_EQ(model.ImmediateGroup.getID(), first + 15);
