@@ -96,3 +96,6 @@ void BaseModelClass::DestructLocalState(State*) {
 }
 
 void BaseModelClass::DefineName(const char* name) { Name = KavrinInternName(name != nullptr ? name : ""); }
+
+// A model that keeps no state variables of its kind's own has none to give back.
+void BaseModelClass::ReleaseSharingRecords() {}

@@ -55,6 +55,9 @@ class BaseModelClass {
                        List<BaseModelClass>* modelList) = 0;
   virtual void printState(std::ostream* s);
   virtual void printState();
+  // Once the model is assembled: every state variable of the model and of its children gives back
+  // the records that joining variables needs (SharableSV). Nothing may be joined afterwards.
+  virtual void ReleaseSharingRecords();
   virtual BaseStateVariableClass** GetLocalStateVariables(std::ostream* s);
   virtual BaseStateVariableClass** GetSharedStateVariables();
   virtual BaseStateVariableClass* getMainSharedVariable(BaseStateVariableClass* sv);

@@ -91,6 +91,13 @@ int BaseStateVariableClass::getNumLeafNodes() { return 1; }
 
 bool BaseStateVariableClass::isLeafNode() { return true; }
 
+void BaseStateVariableClass::ReleaseSharingRecords() {
+  if (isLeafNode()) return;
+  List<BaseStateVariableClass>* leaves = getLeafNodes();
+  for (int i = 0; i < leaves->getNumItems(); i++) leaves->getItem(i)->ReleaseSharingRecords();
+  delete leaves;
+}
+
 void BaseStateVariableClass::appendEnabledAction(BaseActionClass* a) { getEnabledActions()->append(a); }
 
 void BaseStateVariableClass::removeEnabledAction(BaseActionClass* a) { getEnabledActions()->remove(a); }

@@ -39,6 +39,9 @@ class BaseStateVariableClass {
   virtual void CurrentState(void* buffer) = 0;
   virtual void printState(std::ostream* s);
   virtual void printState();
+  // Gives back the records that joining variables needs, once the model is assembled; a composite
+  // variable asks its leaves. Joining this variable afterwards is a fault of the caller.
+  virtual void ReleaseSharingRecords();
   virtual void printStateVal(std::ostream* s);
   virtual void share(BaseStateVariableClass* other) = 0;
   virtual void appendAffectingAction(BaseActionClass* a);

@@ -377,6 +377,10 @@ void PVModel::listSVs(const char* TheModelName, const char* TheSVName,
 
 void PVModel::printState(std::ostream* s) { TheModel->printState(s); }
 
+void PVModel::ReleaseSharingRecords() {
+  if (TheModel != nullptr) TheModel->ReleaseSharingRecords();
+}
+
 // ---------------------------------------------------------------- simulation
 
 void PVModel::Accumulate(double new_time) {

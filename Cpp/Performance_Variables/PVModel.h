@@ -48,6 +48,7 @@ class PVModel : public BaseModelClass {
   void CurrentState(void* Location) override;
   void listActions(List<BaseActionClass>* TheContainer) override;
   void listGroups(List<BaseGroupClass>* TheContainer) override;
+  void ReleaseSharingRecords() override;
   void SetState(void* TheState) override;
   int StateSize() override;
   bool CompareState(void* state1, void* state2) override;

@@ -12,6 +12,7 @@
 #include "BaseClasses/LargeModelMemory.h"
 #include "BaseClasses/List.h"
 #include "BaseClasses/debug.h"
+#include "BaseClasses/state/SharingRecordArena.h"
 #include "Performance_Variables/PVModel.h"
 #include "Simulator/DataPacket.h"
 #include "Simulator/EventList.h"
@@ -106,6 +107,10 @@ void SimulatorClass::SetDefaults() {
 }
 
 void SimulatorClass::AssembleEngine() {
+  // The model is complete: nothing joins its variables any more. The records that joining needs
+  // go back before the engine's own tables are made, so that a large model never holds both.
+  TheModel->ReleaseSharingRecords();
+  SharingRecordArena::ReleaseIfEmpty();
   KAVRIN_DEBUG(3, "Getting groups");
   TheModel->listGroups(TheGroupContainer);
   GroupList = TheGroupContainer->getList();

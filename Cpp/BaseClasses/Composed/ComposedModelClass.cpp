@@ -119,6 +119,10 @@ bool ComposedModelClass::IsInstancePath(const std::string& path) {
   return false;
 }
 
+void ComposedModelClass::ReleaseSharingRecords() {
+  for (BaseModelClass* child : Children) child->ReleaseSharingRecords();
+}
+
 int ComposedModelClass::GetNumberOfChildren() { return static_cast<int>(Children.size()); }
 
 BaseModelClass* ComposedModelClass::GetChild(int i) {

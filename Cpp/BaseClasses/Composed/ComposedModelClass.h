@@ -53,6 +53,7 @@ class ComposedModelClass : public BaseModelClass {
 
   int GetNumberOfChildren() override;
   BaseModelClass* GetChild(int i) override;
+  void ReleaseSharingRecords() override;
 
   void listModels(const char* name, List<BaseModelClass>* models) override;
   void listActions(List<BaseActionClass>* actions) override;

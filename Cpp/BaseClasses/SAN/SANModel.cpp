@@ -310,6 +310,14 @@ BaseStateVariableClass** SANModel::GetLocalStateVariables(std::ostream*) { retur
 
 ModelType SANModel::GetModelType() { return AtomicModel; }
 
+void SANModel::ReleaseSharingRecords() {
+  const int places = NumStateVariables - NumReadOnlyPlaces;
+  for (int i = 0; LocalStateVariables != nullptr && i < places; i++)
+    if (LocalStateVariables[i] != nullptr) LocalStateVariables[i]->ReleaseSharingRecords();
+  for (int i = 0; ReadOnlyPlaces != nullptr && i < NumReadOnlyPlaces; i++)
+    if (ReadOnlyPlaces[i] != nullptr) ReadOnlyPlaces[i]->ReleaseSharingRecords();
+}
+
 int SANModel::GetNumberOfChildren() { return 0; }
 
 BaseModelClass* SANModel::GetChild(int) {

@@ -73,6 +73,7 @@ class SANModel : public BaseModelClass {
   void printState(std::ostream* s) override;
   BaseStateVariableClass** GetLocalStateVariables(std::ostream* s) override;
   ModelType GetModelType() override;
+  void ReleaseSharingRecords() override;
   int GetNumberOfChildren() override;
   BaseModelClass* GetChild(int i) override;
   void GetLocalActions(base_action_list_t& list) override;

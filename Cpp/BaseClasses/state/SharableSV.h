@@ -35,14 +35,17 @@ class SharableSV : public BaseStateVariableClass {
 
   ~SharableSV() override {
     if (Stored) ValueCellPool::Give(TheState);
-    SharedPointer<C>* p = Head;
-    while (p != nullptr) {
-      SharedPointer<C>* next = p->getNeighbor();
-      delete p;
-      p = next;
-    }
-    Head = nullptr;
+    dropRecords();
   }
+
+  // Once the model is assembled nothing joins its variables any more, and every pointer already
+  // points at the cell it will keep: the records go back to the arena. A join or a registration
+  // after that is a fault of the caller, caught by the checks below.
+  void ReleaseSharingRecords() override {
+    dropRecords();
+    Head = Released();
+  }
+  bool sharingRecordsReleased() const { return Head == Released(); }
 
   int StateSize() override { return static_cast<int>(sizeof(C)); }
   void SetState(void* buffer) override { readMemory2<C>(buffer, TheState); }
@@ -88,6 +91,7 @@ class SharableSV : public BaseStateVariableClass {
   // pointer this way (&TheState), which is counted (the count decides which leader absorbs which)
   // but follows through the chain of members, with no record of its own.
   void Register(C** p) {
+    KAVRIN_CHECK(!findLeader()->sharingRecordsReleased(), "SharableSV", 85);
     // An absorbed variable's records are no longer walked: its leader must hold the record.
     if (!Stored && borrowsLists()) {
       findLeader()->Register(p);
@@ -102,6 +106,7 @@ class SharableSV : public BaseStateVariableClass {
   // Absorbs other (a leader) into this variable, which becomes or stays the leader.
   void Register(SharableSV<C>* other) {
     if (other == this) return;
+    KAVRIN_CHECK(!sharingRecordsReleased() && !other->sharingRecordsReleased(), "SharableSV", 112);
     LayoutEpoch++;
     if (other->Stored) ValueCellPool::Give(other->TheState);
     other->TheState = nullptr;
@@ -137,6 +142,8 @@ class SharableSV : public BaseStateVariableClass {
   }
 
   void ShareWith(SharableSV<C>* other) {
+    KAVRIN_CHECK(!findLeader()->sharingRecordsReleased() && !other->findLeader()->sharingRecordsReleased(),
+                 "SharableSV", 140);
     // Variables already joined through a common leader need nothing more; registering a
     // leader with itself would free its own cell.
     if (findLeader() == other->findLeader()) return;
@@ -167,6 +174,22 @@ class SharableSV : public BaseStateVariableClass {
     int n = 0;
     for (SharedPointer<C>* p = Head; p != nullptr; p = p->getNeighbor()) n++;
     return n;
+  }
+
+  // The mark of a chain whose records went back: a record no variable ever holds.
+  static SharedPointer<C>* Released() {
+    static SharedPointer<C> mark;
+    return &mark;
+  }
+
+  void dropRecords() {
+    SharedPointer<C>* p = Head == Released() ? nullptr : Head;
+    while (p != nullptr) {
+      SharedPointer<C>* next = p->getNeighbor();
+      delete p;
+      p = next;
+    }
+    Head = nullptr;
   }
 
   void pushRecord(C** p) {

@@ -1,6 +1,7 @@
 // The arena of sharing records: records of each size are distinct, aligned and reused once given
 // back; the pages go back to the system only when no record is left, and the arena serves again
-// afterwards. Its own program: the arena is one per process.
+// afterwards; chains released once a model is assembled keep their cells. Its own program: the
+// arena is one per process.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -8,6 +9,8 @@
 #include <set>
 #include <vector>
 
+#include "BaseClasses/SAN/ExtendedPlace.h"
+#include "BaseClasses/SAN/Place.h"
 #include "BaseClasses/state/SharingRecordArena.h"
 
 TEST(SharingRecordArena, RecordsAreDistinctAlignedAndReused) {
@@ -60,4 +63,52 @@ TEST(SharingRecordArena, PagesGoBackOnlyWhenNoRecordIsLeft) {
   EXPECT_EQ(SharingRecordArena::Outstanding(), 1u);
   SharingRecordArena::Give(c, 24);
   EXPECT_TRUE(SharingRecordArena::ReleaseIfEmpty());
+}
+
+// Places joined while a model is built, then released as the simulator does once it is assembled:
+// every pointer keeps the cell it had, the records all go back, and the pages leave the process.
+// A join or a registration afterwards is refused rather than leaving a pointer behind.
+TEST(SharingRecordArena, ReleasedChainsKeepTheirCellsAndRefuseNewJoins) {
+  ASSERT_TRUE(SharingRecordArena::ReleaseIfEmpty());
+  const size_t before = SharingRecordArena::Outstanding();
+  auto* a = new Place("A", 3);
+  auto* b = new Place("B", 5);
+  auto* c = new ExtendedPlace<int>("C", 7);
+  short* viewA = nullptr;
+  short* viewB = nullptr;
+  int* viewC = nullptr;
+  a->Register(&viewA);
+  b->Register(&viewB);
+  c->Register(&viewC);
+  a->ShareWith(b);
+  EXPECT_EQ(SharingRecordArena::Outstanding(), before + 3);
+  EXPECT_GT(SharingRecordArena::BytesHeld(), 0u);
+
+  for (BaseStateVariableClass* v :
+       {static_cast<BaseStateVariableClass*>(a), static_cast<BaseStateVariableClass*>(b),
+        static_cast<BaseStateVariableClass*>(c)})
+    v->ReleaseSharingRecords();
+  EXPECT_EQ(SharingRecordArena::Outstanding(), before);
+  EXPECT_TRUE(SharingRecordArena::ReleaseIfEmpty());
+  EXPECT_EQ(SharingRecordArena::BytesHeld(), 0u);
+
+  // The joined pair still reads and writes one cell, through the places and the registered views.
+  EXPECT_EQ(viewA, viewB);
+  *viewB = 11;
+  EXPECT_EQ(a->Mark(), 11);
+  EXPECT_EQ(b->Mark(), 11);
+  *viewC = 9;
+  EXPECT_EQ(c->Mark(), 9);
+  // Releasing twice changes nothing.
+  a->ReleaseSharingRecords();
+  EXPECT_EQ(a->Mark(), 11);
+
+  short* late = nullptr;
+  EXPECT_DEATH(a->Register(&late), "Assertion failed in file SharableSV");
+  Place d("D", 1);
+  EXPECT_DEATH(d.ShareWith(b), "Assertion failed in file SharableSV");
+  // Destroyed in any order, released variables free nothing twice (the sanitizer build checks).
+  delete b;
+  delete a;
+  delete c;
 }
