@@ -15,13 +15,11 @@ struct SizeClass {
 
 constexpr size_t kBlockBytes = 16384;
 
-int ClassOf(size_t size) {
-  return size == 1 ? 0 : size == 2 ? 1 : size == 4 ? 2 : size == 8 ? 3 : 4;
-}  // 4: the sharing records
+int ClassOf(size_t size) { return size == 1 ? 0 : size == 2 ? 1 : size == 4 ? 2 : 3; }
 
 // Made on first use and never destroyed: a variable may outlive every static of the process.
 SizeClass* Classes() {
-  static SizeClass* classes = new SizeClass[5];
+  static SizeClass* classes = new SizeClass[4];
   return classes;
 }
 

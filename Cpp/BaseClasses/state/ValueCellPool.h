@@ -2,8 +2,8 @@
 // bytes are carved side by side from shared blocks, so the markings of a large model sit in a
 // few cache lines instead of one allocator chunk each, and a firing that changes a marking does
 // not miss the cache for it. A returned cell is reused by the next variable of its size; the
-// blocks live as long as the process. Other sizes come from the ordinary heap. The records of the
-// sharing chains (four or so per place) come from here too, through TakeRaw and GiveRaw.
+// blocks live as long as the process. Other sizes come from the ordinary heap. (The records of the
+// sharing chains have an arena of their own, SharingRecordArena, which is given back whole.)
 #ifndef KAVRIN_BASECLASSES_STATE_VALUECELLPOOL_H
 #define KAVRIN_BASECLASSES_STATE_VALUECELLPOOL_H
 
@@ -36,8 +36,8 @@ class ValueCellPool {
     GiveRaw(cell, sizeof(C));
   }
 
-  // Raw memory of 1, 2, 4, 8 or 16 bytes (size must be one of them), aligned for its size (8 for
-  // 16); null only when memory runs out.
+  // Raw memory of 1, 2, 4 or 8 bytes (size must be one of them), aligned for its size; null only
+  // when memory runs out.
   static void* TakeRaw(size_t size) noexcept;
   static void GiveRaw(void* cell, size_t size) noexcept;
 
