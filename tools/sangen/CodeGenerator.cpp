@@ -186,7 +186,7 @@ class {{C}} : public ArrayStateVariable<ExtendedPlace<{{T}}>> {
 const TextTemplate kActivityClass(R"(  class {{C}} : public Activity {
    public:
 {{MEMBERS}}    double* TheDistributionParameters;
-{{SAMPLED}}
+{{OWN_ARRAYS}}
     {{C}}();
     ~{{C}}() override;
     bool Enabled() override;
@@ -232,9 +232,16 @@ std::string CodeGenerator::AtomicHeader() {
     activities += kActivityClass.Fill(
         {{"C", x.ClassName},
          {"MEMBERS", members},
-         {"SAMPLED", AutoReactivation(x) ? "    double Sampled[" + std::to_string(ParameterCount(*x.Def)) +
-                                               "] = {};  // the parameters of the scheduled delay\n"
-                                         : ""},
+         {"OWN_ARRAYS",
+          (AutoReactivation(x) ? "    double Sampled[" + std::to_string(ParameterCount(*x.Def)) +
+                                     "] = {};  // the parameters of the scheduled delay\n"
+                               : "") +
+              // Inside the activity: a copy of a cell comes by the thousand, and an array
+              // of its own would cost each activity a heap block four times its size.
+              (x.Def->Timed
+                   ? "    double Kavrin_Parameters[" + std::to_string(std::max(1, ParameterCount(*x.Def))) +
+                         "];  // where TheDistributionParameters points\n"
+                   : "")},
          {"TIMED", x.Def->Timed ? "    void CurrentParameters(double* p);\n" : ""}});
     actions += "  " + x.ClassName + " " + x.Name + ";\n";
   }
@@ -458,7 +465,7 @@ const TextTemplate kActivitySource(R"(// ----- {{NAME}}
   ActivityInitialize({{LABEL}}, {{GROUP}}, {{DISTRIBUTION}}, {{POLICY}}, {{AFFECTS}}, {{ENABLES}}, {{REACTIVATES}});
 }
 
-{{Q}}~{{C}}() { delete[] TheDistributionParameters; }
+{{Q}}~{{C}}() {{{RELEASE}}}
 
 bool {{Q}}Enabled() {
   OldEnabled = NewEnabled;
@@ -636,7 +643,8 @@ std::string CodeGenerator::ActivitySource(const Action& x) const {
       {{"NAME", x.Name},
        {"Q", q},
        {"C", x.ClassName},
-       {"PARAMETERS", a.Timed ? "new double[" + nparams + "]" : "nullptr"},
+       {"PARAMETERS", a.Timed ? "Kavrin_Parameters" : "nullptr"},
+       {"RELEASE", a.Timed ? "" : " delete[] TheDistributionParameters; "},
        {"LABEL", Lit(x.Name)},
        {"GROUP", std::to_string(x.Group)},
        {"DISTRIBUTION", distribution},
