@@ -52,6 +52,16 @@ bool InBlock(const ActionAffectsElement* cell, const ActionAffectsElement* block
   return block != nullptr && !before(cell, block) && before(cell, block + size);
 }
 
+// A run of n cells, room for one more at `at`, and the end cell; null when there is no room.
+ActionAffectsElement* Grown(const ActionAffectsElement* run, int n, int at, BaseActionClass* group) {
+  ActionAffectsElement* grown = new (std::nothrow) ActionAffectsElement[n + 2];
+  if (grown == nullptr) return nullptr;
+  for (int i = 0; i < at; i++) grown[i] = run[i];
+  grown[at].Action = group;
+  for (int i = at; i < n; i++) grown[i + 1] = run[i];
+  return grown;
+}
+
 }  // namespace
 
 // The start-up's choice of builder: "SIMTEST" unset or 2 the default builder, 0 or 1 the old one.
@@ -75,25 +85,32 @@ short SimulatorClass::BuildConnectivityLists() {
   return 0;
 }
 
+// A list is one run of cells, so adding a group makes the list a new run one cell longer. The
+// builders that add one group at a time are the old ones; the default builder writes each list
+// once, in place.
 short SimulatorClass::AddActionAffects(BaseActionClass* pointee, BaseActionClass* TheAction) {
   TraceAdd(TheAction);
-  ActionAffectsElement* cell = new (std::nothrow) ActionAffectsElement(pointee, TheAction->Affects);
-  if (cell == nullptr) return 1;
-  TheAction->Affects = cell;
+  // A cell without a group ends a list; a null group cannot be listed.
+  KAVRIN_CHECK(pointee != nullptr, "AddActionAffects", 64);
+  const int n = ActionAffectsElement::Length(TheAction->Affects);
+  ActionAffectsElement* run = Grown(TheAction->Affects, n, 0, pointee);
+  if (run == nullptr) return 1;
+  ClearActionAffectsList(TheAction);
+  TheAction->Affects = run;
   AffectsCompact = false;
   return 0;
 }
 
 short SimulatorClass::AddActionAffectsOld(BaseActionClass* pointee, BaseActionClass* TheAction) {
   TraceAdd(TheAction);
-  ActionAffectsElement** tail = &TheAction->Affects;
-  while (*tail != nullptr) {
-    if ((*tail)->Action == pointee) return 0;
-    tail = &(*tail)->next;
-  }
-  ActionAffectsElement* cell = new (std::nothrow) ActionAffectsElement(pointee, nullptr);
-  if (cell == nullptr) return 1;
-  *tail = cell;
+  KAVRIN_CHECK(pointee != nullptr, "AddActionAffects", 82);
+  const int n = ActionAffectsElement::Length(TheAction->Affects);
+  for (int i = 0; i < n; i++)
+    if (TheAction->Affects[i].Action == pointee) return 0;
+  ActionAffectsElement* run = Grown(TheAction->Affects, n, n, pointee);
+  if (run == nullptr) return 1;
+  ClearActionAffectsList(TheAction);
+  TheAction->Affects = run;
   AffectsCompact = false;
   return 0;
 }
@@ -103,11 +120,12 @@ short SimulatorClass::AddActionAffectsOld(BaseActionClass* pointee, BaseActionCl
 // duplicates are caught in O(1) without clearing the array between actions.
 //
 // Each action's list is complete before the next action's starts, so the lists are written
-// straight into one block in action order: a first walk counts each list, a second fills it from
-// its end (a list built by pushing holds its groups in the reverse of the order they are found).
-// The lists, their order and the block are those that pushing cells one by one and compacting
-// them afterwards gave, without a heap cell per entry that a large model had to hold twice at
-// start-up. Lists that already hold cells are pushed onto as before.
+// straight into one block in action order: a first walk counts each list, a second fills it and
+// turns it round (a list built by pushing holds its groups in the reverse of the order they are
+// found), each list followed by its end cell. The lists, their order and the block are those
+// that pushing groups one by one and compacting the lists afterwards gave, without the copies a
+// large model had to hold twice at start-up. Lists that already hold groups are pushed onto as
+// before.
 short SimulatorClass::GenerateConnectivityList() {
   BaseModelClass* model = TheModel;
   int MaxActionID = BaseActionClass::getMaxID();
@@ -142,22 +160,30 @@ short SimulatorClass::GenerateConnectivityList() {
 
   bool fresh = AffectsBlock == nullptr;
   for (int i = 0; fresh && i < numActions; i++) fresh = actions[i]->Affects == nullptr;
+  // Cells: one per group listed, and an end cell per list.
   int total = 0;
-  if (fresh) walk([&](BaseActionClass*, BaseActionClass*) { total++; });
+  if (fresh) {
+    BaseActionClass* last = nullptr;
+    walk([&](BaseActionClass* a, BaseActionClass*) {
+      total += a != last ? 2 : 1;
+      last = a;
+    });
+  }
   ActionAffectsElement* block = fresh && total > 0 ? new (std::nothrow) ActionAffectsElement[total] : nullptr;
 
   short failed = 0;
   if (block == nullptr) {
     walk([&](BaseActionClass* a, BaseActionClass* g) { failed |= AddActionAffects(g, a); });
   } else {
-    // An action's cells take block[start, used): the first group found goes last.
+    // An action's cells take block[start, used), then its end cell: the first group found goes
+    // last.
     BaseActionClass* current = nullptr;
     int start = 0;
     int used = 0;
     auto close = [&]() {
       if (current == nullptr) return;
       std::reverse(block + start, block + used);
-      for (int c = start; c < used; c++) block[c].next = c + 1 < used ? &block[c + 1] : nullptr;
+      block[used++].Action = nullptr;
       current->Affects = &block[start];
     };
     walk([&](BaseActionClass* a, BaseActionClass* g) {
@@ -225,21 +251,21 @@ void SimulatorClass::CompactConnectivityLists() {
   BaseActionClass** actions = TheModel->getActionList();
   int numActions = TheModel->getNumActions();
   int total = 0;
-  for (int i = 0; i < numActions; i++)
-    for (ActionAffectsElement* cell = actions[i]->Affects; cell != nullptr; cell = cell->next) total++;
+  for (int i = 0; i < numActions; i++) {
+    const int n = ActionAffectsElement::Length(actions[i]->Affects);
+    if (n > 0) total += n + 1;
+  }
   if (total == 0) return;
   ActionAffectsElement* block = new (std::nothrow) ActionAffectsElement[total];
-  if (block == nullptr) return;  // the linked cells serve as well, only slower
+  if (block == nullptr) return;  // the lists' own runs serve as well, only slower
   int used = 0;
   for (int i = 0; i < numActions; i++) {
     BaseActionClass* action = actions[i];
-    if (action->Affects == nullptr) continue;
+    const int n = ActionAffectsElement::Length(action->Affects);
+    if (n == 0) continue;
     ActionAffectsElement* first = block + used;
-    for (ActionAffectsElement* cell = action->Affects; cell != nullptr; cell = cell->next) {
-      block[used].Action = cell->Action;
-      block[used].next = cell->next == nullptr ? nullptr : &block[used + 1];
-      used++;
-    }
+    for (int c = 0; c < n; c++) block[used++] = action->Affects[c];
+    used++;  // the end cell
     ClearActionAffectsList(action);
     action->Affects = first;
   }
@@ -251,13 +277,8 @@ void SimulatorClass::CompactConnectivityLists() {
 }
 
 void SimulatorClass::ClearActionAffectsList(BaseActionClass* action) {
-  ActionAffectsElement* cell = action->Affects;
-  while (cell != nullptr) {
-    ActionAffectsElement* next = cell->next;
-    // Cells of the compacted block are freed with the block.
-    if (!InBlock(cell, AffectsBlock, AffectsBlockSize)) delete cell;
-    cell = next;
-  }
+  // A list in the block is freed with the block.
+  if (!InBlock(action->Affects, AffectsBlock, AffectsBlockSize)) delete[] action->Affects;
   action->Affects = nullptr;
 }
 
@@ -283,8 +304,8 @@ void SimulatorClass::PrintConnectivityList(std::ostream* out) {
     Describe(out, action);
     *out << std::endl << "Checking my Affects" << std::endl;
     KAVRIN_CHECK(action->Affects != nullptr, "AddActionAffects", 235);
-    for (ActionAffectsElement* cell = action->Affects; cell != nullptr; cell = cell->next) {
-      KAVRIN_CHECK(cell->Action != nullptr && cell->Action->ActionName != nullptr, "AddActionAffects", 238);
+    for (ActionAffectsElement* cell = action->Affects; cell != nullptr; cell = cell->next()) {
+      KAVRIN_CHECK(cell->Action->ActionName != nullptr, "AddActionAffects", 238);
       *out << "    ";
       Describe(out, cell->Action);
       *out << std::endl;

@@ -68,7 +68,7 @@ bool SimulatorClass::SimStep(EventAtInfinity atInfinity) {
   // The groups this firing may affect are visited after it; start loading them now, while the
   // reward model accumulates and the action fires.
   if (PrefetchObjects)
-    for (const ActionAffectsElement* cell = NextEvent->affects; cell != nullptr; cell = cell->next)
+    for (const ActionAffectsElement* cell = NextEvent->affects; cell != nullptr; cell = cell->next())
       PrefetchAction(cell->Action);
   TheModel->Accumulate(CurrentTime);
   trace->printPreFireAction(CurrAction);

@@ -108,7 +108,7 @@ void SimulatorClass::CheckReactivationList() {
 }
 
 void SimulatorClass::RemoveAffectedActions() {
-  for (AffectsAction = TempAction->Affects; AffectsAction != nullptr; AffectsAction = AffectsAction->next) {
+  for (AffectsAction = TempAction->Affects; AffectsAction != nullptr; AffectsAction = AffectsAction->next()) {
     BaseActionClass* group = AffectsAction->Action;
     Event* event = TheEventList->Scheduled(group);
     if (event == nullptr) continue;
@@ -125,7 +125,7 @@ void SimulatorClass::RemoveAffectedActions() {
 }
 
 void SimulatorClass::InsertAffectedActions() {
-  for (AffectsAction = TempAction->Affects; AffectsAction != nullptr; AffectsAction = AffectsAction->next) {
+  for (AffectsAction = TempAction->Affects; AffectsAction != nullptr; AffectsAction = AffectsAction->next()) {
     BaseActionClass* group = AffectsAction->Action;
     // Enabled() is asked of every group on the list: an activity keeps its last two answers.
     if (group->Enabled() && TheEventList->Scheduled(group) == nullptr) ScheduleGroup(*this, group);

@@ -77,7 +77,7 @@ class ScopedSimtest : public testproc::ScopedEnv {
 
 std::vector<std::string> ListOf(BaseActionClass* a) {
   std::vector<std::string> names;
-  for (ActionAffectsElement* c = a->Affects; c != nullptr; c = c->next) names.push_back(c->Action->getName());
+  for (ActionAffectsElement* c = a->Affects; c != nullptr; c = c->next()) names.push_back(c->Action->getName());
   return names;
 }
 
@@ -261,8 +261,9 @@ TEST_F(CarriedModelConnectivity, StartUpListsAreCompactedWithoutChangingThem) {
   for (int i = 0; i < 15; i++) {
     const ActionAffectsElement* cell = holder.getActionList()[i]->Affects;
     EXPECT_EQ(cell, expectedStart) << i;
-    for (; cell->next != nullptr; cell = cell->next) EXPECT_EQ(cell->next, cell + 1);
-    expectedStart = cell + 1;
+    for (; cell->next() != nullptr; cell = cell->next()) EXPECT_EQ(cell->next(), cell + 1);
+    EXPECT_EQ(cell[1].Action, nullptr) << i;  // the end cell
+    expectedStart = cell + 2;
   }
   // One list cleared early, and a cell pushed later on another: teardown frees each exactly once.
   sim.ClearActionAffectsList(holder.getActionList()[3]);

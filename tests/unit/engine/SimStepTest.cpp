@@ -192,23 +192,25 @@ TEST(SimStep, HigherRankFiresFirstAmongInstantaneousActivities) {
 
 // The harness assembles the engine as start-up does: the lists sit compacted in one block. Fast
 // changes P, which enables Slow: Slow's list holds Slow's group; Fast's list gets Fast's group,
-// then Slow's pushed in front of it. Three cells.
+// then Slow's pushed in front of it. Three cells, each list followed by its end cell.
 TEST(SimStep, RunsOnTheCompactedListsOfTheProgram) {
   auto* san = new StepTestSAN({{"P", 0}}, {{"Slow", Exponential}, {"Fast", Exponential}});
   san->affects(1, 0);
   san->reads(0, 0);
   StepTestPV pv(san);
   StepHarness h(&pv);
-  ASSERT_EQ(h.sim.AffectsBlockSize, 3);
+  ASSERT_EQ(h.sim.AffectsBlockSize, 5);
   const ActionAffectsElement* block = h.sim.AffectsBlock;
   EXPECT_EQ(san->activity(0)->Affects, block);
   EXPECT_EQ(block[0].Action, san->activity(0));
-  EXPECT_EQ(block[0].next, nullptr);
-  EXPECT_EQ(san->activity(1)->Affects, block + 1);
-  EXPECT_EQ(block[1].Action, san->activity(0));
-  EXPECT_EQ(block[1].next, block + 2);
-  EXPECT_EQ(block[2].Action, san->activity(1));
-  EXPECT_EQ(block[2].next, nullptr);
+  EXPECT_EQ(block[0].next(), nullptr);
+  EXPECT_EQ(block[1].Action, nullptr);
+  EXPECT_EQ(san->activity(1)->Affects, block + 2);
+  EXPECT_EQ(block[2].Action, san->activity(0));
+  EXPECT_EQ(block[2].next(), block + 3);
+  EXPECT_EQ(block[3].Action, san->activity(1));
+  EXPECT_EQ(block[3].next(), nullptr);
+  EXPECT_EQ(block[4].Action, nullptr);
 }
 
 // Only enabled groups are kept, in group order; replications start again from the same list.
