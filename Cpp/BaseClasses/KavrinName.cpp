@@ -10,25 +10,29 @@
 
 namespace {
 
-// The texts sit end to end in large blocks (no allocator header or rounding per text); a table of
-// pointers, open addressing at most half full, finds a text's one copy.
+// The texts sit end to end in large blocks (no allocator header or rounding per text). Each has a
+// number; a table of numbers, open addressing at most half full, finds a text's one copy, and the
+// texts by number sit in chunks that never move, so that a number is read without the lock (whoever
+// holds a number got it from intern(), which published its text).
 class NameStore {
  public:
-  const char* intern(const char* text, size_t length, const char* failureLine) {
+  uint32_t intern(const char* text, size_t length, const char* failureLine) {
     std::lock_guard<std::mutex> hold(Lock);
     if (2 * (Count + 1) > Table.size()) grow(failureLine);
     const size_t mask = Table.size() - 1;
     for (size_t at = hash(text, length) & mask;; at = (at + 1) & mask) {
-      const char* here = Table[at];
-      if (here == nullptr) {
-        here = store(text, length, failureLine);
-        Table[at] = here;
-        Count++;
-        return here;
+      const uint32_t here = Table[at];
+      if (here == kEmpty) {
+        const uint32_t number = add(store(text, length, failureLine), failureLine);
+        Table[at] = number;
+        return number;
       }
-      if (std::strncmp(here, text, length) == 0 && here[length] == '\0') return here;
+      const char* known = this->text(here);
+      if (std::strncmp(known, text, length) == 0 && known[length] == '\0') return here;
     }
   }
+
+  const char* text(uint32_t number) const { return Chunks[number >> kChunkBits][number & (kChunk - 1)]; }
 
   size_t count() {
     std::lock_guard<std::mutex> hold(Lock);
@@ -37,6 +41,11 @@ class NameStore {
 
  private:
   static constexpr size_t kBlock = 16 * 1024;
+  static constexpr uint32_t kEmpty = UINT32_MAX;
+  // A chunk is large enough to be mapped on its own, so only the pages written are resident.
+  static constexpr unsigned kChunkBits = 16;
+  static constexpr size_t kChunk = size_t{1} << kChunkBits;
+  static constexpr size_t kChunks = size_t{1} << 10;  // room for 67 million texts
 
   static size_t hash(const char* text, size_t length) {
     std::uint64_t h = 1469598103934665603ull;
@@ -66,6 +75,18 @@ class NameStore {
     return at;
   }
 
+  // Gives the stored text the next number.
+  uint32_t add(const char* stored, const char* failureLine) {
+    const size_t chunk = Count >> kChunkBits;
+    if (chunk >= kChunks) MemoryAllocationError(failureLine);
+    if (Chunks[chunk] == nullptr) {
+      Chunks[chunk] = new (std::nothrow) const char*[kChunk];
+      if (Chunks[chunk] == nullptr) MemoryAllocationError(failureLine);
+    }
+    Chunks[chunk][Count & (kChunk - 1)] = stored;
+    return static_cast<uint32_t>(Count++);
+  }
+
   static char* takeBlock(size_t n, const char* failureLine) {
     char* block = new (std::nothrow) char[n];
     if (block == nullptr) MemoryAllocationError(failureLine);
@@ -73,27 +94,29 @@ class NameStore {
   }
 
   void grow(const char* failureLine) {
-    std::vector<const char*> old;
+    std::vector<uint32_t> old;
     old.swap(Table);
     try {
-      Table.assign(old.empty() ? 1024 : 2 * old.size(), nullptr);
+      Table.assign(old.empty() ? 1024 : 2 * old.size(), kEmpty);
     } catch (const std::bad_alloc&) {
       MemoryAllocationError(failureLine);
     }
     const size_t mask = Table.size() - 1;
-    for (const char* text : old) {
-      if (text == nullptr) continue;
-      size_t at = hash(text, std::strlen(text)) & mask;
-      while (Table[at] != nullptr) at = (at + 1) & mask;
-      Table[at] = text;
+    for (const uint32_t number : old) {
+      if (number == kEmpty) continue;
+      const char* known = text(number);
+      size_t at = hash(known, std::strlen(known)) & mask;
+      while (Table[at] != kEmpty) at = (at + 1) & mask;
+      Table[at] = number;
     }
   }
 
   std::mutex Lock;
-  std::vector<const char*> Table;
+  std::vector<uint32_t> Table;
   size_t Count = 0;
   char* Free = nullptr;
   size_t Left = 0;
+  const char** Chunks[kChunks] = {};
 };
 
 // Made on first use and never destroyed: names stay valid while other objects of static lifetime
@@ -107,13 +130,21 @@ NameStore& store() {
 
 const char* KavrinInternName(const char* name, const char* failureLine) {
   if (name == nullptr) return nullptr;
-  return store().intern(name, std::strlen(name), failureLine);
+  NameStore& s = store();
+  return s.text(s.intern(name, std::strlen(name), failureLine));
 }
 
 const char* KavrinInternName(const char* name, size_t length, const char* failureLine) {
   if (name == nullptr) return nullptr;
+  NameStore& s = store();
+  return s.text(s.intern(name, length, failureLine));
+}
+
+uint32_t KavrinInternNumber(const char* name, size_t length, const char* failureLine) {
   return store().intern(name, length, failureLine);
 }
+
+const char* KavrinInternedText(uint32_t number) { return store().text(number); }
 
 size_t KavrinInternedNames() { return store().count(); }
 

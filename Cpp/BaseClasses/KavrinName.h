@@ -11,12 +11,18 @@
 #define KAVRIN_BASECLASSES_KAVRINNAME_H
 
 #include <cstddef>
+#include <cstdint>
 
 // The interned text equal to name (the same pointer for every equal text), or null for a null
 // name. failureLine is said first when the store cannot grow.
 const char* KavrinInternName(const char* name, const char* failureLine = nullptr);
 // The same for the length bytes at name (which need not end there).
 const char* KavrinInternName(const char* name, size_t length, const char* failureLine = nullptr);
+// The store numbers its texts from 0 in the order they first come; a number is never reused.
+// The number of the interned text equal to the length bytes at name (name must not be null).
+uint32_t KavrinInternNumber(const char* name, size_t length, const char* failureLine = nullptr);
+// The text of a number that KavrinInternNumber gave.
+const char* KavrinInternedText(uint32_t number);
 // How many different texts the store holds (for tests and measurements).
 size_t KavrinInternedNames();
 

@@ -48,6 +48,25 @@ TEST(InternedNames, TextsSurviveTheStoreGrowing) {
   EXPECT_EQ(KavrinInternName(longText.c_str()), l);
 }
 
+// Numbers name texts: equal texts one number, a number its text, through the store's growth (the
+// texts by number sit in chunks of 65,536, so 70,000 texts cross a chunk).
+TEST(InternedNames, NumbersGiveBackTheirTexts) {
+  const uint32_t first = KavrinInternNumber("numbered-sample", 15);
+  EXPECT_EQ(KavrinInternNumber("numbered-sample-and-more", 15), first);
+  EXPECT_EQ(KavrinInternedText(first), KavrinInternName("numbered-sample"));
+  std::vector<uint32_t> numbers;
+  for (int i = 0; i < 70000; i++) {
+    const std::string text = "numbered." + std::to_string(i);
+    numbers.push_back(KavrinInternNumber(text.c_str(), text.size()));
+  }
+  for (int i = 0; i < 70000; i += 997) {
+    const std::string text = "numbered." + std::to_string(i);
+    ASSERT_STREQ(KavrinInternedText(numbers[i]), text.c_str());
+    ASSERT_EQ(KavrinInternNumber(text.c_str(), text.size()), numbers[i]);
+  }
+  EXPECT_STREQ(KavrinInternedText(first), "numbered-sample");
+}
+
 // A name is cut at its last dot; reading it gives the whole text back, whatever the dots.
 TEST(SplitNames, ReadAsTheWholeText) {
   for (const char* text : {"Cell[3].Forward0", "a.b.c", "plain", "", ".lead", "trail.", "..", "x.y z"}) {
