@@ -164,10 +164,9 @@ SimulatorClass::SimulatorClass(int argc, char** argv) {
   }
   KAVRIN_DEBUG(3, "Done creating random number generator");
 
-  TheModel->listActions(TheActionContainer);
-  ActionList = TheActionContainer->getList();
-  const int numActions = std::min(TheModel->NumActions, TheActionContainer->getNumItems());
-  for (int i = 0; i < numActions; ++i) ActionList[i]->Reactivation = false;
+  // The model's own array of its actions, as for its groups (AssembleEngine).
+  ActionList = TheModel->getActionList();
+  for (int i = 0; i < TheModel->NumActions; ++i) ActionList[i]->Reactivation = false;
 
   TheDistribution->RNG->srnd(RandomNumberSeed == 0 ? 31415u : RandomNumberSeed);
 

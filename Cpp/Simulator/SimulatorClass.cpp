@@ -112,8 +112,9 @@ void SimulatorClass::AssembleEngine() {
   TheModel->ReleaseSharingRecords();
   SharingRecordArena::ReleaseIfEmpty();
   KAVRIN_DEBUG(3, "Getting groups");
-  TheModel->listGroups(TheGroupContainer);
-  GroupList = TheGroupContainer->getList();
+  // The model's own array of its groups, which is what listing them gives (every group once, in
+  // the model's order): a copy in a list of the simulator's own took a large model's list twice.
+  GroupList = TheModel->getGroupList();
   const int numGroups = TheModel->getNumGroups();
   EventPointerArray = new PAddress[static_cast<size_t>(numGroups > 0 ? numGroups : 0) + 1];
   for (int i = 0; i < numGroups; ++i) GroupList[i]->EventPointer = &EventPointerArray[i];

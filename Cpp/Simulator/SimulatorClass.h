@@ -169,6 +169,8 @@ class SimulatorClass {
   Heap<int>* CompletedBatches;
   CPUTime* _cpuTimer;
   PerformanceVariableNode** PVList;
+  // The model's own arrays of its actions and groups (GroupList below), borrowed. The two
+  // containers stay empty: listing a large model into them copied both arrays whole.
   BaseActionClass** ActionList;
   List<BaseGroupClass>* TheGroupContainer;
   List<BaseActionClass>* TheActionContainer;
