@@ -77,7 +77,8 @@ class ScopedSimtest : public testproc::ScopedEnv {
 
 std::vector<std::string> ListOf(BaseActionClass* a) {
   std::vector<std::string> names;
-  for (ActionAffectsElement* c = a->Affects; c != nullptr; c = c->next()) names.push_back(c->Action->getName());
+  for (ActionAffectsElement* c = a->Affects; c != nullptr; c = c->next())
+    names.push_back(c->Action->getName());
   return names;
 }
 
